@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, skipping those already present.
+# Usage: scripts/deps.sh GROUP...   (or source it and call install_groups)
+
+# Compiler, Qt 6, X11 libraries, test and benchmark frameworks, linters.
+PKGS_BUILD=(cmake ninja-build g++ pkg-config git
+  qt6-base-dev qt6-qpa-plugins libgl-dev
+  libx11-dev libxtst-dev libxi-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang-format clang-tidy fonts-ipafont-gothic)
+# A virtual X desktop with a window manager and paint programs to draw into.
+PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
+# The Windows leg: cross compiler and Wine to run its tests.
+PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64)
+
+missing_packages() {
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+      echo "$pkg"
+  done
+}
+
+install_groups() {
+  local wanted=() group
+  for group in "$@"; do
+    case "$group" in
+      build) wanted+=("${PKGS_BUILD[@]}") ;;
+      desktop) wanted+=("${PKGS_DESKTOP[@]}") ;;
+      windows) wanted+=("${PKGS_WINDOWS[@]}") ;;
+      *) echo "deps.sh: unknown package group '$group'" >&2; return 2 ;;
+    esac
+  done
+  local missing
+  mapfile -t missing < <(missing_packages "${wanted[@]}")
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "deps.sh: missing packages (run as root to install): ${missing[*]}" >&2
+    return 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
+  install_groups "$@"
+fi

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite:
+# lint, the Linux build under the sanitizers (engine, window, X11 backend and
+# end-to-end tests on a virtual X server), and the Windows leg under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=scripts/deps.sh
+source scripts/deps.sh
+install_groups build desktop windows
+
+jobs=$(nproc)
+
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j "$jobs"
+scripts/lint.sh build/dev
+ctest --preset dev -j "$jobs"
+
+scripts/test-windows.sh

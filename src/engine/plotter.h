@@ -1,0 +1,39 @@
+#pragma once
+
+// The two plotters: they turn the picture and the settings into mouse events.
+
+#include "engine/draw_settings.h"
+#include "engine/picture_view.h"
+#include "platform/platform_input.h"
+
+namespace scrivlet {
+
+enum class PlotEnd : std::uint8_t { Completed, Aborted };
+
+// Told after every column, so a window can show progress and repaint.
+class DrawProgress {
+ public:
+  DrawProgress() = default;
+  DrawProgress(const DrawProgress&) = delete;
+  DrawProgress& operator=(const DrawProgress&) = delete;
+  DrawProgress(DrawProgress&&) = delete;
+  DrawProgress& operator=(DrawProgress&&) = delete;
+  virtual ~DrawProgress() = default;
+  virtual void ColumnDone(int columns_done, int columns_total) = 0;
+};
+
+// Absolute coordinates: each dark sample becomes a click at
+// origin + (x, y) * Magnification, the origin being the pointer position.
+// Throws DrawError (overflow) and whatever the desktop throws; never leaves
+// the left button down.
+PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
+                     const DrawSettings& settings,
+                     DrawProgress* progress = nullptr);
+
+// Relative moves only: walks each column down, clicks dark samples, returns
+// to the column's top and steps right. Darkness limit fixed at 200.
+PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
+                     const DrawSettings& settings,
+                     DrawProgress* progress = nullptr);
+
+}  // namespace scrivlet

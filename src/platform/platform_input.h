@@ -1,0 +1,120 @@
+#pragma once
+
+// The one interface between Scrivlet and the desktop.
+//
+// Everything the drawing engine and the main window do to the desktop goes
+// through PlatformInput: synthetic mouse events, the global key state, the
+// pointer position, the desktop's size, a window's z-order band and reading
+// the screen back. Backends (X11, Win32) implement only these primitives; the
+// delivery pacing that lets real paint programs keep up wraps a backend as
+// another PlatformInput (see delivery_pacer.h), so the policy exists once.
+//
+// Units and origin: screen pixels, origin at the top-left corner of the
+// desktop area that absolute coordinates span (DesktopBounds()). On a single
+// monitor that is the screen itself with left = top = 0.
+//
+// Threading: every call is made on the user-interface thread.
+//
+// Errors: a backend that cannot do what is asked throws PlatformError with a
+// message that names what is missing. Nothing fails silently.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace scrivlet {
+
+// A colour as the desktop reports it: 0x00BBGGRR, red in the lowest byte.
+using COLORREF = std::uint32_t;
+
+// The invalid colour; the engine reads it as white.
+inline constexpr COLORREF kInvalidColour = 0xFFFFFFFFU;
+
+// Mouse event flag words, with the values Windows gives them, so that an
+// event stream reads the same on every desktop.
+inline constexpr std::uint32_t MOUSEEVENTF_MOVE = 0x0001;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN = 0x0002;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP = 0x0004;
+inline constexpr std::uint32_t MOUSEEVENTF_ABSOLUTE = 0x8000;
+
+// Virtual-key codes of the two hot keys.
+inline constexpr int VK_F7 = 0x76;
+inline constexpr int VK_F8 = 0x77;
+
+// Key-state bits of GetAsyncKeyState.
+inline constexpr std::uint16_t kKeyDown = 0x8000;
+inline constexpr std::uint16_t kKeyPressedSinceLastQuery = 0x0001;
+
+// Absolute mouse coordinates span 0..kAbsoluteSpan over the desktop area.
+inline constexpr std::int32_t kAbsoluteSpan = 65535;
+
+struct ScreenPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
+// The rectangle, in screen pixels, that absolute coordinates 0..65535 span.
+struct DesktopArea {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  friend bool operator==(const DesktopArea&, const DesktopArea&) = default;
+};
+
+// A native top-level window: an X11 Window id or a Win32 HWND.
+using NativeWindow = std::uintptr_t;
+
+// The z-order bands a window can be put in (HWND_TOPMOST / HWND_NOTOPMOST).
+enum class ZOrder : std::uint8_t { Topmost, NotTopmost };
+
+// The desktop is missing something Scrivlet needs, or refused a request.
+class PlatformError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class PlatformInput {
+ public:
+  PlatformInput() = default;
+  PlatformInput(const PlatformInput&) = delete;
+  PlatformInput& operator=(const PlatformInput&) = delete;
+  PlatformInput(PlatformInput&&) = delete;
+  PlatformInput& operator=(PlatformInput&&) = delete;
+  virtual ~PlatformInput() = default;
+
+  // The pointer position in screen pixels.
+  virtual ScreenPoint GetCursorPos() = 0;
+
+  // Queues one synthetic mouse event, in call order, and returns before the
+  // target has handled it. `flags` combines MOUSEEVENTF_* words.
+  // With MOUSEEVENTF_ABSOLUTE, (dx, dy) are normalised coordinates
+  // 0..65535 over DesktopBounds(); otherwise a move is relative, in pixels.
+  // A button flag without MOUSEEVENTF_MOVE presses or releases the button
+  // where the pointer stands.
+  virtual void mouse_event(std::uint32_t flags, std::int32_t dx,
+                           std::int32_t dy) = 0;
+
+  // A 16-bit state word for a virtual key: kKeyDown while the key is down,
+  // kKeyPressedSinceLastQuery if it was pressed since the previous query for
+  // that key (even when it was released again in between). Seen whichever
+  // window has the keyboard focus.
+  virtual std::uint16_t GetAsyncKeyState(int virtual_key) = 0;
+
+  // The area absolute coordinates span, in screen pixels.
+  virtual DesktopArea DesktopBounds() = 0;
+
+  // Puts a top-level window into a z-order band; position and size stay.
+  virtual void SetWindowPos(NativeWindow window, ZOrder order) = 0;
+
+  // The colour shown on the screen at a point, or nullopt where the screen
+  // cannot be read back there. Used to confirm that a dot has landed.
+  virtual std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) = 0;
+
+  // Blocks until every event queued so far has reached the desktop.
+  virtual void Flush() = 0;
+};
+
+}  // namespace scrivlet
