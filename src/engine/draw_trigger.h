@@ -28,11 +28,11 @@ class DrawHost : public DrawProgress {
 };
 
 enum class TickResult : std::uint8_t {
-  Idle,      // no fresh F7 press
-  Drawn,     // a drawing ran to its end
-  Aborted,   // F8 stopped it
-  Refused,   // the settings cannot draw (coarseness 0); nothing was sent
-  Failed,    // an error ended it early; reported, polling re-enabled
+  Idle,     // no fresh F7 press
+  Drawn,    // a drawing ran to its end
+  Aborted,  // F8 stopped it
+  Refused,  // the settings cannot draw (coarseness 0); nothing was sent
+  Failed,   // an error ended it early; reported, polling re-enabled
 };
 
 // One tick of the polling timer.

@@ -45,6 +45,9 @@ inline constexpr int VK_F8 = 0x77;
 // Key-state bits of GetAsyncKeyState.
 inline constexpr std::uint16_t kKeyDown = 0x8000;
 inline constexpr std::uint16_t kKeyPressedSinceLastQuery = 0x0001;
+// Down now and pressed since the previous query: a fresh press.
+inline constexpr std::uint16_t kFreshKeyPress =
+    kKeyDown | kKeyPressedSinceLastQuery;
 
 // Absolute mouse coordinates span 0..kAbsoluteSpan over the desktop area.
 inline constexpr std::int32_t kAbsoluteSpan = 65535;

@@ -13,8 +13,7 @@ namespace scrivlet::testing {
 
 class FakePicture : public PictureView {
  public:
-  // One string per row; '#' is black, '.' is white, and a digit d is the
-  // grey 0x111111 * (d * 17 / 9) — other characters are not allowed.
+  // One string per row, all of one length; '#' is black, '.' is white.
   // The box's inner area defaults to the picture's own size.
   explicit FakePicture(std::vector<std::string> rows, double box_width = -1,
                        double box_height = -1);

@@ -1,0 +1,51 @@
+#include "engine/checked_math.h"
+#include "engine/colour.h"
+#include "engine/left_button_guard.h"
+#include "engine/plotter.h"
+#include "engine/sample_grid.h"
+
+namespace scrivlet {
+PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
+                     const DrawSettings& settings, DrawProgress* progress) {
+  const GridEnds grid = StartGrid(picture, settings);
+  const int columns = GridCount(grid.column_end, grid.step);
+  const std::int16_t step_down = settings.Magnification;
+  LeftButtonGuard button(desktop);
+
+  // Downward movement owed but not yet sent: light samples are skipped
+  // without moving, and the debt is paid in one move before the next dot.
+  std::int16_t pending = 0;
+  int columns_done = 0;
+  for (std::int16_t x = 0; WithinEnd(x, grid.column_end, grid.step);
+       x = CheckedAdd16(x, grid.step)) {
+    std::int16_t column_total = 0;
+    const std::int16_t row_end = RowEnd(picture);
+    for (std::int16_t y = 0; WithinEnd(y, row_end, grid.step);
+         y = CheckedAdd16(y, grid.step)) {
+      const COLORREF colour = picture.GetPixel(x, y);
+      pending = CheckedAdd16(pending, step_down);
+      column_total = CheckedAdd16(column_total, step_down);
+      if (!IsDark(colour, kRelativeDarknessLimit)) continue;
+      desktop.mouse_event(MOUSEEVENTF_MOVE, 0, pending);
+      button.Press(MOUSEEVENTF_LEFTDOWN, 0, 0);
+      if (settings.drag()) {
+        desktop.mouse_event(MOUSEEVENTF_MOVE, 0, 1);
+        button.Release(MOUSEEVENTF_LEFTUP, 0, 0);
+        desktop.mouse_event(MOUSEEVENTF_MOVE, 0, -1);
+      }
+      button.Release(MOUSEEVENTF_LEFTUP, 0, 0);
+      pending = 0;
+    }
+    // Back up to the column's top, one step to the right.
+    desktop.mouse_event(MOUSEEVENTF_MOVE, step_down,
+                        CheckedSub16(pending, column_total));
+    if (desktop.GetAsyncKeyState(VK_F8) == kFreshKeyPress) {
+      return PlotEnd::Aborted;
+    }
+    if (progress != nullptr) progress->ColumnDone(++columns_done, columns);
+    pending = 0;
+  }
+  return PlotEnd::Completed;
+}
+
+}  // namespace scrivlet

@@ -1,0 +1,55 @@
+#include "engine/draw_trigger.h"
+
+#include <exception>
+
+#include "engine/messages.h"
+
+namespace scrivlet {
+namespace {
+
+// Polling resumes however the drawing ends, so the next F7 always works.
+class TimerPause {
+ public:
+  explicit TimerPause(DrawHost& host) : host_(host) {
+    host_.SetTimerEnabled(false);
+  }
+  TimerPause(const TimerPause&) = delete;
+  TimerPause& operator=(const TimerPause&) = delete;
+  TimerPause(TimerPause&&) = delete;
+  TimerPause& operator=(TimerPause&&) = delete;
+  ~TimerPause() { host_.SetTimerEnabled(true); }
+
+ private:
+  DrawHost& host_;
+};
+
+TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
+                      const DrawSettings& settings, DrawHost& host) {
+  const PlotEnd end = host.SelectedMode() == CoordinateMode::Absolute
+                          ? DrawAbsolute(desktop, picture, settings, &host)
+                          : DrawRelative(desktop, picture, settings, &host);
+  return end == PlotEnd::Completed ? TickResult::Drawn : TickResult::Aborted;
+}
+
+}  // namespace
+
+TickResult DrawTriggerTick(PlatformInput& desktop, const PictureView& picture,
+                           const DrawSettings& settings, DrawHost& host) {
+  if (desktop.GetAsyncKeyState(VK_F7) != kFreshKeyPress) {
+    return TickResult::Idle;
+  }
+  const TimerPause pause(host);
+  // A zero step never advances the sampling loops: refuse before any event.
+  if (settings.Coarseness == 0) {
+    host.ReportProblem(CoarsenessZeroMessage());
+    return TickResult::Refused;
+  }
+  try {
+    return RunPlotter(desktop, picture, settings, host);
+  } catch (const std::exception& error) {
+    host.ReportProblem(DrawFailedMessage(error));
+    return TickResult::Failed;
+  }
+}
+
+}  // namespace scrivlet

@@ -1,0 +1,84 @@
+#include "engine/checked_math.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace scrivlet {
+namespace {
+
+TEST(CheckedMath, SixteenBitOperationsStopAtTheirRange) {
+  EXPECT_EQ(CheckedAdd16(32766, 1), 32767);
+  EXPECT_THROW(CheckedAdd16(32767, 1), OverflowError);
+  EXPECT_EQ(CheckedAdd16(-32767, -1), -32768);
+  EXPECT_THROW(CheckedAdd16(-32768, -1), OverflowError);
+  EXPECT_EQ(CheckedSub16(0, 32767), -32767);
+  EXPECT_THROW(CheckedSub16(0, -32768), OverflowError);
+  EXPECT_EQ(CheckedMul16(181, 181), 32761);
+  EXPECT_THROW(CheckedMul16(182, 181), OverflowError);
+  EXPECT_THROW(CheckedMul16(-1, -32768), OverflowError);
+}
+
+TEST(CheckedMath, ThirtyTwoBitOperationsStopAtTheirRange) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  EXPECT_EQ(CheckedAdd32(kMax - 1, 1), kMax);
+  EXPECT_THROW(CheckedAdd32(kMax, 1), OverflowError);
+  EXPECT_THROW(CheckedSub32(-kMax - 1, 1), OverflowError);
+  // The absolute plotter's largest safe product: pixel 32768 * 65535.
+  EXPECT_EQ(CheckedMul32(32768, 65535), 2147450880);
+  EXPECT_THROW(CheckedMul32(32769, 65535), OverflowError);
+}
+
+TEST(CheckedMath, OverflowMessageNamesTheOperation) {
+  try {
+    CheckedAdd16(32767, 1);
+    FAIL() << "no overflow raised";
+  } catch (const OverflowError& error) {
+    EXPECT_STREQ(error.what(), "overflow: 32767 + 1 does not fit in 16 bits");
+  }
+}
+
+TEST(CheckedMath, RoundsHalvesToEven) {
+  struct Case {
+    double value;
+    std::int32_t expected;
+  };
+  const Case cases[] = {
+      {0.5, 0},
+      {1.5, 2},
+      {2.5, 2},
+      {3.5, 4},
+      {-0.5, 0},
+      {-1.5, -2},
+      {-2.5, -2},
+      {2.4999, 2},
+      {2.5001, 3},
+      {-2.5001, -3},
+      {1e9 + 0.5, 1000000000},
+      {3447.4140625, 3447},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(RoundToInt32(c.value), c.expected);
+  }
+  EXPECT_EQ(RoundToInt16(346.0), 346);
+  EXPECT_EQ(RoundToInt16(32766.5), 32766);
+}
+
+TEST(CheckedMath, ConversionsRejectWhatDoesNotFit) {
+  EXPECT_EQ(RoundToInt16(32767.49), 32767);
+  EXPECT_THROW(RoundToInt16(32767.5), OverflowError);  // even neighbour 32768
+  EXPECT_EQ(RoundToInt16(-32768.5), -32768);
+  EXPECT_THROW(RoundToInt16(-32769.0), OverflowError);
+  EXPECT_THROW(RoundToInt32(2147483647.5), OverflowError);
+  EXPECT_THROW(RoundToInt32(std::nan("")), FloatingPointError);
+  EXPECT_THROW(RoundToInt32(std::numeric_limits<double>::infinity()),
+               FloatingPointError);
+  EXPECT_THROW(CheckedDivide(1.0, 0.0), FloatingPointError);
+  EXPECT_DOUBLE_EQ(CheckedDivide(1.0, 4.0), 0.25);
+}
+
+}  // namespace
+}  // namespace scrivlet

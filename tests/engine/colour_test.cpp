@@ -1,0 +1,42 @@
+#include "engine/colour.h"
+
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+TEST(Colour, SplitsLowestByteFirst) {
+  EXPECT_EQ(RedFromRGB(0x332211), 0x11);
+  EXPECT_EQ(GreenFromRGB(0x332211), 0x22);
+  EXPECT_EQ(BlueFromRGB(0x332211), 0x33);
+  // The invalid colour reads as white, not as a negative number.
+  const auto invalid = static_cast<std::int32_t>(kInvalidColour);
+  EXPECT_EQ(RedFromRGB(invalid), 255);
+  EXPECT_EQ(GreenFromRGB(invalid), 255);
+  EXPECT_EQ(BlueFromRGB(invalid), 255);
+  EXPECT_DOUBLE_EQ(Brightness(kInvalidColour), 255.0);
+}
+
+TEST(Colour, DarkMeansNotAboveTheLimit) {
+  struct Case {
+    COLORREF colour;
+    double limit;
+    bool dark;
+  };
+  const Case cases[] = {
+      {0xC8C8C8, 200.0, true},   // 600
+      {0xC8C8C9, 200.0, false},  // 601
+      {0x0000FF, 85.0, true},    // 255 / 3 == 85 exactly
+      {0x000100, 0.0, false},         {0x000000, 0.0, true},
+      {0x000000, -1.0, false},  // a negative threshold draws nothing
+      {kInvalidColour, 254.0, false}, {kInvalidColour, 255.0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << std::hex << c.colour << " at " << c.limit);
+    EXPECT_EQ(IsDark(c.colour, c.limit), c.dark);
+  }
+}
+
+}  // namespace
+}  // namespace scrivlet

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/checked_math.h"
+#include "engine/plotter.h"
+#include "fake_desktop.h"
+#include "fake_picture.h"
+#include "mouse_events.h"
+
+namespace scrivlet::testing {
+namespace {
+
+using Events = std::vector<MouseEventRecord>;
+
+// A desktop twice 65535 pixels wide and high maps pixel p to p / 2, so
+// every odd pixel lands on a half and shows the rounding.
+constexpr DesktopArea kHalvingDesktop{0, 0, 131070, 131070};
+constexpr COLORREF kWhite = 0xFFFFFF;
+
+DrawSettings Settings(std::int16_t coarseness, std::int16_t magnification,
+                      std::int16_t threshold, bool drag = false) {
+  return {coarseness, magnification, threshold, drag ? kTrue : kFalse};
+}
+
+TEST(DrawAbsolute, SendsMoveDownUpPerDarkSampleRoundingHalvesToEven) {
+  struct Case {
+    const char* name;
+    bool drag;
+    Events expected;
+  };
+  // Dots at picture (0,0) and (1,1), magnification 2, pointer at (1,3):
+  // screen (1,3) and (3,5) become 0.5->0, 1.5->2 and 1.5->2, 2.5->2.
+  const Case cases[] = {
+      {"click",
+       false,
+       {AbsMove(0, 2), AbsDown(0, 2), AbsUp(0, 2), AbsMove(2, 2), AbsDown(2, 2),
+        AbsUp(2, 2)}},
+      {"drag one unit down",
+       true,
+       {AbsMove(0, 2), AbsDown(0, 2), AbsMove(0, 3), AbsUp(0, 3), AbsMove(2, 2),
+        AbsDown(2, 2), AbsMove(2, 3), AbsUp(2, 3)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDesktop desktop(kHalvingDesktop, {1, 3});
+    const FakePicture picture({"#.", ".#"});
+    EXPECT_EQ(DrawAbsolute(desktop, picture, Settings(1, 2, 200, c.drag)),
+              PlotEnd::Completed);
+    EXPECT_EQ(desktop.events(), c.expected);
+    // Columns 0, 1 and the inclusive end 2, which lies outside the box.
+    EXPECT_EQ(desktop.key_queries(VK_F8), 3U);
+  }
+}
+
+TEST(DrawAbsolute, CountsItsOriginFromTheDesktopAreasCorner) {
+  // A second monitor left of the primary one: the area starts at -100.
+  FakeDesktop desktop({-100, -50, 131070, 131070}, {-99, -47});
+  const FakePicture picture({"#"});
+  DrawAbsolute(desktop, picture, Settings(1, 1, 200));
+  EXPECT_EQ(desktop.events(),
+            (Events{AbsMove(0, 2), AbsDown(0, 2), AbsUp(0, 2)}));
+}
+
+TEST(DrawAbsolute, GridEndsAreInclusiveAndOutsideReadsWhite) {
+  struct Case {
+    const char* name;
+    std::int16_t coarseness;
+    std::int16_t threshold;
+    std::size_t dots;
+    std::size_t f8_queries;
+  };
+  // A white 10 x 4 box: columns 0,2,..,10 and rows 0,2,4 with step 2.
+  const Case cases[] = {
+      {"white is light at 200", 2, 200, 0, 6},
+      {"white is dark at 255, box edge included", 2, 255, 18, 6},
+      {"step 3 reaches 9 and 3", 3, 255, 8, 4},
+      {"negative step with positive end draws nothing", -2, 255, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDesktop desktop;
+    const FakePicture picture(10, 4, kWhite);
+    DrawAbsolute(desktop, picture, Settings(c.coarseness, 1, c.threshold));
+    EXPECT_EQ(desktop.events().size(), 3 * c.dots);
+    EXPECT_EQ(desktop.key_queries(VK_F8), c.f8_queries);
+  }
+}
+
+TEST(DrawAbsolute, DrawsExactlyAtThreeTimesTheThreshold) {
+  FakeDesktop desktop(kHalvingDesktop, {0, 0});
+  FakePicture picture(2, 1, kWhite);
+  picture.SetPixel(0, 0, 0xC8C8C8);  // 600: drawn at 200
+  picture.SetPixel(1, 0, 0xC9C8C8);  // 601: not drawn
+  DrawAbsolute(desktop, picture, Settings(1, 2, 200));
+  EXPECT_EQ(desktop.events(),
+            (Events{AbsMove(0, 0), AbsDown(0, 0), AbsUp(0, 0)}));
+}
+
+TEST(DrawAbsolute, StopsOnAFreshF8AtAColumnsEnd) {
+  struct Case {
+    std::uint16_t f8_word;
+    PlotEnd end;
+    std::size_t dots;
+  };
+  const Case cases[] = {
+      {0x8001, PlotEnd::Aborted, 2},    // pressed and down: stop
+      {0x8000, PlotEnd::Completed, 5},  // held from before: go on
+      {0x0001, PlotEnd::Completed, 5},  // tapped and released: go on
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.f8_word);
+    FakeDesktop desktop;
+    desktop.ScriptKey(VK_F8, 1, c.f8_word);  // at the end of column 1
+    const FakePicture picture({"#####"});
+    EXPECT_EQ(DrawAbsolute(desktop, picture, Settings(1, 1, 200)), c.end);
+    EXPECT_EQ(desktop.events().size(), 3 * c.dots);
+  }
+}
+
+TEST(DrawAbsolute, OverflowEndsTheDrawingWhereItOccurs) {
+  FakeDesktop desktop;
+  const FakePicture picture({"###"});
+  // 2 * 20000 leaves 16 bits in the third column.
+  EXPECT_THROW(DrawAbsolute(desktop, picture, Settings(1, 20000, 200)),
+               OverflowError);
+  EXPECT_EQ(desktop.events().size(), 3U * 2U);
+  EXPECT_EQ(desktop.key_queries(VK_F8), 2U);
+}
+
+TEST(DrawAbsolute, ReleasesTheButtonWhenTheDesktopFailsMidDot) {
+  FakeDesktop desktop(kHalvingDesktop, {0, 0});
+  desktop.FailEventAt(2);  // the drag move after the press
+  const FakePicture picture({"#"});
+  EXPECT_THROW(DrawAbsolute(desktop, picture, Settings(1, 1, 200, true)),
+               PlatformError);
+  EXPECT_EQ(desktop.events().back(),
+            (MouseEventRecord{MOUSEEVENTF_LEFTUP, 0, 0}));
+  EXPECT_FALSE(desktop.left_button_down());
+}
+
+TEST(DrawAbsolute, AZeroSizedDesktopIsAnErrorNotAClick) {
+  FakeDesktop desktop({0, 0, 0, 1080});
+  const FakePicture picture({"#"});
+  EXPECT_THROW(DrawAbsolute(desktop, picture, Settings(1, 1, 200)),
+               FloatingPointError);
+  EXPECT_TRUE(desktop.events().empty());
+}
+
+TEST(DrawAbsolute, RefusesAZeroStepInsteadOfLoopingForever) {
+  FakeDesktop desktop;
+  const FakePicture picture({"#"});
+  EXPECT_THROW(DrawAbsolute(desktop, picture, Settings(0, 1, 200)), DrawError);
+  EXPECT_TRUE(desktop.events().empty());
+}
+
+}  // namespace
+}  // namespace scrivlet::testing

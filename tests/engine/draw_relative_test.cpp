@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/checked_math.h"
+#include "engine/plotter.h"
+#include "fake_desktop.h"
+#include "fake_picture.h"
+#include "mouse_events.h"
+
+namespace scrivlet::testing {
+namespace {
+
+using Events = std::vector<MouseEventRecord>;
+constexpr COLORREF kWhite = 0xFFFFFF;
+
+DrawSettings Settings(std::int16_t coarseness, std::int16_t magnification,
+                      bool drag = false, std::int16_t threshold = 200) {
+  return {coarseness, magnification, threshold, drag ? kTrue : kFalse};
+}
+
+// A box 1 wide and 3 high: column x = 0 has samples y = 0..3, the last one
+// outside the box and white; column x = 1 lies wholly outside.
+TEST(DrawRelative, WalksAColumnOwingMovesOverLightSamples) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> rows;
+    bool drag;
+    Events expected;
+  };
+  const Case cases[] = {
+      {"no dark sample: one move right",
+       {".", ".", "."},
+       false,
+       {RelMove(2, 0), RelMove(2, 0)}},
+      {"only the first sample dark",
+       {"#", ".", "."},
+       false,
+       {RelMove(0, 2), RelDown(), RelUp(), RelMove(2, -2), RelMove(2, 0)}},
+      {"owed moves are paid in one before the next dot",
+       {"#", ".", "#"},
+       false,
+       {RelMove(0, 2), RelDown(), RelUp(), RelMove(0, 4), RelDown(), RelUp(),
+        RelMove(2, -6), RelMove(2, 0)}},
+      {"drag: down, one down, up, one up, up again",
+       {"#", ".", "."},
+       true,
+       {RelMove(0, 2), RelDown(), RelMove(0, 1), RelUp(), RelMove(0, -1),
+        RelUp(), RelMove(2, -2), RelMove(2, 0)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDesktop desktop;
+    const FakePicture picture(c.rows, 1, 3);
+    EXPECT_EQ(DrawRelative(desktop, picture, Settings(1, 2, c.drag)),
+              PlotEnd::Completed);
+    EXPECT_EQ(desktop.events(), c.expected);
+  }
+}
+
+TEST(DrawRelative, EachColumnStartsAfreshOneMagnificationRight) {
+  FakeDesktop desktop;
+  // The picture is 2 x 2 in a box 1 wide and 2 high: column x = 1 and row
+  // y = 2 lie outside the box and read white.
+  const FakePicture picture({"#.", "##"}, 1, 2);
+  DrawRelative(desktop, picture, Settings(1, 3));
+  EXPECT_EQ(desktop.events(),
+            (Events{RelMove(0, 3), RelDown(), RelUp(), RelMove(0, 3), RelDown(),
+                    RelUp(), RelMove(3, -6), RelMove(3, 0)}));
+  EXPECT_EQ(desktop.key_queries(VK_F8), 2U);
+}
+
+TEST(DrawRelative, UsesAFixedLimitOf200WhateverTheThreshold) {
+  for (const std::int16_t threshold :
+       {std::int16_t{0}, std::int16_t{200}, std::int16_t{255}}) {
+    SCOPED_TRACE(threshold);
+    FakeDesktop desktop;
+    FakePicture picture(1, 2, kWhite);
+    picture.SetPixel(0, 0, 0xC8C8C8);  // 600: drawn
+    picture.SetPixel(0, 1, 0xC9C8C8);  // 601: not drawn
+    DrawRelative(desktop, picture, Settings(1, 1, false, threshold));
+    // Columns x = 0 and the outside x = 1; rows y = 0, 1 and the outside 2.
+    EXPECT_EQ(desktop.events(), (Events{RelMove(0, 1), RelDown(), RelUp(),
+                                        RelMove(1, -1), RelMove(1, 0)}));
+  }
+}
+
+TEST(DrawRelative, NegativeStepSendsNothing) {
+  FakeDesktop desktop;
+  const FakePicture picture({"##", "##"});
+  EXPECT_EQ(DrawRelative(desktop, picture, Settings(-1, 2)),
+            PlotEnd::Completed);
+  EXPECT_TRUE(desktop.events().empty());
+  EXPECT_EQ(desktop.key_queries(VK_F8), 0U);
+}
+
+TEST(DrawRelative, StopsOnAFreshF8AfterTheReturnMove) {
+  FakeDesktop desktop;
+  desktop.ScriptKey(VK_F8, 0, 0x8001);
+  const FakePicture picture({"##"}, 2, 1);
+  EXPECT_EQ(DrawRelative(desktop, picture, Settings(1, 2)), PlotEnd::Aborted);
+  EXPECT_EQ(desktop.events(),
+            (Events{RelMove(0, 2), RelDown(), RelUp(), RelMove(2, -2)}));
+}
+
+TEST(DrawRelative, ATallColumnOverflowsTheColumnTotal) {
+  FakeDesktop desktop;
+  // 16384 samples of 2 units each make 32768: one past 16 bits.
+  const FakePicture picture(0, 16383, kWhite);
+  EXPECT_THROW(DrawRelative(desktop, picture, Settings(1, 2)), OverflowError);
+  EXPECT_TRUE(desktop.events().empty());
+}
+
+TEST(DrawRelative, ReleasesTheButtonWhenTheDesktopFailsMidDot) {
+  FakeDesktop desktop;
+  desktop.FailEventAt(2);  // the first release
+  const FakePicture picture({"#"});
+  EXPECT_THROW(DrawRelative(desktop, picture, Settings(1, 1)), PlatformError);
+  EXPECT_EQ(desktop.events().back(), RelUp());
+  EXPECT_FALSE(desktop.left_button_down());
+}
+
+}  // namespace
+}  // namespace scrivlet::testing

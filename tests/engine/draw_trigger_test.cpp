@@ -1,0 +1,151 @@
+#include "engine/draw_trigger.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fake_desktop.h"
+#include "fake_picture.h"
+
+namespace scrivlet::testing {
+namespace {
+
+class RecordingHost : public DrawHost {
+ public:
+  explicit RecordingHost(CoordinateMode mode) : mode_(mode) {}
+  [[nodiscard]] CoordinateMode SelectedMode() const override { return mode_; }
+  void SetTimerEnabled(bool enabled) override { timer.push_back(enabled); }
+  void ReportProblem(const std::string& message) override {
+    problems.push_back(message);
+  }
+  void ColumnDone(int done, int total) override {
+    progress.emplace_back(done, total);
+  }
+
+  std::vector<bool> timer;
+  std::vector<std::string> problems;
+  std::vector<std::pair<int, int>> progress;
+
+ private:
+  CoordinateMode mode_;
+};
+
+constexpr DrawSettings kDefaults{2, 1, 200, kFalse};
+
+TEST(DrawTrigger, StartsOneDrawingPerFreshF7Press) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint16_t> f7_words;
+    int drawings;
+  };
+  const Case cases[] = {
+      {"held across ticks", {0x8001, 0x8000, 0x8000, 0x8000}, 1},
+      {"pressed twice", {0x8001, 0x8000, 0x0000, 0x8001}, 2},
+      {"tapped between ticks", {0x0001, 0x0000}, 0},
+      {"down without a fresh press", {0x8000}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDesktop desktop;
+    for (std::size_t i = 0; i < c.f7_words.size(); ++i) {
+      desktop.ScriptKey(VK_F7, i, c.f7_words[i]);
+    }
+    const FakePicture picture({"#"});
+    RecordingHost host(CoordinateMode::Absolute);
+    int drawn = 0;
+    for (std::size_t tick = 0; tick < c.f7_words.size(); ++tick) {
+      if (DrawTriggerTick(desktop, picture, kDefaults, host) ==
+          TickResult::Drawn) {
+        ++drawn;
+      }
+    }
+    EXPECT_EQ(drawn, c.drawings);
+    EXPECT_EQ(desktop.events().size(), 3U * static_cast<std::size_t>(drawn));
+  }
+}
+
+TEST(DrawTrigger, RunsThePlotterTheOptionNames) {
+  for (const auto mode : {CoordinateMode::Absolute, CoordinateMode::Relative}) {
+    FakeDesktop desktop;
+    desktop.ScriptKey(VK_F7, 0, 0x8001);
+    const FakePicture picture({"#"});
+    RecordingHost host(mode);
+    EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
+              TickResult::Drawn);
+    ASSERT_FALSE(desktop.events().empty());
+    const bool absolute =
+        (desktop.events().front().flags & MOUSEEVENTF_ABSOLUTE) != 0;
+    EXPECT_EQ(absolute, mode == CoordinateMode::Absolute);
+    // Polling pauses for the drawing and resumes after it.
+    EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+    // Step 2 over a box 1 wide visits column 0 only.
+    EXPECT_EQ(host.progress, (std::vector<std::pair<int, int>>{{1, 1}}));
+  }
+}
+
+TEST(DrawTrigger, RefusesCoarsenessZeroAndKeepsPolling) {
+  for (const auto mode : {CoordinateMode::Absolute, CoordinateMode::Relative}) {
+    FakeDesktop desktop;
+    desktop.ScriptKey(VK_F7, 0, 0x8001);
+    const FakePicture picture({"#"});
+    RecordingHost host(mode);
+    EXPECT_EQ(DrawTriggerTick(desktop, picture, {0, 1, 200, kFalse}, host),
+              TickResult::Refused);
+    EXPECT_TRUE(desktop.events().empty());
+    ASSERT_EQ(host.problems.size(), 1U);
+    EXPECT_NE(host.problems[0].find("粗さ"), std::string::npos);
+    EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+  }
+}
+
+TEST(DrawTrigger, ReportsAnOverflowAndTheNextF7DrawsAgain) {
+  FakeDesktop desktop;
+  desktop.ScriptKey(VK_F7, 0, 0x8001);
+  desktop.ScriptKey(VK_F7, 1, 0x8001);
+  const FakePicture picture({"###"});
+  RecordingHost host(CoordinateMode::Absolute);
+  EXPECT_EQ(DrawTriggerTick(desktop, picture, {1, 20000, 200, kFalse}, host),
+            TickResult::Failed);
+  ASSERT_EQ(host.problems.size(), 1U);
+  EXPECT_NE(host.problems[0].find("あふれ"), std::string::npos);
+  EXPECT_NE(host.problems[0].find("overflow"), std::string::npos);
+  EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+  EXPECT_FALSE(desktop.left_button_down());
+
+  desktop.ClearEvents();
+  EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
+            TickResult::Drawn);
+  EXPECT_FALSE(desktop.events().empty());
+}
+
+TEST(DrawTrigger, ReportsADesktopFailureWithTheButtonReleased) {
+  FakeDesktop desktop;
+  desktop.ScriptKey(VK_F7, 0, 0x8001);
+  desktop.FailEventAt(2);
+  const FakePicture picture({"#"});
+  RecordingHost host(CoordinateMode::Relative);
+  EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
+            TickResult::Failed);
+  ASSERT_EQ(host.problems.size(), 1U);
+  EXPECT_NE(host.problems[0].find("マウス"), std::string::npos);
+  EXPECT_FALSE(desktop.left_button_down());
+  EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+}
+
+TEST(DrawTrigger, AnF8AbortIsAnOrdinaryEnd) {
+  FakeDesktop desktop;
+  desktop.ScriptKey(VK_F7, 0, 0x8001);
+  desktop.ScriptKey(VK_F8, 0, 0x8001);
+  const FakePicture picture({"#.#.#"});
+  RecordingHost host(CoordinateMode::Absolute);
+  EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
+            TickResult::Aborted);
+  EXPECT_TRUE(host.problems.empty());
+  EXPECT_EQ(desktop.events().size(), 3U);
+  EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+}
+
+}  // namespace
+}  // namespace scrivlet::testing

@@ -1,0 +1,31 @@
+#pragma once
+
+// Short names for the events the plotters send, so expected streams read
+// like the drawing they describe.
+
+#include "fake_desktop.h"
+
+namespace scrivlet::testing {
+
+inline MouseEventRecord AbsMove(std::int32_t x, std::int32_t y) {
+  return {MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y};
+}
+inline MouseEventRecord AbsDown(std::int32_t x, std::int32_t y) {
+  return {MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, x, y};
+}
+inline MouseEventRecord AbsUp(std::int32_t x, std::int32_t y) {
+  return {MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE, x, y};
+}
+inline MouseEventRecord RelMove(std::int32_t dx, std::int32_t dy) {
+  return {MOUSEEVENTF_MOVE, dx, dy};
+}
+inline MouseEventRecord RelDown() { return {MOUSEEVENTF_LEFTDOWN, 0, 0}; }
+inline MouseEventRecord RelUp() { return {MOUSEEVENTF_LEFTUP, 0, 0}; }
+
+inline std::ostream& operator<<(std::ostream& out,
+                                const MouseEventRecord& event) {
+  return out << "{0x" << std::hex << event.flags << std::dec << ", " << event.dx
+             << ", " << event.dy << "}";
+}
+
+}  // namespace scrivlet::testing
