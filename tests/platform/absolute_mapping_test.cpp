@@ -1,0 +1,76 @@
+#include "platform/absolute_mapping.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace scrivlet {
+namespace {
+
+// The engine's forward map: nearest, halves to even (the default rounding
+// mode of nearbyint).
+std::int32_t Forward(std::int32_t pixel, std::int32_t extent) {
+  return static_cast<std::int32_t>(
+      std::nearbyint(static_cast<double>(pixel) * 65535.0 / extent));
+}
+
+// Every pixel of every extent that real desktops have, and every extent up
+// to 4096 pixels, comes back as the pixel it was aimed at.
+TEST(AbsoluteMappingTest, EveryAimedPixelComesBackExactly) {
+  std::vector<std::int32_t> extents = {21845, 32767, 65535};
+  for (std::int32_t extent = 1; extent <= 8192; ++extent) {
+    extents.push_back(extent);
+  }
+  for (const std::int32_t extent : extents) {
+    for (std::int32_t pixel = 0; pixel < extent; ++pixel) {
+      const std::int32_t back = AbsoluteToPixel(Forward(pixel, extent), extent);
+      if (back != pixel) {
+        FAIL() << "extent " << extent << ": pixel " << pixel << " came back as "
+               << back;
+      }
+    }
+  }
+}
+
+// The engine's one-unit drag stays on the dot's pixel on desktops narrower
+// than a third of the coordinate span.
+TEST(AbsoluteMappingTest, OneUnitDragStaysOnTheDotsPixel) {
+  for (const std::int32_t extent : {480, 768, 1080, 1440, 2160, 4320, 8640}) {
+    for (std::int32_t pixel = 0; pixel + 1 < extent; ++pixel) {
+      ASSERT_EQ(AbsoluteToPixel(Forward(pixel, extent) + 1, extent), pixel)
+          << "extent " << extent;
+    }
+  }
+}
+
+struct EdgeCase {
+  std::int32_t coordinate;
+  std::int32_t extent;
+  std::int32_t pixel;
+};
+
+class AbsoluteMappingEdgeTest : public ::testing::TestWithParam<EdgeCase> {};
+
+TEST_P(AbsoluteMappingEdgeTest, LandsOnTheNearestPixelOfTheDesktop) {
+  EXPECT_EQ(AbsoluteToPixel(GetParam().coordinate, GetParam().extent),
+            GetParam().pixel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, AbsoluteMappingEdgeTest,
+    ::testing::Values(EdgeCase{0, 1920, 0}, EdgeCase{65535, 1920, 1919},
+                      EdgeCase{65501, 1920, 1919},  // last pixel's own value
+                      EdgeCase{70000, 1920, 1919},  // beyond the right edge
+                      EdgeCase{2147483647, 1920, 1919}, EdgeCase{-1, 1920, 0},
+                      EdgeCase{-2147483647 - 1, 1920, 0}, EdgeCase{12345, 1, 0},
+                      EdgeCase{12345, 0, 0}));
+
+TEST(AbsoluteMappingTest, ScreenPointIsOffsetByTheDesktopOrigin) {
+  const DesktopArea area{-1280, 100, 3200, 1080};
+  EXPECT_EQ(AbsoluteToScreen(Forward(1500, 3200), Forward(7, 1080), area),
+            (ScreenPoint{220, 107}));
+}
+
+}  // namespace
+}  // namespace scrivlet

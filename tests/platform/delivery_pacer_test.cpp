@@ -1,0 +1,297 @@
+#include "platform/delivery_pacer.h"
+
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_paint_target.h"
+
+namespace scrivlet::testing {
+namespace {
+
+constexpr std::uint32_t kAbsMove = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+constexpr std::uint32_t kAbsDown = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+constexpr std::uint32_t kAbsUp = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+
+// The engine's forward map: nearest, halves to even.
+std::int32_t Normalised(std::int32_t pixel, std::int32_t extent) {
+  return static_cast<std::int32_t>(std::nearbyint(pixel * 65535.0 / extent));
+}
+
+struct Event {
+  std::uint32_t flags;
+  std::int32_t dx;
+  std::int32_t dy;
+};
+
+std::vector<Event> AbsoluteDot(ScreenPoint at) {
+  const std::int32_t x = Normalised(at.x, FakePaintTarget::kBounds.width);
+  const std::int32_t y = Normalised(at.y, FakePaintTarget::kBounds.height);
+  return {{kAbsMove, x, y}, {kAbsDown, x, y}, {kAbsUp, x, y}};
+}
+
+std::vector<Event> AbsoluteDots(const std::vector<ScreenPoint>& dots) {
+  std::vector<Event> events;
+  for (const ScreenPoint& at : dots) {
+    const std::vector<Event> dot = AbsoluteDot(at);
+    events.insert(events.end(), dot.begin(), dot.end());
+  }
+  return events;
+}
+
+std::vector<ScreenPoint> Row(std::int32_t x0, std::int32_t y, int count) {
+  std::vector<ScreenPoint> dots;
+  for (int i = 0; i < count; ++i) {
+    dots.push_back({x0 + 2 * i, y});
+  }
+  return dots;
+}
+
+// The pacer in front of a fake paint target, both on one fake clock.
+class PacerRig {
+ public:
+  explicit PacerRig(PacingPolicy policy = {}) : policy_(policy) {
+    auto target = std::make_unique<FakePaintTarget>(time_);
+    target_ = target.get();
+    pacer_ = std::make_unique<DeliveryPacer>(
+        std::move(target), std::make_unique<FakeClock>(time_), policy);
+  }
+
+  void Send(const std::vector<Event>& events) {
+    for (const Event& event : events) {
+      pacer_->mouse_event(event.flags, event.dx, event.dy);
+    }
+  }
+  // A last move, so that the pacer settles the final dot.
+  void SettleLastDot() { pacer_->mouse_event(kAbsMove, 0, 0); }
+
+  FakePaintTarget& target() { return *target_; }
+  DeliveryPacer& pacer() { return *pacer_; }
+  const PacingPolicy& policy() const { return policy_; }
+
+ private:
+  PacingPolicy policy_;
+  FakeTime time_;
+  FakePaintTarget* target_ = nullptr;
+  std::unique_ptr<DeliveryPacer> pacer_;
+};
+
+struct StreamCase {
+  std::string name;
+  std::vector<Event> events;
+};
+
+class PacerStreamTest : public ::testing::TestWithParam<StreamCase> {};
+
+TEST_P(PacerStreamTest, PassesEveryEventOnUnchangedAndInOrder) {
+  PacerRig rig;
+  rig.Send(GetParam().events);
+  const std::vector<SentEvent>& sent = rig.target().events();
+  ASSERT_EQ(sent.size(), GetParam().events.size());
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    SCOPED_TRACE("event " + std::to_string(i));
+    EXPECT_EQ(sent[i].flags, GetParam().events[i].flags);
+    EXPECT_EQ(sent[i].dx, GetParam().events[i].dx);
+    EXPECT_EQ(sent[i].dy, GetParam().events[i].dy);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EngineStreams, PacerStreamTest,
+    ::testing::Values(StreamCase{"AbsoluteDots", AbsoluteDots(Row(10, 10, 5))},
+                      StreamCase{"AbsoluteDrag",
+                                 {{kAbsMove, 1024, 2048},
+                                  {kAbsDown, 1024, 2048},
+                                  {kAbsMove, 1024, 2049},
+                                  {kAbsUp, 1024, 2049},
+                                  {kAbsMove, 1126, 2048},
+                                  {kAbsDown, 1126, 2048},
+                                  {kAbsMove, 1126, 2049},
+                                  {kAbsUp, 1126, 2049}}},
+                      StreamCase{"RelativeDragReleasesTwice",
+                                 {{MOUSEEVENTF_MOVE, 0, 2},
+                                  {MOUSEEVENTF_LEFTDOWN, 0, 0},
+                                  {MOUSEEVENTF_MOVE, 0, 1},
+                                  {MOUSEEVENTF_LEFTUP, 0, 0},
+                                  {MOUSEEVENTF_MOVE, 0, -1},
+                                  {MOUSEEVENTF_LEFTUP, 0, 0},
+                                  {MOUSEEVENTF_MOVE, 2, -2}}},
+                      StreamCase{"ReleaseWithoutPress",
+                                 {{MOUSEEVENTF_LEFTUP, 0, 0},
+                                  {MOUSEEVENTF_MOVE, 3, 4}}}),
+    [](const auto& instance) { return instance.param.name; });
+
+TEST(DeliveryPacerTest, HoldsEachDotUntilItShowsThenSendsTheNextAtOnce) {
+  PacerRig rig;
+  const std::vector<ScreenPoint> dots = Row(10, 10, 8);
+  rig.Send(AbsoluteDots(dots));
+  rig.SettleLastDot();
+
+  const std::vector<SentEvent>& sent = rig.target().events();
+  for (std::size_t i = 0; i < dots.size(); ++i) {
+    SCOPED_TRACE("dot " + std::to_string(i));
+    const auto painted = rig.target().PaintedAt(dots[i]);
+    ASSERT_TRUE(painted.has_value());
+    // The event after the dot's release is the move to the next dot.
+    const SentEvent& next = sent.at(3 * i + 3);
+    EXPECT_GE(next.at, *painted);
+    EXPECT_LE(next.at, *painted + rig.policy().poll_interval);
+  }
+  const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.dots, 8);
+  EXPECT_EQ(stats.confirmed, 8);
+  EXPECT_EQ(stats.timed_out, 0);
+}
+
+TEST(DeliveryPacerTest, FindsRelativeDotsWhereThePointerIs) {
+  PacerRig rig;
+  rig.Send({{kAbsMove, Normalised(50, 640), Normalised(50, 480)}});
+  for (int i = 0; i < 4; ++i) {
+    rig.Send({{MOUSEEVENTF_MOVE, 0, 2},
+              {MOUSEEVENTF_LEFTDOWN, 0, 0},
+              {MOUSEEVENTF_LEFTUP, 0, 0}});
+  }
+  rig.Send({{MOUSEEVENTF_MOVE, 2, -8}});
+  for (int i = 1; i <= 4; ++i) {
+    EXPECT_TRUE(rig.target().PaintedAt({50, 50 + 2 * i}).has_value());
+  }
+  EXPECT_EQ(rig.pacer().stats().confirmed, 4);
+}
+
+TEST(DeliveryPacerTest, ReadsTheColourAfterAMoveSentWithThePress) {
+  PacerRig rig;
+  const std::int32_t x = Normalised(30, 640);
+  const std::int32_t y = Normalised(40, 480);
+  rig.Send({{kAbsMove | MOUSEEVENTF_LEFTDOWN, x, y}, {kAbsUp, x, y}});
+  rig.SettleLastDot();
+
+  const std::vector<SentEvent>& sent = rig.target().events();
+  ASSERT_GE(sent.size(), 2U);
+  EXPECT_EQ(sent[0].flags, kAbsMove);
+  EXPECT_EQ(sent[1].flags, kAbsDown);
+  EXPECT_EQ(rig.pacer().stats().confirmed, 1);
+}
+
+TEST(DeliveryPacerTest, KeepsToTheSafePaceWhenDotsNeverShow) {
+  PacerRig rig;
+  rig.target().paint_latency.reset();
+  rig.Send(AbsoluteDots(Row(10, 10, 20)));
+  rig.SettleLastDot();
+
+  const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.confirmed, 0);
+  EXPECT_EQ(stats.timed_out, rig.policy().misses_before_safe_pace);
+  EXPECT_EQ(stats.safe_paced, 20 - rig.policy().misses_before_safe_pace);
+  // Even a target that shows nothing gets the safe pause after each dot.
+  const std::vector<SentEvent>& sent = rig.target().events();
+  for (std::size_t up = 2; up + 1 < sent.size(); up += 3) {
+    EXPECT_GE(sent[up + 1].at - sent[up].at, rig.policy().safe_pace);
+  }
+}
+
+TEST(DeliveryPacerTest, TrustsTheTargetAgainOnceDotsShow) {
+  PacerRig rig;
+  rig.target().canvas_from_x = 100;
+  std::vector<ScreenPoint> dots = Row(60, 10, 6);  // off the canvas
+  const std::vector<ScreenPoint> on_canvas = Row(100, 10, 5);
+  dots.insert(dots.end(), on_canvas.begin(), on_canvas.end());
+  rig.Send(AbsoluteDots(dots));
+  rig.SettleLastDot();
+
+  const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.timed_out, 3);
+  EXPECT_EQ(stats.safe_paced, 3);
+  EXPECT_EQ(stats.confirmed, 5);
+}
+
+TEST(DeliveryPacerTest, InkOverInkIsPacedWithoutLosingTrust) {
+  PacerRig rig;
+  const std::vector<ScreenPoint> inked = Row(20, 30, 5);
+  for (const ScreenPoint& at : inked) {
+    rig.target().InkAt(at);
+  }
+  rig.Send(AbsoluteDot({10, 30}));  // on paper: shows the ink colour
+  rig.Send(AbsoluteDots(inked));
+  // A slow dot on paper after the ink-over-ink run is still waited for.
+  rig.target().paint_latency = milliseconds(20);
+  rig.Send(AbsoluteDot({40, 30}));
+  rig.SettleLastDot();
+
+  const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.confirmed, 2);
+  EXPECT_EQ(stats.safe_paced, 5);
+  EXPECT_EQ(stats.timed_out, 0);
+}
+
+TEST(DeliveryPacerTest, PacesBlindWhenTheScreenCannotBeRead) {
+  PacerRig rig;
+  rig.target().readable = false;
+  rig.Send(AbsoluteDots(Row(10, 10, 4)));
+  rig.SettleLastDot();
+
+  const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.safe_paced, 4);
+  EXPECT_EQ(stats.timed_out, 0);
+  const std::vector<SentEvent>& sent = rig.target().events();
+  for (std::size_t up = 2; up + 1 < sent.size(); up += 3) {
+    EXPECT_GE(sent[up + 1].at - sent[up].at, rig.policy().safe_pace);
+  }
+}
+
+struct AbortCase {
+  std::string name;
+  std::vector<std::uint16_t> words;  // F8 as the backend reports it
+  std::uint16_t engine_sees;         // the engine's next F8 query
+};
+
+class PacerAbortKeyTest : public ::testing::TestWithParam<AbortCase> {};
+
+TEST_P(PacerAbortKeyTest, HandsOnTheF8PressItSawWhileWaiting) {
+  PacerRig rig;
+  rig.target().abort_key_words = GetParam().words;
+  rig.Send(AbsoluteDots(Row(10, 10, 2)));  // one wait: one F8 look
+  EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8), GetParam().engine_sees);
+  // The handed-on press is reported once only.
+  EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8) & kKeyPressedSinceLastQuery, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Presses, PacerAbortKeyTest,
+    ::testing::Values(AbortCase{"TapBetweenQueries", {0x0001, 0x0000}, 0x0001},
+                      AbortCase{"PressStillHeld", {0x8001, 0x8000}, 0x8001},
+                      AbortCase{"HeldFromBefore", {0x8000, 0x8000}, 0x8000},
+                      AbortCase{"Untouched", {0x0000, 0x0000}, 0x0000}),
+    [](const auto& instance) { return instance.param.name; });
+
+TEST(DeliveryPacerTest, OtherKeysPassThrough) {
+  PacerRig rig;
+  rig.target().abort_key_words = {0x8001};
+  EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F7), 0);
+  EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8), 0x8001);
+}
+
+TEST(DeliveryPacerTest, HeldF8CutsWaitsToTheSafePace) {
+  PacerRig rig;
+  rig.target().paint_latency = milliseconds(20);
+  rig.target().abort_key_words = {0x8001, 0x8000, 0x8000};
+  rig.Send(AbsoluteDots(Row(10, 10, 4)));
+  rig.SettleLastDot();  // F8 released: this wait trusts the target again
+
+  const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.safe_paced, 3);
+  EXPECT_EQ(stats.timed_out, 0);
+  EXPECT_EQ(stats.confirmed, 1);
+}
+
+TEST(DeliveryPacerTest, RefusesToRunWithoutADesktop) {
+  FakeTime time;
+  EXPECT_THROW(DeliveryPacer(nullptr, std::make_unique<FakeClock>(time)),
+               PlatformError);
+}
+
+}  // namespace
+}  // namespace scrivlet::testing
