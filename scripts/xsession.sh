@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# A virtual X desktop for tests and benchmarks: Xvfb with the openbox window
+# manager, started in the background and stopped again by process id.
+#
+#   scripts/xsession.sh start STATE_FILE [WIDTHxHEIGHT]
+#       Starts both, waits until the window manager runs, and writes
+#       DISPLAY, XVFB_PID and WM_PID to STATE_FILE.
+#   scripts/xsession.sh stop STATE_FILE
+#       Stops the processes named in STATE_FILE and removes it.
+#   scripts/xsession.sh run STATE_FILE COMMAND...
+#       Runs COMMAND on the desktop named in STATE_FILE.
+#   scripts/xsession.sh with COMMAND...
+#       Starts a private desktop, runs COMMAND on it, and stops it again.
+set -euo pipefail
+
+readonly default_size=1280x1024
+
+die() {
+  echo "xsession.sh: $*" >&2
+  exit 1
+}
+
+need() {
+  command -v "$1" >/dev/null 2>&1 ||
+    die "$1 is missing (install the desktop packages: scripts/deps.sh desktop)"
+}
+
+# Waits up to ~10 s for a command to succeed.
+wait_for() {
+  local tries=0
+  until "$@" >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 200 ] || return 1
+    sleep 0.05
+  done
+}
+
+# True while the process runs; an exited one that its parent has not reaped
+# yet (a zombie) counts as gone.
+running() {
+  local state
+  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+stop_pid() {
+  local pid=$1 tries=0
+  [ -n "$pid" ] || return 0
+  kill "$pid" 2>/dev/null || return 0
+  while running "$pid"; do
+    tries=$((tries + 1))
+    if [ "$tries" -ge 100 ]; then
+      kill -KILL "$pid" 2>/dev/null || true
+      return 0
+    fi
+    sleep 0.05
+  done
+}
+
+window_manager_running() {
+  DISPLAY=$1 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+
+start() {
+  local state_file=$1 size=${2:-$default_size}
+  need Xvfb
+  need openbox
+  need xprop
+  local dir
+  dir=$(dirname "$state_file")
+  mkdir -p "$dir"
+  local log="$state_file.log" number_file
+  number_file=$(mktemp "$dir/.xsession-display.XXXXXX")
+
+  # -displayfd picks a free display number and reports it once the server
+  # accepts connections, so parallel sessions never collide. The servers'
+  # output goes to a log file: an inherited pipe would keep ctest waiting.
+  setsid Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset \
+    3>"$number_file" </dev/null >"$log" 2>&1 &
+  local xvfb_pid=$!
+  if ! wait_for grep -q '[0-9]' "$number_file"; then
+    stop_pid "$xvfb_pid"
+    rm -f "$number_file"
+    die "Xvfb did not start (see $log)"
+  fi
+  local display=":$(tr -dc '0-9' <"$number_file")"
+  rm -f "$number_file"
+
+  # openbox reads ~/.config; a private home keeps its default settings.
+  local wm_home="$dir/.xsession-home"
+  mkdir -p "$wm_home"
+  DISPLAY=$display HOME=$wm_home setsid openbox --sm-disable \
+    </dev/null >>"$log" 2>&1 &
+  local wm_pid=$!
+  if ! wait_for window_manager_running "$display"; then
+    stop_pid "$wm_pid"
+    stop_pid "$xvfb_pid"
+    die "openbox did not start on $display (see $log)"
+  fi
+
+  printf 'DISPLAY=%s\nXVFB_PID=%s\nWM_PID=%s\n' "$display" "$xvfb_pid" \
+    "$wm_pid" >"$state_file"
+  echo "X session $display (Xvfb $xvfb_pid, openbox $wm_pid)"
+}
+
+read_state() {
+  local state_file=$1
+  [ -f "$state_file" ] || die "no X session recorded in $state_file"
+  DISPLAY= XVFB_PID= WM_PID=
+  # shellcheck disable=SC1090
+  source "$state_file"
+}
+
+stop() {
+  local state_file=$1
+  [ -f "$state_file" ] || return 0
+  read_state "$state_file"
+  stop_pid "$WM_PID"
+  stop_pid "$XVFB_PID"
+  rm -f "$state_file"
+}
+
+run() {
+  local state_file=$1
+  shift
+  read_state "$state_file"
+  DISPLAY=$DISPLAY "$@"
+}
+
+with() {
+  local dir state_file status=0
+  dir=$(mktemp -d)
+  state_file="$dir/xsession.env"
+  start "$state_file" >/dev/null
+  run "$state_file" "$@" || status=$?
+  stop "$state_file"
+  rm -rf "$dir"
+  return "$status"
+}
+
+command=${1:-}
+[ -n "$command" ] || die "usage: xsession.sh start|stop|run|with ..."
+shift
+case "$command" in
+  start) [ $# -ge 1 ] || die "usage: xsession.sh start STATE_FILE [WxH]"; start "$@" ;;
+  stop) [ $# -eq 1 ] || die "usage: xsession.sh stop STATE_FILE"; stop "$1" ;;
+  run) [ $# -ge 2 ] || die "usage: xsession.sh run STATE_FILE COMMAND..."; run "$@" ;;
+  with) [ $# -ge 1 ] || die "usage: xsession.sh with COMMAND..."; with "$@" ;;
+  *) die "unknown command '$command'" ;;
+esac

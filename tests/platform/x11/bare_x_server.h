@@ -1,0 +1,46 @@
+#pragma once
+
+// A private Xvfb without a window manager, started with extra arguments
+// (for instance "-extension XTEST" to take an extension away) and stopped by
+// its process id.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace scrivlet::testing {
+
+class BareXServer {
+ public:
+  explicit BareXServer(const std::vector<std::string>& extra_arguments);
+  BareXServer(const BareXServer&) = delete;
+  BareXServer& operator=(const BareXServer&) = delete;
+  BareXServer(BareXServer&&) = delete;
+  BareXServer& operator=(BareXServer&&) = delete;
+  ~BareXServer();
+
+  [[nodiscard]] const std::string& display_name() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value);
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ScopedEnvironment(ScopedEnvironment&&) = delete;
+  ScopedEnvironment& operator=(ScopedEnvironment&&) = delete;
+  ~ScopedEnvironment();
+
+ private:
+  std::string name_;
+  bool had_value_ = false;
+  std::string old_value_;
+};
+
+}  // namespace scrivlet::testing

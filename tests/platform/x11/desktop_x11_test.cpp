@@ -1,0 +1,330 @@
+// The X11 backend on a virtual X server with a window manager: the engine's
+// event streams against a recording client, the hot keys pressed with
+// xdotool while another window has the focus, z-order through the window
+// manager, screen read-back, and the errors when X lacks what is needed.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bare_x_server.h"
+#include "engine/plotter.h"
+#include "fake_desktop.h"
+#include "fake_picture.h"
+#include "platform/desktop.h"
+#include "recording_client.h"
+
+namespace scrivlet::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+// What the X server should report for a stream of engine events, worked
+// out independently of the backend: every move is reported, even one that
+// leaves the pointer where it was, and a release without a press is dropped.
+std::vector<PointerRecord> ExpectedRecords(
+    const std::vector<MouseEventRecord>& stream, ScreenPoint start,
+    DesktopArea area) {
+  const auto clamp_x = [&](double x) {
+    return static_cast<std::int32_t>(std::clamp<double>(x, 0, area.width - 1));
+  };
+  const auto clamp_y = [&](double y) {
+    return static_cast<std::int32_t>(std::clamp<double>(y, 0, area.height - 1));
+  };
+  std::vector<PointerRecord> records;
+  ScreenPoint at = start;
+  bool down = false;
+  for (const MouseEventRecord& event : stream) {
+    if ((event.flags & MOUSEEVENTF_MOVE) != 0) {
+      ScreenPoint to;
+      if ((event.flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+        to = {clamp_x(std::round(event.dx * double(area.width) / 65535.0)),
+              clamp_y(std::round(event.dy * double(area.height) / 65535.0))};
+      } else {
+        to = {clamp_x(at.x + event.dx), clamp_y(at.y + event.dy)};
+      }
+      records.push_back({PointerKind::Motion, to});
+      at = to;
+    }
+    if ((event.flags & MOUSEEVENTF_LEFTDOWN) != 0 && !down) {
+      records.push_back({PointerKind::Press, at});
+      down = true;
+    }
+    if ((event.flags & MOUSEEVENTF_LEFTUP) != 0 && down) {
+      records.push_back({PointerKind::Release, at});
+      down = false;
+    }
+  }
+  return records;
+}
+
+const std::vector<std::string> kCross = {
+    "#.......#",  //
+    "..#...#..",  //
+    "....#....",  //
+    "...###...",  //
+    "....#....",  //
+    "..#...#..",  //
+    "#.......#",
+};
+
+enum class Mode : std::uint8_t { Absolute, Relative };
+
+struct StreamCase {
+  std::string name;
+  Mode mode;
+  // The origin, counted from the right/bottom edge where negative.
+  ScreenPoint origin;
+  DrawSettings settings;
+  bool paced = false;
+};
+
+class X11StreamTest : public ::testing::TestWithParam<StreamCase> {};
+
+TEST_P(X11StreamTest, EveryEventArrivesAtTheAimedPixel) {
+  const StreamCase& test = GetParam();
+  RecordingClient recorder;
+  recorder.CoverScreen();
+  const DesktopArea area = recorder.ScreenArea();
+  const ScreenPoint origin = {
+      test.origin.x >= 0 ? test.origin.x : area.width + test.origin.x,
+      test.origin.y >= 0 ? test.origin.y : area.height + test.origin.y};
+  const FakePicture picture(kCross);
+
+  FakeDesktop reference(area, origin);
+  const auto draw = [&](PlatformInput& desktop) {
+    return test.mode == Mode::Absolute
+               ? DrawAbsolute(desktop, picture, test.settings)
+               : DrawRelative(desktop, picture, test.settings);
+  };
+  ASSERT_EQ(draw(reference), PlotEnd::Completed);
+
+  std::unique_ptr<PlatformInput> desktop =
+      test.paced ? OpenDesktop() : OpenNativeDesktop();
+  recorder.WarpPointer(origin);
+  (void)recorder.TakePointerEvents();
+  ASSERT_EQ(desktop->GetCursorPos(), origin);
+  ASSERT_EQ(draw(*desktop), PlotEnd::Completed);
+  desktop->Flush();
+
+  const std::vector<PointerRecord> seen = recorder.TakePointerEvents();
+  const std::vector<PointerRecord> expected =
+      ExpectedRecords(reference.events(), origin, area);
+  EXPECT_EQ(seen, expected)
+      << "seen:     " << Describe(seen) << "\nexpected: " << Describe(expected);
+}
+
+// Absolute dots, worked out from the picture alone, land where aimed.
+TEST(X11DesktopTest, AbsoluteDotsLandOnTheirPixelsUpToTheLastOne) {
+  RecordingClient recorder;
+  recorder.CoverScreen();
+  const DesktopArea area = recorder.ScreenArea();
+  const ScreenPoint origin{area.width - 9, area.height - 7};
+  const FakePicture picture(kCross);
+  const DrawSettings settings{1, 1, 200, kFalse};
+
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  recorder.WarpPointer(origin);
+  (void)recorder.TakePointerEvents();
+  ASSERT_EQ(DrawAbsolute(*desktop, picture, settings), PlotEnd::Completed);
+  desktop->Flush();
+
+  std::vector<ScreenPoint> presses;
+  for (const PointerRecord& record : recorder.TakePointerEvents()) {
+    if (record.kind == PointerKind::Press) {
+      presses.push_back(record.at);
+    }
+  }
+  std::vector<ScreenPoint> dots;
+  for (std::int32_t x = 0; x < 9; ++x) {
+    for (std::int32_t y = 0; y < 7; ++y) {
+      if (kCross[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] ==
+          '#') {
+        dots.push_back({origin.x + x, origin.y + y});
+      }
+    }
+  }
+  EXPECT_EQ(presses, dots);
+  EXPECT_EQ(presses.back(), (ScreenPoint{area.width - 1, area.height - 1}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EngineStreams, X11StreamTest,
+    ::testing::Values(
+        StreamCase{"AbsoluteAtTopLeft", Mode::Absolute, {0, 0}, {1, 1, 200, 0}},
+        StreamCase{"AbsoluteIntoBottomRightCorner",
+                   Mode::Absolute,
+                   {-9, -7},
+                   {1, 1, 200, 0}},
+        StreamCase{"AbsoluteMagnifiedWithDrag",
+                   Mode::Absolute,
+                   {301, 207},
+                   {2, 3, 200, kTrue}},
+        StreamCase{
+            "RelativeWithDrag", Mode::Relative, {400, 300}, {2, 2, 200, kTrue}},
+        StreamCase{"RelativeClippedAtTheEdges",
+                   Mode::Relative,
+                   {-5, -6},
+                   {1, 2, 200, 0}},
+        StreamCase{"AbsoluteThroughThePacer",
+                   Mode::Absolute,
+                   {640, 480},
+                   {2, 2, 200, 0},
+                   true}),
+    [](const auto& instance) { return instance.param.name; });
+
+TEST(X11DesktopTest, ReportsTheRootWindowAndThePointer) {
+  RecordingClient client;
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  EXPECT_EQ(desktop->DesktopBounds(), client.ScreenArea());
+  client.WarpPointer({123, 45});
+  EXPECT_EQ(desktop->GetCursorPos(), (ScreenPoint{123, 45}));
+}
+
+TEST(X11DesktopTest, ReadsTheScreenBackAsColorref) {
+  RecordingClient client;
+  client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  EXPECT_EQ(desktop->ReadScreenPixel({205, 155}), COLORREF{0x996633});
+  EXPECT_EQ(desktop->ReadScreenPixel({219, 159}), COLORREF{0x996633});
+  const DesktopArea area = client.ScreenArea();
+  EXPECT_EQ(desktop->ReadScreenPixel({-1, 0}), std::nullopt);
+  EXPECT_EQ(desktop->ReadScreenPixel({area.width, 0}), std::nullopt);
+  EXPECT_EQ(desktop->ReadScreenPixel({0, area.height}), std::nullopt);
+}
+
+// Runs xdotool on the test desktop; it injects through XTest like a real
+// keyboard, to whichever window has the focus.
+void Xdotool(const std::string& arguments) {
+  ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+// The first state word that differs from `settled`, or `settled` when
+// nothing changes within the timeout: key events arrive asynchronously.
+std::uint16_t NextChangedWord(PlatformInput& desktop, int key,
+                              std::uint16_t settled) {
+  const auto deadline = std::chrono::steady_clock::now() + milliseconds(3000);
+  for (;;) {
+    const std::uint16_t word = desktop.GetAsyncKeyState(key);
+    if (word != settled || std::chrono::steady_clock::now() > deadline) {
+      return word;
+    }
+    std::this_thread::sleep_for(milliseconds(2));
+  }
+}
+
+class X11HotKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Another window has the keyboard focus, as when the user draws into
+    // a paint program.
+    const Window other = client_.MakeWindow({50, 50, 200, 100}, 0xCCCCCC, true);
+    client_.Focus(other);
+    ASSERT_TRUE(
+        client_.WaitUntil([&] { return client_.FocusedWindow() == other; }));
+    desktop_ = OpenNativeDesktop();
+  }
+
+  RecordingClient client_;
+  std::unique_ptr<PlatformInput> desktop_;
+};
+
+TEST_F(X11HotKeyTest, HeldF7IsAFreshPressOnceThenDown) {
+  Xdotool("keydown F7");
+  EXPECT_EQ(NextChangedWord(*desktop_, VK_F7, 0), 0x8001);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F7), 0x8000);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F8), 0x0000);
+  Xdotool("keyup F7");
+  EXPECT_EQ(NextChangedWord(*desktop_, VK_F7, 0x8000), 0x0000);
+}
+
+TEST_F(X11HotKeyTest, ZeroLengthTapBetweenTwoQueriesIsSeen) {
+  EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F8), 0x0000);
+  Xdotool("key --delay 0 F8");
+  EXPECT_EQ(NextChangedWord(*desktop_, VK_F8, 0), 0x0001);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F8), 0x0000);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F7), 0x0000);
+}
+
+TEST_F(X11HotKeyTest, TapsBetweenTicksAreSeenThroughThePacerToo) {
+  desktop_.reset();
+  std::unique_ptr<PlatformInput> paced = OpenDesktop();
+  Xdotool("key --delay 0 F7");
+  EXPECT_EQ(NextChangedWord(*paced, VK_F7, 0), 0x0001);
+}
+
+TEST_F(X11HotKeyTest, OnlyTheHotKeysAreWatched) {
+  EXPECT_THROW(desktop_->GetAsyncKeyState(0x41), PlatformError);
+}
+
+class X11ZOrderTest : public ::testing::Test {
+ protected:
+  RecordingClient client_;
+  std::unique_ptr<PlatformInput> desktop_ = OpenNativeDesktop();
+
+  bool AboveBecomes(Window window, bool wanted) {
+    return client_.WaitUntil([&] {
+      return client_.HasWmState(window, "_NET_WM_STATE_ABOVE") == wanted;
+    });
+  }
+};
+
+TEST_F(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManager) {
+  const Window window = client_.MakeWindow({300, 300, 120, 80}, 0x808080, true);
+  ASSERT_FALSE(client_.HasWmState(window, "_NET_WM_STATE_ABOVE"));
+  desktop_->SetWindowPos(window, ZOrder::Topmost);
+  EXPECT_TRUE(AboveBecomes(window, true));
+  desktop_->SetWindowPos(window, ZOrder::NotTopmost);
+  EXPECT_TRUE(AboveBecomes(window, false));
+}
+
+TEST_F(X11ZOrderTest, AWindowNotYetShownIsTopmostOnceShown) {
+  const Window window =
+      client_.MakeWindow({300, 300, 120, 80}, 0x808080, true, false);
+  desktop_->SetWindowPos(window, ZOrder::Topmost);
+  client_.MapAndWait(window);
+  EXPECT_TRUE(AboveBecomes(window, true));
+}
+
+TEST_F(X11ZOrderTest, AnUnknownWindowIsAnError) {
+  EXPECT_THROW(desktop_->SetWindowPos(0x7FFFFFF, ZOrder::Topmost),
+               PlatformError);
+  // The connection is still usable afterwards.
+  EXPECT_NO_THROW((void)desktop_->GetCursorPos());
+}
+
+std::string OpenErrorWith(const char* display) {
+  ScopedEnvironment environment("DISPLAY", display);
+  try {
+    OpenNativeDesktop();
+  } catch (const PlatformError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+TEST(X11OpenErrorTest, NamesWhatIsMissing) {
+  EXPECT_NE(OpenErrorWith(nullptr).find("DISPLAY is not set"),
+            std::string::npos);
+  EXPECT_NE(OpenErrorWith(":987").find("Cannot open the X display \":987\""),
+            std::string::npos);
+  {
+    const BareXServer no_xtest({"-extension", "XTEST"});
+    EXPECT_NE(OpenErrorWith(no_xtest.display_name().c_str()).find("XTEST"),
+              std::string::npos);
+  }
+  {
+    const BareXServer plain({});
+    EXPECT_EQ(OpenErrorWith(plain.display_name().c_str()), "no error");
+  }
+}
+
+}  // namespace
+}  // namespace scrivlet::testing

@@ -1,0 +1,188 @@
+#include "recording_client.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+namespace scrivlet::testing {
+
+std::string Describe(const PointerRecord& record) {
+  const char* kind = record.kind == PointerKind::Motion  ? "motion"
+                     : record.kind == PointerKind::Press ? "press"
+                                                         : "release";
+  std::ostringstream out;
+  out << kind << "(" << record.at.x << "," << record.at.y << ")";
+  return out.str();
+}
+
+std::string Describe(const std::vector<PointerRecord>& records) {
+  std::string text;
+  for (const PointerRecord& record : records) {
+    text += Describe(record) + " ";
+  }
+  return text;
+}
+
+RecordingClient::RecordingClient() : display_(XOpenDisplay(nullptr)) {
+  if (display_ == nullptr) {
+    throw std::runtime_error("The test client cannot open the X display");
+  }
+}
+
+RecordingClient::~RecordingClient() {
+  for (const Window window : windows_) {
+    XDestroyWindow(display_, window);
+  }
+  XCloseDisplay(display_);
+}
+
+DesktopArea RecordingClient::ScreenArea() const {
+  const int screen = DefaultScreen(display_);
+  return {0, 0, DisplayWidth(display_, screen),
+          DisplayHeight(display_, screen)};
+}
+
+void RecordingClient::CoverScreen() {
+  const DesktopArea area = ScreenArea();
+  cover_ = MakeWindow({0, 0, area.width, area.height}, 0xFFFFFF, false);
+  XSelectInput(display_, cover_,
+               ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                   StructureNotifyMask);
+  XSync(display_, False);
+  Drain();
+  records_.clear();
+}
+
+std::vector<PointerRecord> RecordingClient::TakePointerEvents() {
+  XSync(display_, False);
+  Drain();
+  return std::exchange(records_, {});
+}
+
+void RecordingClient::Drain() {
+  while (XPending(display_) > 0) {
+    XEvent event{};
+    XNextEvent(display_, &event);
+    switch (event.type) {
+      case MotionNotify:
+        records_.push_back({PointerKind::Motion,
+                            {event.xmotion.x_root, event.xmotion.y_root}});
+        break;
+      case ButtonPress:
+        records_.push_back(
+            {PointerKind::Press, {event.xbutton.x_root, event.xbutton.y_root}});
+        break;
+      case ButtonRelease:
+        records_.push_back({PointerKind::Release,
+                            {event.xbutton.x_root, event.xbutton.y_root}});
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+Window RecordingClient::MakeWindow(WindowRect rect, unsigned long rgb,
+                                   bool managed, bool map) {
+  const int screen = DefaultScreen(display_);
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = rgb;  // a 24-bit TrueColor screen
+  attributes.override_redirect = managed ? False : True;
+  attributes.event_mask = StructureNotifyMask;
+  const Window window = XCreateWindow(
+      display_, RootWindow(display_, screen), rect.x, rect.y,
+      static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height), 0,
+      CopyFromParent, InputOutput, CopyFromParent,
+      CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  windows_.push_back(window);
+  if (managed) {
+    // Ask the window manager to keep the requested place.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = rect.x;
+    hints.y = rect.y;
+    hints.width = rect.width;
+    hints.height = rect.height;
+    XSetWMNormalHints(display_, window, &hints);
+    XStoreName(display_, window, "scrivlet test window");
+  }
+  if (map) {
+    MapAndWait(window);
+  }
+  XSync(display_, False);  // other connections may use the window at once
+  return window;
+}
+
+void RecordingClient::MapAndWait(Window window) {
+  XMapRaised(display_, window);
+  const bool shown = WaitUntil([&] {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window, &attributes);
+    return attributes.map_state == IsViewable;
+  });
+  if (!shown) {
+    throw std::runtime_error("A test window was never shown");
+  }
+}
+
+void RecordingClient::Focus(Window window) {
+  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+  XSync(display_, False);
+}
+
+Window RecordingClient::FocusedWindow() {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  return focus;
+}
+
+bool RecordingClient::HasWmState(Window window, const char* state_name) {
+  const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
+  const Atom wanted = XInternAtom(display_, state_name, False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  bool found = false;
+  if (XGetWindowProperty(display_, window, state, 0, 1024, False, XA_ATOM,
+                         &type, &format, &count, &remaining,
+                         &data) == Success &&
+      data != nullptr && format == 32) {
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    found = std::find(atoms, atoms + count, wanted) != atoms + count;
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return found;
+}
+
+void RecordingClient::WarpPointer(ScreenPoint to) {
+  XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, to.x,
+               to.y);
+  XSync(display_, False);
+}
+
+bool RecordingClient::WaitUntil(const std::function<bool()>& condition,
+                                std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    XSync(display_, False);
+    if (condition()) {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+}  // namespace scrivlet::testing

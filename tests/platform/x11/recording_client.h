@@ -1,0 +1,83 @@
+#pragma once
+
+// A small X client for tests, on its own connection: it records every
+// pointer press, release and motion that reaches its windows, makes plain
+// windows to focus, stack and read back, and moves the pointer.
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform_input.h"
+
+namespace scrivlet::testing {
+
+enum class PointerKind : std::uint8_t { Motion, Press, Release };
+
+struct PointerRecord {
+  PointerKind kind = PointerKind::Motion;
+  ScreenPoint at;
+  friend bool operator==(const PointerRecord&, const PointerRecord&) = default;
+};
+
+std::string Describe(const PointerRecord& record);
+std::string Describe(const std::vector<PointerRecord>& records);
+
+struct WindowRect {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+class RecordingClient {
+ public:
+  RecordingClient();
+  RecordingClient(const RecordingClient&) = delete;
+  RecordingClient& operator=(const RecordingClient&) = delete;
+  RecordingClient(RecordingClient&&) = delete;
+  RecordingClient& operator=(RecordingClient&&) = delete;
+  ~RecordingClient();
+
+  [[nodiscard]] Display* display() const { return display_; }
+  [[nodiscard]] DesktopArea ScreenArea() const;
+
+  // A window over the whole screen, outside the window manager's control,
+  // that records pointer events from now on.
+  void CoverScreen();
+  // Pointer events received so far, after a round trip to the server; the
+  // record is cleared.
+  std::vector<PointerRecord> TakePointerEvents();
+
+  // A plain window filled with one colour (0xRRGGBB). Managed windows get a
+  // frame from the window manager; unmanaged ones stay exactly at `rect`.
+  // Waits until the window is shown unless `map` is false.
+  Window MakeWindow(WindowRect rect, unsigned long rgb, bool managed,
+                    bool map = true);
+  void MapAndWait(Window window);
+  void Focus(Window window);
+  [[nodiscard]] Window FocusedWindow();
+  [[nodiscard]] bool HasWmState(Window window, const char* state_name);
+
+  void WarpPointer(ScreenPoint to);
+
+  // Polls `condition` (after a round trip each time) until it holds or
+  // `timeout` passes; returns whether it held.
+  bool WaitUntil(
+      const std::function<bool()>& condition,
+      std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+
+ private:
+  void Drain();
+
+  Display* display_ = nullptr;
+  Window cover_ = 0;
+  std::vector<Window> windows_;
+  std::vector<PointerRecord> records_;
+};
+
+}  // namespace scrivlet::testing
