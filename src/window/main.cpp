@@ -1,0 +1,35 @@
+// Scrivlet: redraws a picture as dots in another program by clicking for
+// you. F7 draws at the pointer, F8 stops.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+#include <iostream>
+#include <memory>
+
+#include "platform/desktop.h"
+#include "window/fonts.h"
+#include "window/form1.h"
+#include "window/window_texts.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  scrivlet::InstallJapaneseFonts();
+
+  std::unique_ptr<scrivlet::PlatformInput> desktop;
+  try {
+    desktop = scrivlet::OpenDesktop();
+  } catch (const scrivlet::PlatformError& error) {
+    const QString message = QString::fromUtf8(scrivlet::texts::kDesktopFailed) +
+                            QLatin1Char('\n') +
+                            QString::fromStdString(error.what());
+    std::cerr << "scrivlet: " << message.toStdString() << '\n';
+    QMessageBox::critical(nullptr, QString::fromUtf8(scrivlet::texts::kCaption),
+                          message);
+    return 1;
+  }
+
+  scrivlet::Form1 form(*desktop);
+  form.show();
+  return QApplication::exec();
+}

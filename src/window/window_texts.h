@@ -1,0 +1,48 @@
+#pragma once
+
+// Every text the main window shows, UTF-8.
+
+namespace scrivlet::texts {
+
+inline constexpr const char* kCaption = "Scrivlet - 手書き入力";
+inline constexpr const char* kMainPage = "メイン";
+inline constexpr const char* kSettingsPage = "設定";
+inline constexpr const char* kImageLabel = "画像：";
+inline constexpr const char* kSettingsFrame = "設定 (基本的には変更しないでね)";
+inline constexpr const char* kHomePageButton = "HPを見る";
+inline constexpr const char* kMakerNotice =
+    "Scrivlet プロジェクト作 ・ 自由に使ってね";
+inline constexpr const char* kWholeNumbersNote =
+    "※ボックスには整数値を入力してください";
+inline constexpr const char* kAbsolute = "絶対座標";
+inline constexpr const char* kRelative = "相対座標";
+inline constexpr const char* kTopmost = "最前面";
+inline constexpr const char* kDragInput = "ドラッグ入力";
+inline constexpr const char* kMagnificationLabel = "拡大率(1～)";
+inline constexpr const char* kCoarsenessLabel = "粗さ(1～)";
+inline constexpr const char* kThresholdLabel = "白黒の閾値(0～255)";
+inline constexpr const char* kMagnificationDefault = "1";
+inline constexpr const char* kCoarsenessDefault = "2";
+inline constexpr const char* kThresholdDefault = "200";
+
+// The caption while a drawing runs; %1 is the percentage done.
+inline constexpr const char* kDrawingCaption =
+    "Scrivlet - 手書き入力 (描画中 %1%)";
+
+// Why a drop did not replace the picture.
+inline constexpr const char* kDropNoFile = "ファイルをドロップしてください";
+inline constexpr const char* kDropNotFound = "ファイルが見つかりません";
+inline constexpr const char* kDropFolder = "フォルダは読み込めません";
+inline constexpr const char* kDropUnreadable = "ファイルを開けません";
+inline constexpr const char* kDropNotPicture = "画像ファイルではありません";
+inline constexpr const char* kDropBroken = "画像が壊れていて読み込めません";
+inline constexpr const char* kDropTooLarge =
+    "画像が大きすぎます(縦横32767ドット、合計4000万ドットまで)";
+
+inline constexpr const char* kHomePageFailed = "ホームページを開けませんでした";
+inline constexpr const char* kTopmostFailed = "最前面にできませんでした";
+inline constexpr const char* kKeyStateFailed = "F7キーを読めませんでした";
+inline constexpr const char* kDesktopFailed =
+    "デスクトップを操作できないので起動できません";
+
+}  // namespace scrivlet::texts

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Takes the documentation's screenshots of both pages of the main window on a
+# virtual X desktop: docs/images/window-main.png and window-settings.png.
+# Usage: tests/window/screenshots.sh BUILD_DIR
+#   (BUILD_DIR holds src/window/scrivlet and tests/window/screen_grab)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build_dir=$(realpath "${1:?usage: screenshots.sh BUILD_DIR}")
+out_dir=$(realpath docs/images)
+
+shoot() {
+  local program_pid window x y width height
+  "$build_dir/src/window/scrivlet" &
+  program_pid=$!
+  trap 'kill "$program_pid" 2>/dev/null || true' EXIT
+  for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name 'Scrivlet' 2>/dev/null | head -1) || true
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { echo "screenshots.sh: the window did not appear" >&2; exit 1; }
+  sleep 1
+  # xwininfo gives the client area's absolute position even when the window
+  # manager has reparented the window into its frame.
+  read -r x y width height < <(xwininfo -id "$window" | awk '
+    /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}')
+  # The window with its frame: the title bar sits above the client area.
+  "$build_dir/tests/window/screen_grab" "$out_dir/window-main.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
+  # The second tab, a sixth of the tab control's width right of its middle.
+  xdotool mousemove "$((x + 8 + width / 3 + 40))" "$((y + 16))" click 1
+  sleep 0.5
+  xdotool mousemove "$((x + width + 50))" "$((y + height + 50))"
+  sleep 0.3
+  "$build_dir/tests/window/screen_grab" "$out_dir/window-settings.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
+  kill "$program_pid"
+  wait "$program_pid" 2>/dev/null || true
+  trap - EXIT
+}
+
+if [ "${1:-}" != "--inside" ] && [ -z "${SCRIVLET_SHOOTING:-}" ]; then
+  SCRIVLET_SHOOTING=1 exec scripts/xsession.sh with "$0" "$build_dir"
+fi
+shoot
+echo "screenshots: $out_dir/window-main.png $out_dir/window-settings.png"
