@@ -1,0 +1,67 @@
+#pragma once
+
+// Pictures for drawing into paint programs, the dots they must give, and the
+// comparison of a canvas with those dots.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "engine/draw_settings.h"
+#include "engine/picture_view.h"
+#include "screen_capture.h"
+
+namespace scrivlet::testing {
+
+// A black-and-white picture given by a rule.
+class PatternPicture final : public PictureView {
+ public:
+  using Rule = std::function<bool(std::int32_t x, std::int32_t y)>;
+  PatternPicture(std::int32_t width, std::int32_t height, Rule dark);
+
+  [[nodiscard]] double ScaleWidth() const override { return width_; }
+  [[nodiscard]] double ScaleHeight() const override { return height_; }
+  [[nodiscard]] COLORREF GetPixel(std::int32_t x,
+                                  std::int32_t y) const override;
+  [[nodiscard]] bool Dark(std::int32_t x, std::int32_t y) const;
+
+ private:
+  std::int32_t width_;
+  std::int32_t height_;
+  Rule dark_;
+};
+
+// Every sample dark: the benchmark's plain grid of dots.
+PatternPicture SolidPicture(std::int32_t width, std::int32_t height);
+// Shapes of several densities: solid blocks, diagonals, single dots, gaps.
+PatternPicture MixedPicture(std::int32_t width, std::int32_t height);
+
+enum class PlotMode : std::uint8_t { Absolute, Relative };
+
+// Where each dot of `picture` should land when drawn from `origin`, worked
+// out from the picture and the settings alone: absolute dots at
+// origin + (x, y) * Magnification, relative ones at column i, row j of the
+// samples, origin + (i, j + 1) * Magnification, with desktop pointer moves
+// of exactly one pixel per unit.
+std::vector<ScreenPoint> ExpectedDots(const PatternPicture& picture,
+                                      const DrawSettings& settings,
+                                      PlotMode mode, ScreenPoint origin);
+
+// The smallest rectangle holding every point, grown by `margin`.
+ScreenRect BoundingRect(const std::vector<ScreenPoint>& points,
+                        std::int32_t margin);
+
+struct CanvasCheck {
+  int expected = 0;                  // dots that should show
+  int landed = 0;                    // of those, pixels that show ink
+  int stray = 0;                     // inked pixels where no dot belongs
+  std::vector<ScreenPoint> missing;  // the first few dots that did not land
+  std::vector<ScreenPoint> strays;   // the first few stray pixels
+};
+
+// Compares every pixel of the image with the dots: a dot pixel must differ
+// from the paper colour, every other pixel must still be paper.
+CanvasCheck CheckCanvas(const ScreenImage& image,
+                        const std::vector<ScreenPoint>& dots, COLORREF paper);
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,68 @@
+#pragma once
+
+// A real paint program from Debian's packages, started at its default
+// settings (a fresh private home), arranged on the test desktop so that its
+// canvas is in view, and stopped again by process id.
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "screen_capture.h"
+
+namespace scrivlet::testing {
+
+struct PaintProgramSpec {
+  std::string name;
+  std::vector<std::string> command;
+  // The title the window that holds the canvas starts with.
+  std::string canvas_window_title;
+  // Further windows (tool palettes) that are moved beside the canvas window.
+  std::vector<std::string> side_window_titles;
+  // Keys that pick the paint tool where it is not the one chosen at start.
+  std::vector<std::string> tool_keys;
+};
+
+// mtpaint and xpaint.
+const std::vector<PaintProgramSpec>& PaintPrograms();
+
+class PaintProgram {
+ public:
+  // Starts the program and waits until its blank canvas shows; throws
+  // std::runtime_error if it does not.
+  explicit PaintProgram(const PaintProgramSpec& spec);
+  PaintProgram(const PaintProgram&) = delete;
+  PaintProgram& operator=(const PaintProgram&) = delete;
+  PaintProgram(PaintProgram&&) = delete;
+  PaintProgram& operator=(PaintProgram&&) = delete;
+  ~PaintProgram();
+
+  [[nodiscard]] Display* display() const { return display_; }
+  // The blank part of the canvas in view, and its colour.
+  [[nodiscard]] const ScreenRect& canvas() const { return canvas_; }
+  [[nodiscard]] COLORREF paper() const { return paper_; }
+
+  [[nodiscard]] ScreenImage Capture(ScreenRect rect) const {
+    return CaptureScreen(display_, rect);
+  }
+
+ private:
+  void Launch();
+  Window WaitForWindow(const std::string& title_prefix);
+  void Arrange();
+  void PickPaintTool();
+  void FindBlankCanvas();
+  void Stop();
+
+  PaintProgramSpec spec_;
+  Display* display_ = nullptr;
+  std::string home_;
+  pid_t pid_ = -1;
+  Window canvas_window_ = 0;
+  ScreenRect canvas_;
+  COLORREF paper_ = 0;
+};
+
+}  // namespace scrivlet::testing
