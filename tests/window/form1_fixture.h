@@ -9,13 +9,36 @@
 #include <QStringList>
 #include <QUrl>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "fake_desktop.h"
 #include "window/form1.h"
 
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 namespace scrivlet::testing {
+
+// The fake desktop that also lets a test look at the window while a drawing
+// sends its events.
+class ObservingDesktop : public FakeDesktop {
+ public:
+  std::function<void(std::uint32_t flags)> on_event;
+
+  void mouse_event(std::uint32_t flags, std::int32_t dx,
+                   std::int32_t dy) override {
+    FakeDesktop::mouse_event(flags, dx, dy);
+    if (on_event) {
+      on_event(flags);
+    }
+  }
+};
 
 class Form1Test : public ::testing::Test {
  protected:
@@ -38,7 +61,7 @@ class Form1Test : public ::testing::Test {
 
   Form1& form() { return *form_; }
 
-  FakeDesktop desktop_;
+  ObservingDesktop desktop_;
   std::vector<QUrl> opened_;
   QStringList problems_;
   bool open_succeeds_ = true;
