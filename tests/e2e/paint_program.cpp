@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -72,6 +74,17 @@ std::string WindowTitle(Display* display, Window window) {
   return title;
 }
 
+// Windows of a program that was just stopped vanish while the client list
+// is read; such errors are expected. Any other error is reported.
+int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
+  if (error->error_code != BadWindow) {
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "X error on the paint-program connection: %s\n", text);
+  }
+  return 0;
+}
+
 ScreenPoint RootPosition(Display* display, Window window) {
   int x = 0;
   int y = 0;
@@ -99,6 +112,9 @@ PaintProgram::PaintProgram(const PaintProgramSpec& spec)
   if (display_ == nullptr) {
     throw std::runtime_error("Cannot open the X display for " + spec_.name);
   }
+  static const bool handler_installed =
+      (XSetErrorHandler(IgnoreVanishedWindows), true);
+  (void)handler_installed;
   try {
     Launch();
     canvas_window_ = WaitForWindow(spec_.canvas_window_title);
@@ -137,6 +153,8 @@ void PaintProgram::Stop() {
 }
 
 void PaintProgram::Launch() {
+  // Windows already there belong to someone else, even if titled alike.
+  earlier_windows_ = ClientWindows(display_);
   // A fresh home directory: no settings left from an earlier run.
   std::string home_template =
       (std::filesystem::temp_directory_path() / "scrivlet-paint-XXXXXX")
@@ -188,7 +206,9 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
   const bool shown = PollFor(
       [&] {
         for (const Window window : ClientWindows(display_)) {
-          if (WindowTitle(display_, window).rfind(title_prefix, 0) == 0) {
+          if (std::find(earlier_windows_.begin(), earlier_windows_.end(),
+                        window) == earlier_windows_.end() &&
+              WindowTitle(display_, window).rfind(title_prefix, 0) == 0) {
             found = window;
             return true;
           }

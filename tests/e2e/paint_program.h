@@ -60,6 +60,7 @@ class PaintProgram {
   Display* display_ = nullptr;
   std::string home_;
   pid_t pid_ = -1;
+  std::vector<Window> earlier_windows_;
   Window canvas_window_ = 0;
   ScreenRect canvas_;
   COLORREF paper_ = 0;
