@@ -80,7 +80,7 @@ void DeliveryPacer::WaitForPendingDot() {
   const bool trusted = visible && !aborting &&
                        misses_in_a_row_ < policy_.misses_before_safe_pace;
   const PacingClock::Duration bound =
-      trusted ? policy_.confirm_timeout : policy_.safe_pace;
+      trusted ? policy_.confirm_timeout : SafePace();
 
   if (PollUntilChanged(dot, bound)) {
     ++stats_.confirmed;
@@ -107,6 +107,7 @@ bool DeliveryPacer::PollUntilChanged(const Dot& dot,
       const std::optional<COLORREF> now = target_->ReadScreenPixel(dot.at);
       if (now && now != dot.before) {
         ink_ = now;
+        LearnLatency(clock_->Now() - dot.released);
         return true;
       }
     }
@@ -117,6 +118,21 @@ bool DeliveryPacer::PollUntilChanged(const Dot& dot,
     const PacingClock::Duration left = deadline - now;
     clock_->SleepFor(dot.before ? std::min(policy_.poll_interval, left) : left);
   }
+}
+
+PacingClock::Duration DeliveryPacer::SafePace() const {
+  if (!typical_latency_) {
+    return policy_.safe_pace;
+  }
+  return std::clamp(2 * *typical_latency_, policy_.safe_pace,
+                    std::max(policy_.safe_pace, policy_.confirm_timeout));
+}
+
+void DeliveryPacer::LearnLatency(PacingClock::Duration latency) {
+  // A running average that follows the target within some ten dots but is
+  // not thrown by one slow dot.
+  typical_latency_ =
+      typical_latency_ ? (7 * *typical_latency_ + latency) / 8 : latency;
 }
 
 bool DeliveryPacer::AbortKeyHeld() {

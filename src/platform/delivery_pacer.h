@@ -45,8 +45,9 @@ struct PacingPolicy {
   // The longest wait for a dot to show while the target is showing dots.
   // Bounded so that a target that stalls once never stalls the drawing.
   PacingClock::Duration confirm_timeout = std::chrono::milliseconds(50);
-  // The fixed pause after a dot that cannot be seen to land. Paint programs
-  // keep up with clicks this far apart.
+  // The pause after a dot that cannot be seen to land: twice the time the
+  // target has been taking to show a dot, and never less than this. Paint
+  // programs keep up with clicks this far apart.
   PacingClock::Duration safe_pace = std::chrono::milliseconds(3);
   // How often the screen under a dot is read while waiting.
   PacingClock::Duration poll_interval = std::chrono::microseconds(100);
@@ -92,6 +93,8 @@ class DeliveryPacer final : public PlatformInput {
   void WaitForPendingDot();
   PacingClock::Duration BoundFor(const Dot& dot);
   bool PollUntilChanged(const Dot& dot, PacingClock::Duration bound);
+  PacingClock::Duration SafePace() const;
+  void LearnLatency(PacingClock::Duration latency);
   bool AbortKeyHeld();
 
   std::unique_ptr<PlatformInput> target_;
@@ -103,6 +106,8 @@ class DeliveryPacer final : public PlatformInput {
   Dot current_;                  // the dot under the held button
   std::optional<Dot> pending_;   // released, not yet seen to land
   std::optional<COLORREF> ink_;  // the colour the target last painted
+  // How long the target takes to show a dot, smoothed over recent dots.
+  std::optional<PacingClock::Duration> typical_latency_;
   int misses_in_a_row_ = 0;
   // The pacer looks at F8 itself to shorten its waits during an abort; a
   // press it sees is handed on to the engine's next F8 query.

@@ -25,7 +25,7 @@ class KeyLatch {
 
   // The state word; clears the pressed-since-last-query bit.
   std::uint16_t Query() {
-    const std::uint16_t word = static_cast<std::uint16_t>(
+    const auto word = static_cast<std::uint16_t>(
         (down_ ? kKeyDown : 0U) |
         (pressed_since_query_ ? kKeyPressedSinceLastQuery : 0U));
     pressed_since_query_ = false;

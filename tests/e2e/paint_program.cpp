@@ -4,13 +4,13 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,8 +18,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
-
-extern char** environ;
+#include <utility>
 
 namespace scrivlet::testing {
 namespace {
@@ -107,8 +106,8 @@ const std::vector<PaintProgramSpec>& PaintPrograms() {
   return programs;
 }
 
-PaintProgram::PaintProgram(const PaintProgramSpec& spec)
-    : spec_(spec), display_(XOpenDisplay(nullptr)) {
+PaintProgram::PaintProgram(PaintProgramSpec spec)
+    : spec_(std::move(spec)), display_(XOpenDisplay(nullptr)) {
   if (display_ == nullptr) {
     throw std::runtime_error("Cannot open the X display for " + spec_.name);
   }
@@ -172,12 +171,14 @@ void PaintProgram::Launch() {
   }
   environment.push_back("HOME=" + home_);
   std::vector<char*> envp;
+  envp.reserve(environment.size() + 1);
   for (std::string& entry : environment) {
     envp.push_back(entry.data());
   }
   envp.push_back(nullptr);
   std::vector<std::string> command = spec_.command;
   std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
   for (std::string& argument : command) {
     argv.push_back(argument.data());
   }

@@ -32,7 +32,7 @@ class PaintProgram {
  public:
   // Starts the program and waits until its blank canvas shows; throws
   // std::runtime_error if it does not.
-  explicit PaintProgram(const PaintProgramSpec& spec);
+  explicit PaintProgram(PaintProgramSpec spec);
   PaintProgram(const PaintProgram&) = delete;
   PaintProgram& operator=(const PaintProgram&) = delete;
   PaintProgram(PaintProgram&&) = delete;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -21,6 +22,10 @@ namespace {
 struct PaintCase {
   std::string program;
   PlotMode mode;
+  friend void PrintTo(const PaintCase& c, std::ostream* os) {
+    *os << c.program
+        << (c.mode == PlotMode::Absolute ? " absolute" : " relative");
+  }
 };
 
 const PaintProgramSpec& ProgramNamed(const std::string& name) {

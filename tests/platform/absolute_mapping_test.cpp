@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <vector>
 
 namespace scrivlet {
@@ -48,6 +49,9 @@ struct EdgeCase {
   std::int32_t coordinate;
   std::int32_t extent;
   std::int32_t pixel;
+  friend void PrintTo(const EdgeCase& c, std::ostream* os) {
+    *os << c.coordinate << " over " << c.extent;
+  }
 };
 
 class AbsoluteMappingEdgeTest : public ::testing::TestWithParam<EdgeCase> {};

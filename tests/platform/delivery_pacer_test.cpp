@@ -5,6 +5,7 @@
 #include <cfenv>
 #include <cmath>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ std::vector<Event> AbsoluteDots(const std::vector<ScreenPoint>& dots) {
 
 std::vector<ScreenPoint> Row(std::int32_t x0, std::int32_t y, int count) {
   std::vector<ScreenPoint> dots;
+  dots.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     dots.push_back({x0 + 2 * i, y});
   }
@@ -83,6 +85,7 @@ class PacerRig {
 struct StreamCase {
   std::string name;
   std::vector<Event> events;
+  friend void PrintTo(const StreamCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PacerStreamTest : public ::testing::TestWithParam<StreamCase> {};
@@ -227,6 +230,47 @@ TEST(DeliveryPacerTest, InkOverInkIsPacedWithoutLosingTrust) {
   EXPECT_EQ(stats.timed_out, 0);
 }
 
+struct SafePaceCase {
+  std::string name;
+  microseconds target_latency;
+  microseconds least_pause;  // after a dot that cannot be seen
+  friend void PrintTo(const SafePaceCase& c, std::ostream* os) {
+    *os << c.name;
+  }
+};
+
+class PacerSafePaceTest : public ::testing::TestWithParam<SafePaceCase> {};
+
+TEST_P(PacerSafePaceTest, InvisibleDotsGetTwiceTheTargetsOwnTime) {
+  PacerRig rig;
+  rig.target().paint_latency = GetParam().target_latency;
+  const std::vector<ScreenPoint> inked = Row(20, 30, 3);
+  for (const ScreenPoint& at : inked) {
+    rig.target().InkAt(at);
+  }
+  rig.Send(AbsoluteDots(Row(20, 10, 4)));  // seen: the target's own time
+  rig.Send(AbsoluteDots(inked));
+  rig.SettleLastDot();
+
+  ASSERT_EQ(rig.pacer().stats().safe_paced, 3);
+  const std::vector<SentEvent>& sent = rig.target().events();
+  for (std::size_t up = 3 * 4 + 2; up + 1 < sent.size(); up += 3) {
+    const auto pause = sent[up + 1].at - sent[up].at;
+    EXPECT_GE(pause, GetParam().least_pause);
+    EXPECT_LE(pause, GetParam().least_pause + 2 * rig.policy().poll_interval);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, PacerSafePaceTest,
+    ::testing::Values(SafePaceCase{"FastTargetGetsTheFloor", microseconds(500),
+                                   milliseconds(3)},
+                      SafePaceCase{"SlowTargetGetsTwiceItsTime",
+                                   microseconds(4000), microseconds(8000)},
+                      SafePaceCase{"StalledTargetIsCappedAtTheTimeout",
+                                   milliseconds(45), milliseconds(50)}),
+    [](const auto& instance) { return instance.param.name; });
+
 TEST(DeliveryPacerTest, PacesBlindWhenTheScreenCannotBeRead) {
   PacerRig rig;
   rig.target().readable = false;
@@ -246,6 +290,7 @@ struct AbortCase {
   std::string name;
   std::vector<std::uint16_t> words;  // F8 as the backend reports it
   std::uint16_t engine_sees;         // the engine's next F8 query
+  friend void PrintTo(const AbortCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PacerAbortKeyTest : public ::testing::TestWithParam<AbortCase> {};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct LatchCase {
   bool down_at_start;
   std::vector<Step> steps;
   std::vector<std::uint16_t> words;  // one per Query step
+  friend void PrintTo(const LatchCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class KeyLatchTest : public ::testing::TestWithParam<LatchCase> {};

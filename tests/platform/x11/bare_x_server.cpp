@@ -2,16 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdlib>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace scrivlet::testing {
 
@@ -28,6 +26,7 @@ BareXServer::BareXServer(const std::vector<std::string>& extra_arguments) {
   arguments.insert(arguments.end(), extra_arguments.begin(),
                    extra_arguments.end());
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) {
     argv.push_back(argument.data());
   }

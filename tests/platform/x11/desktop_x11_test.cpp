@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,6 +85,7 @@ struct StreamCase {
   ScreenPoint origin;
   DrawSettings settings;
   bool paced = false;
+  friend void PrintTo(const StreamCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class X11StreamTest : public ::testing::TestWithParam<StreamCase> {};
