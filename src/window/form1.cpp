@@ -103,6 +103,8 @@ Form1::Form1(PlatformInput& desktop, Form1Hooks hooks)
   BuildMainPage(sstab1_->AddPage(Text(texts::kMainPage)));
   BuildSettingsPage(sstab1_->AddPage(Text(texts::kSettingsPage)));
   SetFocusOrder();
+  // The first control in the focus order has the focus when the window opens.
+  sstab1_->tabBar()->setFocus();
 
   timer1_ = Named(new QTimer(this), "Timer1");
   timer1_->setInterval(kTimerIntervalMs);
@@ -369,7 +371,9 @@ void Form1::ColumnDone(int columns_done, int columns_total) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void Form1::Report(const QString& message) { hooks_.report_problem(message); }
+void Form1::Report(const QString& message) const {
+  hooks_.report_problem(message);
+}
 
 void Form1::BeginDrawing() {
   drawing_ = true;

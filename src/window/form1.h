@@ -85,7 +85,7 @@ class Form1 : public QWidget, public DrawHost {
   void BuildSettingsPage(QWidget* page);
   void SetFocusOrder();
   void Place(QWidget* widget, TwipRect rect) const;
-  void Report(const QString& message);
+  void Report(const QString& message) const;
   void BeginDrawing();
   void EndDrawing();
   static void StoreConverted(const QLineEdit* box, std::int16_t& field);

@@ -261,6 +261,7 @@ TEST_F(Form1LayoutTest, FocusOrderOfEachPage) {
   form().activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
   QWidget* strip = Tabs()->tabBar();
+  EXPECT_EQ(QApplication::focusWidget(), strip);
   EXPECT_EQ(FocusCycle(),
             (std::vector<QWidget*>{strip, Find<QWidget>("Text3"),
                                    Find<QWidget>("Picture1"), strip}));

@@ -98,7 +98,7 @@ class Form1PictureTest : public Form1Test {
   PictureBox& Box() const { return *Find<PictureBox>("Picture1"); }
 
   QString Write(const QString& name, const QByteArray& bytes) const {
-    const QString path = dir_.filePath(name);
+    QString path = dir_.filePath(name);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -110,7 +110,7 @@ class Form1PictureTest : public Form1Test {
     if (QByteArray(format) == "GIF") {
       return Write(name, GifOf(image));
     }
-    const QString path = dir_.filePath(name);
+    QString path = dir_.filePath(name);
     EXPECT_TRUE(image.save(path, format)) << name.toStdString();
     return path;
   }

@@ -46,7 +46,7 @@ TEST(ResourcesTest, SampleIsAGif89aOfTheBoxSize) {
   // A global table of 2^(4+1) = 32 entries.
   EXPECT_EQ(gif[10] & 0x87, 0x84);
   const auto entry = [&gif](int index) {
-    const auto at = static_cast<std::size_t>(13 + 3 * index);
+    const std::size_t at = 13 + 3 * static_cast<std::size_t>(index);
     return std::vector<int>{gif[at], gif[at + 1], gif[at + 2]};
   };
   for (int level = 0; level < 16; ++level) {
