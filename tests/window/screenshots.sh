@@ -38,7 +38,8 @@ shoot() {
   trap - EXIT
 }
 
-if [ "${1:-}" != "--inside" ] && [ -z "${SCRIVLET_SHOOTING:-}" ]; then
+# Runs itself again on a private virtual desktop.
+if [ -z "${SCRIVLET_SHOOTING:-}" ]; then
   SCRIVLET_SHOOTING=1 exec scripts/xsession.sh with "$0" "$build_dir"
 fi
 shoot
