@@ -20,9 +20,9 @@ void PutWord(std::vector<std::uint8_t>& out, int value) {
 // Packs variable-width codes least significant bit first.
 class BitPacker {
  public:
-  void Put(int code, int bits) {
-    buffer_ |= static_cast<std::uint32_t>(code) << pending_;
-    pending_ += bits;
+  void Put(int symbol, int width) {
+    buffer_ |= static_cast<std::uint32_t>(symbol) << pending_;
+    pending_ += width;
     while (pending_ >= 8) {
       bytes_.push_back(static_cast<std::uint8_t>(buffer_ & 0xFFU));
       buffer_ >>= 8;

@@ -38,7 +38,8 @@ std::vector<std::uint8_t> EncodeIco8(const IndexedImage& image,
   const std::uint32_t mask_row = RowBytes(width);
   constexpr std::uint32_t kHeaderSize = 40;
   const std::uint32_t image_size =
-      kHeaderSize + 4U * kPaletteSize + (colour_row + mask_row) * height;
+      kHeaderSize + 4U * static_cast<std::uint32_t>(kPaletteSize) +
+      (colour_row + mask_row) * height;
   constexpr std::uint32_t kDirectorySize = 6 + 16;
 
   std::vector<std::uint8_t> out;
