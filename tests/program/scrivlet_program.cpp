@@ -1,0 +1,342 @@
+#include "scrivlet_program.h"
+
+#include <X11/Xatom.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+namespace scrivlet::testing {
+namespace {
+
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kDpi = 96.0;
+constexpr milliseconds kStartTimeout{20000};
+// Long enough for a key press to be seen by the 10 ms polling timer.
+constexpr const char* kKeyHold = "0.1";
+
+pid_t Spawn(const std::vector<std::string>& command) {
+  std::vector<std::string> arguments = command;
+  std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
+  for (std::string& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
+                                   O_RDONLY, 0);
+  pid_t pid = -1;
+  const int spawned =
+      posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    throw std::runtime_error("Cannot start " + command.front());
+  }
+  return pid;
+}
+
+bool Exited(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == pid; }
+
+template <typename Condition>
+bool PollFor(Condition condition, milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (!condition()) {
+    if (Clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  return true;
+}
+
+std::vector<Window> ClientWindows(Display* display) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  std::vector<Window> windows;
+  if (XGetWindowProperty(display, DefaultRootWindow(display),
+                         XInternAtom(display, "_NET_CLIENT_LIST", False), 0,
+                         4096, False, XA_WINDOW, &type, &format, &count,
+                         &remaining, &data) == Success &&
+      data != nullptr && format == 32) {
+    const auto* ids = reinterpret_cast<const Window*>(data);
+    windows.assign(ids, ids + count);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return windows;
+}
+
+std::optional<long> WindowPid(Display* display, Window window) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  std::optional<long> pid;
+  if (XGetWindowProperty(display, window,
+                         XInternAtom(display, "_NET_WM_PID", False), 0, 1,
+                         False, XA_CARDINAL, &type, &format, &count, &remaining,
+                         &data) == Success &&
+      data != nullptr && format == 32 && count == 1) {
+    pid = *reinterpret_cast<const long*>(data);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return pid;
+}
+
+// The percentage in a drawing caption such as "... (描画中 42%)".
+std::optional<int> PercentIn(const std::string& caption) {
+  const std::size_t sign = caption.rfind('%');
+  if (sign == std::string::npos) {
+    return std::nullopt;
+  }
+  std::size_t start = sign;
+  while (start > 0 && caption[start - 1] >= '0' && caption[start - 1] <= '9') {
+    --start;
+  }
+  if (start == sign) {
+    return std::nullopt;
+  }
+  return std::stoi(caption.substr(start, sign - start));
+}
+
+}  // namespace
+
+void Xdotool(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command{"xdotool"};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  const pid_t pid = Spawn(command);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    throw std::runtime_error("xdotool failed (is it installed?)");
+  }
+}
+
+ScrivletProgram::ScrivletProgram(const std::string& executable,
+                                 ScreenPoint inner_origin)
+    : display_(XOpenDisplay(nullptr)) {
+  if (display_ == nullptr) {
+    throw std::runtime_error("Cannot open the X display");
+  }
+  caption_atom_ = XInternAtom(display_, "_NET_WM_NAME", False);
+  pid_ = Spawn({executable});
+  try {
+    WaitForWindow();
+    XSelectInput(display_, window_, PropertyChangeMask);
+    MoveInnerAreaTo(inner_origin);
+  } catch (...) {
+    Stop();
+    throw;
+  }
+}
+
+ScrivletProgram::~ScrivletProgram() { Stop(); }
+
+void ScrivletProgram::Stop() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    if (!PollFor([&] { return Exited(pid_); }, milliseconds(3000))) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    pid_ = -1;
+  }
+  if (display_ != nullptr) {
+    XCloseDisplay(display_);
+    display_ = nullptr;
+  }
+}
+
+void ScrivletProgram::MoveInnerAreaTo(ScreenPoint target) {
+  // Window managers differ in whether a move places the frame or the inner
+  // area there; aim again by what the first move did.
+  ScreenPoint asked = target;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    XMoveWindow(display_, window_, asked.x, asked.y);
+    XSync(display_, False);
+    const auto arrived = [&] {
+      const ScreenPoint at = InnerOrigin();
+      return at.x == target.x && at.y == target.y;
+    };
+    if (PollFor(arrived, milliseconds(1000))) {
+      return;
+    }
+    const ScreenPoint at = InnerOrigin();
+    asked = {asked.x + target.x - at.x, asked.y + target.y - at.y};
+  }
+  throw std::runtime_error("The window manager did not move the window");
+}
+
+void ScrivletProgram::WaitForWindow() {
+  const bool shown = PollFor(
+      [&] {
+        if (Exited(pid_)) {
+          pid_ = -1;
+          throw std::runtime_error("scrivlet ended before showing its window");
+        }
+        for (const Window window : ClientWindows(display_)) {
+          if (WindowPid(display_, window) == pid_) {
+            window_ = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      kStartTimeout);
+  if (!shown) {
+    throw std::runtime_error("scrivlet showed no window");
+  }
+  PollFor([&] { return Caption() == kIdleCaption; }, milliseconds(2000));
+}
+
+ScreenPoint ScrivletProgram::InnerOrigin() const {
+  int x = 0;
+  int y = 0;
+  Window child = 0;
+  XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0,
+                        &x, &y, &child);
+  return {x, y};
+}
+
+ScreenPoint ScrivletProgram::InnerSize() const {
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(display_, window_, &attributes);
+  return {attributes.width, attributes.height};
+}
+
+ScreenPoint ScrivletProgram::CentreOf(
+    const std::vector<TwipRect>& containers_and_control) const {
+  ScreenPoint at = InnerOrigin();
+  for (const TwipRect& rect : containers_and_control) {
+    at.x += TwipsToPixels(rect.left, kDpi);
+    at.y += TwipsToPixels(rect.top, kDpi);
+  }
+  const TwipRect& control = containers_and_control.back();
+  return {at.x + TwipsToPixels(control.width, kDpi) / 2,
+          at.y + TwipsToPixels(control.height, kDpi) / 2};
+}
+
+ScreenPoint ScrivletProgram::TabCentre(int index) const {
+  // The tab control keeps 120 twips from each edge; three equal tabs share
+  // its width, and the strip is 295 twips high.
+  constexpr int kMargin = 120;
+  constexpr int kTabHeight = 295;
+  constexpr int kTabsPerRow = 3;
+  const int margin = TwipsToPixels(kMargin, kDpi);
+  const int strip_width = InnerSize().x - 2 * margin;
+  const ScreenPoint origin = InnerOrigin();
+  return {origin.x + margin + (2 * index + 1) * strip_width / (2 * kTabsPerRow),
+          origin.y + margin + TwipsToPixels(kTabHeight, kDpi) / 2};
+}
+
+void ScrivletProgram::Click(ScreenPoint at) const {
+  Xdotool(
+      {"mousemove", std::to_string(at.x), std::to_string(at.y), "click", "1"});
+}
+
+void ScrivletProgram::TypeInto(ScreenPoint box, const std::string& text) const {
+  Xdotool({"mousemove", std::to_string(box.x), std::to_string(box.y), "click",
+           "1", "key", "ctrl+a", "type", "--delay", "20", text});
+}
+
+int ScrivletProgram::CaptionChanges() {
+  while (XPending(display_) > 0) {
+    XEvent event{};
+    XNextEvent(display_, &event);
+    if (event.type == PropertyNotify && event.xproperty.atom == caption_atom_) {
+      ++caption_changes_;
+    }
+  }
+  return caption_changes_;
+}
+
+DrawingWatch ScrivletProgram::DrawAt(ScreenPoint at, milliseconds timeout) {
+  XSync(display_, False);
+  CaptionChanges();
+  caption_changes_ = 0;
+  pressed_ = Clock::now();
+  Xdotool({"mousemove", std::to_string(at.x), std::to_string(at.y), "keydown",
+           "F7", "sleep", kKeyHold, "keyup", "F7"});
+  return WaitForCaptionReturn(timeout);
+}
+
+DrawingWatch ScrivletProgram::WaitForCaptionReturn(milliseconds timeout) {
+  // The caption changes only while a drawing runs: once it has changed,
+  // the plain caption means the drawing is over.
+  DrawingWatch watch;
+  watch.ended = PollFor(
+      [&] {
+        XSync(display_, False);
+        return CaptionChanges() > 0 && Caption() == kIdleCaption;
+      },
+      timeout);
+  watch.took =
+      std::chrono::duration_cast<milliseconds>(Clock::now() - pressed_);
+  return watch;
+}
+
+bool ScrivletProgram::WaitForProgress(int percent, milliseconds timeout) {
+  return PollFor(
+      [&] {
+        const std::optional<int> shown = PercentIn(Caption());
+        return shown && *shown >= percent;
+      },
+      timeout);
+}
+
+DrawingWatch ScrivletProgram::HoldF8UntilStopped(milliseconds timeout) {
+  pressed_ = Clock::now();
+  Xdotool({"keydown", "F8"});
+  DrawingWatch watch = WaitForCaptionReturn(timeout);
+  Xdotool({"keyup", "F8"});
+  return watch;
+}
+
+std::string ScrivletProgram::Caption() const {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  std::string caption;
+  if (XGetWindowProperty(display_, window_, caption_atom_, 0, 1024, False,
+                         AnyPropertyType, &type, &format, &count, &remaining,
+                         &data) == Success &&
+      data != nullptr && format == 8) {
+    caption.assign(reinterpret_cast<const char*>(data), count);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return caption;
+}
+
+long ScrivletProgram::ResidentKiB() const {
+  std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) {
+      return std::stol(line.substr(6));
+    }
+  }
+  throw std::runtime_error("No VmRSS for process " + std::to_string(pid_));
+}
+
+}  // namespace scrivlet::testing

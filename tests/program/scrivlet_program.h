@@ -1,0 +1,87 @@
+#pragma once
+
+// The real scrivlet executable on the test desktop, driven as a user drives
+// it: xdotool moves the pointer, clicks, types and presses keys; the window
+// is found among the window manager's clients and watched through its
+// caption. The process is stopped by its id.
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/platform_input.h"
+#include "window/twips.h"
+
+namespace scrivlet::testing {
+
+// Runs xdotool with these arguments; throws std::runtime_error if it fails.
+void Xdotool(const std::vector<std::string>& arguments);
+
+// The caption of the window while no drawing runs.
+inline constexpr const char* kIdleCaption = "Scrivlet - 手書き入力";
+
+struct DrawingWatch {
+  bool ended = false;
+  std::chrono::milliseconds took{0};  // from F7 to the caption's return
+};
+
+class ScrivletProgram {
+ public:
+  // Starts `executable` and waits for its window, then moves the window so
+  // that its inner area starts at `inner_origin`.
+  ScrivletProgram(const std::string& executable, ScreenPoint inner_origin);
+  ScrivletProgram(const ScrivletProgram&) = delete;
+  ScrivletProgram& operator=(const ScrivletProgram&) = delete;
+  ScrivletProgram(ScrivletProgram&&) = delete;
+  ScrivletProgram& operator=(ScrivletProgram&&) = delete;
+  ~ScrivletProgram();
+
+  [[nodiscard]] Display* display() const { return display_; }
+  [[nodiscard]] Window window() const { return window_; }
+  [[nodiscard]] pid_t pid() const { return pid_; }
+  // Where the window's inner area is on the screen, and its size.
+  [[nodiscard]] ScreenPoint InnerOrigin() const;
+  [[nodiscard]] ScreenPoint InnerSize() const;
+
+  // The screen point at the centre of a control, given its stored place in
+  // twips inside its containers (outermost first), at 96 DPI.
+  [[nodiscard]] ScreenPoint CentreOf(
+      const std::vector<TwipRect>& containers_and_control) const;
+  // The centre of the tab control's tab `index`.
+  [[nodiscard]] ScreenPoint TabCentre(int index) const;
+
+  void Click(ScreenPoint at) const;
+  // Clicks into a text box, selects its text and types over it.
+  void TypeInto(ScreenPoint box, const std::string& text) const;
+  // Puts the pointer at `at` and presses F7 there, then watches the caption
+  // until the drawing is over or `timeout` has passed.
+  DrawingWatch DrawAt(ScreenPoint at, std::chrono::milliseconds timeout);
+  // After DrawAt's press: waits until the caption shows at least `percent`.
+  [[nodiscard]] bool WaitForProgress(int percent,
+                                     std::chrono::milliseconds timeout);
+  // Holds F8 down until the drawing is over, or `timeout` has passed.
+  DrawingWatch HoldF8UntilStopped(std::chrono::milliseconds timeout);
+
+  [[nodiscard]] std::string Caption() const;
+  // The process's resident memory, from /proc.
+  [[nodiscard]] long ResidentKiB() const;
+
+ private:
+  void Stop();
+  void WaitForWindow();
+  void MoveInnerAreaTo(ScreenPoint target);
+  DrawingWatch WaitForCaptionReturn(std::chrono::milliseconds timeout);
+  int CaptionChanges();
+
+  Display* display_ = nullptr;
+  pid_t pid_ = -1;
+  Window window_ = 0;
+  Atom caption_atom_ = None;
+  std::chrono::steady_clock::time_point pressed_;
+  int caption_changes_ = 0;
+};
+
+}  // namespace scrivlet::testing

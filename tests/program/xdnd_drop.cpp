@@ -1,0 +1,223 @@
+#include "xdnd_drop.h"
+
+#include <X11/Xatom.h>
+#include <poll.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+namespace scrivlet::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr long kXdndVersion = 5;
+constexpr milliseconds kReplyTimeout{5000};
+
+struct Atoms {
+  explicit Atoms(Display* display)
+      : aware(XInternAtom(display, "XdndAware", False)),
+        enter(XInternAtom(display, "XdndEnter", False)),
+        position(XInternAtom(display, "XdndPosition", False)),
+        status(XInternAtom(display, "XdndStatus", False)),
+        leave(XInternAtom(display, "XdndLeave", False)),
+        drop(XInternAtom(display, "XdndDrop", False)),
+        finished(XInternAtom(display, "XdndFinished", False)),
+        selection(XInternAtom(display, "XdndSelection", False)),
+        action_copy(XInternAtom(display, "XdndActionCopy", False)),
+        uri_list(XInternAtom(display, "text/uri-list", False)),
+        targets(XInternAtom(display, "TARGETS", False)) {}
+
+  Atom aware;
+  Atom enter;
+  Atom position;
+  Atom status;
+  Atom leave;
+  Atom drop;
+  Atom finished;
+  Atom selection;
+  Atom action_copy;
+  Atom uri_list;
+  Atom targets;
+};
+
+// The protocol version a window speaks, or nullopt if it speaks none.
+std::optional<long> AwareVersion(Display* display, Window window,
+                                 const Atoms& atoms) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  std::optional<long> version;
+  if (XGetWindowProperty(display, window, atoms.aware, 0, 1, False, XA_ATOM,
+                         &type, &format, &count, &remaining,
+                         &data) == Success &&
+      data != nullptr && format == 32 && count == 1) {
+    version = *reinterpret_cast<const long*>(data);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return version;
+}
+
+// The X server's time now, read from the event a property change causes:
+// selection ownership and drops carry real timestamps.
+Time ServerTime(Display* display, Window window) {
+  XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeAppend,
+                  nullptr, 0);
+  XEvent event{};
+  XWindowEvent(display, window, PropertyChangeMask, &event);
+  return event.xproperty.time;
+}
+
+class DragSource {
+ public:
+  DragSource(Display* display, Window target, std::string data)
+      : display_(display),
+        atoms_(display),
+        target_(target),
+        data_(std::move(data)),
+        window_(XCreateSimpleWindow(display, DefaultRootWindow(display), -10,
+                                    -10, 1, 1, 0, 0, 0)) {
+    XSelectInput(display_, window_, PropertyChangeMask);
+    time_ = ServerTime(display_, window_);
+    XSetSelectionOwner(display_, atoms_.selection, window_, time_);
+  }
+  DragSource(const DragSource&) = delete;
+  DragSource& operator=(const DragSource&) = delete;
+  DragSource(DragSource&&) = delete;
+  DragSource& operator=(DragSource&&) = delete;
+  ~DragSource() {
+    XDestroyWindow(display_, window_);
+    XSync(display_, False);
+  }
+
+  DropOutcome DropAt(ScreenPoint at, long version) {
+    Send(atoms_.enter, {static_cast<long>(window_), version << 24,
+                        static_cast<long>(atoms_.uri_list), 0, 0});
+    Send(atoms_.position,
+         {static_cast<long>(window_), 0, (long{at.x} << 16) | long{at.y},
+          static_cast<long>(time_), static_cast<long>(atoms_.action_copy)});
+    const std::optional<XClientMessageEvent> status =
+        AwaitMessage(atoms_.status);
+    if (!status || (status->data.l[1] & 1L) == 0) {
+      Send(atoms_.leave, {static_cast<long>(window_), 0, 0, 0, 0});
+      return DropOutcome::Refused;
+    }
+    Send(atoms_.drop,
+         {static_cast<long>(window_), 0, static_cast<long>(time_), 0, 0});
+    return AwaitMessage(atoms_.finished) ? DropOutcome::Accepted
+                                         : DropOutcome::NotFinished;
+  }
+
+ private:
+  void Send(Atom type, const std::array<long, 5>& data) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = target_;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+      event.xclient.data.l[i] = data[i];
+    }
+    XSendEvent(display_, target_, False, NoEventMask, &event);
+    XFlush(display_);
+  }
+
+  // Serves requests for the data while waiting for the target's message.
+  std::optional<XClientMessageEvent> AwaitMessage(Atom type) {
+    const auto deadline = std::chrono::steady_clock::now() + kReplyTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+      while (XPending(display_) > 0) {
+        XEvent event{};
+        XNextEvent(display_, &event);
+        if (event.type == SelectionRequest) {
+          Answer(event.xselectionrequest);
+        } else if (event.type == ClientMessage &&
+                   event.xclient.message_type == type) {
+          return event.xclient;
+        }
+      }
+      pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+      poll(&connection, 1, 10);
+    }
+    return std::nullopt;
+  }
+
+  void Answer(const XSelectionRequestEvent& request) {
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.time = request.time;
+    reply.xselection.property = None;
+    const Atom property =
+        request.property != None ? request.property : request.target;
+    if (request.target == atoms_.uri_list) {
+      XChangeProperty(display_, request.requestor, property, atoms_.uri_list, 8,
+                      PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(data_.data()),
+                      static_cast<int>(data_.size()));
+      reply.xselection.property = property;
+    } else if (request.target == atoms_.targets) {
+      const std::array<Atom, 2> offered{atoms_.targets, atoms_.uri_list};
+      XChangeProperty(display_, request.requestor, property, XA_ATOM, 32,
+                      PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(offered.data()),
+                      static_cast<int>(offered.size()));
+      reply.xselection.property = property;
+    }
+    XSendEvent(display_, request.requestor, False, NoEventMask, &reply);
+    XFlush(display_);
+  }
+
+  Display* display_;
+  Atoms atoms_;
+  Window target_;
+  std::string data_;
+  Window window_;
+  Time time_ = CurrentTime;
+};
+
+}  // namespace
+
+DropOutcome DropUris(Display* display, Window target, ScreenPoint at,
+                     const std::vector<std::string>& uris) {
+  const std::optional<long> version =
+      AwareVersion(display, target, Atoms(display));
+  if (!version) {
+    throw std::runtime_error("The window does not accept drops (no XdndAware)");
+  }
+  std::string list;
+  for (const std::string& uri : uris) {
+    list += uri + "\r\n";
+  }
+  DragSource source(display, target, list);
+  return source.DropAt(at, std::min(*version, kXdndVersion));
+}
+
+std::string FileUri(const std::string& path) {
+  // Percent-encodes all but the characters a path may show as they are.
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') || c == '/' || c == '-' || c == '_' ||
+        c == '.' || c == '~') {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4U];
+      uri += kHex[byte & 0xFU];
+    }
+  }
+  return uri;
+}
+
+}  // namespace scrivlet::testing
