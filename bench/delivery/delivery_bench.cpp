@@ -98,7 +98,13 @@ CanvasCheck SettledCheck(const PaintProgram& program, ScreenRect area,
   return last;
 }
 
-void Measure(const PaintProgramSpec& spec, const Method& method) {
+struct Result {
+  int expected = 0;
+  int landed = 0;
+  double seconds = 0;
+};
+
+Result Measure(const PaintProgramSpec& spec, const Method& method) {
   PaintProgram program(spec);
   const ScreenRect canvas = program.canvas();
   const testing::PatternPicture picture =
@@ -125,14 +131,45 @@ void Measure(const PaintProgramSpec& spec, const Method& method) {
       100.0 * check.landed / check.expected, check.stray, seconds,
       check.expected / seconds, note.c_str());
   std::fflush(stdout);
+  return {check.expected, check.landed, seconds};
+}
+
+// The closed loops are measured in alternate runs, so that a busy moment of
+// the machine does not favour one of them.
+constexpr int kClosedLoopRounds = 2;
+
+void MeasureProgram(const PaintProgramSpec& spec) {
+  const std::vector<Method> methods = Methods();
+  Measure(spec, methods[0]);
+  Measure(spec, methods[1]);
+  Result bare;
+  Result pacer;
+  for (int round = 0; round < kClosedLoopRounds; ++round) {
+    const Result bare_run = Measure(spec, methods[2]);
+    const Result pacer_run = Measure(spec, methods[3]);
+    bare.seconds += bare_run.seconds;
+    bare.landed += bare_run.landed;
+    bare.expected += bare_run.expected;
+    pacer.seconds += pacer_run.seconds;
+    pacer.landed += pacer_run.landed;
+    pacer.expected += pacer_run.expected;
+  }
+  std::printf(
+      "| %-8s | pacer vs bare loop: %.1f%% of its rate, %d of %d dots "
+      "landed\n",
+      spec.name.c_str(),
+      100.0 * (pacer.expected / pacer.seconds) / (bare.expected / bare.seconds),
+      pacer.landed, pacer.expected);
+  std::fflush(stdout);
 }
 
 }  // namespace
 }  // namespace scrivlet::bench
 
-int main() {
-  using scrivlet::bench::Measure;
-  using scrivlet::bench::Methods;
+int main(int argc, char** argv) {
+  // An optional argument names the one paint program to measure.
+  const std::string only = argc > 1 ? argv[1] : "";
+  using scrivlet::bench::MeasureProgram;
   std::printf(
       "| program  | method            | expected | landed          | stray | "
       "seconds | dots/s  | pacer\n"
@@ -140,9 +177,10 @@ int main() {
       "---------|---------|------\n");
   try {
     for (const auto& spec : scrivlet::testing::PaintPrograms()) {
-      for (const auto& method : Methods()) {
-        Measure(spec, method);
+      if (!only.empty() && spec.name != only) {
+        continue;
       }
+      MeasureProgram(spec);
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "delivery_bench: %s\n", error.what());

@@ -4,6 +4,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/absolute_mapping.h"
+
 namespace scrivlet {
 namespace {
 
@@ -30,7 +32,10 @@ std::unique_ptr<PacingClock> MakeSteadyPacingClock() {
 DeliveryPacer::DeliveryPacer(std::unique_ptr<PlatformInput> target,
                              std::unique_ptr<PacingClock> clock,
                              PacingPolicy policy)
-    : target_(std::move(target)), clock_(std::move(clock)), policy_(policy) {
+    : target_(std::move(target)),
+      clock_(std::move(clock)),
+      policy_(policy),
+      miss_allowance_(policy.misses_before_safe_pace) {
   if (!target_ || !clock_) {
     throw PlatformError("The delivery pacer needs a desktop and a clock.");
   }
@@ -45,6 +50,7 @@ void DeliveryPacer::mouse_event(std::uint32_t flags, std::int32_t dx,
   if (pending_) {
     WaitForPendingDot();
   }
+  TrackMove(flags, dx, dy);
   if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
     PressAt(flags, dx, dy);
   } else {
@@ -66,25 +72,51 @@ void DeliveryPacer::PressAt(std::uint32_t flags, std::int32_t dx,
     target_->mouse_event(flags & ~kButtonFlags, dx, dy);
     flags &= ~MOUSEEVENTF_MOVE;
   }
-  target_->Flush();
-  current_.at = target_->GetCursorPos();
+  current_.at = PointerPosition();
   current_.before = target_->ReadScreenPixel(current_.at);
   target_->mouse_event(flags, dx, dy);
   button_down_ = true;
+}
+
+void DeliveryPacer::TrackMove(std::uint32_t flags, std::int32_t dx,
+                              std::int32_t dy) {
+  if ((flags & MOUSEEVENTF_MOVE) == 0) {
+    return;
+  }
+  if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    aimed_at_ = {dx, dy};
+  } else {
+    aimed_at_.reset();
+  }
+}
+
+ScreenPoint DeliveryPacer::PointerPosition() {
+  // An absolute move names its pixel; working it out saves two round trips
+  // to the desktop per dot. After relative moves (which a desktop may
+  // accelerate) only the desktop knows where the pointer went.
+  if (aimed_at_) {
+    return AbsoluteToScreen(aimed_at_->x, aimed_at_->y,
+                            target_->DesktopBounds());
+  }
+  target_->Flush();
+  return target_->GetCursorPos();
 }
 
 void DeliveryPacer::WaitForPendingDot() {
   const Dot dot = *std::exchange(pending_, std::nullopt);
   const bool visible = dot.before.has_value() && dot.before != ink_;
   const bool aborting = AbortKeyHeld();
-  const bool trusted = visible && !aborting &&
-                       misses_in_a_row_ < policy_.misses_before_safe_pace;
+  const bool trusted =
+      visible && !aborting && misses_in_a_row_ < miss_allowance_;
   const PacingClock::Duration bound =
       trusted ? policy_.confirm_timeout : SafePace();
 
   if (PollUntilChanged(dot, bound)) {
     ++stats_.confirmed;
     misses_in_a_row_ = 0;
+    if (++seen_in_a_row_ >= policy_.dots_to_regain_patience) {
+      miss_allowance_ = policy_.misses_before_safe_pace;
+    }
     return;
   }
   if (trusted) {
@@ -95,7 +127,10 @@ void DeliveryPacer::WaitForPendingDot() {
   // Only a dot that could have shown and did not is evidence that the
   // target does not show dots; ink over ink or an abort says nothing.
   if (visible && !aborting) {
-    ++misses_in_a_row_;
+    seen_in_a_row_ = 0;
+    if (++misses_in_a_row_ >= miss_allowance_) {
+      miss_allowance_ = 1;
+    }
   }
 }
 

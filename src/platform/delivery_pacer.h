@@ -43,17 +43,23 @@ std::unique_ptr<PacingClock> MakeSteadyPacingClock();
 
 struct PacingPolicy {
   // The longest wait for a dot to show while the target is showing dots.
-  // Bounded so that a target that stalls once never stalls the drawing.
-  PacingClock::Duration confirm_timeout = std::chrono::milliseconds(50);
+  // Long enough to ride out a busy moment of the target (sending on early
+  // risks a smeared dot), bounded so that a stall never stops the drawing.
+  PacingClock::Duration confirm_timeout = std::chrono::milliseconds(100);
   // The pause after a dot that cannot be seen to land: twice the time the
   // target has been taking to show a dot, and never less than this. Paint
   // programs keep up with clicks this far apart.
   PacingClock::Duration safe_pace = std::chrono::milliseconds(3);
   // How often the screen under a dot is read while waiting.
-  PacingClock::Duration poll_interval = std::chrono::microseconds(100);
+  PacingClock::Duration poll_interval = std::chrono::microseconds(50);
   // Dots in a row that did not show before the pacer stops trusting the
   // target to show them and keeps to the safe pace.
   int misses_before_safe_pace = 3;
+  // Once it has fallen back, the pacer gives a target one miss instead of
+  // several until it has shown this many dots in a row, so that a drawing
+  // running off the canvas in every column does not wait out several
+  // timeouts per column.
+  int dots_to_regain_patience = 100;
 };
 
 // What became of the dots so far.
@@ -89,6 +95,8 @@ class DeliveryPacer final : public PlatformInput {
     PacingClock::TimePoint released{};
   };
 
+  void TrackMove(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
+  ScreenPoint PointerPosition();
   void PressAt(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
   void WaitForPendingDot();
   PacingClock::Duration BoundFor(const Dot& dot);
@@ -103,12 +111,16 @@ class DeliveryPacer final : public PlatformInput {
   PacingStats stats_;
 
   bool button_down_ = false;
+  // The normalised point of the last move, while it was an absolute one.
+  std::optional<ScreenPoint> aimed_at_;
   Dot current_;                  // the dot under the held button
   std::optional<Dot> pending_;   // released, not yet seen to land
   std::optional<COLORREF> ink_;  // the colour the target last painted
   // How long the target takes to show a dot, smoothed over recent dots.
   std::optional<PacingClock::Duration> typical_latency_;
   int misses_in_a_row_ = 0;
+  int miss_allowance_ = 0;
+  int seen_in_a_row_ = 0;
   // The pacer looks at F8 itself to shorten its waits during an abort; a
   // press it sees is handed on to the engine's next F8 query.
   bool abort_pressed_latch_ = false;

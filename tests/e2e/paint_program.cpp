@@ -153,7 +153,15 @@ void PaintProgram::Stop() {
 
 void PaintProgram::Launch() {
   // Windows already there belong to someone else, even if titled alike.
-  earlier_windows_ = ClientWindows(display_);
+  // The window manager's list may still name windows of a program that has
+  // just ended, whose ids the new program can get again: skip those.
+  earlier_windows_.clear();
+  for (const Window window : ClientWindows(display_)) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, window, &attributes) != 0) {
+      earlier_windows_.push_back(window);
+    }
+  }
   // A fresh home directory: no settings left from an earlier run.
   std::string home_template =
       (std::filesystem::temp_directory_path() / "scrivlet-paint-XXXXXX")
@@ -218,8 +226,12 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
       },
       milliseconds(15000));
   if (!shown) {
+    std::string titles;
+    for (const Window window : ClientWindows(display_)) {
+      titles += " \"" + WindowTitle(display_, window) + "\"";
+    }
     throw std::runtime_error(spec_.name + " showed no window titled \"" +
-                             title_prefix + "...\"");
+                             title_prefix + "...\" (windows:" + titles + ")");
   }
   return found;
 }

@@ -152,6 +152,7 @@ TEST(DeliveryPacerTest, HoldsEachDotUntilItShowsThenSendsTheNextAtOnce) {
 
 TEST(DeliveryPacerTest, FindsRelativeDotsWhereThePointerIs) {
   PacerRig rig;
+  rig.target().relative_gain = 2;  // an accelerated pointer
   rig.Send({{kAbsMove, Normalised(50, 640), Normalised(50, 480)}});
   for (int i = 0; i < 4; ++i) {
     rig.Send({{MOUSEEVENTF_MOVE, 0, 2},
@@ -160,7 +161,7 @@ TEST(DeliveryPacerTest, FindsRelativeDotsWhereThePointerIs) {
   }
   rig.Send({{MOUSEEVENTF_MOVE, 2, -8}});
   for (int i = 1; i <= 4; ++i) {
-    EXPECT_TRUE(rig.target().PaintedAt({50, 50 + 2 * i}).has_value());
+    EXPECT_TRUE(rig.target().PaintedAt({50, 50 + 4 * i}).has_value());
   }
   EXPECT_EQ(rig.pacer().stats().confirmed, 4);
 }
@@ -210,6 +211,42 @@ TEST(DeliveryPacerTest, TrustsTheTargetAgainOnceDotsShow) {
   EXPECT_EQ(stats.safe_paced, 3);
   EXPECT_EQ(stats.confirmed, 5);
 }
+
+struct OffCanvasCase {
+  std::string name;
+  int dots_to_regain_patience;
+  int timed_out;  // of the two runs of dots off the canvas
+  friend void PrintTo(const OffCanvasCase& c, std::ostream* os) {
+    *os << c.name;
+  }
+};
+
+class PacerOffCanvasTest : public ::testing::TestWithParam<OffCanvasCase> {};
+
+// Columns that run off the canvas: after the first fall-back a single miss
+// is enough, until the target has shown enough dots to earn patience again.
+TEST_P(PacerOffCanvasTest, FallsBackSoonerOnceBitten) {
+  PacingPolicy policy;
+  policy.dots_to_regain_patience = GetParam().dots_to_regain_patience;
+  PacerRig rig(policy);
+  rig.target().canvas_from_x = 100;
+  for (int column = 0; column < 2; ++column) {
+    rig.Send(AbsoluteDots(Row(100 + 2 * column, 10 + 2 * column, 5)));
+    rig.Send(AbsoluteDots(Row(50, 10 + 2 * column, 4)));
+  }
+  rig.SettleLastDot();
+
+  const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.confirmed, 10);
+  EXPECT_EQ(stats.timed_out, GetParam().timed_out);
+  EXPECT_EQ(stats.safe_paced, 8 - GetParam().timed_out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, PacerOffCanvasTest,
+    ::testing::Values(OffCanvasCase{"OneMissAfterAFallBack", 100, 3 + 1},
+                      OffCanvasCase{"PatienceRegained", 5, 3 + 3}),
+    [](const auto& instance) { return instance.param.name; });
 
 TEST(DeliveryPacerTest, InkOverInkIsPacedWithoutLosingTrust) {
   PacerRig rig;
@@ -268,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SafePaceCase{"SlowTargetGetsTwiceItsTime",
                                    microseconds(4000), microseconds(8000)},
                       SafePaceCase{"StalledTargetIsCappedAtTheTimeout",
-                                   milliseconds(45), milliseconds(50)}),
+                                   milliseconds(70), milliseconds(100)}),
     [](const auto& instance) { return instance.param.name; });
 
 TEST(DeliveryPacerTest, PacesBlindWhenTheScreenCannotBeRead) {

@@ -52,6 +52,8 @@ class FakePaintTarget final : public PlatformInput {
   // Points inside this column range are not canvas and never change.
   std::int32_t canvas_from_x = 0;
   bool readable = true;
+  // Relative moves go this many pixels per unit, as with pointer speed.
+  std::int32_t relative_gain = 1;
   // Answers to the F8 queries, in order; 0 once they run out.
   std::vector<std::uint16_t> abort_key_words;
 
@@ -77,7 +79,8 @@ class FakePaintTarget final : public PlatformInput {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
         pointer_ = AbsoluteToScreen(dx, dy, kBounds);
       } else {
-        pointer_ = {pointer_.x + dx, pointer_.y + dy};
+        pointer_ = {pointer_.x + relative_gain * dx,
+                    pointer_.y + relative_gain * dy};
       }
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && paint_latency &&
