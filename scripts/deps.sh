@@ -2,12 +2,15 @@
 # Installs the Debian packages a task needs, skipping those already present.
 # Usage: scripts/deps.sh GROUP...   (or source it and call install_groups)
 
-# Compiler, Qt 6, X11 libraries, test and benchmark frameworks, linters.
+# Compiler, Qt 6, X11 libraries, test and benchmark frameworks, linters,
+# clang's libFuzzer for the fuzz test, and dpkg-dev for packaging (the .deb's
+# dependencies are read from the program's libraries).
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang-format clang-tidy fonts-ipafont-gothic)
+  clang-format clang-tidy fonts-ipafont-gothic
+  clang libclang-rt-14-dev dpkg-dev)
 # A virtual X desktop with a window manager and paint programs to draw into.
 PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
 # The Windows leg: cross compiler and Wine to run its tests.

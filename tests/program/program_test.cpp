@@ -4,7 +4,6 @@
 // that the picture and the settings ask for.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -53,8 +52,8 @@ int Bands(std::int32_t x, std::int32_t y) {
 
 // The picture as the plotters see it in the box, dark where the shade is
 // not above `limit`, white beyond the picture.
-PatternPicture InBox(std::int32_t width, std::int32_t height, Shade shade,
-                     int limit) {
+PatternPicture InBox(std::int32_t width, std::int32_t height,
+                     const Shade& shade, int limit) {
   return {kBoxWidth, kBoxHeight, [=](std::int32_t x, std::int32_t y) {
             return x < width && y < height && shade(x, y) <= limit;
           }};
@@ -96,10 +95,6 @@ class ProgramTest : public ::testing::Test {
     std::error_code ignored;
     std::filesystem::remove_all(pictures_, ignored);
   }
-  ProgramTest(const ProgramTest&) = delete;
-  ProgramTest& operator=(const ProgramTest&) = delete;
-  ProgramTest(ProgramTest&&) = delete;
-  ProgramTest& operator=(ProgramTest&&) = delete;
 
   // Starts the paint program, then the program beside it.
   void Open(const std::string& paint_program) {

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <optional>
@@ -192,13 +193,15 @@ void ScrivletProgram::WaitForWindow() {
           pid_ = -1;
           throw std::runtime_error("scrivlet ended before showing its window");
         }
-        for (const Window window : ClientWindows(display_)) {
-          if (WindowPid(display_, window) == pid_) {
-            window_ = window;
-            return true;
-          }
+        const std::vector<Window> windows = ClientWindows(display_);
+        const auto ours = std::find_if(
+            windows.begin(), windows.end(),
+            [&](Window window) { return WindowPid(display_, window) == pid_; });
+        if (ours == windows.end()) {
+          return false;
         }
-        return false;
+        window_ = *ours;
+        return true;
       },
       kStartTimeout);
   if (!shown) {
@@ -293,7 +296,7 @@ DrawingWatch ScrivletProgram::WaitForCaptionReturn(milliseconds timeout) {
   return watch;
 }
 
-bool ScrivletProgram::WaitForProgress(int percent, milliseconds timeout) {
+bool ScrivletProgram::WaitForProgress(int percent, milliseconds timeout) const {
   return PollFor(
       [&] {
         const std::optional<int> shown = PercentIn(Caption());

@@ -61,7 +61,7 @@ class ScrivletProgram {
   DrawingWatch DrawAt(ScreenPoint at, std::chrono::milliseconds timeout);
   // After DrawAt's press: waits until the caption shows at least `percent`.
   [[nodiscard]] bool WaitForProgress(int percent,
-                                     std::chrono::milliseconds timeout);
+                                     std::chrono::milliseconds timeout) const;
   // Holds F8 down until the drawing is over, or `timeout` has passed.
   DrawingWatch HoldF8UntilStopped(std::chrono::milliseconds timeout);
 

@@ -3,8 +3,9 @@
 #include <X11/Xatom.h>
 #include <poll.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 
