@@ -126,7 +126,7 @@ Result Measure(const PaintProgramSpec& spec, const Method& method) {
   const CanvasCheck check = SettledCheck(program, area, dots);
 
   std::printf(
-      "| %-8s | %-17s | %8d | %6d (%5.1f%%) | %5d | %7.2f | %7.0f | %s\n",
+      "| %-8s | %-17s | %8d | %6d (%6.2f%%) | %5d | %7.2f | %7.0f | %s\n",
       spec.name.c_str(), method.name.c_str(), check.expected, check.landed,
       100.0 * check.landed / check.expected, check.stray, seconds,
       check.expected / seconds, note.c_str());
