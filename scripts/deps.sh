@@ -4,13 +4,14 @@
 
 # Compiler, Qt 6, X11 libraries, test and benchmark frameworks, linters,
 # clang's libFuzzer for the fuzz test, and dpkg-dev for packaging (the .deb's
-# dependencies are read from the program's libraries).
+# dependencies are read from the program's libraries) with the desktop entry
+# checker.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-tidy fonts-ipafont-gothic
-  clang libclang-rt-14-dev dpkg-dev)
+  clang libclang-rt-14-dev dpkg-dev desktop-file-utils)
 # A virtual X desktop with a window manager and paint programs to draw into.
 PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
 # The Windows leg: cross compiler and Wine to run its tests.
