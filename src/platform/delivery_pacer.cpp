@@ -108,8 +108,11 @@ void DeliveryPacer::WaitForPendingDot() {
   const bool aborting = AbortKeyHeld();
   const bool trusted =
       visible && !aborting && misses_in_a_row_ < miss_allowance_;
-  const PacingClock::Duration bound =
-      trusted ? policy_.confirm_timeout : SafePace();
+  // While F8 is held the column is finished at the plain floor pace, even
+  // for a slow target: stopping soon matters more than the last dots.
+  const PacingClock::Duration bound = trusted    ? policy_.confirm_timeout
+                                      : aborting ? policy_.safe_pace
+                                                 : SafePace();
 
   if (PollUntilChanged(dot, bound)) {
     ++stats_.confirmed;

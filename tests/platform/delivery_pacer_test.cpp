@@ -356,17 +356,25 @@ TEST(DeliveryPacerTest, OtherKeysPassThrough) {
   EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8), 0x8001);
 }
 
-TEST(DeliveryPacerTest, HeldF8CutsWaitsToTheSafePace) {
+TEST(DeliveryPacerTest, HeldF8CutsWaitsToTheFloorPaceEvenForASlowTarget) {
   PacerRig rig;
   rig.target().paint_latency = milliseconds(20);
-  rig.target().abort_key_words = {0x8001, 0x8000, 0x8000};
-  rig.Send(AbsoluteDots(Row(10, 10, 4)));
-  rig.SettleLastDot();  // F8 released: this wait trusts the target again
+  // Two dots show at the target's slow pace, F8 is held over the next
+  // three, then released.
+  rig.target().abort_key_words = {0x0000, 0x0000, 0x8001, 0x8000, 0x8000};
+  rig.Send(AbsoluteDots(Row(10, 10, 6)));
+  rig.SettleLastDot();
 
   const PacingStats& stats = rig.pacer().stats();
+  EXPECT_EQ(stats.confirmed, 3);
   EXPECT_EQ(stats.safe_paced, 3);
   EXPECT_EQ(stats.timed_out, 0);
-  EXPECT_EQ(stats.confirmed, 1);
+  const std::vector<SentEvent>& sent = rig.target().events();
+  for (std::size_t dot = 2; dot < 5; ++dot) {
+    const std::size_t up = 3 * dot + 2;
+    EXPECT_LE(sent[up + 1].at - sent[up].at,
+              rig.policy().safe_pace + rig.policy().poll_interval);
+  }
 }
 
 TEST(DeliveryPacerTest, RefusesToRunWithoutADesktop) {
