@@ -1,5 +1,6 @@
 #include "window/picture_loader.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QList>
@@ -7,6 +8,7 @@
 #include <QSize>
 #include <QUrl>
 
+#include "window/picture_integrity.h"
 #include "window/window_texts.h"
 
 namespace scrivlet {
@@ -19,6 +21,32 @@ bool TooLarge(QSize size) {
 
 PictureLoad Problem(const char* text) {
   return {QImage(), QString::fromUtf8(text)};
+}
+
+std::span<const std::uint8_t> Bytes(const QByteArray& data) {
+  return {reinterpret_cast<const std::uint8_t*>(data.constData()),
+          static_cast<std::size_t>(data.size())};
+}
+
+// Whether the file was cut off in a way its decoder papers over (the missing
+// part read as black, grey or background).
+bool CutOff(const QString& path, const QByteArray& format) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    return false;  // it was just read; a vanished file is not a cut one
+  }
+  if (format == "bmp") {
+    constexpr qint64 kHeaderBytes = 64;
+    return !BmpHoldsAllRows(Bytes(file.read(kHeaderBytes)),
+                            static_cast<std::uint64_t>(file.size()));
+  }
+  if (format == "jpeg") {
+    return !JpegHasEndOfImage(Bytes(file.readAll()));
+  }
+  if (format == "gif") {
+    return !GifBlocksComplete(Bytes(file.readAll()));
+  }
+  return false;
 }
 
 }  // namespace
@@ -52,6 +80,7 @@ PictureLoad LoadPictureFile(const QString& path) {
       announced.isValid() && TooLarge(announced)) {
     return Problem(texts::kDropTooLarge);
   }
+  const QByteArray format = reader.format();
   QImage picture = reader.read();
   if (picture.isNull()) {
     return Problem(reader.error() == QImageReader::InvalidDataError ||
@@ -61,6 +90,9 @@ PictureLoad LoadPictureFile(const QString& path) {
   }
   if (TooLarge(picture.size())) {
     return Problem(texts::kDropTooLarge);
+  }
+  if (CutOff(path, format)) {
+    return Problem(texts::kDropBroken);
   }
   return {std::move(picture), QString()};
 }
