@@ -1,0 +1,173 @@
+// The Windows desktop: synthetic mouse input through SendInput, the global key
+// state, the pointer position, the virtual desktop's bounds, z-order and the
+// screen's pixels. The process is made per-monitor DPI aware when the desktop
+// opens, so every coordinate here is a physical pixel, on scaled displays too.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/absolute_mapping.h"
+#include "platform/desktop.h"
+#include "platform/virtual_desk_coordinates.h"
+#include "platform/win32_api.h"
+
+namespace scrivlet {
+namespace {
+
+// "<what> failed: <system message> (error <code>)".
+[[noreturn]] void ThrowLastError(const std::string& what) {
+  const DWORD code = ::GetLastError();
+  std::array<char, 512> text{};
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      0, text.data(), static_cast<DWORD>(text.size()), nullptr);
+  std::string message(text.data(), length);
+  while (!message.empty() &&
+         (message.back() == '\n' || message.back() == '\r' ||
+          message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  if (message.empty()) {
+    message = "unknown error";
+  }
+  throw PlatformError(what + " failed: " + message + " (error " +
+                      std::to_string(code) + ")");
+}
+
+bool ThreadIsPerMonitorAware() {
+  return ::GetAwarenessFromDpiAwarenessContext(
+             ::GetThreadDpiAwarenessContext()) ==
+         DPI_AWARENESS_PER_MONITOR_AWARE;
+}
+
+// A DPI-unaware process sees a scaled, virtual screen on a display set to
+// more than 100%: the pointer position, the desktop's size and every click
+// would be off by the scale factor. Qt makes its process per-monitor aware
+// before this runs; a bare process (the tests, a tool without Qt) is made so
+// here. Where the process's awareness was fixed otherwise (a manifest), the
+// calling thread, which makes every call of the desktop, is switched instead.
+// Version 2 of per-monitor awareness is preferred; where it is unknown
+// (Wine 8) version 1 gives the same coordinates.
+void BecomePerMonitorDpiAware() {
+  const DPI_AWARENESS_CONTEXT contexts[] = {
+      DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2,
+      DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE};
+  for (DPI_AWARENESS_CONTEXT context : contexts) {
+    if (ThreadIsPerMonitorAware() ||
+        ::SetProcessDpiAwarenessContext(context) != FALSE) {
+      break;
+    }
+  }
+  for (DPI_AWARENESS_CONTEXT context : contexts) {
+    if (ThreadIsPerMonitorAware()) {
+      return;
+    }
+    ::SetThreadDpiAwarenessContext(context);
+  }
+  if (!ThreadIsPerMonitorAware()) {
+    throw PlatformError(
+        "Scrivlet could not make itself per-monitor DPI aware, so its screen "
+        "coordinates would be scaled; Windows 10 version 1703 or later is "
+        "needed");
+  }
+}
+
+class Win32Desktop final : public PlatformInput {
+ public:
+  Win32Desktop() { BecomePerMonitorDpiAware(); }
+
+  ScreenPoint GetCursorPos() override {
+    POINT point{};
+    if (::GetCursorPos(&point) == FALSE) {
+      ThrowLastError("Reading the pointer position (GetCursorPos)");
+    }
+    return {point.x, point.y};
+  }
+
+  void mouse_event(std::uint32_t flags, std::int32_t dx,
+                   std::int32_t dy) override {
+    constexpr std::uint32_t kKnownFlags =
+        MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP |
+        MOUSEEVENTF_ABSOLUTE;
+    if ((flags & ~kKnownFlags) != 0) {
+      throw PlatformError("Unsupported mouse event flags " +
+                          std::to_string(flags));
+    }
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
+    if ((flags & MOUSEEVENTF_MOVE) != 0) {
+      input.mi.dwFlags |= MOUSEEVENTF_MOVE;
+      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+        // Resend the aimed pixel in Windows' own mapping (see
+        // virtual_desk_coordinates.h) so that it lands exactly.
+        const DesktopArea area = DesktopBounds();
+        const ScreenPoint aimed = AbsoluteToScreen(dx, dy, area);
+        input.mi.dx = PixelToVirtualDesk(aimed.x - area.left, area.width);
+        input.mi.dy = PixelToVirtualDesk(aimed.y - area.top, area.height);
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+      } else {
+        // In mouse units, scaled by the user's pointer speed as Windows does
+        // for every relative motion.
+        input.mi.dx = dx;
+        input.mi.dy = dy;
+      }
+    }
+    if (::SendInput(1, &input, sizeof(input)) != 1) {
+      ThrowLastError("Sending a mouse event (SendInput)");
+    }
+  }
+
+  std::uint16_t GetAsyncKeyState(int virtual_key) override {
+    return static_cast<std::uint16_t>(::GetAsyncKeyState(virtual_key));
+  }
+
+  DesktopArea DesktopBounds() override {
+    const DesktopArea area{::GetSystemMetrics(SM_XVIRTUALSCREEN),
+                           ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                           ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (area.width <= 0 || area.height <= 0) {
+      throw PlatformError("Windows reports no desktop area (no display?)");
+    }
+    return area;
+  }
+
+  void SetWindowPos(NativeWindow window, ZOrder order) override {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a handle travels as a number.
+    HWND const handle = reinterpret_cast<HWND>(window);
+    HWND const band = order == ZOrder::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
+    if (::SetWindowPos(handle, band, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE) ==
+        FALSE) {
+      ThrowLastError("Changing a window's z-order (SetWindowPos)");
+    }
+  }
+
+  std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
+    HDC const screen = ::GetDC(nullptr);
+    if (screen == nullptr) {
+      return std::nullopt;
+    }
+    const ::COLORREF colour = ::GetPixel(screen, at.x, at.y);
+    ::ReleaseDC(nullptr, screen);
+    if (colour == CLR_INVALID) {
+      return std::nullopt;
+    }
+    return static_cast<COLORREF>(colour);
+  }
+
+  // SendInput hands every event to the system's input stream before it
+  // returns, one call per event: nothing is held back here.
+  void Flush() override {}
+};
+
+}  // namespace
+
+std::unique_ptr<PlatformInput> OpenNativeDesktop() {
+  return std::make_unique<Win32Desktop>();
+}
+
+}  // namespace scrivlet

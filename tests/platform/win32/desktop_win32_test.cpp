@@ -1,0 +1,316 @@
+// The real Win32 backend against the desktop it runs on (Wine on a virtual X
+// server here): where the pointer lands, which messages a window receives,
+// z-order, the key state and screen read-back.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+#include "engine/checked_math.h"
+#include "platform/desktop.h"
+#include "platform/win32_api.h"
+#include "test_window.h"
+
+namespace scrivlet::testing {
+namespace {
+
+// The coordinate the absolute plotter sends for pixel `offset` of `extent`.
+std::int32_t EngineCoordinate(std::int32_t offset, std::int32_t extent) {
+  return RoundToInt32(
+      CheckedDivide(static_cast<double>(offset) * kAbsoluteSpan, extent));
+}
+
+ScreenPoint Centre(const DesktopArea& area) {
+  return {area.left + area.width / 2, area.top + area.height / 2};
+}
+
+class Win32DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    desktop_ = OpenNativeDesktop();
+    area_ = desktop_->DesktopBounds();
+  }
+
+  void MoveTo(ScreenPoint pixel) {
+    desktop_->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                          EngineCoordinate(pixel.x - area_.left, area_.width),
+                          EngineCoordinate(pixel.y - area_.top, area_.height));
+  }
+
+  void Click(ScreenPoint pixel) {
+    MoveTo(pixel);
+    desktop_->mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, 0, 0);
+    desktop_->mouse_event(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE, 0, 0);
+  }
+
+  // A window over the middle of the desktop.
+  [[nodiscard]] DesktopArea MiddleArea(std::int32_t width,
+                                       std::int32_t height) const {
+    const ScreenPoint centre = Centre(area_);
+    return {centre.x - width / 2, centre.y - height / 2, width, height};
+  }
+
+  std::unique_ptr<PlatformInput> desktop_;
+  DesktopArea area_;
+};
+
+TEST_F(Win32DesktopTest, BoundsSpanEveryMonitor) {
+  RECT united{};
+  ::EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR, HDC, LPRECT monitor, LPARAM data) -> BOOL {
+        auto* all = reinterpret_cast<RECT*>(data);
+        ::UnionRect(all, all, monitor);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&united));
+  EXPECT_EQ(area_,
+            (DesktopArea{united.left, united.top, united.right - united.left,
+                         united.bottom - united.top}));
+}
+
+// What a thread of the given DPI awareness sees of the desktop.
+struct DesktopView {
+  DesktopArea bounds;
+  ScreenPoint cursor;
+  friend bool operator==(const DesktopView&, const DesktopView&) = default;
+};
+
+DesktopView ViewOfThisThread() {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  return {{::GetSystemMetrics(SM_XVIRTUALSCREEN),
+           ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+           ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+           ::GetSystemMetrics(SM_CYVIRTUALSCREEN)},
+          {cursor.x, cursor.y}};
+}
+
+void PrintTo(const DesktopView& view, std::ostream* out) {
+  *out << view.bounds.width << "x" << view.bounds.height << " at ("
+       << view.bounds.left << ", " << view.bounds.top << "), cursor ("
+       << view.cursor.x << ", " << view.cursor.y << ")";
+}
+
+// A DPI-unaware thread on a scaled display sees a shrunken desktop; the
+// desktop opened on such a thread must still work in physical pixels.
+TEST(Win32DpiTest, ADesktopOpenedOnAnUnawareThreadWorksInPhysicalPixels) {
+  if (::GetDpiForSystem() == USER_DEFAULT_SCREEN_DPI) {
+    GTEST_SKIP() << "needs a display scaled above 100% "
+                    "(scripts/test-windows.sh sets 144 dpi)";
+  }
+  DesktopView physical;
+  DesktopView unaware;
+  DesktopView opened;
+  std::thread([&] {
+    ::SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    physical = ViewOfThisThread();
+    ::SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
+    unaware = ViewOfThisThread();
+    const std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+    opened = {desktop->DesktopBounds(), desktop->GetCursorPos()};
+  }).join();
+  EXPECT_LT(unaware.bounds.width, physical.bounds.width);
+  EXPECT_EQ(opened, physical);
+}
+
+TEST_F(Win32DesktopTest, AbsoluteMovesLandOnTheAimedPixel) {
+  const std::int32_t right = area_.left + area_.width - 1;
+  const std::int32_t bottom = area_.top + area_.height - 1;
+  std::vector<ScreenPoint> aims = {{area_.left, area_.top},
+                                   {right, area_.top},
+                                   {area_.left, bottom},
+                                   {right, bottom},
+                                   Centre(area_)};
+  // Every column along one row and every row along one column: an off-by-one
+  // mapping shows up somewhere along them.
+  for (std::int32_t x = area_.left; x <= right; ++x) {
+    aims.push_back({x, area_.top + area_.height / 3});
+  }
+  for (std::int32_t y = area_.top; y <= bottom; ++y) {
+    aims.push_back({area_.left + area_.width / 3, y});
+  }
+  for (const ScreenPoint& aim : aims) {
+    MoveTo(aim);
+    desktop_->Flush();
+    const ScreenPoint landed = desktop_->GetCursorPos();
+    ASSERT_EQ(landed, aim) << "aimed at (" << aim.x << ", " << aim.y
+                           << "), landed at (" << landed.x << ", " << landed.y
+                           << ")";
+  }
+}
+
+TEST_F(Win32DesktopTest, AbsoluteMovesBeyondTheDesktopStopAtItsEdge) {
+  desktop_->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 70000, -500);
+  desktop_->Flush();
+  EXPECT_EQ(desktop_->GetCursorPos(),
+            (ScreenPoint{area_.left + area_.width - 1, area_.top}));
+}
+
+struct RelativeCase {
+  const char* name;
+  int acceleration[3];  // SPI_SETMOUSE: threshold 1, threshold 2, level
+  ScreenPoint moved;    // after moves of (7, -3) and (0, 11) mouse units
+};
+
+void PrintTo(const RelativeCase& relative, std::ostream* out) {
+  *out << relative.name;
+}
+
+class RelativeMoveTest : public Win32DesktopTest,
+                         public ::testing::WithParamInterface<RelativeCase> {};
+
+// Relative moves are handed to Windows as relative motion, so the user's
+// pointer settings apply to them as to a real mouse: without acceleration a
+// mouse unit is a pixel; with the classic setting a move beyond the first
+// threshold (6) counts double.
+TEST_P(RelativeMoveTest, MovesGoThroughThePointerSettings) {
+  const RelativeCase& relative = GetParam();
+  const MouseAccelerationGuard acceleration(relative.acceleration[0],
+                                            relative.acceleration[1],
+                                            relative.acceleration[2]);
+  const ScreenPoint start = Centre(area_);
+  MoveTo(start);
+  desktop_->mouse_event(MOUSEEVENTF_MOVE, 7, -3);
+  desktop_->mouse_event(MOUSEEVENTF_MOVE, 0, 11);
+  desktop_->Flush();
+  EXPECT_EQ(
+      desktop_->GetCursorPos(),
+      (ScreenPoint{start.x + relative.moved.x, start.y + relative.moved.y}));
+}
+
+const RelativeCase kRelativeCases[] = {
+    {"NoAcceleration", {0, 0, 0}, {7, 8}},
+    {"Doubling", {6, 10, 1}, {14, 19}},
+};
+INSTANTIATE_TEST_SUITE_P(PointerSettings, RelativeMoveTest,
+                         ::testing::ValuesIn(kRelativeCases));
+
+TEST_F(Win32DesktopTest, ButtonsArriveAtTheWindowUnderThePointer) {
+  const DesktopArea area = MiddleArea(120, 80);
+  TestWindow target(area, RGB(255, 255, 255));
+  const std::vector<ScreenPoint> spots = {
+      {area.left, area.top},
+      {area.left + area.width - 1, area.top + area.height - 1},
+      {area.left + 37, area.top + 21}};
+  std::vector<ButtonMessage> expected;
+  for (const ScreenPoint& spot : spots) {
+    Click(spot);
+    expected.push_back({ButtonMessage::Kind::Down, spot});
+    expected.push_back({ButtonMessage::Kind::Up, spot});
+  }
+  desktop_->Flush();
+  EXPECT_EQ(target.WaitForButtons(expected.size()), expected);
+}
+
+TEST_F(Win32DesktopTest, ButtonWithoutMovePressesWhereThePointerStands) {
+  const DesktopArea area = MiddleArea(60, 60);
+  TestWindow target(area, RGB(255, 255, 255));
+  const ScreenPoint spot{area.left + 10, area.top + 50};
+  MoveTo(spot);
+  // Absolute flag, but no move: the coordinates must be ignored.
+  desktop_->mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, 0, 0);
+  desktop_->mouse_event(MOUSEEVENTF_LEFTUP, 65535, 65535);
+  desktop_->Flush();
+  EXPECT_EQ(target.WaitForButtons(2),
+            (std::vector<ButtonMessage>{{ButtonMessage::Kind::Down, spot},
+                                        {ButtonMessage::Kind::Up, spot}}));
+}
+
+TEST_F(Win32DesktopTest, TopmostIsSetAndClearedInPlace) {
+  TestWindow target(MiddleArea(50, 40), RGB(255, 255, 255));
+  const auto topmost = [&target] {
+    return (::GetWindowLongPtrW(target.handle(), GWL_EXSTYLE) &
+            WS_EX_TOPMOST) != 0;
+  };
+  RECT before{};
+  ::GetWindowRect(target.handle(), &before);
+  const auto handle = reinterpret_cast<NativeWindow>(target.handle());
+
+  desktop_->SetWindowPos(handle, ZOrder::Topmost);
+  EXPECT_TRUE(topmost());
+  desktop_->SetWindowPos(handle, ZOrder::NotTopmost);
+  EXPECT_FALSE(topmost());
+
+  RECT after{};
+  ::GetWindowRect(target.handle(), &after);
+  EXPECT_TRUE(::EqualRect(&before, &after));
+}
+
+TEST_F(Win32DesktopTest, ZOrderOfAMissingWindowIsAnError) {
+  HWND gone = nullptr;
+  {
+    const TestWindow target(MiddleArea(20, 20), RGB(255, 255, 255));
+    gone = target.handle();
+  }
+  EXPECT_THROW(desktop_->SetWindowPos(reinterpret_cast<NativeWindow>(gone),
+                                      ZOrder::Topmost),
+               PlatformError);
+}
+
+TEST_F(Win32DesktopTest, UnknownMouseFlagsAreRefused) {
+  EXPECT_THROW(desktop_->mouse_event(0x0008 /* right button down */, 0, 0),
+               PlatformError);
+}
+
+TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColour) {
+  const DesktopArea area = MiddleArea(40, 30);
+  const TestWindow target(area, RGB(0x12, 0x34, 0x56));
+  // The X server shows the window's paint a moment later.
+  const ScreenPoint inside{area.left + 20, area.top + 15};
+  std::optional<COLORREF> colour;
+  for (int attempt = 0; attempt < 100 && colour != 0x563412U; ++attempt) {
+    PumpMessages(std::chrono::milliseconds(10));
+    colour = desktop_->ReadScreenPixel(inside);
+  }
+  EXPECT_EQ(colour, std::optional<COLORREF>(0x563412U));
+}
+
+TEST_F(Win32DesktopTest, ScreenReadBackOutsideTheDesktopIsEmpty) {
+  EXPECT_EQ(desktop_->ReadScreenPixel(
+                {area_.left + area_.width + 5, area_.top + area_.height + 5}),
+            std::nullopt);
+}
+
+// Keys are injected inside Windows: an X-level key press does not reach a
+// Windows program that has no focus.
+void SendKey(WORD virtual_key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtual_key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  ASSERT_EQ(::SendInput(1, &input, sizeof(input)), 1U);
+}
+
+class HotKeyTest : public Win32DesktopTest,
+                   public ::testing::WithParamInterface<int> {};
+
+TEST_P(HotKeyTest, APressReadsAsFreshOnceAndAReleaseClearsIt) {
+  const int key = GetParam();
+  desktop_->GetAsyncKeyState(key);  // forget earlier presses
+  SendKey(static_cast<WORD>(key), false);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key),
+            kKeyDown | kKeyPressedSinceLastQuery);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key), kKeyDown);
+  SendKey(static_cast<WORD>(key), true);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key), 0);
+}
+
+TEST_P(HotKeyTest, ATapBetweenTwoQueriesIsStillSeen) {
+  const int key = GetParam();
+  desktop_->GetAsyncKeyState(key);
+  SendKey(static_cast<WORD>(key), false);
+  SendKey(static_cast<WORD>(key), true);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key), kKeyPressedSinceLastQuery);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(F7AndF8, HotKeyTest, ::testing::Values(VK_F7, VK_F8));
+
+}  // namespace
+}  // namespace scrivlet::testing

@@ -1,0 +1,71 @@
+// The coordinate sent for a pixel must land on that pixel under every mapping
+// Windows has been seen to use for MOUSEEVENTF_VIRTUALDESK, for every pixel of
+// desktops of many sizes, including the far edges.
+
+#include "platform/virtual_desk_coordinates.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+namespace {
+
+struct Mapping {
+  std::string name;
+  std::function<std::int64_t(std::int64_t coordinate, std::int64_t extent)>
+      pixel;
+};
+
+const std::vector<Mapping>& Mappings() {
+  static const std::vector<Mapping> mappings = {
+      {"floor over 65536",
+       [](std::int64_t c, std::int64_t n) { return c * n / 65536; }},
+      {"floor over 65535",
+       [](std::int64_t c, std::int64_t n) { return c * n / 65535; }},
+      {"nearest over extent - 1",
+       [](std::int64_t c, std::int64_t n) {
+         return (2 * c * (n - 1) + 65535) / (2 * 65535);
+       }},
+  };
+  return mappings;
+}
+
+class VirtualDeskCoordinatesTest
+    : public ::testing::TestWithParam<std::int32_t> {};
+
+TEST_P(VirtualDeskCoordinatesTest, EveryPixelLandsOnItselfUnderEveryMapping) {
+  const std::int32_t extent = GetParam();
+  for (std::int32_t pixel = 0; pixel < extent; ++pixel) {
+    const std::int32_t coordinate = PixelToVirtualDesk(pixel, extent);
+    ASSERT_GE(coordinate, 0);
+    ASSERT_LE(coordinate, 65535);
+    for (const Mapping& mapping : Mappings()) {
+      ASSERT_EQ(mapping.pixel(coordinate, extent), pixel)
+          << mapping.name << ", pixel " << pixel << " of " << extent;
+    }
+  }
+}
+
+TEST_P(VirtualDeskCoordinatesTest, PixelsBeyondTheDesktopGoToItsEdges) {
+  const std::int32_t extent = GetParam();
+  EXPECT_EQ(PixelToVirtualDesk(-1, extent), PixelToVirtualDesk(0, extent));
+  EXPECT_EQ(PixelToVirtualDesk(-40000, extent), PixelToVirtualDesk(0, extent));
+  EXPECT_EQ(PixelToVirtualDesk(extent, extent),
+            PixelToVirtualDesk(extent - 1, extent));
+  EXPECT_EQ(PixelToVirtualDesk(INT32_MAX, extent),
+            PixelToVirtualDesk(extent - 1, extent));
+}
+
+// Single monitors from tiny to 8K, odd sizes, and virtual desktops of two or
+// three monitors side by side.
+INSTANTIATE_TEST_SUITE_P(Extents, VirtualDeskCoordinatesTest,
+                         ::testing::Values(1, 2, 3, 480, 599, 768, 1024, 1080,
+                                           1366, 1920, 2160, 2561, 3840, 5760,
+                                           7680, 11520, 32767));
+
+}  // namespace
+}  // namespace scrivlet
