@@ -138,8 +138,8 @@ class Win32Desktop final : public PlatformInput {
 
   void SetWindowPos(NativeWindow window, ZOrder order) override {
     // NOLINTNEXTLINE(performance-no-int-to-ptr): a handle travels as a number.
-    HWND const handle = reinterpret_cast<HWND>(window);
-    HWND const band = order == ZOrder::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
+    HWND handle = reinterpret_cast<HWND>(window);
+    HWND band = order == ZOrder::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
     if (::SetWindowPos(handle, band, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE) ==
         FALSE) {
       ThrowLastError("Changing a window's z-order (SetWindowPos)");
@@ -147,7 +147,7 @@ class Win32Desktop final : public PlatformInput {
   }
 
   std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
-    HDC const screen = ::GetDC(nullptr);
+    HDC screen = ::GetDC(nullptr);
     if (screen == nullptr) {
       return std::nullopt;
     }

@@ -64,6 +64,7 @@ TEST_F(Win32DesktopTest, BoundsSpanEveryMonitor) {
   ::EnumDisplayMonitors(
       nullptr, nullptr,
       [](HMONITOR, HDC, LPRECT monitor, LPARAM data) -> BOOL {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 passes it so.
         auto* all = reinterpret_cast<RECT*>(data);
         ::UnionRect(all, all, monitor);
         return TRUE;

@@ -100,13 +100,16 @@ std::vector<ButtonMessage> TestWindow::WaitForButtons(
 
 LRESULT CALLBACK TestWindow::Procedure(HWND window, UINT message, WPARAM wparam,
                                        LPARAM lparam) {
+  // The window keeps its TestWindow in its user data, as a number.
   if (message == WM_NCCREATE) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     ::SetWindowLongPtrW(window, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* self =
-      reinterpret_cast<TestWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  const LONG_PTR user_data = ::GetWindowLongPtrW(window, GWLP_USERDATA);
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
+  auto* self = reinterpret_cast<TestWindow*>(user_data);
   if (self != nullptr && self->handle_ == window) {
     switch (message) {
       case WM_LBUTTONDOWN:
@@ -131,7 +134,7 @@ void TestWindow::Record(ButtonMessage::Kind kind, LPARAM lparam) {
               static_cast<std::int16_t>(HIWORD(lparam))};
   if (kind == ButtonMessage::Kind::Down) {
     dots_.push_back(point);
-    HDC const dc = ::GetDC(handle_);
+    HDC dc = ::GetDC(handle_);
     ::SetPixelV(dc, point.x, point.y, kInk);
     ::ReleaseDC(handle_, dc);
   }
@@ -141,8 +144,8 @@ void TestWindow::Record(ButtonMessage::Kind kind, LPARAM lparam) {
 
 void TestWindow::Paint() {
   PAINTSTRUCT paint{};
-  HDC const dc = ::BeginPaint(handle_, &paint);
-  HBRUSH const brush = ::CreateSolidBrush(background_);
+  HDC dc = ::BeginPaint(handle_, &paint);
+  HBRUSH brush = ::CreateSolidBrush(background_);
   RECT client{};
   ::GetClientRect(handle_, &client);
   ::FillRect(dc, &client, brush);

@@ -28,7 +28,7 @@ const std::vector<Mapping>& Mappings() {
        [](std::int64_t c, std::int64_t n) { return c * n / 65535; }},
       {"nearest over extent - 1",
        [](std::int64_t c, std::int64_t n) {
-         return (2 * c * (n - 1) + 65535) / (2 * 65535);
+         return (2 * c * (n - 1) + 65535) / (std::int64_t{2} * 65535);
        }},
   };
   return mappings;
