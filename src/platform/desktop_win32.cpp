@@ -4,6 +4,7 @@
 // opens, so every coordinate here is a physical pixel, on scaled displays too.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -121,8 +122,23 @@ class Win32Desktop final : public PlatformInput {
     }
   }
 
+  // Windows sets the pressed-since-last-query bit for every key-down, the
+  // keyboard's auto-repeat of a held key included, so holding F7 would start
+  // a drawing per repeat. A key that is down now and was down at the previous
+  // query is therefore reported as held, not pressed. (A release and a new
+  // press that both fall between two such queries count as held too.)
   std::uint16_t GetAsyncKeyState(int virtual_key) override {
-    return static_cast<std::uint16_t>(::GetAsyncKeyState(virtual_key));
+    if (virtual_key < 0 || virtual_key >= static_cast<int>(was_down_.size())) {
+      return 0;
+    }
+    auto word = static_cast<std::uint16_t>(::GetAsyncKeyState(virtual_key));
+    const bool down = (word & kKeyDown) != 0;
+    auto& was_down = was_down_[static_cast<std::size_t>(virtual_key)];
+    if (down && was_down) {
+      word &= static_cast<std::uint16_t>(~kKeyPressedSinceLastQuery);
+    }
+    was_down = down;
+    return word;
   }
 
   DesktopArea DesktopBounds() override {
@@ -162,6 +178,10 @@ class Win32Desktop final : public PlatformInput {
   // SendInput hands every event to the system's input stream before it
   // returns, one call per event: nothing is held back here.
   void Flush() override {}
+
+ private:
+  // Whether each virtual key was down at its previous query.
+  std::array<bool, 256> was_down_{};
 };
 
 }  // namespace

@@ -311,6 +311,25 @@ TEST_P(HotKeyTest, ATapBetweenTwoQueriesIsStillSeen) {
   EXPECT_EQ(desktop_->GetAsyncKeyState(key), 0);
 }
 
+TEST_P(HotKeyTest, AutoRepeatOfAHeldKeyIsNotAFreshPress) {
+  const int key = GetParam();
+  desktop_->GetAsyncKeyState(key);
+  SendKey(static_cast<WORD>(key), false);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key),
+            kKeyDown | kKeyPressedSinceLastQuery);
+  // The keyboard repeats a held key as further key-downs.
+  SendKey(static_cast<WORD>(key), false);
+  SendKey(static_cast<WORD>(key), false);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key), kKeyDown);
+  SendKey(static_cast<WORD>(key), true);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key), 0);
+  // Pressed again after a query saw it up: a fresh press.
+  SendKey(static_cast<WORD>(key), false);
+  EXPECT_EQ(desktop_->GetAsyncKeyState(key),
+            kKeyDown | kKeyPressedSinceLastQuery);
+  SendKey(static_cast<WORD>(key), true);
+}
+
 INSTANTIATE_TEST_SUITE_P(F7AndF8, HotKeyTest, ::testing::Values(VK_F7, VK_F8));
 
 }  // namespace
