@@ -14,8 +14,10 @@ PKGS_BUILD=(cmake ninja-build g++ pkg-config git
   clang libclang-rt-14-dev dpkg-dev desktop-file-utils)
 # A virtual X desktop with a window manager and paint programs to draw into.
 PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
-# The Windows leg: cross compiler and Wine to run its tests.
-PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64)
+# The Windows leg: cross compiler and Wine to run its tests, with the X
+# libraries Wine's display driver loads (only recommended by its packages).
+PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
+  libxrandr2 libxinerama1 libxrender1 libxcursor1 libxcomposite1 libxfixes3 libxi6)
 
 missing_packages() {
   local pkg
