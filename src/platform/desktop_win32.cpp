@@ -18,23 +18,30 @@
 namespace scrivlet {
 namespace {
 
-// "<what> failed: <system message> (error <code>)".
-[[noreturn]] void ThrowLastError(const std::string& what) {
-  const DWORD code = ::GetLastError();
-  std::array<char, 512> text{};
-  const DWORD length = ::FormatMessageA(
+// The system's own text for an error code, in UTF-8 (the user's language may
+// be anything, the ANSI code page too), without the closing full stop.
+std::string SystemMessage(DWORD code) {
+  std::array<wchar_t, 512> wide{};
+  const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-      0, text.data(), static_cast<DWORD>(text.size()), nullptr);
-  std::string message(text.data(), length);
+      0, wide.data(), static_cast<DWORD>(wide.size()), nullptr);
+  std::array<char, 2048> text{};
+  const int bytes = ::WideCharToMultiByte(
+      CP_UTF8, 0, wide.data(), static_cast<int>(length), text.data(),
+      static_cast<int>(text.size()), nullptr, nullptr);
+  std::string message(text.data(), static_cast<std::size_t>(bytes));
   while (!message.empty() &&
          (message.back() == '\n' || message.back() == '\r' ||
           message.back() == ' ' || message.back() == '.')) {
     message.pop_back();
   }
-  if (message.empty()) {
-    message = "unknown error";
-  }
-  throw PlatformError(what + " failed: " + message + " (error " +
+  return message.empty() ? "unknown error" : message;
+}
+
+// "<what> failed: <system message> (error <code>)".
+[[noreturn]] void ThrowLastError(const std::string& what) {
+  const DWORD code = ::GetLastError();
+  throw PlatformError(what + " failed: " + SystemMessage(code) + " (error " +
                       std::to_string(code) + ")");
 }
 

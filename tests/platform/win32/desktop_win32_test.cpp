@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -249,9 +250,16 @@ TEST_F(Win32DesktopTest, ZOrderOfAMissingWindowIsAnError) {
     const TestWindow target(MiddleArea(20, 20), RGB(255, 255, 255));
     gone = target.handle();
   }
-  EXPECT_THROW(desktop_->SetWindowPos(reinterpret_cast<NativeWindow>(gone),
-                                      ZOrder::Topmost),
-               PlatformError);
+  try {
+    desktop_->SetWindowPos(reinterpret_cast<NativeWindow>(gone),
+                           ZOrder::Topmost);
+    ADD_FAILURE() << "no error for a destroyed window";
+  } catch (const PlatformError& error) {
+    // Names the call and the system's reason (1400: invalid window handle).
+    const std::string message = error.what();
+    EXPECT_NE(message.find("SetWindowPos"), std::string::npos) << message;
+    EXPECT_NE(message.find("(error 1400)"), std::string::npos) << message;
+  }
 }
 
 TEST_F(Win32DesktopTest, UnknownMouseFlagsAreRefused) {
