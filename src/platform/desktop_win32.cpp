@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/absolute_mapping.h"
 #include "platform/desktop.h"
 #include "platform/virtual_desk_coordinates.h"
 #include "platform/win32_api.h"
@@ -112,10 +111,10 @@ class Win32Desktop final : public PlatformInput {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
         // Resend the aimed pixel in Windows' own mapping (see
         // virtual_desk_coordinates.h) so that it lands exactly.
-        const DesktopArea area = DesktopBounds();
-        const ScreenPoint aimed = AbsoluteToScreen(dx, dy, area);
-        input.mi.dx = PixelToVirtualDesk(aimed.x - area.left, area.width);
-        input.mi.dy = PixelToVirtualDesk(aimed.y - area.top, area.height);
+        const ScreenPoint resent =
+            AbsoluteToVirtualDesk(dx, dy, DesktopBounds());
+        input.mi.dx = resent.x;
+        input.mi.dy = resent.y;
         input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
       } else {
         // In mouse units, scaled by the user's pointer speed as Windows does

@@ -15,6 +15,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/absolute_mapping.h"
+#include "platform/platform_input.h"
+
 namespace scrivlet {
 
 inline constexpr std::int64_t kVirtualDeskUnits = 65536;
@@ -34,6 +37,16 @@ constexpr std::int32_t PixelToVirtualDesk(std::int32_t offset,
       (2 * pixel + 1) * kVirtualDeskUnits / (2 * std::int64_t{extent});
   return static_cast<std::int32_t>(
       std::min<std::int64_t>(middle, kVirtualDeskUnits - 1));
+}
+
+// The engine's absolute coordinates (x, y), normalised over `desktop` (the
+// virtual desktop, whose left and top may be negative), resent in Windows'
+// mapping: the pointer lands on the pixel the engine aimed at.
+constexpr ScreenPoint AbsoluteToVirtualDesk(std::int32_t x, std::int32_t y,
+                                            const DesktopArea& desktop) {
+  const ScreenPoint aimed = AbsoluteToScreen(x, y, desktop);
+  return {PixelToVirtualDesk(aimed.x - desktop.left, desktop.width),
+          PixelToVirtualDesk(aimed.y - desktop.top, desktop.height)};
 }
 
 }  // namespace scrivlet

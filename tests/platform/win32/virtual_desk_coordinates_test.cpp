@@ -8,8 +8,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+#include "engine/checked_math.h"
 
 namespace scrivlet {
 namespace {
@@ -66,6 +69,55 @@ INSTANTIATE_TEST_SUITE_P(Extents, VirtualDeskCoordinatesTest,
                          ::testing::Values(1, 2, 3, 480, 599, 768, 1024, 1080,
                                            1366, 1920, 2160, 2561, 3840, 5760,
                                            7680, 11520, 32767));
+
+// Virtual desktops of several monitors: the primary one starts at (0, 0), so
+// monitors to its left or above it give negative coordinates.
+struct VirtualDesktop {
+  const char* name;
+  DesktopArea area;
+};
+
+void PrintTo(const VirtualDesktop& desktop, std::ostream* out) {
+  *out << desktop.name;
+}
+
+class AbsoluteToVirtualDeskTest
+    : public ::testing::TestWithParam<VirtualDesktop> {};
+
+// The engine's coordinate for a screen pixel, as the absolute plotter forms
+// it: rounded to nearest, halves to even, over the desktop's bounds.
+std::int32_t EngineCoordinate(std::int32_t pixel, std::int32_t origin,
+                              std::int32_t extent) {
+  return RoundToInt32(CheckedDivide(
+      static_cast<double>(pixel - origin) * kAbsoluteSpan, extent));
+}
+
+TEST_P(AbsoluteToVirtualDeskTest, EveryPixelOfEveryMonitorIsHitExactly) {
+  const DesktopArea& area = GetParam().area;
+  const Mapping& windows = Mappings().front();  // floor over 65536
+  for (std::int32_t x = area.left; x < area.left + area.width; ++x) {
+    for (const std::int32_t y :
+         {area.top, area.top + area.height / 2, area.top + area.height - 1}) {
+      const ScreenPoint sent = AbsoluteToVirtualDesk(
+          EngineCoordinate(x, area.left, area.width),
+          EngineCoordinate(y, area.top, area.height), area);
+      ASSERT_EQ(area.left + windows.pixel(sent.x, area.width), x);
+      ASSERT_EQ(area.top + windows.pixel(sent.y, area.height), y);
+    }
+  }
+}
+
+const VirtualDesktop kVirtualDesktops[] = {
+    {"OneMonitor", {0, 0, 1920, 1080}},
+    {"SecondMonitorLeft", {-1920, 0, 3840, 1080}},
+    {"SecondMonitorAboveAndLeft", {-1280, -1024, 3200, 2104}},
+    {"ThreeMonitors", {-2560, -360, 7040, 1800}},
+};
+INSTANTIATE_TEST_SUITE_P(Desktops, AbsoluteToVirtualDeskTest,
+                         ::testing::ValuesIn(kVirtualDesktops),
+                         [](const auto& param) {
+                           return std::string(param.param.name);
+                         });
 
 }  // namespace
 }  // namespace scrivlet
