@@ -13,6 +13,7 @@
 #include "fake_picture.h"
 #include "platform/desktop.h"
 #include "platform/win32_api.h"
+#include "pointer_settings.h"
 #include "test_window.h"
 
 namespace scrivlet::testing {

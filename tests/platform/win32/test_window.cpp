@@ -46,19 +46,6 @@ void PrintTo(const ButtonMessage& message, std::ostream* out) {
   PrintTo(message.at, out);
 }
 
-MouseAccelerationGuard::MouseAccelerationGuard(int threshold1, int threshold2,
-                                               int level) {
-  int wanted[3] = {threshold1, threshold2, level};
-  if (::SystemParametersInfoW(SPI_GETMOUSE, 0, saved_, 0) == FALSE ||
-      ::SystemParametersInfoW(SPI_SETMOUSE, 0, wanted, 0) == FALSE) {
-    throw std::runtime_error("SPI_SETMOUSE failed");
-  }
-}
-
-MouseAccelerationGuard::~MouseAccelerationGuard() {
-  ::SystemParametersInfoW(SPI_SETMOUSE, 0, saved_, 0);
-}
-
 void PumpMessages(std::chrono::milliseconds duration) {
   const auto end = std::chrono::steady_clock::now() + duration;
   do {

@@ -66,19 +66,4 @@ class TestWindow {
 // Handles this thread's pending messages for about `duration`.
 void PumpMessages(std::chrono::milliseconds duration);
 
-// Sets the desktop's relative-motion acceleration (SPI_SETMOUSE: two
-// thresholds and a level, 0 for none) for the guard's lifetime.
-class MouseAccelerationGuard {
- public:
-  MouseAccelerationGuard(int threshold1, int threshold2, int level);
-  MouseAccelerationGuard(const MouseAccelerationGuard&) = delete;
-  MouseAccelerationGuard& operator=(const MouseAccelerationGuard&) = delete;
-  MouseAccelerationGuard(MouseAccelerationGuard&&) = delete;
-  MouseAccelerationGuard& operator=(MouseAccelerationGuard&&) = delete;
-  ~MouseAccelerationGuard();
-
- private:
-  int saved_[3] = {};
-};
-
 }  // namespace scrivlet::testing

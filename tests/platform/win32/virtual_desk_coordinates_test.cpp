@@ -53,16 +53,6 @@ TEST_P(VirtualDeskCoordinatesTest, EveryPixelLandsOnItselfUnderEveryMapping) {
   }
 }
 
-TEST_P(VirtualDeskCoordinatesTest, PixelsBeyondTheDesktopGoToItsEdges) {
-  const std::int32_t extent = GetParam();
-  EXPECT_EQ(PixelToVirtualDesk(-1, extent), PixelToVirtualDesk(0, extent));
-  EXPECT_EQ(PixelToVirtualDesk(-40000, extent), PixelToVirtualDesk(0, extent));
-  EXPECT_EQ(PixelToVirtualDesk(extent, extent),
-            PixelToVirtualDesk(extent - 1, extent));
-  EXPECT_EQ(PixelToVirtualDesk(INT32_MAX, extent),
-            PixelToVirtualDesk(extent - 1, extent));
-}
-
 // Single monitors from tiny to 8K, odd sizes, and virtual desktops of two or
 // three monitors side by side.
 INSTANTIATE_TEST_SUITE_P(Extents, VirtualDeskCoordinatesTest,
