@@ -128,11 +128,11 @@ class Win32Desktop final : public PlatformInput {
     }
   }
 
-  // Windows sets the pressed-since-last-query bit for every key-down, the
-  // keyboard's auto-repeat of a held key included, so holding F7 would start
-  // a drawing per repeat. A key that is down now and was down at the previous
-  // query is therefore reported as held, not pressed. (A release and a new
-  // press that both fall between two such queries count as held too.)
+  // Windows (Wine certainly) sets the pressed-since-last-query bit for every
+  // key-down, the keyboard's auto-repeat of a held key included, so holding
+  // F7 would start a drawing per repeat. A key that is down now and was down at
+  // the previous query is therefore reported as held, not pressed. (A release
+  // and a new press that both fall between two such queries count as held too.)
   std::uint16_t GetAsyncKeyState(int virtual_key) override {
     if (virtual_key < 0 || virtual_key >= static_cast<int>(was_down_.size())) {
       return 0;
