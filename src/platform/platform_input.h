@@ -9,9 +9,10 @@
 // delivery pacing that lets real paint programs keep up wraps a backend as
 // another PlatformInput (see delivery_pacer.h), so the policy exists once.
 //
-// Units and origin: screen pixels, origin at the top-left corner of the
-// desktop area that absolute coordinates span (DesktopBounds()). On a single
-// monitor that is the screen itself with left = top = 0.
+// Units and origin: screen pixels in the desktop's own coordinates. The area
+// that absolute coordinates span is DesktopBounds(); on a single monitor it
+// starts at 0, 0, while a monitor left of or above the primary one makes its
+// left or top negative (Windows).
 //
 // Threading: every call is made on the user-interface thread.
 //
@@ -94,7 +95,8 @@ class PlatformInput {
   // Queues one synthetic mouse event, in call order, and returns before the
   // target has handled it. `flags` combines MOUSEEVENTF_* words.
   // With MOUSEEVENTF_ABSOLUTE, (dx, dy) are normalised coordinates
-  // 0..65535 over DesktopBounds(); otherwise a move is relative, in pixels.
+  // 0..65535 over DesktopBounds(); otherwise a move is relative, in mouse
+  // units: exact pixels on X11, scaled by the pointer speed on Windows.
   // A button flag without MOUSEEVENTF_MOVE presses or releases the button
   // where the pointer stands.
   virtual void mouse_event(std::uint32_t flags, std::int32_t dx,
