@@ -19,7 +19,7 @@ cmake --build "$build_dir" -j "$(nproc)" \
   --target scrivlet scrivlet_paint_stage screen_grab >/dev/null
 program="$build_dir/src/window/scrivlet"
 stage="$build_dir/tests/program/scrivlet_paint_stage"
-grab="$build_dir/tests/window/screen_grab"
+grab="$build_dir/scripts/screenshots/screen_grab"
 shot="$PWD/$build_dir/demo/scrivlet-demo.png"
 mkdir -p "$(dirname "$shot")"
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Takes the documentation's screenshots of both pages of the main window on a
 # virtual X desktop: docs/images/window-main.png and window-settings.png.
-# Usage: tests/window/screenshots.sh BUILD_DIR
-#   (BUILD_DIR holds src/window/scrivlet and tests/window/screen_grab)
+# Usage: scripts/screenshots/screenshots.sh BUILD_DIR   (a configured build;
+#   the program and screen_grab are built in it first)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build_dir=$(realpath "${1:?usage: screenshots.sh BUILD_DIR}")
 out_dir=$(realpath docs/images)
+grab="$build_dir/scripts/screenshots/screen_grab"
 
 shoot() {
   local program_pid window x y width height
@@ -26,20 +27,21 @@ shoot() {
     /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
     /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}')
   # The window with its frame: the title bar sits above the client area.
-  "$build_dir/tests/window/screen_grab" "$out_dir/window-main.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
+  "$grab" "$out_dir/window-main.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
   # The second tab, a sixth of the tab control's width right of its middle.
   xdotool mousemove "$((x + 8 + width / 3 + 40))" "$((y + 16))" click 1
   sleep 0.5
   xdotool mousemove "$((x + width + 50))" "$((y + height + 50))"
   sleep 0.3
-  "$build_dir/tests/window/screen_grab" "$out_dir/window-settings.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
+  "$grab" "$out_dir/window-settings.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
   kill "$program_pid"
   wait "$program_pid" 2>/dev/null || true
   trap - EXIT
 }
 
-# Runs itself again on a private virtual desktop.
+# Builds what it needs, then runs itself again on a private virtual desktop.
 if [ -z "${SCRIVLET_SHOOTING:-}" ]; then
+  cmake --build "$build_dir" --target scrivlet screen_grab >/dev/null
   SCRIVLET_SHOOTING=1 exec scripts/xsession.sh with "$0" "$build_dir"
 fi
 shoot
