@@ -23,6 +23,10 @@ class SteadyPacingClock final : public PacingClock {
 constexpr std::uint32_t kButtonFlags =
     MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
 
+// Colours remembered at most; a drawing over a photograph meets a new colour
+// at almost every dot, and starting afresh is cheaper than growing forever.
+constexpr std::size_t kMaxColours = 4096;
+
 }  // namespace
 
 std::unique_ptr<PacingClock> MakeSteadyPacingClock() {
@@ -48,46 +52,107 @@ void DeliveryPacer::mouse_event(std::uint32_t flags, std::int32_t dx,
   // Whatever follows a dot (the move to the next one, or another press)
   // waits until the target has painted it.
   if (pending_) {
-    WaitForPendingDot();
+    Settle(*std::exchange(pending_, std::nullopt));
   }
-  TrackMove(flags, dx, dy);
-  if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
-    PressAt(flags, dx, dy);
-  } else {
-    target_->mouse_event(flags, dx, dy);
+  std::uint32_t rest = flags;
+  if ((flags & MOUSEEVENTF_MOVE) != 0) {
+    if ((flags & kButtonFlags) == 0) {
+      Move(flags, dx, dy);
+      return;
+    }
+    // A move sent with a button goes first, as the desktop would do it, so
+    // that the colour under the dot is read where the pointer then is.
+    Move(flags & ~kButtonFlags, dx, dy);
+    rest &= ~MOUSEEVENTF_MOVE;
   }
-  if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
-    button_down_ = false;
-    current_.released = clock_->Now();
-    pending_ = current_;
-    ++stats_.dots;
+  if ((rest & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
+    Press(rest & ~MOUSEEVENTF_LEFTUP, dx, dy);
+    rest &= ~MOUSEEVENTF_LEFTDOWN;
+    if ((rest & MOUSEEVENTF_LEFTUP) == 0) {
+      return;
+    }
   }
+  if ((rest & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
+    Release(rest, dx, dy);
+    return;
+  }
+  target_->mouse_event(rest, dx, dy);
 }
 
-void DeliveryPacer::PressAt(std::uint32_t flags, std::int32_t dx,
-                            std::int32_t dy) {
-  // The colour under the dot must be read after the pointer got there and
-  // before the button goes down, so a move sent with the press goes first.
-  if ((flags & MOUSEEVENTF_MOVE) != 0) {
-    target_->mouse_event(flags & ~kButtonFlags, dx, dy);
-    flags &= ~MOUSEEVENTF_MOVE;
+void DeliveryPacer::Move(std::uint32_t flags, std::int32_t dx,
+                         std::int32_t dy) {
+  std::optional<Mark> stroke;
+  if (button_down_) {
+    // With the button held the target paints a stroke along the move. It
+    // must have taken the press, and the stroke so far, before the pointer
+    // moves on, or it paints from wherever the pointer has got to.
+    if (press_) {
+      Settle(*std::exchange(press_, std::nullopt));
+    }
+    if (stroke_) {
+      Settle(*std::exchange(stroke_, std::nullopt));
+    }
+    const ScreenPoint to = DragTarget(flags, dx, dy);
+    if (to != held_at_) {
+      stroke = MarkAt(to);
+    }
   }
-  current_.at = PointerPosition();
-  current_.before = target_->ReadScreenPixel(current_.at);
+  const bool absolute = (flags & MOUSEEVENTF_ABSOLUTE) != 0;
+  aimed_at_ = absolute ? std::optional<ScreenPoint>({dx, dy}) : std::nullopt;
   target_->mouse_event(flags, dx, dy);
+  if (!stroke) {
+    return;
+  }
+  stroke->sent = clock_->Now();
+  if (!absolute) {
+    // A relative move may be accelerated or clipped at the screen's edge:
+    // where it went is read back, and the colour there with it.
+    const ScreenPoint went = PointerPosition();
+    if (went == held_at_) {
+      return;
+    }
+    if (went != stroke->at) {
+      stroke = MarkAt(went);
+    }
+  }
+  held_at_ = stroke->at;
+  stroke_ = stroke;
+  ++stats_.strokes;
+}
+
+void DeliveryPacer::Press(std::uint32_t flags, std::int32_t dx,
+                          std::int32_t dy) {
+  // The colour under the dot is read after the pointer got there and before
+  // the button goes down.
+  Mark press = MarkAt(PointerPosition());
+  target_->mouse_event(flags, dx, dy);
+  press.sent = clock_->Now();
+  held_at_ = press.at;
+  press_ = press;
+  stroke_.reset();
   button_down_ = true;
 }
 
-void DeliveryPacer::TrackMove(std::uint32_t flags, std::int32_t dx,
-                              std::int32_t dy) {
-  if ((flags & MOUSEEVENTF_MOVE) == 0) {
-    return;
+void DeliveryPacer::Release(std::uint32_t flags, std::int32_t dx,
+                            std::int32_t dy) {
+  // A stroke must show while the button is still down: a target that asks
+  // where the pointer is when it gets to the move draws nothing once the
+  // button is up.
+  if (stroke_) {
+    Settle(*std::exchange(stroke_, std::nullopt));
   }
+  target_->mouse_event(flags, dx, dy);
+  button_down_ = false;
+  ++stats_.dots;
+  pending_ = std::exchange(press_, std::nullopt);
+}
+
+ScreenPoint DeliveryPacer::DragTarget(std::uint32_t flags, std::int32_t dx,
+                                      std::int32_t dy) {
   if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
-    aimed_at_ = {dx, dy};
-  } else {
-    aimed_at_.reset();
+    return AbsoluteToScreen(dx, dy, target_->DesktopBounds());
   }
+  return {held_at_.x + dx, held_at_.y + dy};
 }
 
 ScreenPoint DeliveryPacer::PointerPosition() {
@@ -102,60 +167,144 @@ ScreenPoint DeliveryPacer::PointerPosition() {
   return target_->GetCursorPos();
 }
 
-void DeliveryPacer::WaitForPendingDot() {
-  const Dot dot = *std::exchange(pending_, std::nullopt);
-  const bool visible = dot.before.has_value() && dot.before != ink_;
-  const bool aborting = AbortKeyHeld();
-  const bool trusted =
-      visible && !aborting && misses_in_a_row_ < miss_allowance_;
+DeliveryPacer::Mark DeliveryPacer::MarkAt(ScreenPoint at) {
+  return {at, target_->ReadScreenPixel(at), clock_->Now()};
+}
+
+void DeliveryPacer::Settle(const Mark& mark) {
+  CheckUnseen();
+  drawing_taught_ = true;
   // While F8 is held the column is finished at the plain floor pace, even
   // for a slow target: stopping soon matters more than the last dots.
-  const PacingClock::Duration bound = trusted    ? policy_.confirm_timeout
-                                      : aborting ? policy_.safe_pace
-                                                 : SafePace();
-
-  if (PollUntilChanged(dot, bound)) {
-    ++stats_.confirmed;
-    misses_in_a_row_ = 0;
-    if (++seen_in_a_row_ >= policy_.dots_to_regain_patience) {
-      miss_allowance_ = policy_.misses_before_safe_pace;
-    }
-    return;
-  }
-  if (trusted) {
-    ++stats_.timed_out;
-  } else {
-    ++stats_.safe_paced;
-  }
-  // Only a dot that could have shown and did not is evidence that the
-  // target does not show dots; ink over ink or an abort says nothing.
-  if (visible && !aborting) {
-    seen_in_a_row_ = 0;
-    if (++misses_in_a_row_ >= miss_allowance_) {
-      miss_allowance_ = 1;
-    }
+  const Wait wait =
+      AbortKeyHeld() ? Wait{policy_.safe_pace, false} : WaitFor(mark);
+  switch (PollUntilChanged(mark, wait.bound)) {
+    case WaitEnd::Shown:
+      NoteShown(mark, clock_->Now() - mark.sent);
+      return;
+    case WaitEnd::NotShown:
+      if (wait.expected) {
+        ++stats_.timed_out;
+        NoteMissed(mark);
+        unseen_ = mark;
+      } else {
+        ++stats_.safe_paced;
+      }
+      return;
+    case WaitEnd::Aborted:
+      ++stats_.safe_paced;
+      return;
   }
 }
 
-bool DeliveryPacer::PollUntilChanged(const Dot& dot,
-                                     PacingClock::Duration bound) {
-  const PacingClock::TimePoint deadline = dot.released + bound;
+DeliveryPacer::Wait DeliveryPacer::WaitFor(const Mark& mark) {
+  // Ink over ink, or a screen that cannot be read: nothing can show.
+  if (!mark.before || mark.before == ink_) {
+    return {SafePace(), false};
+  }
+  const ColourRecord& colour = RecordOf(*mark.before);
+  if (colour.took_ink && !colour.failed) {
+    return {policy_.stall_timeout, true};
+  }
+  if (colour.failed && !colour.took_ink) {
+    // Off the canvas, or not a paint program: dots here have not shown.
+    return {SafePace(), false};
+  }
+  if (misses_in_a_row_ >= miss_allowance_) {
+    return {SafePace(), false};
+  }
+  // A colour not seen before gets the benefit of the doubt until some dot
+  // of this drawing has failed to show: the first dot of a drawing into a
+  // busy target must land too.
+  if (!colour.took_ink && !drawing_missed_) {
+    return {policy_.stall_timeout, true};
+  }
+  return {policy_.confirm_timeout, true};
+}
+
+DeliveryPacer::WaitEnd DeliveryPacer::PollUntilChanged(
+    const Mark& mark, PacingClock::Duration bound) {
+  const PacingClock::TimePoint deadline = mark.sent + bound;
+  PacingClock::TimePoint abort_look =
+      clock_->Now() + policy_.abort_check_interval;
   for (;;) {
-    if (dot.before) {
-      const std::optional<COLORREF> now = target_->ReadScreenPixel(dot.at);
-      if (now && now != dot.before) {
+    if (mark.before) {
+      const std::optional<COLORREF> now = target_->ReadScreenPixel(mark.at);
+      if (now && now != mark.before) {
         ink_ = now;
-        LearnLatency(clock_->Now() - dot.released);
-        return true;
+        return WaitEnd::Shown;
       }
     }
     const PacingClock::TimePoint now = clock_->Now();
     if (now >= deadline) {
-      return false;
+      return WaitEnd::NotShown;
     }
-    const PacingClock::Duration left = deadline - now;
-    clock_->SleepFor(dot.before ? std::min(policy_.poll_interval, left) : left);
+    if (now >= abort_look) {
+      if (AbortKeyHeld()) {
+        return WaitEnd::Aborted;
+      }
+      abort_look = now + policy_.abort_check_interval;
+    }
+    const PacingClock::Duration pause =
+        mark.before ? std::clamp((now - mark.sent) / 16, policy_.poll_interval,
+                                 policy_.max_poll_interval)
+                    : policy_.abort_check_interval;
+    clock_->SleepFor(std::min({pause, deadline - now, abort_look - now}));
   }
+}
+
+void DeliveryPacer::NoteShown(const Mark& mark, PacingClock::Duration latency) {
+  ++stats_.confirmed;
+  if (latency > policy_.confirm_timeout) {
+    ++stats_.late;
+  }
+  RecordOf(*mark.before).took_ink = true;
+  misses_in_a_row_ = 0;
+  if (++seen_in_a_row_ >= policy_.dots_to_regain_patience) {
+    miss_allowance_ = policy_.misses_before_safe_pace;
+  }
+  // A running average that follows the target within some ten dots. A
+  // stall says the target was busy, not how long it takes to paint, so it
+  // counts no more than the confirm bound.
+  const PacingClock::Duration usual =
+      std::min(latency, policy_.confirm_timeout);
+  typical_latency_ =
+      typical_latency_ ? (7 * *typical_latency_ + usual) / 8 : usual;
+}
+
+void DeliveryPacer::NoteMissed(const Mark& mark) {
+  drawing_missed_ = true;
+  RecordOf(*mark.before).failed = true;
+  seen_in_a_row_ = 0;
+  if (++misses_in_a_row_ >= miss_allowance_) {
+    miss_allowance_ = 1;
+  }
+}
+
+void DeliveryPacer::CheckUnseen() {
+  // A dot given up on that shows after all says that the target was only
+  // busy, longer than the bound: it paints there, and is trusted again.
+  // One still unseen after twice the stall bound never will be.
+  if (!unseen_) {
+    return;
+  }
+  const std::optional<COLORREF> now = target_->ReadScreenPixel(unseen_->at);
+  if (now && now != unseen_->before) {
+    ColourRecord& colour = RecordOf(*unseen_->before);
+    colour.took_ink = true;
+    colour.failed = false;
+    misses_in_a_row_ = 0;
+    unseen_.reset();
+  } else if (clock_->Now() - unseen_->sent > 2 * policy_.stall_timeout) {
+    unseen_.reset();
+  }
+}
+
+DeliveryPacer::ColourRecord& DeliveryPacer::RecordOf(COLORREF colour) {
+  if (colours_.size() >= kMaxColours && !colours_.contains(colour)) {
+    colours_.clear();
+  }
+  return colours_[colour];
 }
 
 PacingClock::Duration DeliveryPacer::SafePace() const {
@@ -166,13 +315,6 @@ PacingClock::Duration DeliveryPacer::SafePace() const {
                     std::max(policy_.safe_pace, policy_.confirm_timeout));
 }
 
-void DeliveryPacer::LearnLatency(PacingClock::Duration latency) {
-  // A running average that follows the target within some ten dots but is
-  // not thrown by one slow dot.
-  typical_latency_ =
-      typical_latency_ ? (7 * *typical_latency_ + latency) / 8 : latency;
-}
-
 bool DeliveryPacer::AbortKeyHeld() {
   const std::uint16_t word = target_->GetAsyncKeyState(VK_F8);
   if ((word & kKeyPressedSinceLastQuery) != 0) {
@@ -181,7 +323,28 @@ bool DeliveryPacer::AbortKeyHeld() {
   return (word & kKeyDown) != 0;
 }
 
+void DeliveryPacer::ForgetDrawing() {
+  if (!std::exchange(drawing_taught_, false)) {
+    return;
+  }
+  // A colour that has taken ink is trusted again; one that never has stays
+  // suspect (the grey around a canvas).
+  for (auto& [colour, record] : colours_) {
+    record.failed = record.failed && !record.took_ink;
+  }
+  drawing_missed_ = false;
+  misses_in_a_row_ = 0;
+  miss_allowance_ = policy_.misses_before_safe_pace;
+  seen_in_a_row_ = 0;
+  // The last dot of the drawing has nothing after it to hold back.
+  pending_.reset();
+  unseen_.reset();
+}
+
 std::uint16_t DeliveryPacer::GetAsyncKeyState(int virtual_key) {
+  if (virtual_key == VK_F7) {
+    ForgetDrawing();
+  }
   std::uint16_t word = target_->GetAsyncKeyState(virtual_key);
   if (virtual_key == VK_F8 && std::exchange(abort_pressed_latch_, false)) {
     word |= kKeyPressedSinceLastQuery;

@@ -7,14 +7,21 @@
 // The pacer is a PlatformInput in front of any backend. It passes the
 // engine's events on unchanged and in order, but holds each dot's next event
 // until the screen under the dot shows that the target has painted it, then
-// sends it at once. Where a target never shows the dots it is sent (not a
-// paint program, ink over ink, a screen that cannot be read), the pacer falls
-// back to a fixed safe pace instead of waiting out a timeout for every dot.
+// sends it at once. A drag stroke is held the same way before its release.
+//
+// How long to wait is decided from evidence. Over a colour that has taken
+// ink before, a dot that does not show means a busy target (CPU contention,
+// a slow repaint): the pacer waits it out, since events sent into a stalled
+// target arrive in a burst and smear. Where dots do not show at all (not a
+// paint program, ink over ink, off the canvas, a screen that cannot be
+// read), the pacer falls back to a fixed safe pace instead of waiting out a
+// timeout for every dot.
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/platform_input.h"
 
@@ -42,16 +49,27 @@ class PacingClock {
 std::unique_ptr<PacingClock> MakeSteadyPacingClock();
 
 struct PacingPolicy {
-  // The longest wait for a dot to show while the target is showing dots.
-  // Long enough to ride out a busy moment of the target (sending on early
-  // risks a smeared dot), bounded so that a stall never stops the drawing.
+  // The longest wait for a dot where the target has not yet shown that it
+  // paints: over a colour that has not taken ink before, once this drawing
+  // has had a dot that never showed.
   PacingClock::Duration confirm_timeout = std::chrono::milliseconds(100);
+  // The longest wait for a dot over a colour that has taken ink. A target
+  // that has been painting and falls silent is busy; under heavy CPU load
+  // paint programs stall for most of a second now and then.
+  PacingClock::Duration stall_timeout = std::chrono::milliseconds(2000);
   // The pause after a dot that cannot be seen to land: twice the time the
   // target has been taking to show a dot, and never less than this. Paint
   // programs keep up with clicks this far apart.
   PacingClock::Duration safe_pace = std::chrono::milliseconds(3);
-  // How often the screen under a dot is read while waiting.
+  // How often the screen under a dot is read at first while waiting; a
+  // longer wait reads it less often (a sixteenth of the time waited so far,
+  // at most max_poll_interval), so that a stalled target is not kept from
+  // the CPU and the X server by the reads.
   PacingClock::Duration poll_interval = std::chrono::microseconds(50);
+  PacingClock::Duration max_poll_interval = std::chrono::milliseconds(2);
+  // How often F8 is looked at during a long wait, so that an abort never
+  // waits out a stall.
+  PacingClock::Duration abort_check_interval = std::chrono::milliseconds(10);
   // Dots in a row that did not show before the pacer stops trusting the
   // target to show them and keeps to the safe pace.
   int misses_before_safe_pace = 3;
@@ -62,10 +80,12 @@ struct PacingPolicy {
   int dots_to_regain_patience = 100;
 };
 
-// What became of the dots so far.
+// What became of the dots and drag strokes so far.
 struct PacingStats {
   int dots = 0;        // clicks held for pacing
-  int confirmed = 0;   // seen to land on the screen
+  int strokes = 0;     // drag strokes onto a new pixel, held before release
+  int confirmed = 0;   // dots and strokes seen to land on the screen
+  int late = 0;        // of those, seen only after confirm_timeout
   int timed_out = 0;   // expected to show but did not within the bound
   int safe_paced = 0;  // could not be seen, sent at the safe pace
 
@@ -82,6 +102,9 @@ class DeliveryPacer final : public PlatformInput {
   ScreenPoint GetCursorPos() override;
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override;
+  // A query for F7 comes from the draw trigger between drawings: the next
+  // drawing may be elsewhere, so what this drawing taught about places where
+  // dots do not show is forgotten.
   std::uint16_t GetAsyncKeyState(int virtual_key) override;
   DesktopArea DesktopBounds() override;
   void SetWindowPos(NativeWindow window, ZOrder order) override;
@@ -89,21 +112,47 @@ class DeliveryPacer final : public PlatformInput {
   void Flush() override;
 
  private:
-  struct Dot {
+  // A dot or a drag stroke: a pixel that should change once the target has
+  // handled the event sent at `sent`.
+  struct Mark {
     ScreenPoint at;
-    std::optional<COLORREF> before;  // the colour before the click
-    PacingClock::TimePoint released{};
+    std::optional<COLORREF> before;  // the colour before the event
+    PacingClock::TimePoint sent{};
   };
 
-  void TrackMove(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
+  // What the pixels of one colour have done when a dot landed on them.
+  struct ColourRecord {
+    bool took_ink = false;  // a dot on it showed, in any drawing
+    bool failed = false;    // a dot on it never showed in this drawing
+  };
+
+  // How long to wait for a mark, and whether it is expected to show (a mark
+  // that does not then counts as evidence against the target).
+  struct Wait {
+    PacingClock::Duration bound;
+    bool expected = false;
+  };
+
+  enum class WaitEnd : std::uint8_t { Shown, NotShown, Aborted };
+
+  void Move(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
+  void Press(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
+  void Release(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
+  // The pixel a move with the button held goes to.
+  ScreenPoint DragTarget(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
   ScreenPoint PointerPosition();
-  void PressAt(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
-  void WaitForPendingDot();
-  PacingClock::Duration BoundFor(const Dot& dot);
-  bool PollUntilChanged(const Dot& dot, PacingClock::Duration bound);
+  Mark MarkAt(ScreenPoint at);
+
+  void Settle(const Mark& mark);
+  Wait WaitFor(const Mark& mark);
+  WaitEnd PollUntilChanged(const Mark& mark, PacingClock::Duration bound);
+  void NoteShown(const Mark& mark, PacingClock::Duration latency);
+  void NoteMissed(const Mark& mark);
+  void CheckUnseen();
   PacingClock::Duration SafePace() const;
-  void LearnLatency(PacingClock::Duration latency);
   bool AbortKeyHeld();
+  void ForgetDrawing();
+  ColourRecord& RecordOf(COLORREF colour);
 
   std::unique_ptr<PlatformInput> target_;
   std::unique_ptr<PacingClock> clock_;
@@ -113,11 +162,19 @@ class DeliveryPacer final : public PlatformInput {
   bool button_down_ = false;
   // The normalised point of the last move, while it was an absolute one.
   std::optional<ScreenPoint> aimed_at_;
-  Dot current_;                  // the dot under the held button
-  std::optional<Dot> pending_;   // released, not yet seen to land
+  // Where the pointer is while the button is held: the press or the stroke.
+  ScreenPoint held_at_;
+  std::optional<Mark> press_;    // under the held button, not yet seen
+  std::optional<Mark> stroke_;   // dragged onto with the button held
+  std::optional<Mark> pending_;  // released, not yet seen to land
+  // The last mark that timed out, in case it shows late.
+  std::optional<Mark> unseen_;
   std::optional<COLORREF> ink_;  // the colour the target last painted
   // How long the target takes to show a dot, smoothed over recent dots.
   std::optional<PacingClock::Duration> typical_latency_;
+  std::unordered_map<COLORREF, ColourRecord> colours_;
+  bool drawing_missed_ = false;  // a dot in this drawing never showed
+  bool drawing_taught_ = false;  // something to forget at the next F7
   int misses_in_a_row_ = 0;
   int miss_allowance_ = 0;
   int seen_in_a_row_ = 0;

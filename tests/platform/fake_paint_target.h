@@ -2,8 +2,12 @@
 
 // A scripted desktop for the pacer's tests: a fake clock, and a screen whose
 // "paint program" paints a dot under every press some time after it, or not
-// at all. Times are fake, so nothing here depends on the machine's speed.
+// at all, and a stroke along a move with the button held. Like real paint
+// programs it is fragile: a press that comes while it is still busy with an
+// earlier one is lost, and so is a stroke it has not drawn when the button
+// goes up. Times are fake, so nothing here depends on the machine's speed.
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -35,6 +39,7 @@ class FakeClock final : public PacingClock {
 
 inline constexpr COLORREF kPaper = 0xFFFFFF;
 inline constexpr COLORREF kInk = 0x000000;
+inline constexpr COLORREF kGrey = 0x808080;
 
 struct SentEvent {
   std::uint32_t flags = 0;
@@ -49,8 +54,15 @@ class FakePaintTarget final : public PlatformInput {
 
   // How the target reacts to a press: paints after `latency`, or never.
   std::optional<microseconds> paint_latency = microseconds(800);
-  // Points inside this column range are not canvas and never change.
+  // Extra time the target is busy before it handles its n-th press
+  // (counted from 0): a stall under CPU load, a slow repaint.
+  std::map<int, microseconds> stall_before_press;
+  // Loses presses and strokes that come while it is busy (see above).
+  bool fragile = true;
+  // Points left of this column are not canvas: they show `surround` and
+  // never change.
   std::int32_t canvas_from_x = 0;
+  COLORREF surround = kPaper;
   bool readable = true;
   // Relative moves go this many pixels per unit, as with pointer speed.
   std::int32_t relative_gain = 1;
@@ -61,6 +73,8 @@ class FakePaintTarget final : public PlatformInput {
 
   [[nodiscard]] const std::vector<SentEvent>& events() const { return events_; }
   [[nodiscard]] int reads() const { return reads_; }
+  // Presses and strokes lost because they came while the target was busy.
+  [[nodiscard]] int lost() const { return lost_; }
   // When the press at `at` became visible, if it did.
   [[nodiscard]] std::optional<PacingClock::TimePoint> PaintedAt(
       ScreenPoint at) const {
@@ -75,17 +89,39 @@ class FakePaintTarget final : public PlatformInput {
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
     events_.push_back({flags, dx, dy, time_.now});
+    const ScreenPoint from = pointer_;
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
         pointer_ = AbsoluteToScreen(dx, dy, kBounds);
       } else {
-        pointer_ = {pointer_.x + relative_gain * dx,
-                    pointer_.y + relative_gain * dy};
+        pointer_ = {
+            std::clamp(pointer_.x + relative_gain * dx, 0, kBounds.width - 1),
+            std::clamp(pointer_.y + relative_gain * dy, 0, kBounds.height - 1)};
+      }
+      if (button_down_ && pointer_ != from && Paint(time_.now)) {
+        stroke_ = Key(pointer_);
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && paint_latency &&
-        pointer_.x >= canvas_from_x && !painted_.contains(Key(pointer_))) {
-      painted_[Key(pointer_)] = {time_.now + *paint_latency, kInk};
+    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
+      button_down_ = true;
+      const auto stall = stall_before_press.find(presses_++);
+      if (fragile && busy_until_ > time_.now) {
+        ++lost_;
+      } else {
+        Paint(time_.now + (stall != stall_before_press.end()
+                               ? stall->second
+                               : microseconds(0)));
+      }
+    }
+    if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
+      button_down_ = false;
+      // A stroke not drawn yet is lost: the target looks for the pointer
+      // when it gets to the move, and finds the button up.
+      if (fragile && stroke_ && painted_.at(*stroke_).first > time_.now) {
+        painted_.erase(*stroke_);
+        ++lost_;
+      }
+      stroke_.reset();
     }
   }
   std::uint16_t GetAsyncKeyState(int virtual_key) override {
@@ -105,25 +141,41 @@ class FakePaintTarget final : public PlatformInput {
     if (found != painted_.end() && found->second.first <= time_.now) {
       return found->second.second;
     }
-    return kPaper;
+    return at.x >= canvas_from_x ? kPaper : surround;
   }
   void Flush() override {}
 
   static constexpr DesktopArea kBounds{0, 0, 640, 480};
 
  private:
-  static std::pair<std::int32_t, std::int32_t> Key(ScreenPoint at) {
-    return {at.x, at.y};
+  using PixelKey = std::pair<std::int32_t, std::int32_t>;
+  static PixelKey Key(ScreenPoint at) { return {at.x, at.y}; }
+
+  // Paints the pixel under the pointer once the target gets to it at
+  // `handled`, after its latency, if it is canvas and still paper.
+  bool Paint(PacingClock::TimePoint handled) {
+    if (!paint_latency || pointer_.x < canvas_from_x ||
+        painted_.contains(Key(pointer_))) {
+      return false;
+    }
+    const PacingClock::TimePoint shows =
+        std::max(handled, busy_until_) + *paint_latency;
+    painted_[Key(pointer_)] = {shows, kInk};
+    busy_until_ = shows;
+    return true;
   }
 
   FakeTime& time_;
   ScreenPoint pointer_{};
+  bool button_down_ = false;
   std::vector<SentEvent> events_;
-  std::map<std::pair<std::int32_t, std::int32_t>,
-           std::pair<PacingClock::TimePoint, COLORREF>>
-      painted_;
+  std::map<PixelKey, std::pair<PacingClock::TimePoint, COLORREF>> painted_;
+  std::optional<PixelKey> stroke_;  // the stroke of the held button
+  PacingClock::TimePoint busy_until_{};
+  int presses_ = 0;
   std::size_t abort_queries_ = 0;
   int reads_ = 0;
+  int lost_ = 0;
 };
 
 }  // namespace scrivlet::testing
