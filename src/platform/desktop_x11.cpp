@@ -1,7 +1,8 @@
 // The X11 desktop: XTest injects the pointer events, XInput 2 raw key events
-// on the root window give the global key state, and the root window is read
-// back for colours. The backend keeps its own Display connection, apart from
-// the window toolkit's, so its requests and events never mix with the GUI's.
+// on the root window give the global key state, F7 and F8 are grabbed so
+// that they reach Scrivlet only, and the root window is read back for
+// colours. The backend keeps its own Display connection, apart from the
+// window toolkit's, so its requests and events never mix with the GUI's.
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -15,6 +16,7 @@
 #include <array>
 #include <bit>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -146,6 +148,7 @@ class X11Desktop final : public PlatformInput {
     WatchKey(VK_F7);
     WatchKey(VK_F8);
     SelectRootEvents();
+    GrabHotKeys();
     SeedKeysDown();
     bounds_ = ReadRootSize();
     XSync(display_.get(), False);
@@ -307,6 +310,53 @@ class X11Desktop final : public PlatformInput {
     }
   }
 
+  // Grabbed on the root window, F7 and F8 go to this connection only, not
+  // to the focused program, which may have its own use for them (mtpaint
+  // hides its palette on F8, moving the canvas mid-drawing). The key state
+  // still comes from the raw events, and from the grab's key events while
+  // it is active. A grab is made for each lock state, since a grab matches
+  // the modifiers exactly. Another client's grab (BadAccess) leaves that key
+  // shared; drawing works on.
+  void GrabHotKeys() {
+    Display* display = display_.get();
+    // A held key then repeats as presses alone, which the latch takes for
+    // what they are, not as release and press pairs.
+    XkbSetDetectableAutoRepeat(display, True, nullptr);
+    std::vector<unsigned int> modifiers = {0, LockMask};
+    const unsigned int num_lock = XkbKeysymToModifiers(display, XK_Num_Lock);
+    if (num_lock != 0 && num_lock != LockMask) {
+      modifiers.push_back(num_lock);
+      modifiers.push_back(num_lock | LockMask);
+    }
+    std::string shared;
+    for (const WatchedKey& key : keys_) {
+      errors_.SyncAndClear();
+      for (const KeyCode code : key.codes) {
+        for (const unsigned int mask : modifiers) {
+          XGrabKey(display, code, mask, root_, False, GrabModeAsync,
+                   GrabModeAsync);
+        }
+      }
+      if (!errors_.SyncAndTakeError()) {
+        continue;
+      }
+      // Part of the key's grabs may have been made; none or all is clearer.
+      for (const KeyCode code : key.codes) {
+        for (const unsigned int mask : modifiers) {
+          XUngrabKey(display, code, mask, root_);
+        }
+      }
+      errors_.SyncAndClear();
+      shared += shared.empty() ? "" : " and ";
+      shared += XKeysymToString(KeySymOf(key.virtual_key));
+    }
+    if (!shared.empty()) {
+      std::cerr << "Scrivlet: another program has reserved " << shared
+                << "; the key still works here, but also reaches the window "
+                   "that has the focus.\n";
+    }
+  }
+
   // A hot key already held when the desktop opens is down, but was not
   // pressed since a query.
   void SeedKeysDown() {
@@ -338,6 +388,12 @@ class X11Desktop final : public PlatformInput {
         bounds_ = {0, 0, event.xconfigure.width, event.xconfigure.height};
         continue;
       }
+      // While one of our grabs is active the server sends its raw events
+      // to other clients only; the grab's own key events stand in.
+      if (event.type == KeyPress || event.type == KeyRelease) {
+        OnKey(static_cast<int>(event.xkey.keycode), event.type == KeyPress);
+        continue;
+      }
       XGenericEventCookie& cookie = event.xcookie;
       if (cookie.type != GenericEvent || cookie.extension != xinput_opcode_ ||
           XGetEventData(display, &cookie) == False) {
@@ -346,13 +402,13 @@ class X11Desktop final : public PlatformInput {
       if (cookie.evtype == XI_RawKeyPress ||
           cookie.evtype == XI_RawKeyRelease) {
         const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
-        OnRawKey(raw->detail, cookie.evtype == XI_RawKeyPress);
+        OnKey(raw->detail, cookie.evtype == XI_RawKeyPress);
       }
       XFreeEventData(display, &cookie);
     }
   }
 
-  void OnRawKey(int keycode, bool pressed) {
+  void OnKey(int keycode, bool pressed) {
     for (WatchedKey& key : keys_) {
       if (std::find(key.codes.begin(), key.codes.end(), keycode) ==
           key.codes.end()) {

@@ -1,8 +1,10 @@
 // The X11 backend on a virtual X server with a window manager: the engine's
 // event streams against a recording client, the hot keys pressed with
-// xdotool while another window has the focus, z-order through the window
-// manager, screen read-back, and the errors when X lacks what is needed.
+// xdotool while another window has the focus (which must not get them),
+// z-order through the window manager, screen read-back, and the errors when
+// X lacks what is needed.
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -228,15 +230,92 @@ class X11HotKeyTest : public ::testing::Test {
     // Another window has the keyboard focus, as when the user draws into
     // a paint program.
     const Window other = client_.MakeWindow({50, 50, 200, 100}, 0xCCCCCC, true);
+    client_.WatchKeys(other);
     client_.Focus(other);
     ASSERT_TRUE(
         client_.WaitUntil([&] { return client_.FocusedWindow() == other; }));
     desktop_ = OpenNativeDesktop();
   }
 
+  // The keys the focused window has got, up to and including `last`.
+  std::vector<KeySym> KeysSeenUpTo(KeySym last) {
+    std::vector<KeySym> seen;
+    client_.WaitUntil([&] {
+      const std::vector<KeySym> more = client_.TakeKeyPresses();
+      seen.insert(seen.end(), more.begin(), more.end());
+      return std::find(seen.begin(), seen.end(), last) != seen.end();
+    });
+    return seen;
+  }
+
   RecordingClient client_;
   std::unique_ptr<PlatformInput> desktop_;
 };
+
+// Toggles lock keys on for a scope and off again, so that a failing check
+// does not leave them on for the tests after it.
+class LocksOn {
+ public:
+  explicit LocksOn(std::vector<std::string> keys) : keys_(std::move(keys)) {
+    Toggle();
+  }
+  LocksOn(const LocksOn&) = delete;
+  LocksOn& operator=(const LocksOn&) = delete;
+  LocksOn(LocksOn&&) = delete;
+  LocksOn& operator=(LocksOn&&) = delete;
+  ~LocksOn() { Toggle(); }
+
+ private:
+  void Toggle() const {
+    for (const std::string& key : keys_) {
+      (void)std::system(("xdotool key " + key).c_str());
+    }
+  }
+  std::vector<std::string> keys_;
+};
+
+// F7 and F8 reach Scrivlet only, whatever the lock keys, while other keys
+// still reach the focused window.
+TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
+  const std::vector<std::vector<std::string>> lock_states = {
+      {}, {"Caps_Lock"}, {"Num_Lock"}, {"Caps_Lock", "Num_Lock"}};
+  for (const std::vector<std::string>& locks : lock_states) {
+    std::string label = "locks:";
+    for (const std::string& lock : locks) {
+      label += " " + lock;
+    }
+    SCOPED_TRACE(label);
+    const LocksOn on(locks);
+    Xdotool("key --delay 0 F7 F8 a");
+    EXPECT_EQ(NextChangedWord(*desktop_, VK_F8, 0), 0x0001);
+    EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F7), 0x0001);
+    // The lock keys themselves reach the window; F7 and F8, sent before the
+    // letter, must not.
+    const std::vector<KeySym> seen = KeysSeenUpTo(XK_a);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), XK_a), seen.end());
+    EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F7), seen.end());
+    EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F8), seen.end());
+  }
+}
+
+// Another program's grab leaves that key shared, said once; it still works.
+TEST(X11HotKeyGrabTest, AKeyReservedByAnotherProgramStillWorks) {
+  RecordingClient holder;
+  Display* display = holder.display();
+  XGrabKey(display, XKeysymToKeycode(display, XK_F8), 0,
+           DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync);
+  XSync(display, False);
+
+  ::testing::internal::CaptureStderr();
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("another program has reserved F8;"), std::string::npos)
+      << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+
+  Xdotool("key --delay 0 F8");
+  EXPECT_EQ(NextChangedWord(*desktop, VK_F8, 0), 0x0001);
+}
 
 TEST_F(X11HotKeyTest, HeldF7IsAFreshPressOnceThenDown) {
   Xdotool("keydown F7");

@@ -81,6 +81,9 @@ void RecordingClient::Drain() {
         records_.push_back({PointerKind::Release,
                             {event.xbutton.x_root, event.xbutton.y_root}});
         break;
+      case KeyPress:
+        key_presses_.push_back(XLookupKeysym(&event.xkey, 0));
+        break;
       default:
         break;
     }
@@ -128,6 +131,18 @@ void RecordingClient::MapAndWait(Window window) {
   if (!shown) {
     throw std::runtime_error("A test window was never shown");
   }
+}
+
+void RecordingClient::WatchKeys(Window window) {
+  XSelectInput(display_, window,
+               KeyPressMask | KeyReleaseMask | StructureNotifyMask);
+  XSync(display_, False);
+}
+
+std::vector<KeySym> RecordingClient::TakeKeyPresses() {
+  XSync(display_, False);
+  Drain();
+  return std::exchange(key_presses_, {});
 }
 
 void RecordingClient::Focus(Window window) {

@@ -1,8 +1,9 @@
 #pragma once
 
 // A small X client for tests, on its own connection: it records every
-// pointer press, release and motion that reaches its windows, makes plain
-// windows to focus, stack and read back, and moves the pointer.
+// pointer press, release and motion that reaches its windows, and the keys
+// pressed in a window it watches; it makes plain windows to focus, stack and
+// read back, and moves the pointer.
 
 #include <X11/Xlib.h>
 
@@ -59,6 +60,11 @@ class RecordingClient {
   Window MakeWindow(WindowRect rect, unsigned long rgb, bool managed,
                     bool map = true);
   void MapAndWait(Window window);
+  // Records the keys pressed while `window` has the focus.
+  void WatchKeys(Window window);
+  // The symbols of the keys pressed so far, after a round trip to the
+  // server; the record is cleared.
+  std::vector<KeySym> TakeKeyPresses();
   void Focus(Window window);
   [[nodiscard]] Window FocusedWindow();
   [[nodiscard]] bool HasWmState(Window window, const char* state_name);
@@ -78,6 +84,7 @@ class RecordingClient {
   Window cover_ = 0;
   std::vector<Window> windows_;
   std::vector<PointerRecord> records_;
+  std::vector<KeySym> key_presses_;
 };
 
 }  // namespace scrivlet::testing
