@@ -1,8 +1,12 @@
 // End to end: the real plotters, through the delivery pacer and the X11
 // backend, draw into real paint programs at their default settings; the
-// canvas must then show every dot and nothing else.
+// canvas must then show every dot (and every drag stroke) and nothing else,
+// also while busy processes compete for the CPU.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <memory>
@@ -20,12 +24,44 @@ namespace scrivlet::testing {
 namespace {
 
 struct PaintCase {
+  std::string name;
   std::string program;
   PlotMode mode;
-  friend void PrintTo(const PaintCase& c, std::ostream* os) {
-    *os << c.program
-        << (c.mode == PlotMode::Absolute ? " absolute" : " relative");
+  bool drag = false;
+  int busy_processes = 0;  // CPU load while drawing
+  friend void PrintTo(const PaintCase& c, std::ostream* os) { *os << c.name; }
+};
+
+// Processes that keep the CPU busy while they live, as a parallel build or
+// test run does; stopped by process id.
+class CpuLoad {
+ public:
+  explicit CpuLoad(int processes) {
+    for (int i = 0; i < processes; ++i) {
+      char shell[] = "/bin/sh";
+      char flag[] = "-c";
+      char loop[] = "while :; do :; done";
+      char* argv[] = {shell, flag, loop, nullptr};
+      pid_t pid = -1;
+      if (posix_spawn(&pid, shell, nullptr, nullptr, argv, environ) != 0) {
+        throw std::runtime_error("Cannot start a busy process");
+      }
+      pids_.push_back(pid);
+    }
   }
+  CpuLoad(const CpuLoad&) = delete;
+  CpuLoad& operator=(const CpuLoad&) = delete;
+  CpuLoad(CpuLoad&&) = delete;
+  CpuLoad& operator=(CpuLoad&&) = delete;
+  ~CpuLoad() {
+    for (const pid_t pid : pids_) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+
+ private:
+  std::vector<pid_t> pids_;
 };
 
 const PaintProgramSpec& ProgramNamed(const std::string& name) {
@@ -53,13 +89,23 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   const ScreenRect canvas = program.canvas();
 
   // The presets of each mode: a dot every 2 pixels.
+  const std::int16_t drag = test.drag ? kTrue : kFalse;
   const DrawSettings settings = test.mode == PlotMode::Absolute
-                                    ? DrawSettings{2, 1, 200, kFalse}
-                                    : DrawSettings{2, 2, 200, kFalse};
+                                    ? DrawSettings{2, 1, 200, drag}
+                                    : DrawSettings{2, 2, 200, drag};
   const PatternPicture picture = MixedPicture(160, 60);
   const ScreenPoint origin{canvas.x + 12, canvas.y + 12};
-  const std::vector<ScreenPoint> dots =
+  std::vector<ScreenPoint> dots =
       ExpectedDots(picture, settings, test.mode, origin);
+  // A relative drag moves one pixel down with the button held: a stroke to
+  // the pixel below each dot. An absolute one moves one unit of 0..65535,
+  // which stays on the dot's pixel.
+  if (test.drag && test.mode == PlotMode::Relative) {
+    const std::size_t count = dots.size();
+    for (std::size_t i = 0; i < count; ++i) {
+      dots.push_back({dots[i].x, dots[i].y + 1});
+    }
+  }
   const ScreenRect checked = BoundingRect(dots, 6);
   ASSERT_TRUE(canvas.Contains({checked.x, checked.y}) &&
               canvas.Contains({checked.x + checked.width - 1,
@@ -70,11 +116,15 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   XWarpPointer(program.display(), None, DefaultRootWindow(program.display()), 0,
                0, 0, 0, origin.x, origin.y);
   XSync(program.display(), False);
-  const PlotEnd end = test.mode == PlotMode::Absolute
-                          ? DrawAbsolute(*desktop, picture, settings)
-                          : DrawRelative(*desktop, picture, settings);
+  PlotEnd end = PlotEnd::Aborted;
+  {
+    const CpuLoad load(test.busy_processes);
+    end = test.mode == PlotMode::Absolute
+              ? DrawAbsolute(*desktop, picture, settings)
+              : DrawRelative(*desktop, picture, settings);
+    desktop->Flush();
+  }
   ASSERT_EQ(end, PlotEnd::Completed);
-  desktop->Flush();
   const PacingStats stats = dynamic_cast<DeliveryPacer&>(*desktop).stats();
 
   // The last dot is not waited for by the pacer; give it time to show.
@@ -92,24 +142,28 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   EXPECT_EQ(check.landed, check.expected)
       << "missing, first few: " << Describe(check.missing);
   EXPECT_EQ(check.stray, 0) << "stray, first few: " << Describe(check.strays);
-  std::cout << test.program << ": " << check.landed << " of " << check.expected
-            << " dots landed, " << check.stray
-            << " stray; pacer: " << stats.confirmed << " confirmed, "
-            << stats.timed_out << " timed out, " << stats.safe_paced
-            << " at the safe pace\n";
+  std::cout << test.name << ": " << check.landed << " of " << check.expected
+            << " dots and strokes landed, " << check.stray
+            << " stray; pacer: " << stats.dots << " dots, " << stats.strokes
+            << " strokes, " << stats.confirmed << " confirmed (" << stats.late
+            << " late), " << stats.timed_out << " timed out, "
+            << stats.safe_paced << " at the safe pace\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     DefaultSettings, PaintProgramTest,
-    ::testing::Values(PaintCase{"mtpaint", PlotMode::Absolute},
-                      PaintCase{"mtpaint", PlotMode::Relative},
-                      PaintCase{"xpaint", PlotMode::Absolute},
-                      PaintCase{"xpaint", PlotMode::Relative}),
-    [](const auto& instance) {
-      return instance.param.program + (instance.param.mode == PlotMode::Absolute
-                                           ? "Absolute"
-                                           : "Relative");
-    });
+    ::testing::Values(
+        PaintCase{"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
+        PaintCase{"mtpaintRelative", "mtpaint", PlotMode::Relative},
+        PaintCase{"xpaintAbsolute", "xpaint", PlotMode::Absolute},
+        PaintCase{"xpaintRelative", "xpaint", PlotMode::Relative},
+        PaintCase{"mtpaintAbsoluteDrag", "mtpaint", PlotMode::Absolute, true},
+        PaintCase{"xpaintRelativeDrag", "xpaint", PlotMode::Relative, true},
+        // Two busy processes on top of the test's own work: the paint
+        // program stalls now and then, and must get every dot regardless.
+        PaintCase{"mtpaintRelativeDragUnderLoad", "mtpaint", PlotMode::Relative,
+                  true, 2}),
+    [](const auto& instance) { return instance.param.name; });
 
 }  // namespace
 }  // namespace scrivlet::testing
