@@ -4,11 +4,11 @@
 // also while busy processes compete for the CPU.
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <chrono>
+#include <csignal>
 #include <memory>
 #include <ostream>
 #include <string>
