@@ -7,12 +7,13 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <set>
 #include <utility>
 #include <vector>
 
+#include "artwork.h"
 #include "form1_fixture.h"
 #include "window/picture_box.h"
 
@@ -59,16 +60,27 @@ class Form1PictureTest : public Form1Test {
   QTemporaryDir dir_;
 };
 
-TEST_F(Form1PictureTest, PlottersReadTheSampleOverWhite) {
-  const QImage sample(QStringLiteral(SCRIVLET_RESOURCES_DIR "/sample.gif"));
-  ASSERT_EQ(sample.size(), QSize(346, 93));
-  QImage over_white(sample.size(), QImage::Format_RGB32);
-  over_white.fill(Qt::white);
-  QPainter(&over_white).drawImage(0, 0, sample);
-  EXPECT_EQ(Box().shown(), over_white);
-  EXPECT_EQ(Box().ScaleWidth(), 346.0);
-  EXPECT_EQ(Box().ScaleHeight(), 93.0);
-  EXPECT_EQ(Box().GetPixel(0, 0), kWhite);
+// The built-in sample, exactly as the generator drew it, over the box's
+// white: sixteen greys, transparent white, about a fifth of it dark.
+TEST_F(Form1PictureTest, PlottersReadTheSampleAsDrawnOverWhite) {
+  const art::IndexedImage art = art::SampleArtwork();
+  ASSERT_EQ(Box().ScaleWidth(), 346.0);
+  ASSERT_EQ(Box().ScaleHeight(), 93.0);
+  std::set<int> used;
+  int dark = 0;
+  for (int y = 0; y < 93; ++y) {
+    for (int x = 0; x < 346; ++x) {
+      const int index = art.at(x, y);
+      used.insert(index);
+      const COLORREF grey = 0x010101U * static_cast<COLORREF>(index * 16);
+      ASSERT_EQ(Box().GetPixel(x, y),
+                index == art::kSampleWhite ? kWhite : grey)
+          << x << "," << y;
+      dark += index * 16 <= 200 ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(used.size(), 17U);
+  EXPECT_NEAR(dark / (346.0 * 93.0), 0.2, 0.05);
   for (const QPoint outside :
        {QPoint(346, 0), QPoint(0, 93), QPoint(-1, 5), QPoint(5, -1)}) {
     EXPECT_EQ(Box().GetPixel(outside.x(), outside.y()), kInvalidColour);

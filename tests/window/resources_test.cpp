@@ -1,12 +1,10 @@
 // The built-in sample picture and the icon: still what the generator makes,
-// in the promised form, and decoded by an independent reader exactly as
-// drawn.
+// and in the promised form.
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QImage>
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -35,7 +33,8 @@ TEST(ResourcesTest, CommittedFilesComeFromTheGenerator) {
             EncodeIco8(IconArtwork(), kIconTransparent));
 }
 
-// Colours and sizes are checked by decoding; here, what a decoder hides.
+// How the sample decodes is the picture box's test; here, what a decoder
+// hides.
 TEST(ResourcesTest, SampleIsAGif89aWithAPaletteOf32AndTransparentWhite) {
   const std::vector<std::uint8_t> gif = ReadCommitted("sample.gif");
   ASSERT_GT(gif.size(), 13U + 96U + 8U);
@@ -46,31 +45,6 @@ TEST(ResourcesTest, SampleIsAGif89aWithAPaletteOf32AndTransparentWhite) {
   EXPECT_EQ(gif[gce] << 8 | gif[gce + 1], 0x21F9);
   EXPECT_EQ(gif[gce + 3] & 1, 1);
   EXPECT_EQ(gif[gce + 6], kSampleWhite);
-}
-
-TEST(ResourcesTest, SampleDecodesExactlyAsDrawn) {
-  const IndexedImage art = SampleArtwork();
-  const QImage decoded = Decode(ReadCommitted("sample.gif"));
-  ASSERT_EQ(decoded.size(), QSize(346, 93));
-  std::vector<bool> used(kSamplePaletteSize, false);
-  int dark = 0;
-  for (int y = 0; y < art.height; ++y) {
-    for (int x = 0; x < art.width; ++x) {
-      const std::uint8_t index = art.at(x, y);
-      used[index] = true;
-      const QRgb pixel = decoded.pixel(x, y);
-      if (index == kSampleWhite) {
-        ASSERT_EQ(qAlpha(pixel), 0) << x << "," << y;
-        continue;
-      }
-      ASSERT_EQ(pixel, qRgb(index * 16, index * 16, index * 16))  // 16 greys
-          << x << "," << y;
-      dark += index * 16 <= 200 ? 1 : 0;
-    }
-  }
-  // Sixteen greys and white in use; about a fifth of the pixels dark.
-  EXPECT_EQ(std::count(used.begin(), used.end(), true), 17);
-  EXPECT_NEAR(dark / (346.0 * 93.0), 0.2, 0.05);
 }
 
 TEST(ResourcesTest, IconIs32By32WithTransparentCorners) {
