@@ -43,7 +43,8 @@ struct Method {
 };
 
 std::string PacerSummary(const PacingStats& stats) {
-  return std::to_string(stats.confirmed) + " confirmed, " +
+  return std::to_string(stats.confirmed) + " confirmed (" +
+         std::to_string(stats.late) + " late), " +
          std::to_string(stats.timed_out) + " timed out, " +
          std::to_string(stats.safe_paced) + " safe-paced";
 }
