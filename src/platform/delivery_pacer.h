@@ -49,9 +49,10 @@ class PacingClock {
 std::unique_ptr<PacingClock> MakeSteadyPacingClock();
 
 struct PacingPolicy {
-  // The longest wait for a dot where the target has not yet shown that it
-  // paints: over a colour that has not taken ink before, once this drawing
-  // has had a dot that never showed.
+  // The longest wait for a dot where the target may not paint at all: over
+  // a colour that has not taken ink once this drawing has had a dot that
+  // never showed, or over one that has, after a dot on it never showed in
+  // this drawing (off a canvas surrounded by the paper's colour).
   PacingClock::Duration confirm_timeout = std::chrono::milliseconds(100);
   // The longest wait for a dot over a colour that has taken ink. A target
   // that has been painting and falls silent is busy; under heavy CPU load
