@@ -1,24 +1,19 @@
 #include "paint_program.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 #include <utility>
+
+#include "poll_for.h"
+#include "x_windows.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -29,49 +24,8 @@ using std::chrono::milliseconds;
 // canvas of both programs fits, with the palettes to its right.
 constexpr ScreenRect kCanvasWindow{0, 0, 1000, 800};
 constexpr int kSideWindowX = 1010;
-
-template <typename Condition>
-bool PollFor(Condition condition, milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(milliseconds(20));
-  }
-  return true;
-}
-
-std::vector<Window> ClientWindows(Display* display) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  std::vector<Window> windows;
-  if (XGetWindowProperty(display, DefaultRootWindow(display),
-                         XInternAtom(display, "_NET_CLIENT_LIST", False), 0,
-                         4096, False, XA_WINDOW, &type, &format, &count,
-                         &remaining, &data) == Success &&
-      data != nullptr && format == 32) {
-    const auto* ids = reinterpret_cast<const Window*>(data);
-    windows.assign(ids, ids + count);
-  }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return windows;
-}
-
-std::string WindowTitle(Display* display, Window window) {
-  char* name = nullptr;
-  std::string title;
-  if (XFetchName(display, window, &name) != 0 && name != nullptr) {
-    title = name;
-    XFree(name);
-  }
-  return title;
-}
+// Each look at the canvas reads the whole window back: not too often.
+constexpr milliseconds kPollInterval{20};
 
 // Windows of a program that was just stopped vanish while the client list
 // is read; such errors are expected. Any other error is reported.
@@ -82,15 +36,6 @@ int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
     std::fprintf(stderr, "X error on the paint-program connection: %s\n", text);
   }
   return 0;
-}
-
-ScreenPoint RootPosition(Display* display, Window window) {
-  int x = 0;
-  int y = 0;
-  Window child = 0;
-  XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x,
-                        &y, &child);
-  return {x, y};
 }
 
 }  // namespace
@@ -129,17 +74,7 @@ PaintProgram::PaintProgram(PaintProgramSpec spec)
 PaintProgram::~PaintProgram() { Stop(); }
 
 void PaintProgram::Stop() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    const bool ended =
-        PollFor([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; },
-                milliseconds(3000));
-    if (!ended) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
-  }
+  process_.reset();
   if (!home_.empty()) {
     std::error_code ignored;
     std::filesystem::remove_all(home_, ignored);
@@ -171,41 +106,10 @@ void PaintProgram::Launch() {
   }
   home_ = home_template;
 
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::strncmp(*entry, "HOME=", 5) != 0) {
-      environment.emplace_back(*entry);
-    }
-  }
-  environment.push_back("HOME=" + home_);
-  std::vector<char*> envp;
-  envp.reserve(environment.size() + 1);
-  for (std::string& entry : environment) {
-    envp.push_back(entry.data());
-  }
-  envp.push_back(nullptr);
-  std::vector<std::string> command = spec_.command;
-  std::vector<char*> argv;
-  argv.reserve(command.size() + 1);
-  for (std::string& argument : command) {
-    argv.push_back(argument.data());
-  }
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
-                                   O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null",
-                                   O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null",
-                                   O_WRONLY, 0);
-  const int spawned =
-      posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    pid_ = -1;
-    throw std::runtime_error("Cannot start " + spec_.name +
+  try {
+    process_.emplace(spec_.command, ChildOptions{{"HOME=" + home_}, true, {}});
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error(std::string(error.what()) +
                              " (is it installed? scripts/deps.sh desktop)");
   }
 }
@@ -224,7 +128,7 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
         }
         return false;
       },
-      milliseconds(15000));
+      milliseconds(15000), kPollInterval);
   if (!shown) {
     std::string titles;
     for (const Window window : ClientWindows(display_)) {
@@ -252,7 +156,7 @@ void PaintProgram::Arrange() {
                attributes.height == kCanvasWindow.height &&
                attributes.map_state == IsViewable;
       },
-      milliseconds(5000));
+      milliseconds(5000), kPollInterval);
   if (!placed) {
     throw std::runtime_error(spec_.name + "'s window could not be arranged");
   }
@@ -301,7 +205,7 @@ void PaintProgram::FindBlankCanvas() {
         paper_ = image.At(centre);
         return same && area.width >= 300 && area.height >= 200;
       },
-      milliseconds(10000));
+      milliseconds(10000), kPollInterval);
   if (!settled) {
     throw std::runtime_error(spec_.name + " showed no blank canvas");
   }

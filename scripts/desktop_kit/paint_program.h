@@ -5,11 +5,12 @@
 // canvas is in view, and stopped again by process id.
 
 #include <X11/Xlib.h>
-#include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "screen_capture.h"
 
 namespace scrivlet::testing {
@@ -59,7 +60,7 @@ class PaintProgram {
   PaintProgramSpec spec_;
   Display* display_ = nullptr;
   std::string home_;
-  pid_t pid_ = -1;
+  std::optional<ChildProcess> process_;
   std::vector<Window> earlier_windows_;
   Window canvas_window_ = 0;
   ScreenRect canvas_;

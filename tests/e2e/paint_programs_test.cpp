@@ -4,16 +4,14 @@
 // also while busy processes compete for the CPU.
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
-#include <csignal>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
 
+#include "child_process.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
 #include "paint_program.h"
@@ -38,30 +36,13 @@ class CpuLoad {
  public:
   explicit CpuLoad(int processes) {
     for (int i = 0; i < processes; ++i) {
-      char shell[] = "/bin/sh";
-      char flag[] = "-c";
-      char loop[] = "while :; do :; done";
-      char* argv[] = {shell, flag, loop, nullptr};
-      pid_t pid = -1;
-      if (posix_spawn(&pid, shell, nullptr, nullptr, argv, environ) != 0) {
-        throw std::runtime_error("Cannot start a busy process");
-      }
-      pids_.push_back(pid);
-    }
-  }
-  CpuLoad(const CpuLoad&) = delete;
-  CpuLoad& operator=(const CpuLoad&) = delete;
-  CpuLoad(CpuLoad&&) = delete;
-  CpuLoad& operator=(CpuLoad&&) = delete;
-  ~CpuLoad() {
-    for (const pid_t pid : pids_) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
+      busy_.push_back(std::make_unique<ChildProcess>(
+          std::vector<std::string>{"/bin/sh", "-c", "while :; do :; done"}));
     }
   }
 
  private:
-  std::vector<pid_t> pids_;
+  std::vector<std::unique_ptr<ChildProcess>> busy_;
 };
 
 const PaintProgramSpec& ProgramNamed(const std::string& name) {

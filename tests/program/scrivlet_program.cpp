@@ -1,18 +1,14 @@
 #include "scrivlet_program.h"
 
 #include <X11/Xatom.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <fstream>
 #include <optional>
 #include <stdexcept>
-#include <thread>
+
+#include "poll_for.h"
+#include "x_windows.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -25,81 +21,12 @@ constexpr milliseconds kStartTimeout{20000};
 // Long enough for a key press to be seen by the 10 ms polling timer.
 constexpr const char* kKeyHold = "0.1";
 
-pid_t Spawn(const std::vector<std::string>& command) {
-  std::vector<std::string> arguments = command;
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (std::string& argument : arguments) {
-    argv.push_back(argument.data());
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
-                                   O_RDONLY, 0);
-  pid_t pid = -1;
-  const int spawned =
-      posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    throw std::runtime_error("Cannot start " + command.front());
-  }
-  return pid;
-}
-
-bool Exited(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == pid; }
-
-template <typename Condition>
-bool PollFor(Condition condition, milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  while (!condition()) {
-    if (Clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(milliseconds(5));
-  }
-  return true;
-}
-
-std::vector<Window> ClientWindows(Display* display) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  std::vector<Window> windows;
-  if (XGetWindowProperty(display, DefaultRootWindow(display),
-                         XInternAtom(display, "_NET_CLIENT_LIST", False), 0,
-                         4096, False, XA_WINDOW, &type, &format, &count,
-                         &remaining, &data) == Success &&
-      data != nullptr && format == 32) {
-    const auto* ids = reinterpret_cast<const Window*>(data);
-    windows.assign(ids, ids + count);
-  }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return windows;
-}
-
+// The process that owns a window, as its client says.
 std::optional<long> WindowPid(Display* display, Window window) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  std::optional<long> pid;
-  if (XGetWindowProperty(display, window,
-                         XInternAtom(display, "_NET_WM_PID", False), 0, 1,
-                         False, XA_CARDINAL, &type, &format, &count, &remaining,
-                         &data) == Success &&
-      data != nullptr && format == 32 && count == 1) {
-    pid = *reinterpret_cast<const long*>(data);
-  }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return pid;
+  const std::vector<long> pid =
+      LongsProperty(display, window, XInternAtom(display, "_NET_WM_PID", False),
+                    XA_CARDINAL, 1);
+  return pid.size() == 1 ? std::optional<long>(pid.front()) : std::nullopt;
 }
 
 // The percentage in a drawing caption such as "... (描画中 42%)".
@@ -123,12 +50,7 @@ std::optional<int> PercentIn(const std::string& caption) {
 void Xdotool(const std::vector<std::string>& arguments) {
   std::vector<std::string> command{"xdotool"};
   command.insert(command.end(), arguments.begin(), arguments.end());
-  const pid_t pid = Spawn(command);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    throw std::runtime_error("xdotool failed (is it installed?)");
-  }
+  RunToSuccess(command);
 }
 
 ScrivletProgram::ScrivletProgram(const std::string& executable,
@@ -138,7 +60,7 @@ ScrivletProgram::ScrivletProgram(const std::string& executable,
     throw std::runtime_error("Cannot open the X display");
   }
   caption_atom_ = XInternAtom(display_, "_NET_WM_NAME", False);
-  pid_ = Spawn({executable});
+  process_.emplace(std::vector<std::string>{executable});
   try {
     WaitForWindow();
     XSelectInput(display_, window_, PropertyChangeMask);
@@ -152,14 +74,7 @@ ScrivletProgram::ScrivletProgram(const std::string& executable,
 ScrivletProgram::~ScrivletProgram() { Stop(); }
 
 void ScrivletProgram::Stop() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    if (!PollFor([&] { return Exited(pid_); }, milliseconds(3000))) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
-  }
+  process_.reset();
   if (display_ != nullptr) {
     XCloseDisplay(display_);
     display_ = nullptr;
@@ -189,14 +104,14 @@ void ScrivletProgram::MoveInnerAreaTo(ScreenPoint target) {
 void ScrivletProgram::WaitForWindow() {
   const bool shown = PollFor(
       [&] {
-        if (Exited(pid_)) {
-          pid_ = -1;
+        if (process_->HasExited()) {
           throw std::runtime_error("scrivlet ended before showing its window");
         }
         const std::vector<Window> windows = ClientWindows(display_);
-        const auto ours = std::find_if(
-            windows.begin(), windows.end(),
-            [&](Window window) { return WindowPid(display_, window) == pid_; });
+        const auto ours =
+            std::find_if(windows.begin(), windows.end(), [&](Window window) {
+              return WindowPid(display_, window) == pid();
+            });
         if (ours == windows.end()) {
           return false;
         }
@@ -211,12 +126,7 @@ void ScrivletProgram::WaitForWindow() {
 }
 
 ScreenPoint ScrivletProgram::InnerOrigin() const {
-  int x = 0;
-  int y = 0;
-  Window child = 0;
-  XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0,
-                        &x, &y, &child);
-  return {x, y};
+  return RootPosition(display_, window_);
 }
 
 ScreenPoint ScrivletProgram::InnerSize() const {
@@ -314,32 +224,17 @@ DrawingWatch ScrivletProgram::HoldF8UntilStopped(milliseconds timeout) {
 }
 
 std::string ScrivletProgram::Caption() const {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  std::string caption;
-  if (XGetWindowProperty(display_, window_, caption_atom_, 0, 1024, False,
-                         AnyPropertyType, &type, &format, &count, &remaining,
-                         &data) == Success &&
-      data != nullptr && format == 8) {
-    caption.assign(reinterpret_cast<const char*>(data), count);
-  }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return caption;
+  return TextProperty(display_, window_, caption_atom_);
 }
 
 long ScrivletProgram::ResidentKiB() const {
-  std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+  std::ifstream status("/proc/" + std::to_string(pid()) + "/status");
   for (std::string line; std::getline(status, line);) {
     if (line.rfind("VmRSS:", 0) == 0) {
       return std::stol(line.substr(6));
     }
   }
-  throw std::runtime_error("No VmRSS for process " + std::to_string(pid_));
+  throw std::runtime_error("No VmRSS for process " + std::to_string(pid()));
 }
 
 }  // namespace scrivlet::testing

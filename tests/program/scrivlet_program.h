@@ -9,9 +9,11 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "platform/platform_input.h"
 #include "window/twips.h"
 
@@ -41,7 +43,7 @@ class ScrivletProgram {
 
   [[nodiscard]] Display* display() const { return display_; }
   [[nodiscard]] Window window() const { return window_; }
-  [[nodiscard]] pid_t pid() const { return pid_; }
+  [[nodiscard]] pid_t pid() const { return process_ ? process_->pid() : -1; }
   // Where the window's inner area is on the screen, and its size.
   [[nodiscard]] ScreenPoint InnerOrigin() const;
   [[nodiscard]] ScreenPoint InnerSize() const;
@@ -77,7 +79,7 @@ class ScrivletProgram {
   int CaptionChanges();
 
   Display* display_ = nullptr;
-  pid_t pid_ = -1;
+  std::optional<ChildProcess> process_;
   Window window_ = 0;
   Atom caption_atom_ = None;
   std::chrono::steady_clock::time_point pressed_;

@@ -8,6 +8,9 @@
 #include <chrono>
 #include <optional>
 #include <stdexcept>
+#include <vector>
+
+#include "x_windows.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -47,22 +50,10 @@ struct Atoms {
 // The protocol version a window speaks, or nullopt if it speaks none.
 std::optional<long> AwareVersion(Display* display, Window window,
                                  const Atoms& atoms) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  std::optional<long> version;
-  if (XGetWindowProperty(display, window, atoms.aware, 0, 1, False, XA_ATOM,
-                         &type, &format, &count, &remaining,
-                         &data) == Success &&
-      data != nullptr && format == 32 && count == 1) {
-    version = *reinterpret_cast<const long*>(data);
-  }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return version;
+  const std::vector<long> version =
+      LongsProperty(display, window, atoms.aware, XA_ATOM, 1);
+  return version.size() == 1 ? std::optional<long>(version.front())
+                             : std::nullopt;
 }
 
 // The X server's time now, read from the event a property change causes:

@@ -1,13 +1,9 @@
 #include "bare_x_server.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
-#include <csignal>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -25,28 +21,14 @@ BareXServer::BareXServer(const std::vector<std::string>& extra_arguments) {
       "0",         "320x240x24"};
   arguments.insert(arguments.end(), extra_arguments.begin(),
                    extra_arguments.end());
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (std::string& argument : arguments) {
-    argv.push_back(argument.data());
-  }
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null",
-                                   O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null",
-                                   O_WRONLY, 0);
-  const int spawned =
-      posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipe_fds[1]);
-  if (spawned != 0) {
+  try {
+    server_.emplace(arguments, ChildOptions{{}, true, {pipe_fds[0]}});
+  } catch (...) {
     close(pipe_fds[0]);
-    throw std::runtime_error("Cannot start Xvfb");
+    close(pipe_fds[1]);
+    throw;
   }
+  close(pipe_fds[1]);
 
   // Read up to the newline: Xvfb writes the number and the newline
   // separately and gives up if the pipe is closed in between.
@@ -62,16 +44,9 @@ BareXServer::BareXServer(const std::vector<std::string>& extra_arguments) {
   }
   close(pipe_fds[0]);
   if (number.empty()) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
     throw std::runtime_error("Xvfb did not report a display");
   }
   display_ = ":" + number;
-}
-
-BareXServer::~BareXServer() {
-  kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
 }
 
 ScopedEnvironment::ScopedEnvironment(const char* name, const char* value)

@@ -4,10 +4,11 @@
 // (for instance "-extension XTEST" to take an extension away) and stopped by
 // its process id.
 
-#include <sys/types.h>
-
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "child_process.h"
 
 namespace scrivlet::testing {
 
@@ -18,12 +19,12 @@ class BareXServer {
   BareXServer& operator=(const BareXServer&) = delete;
   BareXServer(BareXServer&&) = delete;
   BareXServer& operator=(BareXServer&&) = delete;
-  ~BareXServer();
+  ~BareXServer() = default;
 
   [[nodiscard]] const std::string& display_name() const { return display_; }
 
  private:
-  pid_t pid_ = -1;
+  std::optional<ChildProcess> server_;
   std::string display_;
 };
 

@@ -8,6 +8,9 @@
 #include <stdexcept>
 #include <thread>
 #include <utility>
+#include <vector>
+
+#include "x_windows.h"
 
 namespace scrivlet::testing {
 
@@ -160,23 +163,10 @@ Window RecordingClient::FocusedWindow() {
 bool RecordingClient::HasWmState(Window window, const char* state_name) {
   const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
   const Atom wanted = XInternAtom(display_, state_name, False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  bool found = false;
-  if (XGetWindowProperty(display_, window, state, 0, 1024, False, XA_ATOM,
-                         &type, &format, &count, &remaining,
-                         &data) == Success &&
-      data != nullptr && format == 32) {
-    const auto* atoms = reinterpret_cast<const Atom*>(data);
-    found = std::find(atoms, atoms + count, wanted) != atoms + count;
-  }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return found;
+  const std::vector<long> states =
+      LongsProperty(display_, window, state, XA_ATOM, 1024);
+  return std::find(states.begin(), states.end(), static_cast<long>(wanted)) !=
+         states.end();
 }
 
 void RecordingClient::WarpPointer(ScreenPoint to) {
