@@ -82,6 +82,14 @@ std::vector<ScreenPoint> Row(std::int32_t x0, std::int32_t y, int count) {
   return dots;
 }
 
+// The pause after dot `dot` of an absolute stream (a move, a press and a
+// release per dot): from its release to the next event.
+PacingClock::Duration PauseAfterDot(const std::vector<SentEvent>& sent,
+                                    std::size_t dot) {
+  const std::size_t up = 3 * dot + 2;
+  return sent.at(up + 1).at - sent.at(up).at;
+}
+
 // The pacer in front of a fake paint target, both on one fake clock.
 class PacerRig {
  public:
@@ -211,24 +219,47 @@ TEST(DeliveryPacerTest, ReadsTheColourAfterAMoveSentWithThePress) {
   EXPECT_EQ(rig.pacer().stats().confirmed, 1);
 }
 
-TEST(DeliveryPacerTest, KeepsToTheSafePaceWhenDotsNeverShow) {
+struct BlindCase {
+  std::string name;
+  bool dots_show;
+  bool screen_readable;
+  int dots;
+  int timed_out;
+  friend void PrintTo(const BlindCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class PacerBlindTest : public ::testing::TestWithParam<BlindCase> {};
+
+// Without dots to see, the dots not given the stall bound are sent at the
+// safe pace, and every dot gets at least the safe pause.
+TEST_P(PacerBlindTest, KeepsToTheSafePace) {
+  const BlindCase& blind = GetParam();
   PacerRig rig;
-  rig.target().paint_latency.reset();
-  rig.Send(AbsoluteDots(Row(10, 10, 20)));
+  if (!blind.dots_show) {
+    rig.target().paint_latency.reset();
+  }
+  rig.target().readable = blind.screen_readable;
+  rig.Send(AbsoluteDots(Row(10, 10, blind.dots)));
   rig.SettleLastDot();
 
-  // The first dot is given the stall bound; once it has not shown, dots on
-  // that colour are not expected to.
   const PacingStats& stats = rig.pacer().stats();
   EXPECT_EQ(stats.confirmed, 0);
-  EXPECT_EQ(stats.timed_out, 1);
-  EXPECT_EQ(stats.safe_paced, 19);
-  // Even a target that shows nothing gets the safe pause after each dot.
-  const std::vector<SentEvent>& sent = rig.target().events();
-  for (std::size_t up = 2; up + 1 < sent.size(); up += 3) {
-    EXPECT_GE(sent[up + 1].at - sent[up].at, rig.policy().safe_pace);
+  EXPECT_EQ(stats.timed_out, blind.timed_out);
+  EXPECT_EQ(stats.safe_paced, blind.dots - blind.timed_out);
+  for (std::size_t dot = 0; dot < static_cast<std::size_t>(blind.dots); ++dot) {
+    EXPECT_GE(PauseAfterDot(rig.target().events(), dot),
+              rig.policy().safe_pace);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Blind, PacerBlindTest,
+    ::testing::Values(
+        // The first dot is given the stall bound; once it has not shown,
+        // dots on that colour are not expected to.
+        BlindCase{"DotsNeverShow", false, true, 20, 1},
+        BlindCase{"ScreenCannotBeRead", true, false, 4, 0}),
+    [](const auto& instance) { return instance.param.name; });
 
 TEST(DeliveryPacerTest, TrustsTheTargetAgainOnceDotsShow) {
   PacerRig rig;
@@ -406,10 +437,7 @@ TEST(DeliveryPacerTest, HeldF8EndsAWaitForAStalledTarget) {
   rig.target().abort_key_words = {0x0000, 0x0000, 0x0000, 0x0000, 0x8001};
   rig.Send(AbsoluteDots(Row(60, 60, 4)));
 
-  const std::vector<SentEvent>& sent = rig.target().events();
-  const std::size_t up = 3 * 2 + 2;
-  ASSERT_GT(sent.size(), up + 1);
-  EXPECT_LE(sent[up + 1].at - sent[up].at,
+  EXPECT_LE(PauseAfterDot(rig.target().events(), 2),
             2 * rig.policy().abort_check_interval + rig.policy().poll_interval);
   EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8), 0x0001);
 }
@@ -496,9 +524,8 @@ TEST_P(PacerSafePaceTest, InvisibleDotsGetTwiceTheTargetsOwnTime) {
   rig.SettleLastDot();
 
   ASSERT_EQ(rig.pacer().stats().safe_paced, 3);
-  const std::vector<SentEvent>& sent = rig.target().events();
-  for (std::size_t up = 3 * 4 + 2; up + 1 < sent.size(); up += 3) {
-    const auto pause = sent[up + 1].at - sent[up].at;
+  for (std::size_t dot = 4; dot < 4 + 3; ++dot) {  // the inked dots
+    const auto pause = PauseAfterDot(rig.target().events(), dot);
     EXPECT_GE(pause, GetParam().least_pause);
     // The target's time is learnt to within the polling step: a sixteenth.
     EXPECT_LE(pause,
@@ -515,21 +542,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SafePaceCase{"StalledTargetIsCappedAtTheTimeout",
                                    milliseconds(70), milliseconds(100)}),
     [](const auto& instance) { return instance.param.name; });
-
-TEST(DeliveryPacerTest, PacesBlindWhenTheScreenCannotBeRead) {
-  PacerRig rig;
-  rig.target().readable = false;
-  rig.Send(AbsoluteDots(Row(10, 10, 4)));
-  rig.SettleLastDot();
-
-  const PacingStats& stats = rig.pacer().stats();
-  EXPECT_EQ(stats.safe_paced, 4);
-  EXPECT_EQ(stats.timed_out, 0);
-  const std::vector<SentEvent>& sent = rig.target().events();
-  for (std::size_t up = 2; up + 1 < sent.size(); up += 3) {
-    EXPECT_GE(sent[up + 1].at - sent[up].at, rig.policy().safe_pace);
-  }
-}
 
 struct AbortCase {
   std::string name;
@@ -579,10 +591,8 @@ TEST(DeliveryPacerTest, HeldF8CutsWaitsToTheFloorPaceEvenForASlowTarget) {
   EXPECT_EQ(stats.confirmed, 3);
   EXPECT_EQ(stats.safe_paced, 3);
   EXPECT_EQ(stats.timed_out, 0);
-  const std::vector<SentEvent>& sent = rig.target().events();
   for (std::size_t dot = 2; dot < 5; ++dot) {
-    const std::size_t up = 3 * dot + 2;
-    EXPECT_LE(sent[up + 1].at - sent[up].at,
+    EXPECT_LE(PauseAfterDot(rig.target().events(), dot),
               rig.policy().safe_pace + rig.policy().poll_interval);
   }
 }
