@@ -19,6 +19,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # libgcc, libstdc++ and winpthread go into each .exe.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# ctest starts the test programs through Wine.
+# ctest starts the test programs through Wine (scripts/wine-run.sh retries a
+# program that Wine failed to start at all).
 find_program(SCRIVLET_WINE NAMES wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${SCRIVLET_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
