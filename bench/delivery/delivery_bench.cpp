@@ -24,7 +24,7 @@ namespace {
 
 using testing::CanvasCheck;
 using testing::PaintProgram;
-using testing::PaintProgramSpec;
+using testing::PaintProgramKind;
 using testing::ScreenRect;
 
 // The grid of the measurements that motivated the pacer: 100 x 40 single
@@ -105,8 +105,8 @@ struct Result {
   double seconds = 0;
 };
 
-Result Measure(const PaintProgramSpec& spec, const Method& method) {
-  PaintProgram program(spec);
+Result Measure(const PaintProgramKind& kind, const Method& method) {
+  PaintProgram program(kind);
   const ScreenRect canvas = program.canvas();
   const testing::PatternPicture picture =
       testing::SolidPicture(kGridWidth, kGridHeight);
@@ -128,7 +128,7 @@ Result Measure(const PaintProgramSpec& spec, const Method& method) {
 
   std::printf(
       "| %-8s | %-17s | %8d | %6d (%6.2f%%) | %5d | %7.2f | %7.0f | %s\n",
-      spec.name.c_str(), method.name.c_str(), check.expected, check.landed,
+      kind.name.c_str(), method.name.c_str(), check.expected, check.landed,
       100.0 * check.landed / check.expected, check.stray, seconds,
       check.expected / seconds, note.c_str());
   std::fflush(stdout);
@@ -139,15 +139,15 @@ Result Measure(const PaintProgramSpec& spec, const Method& method) {
 // the machine does not favour one of them.
 constexpr int kClosedLoopRounds = 2;
 
-void MeasureProgram(const PaintProgramSpec& spec) {
+void MeasureProgram(const PaintProgramKind& kind) {
   const std::vector<Method> methods = Methods();
-  Measure(spec, methods[0]);
-  Measure(spec, methods[1]);
+  Measure(kind, methods[0]);
+  Measure(kind, methods[1]);
   Result bare;
   Result pacer;
   for (int round = 0; round < kClosedLoopRounds; ++round) {
-    const Result bare_run = Measure(spec, methods[2]);
-    const Result pacer_run = Measure(spec, methods[3]);
+    const Result bare_run = Measure(kind, methods[2]);
+    const Result pacer_run = Measure(kind, methods[3]);
     bare.seconds += bare_run.seconds;
     bare.landed += bare_run.landed;
     bare.expected += bare_run.expected;
@@ -158,7 +158,7 @@ void MeasureProgram(const PaintProgramSpec& spec) {
   std::printf(
       "| %-8s | pacer vs bare loop: %.1f%% of its rate, %d of %d dots "
       "landed\n",
-      spec.name.c_str(),
+      kind.name.c_str(),
       100.0 * (pacer.expected / pacer.seconds) / (bare.expected / bare.seconds),
       pacer.landed, pacer.expected);
   std::fflush(stdout);
@@ -177,11 +177,11 @@ int main(int argc, char** argv) {
       "|----------|-------------------|----------|-----------------|-------|"
       "---------|---------|------\n");
   try {
-    for (const auto& spec : scrivlet::testing::PaintPrograms()) {
-      if (!only.empty() && spec.name != only) {
+    for (const auto& kind : scrivlet::testing::PaintPrograms()) {
+      if (!only.empty() && kind.name != only) {
         continue;
       }
-      MeasureProgram(spec);
+      MeasureProgram(kind);
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "delivery_bench: %s\n", error.what());

@@ -40,8 +40,8 @@ int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
 
 }  // namespace
 
-const std::vector<PaintProgramSpec>& PaintPrograms() {
-  static const std::vector<PaintProgramSpec> programs = {
+const std::vector<PaintProgramKind>& PaintPrograms() {
+  static const std::vector<PaintProgramKind> programs = {
       // mtpaint starts with the rectangle selection; F4 is its paint tool,
       // with the default brush (one pixel, colour A).
       {"mtpaint", {"mtpaint"}, "mtPaint", {"Settings Toolbar"}, {"F4"}},
@@ -51,17 +51,17 @@ const std::vector<PaintProgramSpec>& PaintPrograms() {
   return programs;
 }
 
-PaintProgram::PaintProgram(PaintProgramSpec spec)
-    : spec_(std::move(spec)), display_(XOpenDisplay(nullptr)) {
+PaintProgram::PaintProgram(PaintProgramKind kind)
+    : kind_(std::move(kind)), display_(XOpenDisplay(nullptr)) {
   if (display_ == nullptr) {
-    throw std::runtime_error("Cannot open the X display for " + spec_.name);
+    throw std::runtime_error("Cannot open the X display for " + kind_.name);
   }
   static const bool handler_installed =
       (XSetErrorHandler(IgnoreVanishedWindows), true);
   (void)handler_installed;
   try {
     Launch();
-    canvas_window_ = WaitForWindow(spec_.canvas_window_title);
+    canvas_window_ = WaitForWindow(kind_.canvas_window_title);
     Arrange();
     PickPaintTool();
     FindBlankCanvas();
@@ -102,12 +102,12 @@ void PaintProgram::Launch() {
       (std::filesystem::temp_directory_path() / "scrivlet-paint-XXXXXX")
           .string();
   if (mkdtemp(home_template.data()) == nullptr) {
-    throw std::runtime_error("Cannot make a home directory for " + spec_.name);
+    throw std::runtime_error("Cannot make a home directory for " + kind_.name);
   }
   home_ = home_template;
 
   try {
-    process_.emplace(spec_.command, ChildOptions{{"HOME=" + home_}, true, {}});
+    process_.emplace(kind_.command, ChildOptions{{"HOME=" + home_}, true, {}});
   } catch (const std::runtime_error& error) {
     throw std::runtime_error(std::string(error.what()) +
                              " (is it installed? scripts/deps.sh desktop)");
@@ -134,14 +134,14 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
     for (const Window window : ClientWindows(display_)) {
       titles += " \"" + WindowTitle(display_, window) + "\"";
     }
-    throw std::runtime_error(spec_.name + " showed no window titled \"" +
+    throw std::runtime_error(kind_.name + " showed no window titled \"" +
                              title_prefix + "...\" (windows:" + titles + ")");
   }
   return found;
 }
 
 void PaintProgram::Arrange() {
-  for (const std::string& title : spec_.side_window_titles) {
+  for (const std::string& title : kind_.side_window_titles) {
     XMoveWindow(display_, WaitForWindow(title), kSideWindowX, 0);
   }
   XMoveResizeWindow(display_, canvas_window_, kCanvasWindow.x, kCanvasWindow.y,
@@ -158,7 +158,7 @@ void PaintProgram::Arrange() {
       },
       milliseconds(5000), kPollInterval);
   if (!placed) {
-    throw std::runtime_error(spec_.name + "'s window could not be arranged");
+    throw std::runtime_error(kind_.name + "'s window could not be arranged");
   }
   // The keyboard focus goes to the paint program, as when a user clicks it.
   XSetInputFocus(display_, canvas_window_, RevertToParent, CurrentTime);
@@ -166,7 +166,7 @@ void PaintProgram::Arrange() {
 }
 
 void PaintProgram::PickPaintTool() {
-  for (const std::string& key : spec_.tool_keys) {
+  for (const std::string& key : kind_.tool_keys) {
     const KeyCode code =
         XKeysymToKeycode(display_, XStringToKeysym(key.c_str()));
     if (code == 0) {
@@ -207,7 +207,7 @@ void PaintProgram::FindBlankCanvas() {
       },
       milliseconds(10000), kPollInterval);
   if (!settled) {
-    throw std::runtime_error(spec_.name + " showed no blank canvas");
+    throw std::runtime_error(kind_.name + " showed no blank canvas");
   }
 }
 

@@ -15,7 +15,7 @@
 
 namespace scrivlet::testing {
 
-struct PaintProgramSpec {
+struct PaintProgramKind {
   std::string name;
   std::vector<std::string> command;
   // The title the window that holds the canvas starts with.
@@ -27,13 +27,13 @@ struct PaintProgramSpec {
 };
 
 // mtpaint and xpaint.
-const std::vector<PaintProgramSpec>& PaintPrograms();
+const std::vector<PaintProgramKind>& PaintPrograms();
 
 class PaintProgram {
  public:
   // Starts the program and waits until its blank canvas shows; throws
   // std::runtime_error if it does not.
-  explicit PaintProgram(PaintProgramSpec spec);
+  explicit PaintProgram(PaintProgramKind kind);
   PaintProgram(const PaintProgram&) = delete;
   PaintProgram& operator=(const PaintProgram&) = delete;
   PaintProgram(PaintProgram&&) = delete;
@@ -57,7 +57,7 @@ class PaintProgram {
   void FindBlankCanvas();
   void Stop();
 
-  PaintProgramSpec spec_;
+  PaintProgramKind kind_;
   Display* display_ = nullptr;
   std::string home_;
   std::optional<ChildProcess> process_;

@@ -23,12 +23,12 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   const std::string name = argc > 1 ? argv[1] : "mtpaint";
-  for (const auto& spec : PaintPrograms()) {
-    if (spec.name != name) {
+  for (const auto& kind : PaintPrograms()) {
+    if (kind.name != name) {
       continue;
     }
     try {
-      const PaintProgram program(spec);
+      const PaintProgram program(kind);
       const auto& canvas = program.canvas();
       std::cout << "CANVAS " << canvas.x << ' ' << canvas.y << ' '
                 << canvas.width << ' ' << canvas.height << std::endl;

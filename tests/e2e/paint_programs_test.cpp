@@ -45,10 +45,10 @@ class CpuLoad {
   std::vector<std::unique_ptr<ChildProcess>> busy_;
 };
 
-const PaintProgramSpec& ProgramNamed(const std::string& name) {
-  for (const PaintProgramSpec& spec : PaintPrograms()) {
-    if (spec.name == name) {
-      return spec;
+const PaintProgramKind& ProgramNamed(const std::string& name) {
+  for (const PaintProgramKind& kind : PaintPrograms()) {
+    if (kind.name == name) {
+      return kind;
     }
   }
   throw std::invalid_argument("unknown paint program " + name);

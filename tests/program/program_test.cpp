@@ -65,10 +65,10 @@ Shade Ink(const PatternPicture& picture) {
   };
 }
 
-const PaintProgramSpec& PaintProgramNamed(const std::string& name) {
+const PaintProgramKind& PaintProgramNamed(const std::string& name) {
   const auto& programs = PaintPrograms();
   return *std::find_if(programs.begin(), programs.end(),
-                       [&](const auto& spec) { return spec.name == name; });
+                       [&](const auto& kind) { return kind.name == name; });
 }
 
 std::string Describe(const std::vector<ScreenPoint>& points) {
