@@ -19,10 +19,12 @@
 // Errors: a backend that cannot do what is asked throws PlatformError with a
 // message that names what is missing. Nothing fails silently.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace scrivlet {
 
@@ -66,6 +68,32 @@ struct DesktopArea {
   std::int32_t width = 0;
   std::int32_t height = 0;
   friend bool operator==(const DesktopArea&, const DesktopArea&) = default;
+};
+
+// A rectangle of the screen, in screen pixels.
+struct ScreenRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The colours of a rectangle of the screen, row by row. A pixel that could
+// not be read (off the screen) holds nullopt.
+struct ScreenImage {
+  ScreenRect area;
+  std::vector<std::optional<COLORREF>> pixels;
+
+  // The colour at a screen point; nullopt outside the area or unreadable.
+  [[nodiscard]] std::optional<COLORREF> At(ScreenPoint at) const {
+    const std::int64_t col = std::int64_t{at.x} - area.left;
+    const std::int64_t row = std::int64_t{at.y} - area.top;
+    if (col < 0 || row < 0 || col >= area.width || row >= area.height) {
+      return std::nullopt;
+    }
+    return pixels[static_cast<std::size_t>(row * area.width + col)];
+  }
 };
 
 // A native top-level window: an X11 Window id or a Win32 HWND.
@@ -117,6 +145,26 @@ class PlatformInput {
   // The colour shown on the screen at a point, or nullopt where the screen
   // cannot be read back there. Used to confirm that a dot has landed.
   virtual std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) = 0;
+
+  // The colours of a whole rectangle at once, so that many dots in flight
+  // are confirmed by one read of the screen. This default reads pixel by
+  // pixel; backends override it with one capture of the region.
+  virtual ScreenImage CaptureScreenRegion(ScreenRect area) {
+    ScreenImage image{area, {}};
+    if (area.width <= 0 || area.height <= 0) {
+      image.area.width = image.area.height = 0;
+      return image;
+    }
+    image.pixels.reserve(static_cast<std::size_t>(area.width) *
+                         static_cast<std::size_t>(area.height));
+    for (std::int32_t row = 0; row < area.height; ++row) {
+      for (std::int32_t col = 0; col < area.width; ++col) {
+        image.pixels.push_back(
+            ReadScreenPixel({area.left + col, area.top + row}));
+      }
+    }
+    return image;
+  }
 
   // Blocks until every event queued so far has reached the desktop.
   virtual void Flush() = 0;
