@@ -4,6 +4,10 @@
 // from the tab control's top-left corner (tab strip included), the settings
 // group's contents from the frame's top-left corner.
 
+#include <array>
+#include <cstdint>
+
+#include "window/controls.h"
 #include "window/twips.h"
 
 namespace scrivlet::layout {
@@ -39,6 +43,37 @@ inline constexpr TwipRect kLabel4{1320, 1005, 1575, 255};
 inline constexpr TwipRect kText1{3000, 480, 615, 270};
 inline constexpr TwipRect kText2{3000, 720, 615, 270};
 inline constexpr TwipRect kText4{3000, 960, 615, 270};
+
+// What a control's stored position is measured from.
+enum class Container : std::uint8_t { Form, MainPage, SettingsPage, Frame1 };
+
+struct Placement {
+  Control control;
+  Container parent;
+  TwipRect rect;  // Picture1's size includes its border
+};
+
+// Every control's place, in creation order (parents before children).
+inline constexpr std::array<Placement, 18> kPlacements{{
+    {Control::SSTab1, Container::Form, kSSTab1},
+    {Control::Text3, Container::MainPage, kText3},
+    {Control::Label5, Container::MainPage, kLabel5},
+    {Control::Picture1, Container::MainPage, kPicture1},
+    {Control::Frame1, Container::SettingsPage, kFrame1},
+    {Control::Command1, Container::SettingsPage, kCommand1},
+    {Control::Label6, Container::SettingsPage, kLabel6},
+    {Control::Label3, Container::Frame1, kLabel3},
+    {Control::Option1_0, Container::Frame1, kOption1Absolute},
+    {Control::Option1_1, Container::Frame1, kOption1Relative},
+    {Control::Check1, Container::Frame1, kCheck1},
+    {Control::Check2, Container::Frame1, kCheck2},
+    {Control::Label1, Container::Frame1, kLabel1},
+    {Control::Label2, Container::Frame1, kLabel2},
+    {Control::Label4, Container::Frame1, kLabel4},
+    {Control::Text1, Container::Frame1, kText1},
+    {Control::Text2, Container::Frame1, kText2},
+    {Control::Text4, Container::Frame1, kText4},
+}};
 
 // Picture1's sunken border, in pixels on every side.
 inline constexpr int kPictureBorderPixels = 2;
