@@ -1,52 +1,43 @@
 #pragma once
 
-// Form1, the one main window: the tab control with the main page (usage
-// text, picture box) and the settings page, the drawing settings, and the
-// timer that polls F7.
+// Form1 on Qt: builds the controls of controls.h at their stored places and
+// forwards every event to the toolkit-free behaviour (Form1Core), which
+// drives it back through Form1View.
 
-#include <QString>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 #include <array>
-#include <cstdint>
 #include <functional>
+#include <memory>
 
-#include "engine/draw_settings.h"
-#include "engine/draw_trigger.h"
-#include "platform/platform_input.h"
+#include "window/form1_core.h"
+#include "window/form1_view.h"
+#include "window/qt_picture_decoder.h"
 #include "window/twips.h"
 
-class QCheckBox;
-class QLabel;
-class QLineEdit;
+class QMessageBox;
 class QMimeData;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
 class QTimer;
 
 namespace scrivlet {
 
-class CaptionFrame;
 class PictureBox;
 class TabControl;
 class UserInputBlocker;
 
-// What the window does to the world beyond the desktop contract, replaceable
-// in tests.
+// What the window does beyond the desktop contract, replaceable in tests.
 struct Form1Hooks {
   // Opens an address in the desktop's browser; false if it could not.
   std::function<bool(const QUrl&)> open_url;
-  // Tells the user about a problem without blocking anything.
-  std::function<void(const QString&)> report_problem;
 };
 
-class Form1 : public QWidget, public DrawHost {
+class Form1 : public QWidget, public Form1View {
   Q_OBJECT
 
  public:
   // Controls are reachable by their names (objectName) for tests and
-  // accessibility. Hooks left empty get the desktop's own behaviour.
+  // accessibility. A hook left empty gets the desktop's own behaviour.
   explicit Form1(PlatformInput& desktop, Form1Hooks hooks = {});
   ~Form1() override;
   Form1(const Form1&) = delete;
@@ -54,74 +45,51 @@ class Form1 : public QWidget, public DrawHost {
   Form1(Form1&&) = delete;
   Form1& operator=(Form1&&) = delete;
 
-  [[nodiscard]] const DrawSettings& settings() const { return settings_; }
-  [[nodiscard]] const PictureBox& picture() const { return *picture1_; }
-  [[nodiscard]] bool drawing() const { return drawing_; }
+  [[nodiscard]] Form1Core& core() { return *core_; }
 
-  // The handlers, named after their control and event.
-  void Form_Load();
-  void Form_Resize();
-  void Text1_Change();
-  void Text2_Change();
-  void Text4_Change();
-  void Option1_Click(std::int16_t index);
-  void Check1_Click();
-  void Check2_Click();
-  void Picture1_OLEDragDrop(const QMimeData& dropped);
-  void Command1_Click();
-  void Timer1_Timer();
-
-  // DrawHost
-  [[nodiscard]] CoordinateMode SelectedMode() const override;
+  // Form1View
+  [[nodiscard]] std::string GetText(Control control) const override;
+  void SetText(Control control, std::string_view text) override;
+  [[nodiscard]] CheckValue GetCheck(Control control) const override;
+  [[nodiscard]] int SelectedOption() const override;
+  void SetCaption(std::string_view text) override;
+  void ShowMessage(std::string_view text) override;
+  void SetUserInputEnabled(bool enabled) override;
   void SetTimerEnabled(bool enabled) override;
-  void ReportProblem(const std::string& message) override;
-  void ColumnDone(int columns_done, int columns_total) override;
+  [[nodiscard]] PixelSize InnerSize() const override;
+  [[nodiscard]] Dpi LogicalDpi() const override;
+  void SetTabGeometry(PixelRect rect) override;
+  [[nodiscard]] NativeWindow NativeHandle() const override;
+  bool OpenUrl(const std::string& url) override;
+  void ProcessPendingPaint() override;
+  void ShowPicture(const Picture& shown) override;
+  void Close() override;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
-  void BuildMainPage(QWidget* page);
-  void BuildSettingsPage(QWidget* page);
+  QWidget* Create(Control control);
+  void BuildControls();
+  void Connect();
+  // A slot that calls a core handler while the core exists.
+  std::function<void()> Forward(void (Form1Core::*handler)());
   void SetFocusOrder();
-  void Place(QWidget* widget, TwipRect rect) const;
-  void Report(const QString& message) const;
-  void BeginDrawing();
-  void EndDrawing();
-  static void StoreConverted(const QLineEdit* box, std::int16_t& field);
+  [[nodiscard]] QWidget* Widget(Control control) const;
+  bool Dropped(const QMimeData& mime, bool copy_offered, bool dropped);
 
-  PlatformInput& desktop_;
   Form1Hooks hooks_;
-  DrawSettings settings_;
   double dpi_x_;
   double dpi_y_;
-
+  std::array<QWidget*, kControls.size()> controls_{};
   TabControl* sstab1_ = nullptr;
-  QPlainTextEdit* text3_ = nullptr;
-  QLabel* label5_ = nullptr;
   PictureBox* picture1_ = nullptr;
-  CaptionFrame* frame1_ = nullptr;
-  QPushButton* command1_ = nullptr;
-  QLabel* label6_ = nullptr;
-  QLabel* label3_ = nullptr;
-  std::array<QRadioButton*, 2> option1_{};
-  QCheckBox* check1_ = nullptr;
-  QCheckBox* check2_ = nullptr;
-  QLabel* label1_ = nullptr;
-  QLabel* label2_ = nullptr;
-  QLabel* label4_ = nullptr;
-  QLineEdit* text1_ = nullptr;
-  QLineEdit* text2_ = nullptr;
-  QLineEdit* text4_ = nullptr;
   QTimer* timer1_ = nullptr;
-
   UserInputBlocker* input_blocker_ = nullptr;
-  bool drawing_ = false;
-  int shown_percent_ = -1;
-  bool key_state_failed_ = false;
+  QPointer<QMessageBox> message_box_;
+  QtPictureDecoder decoder_;
+  std::unique_ptr<Form1Core> core_;
 };
-
-// The check box value: 0 clear, 1 checked, 2 grayed.
-int CheckValue(const QCheckBox& box);
 
 }  // namespace scrivlet

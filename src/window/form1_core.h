@@ -7,6 +7,7 @@
 // PictureView the plotters read.
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "engine/draw_trigger.h"
 #include "engine/picture_view.h"
 #include "platform/platform_input.h"
+#include "window/abortable_desktop.h"
 #include "window/dropped_files.h"
 #include "window/form1_view.h"
 #include "window/picture.h"
@@ -74,11 +76,14 @@ class Form1Core : public DrawHost, public PictureView {
   // Runs a handler's body; any exception becomes a message.
   void Guarded(const std::function<void()>& body) noexcept;
   void StoreConverted(Control box, std::int16_t& field);
+  void Tick();
+  void Report(const char* what, const std::exception& error);
   void BeginDrawing();
   void EndDrawing();
 
   Form1View& view_;
   PlatformInput& desktop_;
+  AbortableDesktop drawing_desktop_;
   PictureDecoder& decoder_;
   PixelSize stored_inner_;
   Picture shown_;  // opaque, at least stored_inner_

@@ -111,7 +111,9 @@ class Form1View {
   virtual void ProcessPendingPaint() = 0;
 
   // Shows `shown` in Picture1's inner area from its top-left corner and
-  // sizes the box to it (border outside). `shown` is opaque (alpha 0xFF).
+  // sizes the box to it (border outside). `shown` is opaque (alpha 0xFF)
+  // and stays alive and unchanged until the next call, so a view may show
+  // it without a copy.
   virtual void ShowPicture(const Picture& shown) = 0;
 
   // Closes the window for good; the program ends when it is gone.

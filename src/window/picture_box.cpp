@@ -10,42 +10,19 @@
 
 namespace scrivlet {
 
-PictureBox::PictureBox(QSize inner_size, QWidget* parent)
-    : QFrame(parent), stored_inner_size_(inner_size) {
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
   // The classic 3D sunken edge, two pixels on every side.
   setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
   setLineWidth(layout::kPictureBorderPixels);
   setAcceptDrops(true);
   setFocusPolicy(Qt::StrongFocus);
-  SetPicture(QImage());
 }
 
-void PictureBox::SetPicture(const QImage& picture) {
-  const QSize inner = stored_inner_size_.expandedTo(picture.size());
-  QImage shown(inner, QImage::Format_RGB32);
-  shown.fill(Qt::white);
-  if (!picture.isNull()) {
-    QPainter painter(&shown);
-    painter.drawImage(0, 0, picture);
-  }
-  shown_ = std::move(shown);
+void PictureBox::SetPicture(const QImage& shown) {
+  shown_ = shown;
   const int border = 2 * frameWidth();
-  resize(inner.width() + border, inner.height() + border);
+  resize(shown_.width() + border, shown_.height() + border);
   update();
-}
-
-double PictureBox::ScaleWidth() const { return shown_.width(); }
-
-double PictureBox::ScaleHeight() const { return shown_.height(); }
-
-COLORREF PictureBox::GetPixel(std::int32_t x, std::int32_t y) const {
-  if (x < 0 || y < 0 || x >= shown_.width() || y >= shown_.height()) {
-    return kInvalidColour;
-  }
-  const QRgb rgb = shown_.pixel(x, y);
-  return static_cast<COLORREF>(qRed(rgb)) |
-         static_cast<COLORREF>(qGreen(rgb)) << 8U |
-         static_cast<COLORREF>(qBlue(rgb)) << 16U;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
@@ -56,21 +33,23 @@ void PictureBox::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
 }
 
+void PictureBox::Answer(QDropEvent* event, bool dropped) {
+  const bool copy_offered = event->possibleActions().testFlag(Qt::CopyAction);
+  if (handler_ && handler_(*event->mimeData(), copy_offered, dropped)) {
+    // Never the proposed action: a "move" lets the source delete the file.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
 void PictureBox::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) {
-    event->acceptProposedAction();
-  }
+  Answer(event, false);
 }
 
-void PictureBox::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->mimeData()->hasUrls()) {
-    event->acceptProposedAction();
-  }
-}
+void PictureBox::dragMoveEvent(QDragMoveEvent* event) { Answer(event, false); }
 
-void PictureBox::dropEvent(QDropEvent* event) {
-  event->acceptProposedAction();
-  emit dropped(event->mimeData());
-}
+void PictureBox::dropEvent(QDropEvent* event) { Answer(event, true); }
 
 }  // namespace scrivlet

@@ -1,40 +1,32 @@
 #pragma once
 
-// Picture1: a white box with a sunken border that shows a picture from its
-// top-left corner, accepts dropped files, and keeps a persistent image of
-// what it shows for the plotters to read.
+// Picture1 on Qt: a white box with a sunken border that shows the core's
+// picture from its top-left corner and passes drags and drops to a handler.
 
 #include <QFrame>
 #include <QImage>
-#include <QSize>
+#include <functional>
 
-#include "engine/picture_view.h"
-
+class QDropEvent;
 class QMimeData;
 
 namespace scrivlet {
 
-class PictureBox : public QFrame, public PictureView {
+class PictureBox : public QFrame {
   Q_OBJECT
 
  public:
-  // `inner_size` is the box's stored inner area in pixels; it only grows
-  // beyond that for a larger picture.
-  PictureBox(QSize inner_size, QWidget* parent);
+  // Asked on every drag move and on the drop; true accepts it as a copy.
+  using DropHandler = std::function<bool(const QMimeData& data,
+                                         bool copy_offered, bool dropped)>;
 
-  // Replaces the picture as a whole.
-  void SetPicture(const QImage& picture);
+  explicit PictureBox(QWidget* parent);
 
-  // What the box shows, composited over its white background.
+  void SetDropHandler(DropHandler handler) { handler_ = std::move(handler); }
+
+  // Shows `shown` (opaque) and sizes the box to it plus the border.
+  void SetPicture(const QImage& shown);
   [[nodiscard]] const QImage& shown() const { return shown_; }
-
-  [[nodiscard]] double ScaleWidth() const override;
-  [[nodiscard]] double ScaleHeight() const override;
-  [[nodiscard]] COLORREF GetPixel(std::int32_t x,
-                                  std::int32_t y) const override;
-
- signals:
-  void dropped(const QMimeData* data);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -43,7 +35,9 @@ class PictureBox : public QFrame, public PictureView {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  QSize stored_inner_size_;
+  void Answer(QDropEvent* event, bool dropped);
+
+  DropHandler handler_;
   QImage shown_;
 };
 

@@ -50,7 +50,14 @@ void UserInputBlocker::Release() {
 }
 
 bool UserInputBlocker::eventFilter(QObject* watched, QEvent* event) {
-  if (IsUserInput(event->type())) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::DragEnter || type == QEvent::DragMove ||
+      type == QEvent::Drop) {
+    // Refused, not swallowed: the source must not think the drop was taken.
+    event->ignore();
+    return true;
+  }
+  if (IsUserInput(type)) {
     event->accept();
     return true;
   }

@@ -42,6 +42,8 @@ inline constexpr const char* kDropTooLarge =
 inline constexpr const char* kHomePageFailed = "ホームページを開けませんでした";
 inline constexpr const char* kTopmostFailed = "最前面にできませんでした";
 inline constexpr const char* kKeyStateFailed = "F7キーを読めませんでした";
+inline constexpr const char* kOutOfMemory = "メモリが足りません";
+inline constexpr const char* kUnexpectedError = "予期しないエラーが起きました";
 inline constexpr const char* kDesktopFailed =
     "デスクトップを操作できないので起動できません";
 

@@ -1,0 +1,214 @@
+// The Qt front end drives the shared behaviour: every control exists under
+// its shared name, events reach the core's handlers, drops are taken as
+// copies (also of files whose names are not UTF-8), one message box at a
+// time, the focus chain, fonts that fit, and a close request mid-drawing.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "fake_desktop.h"
+#include "window/form1.h"
+#include "window/picture_box.h"
+#include "window/tab_control.h"
+
+namespace scrivlet::testing {
+namespace {
+
+// Lets a test act while a drawing sends its events.
+class ObservingDesktop : public FakeDesktop {
+ public:
+  std::function<void()> on_event;
+  void mouse_event(std::uint32_t flags, std::int32_t dx,
+                   std::int32_t dy) override {
+    FakeDesktop::mouse_event(flags, dx, dy);
+    if (on_event) on_event();
+  }
+};
+
+class Form1DriverTest : public ::testing::Test {
+ protected:
+  Form1DriverTest()
+      : form_(std::make_unique<Form1>(desktop_, Form1Hooks{[](const QUrl&) {
+                                        return true;
+                                      }})) {}
+
+  template <typename Widget>
+  Widget* Find(const char* name) const {
+    auto* widget = form_->findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << "no control named " << name;
+    return widget;
+  }
+
+  void PressF7AndTick() {
+    desktop_.ScriptKey(VK_F7, desktop_.key_queries(VK_F7), kFreshKeyPress);
+    form_->core().Timer1_Timer();
+  }
+
+  // Drops a uri-list on Picture1; returns whether it was accepted as copy.
+  bool Drop(const QByteArray& uri_list, Qt::DropActions offered) {
+    QMimeData mime;
+    mime.setData(QStringLiteral("text/uri-list"), uri_list);
+    auto* box = Find<PictureBox>("Picture1");
+    // Qt delivers a drop only to the widget the drag entered.
+    QDragEnterEvent enter(QPoint(5, 5), offered, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &enter);
+    QDropEvent event(QPointF(5, 5), offered, &mime, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &event);
+    return event.isAccepted() && event.dropAction() == Qt::CopyAction;
+  }
+
+  [[nodiscard]] int VisibleMessageBoxes() const {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      count += qobject_cast<QMessageBox*>(widget) != nullptr &&
+                       widget->isVisible()
+                   ? 1
+                   : 0;
+    }
+    return count;
+  }
+
+  ObservingDesktop desktop_;
+  std::unique_ptr<Form1> form_;
+};
+
+TEST_F(Form1DriverTest, EverySharedControlNameIsAWidgetAndEventsReachTheCore) {
+  for (const ControlInfo& info : kControls) {
+    Find<QWidget>(info.name);
+  }
+  Find<QLineEdit>("Text2")->setText(QStringLiteral("5"));
+  EXPECT_EQ(form_->core().settings().Coarseness, 5);
+  Find<QAbstractButton>("Option1_1")->click();
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), QStringLiteral("2"));
+  EXPECT_EQ(form_->SelectedOption(), 1);
+  Find<QCheckBox>("Check2")->setCheckState(Qt::PartiallyChecked);
+  EXPECT_EQ(form_->core().settings().DragInput, kTrue);
+  Find<QCheckBox>("Check1")->setCheckState(Qt::Checked);
+  ASSERT_EQ(desktop_.window_pos_calls().size(), 1U);
+  EXPECT_EQ(desktop_.window_pos_calls()[0].order, ZOrder::Topmost);
+
+  form_->show();
+  form_->resize(1000, 800);
+  EXPECT_EQ(Find<TabControl>("SSTab1")->geometry(), QRect(8, 8, 984, 784));
+}
+
+TEST_F(Form1DriverTest, RepeatedProblemsShareOneMessageBox) {
+  Find<QLineEdit>("Text2")->setText(QStringLiteral("0"));
+  PressF7AndTick();
+  PressF7AndTick();
+  PressF7AndTick();
+  EXPECT_EQ(VisibleMessageBoxes(), 1);
+  EXPECT_TRUE(desktop_.events().empty());
+}
+
+TEST_F(Form1DriverTest, DropsAreCopiesAndNamesNeedNotBeUtf8) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  // A name that is not valid UTF-8, written through the raw bytes.
+  const std::string raw = QFile::encodeName(dir.path()).toStdString() +
+                          "/pic\xff\xfe.png";
+  QImage picture(400, 120, QImage::Format_RGB32);
+  picture.fill(Qt::black);
+  QByteArray png;
+  {
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+  }
+  std::ofstream(raw, std::ios::binary).write(png.constData(), png.size());
+  const QByteArray uri =
+      "file://" + QByteArray::fromStdString(raw).toPercentEncoding("/");
+
+  EXPECT_FALSE(Drop(uri, Qt::MoveAction)) << uri.toStdString();
+  EXPECT_EQ(form_->core().ScaleWidth(), 346);  // the sample's box
+  EXPECT_TRUE(Drop("https://example.org/x.png\r\n" + uri + "\r\n",
+                   Qt::CopyAction | Qt::MoveAction));
+  EXPECT_EQ(form_->core().ScaleWidth(), 400);
+  EXPECT_EQ(Find<PictureBox>("Picture1")->width(), 404);
+  EXPECT_EQ(VisibleMessageBoxes(), 0);
+  std::remove(raw.c_str());
+}
+
+TEST_F(Form1DriverTest, FocusOrderOfEachPageAndFontsThatFit) {
+  form_->show();
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  auto* tabs = Find<TabControl>("SSTab1");
+  const auto cycle = [] {
+    std::string names;
+    QWidget* start = QApplication::focusWidget();
+    QWidget* at = start;
+    do {
+      names += at->objectName().isEmpty() ? "strip"
+                                          : at->objectName().toStdString();
+      names += ' ';
+      at = at->nextInFocusChain();
+      while (!(at->isVisible() && at->isEnabled() &&
+               (at->focusPolicy() & Qt::TabFocus) != 0)) {
+        at = at->nextInFocusChain();
+      }
+    } while (at != start);
+    return names;
+  };
+  tabs->tabBar()->setFocus();
+  EXPECT_EQ(cycle(), "strip Text3 Picture1 ");
+  tabs->tabBar()->setCurrentIndex(1);
+  EXPECT_EQ(cycle(),
+            "strip Check2 Check1 Text4 Text2 Text1 Option1_0 Command1 ");
+
+  for (const char* name : {"Label1", "Label2", "Label4", "Label5", "Label6",
+                           "Option1_0", "Option1_1", "Check1", "Check2"}) {
+    const auto* widget = Find<QWidget>(name);
+    EXPECT_LE(widget->sizeHint().width(), widget->width()) << name;
+    const QString family = QFontInfo(widget->font()).family();
+    EXPECT_TRUE(family == QStringLiteral("ＭＳ Ｐゴシック") ||
+                family == QStringLiteral("IPAPGothic") ||
+                family == QStringLiteral("MS UI Gothic"))
+        << name << " got " << family.toStdString();
+  }
+}
+
+TEST_F(Form1DriverTest, CloseMidDrawingStopsTheDrawingThenCloses) {
+  Find<QCheckBox>("Check2")->setCheckState(Qt::Checked);  // drag input
+  form_->show();
+  bool closed_at_once = true;
+  desktop_.on_event = [&] {
+    if (desktop_.events().size() == 3) {
+      closed_at_once = form_->close();
+    }
+  };
+  PressF7AndTick();
+  const std::size_t events_after_close = desktop_.events().size();
+  EXPECT_FALSE(closed_at_once);
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_FALSE(desktop_.left_button_down());
+
+  desktop_.on_event = nullptr;
+  desktop_.ClearEvents();
+  PressF7AndTick();  // a whole drawing, for comparison
+  EXPECT_LT(events_after_close * 4, desktop_.events().size());
+}
+
+}  // namespace
+}  // namespace scrivlet::testing
