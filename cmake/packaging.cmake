@@ -1,7 +1,12 @@
 # Installing Scrivlet and packing it as a Debian package:
 #   cmake --install BUILD_DIR [--prefix DIR]
 #   cpack --config BUILD_DIR/CPackConfig.cmake -B OUT_DIR
-# Only where the program itself is built.
+# Only where the program itself is built. Windows builds pack a zip and an
+# installer instead (packaging_windows.cmake).
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/packaging_windows.cmake)
+  return()
+endif()
 if(TARGET scrivlet)
   include(GNUInstallDirs)
   find_package(Qt6 REQUIRED COMPONENTS Gui)

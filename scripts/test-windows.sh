@@ -81,6 +81,12 @@ wine wineboot --init >"$session_dir/wineboot.log" 2>&1 || {
 # the tests see the difference between physical and scaled pixels.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+# The window's Japanese fonts are not in Wine; without a stand-in Wine falls
+# back to a monospace font and the texts no longer fit their places.
+for font in 'ＭＳ Ｐゴシック' 'MS UI Gothic'; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /t REG_SZ \
+    /d IPAPGothic /f >/dev/null
+done
 # Keeps Wine's desktop open for the whole run (see desktop_keeper.cpp); the
 # Wine server ends it with everything else.
 wine "$build_dir/tests/platform/win32/desktop_keeper.exe" \

@@ -1,0 +1,38 @@
+# Packing the Windows program:
+#   cpack --config BUILD_DIR/CPackConfig.cmake -G ZIP   (portable zip)
+#   cpack --config BUILD_DIR/CPackConfig.cmake -G NSIS  (installer, makensis)
+# packaging/build-windows.sh makes both.
+if(NOT TARGET scrivlet)
+  return()
+endif()
+
+# Everything sits beside the exe: the zip unpacks to one folder, the
+# installer fills one folder under Program Files.
+install(TARGETS scrivlet RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/windows.md DESTINATION . OPTIONAL)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . OPTIONAL)
+
+set(CPACK_PACKAGE_NAME Scrivlet)
+set(CPACK_PACKAGE_VENDOR "The Scrivlet project")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Scrivlet)
+set(CPACK_PACKAGE_FILE_NAME scrivlet-${PROJECT_VERSION}-windows-x64)
+set(CPACK_PACKAGE_EXECUTABLES scrivlet Scrivlet)  # the Start-menu entry
+if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
+  set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+endif()
+set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+
+# The installer: per-user or for everyone under Program Files (64-bit), the
+# program's icon, a Start-menu folder and an uninstaller listed in Apps.
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/scrivlet.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/scrivlet.ico)
+set(CPACK_NSIS_INSTALLED_ICON_NAME scrivlet.exe)
+set(CPACK_NSIS_DISPLAY_NAME Scrivlet)
+set(CPACK_NSIS_PACKAGE_NAME Scrivlet)
+set(CPACK_NSIS_MENU_LINKS README.md "README")
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+include(CPack)

@@ -1,0 +1,95 @@
+#pragma once
+
+// Form1 as a native Win32 window: every control of the shared control list,
+// placed from the layout table at the window's DPI, with the shared captions
+// and fonts, forwarding its events to the toolkit-free Form1Core.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "window/controls.h"
+#include "window/form1_core.h"
+#include "window/form1_view.h"
+#include "window/win32/message_window.h"
+#include "window/win32/windows_ui.h"
+
+namespace scrivlet {
+
+class Win32Form1 final : public Form1View {
+ public:
+  // Builds the window hidden, then the core, loads the sample and starts
+  // Timer1. Throws PlatformError if Windows refuses the window.
+  Win32Form1(HINSTANCE instance, PlatformInput& desktop,
+             PictureDecoder& decoder);
+  ~Win32Form1() override;
+  Win32Form1(const Win32Form1&) = delete;
+  Win32Form1& operator=(const Win32Form1&) = delete;
+  Win32Form1(Win32Form1&&) = delete;
+  Win32Form1& operator=(Win32Form1&&) = delete;
+
+  // What Picture1 shows at start (the built-in sample).
+  void SetStartPicture(const Picture& picture);
+  void Show(int show_command);
+  [[nodiscard]] HWND hwnd() const { return window_; }
+  // Keyboard navigation (Tab, arrows, Enter) for the form and the message
+  // box; true if the message was handled.
+  bool TranslateDialogMessage(MSG& message);
+
+  // Form1View
+  [[nodiscard]] std::string GetText(Control control) const override;
+  void SetText(Control control, std::string_view text) override;
+  [[nodiscard]] CheckValue GetCheck(Control control) const override;
+  [[nodiscard]] int SelectedOption() const override;
+  void SetCaption(std::string_view text) override;
+  void ShowMessage(std::string_view text) override;
+  void SetUserInputEnabled(bool enabled) override;
+  void SetTimerEnabled(bool enabled) override;
+  [[nodiscard]] PixelSize InnerSize() const override;
+  [[nodiscard]] Dpi LogicalDpi() const override;
+  void SetTabGeometry(PixelRect rect) override;
+  [[nodiscard]] NativeWindow NativeHandle() const override;
+  bool OpenUrl(const std::string& url) override;
+  void ProcessPendingPaint() override;
+  void ShowPicture(const Picture& shown) override;
+  void Close() override;
+
+ private:
+  static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wparam,
+                                   LPARAM lparam);
+  static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wparam,
+                                      LPARAM lparam);
+  static LRESULT CALLBACK ControlSubclass(HWND window, UINT message,
+                                          WPARAM wparam, LPARAM lparam,
+                                          UINT_PTR id, DWORD_PTR data);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCommand(int id, int code);
+  void OnDrop(HDROP drop);
+  void CreateControls();
+  void PlaceControls();
+  void MakeFonts();
+  void ShowPage(int page);
+  void TakePageColour();
+  [[nodiscard]] HWND Handle(Control control) const;
+  [[nodiscard]] int Pixels(double twips) const;
+
+  HINSTANCE instance_;
+  HWND window_ = nullptr;
+  std::array<HWND, kControls.size()> controls_{};
+  HFONT ui_font_ = nullptr;
+  HFONT usage_font_ = nullptr;
+  HFONT option_font_ = nullptr;
+  ::COLORREF page_colour_ = 0;
+  HBRUSH page_brush_ = nullptr;
+  int dpi_ = 96;
+  int selected_option_ = 0;
+  bool input_enabled_ = true;
+  bool closing_ = false;
+  // What Picture1 shows, top-down 0xAARRGGBB rows, owned by the core.
+  const Picture* shown_ = nullptr;
+  MessageWindow message_;
+  std::unique_ptr<Form1Core> core_;
+};
+
+}  // namespace scrivlet
