@@ -69,11 +69,12 @@ class Form1DriverTest : public ::testing::Test {
     mime.setData(QStringLiteral("text/uri-list"), uri_list);
     auto* box = Find<PictureBox>("Picture1");
     // Qt delivers a drop only to the widget the drag entered.
+    // Shift makes "move" the proposed action where it is offered.
     QDragEnterEvent enter(QPoint(5, 5), offered, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
+                          Qt::ShiftModifier);
     QCoreApplication::sendEvent(box, &enter);
     QDropEvent event(QPointF(5, 5), offered, &mime, Qt::LeftButton,
-                     Qt::NoModifier);
+                     Qt::ShiftModifier);
     QCoreApplication::sendEvent(box, &event);
     return event.isAccepted() && event.dropAction() == Qt::CopyAction;
   }
