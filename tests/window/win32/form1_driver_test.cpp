@@ -1,0 +1,281 @@
+// The Windows program driven from another process through window messages,
+// as UI Automation is not there under Wine: every shared control is found by
+// its id, pages switch, presets rewrite the boxes, check boxes set topmost
+// (grayed does not), and dropped files load or are refused with the shared
+// message in the one message box.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "window/controls.h"
+#include "window/form1_layout.h"
+#include "window/win32/message_window.h"
+#include "window/win32/wide_text.h"
+#include "window/win32/windows_ui.h"
+
+// DROPFILES, which the lean <windows.h> leaves out.
+#include <shlobj.h>
+
+#include "window/window_texts.h"
+
+namespace scrivlet::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The program as ctest names it, a Unix path: Wine's Z: drive holds it.
+std::wstring ProgramPath() {
+  std::wstring path = L"Z:" + Utf16(SCRIVLET_EXECUTABLE);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+struct FindWindowOf {
+  DWORD process;
+  const wchar_t* window_class;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK Visit(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<FindWindowOf*>(data);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  if (process == search->process &&
+      search->window_class == std::wstring(name)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+class Form1DriverTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring command = L"\"" + ProgramPath() + L"\"";
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
+                                 FALSE, 0, nullptr, nullptr, &startup,
+                                 &process_))
+        << "could not start " << SCRIVLET_EXECUTABLE;
+    ::CloseHandle(process_.hThread);
+    for (int i = 0; i < 200 && form_ == nullptr; ++i) {
+      form_ = WindowOf(L"ScrivletForm1");
+      std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_NE(form_, nullptr) << "the window did not appear";
+  }
+
+  static void TearDownTestSuite() {
+    if (form_ != nullptr) {
+      ::PostMessageW(form_, WM_CLOSE, 0, 0);
+      if (::WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the program did not close";
+        ::TerminateProcess(process_.hProcess, 1);
+      }
+    }
+    ::CloseHandle(process_.hProcess);
+  }
+
+  static HWND WindowOf(const wchar_t* window_class) {
+    FindWindowOf search{process_.dwProcessId, window_class};
+    ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  static HWND Item(Control control) {
+    HWND item = ::GetDlgItem(form_, Info(control).id);
+    EXPECT_NE(item, nullptr) << Info(control).name;
+    return item;
+  }
+
+  static std::string Text(HWND window) {
+    wchar_t text[512] = {};
+    ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    return Utf8(text);
+  }
+
+  static void Type(Control box, const char* text) {
+    ::SendMessageW(Item(box), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(Utf16(text).c_str()));
+  }
+
+  static void ShowPage(int page) {
+    ::SendMessageW(Item(Control::SSTab1), TCM_SETCURFOCUS, page, 0);
+  }
+
+  // The message box's text once it shows, closing it; empty if none shows.
+  static std::string TakeMessage() {
+    for (int i = 0; i < 100; ++i) {
+      if (HWND box = WindowOf(kMessageWindowClass)) {
+        const std::string text = Text(::GetDlgItem(box, kMessageTextId));
+        ::SendMessageW(box, WM_CLOSE, 0, 0);
+        return text;
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return {};
+  }
+
+  // Hands the program a file as a drop does: a DROPFILES block posted with
+  // WM_DROPFILES. A global memory handle means nothing in another process,
+  // so the block is written into the program's own memory, where a plain
+  // pointer serves as the fixed-memory handle that DragQueryFileW reads.
+  static void Drop(const std::wstring& path) {
+    std::vector<std::uint8_t> block(sizeof(DROPFILES) +
+                                    (path.size() + 2) * sizeof(wchar_t));
+    auto* files = reinterpret_cast<DROPFILES*>(block.data());
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::copy(path.begin(), path.end(),
+              reinterpret_cast<wchar_t*>(block.data() + sizeof(DROPFILES)));
+    void* there = ::VirtualAllocEx(process_.hProcess, nullptr, block.size(),
+                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(there, nullptr);
+    ASSERT_TRUE(::WriteProcessMemory(process_.hProcess, there, block.data(),
+                                     block.size(), nullptr));
+    ::PostMessageW(Item(Control::Picture1), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(there), 0);
+  }
+
+  // Waits until the program has handled everything sent before.
+  static void Settle() { ::SendMessageW(form_, WM_NULL, 0, 0); }
+
+  static PROCESS_INFORMATION process_;
+  static HWND form_;
+};
+
+PROCESS_INFORMATION Form1DriverTest::process_{};
+HWND Form1DriverTest::form_ = nullptr;
+
+TEST_F(Form1DriverTest, EveryControlHasItsIdAndPagesSwitch) {
+  EXPECT_EQ(Text(form_), texts::kCaption);
+  for (const ControlInfo& info : kControls) {
+    EXPECT_NE(::GetDlgItem(form_, info.id), nullptr) << info.name;
+  }
+  for (const int page : {1, 0, 1}) {
+    ShowPage(page);
+    for (const layout::Placement& place : layout::kPlacements) {
+      if (place.parent == layout::Container::Form) {
+        continue;
+      }
+      const bool on_main = place.parent == layout::Container::MainPage;
+      EXPECT_EQ(::IsWindowVisible(Item(place.control)) != FALSE,
+                on_main == (page == 0))
+          << Info(place.control).name << " on page " << page;
+    }
+  }
+}
+
+TEST_F(Form1DriverTest, PresetsRewriteTheBoxesTheUserTypedIn) {
+  ShowPage(1);
+  Type(Control::Text1, "7");
+  Type(Control::Text2, "9");
+  const struct {
+    Control button;
+    const char* magnification;
+  } presets[] = {{Control::Option1_1, "2"}, {Control::Option1_0, "1"}};
+  for (const auto& preset : presets) {
+    ::SendMessageW(Item(preset.button), BM_CLICK, 0, 0);
+    EXPECT_EQ(Text(Item(Control::Text1)), preset.magnification);
+    EXPECT_EQ(Text(Item(Control::Text2)), "2");
+  }
+}
+
+TEST_F(Form1DriverTest, ClicksAndGrayedValuesOfTheCheckBoxes) {
+  ShowPage(1);
+  HWND check1 = Item(Control::Check1);
+  const auto click = [check1] { ::SendMessageW(check1, BM_CLICK, 0, 0); };
+  const auto gray = [check1] {
+    ::SendMessageW(check1, BM_SETCHECK, BST_INDETERMINATE, 0);
+  };
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    LRESULT value;
+    bool topmost;
+  } steps[] = {
+      {"click", click, BST_CHECKED, true},
+      {"gray", gray, BST_INDETERMINATE, false},  // grayed is not topmost
+      {"click a grayed box", click, BST_UNCHECKED, false},
+      {"click", click, BST_CHECKED, true},
+      {"click", click, BST_UNCHECKED, false},
+  };
+  for (const auto& step : steps) {
+    step.act();
+    Settle();
+    EXPECT_EQ(::SendMessageW(check1, BM_GETCHECK, 0, 0), step.value)
+        << step.step;
+    EXPECT_EQ((::GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+              step.topmost)
+        << step.step;
+  }
+}
+
+TEST_F(Form1DriverTest, DroppedFilesLoadOrSayWhy) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / "scrivlet_drop_test";
+  std::filesystem::create_directories(dir);
+  // A 600 x 200 white 24-bit BMP: larger than the box, which grows to it.
+  const auto bmp = dir / "large.bmp";
+  {
+    constexpr std::uint32_t kWidth = 600;
+    constexpr std::uint32_t kHeight = 200;
+    const std::uint32_t row = kWidth * 3;
+    std::vector<std::uint8_t> file(54 + row * kHeight, 0xFF);
+    const auto put = [&file](std::size_t at, std::uint32_t value, int count) {
+      for (int i = 0; i < count; ++i) {
+        file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+      }
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, static_cast<std::uint32_t>(file.size()), 4);
+    put(6, 0, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, kWidth, 4);
+    put(22, kHeight, 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    put(30, 0, 24);
+    std::ofstream(bmp, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()),
+               static_cast<std::streamsize>(file.size()));
+  }
+  const auto text = dir / "notes.png";
+  std::ofstream(text) << "not a picture\n";
+
+  const struct {
+    std::filesystem::path file;
+    const char* message;  // nullptr: loads
+  } drops[] = {
+      {text, texts::kDropNotPicture},
+      {dir / "gone.png", texts::kDropNotFound},
+      {dir, texts::kDropFolder},
+      {bmp, nullptr},
+  };
+  for (const auto& drop : drops) {
+    Drop(drop.file.wstring());
+    Settle();
+    EXPECT_EQ(TakeMessage(), drop.message != nullptr ? drop.message : "")
+        << drop.file;
+  }
+  RECT inner{};
+  ::GetClientRect(Item(Control::Picture1), &inner);
+  EXPECT_EQ(inner.right, 600);
+  EXPECT_EQ(inner.bottom, 200);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace scrivlet::testing
