@@ -4,19 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "fake_form1_view.h"
+
 namespace scrivlet {
 namespace {
-
-// The expected path as this system spells it.
-std::string Native(std::string path) {
-#ifdef _WIN32
-  if (path.size() >= 3 && path[0] == '/' && path[2] == ':') path.erase(0, 1);
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-#endif
-  return path;
-}
 
 TEST(DroppedFilesTest, FileUrisDecodeToRawBytes) {
   struct Case {
@@ -42,7 +33,7 @@ TEST(DroppedFilesTest, FileUrisDecodeToRawBytes) {
     if (c.want == nullptr) {
       EXPECT_FALSE(got.has_value()) << c.uri;
     } else {
-      EXPECT_EQ(got.value_or("(none)"), Native(c.want)) << c.uri;
+      EXPECT_EQ(got.value_or("(none)"), testing::NativePath(c.want)) << c.uri;
     }
   }
 }

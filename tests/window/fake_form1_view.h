@@ -105,6 +105,17 @@ class FakeForm1View : public Form1View {
   }
 };
 
+// A Unix-style path as this system spells it (Windows: C:\\dir\\name).
+inline std::string NativePath(std::string path) {
+#ifdef _WIN32
+  if (path.size() >= 3 && path[0] == '/' && path[2] == ':') path.erase(0, 1);
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+#endif
+  return path;
+}
+
 // Answers each path from a table; anything else is "not found".
 class FakeDecoder : public PictureDecoder {
  public:

@@ -179,9 +179,9 @@ TEST_F(Form1CoreTest, PictureBoxGrowsToALargerPictureAndReadsOverWhite) {
 }
 
 TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
-  decoder_.files["/pics/a.png"] = {Dotted(40, 12), {}};
-  decoder_.files["/pics/\xff\xfe.png"] = {Dotted(41, 12), {}};
-  decoder_.files["/pics/bad.png"] = {{}, texts::kDropBroken};
+  decoder_.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
+  decoder_.files[NativePath("/pics/\xff\xfe.png")] = {Dotted(41, 12), {}};
+  decoder_.files[NativePath("/pics/bad.png")] = {{}, texts::kDropBroken};
   struct Case {
     const char* what;
     DroppedItems items;
@@ -201,7 +201,8 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
        DropEffect::Copy, "/pics/a.png", nullptr, 40},
       {"name not UTF-8", {{"file:///pics/%FF%FE.png"}, {}}, true,
        DropEffect::Copy, "/pics/\xff\xfe.png", nullptr, 41},
-      {"plain path first", {{"file:///pics/bad.png"}, {"/pics/a.png"}}, true,
+      {"plain path first",
+       {{"file:///pics/bad.png"}, {NativePath("/pics/a.png")}}, true,
        DropEffect::Copy, "/pics/a.png", nullptr, 40},
       {"no local file", {{"https://example.org/x.png"}, {}}, true,
        DropEffect::None, nullptr, texts::kDropNoFile, 30},
@@ -219,7 +220,7 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
         << c.what;
     EXPECT_EQ(decoder_.asked, c.asked == nullptr
                                   ? std::vector<std::string>{}
-                                  : std::vector<std::string>{c.asked})
+                                  : std::vector<std::string>{NativePath(c.asked)})
         << c.what;
     EXPECT_EQ(view_.messages, c.message == nullptr
                                   ? std::vector<std::string>{}
