@@ -48,7 +48,8 @@ std::optional<std::string> LocalPathOfUri(std::string_view uri) {
     if (slash == std::string_view::npos) return std::nullopt;
     const std::string_view host = rest.substr(0, slash);
     const bool this_machine =
-        host.empty() || (host.size() == 9 && StartsWithNoCase(host, "localhost"));
+        host.empty() ||
+        (host.size() == 9 && StartsWithNoCase(host, "localhost"));
     if (!this_machine) return std::nullopt;
     rest.remove_prefix(slash);
   }

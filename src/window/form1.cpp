@@ -116,14 +116,12 @@ std::function<void()> Form1::Forward(void (Form1Core::*handler)()) {
 }
 
 QWidget* Form1::Create(Control control) {
-  const QString text = Info(control).text != nullptr
-                           ? Text(Info(control).text)
-                           : QString();
+  const QString text =
+      Info(control).text != nullptr ? Text(Info(control).text) : QString();
   switch (control) {
     case Control::SSTab1:
-      return sstab1_ = new TabControl(
-                 TwipsToPixels(layout::kTabHeight, dpi_y_),
-                 layout::kTabsPerRow, this);
+      return sstab1_ = new TabControl(TwipsToPixels(layout::kTabHeight, dpi_y_),
+                                      layout::kTabsPerRow, this);
     case Control::Text3: {
       auto* edit = new QPlainTextEdit;
       edit->setFont(ControlFont(kUsageFontPoints));
@@ -218,20 +216,20 @@ void Form1::BuildControls() {
 }
 
 void Form1::Connect() {
-  for (const auto& [control, index] :
-       {std::pair{Control::Option1_0, 0}, std::pair{Control::Option1_1, 1}}) {
-    auto* option = qobject_cast<QRadioButton*>(Widget(control));
+  for (const std::int16_t index : {0, 1}) {
+    auto* option = qobject_cast<QRadioButton*>(
+        Widget(index == 0 ? Control::Option1_0 : Control::Option1_1));
     option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
                                                : Qt::ClickFocus);
-    connect(option, &QRadioButton::toggled, this,
-            [this, option, index](bool checked) {
-              // The Tab key reaches the group at its selected button only.
-              option->setFocusPolicy(checked ? Qt::StrongFocus
-                                             : Qt::ClickFocus);
-              if (checked && core_) {
-                core_->Option1_Click(static_cast<std::int16_t>(index));
-              }
-            });
+    connect(
+        option, &QRadioButton::toggled, this,
+        [this, option, index](bool checked) {
+          // The Tab key reaches the group at its selected button only.
+          option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+          if (checked && core_) {
+            core_->Option1_Click(index);
+          }
+        });
   }
   connect(qobject_cast<QCheckBox*>(Widget(Control::Check1)),
           &QCheckBox::stateChanged, this, Forward(&Form1Core::Check1_Click));

@@ -77,10 +77,10 @@ void Form1Core::SetPicture(const Picture& picture) {
                         static_cast<std::size_t>(shown.height),
                     kOpaqueWhite);
   for (int y = 0; y < picture.height; ++y) {
-    const auto from = static_cast<std::size_t>(y) *
-                      static_cast<std::size_t>(picture.width);
-    const auto to = static_cast<std::size_t>(y) *
-                    static_cast<std::size_t>(shown.width);
+    const auto from =
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
+    const auto to =
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(shown.width);
     std::transform(picture.argb.begin() + static_cast<std::ptrdiff_t>(from),
                    picture.argb.begin() +
                        static_cast<std::ptrdiff_t>(from + picture.width),
@@ -106,10 +106,9 @@ void Form1Core::Form_Resize() {
     const Dpi dpi = view_.LogicalDpi();
     const TwipRect tab = TabControlRectFor(PixelsToTwips(inner.width, dpi.x),
                                            PixelsToTwips(inner.height, dpi.y));
-    view_.SetTabGeometry({TwipsToPixels(tab.left, dpi.x),
-                          TwipsToPixels(tab.top, dpi.y),
-                          TwipsToPixels(tab.width, dpi.x),
-                          TwipsToPixels(tab.height, dpi.y)});
+    view_.SetTabGeometry(
+        {TwipsToPixels(tab.left, dpi.x), TwipsToPixels(tab.top, dpi.y),
+         TwipsToPixels(tab.width, dpi.x), TwipsToPixels(tab.height, dpi.y)});
   });
 }
 

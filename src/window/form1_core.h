@@ -53,8 +53,7 @@ class Form1Core : public DrawHost, public PictureView {
   [[nodiscard]] DropEffect Picture1_OLEDragOver(bool copy_offered) const;
   // A drop on Picture1: loads its first local file; returns what the drop
   // is confirmed as (None refuses it, so the source keeps its file).
-  DropEffect Picture1_OLEDragDrop(const DroppedItems& items,
-                                  bool copy_offered);
+  DropEffect Picture1_OLEDragDrop(const DroppedItems& items, bool copy_offered);
   // The user or the desktop asks the window to close. true: close now.
   // During a drawing it aborts the drawing (no button left down), answers
   // false, and calls view.Close() once the drawing has ended.

@@ -64,9 +64,10 @@ Picture ToPicture(const QImage& image) {
                       static_cast<std::size_t>(picture.height));
   const auto row_bytes = static_cast<std::size_t>(picture.width) * 4;
   for (int y = 0; y < picture.height; ++y) {
-    std::memcpy(picture.argb.data() + static_cast<std::size_t>(y) *
-                                          static_cast<std::size_t>(picture.width),
-                argb.constScanLine(y), row_bytes);
+    std::memcpy(
+        picture.argb.data() + static_cast<std::size_t>(y) *
+                                  static_cast<std::size_t>(picture.width),
+        argb.constScanLine(y), row_bytes);
   }
   return picture;
 }

@@ -69,7 +69,9 @@ class FakeForm1View : public Form1View {
     Query();
     return option;
   }
-  void SetCaption(std::string_view text) override { captions.emplace_back(text); }
+  void SetCaption(std::string_view text) override {
+    captions.emplace_back(text);
+  }
   void ShowMessage(std::string_view text) override {
     messages.emplace_back(text);
   }

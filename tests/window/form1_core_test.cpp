@@ -80,7 +80,9 @@ TEST_F(Form1CoreTest, SettingsFollowTheBoxesPresetsAndCheckValues) {
       {"coarseness rounds", type(Control::Text2, " 3.5 "), {4, 1, 200, kFalse}},
       {"threshold", type(Control::Text4, "90"), {2, 1, 90, kFalse}},
       {"no number keeps", type(Control::Text2, "abc"), {2, 1, 200, kFalse}},
-      {"out of range keeps", type(Control::Text1, "40000"), {2, 1, 200, kFalse}},
+      {"out of range keeps",
+       type(Control::Text1, "40000"),
+       {2, 1, 200, kFalse}},
       {"relative preset",
        [](FakeForm1View& view, Form1Core& core) {
          view.SetText(Control::Text2, "5");
@@ -95,7 +97,8 @@ TEST_F(Form1CoreTest, SettingsFollowTheBoxesPresetsAndCheckValues) {
        {2, 1, 200, kFalse}},
       {"drag input checked", check2(CheckValue::Checked), {2, 1, 200, kTrue}},
       {"drag input grayed", check2(CheckValue::Grayed), {2, 1, 200, kTrue}},
-      {"drag input cleared", check2(CheckValue::Unchecked),
+      {"drag input cleared",
+       check2(CheckValue::Unchecked),
        {2, 1, 200, kFalse}},
   };
   for (const Case& c : cases) {
@@ -167,9 +170,9 @@ TEST_F(Form1CoreTest, PictureBoxGrowsToALargerPictureAndReadsOverWhite) {
     std::int32_t x, y;
     COLORREF want;  // 0x00BBGGRR
   };
-  for (const Read& r : {Read{0, 0, 0x000000}, Read{1, 0, 0xFFFFFF},
-                        Read{2, 0, 0x7F7FFF}, Read{50, 0, kInvalidColour},
-                        Read{0, -1, kInvalidColour}}) {
+  for (const Read& r :
+       {Read{0, 0, 0x000000}, Read{1, 0, 0xFFFFFF}, Read{2, 0, 0x7F7FFF},
+        Read{50, 0, kInvalidColour}, Read{0, -1, kInvalidColour}}) {
     EXPECT_EQ(core_.GetPixel(r.x, r.y), r.want) << r.x << "," << r.y;
   }
 
@@ -192,22 +195,55 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
     int width_after;
   };
   const Case cases[] = {
-      {"a file", {{"file:///pics/a.png"}, {}}, true, DropEffect::Copy,
-       "/pics/a.png", nullptr, 40},
-      {"move only", {{"file:///pics/a.png"}, {}}, false, DropEffect::None,
-       nullptr, nullptr, 30},
+      {"a file",
+       {{"file:///pics/a.png"}, {}},
+       true,
+       DropEffect::Copy,
+       "/pics/a.png",
+       nullptr,
+       40},
+      {"move only",
+       {{"file:///pics/a.png"}, {}},
+       false,
+       DropEffect::None,
+       nullptr,
+       nullptr,
+       30},
       {"web address first",
-       {{"https://example.org/x.png", "file:///pics/a.png"}, {}}, true,
-       DropEffect::Copy, "/pics/a.png", nullptr, 40},
-      {"name not UTF-8", {{"file:///pics/%FF%FE.png"}, {}}, true,
-       DropEffect::Copy, "/pics/\xff\xfe.png", nullptr, 41},
+       {{"https://example.org/x.png", "file:///pics/a.png"}, {}},
+       true,
+       DropEffect::Copy,
+       "/pics/a.png",
+       nullptr,
+       40},
+      {"name not UTF-8",
+       {{"file:///pics/%FF%FE.png"}, {}},
+       true,
+       DropEffect::Copy,
+       "/pics/\xff\xfe.png",
+       nullptr,
+       41},
       {"plain path first",
-       {{"file:///pics/bad.png"}, {NativePath("/pics/a.png")}}, true,
-       DropEffect::Copy, "/pics/a.png", nullptr, 40},
-      {"no local file", {{"https://example.org/x.png"}, {}}, true,
-       DropEffect::None, nullptr, texts::kDropNoFile, 30},
-      {"broken", {{"file:///pics/bad.png"}, {}}, true, DropEffect::Copy,
-       "/pics/bad.png", texts::kDropBroken, 30},
+       {{"file:///pics/bad.png"}, {NativePath("/pics/a.png")}},
+       true,
+       DropEffect::Copy,
+       "/pics/a.png",
+       nullptr,
+       40},
+      {"no local file",
+       {{"https://example.org/x.png"}, {}},
+       true,
+       DropEffect::None,
+       nullptr,
+       texts::kDropNoFile,
+       30},
+      {"broken",
+       {{"file:///pics/bad.png"}, {}},
+       true,
+       DropEffect::Copy,
+       "/pics/bad.png",
+       texts::kDropBroken,
+       30},
   };
   for (const Case& c : cases) {
     core_.SetPicture(Dotted(4, 4));
@@ -218,9 +254,10 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
         << c.what;
     EXPECT_EQ(core_.Picture1_OLEDragDrop(c.items, c.copy_offered), c.want)
         << c.what;
-    EXPECT_EQ(decoder_.asked, c.asked == nullptr
-                                  ? std::vector<std::string>{}
-                                  : std::vector<std::string>{NativePath(c.asked)})
+    EXPECT_EQ(decoder_.asked,
+              c.asked == nullptr
+                  ? std::vector<std::string>{}
+                  : std::vector<std::string>{NativePath(c.asked)})
         << c.what;
     EXPECT_EQ(view_.messages, c.message == nullptr
                                   ? std::vector<std::string>{}
@@ -247,7 +284,7 @@ TEST_F(Form1CoreTest, F7DrawsWithProgressAndNoInputThenPollsOn) {
     view_.SetText(Control::Text2, c.coarseness);
     bool input_off_while_drawing = false;
     view_.on_paint = [&] {
-      input_off_while_drawing = view_.input_enabled.back() == false;
+      input_off_while_drawing = !view_.input_enabled.back();
     };
     PressF7AndTick();
 
@@ -323,8 +360,8 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
   for (const Case& c : cases) {
     view_.messages.clear();
     decoder_.out_of_memory = c.in_decoder;
-    view_.on_query = c.in_decoder ? std::function<void()>()
-                                  : [] { throw std::bad_alloc(); };
+    view_.on_query =
+        c.in_decoder ? std::function<void()>() : [] { throw std::bad_alloc(); };
     EXPECT_NO_THROW(c.call(core_)) << c.handler;
     ASSERT_EQ(view_.messages.size(), 1U) << c.handler;
     EXPECT_EQ(view_.messages[0].rfind(c.told, 0), 0U) << c.handler;

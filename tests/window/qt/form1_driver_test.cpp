@@ -47,9 +47,8 @@ class ObservingDesktop : public FakeDesktop {
 class Form1DriverTest : public ::testing::Test {
  protected:
   Form1DriverTest()
-      : form_(std::make_unique<Form1>(desktop_, Form1Hooks{[](const QUrl&) {
-                                        return true;
-                                      }})) {}
+      : form_(std::make_unique<Form1>(
+            desktop_, Form1Hooks{[](const QUrl&) { return true; }})) {}
 
   template <typename Widget>
   Widget* Find(const char* name) const {
@@ -82,10 +81,10 @@ class Form1DriverTest : public ::testing::Test {
   [[nodiscard]] int VisibleMessageBoxes() const {
     int count = 0;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-      count += qobject_cast<QMessageBox*>(widget) != nullptr &&
-                       widget->isVisible()
-                   ? 1
-                   : 0;
+      count +=
+          qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible()
+              ? 1
+              : 0;
     }
     return count;
   }
@@ -127,8 +126,8 @@ TEST_F(Form1DriverTest, DropsAreCopiesAndNamesNeedNotBeUtf8) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   // A name that is not valid UTF-8, written through the raw bytes.
-  const std::string raw = QFile::encodeName(dir.path()).toStdString() +
-                          "/pic\xff\xfe.png";
+  const std::string raw =
+      QFile::encodeName(dir.path()).toStdString() + "/pic\xff\xfe.png";
   QImage picture(400, 120, QImage::Format_RGB32);
   picture.fill(Qt::black);
   QByteArray png;
@@ -161,8 +160,8 @@ TEST_F(Form1DriverTest, FocusOrderOfEachPageAndFontsThatFit) {
     QWidget* start = QApplication::focusWidget();
     QWidget* at = start;
     do {
-      names += at->objectName().isEmpty() ? "strip"
-                                          : at->objectName().toStdString();
+      names +=
+          at->objectName().isEmpty() ? "strip" : at->objectName().toStdString();
       names += ' ';
       at = at->nextInFocusChain();
       while (!(at->isVisible() && at->isEnabled() &&
@@ -190,11 +189,15 @@ TEST_F(Form1DriverTest, FocusOrderOfEachPageAndFontsThatFit) {
   }
 }
 
-TEST_F(Form1DriverTest, CloseMidDrawingStopsTheDrawingThenCloses) {
+TEST_F(Form1DriverTest, MidDrawingDropsAreRefusedAndCloseStopsTheDrawing) {
   Find<QCheckBox>("Check2")->setCheckState(Qt::Checked);  // drag input
   form_->show();
   bool closed_at_once = true;
   desktop_.on_event = [&] {
+    if (desktop_.events().size() == 2) {
+      // A drop while drawing is refused, not confirmed and thrown away.
+      EXPECT_FALSE(Drop("file:///tmp/x.png", Qt::CopyAction));
+    }
     if (desktop_.events().size() == 3) {
       closed_at_once = form_->close();
     }
