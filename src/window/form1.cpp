@@ -216,7 +216,7 @@ void Form1::BuildControls() {
 }
 
 void Form1::Connect() {
-  for (const std::int16_t index : {0, 1}) {
+  for (const std::int16_t index : {std::int16_t{0}, std::int16_t{1}}) {
     auto* option = qobject_cast<QRadioButton*>(
         Widget(index == 0 ? Control::Option1_0 : Control::Option1_1));
     option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
@@ -271,8 +271,14 @@ bool Form1::Dropped(const QMimeData& mime, bool copy_offered, bool dropped) {
   if (!dropped) {
     return core_->Picture1_OLEDragOver(copy_offered) == DropEffect::Copy;
   }
-  return core_->Picture1_OLEDragDrop(ItemsOf(mime), copy_offered) ==
-         DropEffect::Copy;
+  try {
+    return core_->Picture1_OLEDragDrop(ItemsOf(mime), copy_offered) ==
+           DropEffect::Copy;
+  } catch (const std::exception&) {
+    // Out of memory copying the drop's list: the drop is refused, since no
+    // exception may reach the event loop.
+    return false;
+  }
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
