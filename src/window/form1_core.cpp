@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "window/form1_layout.h"
 #include "window/home_page.h"
@@ -69,23 +70,27 @@ void Form1Core::Report(const char* what, const std::exception& error) {
   }
 }
 
-void Form1Core::SetPicture(const Picture& picture) {
+void Form1Core::SetPicture(Picture picture) {
   Picture shown;
-  shown.width = std::max(stored_inner_.width, picture.width);
-  shown.height = std::max(stored_inner_.height, picture.height);
-  shown.argb.assign(static_cast<std::size_t>(shown.width) *
-                        static_cast<std::size_t>(shown.height),
-                    kOpaqueWhite);
-  for (int y = 0; y < picture.height; ++y) {
-    const auto from =
-        static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
-    const auto to =
-        static_cast<std::size_t>(y) * static_cast<std::size_t>(shown.width);
-    std::transform(picture.argb.begin() + static_cast<std::ptrdiff_t>(from),
-                   picture.argb.begin() +
-                       static_cast<std::ptrdiff_t>(from + picture.width),
-                   shown.argb.begin() + static_cast<std::ptrdiff_t>(to),
+  if (picture.width >= stored_inner_.width &&
+      picture.height >= stored_inner_.height) {
+    // The picture fills the box: composite in place, one copy in memory.
+    shown = std::move(picture);
+    std::transform(shown.argb.begin(), shown.argb.end(), shown.argb.begin(),
                    OverWhite);
+  } else {
+    shown.width = std::max(stored_inner_.width, picture.width);
+    shown.height = std::max(stored_inner_.height, picture.height);
+    shown.argb.assign(static_cast<std::size_t>(shown.width) *
+                          static_cast<std::size_t>(shown.height),
+                      kOpaqueWhite);
+    for (int y = 0; y < picture.height; ++y) {
+      const auto from = static_cast<std::ptrdiff_t>(y) * picture.width;
+      const auto to = static_cast<std::ptrdiff_t>(y) * shown.width;
+      std::transform(picture.argb.begin() + from,
+                     picture.argb.begin() + from + picture.width,
+                     shown.argb.begin() + to, OverWhite);
+    }
   }
   shown_ = std::move(shown);
   view_.ShowPicture(shown_);
@@ -196,14 +201,14 @@ DropEffect Form1Core::Picture1_OLEDragDrop(const DroppedItems& items,
       return;
     }
     taken = true;
-    const DecodedPicture load = decoder_.Decode(*path);
+    DecodedPicture load = decoder_.Decode(*path);
     if (!load.problem.empty() || load.picture.empty()) {
       // A failed drop keeps the current picture.
       view_.ShowMessage(load.problem.empty() ? texts::kDropBroken
                                              : load.problem);
       return;
     }
-    SetPicture(load.picture);
+    SetPicture(std::move(load.picture));
   });
   // A drop that names no local file is refused: nothing was taken.
   return taken ? effect : DropEffect::None;

@@ -36,7 +36,7 @@ class Form1Core : public DrawHost, public PictureView {
   [[nodiscard]] bool drawing() const { return drawing_; }
 
   // Shows a picture as a drop would (the built-in sample at start).
-  void SetPicture(const Picture& picture);
+  void SetPicture(Picture picture);
 
   // The handlers, named after their control and event. None throws.
   void Form_Load();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QString>
 #include <cstring>
+#include <utility>
 
 #include "window/picture_loader.h"
 
@@ -55,8 +56,9 @@ class QtFileName {
 
 }  // namespace
 
-Picture ToPicture(const QImage& image) {
-  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+Picture ToPicture(QImage image) {
+  // In place where the depth allows, so a large picture is not held twice.
+  const QImage argb = std::move(image).convertToFormat(QImage::Format_ARGB32);
   Picture picture;
   picture.width = argb.width();
   picture.height = argb.height();
@@ -78,7 +80,7 @@ DecodedPicture QtPictureDecoder::Decode(const std::string& path) {
   if (load.picture.isNull()) {
     return {{}, load.problem.toStdString()};
   }
-  return {ToPicture(load.picture), {}};
+  return {ToPicture(std::move(load.picture)), {}};
 }
 
 }  // namespace scrivlet

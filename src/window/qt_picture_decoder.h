@@ -15,6 +15,6 @@ class QtPictureDecoder : public PictureDecoder {
 };
 
 // A QImage as straight ARGB pixels.
-Picture ToPicture(const QImage& image);
+Picture ToPicture(QImage image);
 
 }  // namespace scrivlet
