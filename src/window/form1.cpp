@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QEventLoop>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
@@ -394,8 +393,11 @@ bool Form1::OpenUrl(const std::string& url) {
 
 void Form1::ProcessPendingPaint() {
   // Keeps the window painted and answering the desktop's pings and close
-  // requests; the user's input waits and is dropped when the drawing ends.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // requests. Not ExcludeUserInputEvents: Qt's X11 platform counts the
+  // window manager's close request (WM_DELETE_WINDOW) as user input and
+  // would hold it back until the drawing ends. The engaged input blocker
+  // drops the user's own input instead.
+  QCoreApplication::processEvents();
 }
 
 void Form1::ShowPicture(const Picture& shown) {

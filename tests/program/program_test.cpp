@@ -296,6 +296,39 @@ TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
   EXPECT_EQ(check.stray, 0) << "stray, first few: " << Describe(check.strays);
 }
 
+TEST_F(ProgramTest, ClosingTheWindowMidDrawingStopsItThenCloses) {
+  Open("mtpaint");
+  const PatternPicture picture = MixedPicture(300, 90);
+  DropPicture(300, 90, Ink(picture));
+  const ScreenPoint origin = CanvasPoint(20, 20);
+  const std::vector<ScreenPoint> dots =
+      ExpectedDots(InBox(300, 90, Ink(picture), 0),
+                   DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
+
+  program_->DrawAt(origin, milliseconds(0));
+  ASSERT_TRUE(program_->WaitForProgress(20, kDrawingTimeout));
+  const auto closed = program_->CloseAndWait(milliseconds(5000));
+  ASSERT_TRUE(closed.has_value()) << "the drawing went on after the close";
+
+  Window root = 0;
+  Window child = 0;
+  int x = 0;
+  int y = 0;
+  unsigned int buttons = 0;
+  XQueryPointer(program_->display(), DefaultRootWindow(program_->display()),
+                &root, &child, &x, &y, &x, &y, &buttons);
+  EXPECT_EQ(buttons & Button1Mask, 0U) << "the left button was left down";
+  std::this_thread::sleep_for(milliseconds(500));
+  const ScreenImage canvas = paint_->Capture(BoundingRect(dots, 4));
+  const auto drawn = std::count_if(dots.begin(), dots.end(), [&](auto dot) {
+    return canvas.At(dot) != paint_->paper();
+  });
+  EXPECT_LT(drawn * 10, static_cast<long>(dots.size()) * 9)
+      << "the drawing was not stopped";
+  std::cout << "closed " << closed->count() << " ms after the request, "
+            << drawn << " of " << dots.size() << " dots drawn\n";
+}
+
 TEST_F(ProgramTest, FiftyDrawingsInARowLandEveryDotInFlatMemory) {
   constexpr int kDrawings = 50;
   constexpr int kWarmUp = 10;

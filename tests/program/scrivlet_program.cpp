@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "poll_for.h"
 #include "x_windows.h"
@@ -213,6 +214,28 @@ bool ScrivletProgram::WaitForProgress(int percent, milliseconds timeout) const {
         return shown && *shown >= percent;
       },
       timeout);
+}
+
+std::optional<milliseconds> ScrivletProgram::CloseAndWait(
+    milliseconds timeout) {
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = window_;
+  close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] =
+      static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  close.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, window_, False, NoEventMask, &close);
+  XFlush(display_);
+  const auto asked = Clock::now();
+  while (Clock::now() - asked < timeout) {
+    if (process_->HasExited()) {
+      return std::chrono::duration_cast<milliseconds>(Clock::now() - asked);
+    }
+    std::this_thread::sleep_for(milliseconds(20));
+  }
+  return std::nullopt;
 }
 
 DrawingWatch ScrivletProgram::HoldF8UntilStopped(milliseconds timeout) {

@@ -67,6 +67,11 @@ class ScrivletProgram {
   // Holds F8 down until the drawing is over, or `timeout` has passed.
   DrawingWatch HoldF8UntilStopped(std::chrono::milliseconds timeout);
 
+  // Asks the window to close as its title bar's close button does
+  // (WM_DELETE_WINDOW), then waits up to `timeout` for the process to end.
+  // The time it took, or nullopt if it is still running.
+  std::optional<std::chrono::milliseconds> CloseAndWait(
+      std::chrono::milliseconds timeout);
   [[nodiscard]] std::string Caption() const;
   // The process's resident memory, from /proc.
   [[nodiscard]] long ResidentKiB() const;

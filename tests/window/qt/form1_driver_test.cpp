@@ -195,8 +195,10 @@ TEST_F(Form1DriverTest, MidDrawingDropsAreRefusedAndCloseStopsTheDrawing) {
   bool closed_at_once = true;
   desktop_.on_event = [&] {
     if (desktop_.events().size() == 2) {
-      // A drop while drawing is refused, not confirmed and thrown away.
+      // A drop while drawing is refused, not confirmed and thrown away;
+      // typing goes nowhere.
       EXPECT_FALSE(Drop("file:///tmp/x.png", Qt::CopyAction));
+      QTest::keyClick(Find<QLineEdit>("Text1"), Qt::Key_9);
     }
     if (desktop_.events().size() == 3) {
       closed_at_once = form_->close();
@@ -205,6 +207,7 @@ TEST_F(Form1DriverTest, MidDrawingDropsAreRefusedAndCloseStopsTheDrawing) {
   PressF7AndTick();
   const std::size_t events_after_close = desktop_.events().size();
   EXPECT_FALSE(closed_at_once);
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), QStringLiteral("1"));
   EXPECT_FALSE(form_->isVisible());
   EXPECT_FALSE(desktop_.left_button_down());
 
