@@ -1,8 +1,9 @@
 #pragma once
 
-// Swallows the user's mouse, keyboard and drop input to the whole
-// application while it is installed, so that nothing the user does reaches
-// the window while a drawing runs.
+// Swallows the user's mouse, keyboard and input-method input to the whole
+// application while it is installed, and refuses drags and drops, so that
+// nothing the user does reaches the window while a drawing runs. Everything
+// else (paint, the window manager's close request) still arrives.
 
 #include <QObject>
 
