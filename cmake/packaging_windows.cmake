@@ -18,12 +18,13 @@ set(CPACK_PACKAGE_VENDOR "The Scrivlet project")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Scrivlet)
 set(CPACK_PACKAGE_FILE_NAME scrivlet-${PROJECT_VERSION}-windows-x64)
-set(CPACK_PACKAGE_EXECUTABLES scrivlet Scrivlet)  # the Start-menu entry
+# The Start-menu entry, to the exe beside the installed files.
+set(CPACK_PACKAGE_EXECUTABLES scrivlet Scrivlet)
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
   set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 endif()
 set(CPACK_GENERATOR ZIP NSIS)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
 # The installer: per-user or for everyone under Program Files (64-bit), the
 # program's icon, a Start-menu folder and an uninstaller listed in Apps.

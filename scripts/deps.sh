@@ -15,9 +15,11 @@ PKGS_BUILD=(cmake ninja-build g++ pkg-config git
 # A virtual X desktop with a window manager and paint programs to draw into.
 PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
 # The Windows leg: cross compiler and Wine to run its tests, with the X
-# libraries Wine's display driver loads (only recommended by its packages).
+# libraries Wine's display driver loads (only recommended by its packages);
+# NSIS and zip pack the installer and the portable zip.
 PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
-  libxrandr2 libxinerama1 libxrender1 libxcursor1 libxcomposite1 libxfixes3 libxi6)
+  libxrandr2 libxinerama1 libxrender1 libxcursor1 libxcomposite1 libxfixes3 libxi6
+  nsis zip)
 
 missing_packages() {
   local pkg
