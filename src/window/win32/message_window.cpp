@@ -62,7 +62,7 @@ void MessageWindow::Show(HWND owner, HFONT font, int dpi,
                          std::wstring_view caption, std::wstring_view text) {
   const std::wstring body(text);
   if (window_ == nullptr) {
-    const auto instance =
+    auto* const instance =
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE));
     RegisterClassOnce(instance, &MessageWindow::Proc);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;

@@ -520,8 +520,7 @@ LRESULT CALLBACK Win32Form1::ControlSubclass(HWND window, UINT message,
     LRESULT code = ::DefSubclassProc(window, message, wparam, lparam);
     const auto* key = reinterpret_cast<const MSG*>(lparam);
     if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_TAB) {
-      code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB |
-                                    DLGC_WANTMESSAGE);
+      code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
     }
     return code;
   }

@@ -117,7 +117,7 @@ class Form1DriverTest : public ::testing::Test {
   static std::string TakeMessage() {
     for (int i = 0; i < 100; ++i) {
       if (HWND box = WindowOf(kMessageWindowClass)) {
-        const std::string text = Text(::GetDlgItem(box, kMessageTextId));
+        std::string text = Text(::GetDlgItem(box, kMessageTextId));
         ::SendMessageW(box, WM_CLOSE, 0, 0);
         return text;
       }

@@ -58,7 +58,7 @@ Bytes Row(const Format& format, int y) {
       const bool alpha = b >= pixel_bytes - format.alpha_bytes;
       const bool on =
           format.alpha_bytes > 0 ? (alpha && Dark(x, y)) : !Dark(x, y);
-      row[static_cast<std::size_t>(x * pixel_bytes + b)] = on ? 0xFF : 0;
+      row[static_cast<std::size_t>(x) * pixel_bytes + b] = on ? 0xFF : 0;
     }
   }
   return row;
@@ -175,9 +175,11 @@ std::vector<LoadCase> Cases() {
   std::vector<LoadCase> cases;
   for (const auto& [name, whole] : wholes) {
     cases.push_back({name + "_whole", whole, nullptr});
-    cases.push_back({name + "_cut_in_half",
-                     Bytes(whole.begin(), whole.begin() + whole.size() / 2),
-                     texts::kDropBroken});
+    cases.push_back(
+        {name + "_cut_in_half",
+         Bytes(whole.begin(),
+               whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2)),
+         texts::kDropBroken});
     cases.push_back({name + "_cut_after_its_header",
                      Bytes(whole.begin(), whole.begin() + 30),
                      texts::kDropBroken});
@@ -230,7 +232,7 @@ TEST_P(WicPictureDecoderTest, LoadsWholeOrSaysWhy) {
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       const std::uint32_t argb =
-          load.picture.argb[static_cast<std::size_t>(y * kWidth + x)];
+          load.picture.argb[static_cast<std::size_t>(y) * kWidth + x];
       const bool dark = (argb >> 24U) >= 128 && ((argb >> 8U) & 0xFFU) < 128;
       differ += dark != Dark(x, y) ? 1 : 0;
     }
