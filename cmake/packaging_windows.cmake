@@ -36,4 +36,7 @@ set(CPACK_NSIS_DISPLAY_NAME Scrivlet)
 set(CPACK_NSIS_PACKAGE_NAME Scrivlet)
 set(CPACK_NSIS_MENU_LINKS README.md "README")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# A 64-bit installer for a 64-bit program: it also runs where only 64-bit
+# programs run (Debian's wine64 without wine32).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 include(CPack)
