@@ -73,9 +73,10 @@ Kind KindOf(Control control) {
     case Control::Option1_0:
       return {L"BUTTON", kChild | BS_AUTORADIOBUTTON, 0};
     case Control::Option1_1:
-      // First of the group in the focus order: the group starts here.
-      return {L"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
-              0};
+      // First of the group in the focus order: the group starts here. The
+      // Tab key stops at the checked button only: an automatic radio button
+      // takes WS_TABSTOP when checked and gives it up when cleared.
+      return {L"BUTTON", kChild | WS_GROUP | BS_AUTORADIOBUTTON, 0};
     case Control::Check1:
     case Control::Check2:
       // Three states, switched here: a user's click never grays a box.

@@ -60,6 +60,8 @@ BOOL CALLBACK Visit(HWND window, LPARAM data) {
 class Form1DriverTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // The program's own pixels and DPI, not scaled ones.
+    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring command = L"\"" + ProgramPath() + L"\"";
@@ -174,6 +176,66 @@ TEST_F(Form1DriverTest, EveryControlHasItsIdAndPagesSwitch) {
           << Info(place.control).name << " on page " << page;
     }
   }
+}
+
+TEST_F(Form1DriverTest, TabKeyFollowsTheFocusOrderAndTheTabsKeepTheirMargin) {
+  ShowPage(1);
+  DWORD thread = ::GetWindowThreadProcessId(form_, nullptr);
+  const auto focused = [thread] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(thread, &info);
+    return info.hwndFocus;
+  };
+  ::SendMessageW(form_, WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(Item(Control::SSTab1)), TRUE);
+  // The settings page's part of the shared order, and round to the tabs.
+  std::vector<Control> expected;
+  for (const Control control : kFocusOrder) {
+    const bool on_main =
+        control == Control::Text3 || control == Control::Picture1;
+    const bool unselected_option = control == Control::Option1_1;
+    if (!on_main && !unselected_option && control != Control::SSTab1) {
+      expected.push_back(control);
+    }
+  }
+  expected.push_back(Control::SSTab1);
+  for (const Control control : expected) {
+    // A posted key waits behind sent messages: wait for the focus to move.
+    HWND before = focused();
+    ::PostMessageW(before, WM_KEYDOWN, VK_TAB, 0);
+    ::PostMessageW(before, WM_KEYUP, VK_TAB, 0);
+    for (int i = 0; i < 100 && focused() == before; ++i) {
+      std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(::GetDlgCtrlID(focused()), Info(control).id)
+        << "expected " << Info(control).name;
+  }
+
+  // The resize rule: the tab control follows the window's size with equal
+  // margins on every side.
+  const auto tab_in_form = [] {
+    RECT tab{};
+    ::GetWindowRect(Item(Control::SSTab1), &tab);
+    ::MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&tab), 2);
+    return tab;
+  };
+  const RECT before = tab_in_form();
+  RECT frame{};
+  ::GetWindowRect(form_, &frame);
+  ::SetWindowPos(form_, nullptr, 0, 0, frame.right - frame.left + 100,
+                 frame.bottom - frame.top + 60, SWP_NOMOVE | SWP_NOZORDER);
+  Settle();
+  RECT client{};
+  ::GetClientRect(form_, &client);
+  const RECT after = tab_in_form();
+  // (Wine scales a size set from another process by that process's DPI, so
+  // only the change and the margins are compared.)
+  EXPECT_NE(after.right - after.left, before.right - before.left);
+  EXPECT_NE(after.bottom - after.top, before.bottom - before.top);
+  EXPECT_GT(after.left, 0);
+  EXPECT_EQ(client.right - after.right, after.left);
+  EXPECT_EQ(client.bottom - after.bottom, after.top);
 }
 
 TEST_F(Form1DriverTest, PresetsRewriteTheBoxesTheUserTypedIn) {
