@@ -1,10 +1,16 @@
 #include "engine/drawing_watch.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 
 namespace scrivlet {
 namespace {
+
+// Set from a signal handler: a lock-free atomic is all such a handler may
+// touch.
+constinit std::atomic<bool> end_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 std::string AreaText(const DesktopArea& area) {
   return std::to_string(area.width) + "x" + std::to_string(area.height) +
@@ -28,8 +34,14 @@ void ForgetEarlierAbort(PlatformInput& desktop) {
 }
 
 bool AbortRequested(PlatformInput& desktop) {
-  return (desktop.GetAsyncKeyState(VK_F8) & kKeyPressedSinceLastQuery) != 0;
+  const bool pressed =
+      (desktop.GetAsyncKeyState(VK_F8) & kKeyPressedSinceLastQuery) != 0;
+  return pressed || EndRequested();
 }
+
+void RequestEnd() noexcept { end_requested.store(true); }
+
+bool EndRequested() noexcept { return end_requested.load(); }
 
 void RequireSameDesktop(PlatformInput& desktop, const DesktopArea& started) {
   const DesktopArea now = desktop.DesktopBounds();

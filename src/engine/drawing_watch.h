@@ -27,9 +27,15 @@ class EdgeReachedError : public DrawError {
 // Forgets an F8 press made before the drawing, so that it does not stop it.
 void ForgetEarlierAbort(PlatformInput& desktop);
 
-// True when F8 was pressed since the previous query, however briefly: a
-// press that has already been released again counts too.
+// True when F8 was pressed since the previous query, however briefly (a
+// press that has already been released again counts too), or once the
+// program has been asked to end.
 bool AbortRequested(PlatformInput& desktop);
+
+// Asks every drawing, now and later, to stop before its next dot, as F8
+// does: the program is ending. Safe to call from a signal handler.
+void RequestEnd() noexcept;
+bool EndRequested() noexcept;
 
 // Throws DesktopChangedError when the desktop area is no longer `started`.
 void RequireSameDesktop(PlatformInput& desktop, const DesktopArea& started);

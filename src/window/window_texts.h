@@ -25,6 +25,10 @@ inline constexpr const char* kMagnificationDefault = "1";
 inline constexpr const char* kCoarsenessDefault = "2";
 inline constexpr const char* kThresholdDefault = "200";
 
+// Printed when there is no display to open the window on.
+inline constexpr const char* kNoDisplay =
+    "画面(ディスプレイ)に接続できないので起動できません";
+
 // The caption while a drawing runs; %1 is the percentage done.
 inline constexpr const char* kDrawingCaption =
     "Scrivlet - 手書き入力 (描画中 %1%)";
