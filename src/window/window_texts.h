@@ -40,8 +40,15 @@ inline constexpr const char* kDropFolder = "フォルダは読み込めません
 inline constexpr const char* kDropUnreadable = "ファイルを開けません";
 inline constexpr const char* kDropNotPicture = "画像ファイルではありません";
 inline constexpr const char* kDropBroken = "画像が壊れていて読み込めません";
+inline constexpr const char* kDropNotRegular =
+    "通常のファイルではないので読み込めません";
 inline constexpr const char* kDropTooLarge =
-    "画像が大きすぎます(縦横32767ドット、合計4000万ドットまで)";
+    "画像が大きすぎます(合計4000万ドットまで)";
+// The drawing loops count in 16 bits: a wider picture always overflows.
+inline constexpr const char* kDropTooWide =
+    "画像の幅か高さが描画できる大きさを超えています(縦横32766ドットまで)";
+inline constexpr const char* kDropOutOfMemory =
+    "メモリが足りないため画像を読み込めません";
 
 inline constexpr const char* kHomePageFailed = "ホームページを開けませんでした";
 inline constexpr const char* kTopmostFailed = "最前面にできませんでした";
