@@ -83,16 +83,6 @@ TEST(DrawAbsolute, GridEndsAreInclusiveAndOutsideReadsWhite) {
   }
 }
 
-TEST(DrawAbsolute, DrawsExactlyAtThreeTimesTheThreshold) {
-  FakeDesktop desktop(kHalvingDesktop, {0, 0});
-  FakePicture picture(2, 1, kWhite);
-  picture.SetPixel(0, 0, 0xC8C8C8);  // 600: drawn at 200
-  picture.SetPixel(1, 0, 0xC9C8C8);  // 601: not drawn
-  DrawAbsolute(desktop, picture, Settings(1, 2, 200));
-  EXPECT_EQ(desktop.events(),
-            (Events{AbsMove(0, 0), AbsDown(0, 0), AbsUp(0, 0)}));
-}
-
 TEST(DrawAbsolute, SendsNoDotOffTheDesktop) {
   struct Case {
     const char* name;
