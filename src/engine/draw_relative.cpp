@@ -12,8 +12,9 @@ namespace {
 // (the loop's own checked step then reports that).
 std::int16_t NextColumn(std::int16_t x, std::int16_t step) {
   const int next = x + step;
-  return next == static_cast<std::int16_t>(next) ? static_cast<std::int16_t>(next)
-                                                  : x;
+  return next == static_cast<std::int16_t>(next)
+             ? static_cast<std::int16_t>(next)
+             : x;
 }
 
 }  // namespace

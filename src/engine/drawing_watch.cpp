@@ -13,8 +13,8 @@ constinit std::atomic<bool> end_requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 std::string AreaText(const DesktopArea& area) {
-  return std::to_string(area.width) + "x" + std::to_string(area.height) +
-         "+" + std::to_string(area.left) + "+" + std::to_string(area.top);
+  return std::to_string(area.width) + "x" + std::to_string(area.height) + "+" +
+         std::to_string(area.left) + "+" + std::to_string(area.top);
 }
 
 // One axis: moving by `delta` from `from` ended at `to`, short of the aim
@@ -67,12 +67,11 @@ PointerTracker::PointerTracker(PlatformInput& desktop)
 void PointerTracker::Moved(std::int32_t dx, std::int32_t dy) {
   const ScreenPoint to = desktop_.GetCursorPos();
   if (MoveWasClipped(area_, at_, to, dx, dy)) {
-    throw EdgeReachedError("a move of (" + std::to_string(dx) + ", " +
-                           std::to_string(dy) + ") from (" +
-                           std::to_string(at_.x) + ", " +
-                           std::to_string(at_.y) + ") stopped at (" +
-                           std::to_string(to.x) + ", " +
-                           std::to_string(to.y) + ")");
+    throw EdgeReachedError(
+        "a move of (" + std::to_string(dx) + ", " + std::to_string(dy) +
+        ") from (" + std::to_string(at_.x) + ", " + std::to_string(at_.y) +
+        ") stopped at (" + std::to_string(to.x) + ", " + std::to_string(to.y) +
+        ")");
   }
   at_ = to;
 }

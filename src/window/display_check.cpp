@@ -45,8 +45,9 @@ bool WaylandCompositorAnswers(std::string_view name) {
   const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (socket < 0) return false;
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): sockets API.
-  const bool connected = ::connect(socket, reinterpret_cast<sockaddr*>(&address),
-                                   sizeof address) == 0;
+  const bool connected =
+      ::connect(socket, reinterpret_cast<sockaddr*>(&address),
+                sizeof address) == 0;
   ::close(socket);
   return connected;
 }
@@ -61,7 +62,8 @@ std::string MissingDisplay() {
 #else
   const std::string_view platform = Environment("QT_QPA_PLATFORM");
   const bool wants_x = platform.empty() || platform.starts_with("xcb");
-  const bool wants_wayland = platform.empty() || platform.starts_with("wayland");
+  const bool wants_wayland =
+      platform.empty() || platform.starts_with("wayland");
   if (!wants_x && !wants_wayland) return {};  // offscreen and the like
 
   const std::string_view x_display = Environment("DISPLAY");

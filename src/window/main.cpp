@@ -16,9 +16,10 @@
 #include "window/window_texts.h"
 
 int main(int argc, char** argv) {
-  if (const std::string missing = scrivlet::MissingDisplay(); !missing.empty()) {
-    std::cerr << "scrivlet: " << scrivlet::texts::kNoDisplay << "\n("
-              << missing << ")\n";
+  if (const std::string missing = scrivlet::MissingDisplay();
+      !missing.empty()) {
+    std::cerr << "scrivlet: " << scrivlet::texts::kNoDisplay << "\n(" << missing
+              << ")\n";
     return 1;
   }
   QApplication app(argc, argv);

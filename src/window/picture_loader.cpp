@@ -105,8 +105,9 @@ PictureLoad Load(const QString& path) {
   if (!OpenRegularFile(path, file)) {
     return Problem(texts::kDropUnreadable);
   }
+  // The limit is Qt's, for every reader of the process.
+  QImageReader::setAllocationLimit(kReaderLimitMb);
   QImageReader reader(&file);
-  reader.setAllocationLimit(kReaderLimitMb);
   if (!reader.canRead()) {
     return Problem(reader.error() == QImageReader::DeviceError
                        ? texts::kDropUnreadable

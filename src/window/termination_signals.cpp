@@ -3,14 +3,14 @@
 #include <QCoreApplication>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QSocketNotifier>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <iostream>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "engine/drawing_watch.h"
 #endif
@@ -53,15 +53,16 @@ void HandleTerminationSignals(QCoreApplication& app) {
   }
   wake_write_end.store(ends[1]);
   auto* notifier = new QSocketNotifier(ends[0], QSocketNotifier::Read, &app);
-  QObject::connect(notifier, &QSocketNotifier::activated, &app, [read_end =
-                                                                     ends[0]] {
-    char bytes[16];
-    while (::read(read_end, bytes, sizeof bytes) > 0) {
-    }
-    // A drawing running in this same thread (which lets events through
-    // between columns) stops at its next dot; the loop then returns.
-    QCoreApplication::exit(128 + received_signal.load());
-  });
+  QObject::connect(notifier, &QSocketNotifier::activated, &app,
+                   [read_end = ends[0]] {
+                     char bytes[16];
+                     while (::read(read_end, bytes, sizeof bytes) > 0) {
+                     }
+                     // A drawing running in this same thread (which lets events
+                     // through between columns) stops at its next dot; the loop
+                     // then returns.
+                     QCoreApplication::exit(128 + received_signal.load());
+                   });
 
   struct sigaction action {};
   action.sa_handler = OnTerminationSignal;

@@ -95,12 +95,18 @@ TEST(DrawTrigger, RefusesSettingsThatWouldDrawNothing) {
   };
   const Case cases[] = {
       {"coarseness 0", CoordinateMode::Absolute, {0, 1, 200, kFalse}, "粗さ"},
-      {"negative coarseness", CoordinateMode::Relative, {-2, 1, 200, kFalse},
+      {"negative coarseness",
+       CoordinateMode::Relative,
+       {-2, 1, 200, kFalse},
        "粗さ"},
-      {"negative threshold", CoordinateMode::Absolute, {2, 1, -1, kFalse},
+      {"negative threshold",
+       CoordinateMode::Absolute,
+       {2, 1, -1, kFalse},
        "閾値"},
-      {"relative mode has its own threshold", CoordinateMode::Relative,
-       {2, 1, -1, kFalse}, nullptr},
+      {"relative mode has its own threshold",
+       CoordinateMode::Relative,
+       {2, 1, -1, kFalse},
+       nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -108,7 +114,8 @@ TEST(DrawTrigger, RefusesSettingsThatWouldDrawNothing) {
     desktop.ScriptKey(VK_F7, 0, 0x8001);
     const FakePicture picture({"#"});
     RecordingHost host(c.mode);
-    const TickResult result = DrawTriggerTick(desktop, picture, c.settings, host);
+    const TickResult result =
+        DrawTriggerTick(desktop, picture, c.settings, host);
     EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
     if (c.says == nullptr) {
       EXPECT_EQ(result, TickResult::Drawn);
@@ -132,17 +139,32 @@ TEST(DrawTrigger, ReportsWhyADrawingEndedEarlyAndTheNextF7DrawsAgain) {
   };
   const auto none = [](FakeDesktop& /*desktop*/) {};
   const Case cases[] = {
-      {"16-bit overflow", CoordinateMode::Absolute, {1, 20000, 200, kFalse},
-       {0, 0}, none, "あふれ"},
-      {"desktop failure", CoordinateMode::Relative, kDefaults, {0, 0},
-       [](FakeDesktop& desktop) { desktop.FailEventAt(2); }, "マウス"},
-      {"desktop resized", CoordinateMode::Absolute, {1, 1, 200, kFalse}, {0, 0},
+      {"16-bit overflow",
+       CoordinateMode::Absolute,
+       {1, 20000, 200, kFalse},
+       {0, 0},
+       none,
+       "あふれ"},
+      {"desktop failure",
+       CoordinateMode::Relative,
+       kDefaults,
+       {0, 0},
+       [](FakeDesktop& desktop) { desktop.FailEventAt(2); },
+       "マウス"},
+      {"desktop resized",
+       CoordinateMode::Absolute,
+       {1, 1, 200, kFalse},
+       {0, 0},
        [](FakeDesktop& desktop) {
          desktop.AfterEvent(0, [&desktop] { desktop.SetBounds({0, 0, 8, 8}); });
        },
        "画面の大きさ"},
-      {"pointer at the screen's edge", CoordinateMode::Relative,
-       {1, 1, 200, kFalse}, {0, 1079}, none, "画面の端"},
+      {"pointer at the screen's edge",
+       CoordinateMode::Relative,
+       {1, 1, 200, kFalse},
+       {0, 1079},
+       none,
+       "画面の端"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -65,9 +65,8 @@ TEST(DrawingStops, AnyF8PressStopsBeforeTheNextDot) {
       });
       EXPECT_EQ(mode.draw(desktop, TwoColumns(), kSettings, nullptr), c.end);
       const std::size_t kept = c.events_kept == 0 ? full.size() : c.events_kept;
-      EXPECT_EQ(desktop.events(),
-                std::vector<MouseEventRecord>(full.begin(),
-                                              full.begin() + kept));
+      EXPECT_EQ(desktop.events(), std::vector<MouseEventRecord>(
+                                      full.begin(), full.begin() + kept));
     }
   }
 }

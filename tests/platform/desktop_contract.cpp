@@ -61,10 +61,20 @@ TEST_P(DesktopContractTest, KeyStateWordsFollowTheKeyboard) {
       {"press, hold, release",
        {{Down}, {Query, 0x8001}, {Query, 0x8000}, {Up}, {Query, 0}}},
       {"the keyboard's repeat is no new press",
-       {{Down}, {Query, 0x8001}, {Down}, {Down}, {Query, 0x8000}, {Up},
+       {{Down},
+        {Query, 0x8001},
+        {Down},
+        {Down},
+        {Query, 0x8000},
+        {Up},
         {Query, 0}}},
       {"pressed again after a query saw it up",
-       {{Down}, {Query, 0x8001}, {Up}, {Query, 0}, {Down}, {Query, 0x8001},
+       {{Down},
+        {Query, 0x8001},
+        {Up},
+        {Query, 0},
+        {Down},
+        {Query, 0x8001},
         {Up}}},
   };
   for (const int key : {VK_F7, VK_F8}) {
@@ -90,8 +100,9 @@ TEST_P(DesktopContractTest, ScreenReadBackOutsideTheDesktopIsEmpty) {
 }
 
 TEST_P(DesktopContractTest, ZOrderOfAGoneWindowIsAnErrorAndTheDesktopGoesOn) {
-  EXPECT_THROW(rig_->desktop().SetWindowPos(rig_->GoneWindow(), ZOrder::Topmost),
-               PlatformError);
+  EXPECT_THROW(
+      rig_->desktop().SetWindowPos(rig_->GoneWindow(), ZOrder::Topmost),
+      PlatformError);
   EXPECT_NO_THROW((void)rig_->desktop().GetCursorPos());
 }
 

@@ -4,7 +4,10 @@
 
 #include "window/picture_loader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QByteArray>
@@ -18,10 +21,6 @@
 #include <future>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "gif_writer.h"
 #include "window/window_texts.h"
@@ -91,9 +90,11 @@ std::vector<LoadCase> Cases() {
   const char* kTooLarge = texts::kDropTooLarge;
   // A phone's motion photo: the video follows the image's end marker, and
   // holds bytes that look like markers.
-  const QByteArray video("\x00\x00\x00\x18" "ftypmp42\xFF\xDA\x00\x08\xFF\xD8"
-                         "\xFF\xC0\x12\x34",
-                         22);
+  const QByteArray video(
+      "\x00\x00\x00\x18"
+      "ftypmp42\xFF\xDA\x00\x08\xFF\xD8"
+      "\xFF\xC0\x12\x34",
+      22);
   cases.insert(
       cases.end(),
       {
@@ -156,10 +157,10 @@ INSTANTIATE_TEST_SUITE_P(Files, PictureLoaderTest, ::testing::ValuesIn(Cases()),
 
 // Loads on another thread, so that a load that blocks fails the test instead
 // of hanging it; `release` then unblocks it.
-PictureLoad LoadWithin(const QString& path, const std::function<void()>& release) {
-  auto load = std::async(std::launch::async, [path] {
-    return LoadPictureFile(path);
-  });
+PictureLoad LoadWithin(const QString& path,
+                       const std::function<void()>& release) {
+  auto load =
+      std::async(std::launch::async, [path] { return LoadPictureFile(path); });
   if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
     ADD_FAILURE() << "the load blocked";
     release();
@@ -183,8 +184,8 @@ TEST(PictureLoaderSpecialFiles, AreRefusedWithoutWaiting) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
     const PictureLoad load = LoadWithin(c.path, [&c] {
-      ::close(::open(QFile::encodeName(c.path).constData(),
-                     O_WRONLY | O_NONBLOCK));
+      ::close(
+          ::open(QFile::encodeName(c.path).constData(), O_WRONLY | O_NONBLOCK));
     });
     EXPECT_EQ(load.problem.toStdString(), c.problem);
   }

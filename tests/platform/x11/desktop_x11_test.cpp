@@ -249,10 +249,11 @@ class X11Rig : public ContractRig {
   std::unique_ptr<PlatformInput> desktop_ = OpenNativeDesktop();
 };
 
-INSTANTIATE_TEST_SUITE_P(X11, DesktopContractTest,
-                         ::testing::Values(+[]() -> std::unique_ptr<ContractRig> {
-                           return std::make_unique<X11Rig>();
-                         }));
+INSTANTIATE_TEST_SUITE_P(
+    X11, DesktopContractTest,
+    ::testing::Values(+[]() -> std::unique_ptr<ContractRig> {
+      return std::make_unique<X11Rig>();
+    }));
 
 class X11HotKeyTest : public ::testing::Test {
  protected:
