@@ -68,9 +68,9 @@ int main(int argc, char** argv) {
 
   const std::string name = argc > 1 ? argv[1] : "mtpaint";
   std::string paper =
-      "/tmp/scrivlet-paper-" + std::to_string(getpid()) + ".bmp";
+      "/tmp/blank-paper-" + std::to_string(getpid()) + ".bmp";
   if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != 0) {
-    paper = std::string(tmp) + "/scrivlet-paper-" + std::to_string(getpid()) +
+    paper = std::string(tmp) + "/blank-paper-" + std::to_string(getpid()) +
             ".bmp";
   }
   for (auto kind : PaintPrograms()) {

@@ -134,40 +134,6 @@ TEST_P(X11StreamTest, EveryEventArrivesAtTheAimedPixel) {
       << "seen:     " << Describe(seen) << "\nexpected: " << Describe(expected);
 }
 
-// Absolute dots, worked out from the picture alone, land where aimed.
-TEST(X11DesktopTest, AbsoluteDotsLandOnTheirPixelsUpToTheLastOne) {
-  RecordingClient recorder;
-  recorder.CoverScreen();
-  const DesktopArea area = recorder.ScreenArea();
-  const ScreenPoint origin{area.width - 9, area.height - 7};
-  const FakePicture picture(kCross);
-  const DrawSettings settings{1, 1, 200, kFalse};
-
-  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
-  recorder.WarpPointer(origin);
-  (void)recorder.TakePointerEvents();
-  ASSERT_EQ(DrawAbsolute(*desktop, picture, settings), PlotEnd::Completed);
-  desktop->Flush();
-
-  std::vector<ScreenPoint> presses;
-  for (const PointerRecord& record : recorder.TakePointerEvents()) {
-    if (record.kind == PointerKind::Press) {
-      presses.push_back(record.at);
-    }
-  }
-  std::vector<ScreenPoint> dots;
-  for (std::int32_t x = 0; x < 9; ++x) {
-    for (std::int32_t y = 0; y < 7; ++y) {
-      if (kCross[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] ==
-          '#') {
-        dots.push_back({origin.x + x, origin.y + y});
-      }
-    }
-  }
-  EXPECT_EQ(presses, dots);
-  EXPECT_EQ(presses.back(), (ScreenPoint{area.width - 1, area.height - 1}));
-}
-
 INSTANTIATE_TEST_SUITE_P(
     EngineStreams, X11StreamTest,
     ::testing::Values(
