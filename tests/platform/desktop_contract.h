@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+#include <string>
 
 #include "platform/platform_input.h"
 
@@ -31,11 +33,23 @@ class ContractRig {
   virtual NativeWindow GoneWindow() = 0;
 };
 
-using RigFactory = std::unique_ptr<ContractRig> (*)();
+struct RigMaker {
+  const char* name;
+  std::unique_ptr<ContractRig> (*make)();
+};
 
-class DesktopContractTest : public ::testing::TestWithParam<RigFactory> {
+inline void PrintTo(const RigMaker& maker, std::ostream* out) {
+  *out << maker.name;
+}
+
+// Names the instantiated cases after the rig, not the maker's address.
+inline std::string RigName(const ::testing::TestParamInfo<RigMaker>& info) {
+  return info.param.name;
+}
+
+class DesktopContractTest : public ::testing::TestWithParam<RigMaker> {
  protected:
-  void SetUp() override { rig_ = GetParam()(); }
+  void SetUp() override { rig_ = GetParam().make(); }
   std::unique_ptr<ContractRig> rig_;
 };
 

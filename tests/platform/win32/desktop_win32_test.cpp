@@ -242,11 +242,13 @@ class Win32Rig : public ContractRig {
   std::unique_ptr<PlatformInput> desktop_ = OpenNativeDesktop();
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Win32, DesktopContractTest,
-    ::testing::Values(+[]() -> std::unique_ptr<ContractRig> {
-      return std::make_unique<Win32Rig>();
-    }));
+INSTANTIATE_TEST_SUITE_P(Win32, DesktopContractTest,
+                         ::testing::Values(RigMaker{
+                             "Desktop",
+                             []() -> std::unique_ptr<ContractRig> {
+                               return std::make_unique<Win32Rig>();
+                             }}),
+                         RigName);
 
 }  // namespace
 }  // namespace scrivlet::testing

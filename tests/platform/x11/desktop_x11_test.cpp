@@ -215,11 +215,13 @@ class X11Rig : public ContractRig {
   std::unique_ptr<PlatformInput> desktop_ = OpenNativeDesktop();
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    X11, DesktopContractTest,
-    ::testing::Values(+[]() -> std::unique_ptr<ContractRig> {
-      return std::make_unique<X11Rig>();
-    }));
+INSTANTIATE_TEST_SUITE_P(X11, DesktopContractTest,
+                         ::testing::Values(RigMaker{
+                             "Desktop",
+                             []() -> std::unique_ptr<ContractRig> {
+                               return std::make_unique<X11Rig>();
+                             }}),
+                         RigName);
 
 class X11HotKeyTest : public ::testing::Test {
  protected:
