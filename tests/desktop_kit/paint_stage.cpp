@@ -67,11 +67,10 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   const std::string name = argc > 1 ? argv[1] : "mtpaint";
-  std::string paper =
-      "/tmp/blank-paper-" + std::to_string(getpid()) + ".bmp";
+  std::string paper = "/tmp/blank-paper-" + std::to_string(getpid()) + ".bmp";
   if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != 0) {
-    paper = std::string(tmp) + "/blank-paper-" + std::to_string(getpid()) +
-            ".bmp";
+    paper =
+        std::string(tmp) + "/blank-paper-" + std::to_string(getpid()) + ".bmp";
   }
   for (auto kind : PaintPrograms()) {
     if (kind.name != name) {
