@@ -73,7 +73,7 @@ echo "mtpaint is up; its canvas starts at $canvas_x,$canvas_y"
 program_pid=$!
 window=
 find_window() {
-  window=$(xdotool search --onlyvisible --pid "$program_pid" --name 'Scrivlet' 2>/dev/null | head -1)
+  window=$(xdotool search --onlyvisible --pid "$program_pid" --name '^Scrivlet' 2>/dev/null | head -1)
   [ -n "$window" ]
 }
 wait_for 200 find_window || { cat "$work/program.log" >&2; fail "Scrivlet showed no window"; }

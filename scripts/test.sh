@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite:
 # lint, the Linux build under the sanitizers (engine, window, X11 backend and
-# end-to-end tests on a virtual X server), and the Windows leg under Wine.
+# end-to-end tests on a virtual X server), the release build (every preset
+# must build; the windows preset is built by test-windows.sh), and the
+# Windows leg under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/deps.sh
@@ -14,5 +16,10 @@ cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 scripts/lint.sh build/dev
 ctest --preset dev -j "$jobs"
+
+# Optimisation brings its own warnings (GCC's -Wrestrict, -Wstringop-*),
+# errors here as in dev.
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
 
 scripts/test-windows.sh

@@ -1,5 +1,6 @@
 #include "engine/checked_math.h"
 #include "engine/colour.h"
+#include "engine/drawing_watch.h"
 #include "engine/left_button_guard.h"
 #include "engine/plotter.h"
 #include "engine/sample_grid.h"
@@ -7,21 +8,33 @@
 namespace scrivlet {
 namespace {
 
-// One axis of a dot's normalised position: (origin + i * magnification)
-// scaled so that the desktop area spans 0..65535.
-std::int32_t Normalised(std::int32_t origin_from_edge, std::int16_t i,
-                        std::int16_t magnification, std::int32_t extent) {
-  const std::int32_t pixel =
-      CheckedAdd32(origin_from_edge, CheckedMul16(i, magnification));
+// One axis of a dot's pixel, counted from the desktop area's edge.
+std::int32_t Pixel(std::int32_t origin_from_edge, std::int16_t i,
+                   std::int16_t magnification) {
+  return CheckedAdd32(origin_from_edge, CheckedMul16(i, magnification));
+}
+
+// The pixel scaled so that the desktop area spans 0..65535.
+std::int32_t Normalised(std::int32_t pixel, std::int32_t extent) {
   const std::int32_t scaled = CheckedMul32(pixel, kAbsoluteSpan);
   return RoundToInt32(CheckedDivide(scaled, extent));
+}
+
+// A dot off the desktop would be pinned to its edge, where taskbars and
+// other programs' controls live: it is not sent.
+bool OnDesktop(std::int32_t pixel, std::int32_t extent) {
+  return pixel >= 0 && pixel < extent;
 }
 
 }  // namespace
 
 PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings, DrawProgress* progress) {
+  ForgetEarlierAbort(desktop);
   const DesktopArea area = desktop.DesktopBounds();
+  if (area.width <= 0 || area.height <= 0) {
+    throw FloatingPointError("the desktop area is empty");
+  }
   const ScreenPoint cursor = desktop.GetCursorPos();
   const ScreenPoint origin{CheckedSub32(cursor.x, area.left),
                            CheckedSub32(cursor.y, area.top)};
@@ -37,10 +50,14 @@ PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
     for (std::int16_t y = 0; WithinEnd(y, row_end, grid.step);
          y = CheckedAdd16(y, grid.step)) {
       if (!IsDark(picture.GetPixel(x, y), limit)) continue;
-      const std::int32_t dot_x =
-          Normalised(origin.x, x, settings.Magnification, area.width);
-      std::int32_t dot_y =
-          Normalised(origin.y, y, settings.Magnification, area.height);
+      const std::int32_t pixel_x = Pixel(origin.x, x, settings.Magnification);
+      const std::int32_t pixel_y = Pixel(origin.y, y, settings.Magnification);
+      if (!OnDesktop(pixel_x, area.width) || !OnDesktop(pixel_y, area.height)) {
+        continue;
+      }
+      if (AbortRequested(desktop)) return PlotEnd::Aborted;
+      const std::int32_t dot_x = Normalised(pixel_x, area.width);
+      std::int32_t dot_y = Normalised(pixel_y, area.height);
       desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dot_x,
                           dot_y);
       button.Press(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, dot_x, dot_y);
@@ -52,9 +69,8 @@ PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
       }
       button.Release(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE, dot_x, dot_y);
     }
-    if (desktop.GetAsyncKeyState(VK_F8) == kFreshKeyPress) {
-      return PlotEnd::Aborted;
-    }
+    if (AbortRequested(desktop)) return PlotEnd::Aborted;
+    RequireSameDesktop(desktop, area);
     if (progress != nullptr) progress->ColumnDone(++columns_done, columns);
   }
   return PlotEnd::Completed;

@@ -1,15 +1,32 @@
 #include "engine/checked_math.h"
 #include "engine/colour.h"
+#include "engine/drawing_watch.h"
 #include "engine/left_button_guard.h"
 #include "engine/plotter.h"
 #include "engine/sample_grid.h"
 
 namespace scrivlet {
+namespace {
+
+// The column after x, or x itself where the counter would leave 16 bits
+// (the loop's own checked step then reports that).
+std::int16_t NextColumn(std::int16_t x, std::int16_t step) {
+  const int next = x + step;
+  return next == static_cast<std::int16_t>(next)
+             ? static_cast<std::int16_t>(next)
+             : x;
+}
+
+}  // namespace
+
 PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings, DrawProgress* progress) {
+  ForgetEarlierAbort(desktop);
   const GridEnds grid = StartGrid(picture, settings);
   const int columns = GridCount(grid.column_end, grid.step);
   const std::int16_t step_down = settings.Magnification;
+  const DesktopArea area = desktop.DesktopBounds();
+  PointerTracker pointer(desktop);
   LeftButtonGuard button(desktop);
 
   // Downward movement owed but not yet sent: light samples are skipped
@@ -26,7 +43,10 @@ PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
       pending = CheckedAdd16(pending, step_down);
       column_total = CheckedAdd16(column_total, step_down);
       if (!IsDark(colour, kRelativeDarknessLimit)) continue;
+      // Checked with the button up, so a stop here leaves it up.
+      if (AbortRequested(desktop)) return PlotEnd::Aborted;
       desktop.mouse_event(MOUSEEVENTF_MOVE, 0, pending);
+      pointer.Moved(0, pending);
       button.Press(MOUSEEVENTF_LEFTDOWN, 0, 0);
       if (settings.drag()) {
         desktop.mouse_event(MOUSEEVENTF_MOVE, 0, 1);
@@ -37,11 +57,14 @@ PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
       pending = 0;
     }
     // Back up to the column's top, one step to the right.
-    desktop.mouse_event(MOUSEEVENTF_MOVE, step_down,
-                        CheckedSub16(pending, column_total));
-    if (desktop.GetAsyncKeyState(VK_F8) == kFreshKeyPress) {
-      return PlotEnd::Aborted;
+    const std::int16_t back_up = CheckedSub16(pending, column_total);
+    desktop.mouse_event(MOUSEEVENTF_MOVE, step_down, back_up);
+    // After the last column nothing is drawn where the step right leads.
+    if (WithinEnd(NextColumn(x, grid.step), grid.column_end, grid.step)) {
+      pointer.Moved(step_down, back_up);
     }
+    if (AbortRequested(desktop)) return PlotEnd::Aborted;
+    RequireSameDesktop(desktop, area);
     if (progress != nullptr) progress->ColumnDone(++columns_done, columns);
     pending = 0;
   }

@@ -31,6 +31,20 @@ TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
   return end == PlotEnd::Completed ? TickResult::Drawn : TickResult::Aborted;
 }
 
+// Settings that would draw nothing are refused before any event, with the
+// reason; an empty text lets the drawing start.
+std::string Refusal(const DrawSettings& settings, CoordinateMode mode) {
+  // A zero step never advances the sampling loops.
+  if (settings.Coarseness == 0) return CoarsenessZeroMessage();
+  // A negative step ends the loops before their first sample.
+  if (settings.Coarseness < 0) return CoarsenessNegativeMessage();
+  // No brightness is below 0; relative mode uses its own fixed limit.
+  if (mode == CoordinateMode::Absolute && settings.Threshold < 0) {
+    return ThresholdNegativeMessage();
+  }
+  return {};
+}
+
 }  // namespace
 
 TickResult DrawTriggerTick(PlatformInput& desktop, const PictureView& picture,
@@ -39,9 +53,9 @@ TickResult DrawTriggerTick(PlatformInput& desktop, const PictureView& picture,
     return TickResult::Idle;
   }
   const TimerPause pause(host);
-  // A zero step never advances the sampling loops: refuse before any event.
-  if (settings.Coarseness == 0) {
-    host.ReportProblem(CoarsenessZeroMessage());
+  if (const std::string refusal = Refusal(settings, host.SelectedMode());
+      !refusal.empty()) {
+    host.ReportProblem(refusal);
     return TickResult::Refused;
   }
   try {

@@ -31,7 +31,8 @@ enum class TickResult : std::uint8_t {
   Idle,     // no fresh F7 press
   Drawn,    // a drawing ran to its end
   Aborted,  // F8 stopped it
-  Refused,  // the settings cannot draw (coarseness 0); nothing was sent
+  Refused,  // the settings would draw nothing (coarseness 0 or below, a
+            // negative threshold); reported, nothing was sent
   Failed,   // an error ended it early; reported, polling re-enabled
 };
 

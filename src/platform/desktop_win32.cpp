@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/key_latch.h"
 #include "platform/virtual_desk_coordinates.h"
 #include "platform/win32_api.h"
 
@@ -128,23 +129,19 @@ class Win32Desktop final : public PlatformInput {
     }
   }
 
-  // Windows (Wine certainly) sets the pressed-since-last-query bit for every
-  // key-down, the keyboard's auto-repeat of a held key included, so holding
-  // F7 would start a drawing per repeat. A key that is down now and was down at
-  // the previous query is therefore reported as held, not pressed. (A release
-  // and a new press that both fall between two such queries count as held too.)
+  // The system's word goes through the same latch as X11's notifications,
+  // which turns the auto-repeat of a held key into "held", not a new press
+  // (see key_latch.h): holding F7 must start one drawing, not one a repeat.
   std::uint16_t GetAsyncKeyState(int virtual_key) override {
-    if (virtual_key < 0 || virtual_key >= static_cast<int>(was_down_.size())) {
+    if (virtual_key < 0 || virtual_key >= static_cast<int>(latches_.size())) {
       return 0;
     }
-    auto word = static_cast<std::uint16_t>(::GetAsyncKeyState(virtual_key));
-    const bool down = (word & kKeyDown) != 0;
-    auto& was_down = was_down_[static_cast<std::size_t>(virtual_key)];
-    if (down && was_down) {
-      word &= static_cast<std::uint16_t>(~kKeyPressedSinceLastQuery);
-    }
-    was_down = down;
-    return word;
+    const auto word =
+        static_cast<std::uint16_t>(::GetAsyncKeyState(virtual_key));
+    KeyLatch& latch = latches_[static_cast<std::size_t>(virtual_key)];
+    latch.Polled((word & kKeyDown) != 0,
+                 (word & kKeyPressedSinceLastQuery) != 0);
+    return latch.Query();
   }
 
   DesktopArea DesktopBounds() override {
@@ -186,8 +183,8 @@ class Win32Desktop final : public PlatformInput {
   void Flush() override {}
 
  private:
-  // Whether each virtual key was down at its previous query.
-  std::array<bool, 256> was_down_{};
+  // One latch per virtual key.
+  std::array<KeyLatch, 256> latches_{};
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
-// The state word of one key as GetAsyncKeyState reports it, kept from press
-// and release notifications: down now, and pressed since the last query.
+// The state word of one key as GetAsyncKeyState reports it: down now, and
+// pressed since the last query. Both backends keep it here: X11 from press
+// and release notifications, Win32 from polling the system's own word.
 
 #include <cstdint>
 
@@ -22,6 +23,22 @@ class KeyLatch {
   void Release() { down_ = false; }
   // Seeds the down state without counting it as a press.
   void SetDown(bool down) { down_ = down; }
+
+  // Feeds what a poll of the system found: down now, and whether a key-down
+  // came since the previous poll. Windows sets that bit for the keyboard's
+  // auto-repeat too, so a key down at both polls counts as held; a release
+  // and a new press that both fall between two polls cannot be told from
+  // repeat there and count as held too (X11 sees both events).
+  void Polled(bool down_now, bool key_down_came) {
+    if (key_down_came) {
+      Press();
+    } else if (down_now) {
+      SetDown(true);
+    }
+    if (!down_now) {
+      Release();
+    }
+  }
 
   // The state word; clears the pressed-since-last-query bit.
   std::uint16_t Query() {

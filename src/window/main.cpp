@@ -6,14 +6,24 @@
 #include <QString>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "platform/desktop.h"
+#include "window/display_check.h"
 #include "window/fonts.h"
 #include "window/form1.h"
+#include "window/termination_signals.h"
 #include "window/window_texts.h"
 
 int main(int argc, char** argv) {
+  if (const std::string missing = scrivlet::MissingDisplay();
+      !missing.empty()) {
+    std::cerr << "scrivlet: " << scrivlet::texts::kNoDisplay << "\n(" << missing
+              << ")\n";
+    return 1;
+  }
   QApplication app(argc, argv);
+  scrivlet::HandleTerminationSignals(app);
   scrivlet::InstallJapaneseFonts();
 
   std::unique_ptr<scrivlet::PlatformInput> desktop;

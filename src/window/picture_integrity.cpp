@@ -17,17 +17,6 @@ std::uint16_t Little16(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8U);
 }
 
-// The position after the last `second` byte that follows 0xFF, or 0.
-std::size_t AfterLastMarker(std::span<const std::uint8_t> file,
-                            std::uint8_t second) {
-  for (std::size_t i = file.size(); i >= 2; --i) {
-    if (file[i - 2] == 0xFF && file[i - 1] == second) {
-      return i;
-    }
-  }
-  return 0;
-}
-
 }  // namespace
 
 bool BmpHoldsAllRows(std::span<const std::uint8_t> header,
@@ -58,12 +47,42 @@ bool BmpHoldsAllRows(std::span<const std::uint8_t> header,
 }
 
 bool JpegHasEndOfImage(std::span<const std::uint8_t> file) {
-  constexpr std::uint8_t kStartOfScan = 0xDA;
+  constexpr std::uint8_t kStartOfImage = 0xD8;
   constexpr std::uint8_t kEndOfImage = 0xD9;
-  // Scan data never holds 0xFF 0xD9 (a data byte 0xFF is followed by 0),
-  // so the end marker after the last scan is the image's own.
-  return AfterLastMarker(file, kEndOfImage) >
-         AfterLastMarker(file, kStartOfScan);
+  constexpr std::uint8_t kStartOfScan = 0xDA;
+  const std::size_t size = file.size();
+  if (size < 2 || file[0] != 0xFF || file[1] != kStartOfImage) {
+    return true;  // not a JPEG the decoder could have read
+  }
+  // Markers without a length: start and end of image, restarts, TEM.
+  const auto stands_alone = [](std::uint8_t marker) {
+    return marker == 0x01 || (marker >= 0xD0 && marker <= kEndOfImage);
+  };
+  std::size_t at = 2;
+  while (at < size) {
+    if (file[at] != 0xFF) return false;  // not a marker: damaged
+    // Any number of 0xFF may pad the space before a marker.
+    while (at < size && file[at] == 0xFF) ++at;
+    if (at >= size) return false;
+    const std::uint8_t marker = file[at++];
+    if (marker == kEndOfImage) return true;
+    if (stands_alone(marker)) continue;
+    if (at + 2 > size) return false;
+    const std::size_t length =
+        static_cast<std::size_t>(file[at]) << 8U | file[at + 1];
+    if (length < 2) return false;
+    at += length;
+    if (marker != kStartOfScan) continue;
+    // Entropy-coded data: a data byte 0xFF is followed by 0, and restart
+    // markers sit inside it; any other marker ends the scan.
+    while (at + 1 < size &&
+           !(file[at] == 0xFF && file[at + 1] != 0 &&
+             !(file[at + 1] >= 0xD0 && file[at + 1] <= 0xD7))) {
+      ++at;
+    }
+    if (at + 1 >= size) return false;
+  }
+  return false;
 }
 
 bool GifBlocksComplete(std::span<const std::uint8_t> file) {

@@ -15,7 +15,9 @@ namespace scrivlet {
 bool BmpHoldsAllRows(std::span<const std::uint8_t> header,
                      std::uint64_t file_size);
 
-// A whole JPEG file: true if an end-of-image marker follows its last scan.
+// A whole JPEG file: true if its segments and scans, walked from the start,
+// reach the image's end-of-image marker. Whatever follows that marker (the
+// video a phone appends to a motion photo) is not looked at.
 bool JpegHasEndOfImage(std::span<const std::uint8_t> file);
 
 // A whole GIF file: true unless it ends inside a block. A missing trailer

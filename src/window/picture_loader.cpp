@@ -7,6 +7,15 @@
 #include <QMimeData>
 #include <QSize>
 #include <QUrl>
+#include <algorithm>
+#include <exception>
+#include <new>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "window/picture_integrity.h"
 #include "window/window_texts.h"
@@ -14,39 +23,115 @@
 namespace scrivlet {
 namespace {
 
-bool TooLarge(QSize size) {
-  return size.width() > kMaxPictureSide || size.height() > kMaxPictureSide ||
-         qint64{size.width()} * size.height() > kMaxPicturePixels;
+// Qt refuses to allocate more than 128 MB for an image unless told
+// otherwise, which is less than the pixels allowed here take in the widest
+// format its readers produce (16 bits a channel, 8 bytes a pixel).
+constexpr qint64 kBytesPerPixelAtMost = 8;
+constexpr int kReaderLimitMb = static_cast<int>(
+    (kMaxPicturePixels * kBytesPerPixelAtMost + (1 << 20) - 1) >> 20);
+
+const char* SizeProblem(QSize size) {
+  if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
+    return texts::kDropTooWide;
+  }
+  if (qint64{size.width()} * size.height() > kMaxPicturePixels) {
+    return texts::kDropTooLarge;
+  }
+  return nullptr;
 }
 
 PictureLoad Problem(const char* text) {
   return {QImage(), QString::fromUtf8(text)};
 }
 
-std::span<const std::uint8_t> Bytes(const QByteArray& data) {
-  return {reinterpret_cast<const std::uint8_t*>(data.constData()),
-          static_cast<std::size_t>(data.size())};
+// Opens a regular file only. A FIFO would block the opening thread until a
+// writer came, so it is opened without blocking and checked once open (the
+// name may have been swapped since it was looked at).
+bool OpenRegularFile(const QString& path, QFile& file) {
+#ifdef _WIN32
+  file.setFileName(path);
+  return file.open(QIODevice::ReadOnly);
+#else
+  const int descriptor = ::open(QFile::encodeName(path).constData(),
+                                O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(descriptor);
+    return false;
+  }
+  return file.open(descriptor, QIODevice::ReadOnly,
+                   QFileDevice::AutoCloseHandle);
+#endif
 }
 
 // Whether the file was cut off in a way its decoder papers over (the missing
-// part read as black, grey or background).
-bool CutOff(const QString& path, const QByteArray& format) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    return false;  // it was just read; a vanished file is not a cut one
+// part read as black, grey or background). The file is mapped, not read:
+// the checks stop at the image's end, however large the file is.
+bool CutOff(QFile& file, const QByteArray& format) {
+  const qint64 size = file.size();
+  if (size <= 0) return false;
+  uchar* mapped = file.map(0, size);
+  if (mapped == nullptr) {
+    return false;  // cannot be mapped: the decoder's word stands
   }
+  const std::span<const std::uint8_t> bytes(mapped,
+                                            static_cast<std::size_t>(size));
+  bool cut = false;
   if (format == "bmp") {
-    constexpr qint64 kHeaderBytes = 64;
-    return !BmpHoldsAllRows(Bytes(file.read(kHeaderBytes)),
-                            static_cast<std::uint64_t>(file.size()));
+    cut = !BmpHoldsAllRows(bytes.first(std::min<std::size_t>(64, bytes.size())),
+                           bytes.size());
+  } else if (format == "jpeg") {
+    cut = !JpegHasEndOfImage(bytes);
+  } else if (format == "gif") {
+    cut = !GifBlocksComplete(bytes);
   }
-  if (format == "jpeg") {
-    return !JpegHasEndOfImage(Bytes(file.readAll()));
+  file.unmap(mapped);
+  return cut;
+}
+
+PictureLoad Load(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) {
+    return Problem(texts::kDropNotFound);
   }
-  if (format == "gif") {
-    return !GifBlocksComplete(Bytes(file.readAll()));
+  if (info.isDir()) {
+    return Problem(texts::kDropFolder);
   }
-  return false;
+  if (!info.isFile()) {
+    return Problem(texts::kDropNotRegular);
+  }
+  QFile file;
+  if (!OpenRegularFile(path, file)) {
+    return Problem(texts::kDropUnreadable);
+  }
+  // The limit is Qt's, for every reader of the process.
+  QImageReader::setAllocationLimit(kReaderLimitMb);
+  QImageReader reader(&file);
+  if (!reader.canRead()) {
+    return Problem(reader.error() == QImageReader::DeviceError
+                       ? texts::kDropUnreadable
+                       : texts::kDropNotPicture);
+  }
+  // The header's size, where the format has one, before any pixel memory.
+  const QSize announced = reader.size();
+  if (announced.isValid()) {
+    if (const char* problem = SizeProblem(announced)) return Problem(problem);
+  }
+  const QByteArray format = reader.format();
+  QImage picture = reader.read();
+  if (picture.isNull()) {
+    return Problem(reader.error() == QImageReader::DeviceError
+                       ? texts::kDropUnreadable
+                       : texts::kDropBroken);
+  }
+  if (const char* problem = SizeProblem(picture.size())) {
+    return Problem(problem);
+  }
+  if (CutOff(file, format)) {
+    return Problem(texts::kDropBroken);
+  }
+  return {std::move(picture), QString()};
 }
 
 }  // namespace
@@ -60,41 +145,14 @@ QString FirstDroppedFile(const QMimeData& data) {
 }
 
 PictureLoad LoadPictureFile(const QString& path) {
-  const QFileInfo file(path);
-  if (!file.exists()) {
-    return Problem(texts::kDropNotFound);
+  // Nothing may leave a drop handler: out of memory is a message too.
+  try {
+    return Load(path);
+  } catch (const std::bad_alloc&) {
+    return Problem(texts::kDropOutOfMemory);
+  } catch (const std::exception&) {
+    return Problem(texts::kDropUnreadable);
   }
-  if (file.isDir()) {
-    return Problem(texts::kDropFolder);
-  }
-  QImageReader reader(path);
-  reader.setDecideFormatFromContent(true);
-  if (!reader.canRead()) {
-    return Problem(reader.error() == QImageReader::FileNotFoundError ||
-                           reader.error() == QImageReader::DeviceError
-                       ? texts::kDropUnreadable
-                       : texts::kDropNotPicture);
-  }
-  // The header's size, where the format has one, before any pixel memory.
-  if (const QSize announced = reader.size();
-      announced.isValid() && TooLarge(announced)) {
-    return Problem(texts::kDropTooLarge);
-  }
-  const QByteArray format = reader.format();
-  QImage picture = reader.read();
-  if (picture.isNull()) {
-    return Problem(reader.error() == QImageReader::InvalidDataError ||
-                           reader.error() == QImageReader::UnknownError
-                       ? texts::kDropBroken
-                       : texts::kDropUnreadable);
-  }
-  if (TooLarge(picture.size())) {
-    return Problem(texts::kDropTooLarge);
-  }
-  if (CutOff(path, format)) {
-    return Problem(texts::kDropBroken);
-  }
-  return {std::move(picture), QString()};
 }
 
 }  // namespace scrivlet

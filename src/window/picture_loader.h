@@ -10,8 +10,10 @@ class QMimeData;
 
 namespace scrivlet {
 
-// The loops that walk a picture count in 16 bits.
-inline constexpr int kMaxPictureSide = 32767;
+// The loops that walk a picture count in 16 bits and visit every pixel from
+// 0 to the side's length: at coarseness 1 the counter steps to the side plus
+// one, which must still fit 16 bits.
+inline constexpr int kMaxPictureSide = 32766;
 // Keeps a decoded picture and its composited copy within a few hundred MB.
 inline constexpr qint64 kMaxPicturePixels = 40'000'000;
 
@@ -26,7 +28,8 @@ struct PictureLoad {
 QString FirstDroppedFile(const QMimeData& data);
 
 // Loads a picture in any format Qt reads, judged by content, not by name.
-// Refuses pictures too large to draw before decoding them.
+// Takes regular files only and never waits on one (a FIFO is refused).
+// Refuses pictures too large to draw before decoding them. Never throws.
 PictureLoad LoadPictureFile(const QString& path);
 
 }  // namespace scrivlet

@@ -25,6 +25,10 @@ inline constexpr const char* kMagnificationDefault = "1";
 inline constexpr const char* kCoarsenessDefault = "2";
 inline constexpr const char* kThresholdDefault = "200";
 
+// Printed when there is no display to open the window on.
+inline constexpr const char* kNoDisplay =
+    "画面(ディスプレイ)に接続できないので起動できません";
+
 // The caption while a drawing runs; %1 is the percentage done.
 inline constexpr const char* kDrawingCaption =
     "Scrivlet - 手書き入力 (描画中 %1%)";
@@ -36,8 +40,15 @@ inline constexpr const char* kDropFolder = "フォルダは読み込めません
 inline constexpr const char* kDropUnreadable = "ファイルを開けません";
 inline constexpr const char* kDropNotPicture = "画像ファイルではありません";
 inline constexpr const char* kDropBroken = "画像が壊れていて読み込めません";
+inline constexpr const char* kDropNotRegular =
+    "通常のファイルではないので読み込めません";
 inline constexpr const char* kDropTooLarge =
-    "画像が大きすぎます(縦横32767ドット、合計4000万ドットまで)";
+    "画像が大きすぎます(合計4000万ドットまで)";
+// The drawing loops count in 16 bits: a wider picture always overflows.
+inline constexpr const char* kDropTooWide =
+    "画像の幅か高さが描画できる大きさを超えています(縦横32766ドットまで)";
+inline constexpr const char* kDropOutOfMemory =
+    "メモリが足りないため画像を読み込めません";
 
 inline constexpr const char* kHomePageFailed = "ホームページを開けませんでした";
 inline constexpr const char* kTopmostFailed = "最前面にできませんでした";

@@ -100,6 +100,18 @@ int ChildProcess::Wait() {
   return waited > 0 ? StatusCode(status) : -1;
 }
 
+std::optional<int> ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
+  int status = 0;
+  const bool ended = PollFor(
+      [&] { return pid_ <= 0 || waitpid(pid_, &status, WNOHANG) == pid_; },
+      timeout);
+  if (!ended || pid_ <= 0) {
+    return std::nullopt;
+  }
+  pid_ = -1;
+  return StatusCode(status);
+}
+
 void ChildProcess::Stop(std::chrono::milliseconds grace) {
   if (pid_ <= 0) {
     return;

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ class ChildProcess {
   [[nodiscard]] bool HasExited();
   // Waits for the end; the exit status, or 128 + the signal that ended it.
   int Wait();
+  // The same, but gives up after `timeout`: nullopt while it still runs.
+  std::optional<int> WaitFor(std::chrono::milliseconds timeout);
   // SIGTERM, then SIGKILL if it has not ended within `grace`.
   void Stop(std::chrono::milliseconds grace = std::chrono::milliseconds(3000));
 

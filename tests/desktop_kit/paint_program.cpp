@@ -63,8 +63,10 @@ PaintProgram::PaintProgram(PaintProgramKind kind)
     Launch();
     canvas_window_ = WaitForWindow(kind_.canvas_window_title);
     Arrange();
-    PickPaintTool();
     FindBlankCanvas();
+    // Once the canvas shows: a program that opens a picture at start picks
+    // its default tool again when the picture has loaded.
+    PickPaintTool();
   } catch (...) {
     Stop();
     throw;

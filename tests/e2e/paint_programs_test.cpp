@@ -57,7 +57,13 @@ const PaintProgramKind& ProgramNamed(const std::string& name) {
 std::string Describe(const std::vector<ScreenPoint>& points) {
   std::string text;
   for (const ScreenPoint& p : points) {
-    text += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ") ";
+    // Piece by piece: GCC 12 takes `"(" + std::string` for an overlapping
+    // copy (-Wrestrict) once inlined at -O3.
+    text += '(';
+    text += std::to_string(p.x);
+    text += ',';
+    text += std::to_string(p.y);
+    text += ") ";
   }
   return text;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/checked_math.h"
+#include "engine/drawing_watch.h"
 #include "engine/plotter.h"
 #include "fake_desktop.h"
 #include "fake_picture.h"
@@ -67,7 +68,6 @@ TEST(DrawRelative, EachColumnStartsAfreshOneMagnificationRight) {
   EXPECT_EQ(desktop.events(),
             (Events{RelMove(0, 3), RelDown(), RelUp(), RelMove(0, 3), RelDown(),
                     RelUp(), RelMove(3, -6), RelMove(3, 0)}));
-  EXPECT_EQ(desktop.key_queries(VK_F8), 2U);
 }
 
 TEST(DrawRelative, UsesAFixedLimitOf200WhateverTheThreshold) {
@@ -91,16 +91,36 @@ TEST(DrawRelative, NegativeStepSendsNothing) {
   EXPECT_EQ(DrawRelative(desktop, picture, Settings(-1, 2)),
             PlotEnd::Completed);
   EXPECT_TRUE(desktop.events().empty());
-  EXPECT_EQ(desktop.key_queries(VK_F8), 0U);
 }
 
-TEST(DrawRelative, StopsOnAFreshF8AfterTheReturnMove) {
-  FakeDesktop desktop;
-  desktop.ScriptKey(VK_F8, 0, 0x8001);
-  const FakePicture picture({"##"}, 2, 1);
-  EXPECT_EQ(DrawRelative(desktop, picture, Settings(1, 2)), PlotEnd::Aborted);
-  EXPECT_EQ(desktop.events(),
-            (Events{RelMove(0, 2), RelDown(), RelUp(), RelMove(2, -2)}));
+TEST(DrawRelative, StopsWhenAMoveIsClippedAtTheScreensEdge) {
+  struct Case {
+    const char* name;
+    ScreenPoint cursor;
+    std::vector<std::string> rows;
+    bool stops;
+    std::size_t events;
+  };
+  // Magnification 2 on a 1920 x 1080 desktop.
+  const Case cases[] = {
+      {"column runs off the bottom", {100, 1075}, {"#", "#", "#"}, true, 7},
+      {"column ends on the last row", {100, 1073}, {"#", "#", "#"}, false, 11},
+      {"next column lies off the right", {1917, 100}, {"##."}, true, 8},
+      {"last column ends on the right edge", {1917, 100}, {"#"}, false, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDesktop desktop({0, 0, 1920, 1080}, c.cursor);
+    const FakePicture picture(c.rows);
+    if (c.stops) {
+      EXPECT_THROW(DrawRelative(desktop, picture, Settings(1, 2)),
+                   EdgeReachedError);
+    } else {
+      EXPECT_EQ(DrawRelative(desktop, picture, Settings(1, 2)),
+                PlotEnd::Completed);
+    }
+    EXPECT_EQ(desktop.events().size(), c.events);
+  }
 }
 
 TEST(DrawRelative, ATallColumnOverflowsTheColumnTotal) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,59 +86,114 @@ TEST(DrawTrigger, RunsThePlotterTheOptionNames) {
   }
 }
 
-TEST(DrawTrigger, RefusesCoarsenessZeroAndKeepsPolling) {
-  for (const auto mode : {CoordinateMode::Absolute, CoordinateMode::Relative}) {
+TEST(DrawTrigger, RefusesSettingsThatWouldDrawNothing) {
+  struct Case {
+    const char* name;
+    CoordinateMode mode;
+    DrawSettings settings;
+    const char* says;  // nullptr: draws
+  };
+  const Case cases[] = {
+      {"coarseness 0", CoordinateMode::Absolute, {0, 1, 200, kFalse}, "粗さ"},
+      {"negative coarseness",
+       CoordinateMode::Relative,
+       {-2, 1, 200, kFalse},
+       "粗さ"},
+      {"negative threshold",
+       CoordinateMode::Absolute,
+       {2, 1, -1, kFalse},
+       "閾値"},
+      {"relative mode has its own threshold",
+       CoordinateMode::Relative,
+       {2, 1, -1, kFalse},
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     FakeDesktop desktop;
     desktop.ScriptKey(VK_F7, 0, 0x8001);
     const FakePicture picture({"#"});
-    RecordingHost host(mode);
-    EXPECT_EQ(DrawTriggerTick(desktop, picture, {0, 1, 200, kFalse}, host),
-              TickResult::Refused);
+    RecordingHost host(c.mode);
+    const TickResult result =
+        DrawTriggerTick(desktop, picture, c.settings, host);
+    EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+    if (c.says == nullptr) {
+      EXPECT_EQ(result, TickResult::Drawn);
+      continue;
+    }
+    EXPECT_EQ(result, TickResult::Refused);
     EXPECT_TRUE(desktop.events().empty());
     ASSERT_EQ(host.problems.size(), 1U);
-    EXPECT_NE(host.problems[0].find("粗さ"), std::string::npos);
-    EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+    EXPECT_NE(host.problems[0].find(c.says), std::string::npos);
   }
 }
 
-TEST(DrawTrigger, ReportsAnOverflowAndTheNextF7DrawsAgain) {
-  FakeDesktop desktop;
-  desktop.ScriptKey(VK_F7, 0, 0x8001);
-  desktop.ScriptKey(VK_F7, 1, 0x8001);
-  const FakePicture picture({"###"});
-  RecordingHost host(CoordinateMode::Absolute);
-  EXPECT_EQ(DrawTriggerTick(desktop, picture, {1, 20000, 200, kFalse}, host),
-            TickResult::Failed);
-  ASSERT_EQ(host.problems.size(), 1U);
-  EXPECT_NE(host.problems[0].find("あふれ"), std::string::npos);
-  EXPECT_NE(host.problems[0].find("overflow"), std::string::npos);
-  EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
-  EXPECT_FALSE(desktop.left_button_down());
+TEST(DrawTrigger, ReportsWhyADrawingEndedEarlyAndTheNextF7DrawsAgain) {
+  struct Case {
+    const char* name;
+    CoordinateMode mode;
+    DrawSettings settings;
+    ScreenPoint cursor;
+    std::function<void(FakeDesktop&)> fault;
+    const char* says;
+  };
+  const auto none = [](FakeDesktop& /*desktop*/) {};
+  const Case cases[] = {
+      {"16-bit overflow",
+       CoordinateMode::Absolute,
+       {1, 20000, 200, kFalse},
+       {0, 0},
+       none,
+       "あふれ"},
+      {"desktop failure",
+       CoordinateMode::Relative,
+       kDefaults,
+       {0, 0},
+       [](FakeDesktop& desktop) { desktop.FailEventAt(2); },
+       "マウス"},
+      {"desktop resized",
+       CoordinateMode::Absolute,
+       {1, 1, 200, kFalse},
+       {0, 0},
+       [](FakeDesktop& desktop) {
+         desktop.AfterEvent(0, [&desktop] { desktop.SetBounds({0, 0, 8, 8}); });
+       },
+       "画面の大きさ"},
+      {"pointer at the screen's edge",
+       CoordinateMode::Relative,
+       {1, 1, 200, kFalse},
+       {0, 1079},
+       none,
+       "画面の端"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDesktop desktop({0, 0, 1920, 1080}, c.cursor);
+    desktop.ScriptKey(VK_F7, 0, 0x8001);
+    desktop.ScriptKey(VK_F7, 1, 0x8001);
+    c.fault(desktop);
+    const FakePicture picture({"###", "###"});
+    RecordingHost host(c.mode);
+    EXPECT_EQ(DrawTriggerTick(desktop, picture, c.settings, host),
+              TickResult::Failed);
+    ASSERT_EQ(host.problems.size(), 1U);
+    EXPECT_NE(host.problems[0].find(c.says), std::string::npos);
+    EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(desktop.left_button_down());
 
-  desktop.ClearEvents();
-  EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
-            TickResult::Drawn);
-  EXPECT_FALSE(desktop.events().empty());
-}
-
-TEST(DrawTrigger, ReportsADesktopFailureWithTheButtonReleased) {
-  FakeDesktop desktop;
-  desktop.ScriptKey(VK_F7, 0, 0x8001);
-  desktop.FailEventAt(2);
-  const FakePicture picture({"#"});
-  RecordingHost host(CoordinateMode::Relative);
-  EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
-            TickResult::Failed);
-  ASSERT_EQ(host.problems.size(), 1U);
-  EXPECT_NE(host.problems[0].find("マウス"), std::string::npos);
-  EXPECT_FALSE(desktop.left_button_down());
-  EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+    desktop.SetBounds({0, 0, 1920, 1080});
+    desktop.SetCursor({100, 100});
+    desktop.ClearEvents();
+    EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
+              TickResult::Drawn);
+    EXPECT_FALSE(desktop.events().empty());
+  }
 }
 
 TEST(DrawTrigger, AnF8AbortIsAnOrdinaryEnd) {
   FakeDesktop desktop;
   desktop.ScriptKey(VK_F7, 0, 0x8001);
-  desktop.ScriptKey(VK_F8, 0, 0x8001);
+  desktop.AfterEvent(2, [&desktop] { desktop.AnswerNextQuery(VK_F8, 0x8001); });
   const FakePicture picture({"#.#.#"});
   RecordingHost host(CoordinateMode::Absolute);
   EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),

@@ -9,7 +9,9 @@
 namespace scrivlet {
 namespace {
 
-enum class Step { Press, Release, Query };
+// Press, Release: notifications (X11). Up, Down, DownAgain: polls that find
+// the key up, down with no key-down since, and down with one (Win32).
+enum class Step { Press, Release, Query, Up, Down, DownAgain, TappedUp };
 
 struct LatchCase {
   std::string name;
@@ -34,6 +36,22 @@ TEST_P(KeyLatchTest, ReportsTheWindowsKeyStateWord) {
         latch.Release();
         break;
       case Step::Query:
+        words.push_back(latch.Query());
+        break;
+      case Step::Up:
+        latch.Polled(false, false);
+        words.push_back(latch.Query());
+        break;
+      case Step::Down:
+        latch.Polled(true, false);
+        words.push_back(latch.Query());
+        break;
+      case Step::DownAgain:
+        latch.Polled(true, true);
+        words.push_back(latch.Query());
+        break;
+      case Step::TappedUp:
+        latch.Polled(false, true);
         words.push_back(latch.Query());
         break;
     }
@@ -64,7 +82,17 @@ INSTANTIATE_TEST_SUITE_P(
         LatchCase{"ReleasedNow",
                   false,
                   {Press, Query, Release, Query},
-                  {0x8001, 0x0000}}),
+                  {0x8001, 0x0000}},
+        LatchCase{"PolledPressThenRepeat",
+                  false,
+                  {DownAgain, DownAgain, Down},
+                  {0x8001, 0x8000, 0x8000}},
+        LatchCase{"PolledTap", false, {TappedUp, Up}, {0x0001, 0x0000}},
+        LatchCase{"PolledHeldAtStartIsNoPress", false, {Down}, {0x8000}},
+        LatchCase{"PolledPressAfterRelease",
+                  false,
+                  {DownAgain, Up, DownAgain},
+                  {0x8001, 0x0000, 0x8001}}),
     [](const auto& instance) { return instance.param.name; });
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <optional>
 #include <stdexcept>
@@ -238,12 +239,17 @@ std::optional<milliseconds> ScrivletProgram::CloseAndWait(
   return std::nullopt;
 }
 
-DrawingWatch ScrivletProgram::HoldF8UntilStopped(milliseconds timeout) {
+DrawingWatch ScrivletProgram::TapF8UntilStopped(milliseconds timeout) {
   pressed_ = Clock::now();
-  Xdotool({"keydown", "F8"});
-  DrawingWatch watch = WaitForCaptionReturn(timeout);
-  Xdotool({"keyup", "F8"});
-  return watch;
+  Xdotool({"key", "F8"});
+  return WaitForCaptionReturn(timeout);
+}
+
+std::optional<int> ScrivletProgram::EndWith(int signal, milliseconds timeout) {
+  if (::kill(pid(), signal) != 0) {
+    throw std::runtime_error("Cannot signal scrivlet");
+  }
+  return process_->WaitFor(timeout);
 }
 
 std::string ScrivletProgram::Caption() const {

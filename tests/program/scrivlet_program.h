@@ -64,8 +64,13 @@ class ScrivletProgram {
   // After DrawAt's press: waits until the caption shows at least `percent`.
   [[nodiscard]] bool WaitForProgress(int percent,
                                      std::chrono::milliseconds timeout) const;
-  // Holds F8 down until the drawing is over, or `timeout` has passed.
-  DrawingWatch HoldF8UntilStopped(std::chrono::milliseconds timeout);
+  // Taps F8 (down and straight up again), then watches the caption until the
+  // drawing is over, or `timeout` has passed.
+  DrawingWatch TapF8UntilStopped(std::chrono::milliseconds timeout);
+
+  // Sends `signal` to the process and waits up to `timeout` for its end:
+  // the exit status, or nullopt if it still runs.
+  std::optional<int> EndWith(int signal, std::chrono::milliseconds timeout);
 
   // Asks the window to close as its title bar's close button does
   // (WM_DELETE_WINDOW), then waits up to `timeout` for the process to end.

@@ -1,11 +1,13 @@
 #pragma once
 
-// A scriptable stand-in for the desktop: records every mouse event, answers
+// A scriptable stand-in for the desktop: records every mouse event, moves the
+// pointer on relative moves (stopping at the desktop's edge), answers
 // key-state queries from a script and checks on teardown that the left button
 // was not left down.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -48,6 +50,11 @@ class FakeDesktop : public PlatformInput {
   // The event with this index (counted from 0) throws PlatformError instead
   // of being recorded.
   void FailEventAt(std::size_t event_index);
+  // Runs `action` right after the event with this index has been recorded:
+  // a key press or a screen change at that moment of a drawing.
+  void AfterEvent(std::size_t event_index, std::function<void()> action);
+  // The next query of `virtual_key` answers `word`, once.
+  void AnswerNextQuery(int virtual_key, std::uint16_t word);
   void SetCursor(ScreenPoint cursor) { cursor_ = cursor; }
   void SetBounds(DesktopArea bounds) { bounds_ = bounds; }
 
@@ -82,6 +89,8 @@ class FakeDesktop : public PlatformInput {
   std::map<int, std::uint16_t> held_keys_;
   std::map<int, std::size_t> key_queries_;
   std::optional<std::size_t> fail_at_;
+  std::map<std::size_t, std::function<void()>> after_event_;
+  std::map<int, std::uint16_t> next_answer_;
   std::size_t event_count_ = 0;
   bool left_down_ = false;
 };

@@ -43,14 +43,38 @@ TEST(PictureIntegrityTest, BmpRowsMustFitTheFile) {
   EXPECT_TRUE(BmpHoldsAllRows(Bytes{'B', 'M'}, 2));
 }
 
-TEST(PictureIntegrityTest, JpegNeedsAnEndAfterItsLastScan) {
-  const Bytes whole{0xFF, 0xD8, 0xFF, 0xDA, 0x12, 0xFF, 0x00, 0xFF, 0xD9};
-  EXPECT_TRUE(JpegHasEndOfImage(whole));
-  EXPECT_FALSE(JpegHasEndOfImage(Bytes(whole.begin(), whole.end() - 2)));
-  // A thumbnail's own scan and end come before the main scan.
-  const Bytes thumbnail_then_cut{0xFF, 0xD8, 0xFF, 0xDA, 0x01, 0xFF,
-                                 0xD9, 0xFF, 0xDA, 0x12, 0x34};
-  EXPECT_FALSE(JpegHasEndOfImage(thumbnail_then_cut));
+TEST(PictureIntegrityTest, JpegEndsWhereItsSegmentsSay) {
+  // Start of image; an APP1 segment holding a thumbnail (its own scan and
+  // end); a scan with a stuffed 0xFF and a restart marker.
+  const Bytes head{0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x08, 0xFF, 0xD8,
+                   0xFF, 0xDA, 0xFF, 0xD9, 0xFF, 0xDA, 0x00, 0x03,
+                   0x01, 0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56};
+  const Bytes end{0xFF, 0xD9};
+  const auto join = [](std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+      all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  const struct {
+    const char* name;
+    Bytes file;
+    bool whole;
+  } cases[] = {
+      {"whole", join({head, end}), true},
+      {"a video after the end", join({head, end, {0xFF, 0xDA, 0x12, 0x34}}),
+       true},
+      {"fill bytes before the end", join({head, {0xFF, 0xFF}, end}), true},
+      {"cut in the scan", head, false},
+      {"cut in the thumbnail", Bytes(head.begin(), head.begin() + 9), false},
+      {"cut inside the end marker", join({head, {0xFF}}), false},
+      {"garbage where a marker belongs", join({{0xFF, 0xD8, 0x12}, end}),
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(JpegHasEndOfImage(c.file), c.whole);
+  }
 }
 
 TEST(PictureIntegrityTest, GifMayNotEndInsideABlock) {

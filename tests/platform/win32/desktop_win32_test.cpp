@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "desktop_contract.h"
 #include "engine/checked_math.h"
 #include "platform/desktop.h"
 #include "platform/win32_api.h"
@@ -106,39 +107,6 @@ TEST(Win32DpiTest, ADesktopOpenedOnAnUnawareThreadWorksInPhysicalPixels) {
   EXPECT_EQ(opened, physical);
 }
 
-TEST_F(Win32DesktopTest, AbsoluteMovesLandOnTheAimedPixel) {
-  const std::int32_t right = area_.left + area_.width - 1;
-  const std::int32_t bottom = area_.top + area_.height - 1;
-  std::vector<ScreenPoint> aims = {{area_.left, area_.top},
-                                   {right, area_.top},
-                                   {area_.left, bottom},
-                                   {right, bottom},
-                                   Centre(area_)};
-  // Every column along one row and every row along one column: an off-by-one
-  // mapping shows up somewhere along them.
-  for (std::int32_t x = area_.left; x <= right; ++x) {
-    aims.push_back({x, area_.top + area_.height / 3});
-  }
-  for (std::int32_t y = area_.top; y <= bottom; ++y) {
-    aims.push_back({area_.left + area_.width / 3, y});
-  }
-  for (const ScreenPoint& aim : aims) {
-    MoveTo(aim);
-    desktop_->Flush();
-    const ScreenPoint landed = desktop_->GetCursorPos();
-    ASSERT_EQ(landed, aim) << "aimed at (" << aim.x << ", " << aim.y
-                           << "), landed at (" << landed.x << ", " << landed.y
-                           << ")";
-  }
-}
-
-TEST_F(Win32DesktopTest, AbsoluteMovesBeyondTheDesktopStopAtItsEdge) {
-  desktop_->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 70000, -500);
-  desktop_->Flush();
-  EXPECT_EQ(desktop_->GetCursorPos(),
-            (ScreenPoint{area_.left + area_.width - 1, area_.top}));
-}
-
 struct RelativeCase {
   const char* name;
   int acceleration[3];  // SPI_SETMOUSE: threshold 1, threshold 2, level
@@ -229,24 +197,6 @@ TEST_F(Win32DesktopTest, TopmostIsSetAndClearedInPlace) {
   EXPECT_TRUE(::EqualRect(&before, &after));
 }
 
-TEST_F(Win32DesktopTest, ZOrderOfAMissingWindowIsAnError) {
-  HWND gone = nullptr;
-  {
-    const TestWindow target(MiddleArea(20, 20), RGB(255, 255, 255));
-    gone = target.handle();
-  }
-  try {
-    desktop_->SetWindowPos(reinterpret_cast<NativeWindow>(gone),
-                           ZOrder::Topmost);
-    ADD_FAILURE() << "no error for a destroyed window";
-  } catch (const PlatformError& error) {
-    // Names the call and the system's reason (1400: invalid window handle).
-    const std::string message = error.what();
-    EXPECT_NE(message.find("SetWindowPos"), std::string::npos) << message;
-    EXPECT_NE(message.find("(error 1400)"), std::string::npos) << message;
-  }
-}
-
 TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColour) {
   const DesktopArea area = MiddleArea(40, 30);
   const TestWindow target(area, RGB(0x12, 0x34, 0x56));
@@ -260,12 +210,6 @@ TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColour) {
   EXPECT_EQ(colour, std::optional<COLORREF>(0x563412U));
 }
 
-TEST_F(Win32DesktopTest, ScreenReadBackOutsideTheDesktopIsEmpty) {
-  EXPECT_EQ(desktop_->ReadScreenPixel(
-                {area_.left + area_.width + 5, area_.top + area_.height + 5}),
-            std::nullopt);
-}
-
 // Keys are injected inside Windows: an X-level key press does not reach a
 // Windows program that has no focus.
 void SendKey(WORD virtual_key, bool up) {
@@ -276,39 +220,35 @@ void SendKey(WORD virtual_key, bool up) {
   ASSERT_EQ(::SendInput(1, &input, sizeof(input)), 1U);
 }
 
-class HotKeyTest : public Win32DesktopTest,
-                   public ::testing::WithParamInterface<int> {};
+// The shared contract on this desktop.
+class Win32Rig : public ContractRig {
+ public:
+  PlatformInput& desktop() override { return *desktop_; }
+  void Key(int virtual_key, bool down) override {
+    SendKey(static_cast<WORD>(virtual_key), !down);
+  }
+  NativeWindow GoneWindow() override {
+    const DesktopArea area = desktop_->DesktopBounds();
+    HWND gone = nullptr;
+    {
+      const TestWindow window({area.left + 10, area.top + 10, 20, 20},
+                              RGB(255, 255, 255));
+      gone = window.handle();
+    }
+    return reinterpret_cast<NativeWindow>(gone);
+  }
 
-TEST_P(HotKeyTest, ATapBetweenTwoQueriesIsStillSeen) {
-  const int key = GetParam();
-  desktop_->GetAsyncKeyState(key);
-  SendKey(static_cast<WORD>(key), false);
-  SendKey(static_cast<WORD>(key), true);
-  EXPECT_EQ(desktop_->GetAsyncKeyState(key), kKeyPressedSinceLastQuery);
-  EXPECT_EQ(desktop_->GetAsyncKeyState(key), 0);
-}
+ private:
+  std::unique_ptr<PlatformInput> desktop_ = OpenNativeDesktop();
+};
 
-TEST_P(HotKeyTest, APressReadsAsFreshOnceHeldOrRepeatedAndClearsOnRelease) {
-  const int key = GetParam();
-  desktop_->GetAsyncKeyState(key);  // forget earlier presses
-  SendKey(static_cast<WORD>(key), false);
-  EXPECT_EQ(desktop_->GetAsyncKeyState(key),
-            kKeyDown | kKeyPressedSinceLastQuery);
-  EXPECT_EQ(desktop_->GetAsyncKeyState(key), kKeyDown);
-  // The keyboard repeats a held key as further key-downs.
-  SendKey(static_cast<WORD>(key), false);
-  SendKey(static_cast<WORD>(key), false);
-  EXPECT_EQ(desktop_->GetAsyncKeyState(key), kKeyDown);
-  SendKey(static_cast<WORD>(key), true);
-  EXPECT_EQ(desktop_->GetAsyncKeyState(key), 0);
-  // Pressed again after a query saw it up: a fresh press.
-  SendKey(static_cast<WORD>(key), false);
-  EXPECT_EQ(desktop_->GetAsyncKeyState(key),
-            kKeyDown | kKeyPressedSinceLastQuery);
-  SendKey(static_cast<WORD>(key), true);
-}
-
-INSTANTIATE_TEST_SUITE_P(F7AndF8, HotKeyTest, ::testing::Values(VK_F7, VK_F8));
+INSTANTIATE_TEST_SUITE_P(Win32, DesktopContractTest,
+                         ::testing::Values(RigMaker{
+                             "Desktop",
+                             []() -> std::unique_ptr<ContractRig> {
+                               return std::make_unique<Win32Rig>();
+                             }}),
+                         RigName);
 
 }  // namespace
 }  // namespace scrivlet::testing
