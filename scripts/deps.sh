@@ -18,6 +18,46 @@ PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
 # libraries Wine's display driver loads (only recommended by its packages).
 PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   libxrandr2 libxinerama1 libxrender1 libxcursor1 libxcomposite1 libxfixes3 libxi6)
+# The Wayland backend and its tests: client library and scanner, the Qt
+# platform plugin, a headless wlroots compositor, a Wayland-native paint
+# program, and setpriv to run the compositor as a non-root user.
+PKGS_WAYLAND=(libwayland-dev wayland-protocols qt6-wayland sway drawing util-linux)
+
+# wlroots' own protocols (virtual pointer, screencopy, layer shell) are in
+# no Debian 12 binary package; they come from its source package.
+WLR_PROTOCOLS_DIR=/usr/local/share/scrivlet/wlr-protocols
+WLR_PROTOCOLS=(wlr-virtual-pointer-unstable-v1 wlr-screencopy-unstable-v1
+  wlr-layer-shell-unstable-v1)
+
+wlr_protocols_present() {
+  local name
+  for name in "${WLR_PROTOCOLS[@]}"; do
+    [ -f "$WLR_PROTOCOLS_DIR/$name.xml" ] || return 1
+  done
+}
+
+install_wlr_protocols() {
+  wlr_protocols_present && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "deps.sh: wlroots protocol XML missing in $WLR_PROTOCOLS_DIR (run as root to fetch it)" >&2
+    return 1
+  fi
+  local sources=/etc/apt/sources.list.d/scrivlet-src.sources
+  if [ ! -f "$sources" ]; then
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
+      'Suites: bookworm' 'Components: main' \
+      'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$sources"
+    apt-get update -qq
+  fi
+  local work name
+  work=$(mktemp -d)
+  (cd "$work" && apt-get source -qq wlroots >/dev/null 2>&1)
+  mkdir -p "$WLR_PROTOCOLS_DIR"
+  for name in "${WLR_PROTOCOLS[@]}"; do
+    cp "$work"/wlroots-*/protocol/"$name".xml "$WLR_PROTOCOLS_DIR/"
+  done
+  rm -rf "$work"
+}
 
 missing_packages() {
   local pkg
@@ -34,12 +74,16 @@ install_groups() {
       build) wanted+=("${PKGS_BUILD[@]}") ;;
       desktop) wanted+=("${PKGS_DESKTOP[@]}") ;;
       windows) wanted+=("${PKGS_WINDOWS[@]}") ;;
+      wayland) wanted+=("${PKGS_WAYLAND[@]}") ;;
       *) echo "deps.sh: unknown package group '$group'" >&2; return 2 ;;
     esac
   done
   local missing
   mapfile -t missing < <(missing_packages "${wanted[@]}")
-  [ "${#missing[@]}" -eq 0 ] && return 0
+  if [ "${#missing[@]}" -eq 0 ]; then
+    [[ " $* " != *" wayland "* ]] || install_wlr_protocols
+    return
+  fi
   if [ "$(id -u)" -ne 0 ]; then
     echo "deps.sh: missing packages (run as root to install): ${missing[*]}" >&2
     return 1
@@ -48,6 +92,7 @@ install_groups() {
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [[ " $* " != *" wayland "* ]] || install_wlr_protocols
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
