@@ -40,7 +40,35 @@ Proxy* Bind(wl_registry* registry, std::uint32_t name,
       registry, name, interface, offered < wanted ? offered : wanted));
 }
 
+// The compositor's objects this backend holds. libwayland frees no proxy on
+// disconnect, so each is destroyed here, also when opening fails half-way.
 struct Globals {
+  Globals() = default;
+  Globals(const Globals&) = delete;
+  Globals& operator=(const Globals&) = delete;
+  Globals(Globals&&) = delete;
+  Globals& operator=(Globals&&) = delete;
+  ~Globals() {
+    const auto destroy = [](auto* proxy) {
+      if (proxy != nullptr) {
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(proxy));
+      }
+    };
+    destroy(virtual_pointer);
+    destroy(pointer);
+    destroy(compositor);
+    destroy(shm);
+    destroy(seat);
+    destroy(output);
+    destroy(pointer_manager);
+    destroy(screencopy);
+    destroy(layer_shell);
+    destroy(registry);
+  }
+
+  wl_registry* registry = nullptr;
+  zwlr_virtual_pointer_v1* virtual_pointer = nullptr;
+  wl_pointer* pointer = nullptr;
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
   wl_seat* seat = nullptr;
@@ -105,7 +133,7 @@ std::uint32_t NowMs() {
 class WaylandDesktop final : public PlatformInput {
  public:
   WaylandDesktop() {
-    registry_ = wl_display_get_registry(connection_.Display());
+    globals_.registry = wl_display_get_registry(connection_.Display());
     static const wl_registry_listener kRegistry{
         [](void* data, wl_registry* registry, std::uint32_t name,
            const char* interface, std::uint32_t version) {
@@ -113,7 +141,7 @@ class WaylandDesktop final : public PlatformInput {
                                                         interface, version);
         },
         [](void*, wl_registry*, std::uint32_t) {}};
-    wl_registry_add_listener(registry_, &kRegistry, this);
+    wl_registry_add_listener(globals_.registry, &kRegistry, this);
     connection_.Roundtrip("list its interfaces");
     RequireRoute();
     WatchOutput();
@@ -121,7 +149,7 @@ class WaylandDesktop final : public PlatformInput {
     connection_.Roundtrip("describe its output");
     // The virtual pointer is made for the output, so that absolute motion
     // spans exactly that output's pixels.
-    pointer_ = zwlr_virtual_pointer_manager_v1_create_virtual_pointer_with_output(
+    globals_.virtual_pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer_with_output(
         globals_.pointer_manager, globals_.seat, globals_.output);
     // A client gets a wl_pointer only while the seat has a pointer device:
     // the virtual pointer just made is one.
@@ -137,19 +165,7 @@ class WaylandDesktop final : public PlatformInput {
   WaylandDesktop(WaylandDesktop&&) = delete;
   WaylandDesktop& operator=(WaylandDesktop&&) = delete;
 
-  ~WaylandDesktop() override {
-    if (pointer_ != nullptr) {
-      zwlr_virtual_pointer_v1_destroy(pointer_);
-    }
-    if (wl_pointer_ != nullptr) {
-      wl_pointer_destroy(wl_pointer_);
-    }
-    DestroyGlobals();
-    try {
-      connection_.Flush();
-    } catch (...) {  // NOLINT(bugprone-empty-catch): the compositor is gone
-    }
-  }
+  ~WaylandDesktop() override = default;
 
   ScreenPoint GetCursorPos() override {
     if (globals_.layer_shell == nullptr || globals_.compositor == nullptr) {
@@ -157,7 +173,7 @@ class WaylandDesktop final : public PlatformInput {
                           "\" offers no zwlr_layer_shell_v1, which Scrivlet "
                           "needs to find the pointer.");
     }
-    if (wl_pointer_ == nullptr) {
+    if (globals_.pointer == nullptr) {
       connection_.Roundtrip("give a pointer");
     }
     return ProbePointer();
@@ -173,27 +189,27 @@ class WaylandDesktop final : public PlatformInput {
         // With the extent equal to the output's size, the compositor puts
         // the pointer on exactly that pixel.
         zwlr_virtual_pointer_v1_motion_absolute(
-            pointer_, now, static_cast<std::uint32_t>(at.x - bounds.left),
+            globals_.virtual_pointer, now, static_cast<std::uint32_t>(at.x - bounds.left),
             static_cast<std::uint32_t>(at.y - bounds.top),
             static_cast<std::uint32_t>(bounds.width),
             static_cast<std::uint32_t>(bounds.height));
       } else {
         // Virtual pointer motion skips pointer acceleration, which applies
         // to libinput devices only: (dx, dy) are exact pixels.
-        zwlr_virtual_pointer_v1_motion(pointer_, now, wl_fixed_from_int(dx),
+        zwlr_virtual_pointer_v1_motion(globals_.virtual_pointer, now, wl_fixed_from_int(dx),
                                        wl_fixed_from_int(dy));
       }
-      zwlr_virtual_pointer_v1_frame(pointer_);
+      zwlr_virtual_pointer_v1_frame(globals_.virtual_pointer);
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
-      zwlr_virtual_pointer_v1_button(pointer_, now, BTN_LEFT,
+      zwlr_virtual_pointer_v1_button(globals_.virtual_pointer, now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_PRESSED);
-      zwlr_virtual_pointer_v1_frame(pointer_);
+      zwlr_virtual_pointer_v1_frame(globals_.virtual_pointer);
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
-      zwlr_virtual_pointer_v1_button(pointer_, now, BTN_LEFT,
+      zwlr_virtual_pointer_v1_button(globals_.virtual_pointer, now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
-      zwlr_virtual_pointer_v1_frame(pointer_);
+      zwlr_virtual_pointer_v1_frame(globals_.virtual_pointer);
     }
     connection_.Flush();
   }
@@ -293,23 +309,6 @@ class WaylandDesktop final : public PlatformInput {
     }
   }
 
-  // libwayland frees no proxy on disconnect; each is destroyed here.
-  void DestroyGlobals() {
-    const auto destroy = [](auto* proxy) {
-      if (proxy != nullptr) {
-        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(proxy));
-      }
-    };
-    destroy(globals_.compositor);
-    destroy(globals_.shm);
-    destroy(globals_.seat);
-    destroy(globals_.output);
-    destroy(globals_.pointer_manager);
-    destroy(globals_.screencopy);
-    destroy(globals_.layer_shell);
-    destroy(registry_);
-  }
-
   // Names every missing piece, so the user knows what the compositor lacks.
   void RequireRoute() {
     std::string missing;
@@ -359,12 +358,12 @@ class WaylandDesktop final : public PlatformInput {
         [](void* data, wl_seat* seat, std::uint32_t capabilities) {
           auto* self = static_cast<WaylandDesktop*>(data);
           const bool has = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
-          if (has && self->wl_pointer_ == nullptr) {
-            self->wl_pointer_ = wl_seat_get_pointer(seat);
-            wl_pointer_add_listener(self->wl_pointer_, &kPointer, self);
-          } else if (!has && self->wl_pointer_ != nullptr) {
-            wl_pointer_release(self->wl_pointer_);
-            self->wl_pointer_ = nullptr;
+          if (has && self->globals_.pointer == nullptr) {
+            self->globals_.pointer = wl_seat_get_pointer(seat);
+            wl_pointer_add_listener(self->globals_.pointer, &kPointer, self);
+          } else if (!has && self->globals_.pointer != nullptr) {
+            wl_pointer_release(self->globals_.pointer);
+            self->globals_.pointer = nullptr;
           }
         },
         [](void*, wl_seat*, const char*) {}};
@@ -429,11 +428,8 @@ class WaylandDesktop final : public PlatformInput {
   static const zwlr_screencopy_frame_v1_listener kFrameListener;
 
   WaylandConnection connection_;
-  wl_registry* registry_ = nullptr;
   Globals globals_;
   OutputMode mode_;
-  zwlr_virtual_pointer_v1* pointer_ = nullptr;
-  wl_pointer* wl_pointer_ = nullptr;
   PointerProbe* probe_ = nullptr;
 };
 

@@ -1,0 +1,85 @@
+#include "wayland_session.h"
+
+#include <signal.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+
+namespace scrivlet::testing {
+namespace {
+
+std::map<std::string, std::string> ReadState(const std::string& state_file) {
+  std::map<std::string, std::string> values;
+  std::ifstream in(state_file);
+  for (std::string line; std::getline(in, line);) {
+    const auto equals = line.find('=');
+    if (equals != std::string::npos) {
+      values[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+  }
+  return values;
+}
+
+int RunScript(const std::string& arguments) {
+  const std::string command =
+      std::string(SCRIVLET_SCRIPTS_DIR) + "/waylandsession.sh " + arguments;
+  return std::system(command.c_str());  // NOLINT(cert-env33-c): test helper
+}
+
+}  // namespace
+
+void UseWaylandSession(const std::string& state_file) {
+  auto values = ReadState(state_file);
+  if (values["WAYLAND_DISPLAY"].empty()) {
+    throw std::runtime_error("No compositor in the Wayland session file " +
+                             state_file +
+                             " (did the waylandsession_start fixture run?)");
+  }
+  setenv("WAYLAND_DISPLAY", values["WAYLAND_DISPLAY"].c_str(), 1);
+  setenv("SWAYSOCK", values["SWAYSOCK"].c_str(), 1);
+  setenv("XCURSOR_PATH", values["XCURSOR_PATH"].c_str(), 1);
+  setenv("XCURSOR_THEME", "scrivlet-transparent", 1);
+  unsetenv("DISPLAY");
+}
+
+std::string FixtureSessionFile() {
+  const char* file = std::getenv("SCRIVLET_WAYLANDSESSION");
+  if (file == nullptr || *file == '\0') {
+    throw std::runtime_error("SCRIVLET_WAYLANDSESSION is not set");
+  }
+  return file;
+}
+
+PrivateSway::PrivateSway() {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "scrivlet-sway.XXXXXX")
+          .string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot make a directory for sway");
+  }
+  dir_ = pattern;
+  state_file_ = dir_ + "/session.env";
+  if (RunScript("start " + state_file_ + " 640x480 >/dev/null") != 0) {
+    throw std::runtime_error("a private sway did not start");
+  }
+}
+
+PrivateSway::~PrivateSway() {
+  RunScript("stop " + state_file_);
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
+}
+
+void PrivateSway::Kill() const {
+  const std::string pid = ReadState(state_file_)["SWAY_PID"];
+  if (!pid.empty()) {
+    kill(static_cast<pid_t>(std::stol(pid)), SIGKILL);
+  }
+}
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,39 @@
+#pragma once
+
+// Points the test process at the compositor that the ctest fixture started
+// (scripts/waylandsession.sh writes its socket to the file named by
+// SCRIVLET_WAYLANDSESSION), and starts private ones for tests that kill
+// theirs.
+
+#include <string>
+
+namespace scrivlet::testing {
+
+// Sets WAYLAND_DISPLAY, SWAYSOCK and the cursor theme from a session file
+// and unsets DISPLAY, so that nothing falls back to X11 unseen. Throws
+// std::runtime_error when the file names no compositor.
+void UseWaylandSession(const std::string& state_file);
+
+// The state file of the fixture's session (SCRIVLET_WAYLANDSESSION).
+std::string FixtureSessionFile();
+
+// A compositor of the test's own, started and stopped by the script.
+class PrivateSway {
+ public:
+  PrivateSway();
+  PrivateSway(const PrivateSway&) = delete;
+  PrivateSway& operator=(const PrivateSway&) = delete;
+  PrivateSway(PrivateSway&&) = delete;
+  PrivateSway& operator=(PrivateSway&&) = delete;
+  ~PrivateSway();
+
+  [[nodiscard]] const std::string& StateFile() const { return state_file_; }
+  // Kills the compositor at once, as a crash would.
+  void Kill() const;
+
+ private:
+  std::string dir_;
+  std::string state_file_;
+};
+
+}  // namespace scrivlet::testing
