@@ -7,12 +7,18 @@
 #include <iostream>
 #include <memory>
 
+#include "platform/command_input.h"
 #include "platform/desktop.h"
+#include "platform/instance_claim.h"
 #include "window/fonts.h"
 #include "window/form1.h"
 #include "window/window_texts.h"
 
 int main(int argc, char** argv) {
+  auto claim = scrivlet::ClaimInstance(argc, argv);
+  if (claim.exit_code) {
+    return *claim.exit_code;
+  }
   QApplication app(argc, argv);
   scrivlet::InstallJapaneseFonts();
 
@@ -29,7 +35,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  scrivlet::Form1 form(*desktop);
+  scrivlet::CommandInput input(std::move(desktop), std::move(claim.server));
+  scrivlet::Form1 form(input);
+  input.OnRaise([&form] {
+    form.showNormal();
+    form.raise();
+    form.activateWindow();
+  });
   form.show();
   return QApplication::exec();
 }
