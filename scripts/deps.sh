@@ -20,8 +20,9 @@ PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   libxrandr2 libxinerama1 libxrender1 libxcursor1 libxcomposite1 libxfixes3 libxi6)
 # The Wayland backend and its tests: client library and scanner, the Qt
 # platform plugin, a headless wlroots compositor, a Wayland-native paint
-# program, and setpriv to run the compositor as a non-root user.
-PKGS_WAYLAND=(libwayland-dev wayland-protocols qt6-wayland sway drawing util-linux)
+# program, setpriv to run the compositor as a non-root user, and wtype to
+# press keys there.
+PKGS_WAYLAND=(libwayland-dev wayland-protocols qt6-wayland sway drawing util-linux wtype)
 
 # wlroots' own protocols (virtual pointer, screencopy, layer shell) are in
 # no Debian 12 binary package; they come from its source package.

@@ -184,22 +184,15 @@ class WaylandDesktop final : public PlatformInput {
     const std::uint32_t now = NowMs();
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
-        const DesktopArea bounds = Bounds();
-        const ScreenPoint at = AbsoluteToScreen(dx, dy, bounds);
-        // With the extent equal to the output's size, the compositor puts
-        // the pointer on exactly that pixel.
-        zwlr_virtual_pointer_v1_motion_absolute(
-            globals_.virtual_pointer, now, static_cast<std::uint32_t>(at.x - bounds.left),
-            static_cast<std::uint32_t>(at.y - bounds.top),
-            static_cast<std::uint32_t>(bounds.width),
-            static_cast<std::uint32_t>(bounds.height));
+        MoveToCentre(AbsoluteToScreen(dx, dy, Bounds()), now);
       } else {
         // Virtual pointer motion skips pointer acceleration, which applies
         // to libinput devices only: (dx, dy) are exact pixels.
-        zwlr_virtual_pointer_v1_motion(globals_.virtual_pointer, now, wl_fixed_from_int(dx),
+        zwlr_virtual_pointer_v1_motion(globals_.virtual_pointer, now,
+                                       wl_fixed_from_int(dx),
                                        wl_fixed_from_int(dy));
+        zwlr_virtual_pointer_v1_frame(globals_.virtual_pointer);
       }
-      zwlr_virtual_pointer_v1_frame(globals_.virtual_pointer);
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
       zwlr_virtual_pointer_v1_button(globals_.virtual_pointer, now, BTN_LEFT,
@@ -370,6 +363,20 @@ class WaylandDesktop final : public PlatformInput {
     wl_seat_add_listener(globals_.seat, &kSeat, this);
   }
 
+  // Aimed at the pixel's centre: twice the output's size as the extent puts
+  // the pointer on half pixels. At a pixel's corner, programs that paint
+  // with cairo (GTK) put a one-pixel dot on the pixel up and left of it.
+  void MoveToCentre(ScreenPoint at, std::uint32_t now = NowMs()) {
+    const DesktopArea bounds = Bounds();
+    zwlr_virtual_pointer_v1_motion_absolute(
+        globals_.virtual_pointer, now,
+        static_cast<std::uint32_t>(2 * (at.x - bounds.left) + 1),
+        static_cast<std::uint32_t>(2 * (at.y - bounds.top) + 1),
+        static_cast<std::uint32_t>(2 * bounds.width),
+        static_cast<std::uint32_t>(2 * bounds.height));
+    zwlr_virtual_pointer_v1_frame(globals_.virtual_pointer);
+  }
+
   // The output in screen pixels: its mode divided by its scale.
   [[nodiscard]] DesktopArea Bounds() const {
     return {0, 0, mode_.width / mode_.scale, mode_.height / mode_.scale};
@@ -420,6 +427,16 @@ class WaylandDesktop final : public PlatformInput {
     probe_ = nullptr;
     zwlr_layer_surface_v1_destroy(layer);
     wl_surface_destroy(probe.surface);
+    // sway leaves the pointer on no surface once the overlay is gone, until
+    // the pointer moves: a click right after would reach no program. A move
+    // onto the centre of the pixel found hands the pointer back to the
+    // window under it, and puts relative moves on pixel centres too.
+    if (probe.seen) {
+      MoveToCentre(*probe.seen);
+    } else {
+      zwlr_virtual_pointer_v1_motion(globals_.virtual_pointer, NowMs(), 0, 0);
+      zwlr_virtual_pointer_v1_frame(globals_.virtual_pointer);
+    }
     connection_.Flush();
   }
 

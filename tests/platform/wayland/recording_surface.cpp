@@ -42,7 +42,8 @@ struct RecordingSurface::State {
   std::int32_t width = 0;
   std::int32_t height = 0;
   bool configured = false;
-  ScreenPoint at;
+  wl_fixed_t x = 0;
+  wl_fixed_t y = 0;
   int stop_fd = -1;
 
   std::mutex mutex;
@@ -51,7 +52,10 @@ struct RecordingSurface::State {
 
   void Record(SurfaceEvent kind) {
     const std::lock_guard lock(mutex);
-    records.push_back({kind, at});
+    // wl_fixed_t has 8 fraction bits: 128 is one half.
+    records.push_back({kind,
+                       {wl_fixed_to_int(x), wl_fixed_to_int(y)},
+                       (x & 0xFF) == 128 && (y & 0xFF) == 128});
     changed.notify_all();
   }
 };
@@ -63,12 +67,14 @@ using State = RecordingSurface::State;
 const wl_pointer_listener kPointer{
     [](void* data, wl_pointer*, std::uint32_t, wl_surface*, wl_fixed_t x,
        wl_fixed_t y) {
-      static_cast<State*>(data)->at = {wl_fixed_to_int(x), wl_fixed_to_int(y)};
+      static_cast<State*>(data)->x = x;
+      static_cast<State*>(data)->y = y;
     },
     [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},
     [](void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
       auto* state = static_cast<State*>(data);
-      state->at = {wl_fixed_to_int(x), wl_fixed_to_int(y)};
+      state->x = x;
+      state->y = y;
       state->Record(SurfaceEvent::Motion);
     },
     [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
