@@ -4,8 +4,9 @@
 #
 #   scripts/waylandsession.sh start STATE_FILE [WIDTHxHEIGHT]
 #       Starts sway, waits until it takes clients, and writes
-#       WAYLAND_DISPLAY (the socket's full path), SWAY_PID and SWAYSOCK to
-#       STATE_FILE.
+#       WAYLAND_DISPLAY (the socket's full path), SWAYSOCK, SWAY_PID, the
+#       session's runtime directory and, when sway runs as another user,
+#       SESSION_UID and SESSION_GID to STATE_FILE.
 #   scripts/waylandsession.sh stop STATE_FILE
 #       Stops the compositor named in STATE_FILE and removes it.
 #   scripts/waylandsession.sh run STATE_FILE COMMAND...
@@ -14,8 +15,12 @@
 #       Starts a private compositor, runs COMMAND on it, and stops it again.
 #
 # sway refuses to run as root, so as root it runs as the user
-# scrivlet-test (made if missing) through setpriv. Clients keep their own
-# user: the socket's full path in WAYLAND_DISPLAY lets root reach it.
+# scrivlet-test (made if missing) through setpriv. Root's clients reach it
+# through the socket's full path in WAYLAND_DISPLAY; programs that must
+# share the user's runtime directory with sway (the command channel that a
+# key binding's exec talks to) run as that user too. The session's files
+# live in a fresh directory under /tmp, which that user can reach wherever
+# the build tree is.
 set -euo pipefail
 
 readonly default_size=1280x1024
@@ -100,16 +105,16 @@ prepare_user() {
 start() {
   local state_file=$1 size=${2:-$default_size}
   need sway
-  local dir
-  dir=$(dirname "$state_file")
-  mkdir -p "$dir"
-  dir=$(cd "$dir" && pwd)
+  mkdir -p "$(dirname "$state_file")"
   local log="$state_file.log"
   prepare_user
 
-  local home="$dir/.waylandsession-home" runtime
-  runtime=$(mktemp -d "$dir/.waylandsession-run.XXXXXX")
-  mkdir -p "$home/.config/sway"
+  local session home runtime
+  session=$(mktemp -d /tmp/scrivlet-sway.XXXXXX)
+  chmod 0755 "$session"
+  home="$session/home"
+  runtime="$session/run"
+  mkdir -p "$home/.config/sway" "$runtime"
   write_transparent_cursors "$home/.icons"
   # The output's size; no bar or wallpaper, so the screen is the windows.
   cat >"$home/.config/sway/config" <<CONF
@@ -120,10 +125,11 @@ focus_follows_mouse no
 seat * xcursor_theme scrivlet-transparent 24
 CONF
   chmod 0700 "$runtime"
+  local uid= gid=
   if [ "${#as_user[@]}" -gt 0 ]; then
     chown -R "$test_user:" "$runtime" "$home"
-    # The test user reaches its files below the session's directory.
-    chmod o+x "$dir"
+    uid=$(id -u "$test_user")
+    gid=$(id -g "$test_user")
   fi
 
   env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$runtime" \
@@ -140,19 +146,23 @@ CONF
   }
   if ! wait_for find_socket; then
     stop_pid "$sway_pid"
+    rm -rf "$session"
     die "sway did not start (see $log)"
   fi
   local swaysock
   swaysock=$(find "$runtime" -maxdepth 1 -name 'sway-ipc.*' -type s | head -n 1)
-  printf 'WAYLAND_DISPLAY=%s\nSWAYSOCK=%s\nSWAY_PID=%s\nWAYLAND_RUNTIME=%s\nXCURSOR_PATH=%s\n' \
-    "$socket" "$swaysock" "$sway_pid" "$runtime" "$home/.icons" >"$state_file"
+  printf '%s\n' "WAYLAND_DISPLAY=$socket" "SWAYSOCK=$swaysock" \
+    "SWAY_PID=$sway_pid" "SESSION_DIR=$session" "SESSION_RUNTIME=$runtime" \
+    "XCURSOR_PATH=$home/.icons" "SESSION_UID=$uid" "SESSION_GID=$gid" \
+    >"$state_file"
   echo "Wayland session $socket (sway $sway_pid)"
 }
 
 read_state() {
   local state_file=$1
   [ -f "$state_file" ] || die "no Wayland session recorded in $state_file"
-  WAYLAND_DISPLAY= SWAYSOCK= SWAY_PID= WAYLAND_RUNTIME= XCURSOR_PATH=
+  WAYLAND_DISPLAY= SWAYSOCK= SWAY_PID= SESSION_DIR= SESSION_RUNTIME=
+  XCURSOR_PATH= SESSION_UID= SESSION_GID=
   # shellcheck disable=SC1090
   source "$state_file"
 }
@@ -162,7 +172,7 @@ stop() {
   [ -f "$state_file" ] || return 0
   read_state "$state_file"
   stop_pid "$SWAY_PID"
-  rm -rf "$WAYLAND_RUNTIME"
+  case "$SESSION_DIR" in /tmp/scrivlet-sway.*) rm -rf "$SESSION_DIR" ;; esac
   rm -f "$state_file"
 }
 

@@ -1,6 +1,7 @@
 #include "wayland_session.h"
 
 #include <signal.h>
+#include <unistd.h>
 #include <stdlib.h>
 
 #include <cstdlib>
@@ -44,7 +45,33 @@ void UseWaylandSession(const std::string& state_file) {
   setenv("SWAYSOCK", values["SWAYSOCK"].c_str(), 1);
   setenv("XCURSOR_PATH", values["XCURSOR_PATH"].c_str(), 1);
   setenv("XCURSOR_THEME", "scrivlet-transparent", 1);
+  setenv("XDG_RUNTIME_DIR", values["SESSION_RUNTIME"].c_str(), 1);
+  setenv("SCRIVLET_SESSION_UID", values["SESSION_UID"].c_str(), 1);
+  setenv("SCRIVLET_SESSION_GID", values["SESSION_GID"].c_str(), 1);
   unsetenv("DISPLAY");
+}
+
+std::vector<std::string> AsSessionUser() {
+  const char* uid = std::getenv("SCRIVLET_SESSION_UID");
+  const char* gid = std::getenv("SCRIVLET_SESSION_GID");
+  if (uid == nullptr || *uid == '\0' || gid == nullptr) {
+    return {};
+  }
+  return {"setpriv", std::string("--reuid=") + uid,
+          std::string("--regid=") + gid, "--clear-groups", "--"};
+}
+
+void GiveToSessionUser(const std::string& path) {
+  const char* uid = std::getenv("SCRIVLET_SESSION_UID");
+  const char* gid = std::getenv("SCRIVLET_SESSION_GID");
+  if (uid == nullptr || *uid == '\0' || gid == nullptr) {
+    return;
+  }
+  for (const auto& entry :
+       std::filesystem::recursive_directory_iterator(path)) {
+    lchown(entry.path().c_str(), std::stoul(uid), std::stoul(gid));
+  }
+  lchown(path.c_str(), std::stoul(uid), std::stoul(gid));
 }
 
 std::string FixtureSessionFile() {

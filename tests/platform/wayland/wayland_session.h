@@ -6,13 +6,22 @@
 // theirs.
 
 #include <string>
+#include <vector>
 
 namespace scrivlet::testing {
 
-// Sets WAYLAND_DISPLAY, SWAYSOCK and the cursor theme from a session file
-// and unsets DISPLAY, so that nothing falls back to X11 unseen. Throws
-// std::runtime_error when the file names no compositor.
+// Sets WAYLAND_DISPLAY, SWAYSOCK, XDG_RUNTIME_DIR (the compositor's) and
+// the cursor theme from a session file and unsets DISPLAY, so that nothing
+// falls back to X11 unseen. Throws std::runtime_error when the file names
+// no compositor.
 void UseWaylandSession(const std::string& state_file);
+
+// The words that run a command as the user the compositor runs as (setpriv
+// when the tests run as root; none otherwise), so that it shares the
+// compositor's runtime directory as in a real session.
+std::vector<std::string> AsSessionUser();
+// Hands a file or directory made by the test to that user.
+void GiveToSessionUser(const std::string& path);
 
 // The state file of the fixture's session (SCRIVLET_WAYLANDSESSION).
 std::string FixtureSessionFile();

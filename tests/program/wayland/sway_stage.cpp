@@ -11,6 +11,7 @@
 
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
+#include "wayland_session.h"
 #include "window/twips.h"
 
 namespace scrivlet::testing {
@@ -63,20 +64,44 @@ std::int32_t Aim(std::int32_t p, std::int32_t extent) {
 
 }  // namespace
 
+// The program as the session's user can start it: a build tree below a
+// private home is copied out to the configuration directory.
+std::string ReachableExecutable(const std::string& path,
+                                const std::string& config_dir) {
+  std::vector<std::string> probe = AsSessionUser();
+  probe.insert(probe.end(), {"test", "-x", path});
+  if (RunCapturing(probe).exit_code == 0) {
+    return path;
+  }
+  const std::string copy = config_dir + "/scrivlet";
+  std::filesystem::copy_file(path, copy);
+  return copy;
+}
+
+std::vector<std::string> Joined(std::vector<std::string> first,
+                                const std::vector<std::string>& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
 SwayStage::SwayStage(const std::string& scrivlet)
-    : runtime_dir_(MakeTempDir("scrivlet-run")),
-      config_dir_(MakeTempDir("scrivlet-config")),
-      executable_(scrivlet),
+    : config_dir_(MakeTempDir("scrivlet-config")),
       mouse_(OpenWaylandDesktop()) {
-  setenv("XDG_RUNTIME_DIR", runtime_dir_.c_str(), 1);
-  LeaveStaleSocket(runtime_dir_ + "/scrivlet.sock");
+  const std::string runtime = std::getenv("XDG_RUNTIME_DIR");
+  LeaveStaleSocket(runtime + "/scrivlet.sock");
   std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
   std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
+  std::filesystem::permissions(config_dir_, std::filesystem::perms::owner_all |
+                                                std::filesystem::perms::others_exec |
+                                                std::filesystem::perms::group_exec);
+  executable_ = ReachableExecutable(scrivlet, config_dir_);
+  GiveToSessionUser(config_dir_);
 
   paint_ = std::make_unique<ChildProcess>(
-      std::vector<std::string>{"drawing"},
+      Joined(AsSessionUser(), {"drawing"}),
       ChildOptions{{"GDK_BACKEND=wayland", "GSETTINGS_BACKEND=keyfile",
-                    "XDG_CONFIG_HOME=" + config_dir_, "NO_AT_BRIDGE=1"},
+                    "HOME=" + config_dir_, "XDG_CONFIG_HOME=" + config_dir_,
+                    "NO_AT_BRIDGE=1"},
                    true,
                    {}});
   std::optional<SwayWindow> paint;
@@ -85,8 +110,8 @@ SwayStage::SwayStage(const std::string& scrivlet)
     throw std::runtime_error("drawing's window did not appear");
   }
   scrivlet_ = std::make_unique<ChildProcess>(
-      std::vector<std::string>{scrivlet},
-      ChildOptions{{"QT_QPA_PLATFORM=wayland",
+      Joined(AsSessionUser(), {executable_}),
+      ChildOptions{{"HOME=" + config_dir_, "QT_QPA_PLATFORM=wayland",
                     "QT_WAYLAND_DISABLE_WINDOWDECORATION=1"},
                    true,
                    {}});
@@ -99,9 +124,7 @@ SwayStage::SwayStage(const std::string& scrivlet)
           Swaymsg("[app_id=\"scrivlet\"] floating enable, move position 700 480");
           return false;
         }
-        return window &&
-               std::filesystem::exists(runtime_dir_ + "/scrivlet.sock") &&
-               RunCapturing({scrivlet, "--abort"}).exit_code == 0;
+        return window && Scrivlet({"--abort"}).exit_code == 0;
       },
                milliseconds(20000), milliseconds(100))) {
     throw std::runtime_error("scrivlet's window did not appear");
@@ -132,8 +155,12 @@ SwayStage::~SwayStage() {
   paint_.reset();
   mouse_.reset();
   std::error_code ignored;
-  std::filesystem::remove_all(runtime_dir_, ignored);
   std::filesystem::remove_all(config_dir_, ignored);
+}
+
+Finished SwayStage::Scrivlet(const std::vector<std::string>& arguments) const {
+  return RunCapturing(
+      Joined(Joined(AsSessionUser(), {executable_}), arguments));
 }
 
 void SwayStage::MoveTo(ScreenPoint to) const {

@@ -21,9 +21,9 @@ namespace scrivlet::testing {
 
 class SwayStage {
  public:
-  // A private runtime directory (for the command channel), a stale
-  // command socket in it as a crash would leave, `drawing` with a blank
-  // canvas, and scrivlet floating beside it.
+  // A stale command socket in the session's runtime directory, as a crash
+  // would leave it, `drawing` with a blank canvas, and scrivlet floating
+  // beside it, both run as the session's user.
   explicit SwayStage(const std::string& scrivlet);
   SwayStage(const SwayStage&) = delete;
   SwayStage& operator=(const SwayStage&) = delete;
@@ -35,6 +35,8 @@ class SwayStage {
   [[nodiscard]] const ScreenRect& Canvas() const { return canvas_; }
   [[nodiscard]] ChildProcess& Program() const { return *scrivlet_; }
   [[nodiscard]] const std::string& Executable() const { return executable_; }
+  // Runs scrivlet with these arguments, as the session's user, to its end.
+  [[nodiscard]] Finished Scrivlet(const std::vector<std::string>& arguments) const;
 
   void MoveTo(ScreenPoint to) const;
   void Click(ScreenPoint at) const;
@@ -49,7 +51,6 @@ class SwayStage {
   [[nodiscard]] ScreenImage Capture(ScreenRect rect) const;
 
  private:
-  std::string runtime_dir_;
   std::string config_dir_;
   std::string executable_;
   std::unique_ptr<PlatformInput> mouse_;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cctype>
 #include <chrono>
 #include <ostream>
 #include <string>
@@ -46,6 +47,19 @@ std::string Describe(const std::vector<ScreenPoint>& points) {
     text += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ") ";
   }
   return text;
+}
+
+// The percentage the caption shows while drawing ("... 42%"), or -1.
+int Progress(const std::string& caption) {
+  const auto percent = caption.rfind('%');
+  if (percent == std::string::npos) {
+    return -1;
+  }
+  auto digits = percent;
+  while (digits > 0 && std::isdigit(static_cast<unsigned char>(caption[digits - 1])) != 0) {
+    --digits;
+  }
+  return digits == percent ? -1 : std::stoi(caption.substr(digits, percent - digits));
 }
 
 enum class Trigger : std::uint8_t { Command, SwayBinding };
@@ -88,8 +102,8 @@ class WaylandStageTest : public ::testing::Test {
       ASSERT_EQ(RunCapturing({"wtype", "-k", key}).exit_code, 0);
       return;
     }
-    const Finished sent = RunCapturing(
-        {stage_->Executable(), std::string(key) == "F7" ? "--start" : "--abort"});
+    const Finished sent =
+        stage_->Scrivlet({std::string(key) == "F7" ? "--start" : "--abort"});
     ASSERT_EQ(sent.exit_code, 0) << sent.output;
   }
 
@@ -113,18 +127,22 @@ class WaylandProgramTest : public WaylandStageTest,
 
 TEST_P(WaylandProgramTest, EveryDotOfTheSampleLandsAndNothingElse) {
   const DrawCase& c = GetParam();
-  UseSettings();
+  DrawSettings settings = kSettings;
   if (c.mode == PlotMode::Relative) {
+    // Choosing relative mode sets its own magnification, 2.
+    stage_->Click(stage_->TabCentre(1));
     stage_->Click(
         stage_->ControlCentre({layout::kSSTab1, layout::kFrame1,
                                layout::kOption1Relative}));
+    settings.Magnification = 2;
   }
+  UseSettings();
   const ScreenPoint origin{stage_->Canvas().x + 20, stage_->Canvas().y + 20};
   stage_->MoveTo(origin);
   Press(c.trigger, "F7");
   ASSERT_TRUE(WaitForCaption(false)) << "the drawing did not start";
   ASSERT_TRUE(WaitForCaption(true)) << "the drawing did not end";
-  const auto dots = ExpectedDots(Sample(), kSettings, c.mode, origin);
+  const auto dots = ExpectedDots(Sample(), settings, c.mode, origin);
   const CanvasCheck check = Check(dots);
   EXPECT_EQ(check.landed, check.expected)
       << "missing: " << Describe(check.missing);
@@ -149,10 +167,15 @@ TEST_P(WaylandAbortTest, F8StopsTheDrawingWithNoButtonLeftDown) {
   stage_->MoveTo(origin);
   Press(Trigger::Command, "F7");
   ASSERT_TRUE(WaitForCaption(false));
+  ASSERT_TRUE(PollFor([&] { return Progress(stage_->Caption()) >= 5; },
+                      kDrawingTimeout, milliseconds(50)));
   // A start while drawing is ignored, as F7 would be.
-  const Finished again = RunCapturing({stage_->Executable(), "--start"});
+  const Finished again = stage_->Scrivlet({"--start"});
   EXPECT_NE(again.output.find("無視"), std::string::npos) << again.output;
   Press(c.trigger, "F8");
+  // Stopped at once, not run to its end.
+  EXPECT_TRUE(PollFor([&] { return stage_->Caption() == kIdleCaption; },
+                      milliseconds(3000), milliseconds(50)));
   ASSERT_TRUE(WaitForCaption(true));
   const auto dots = ExpectedDots(Sample(), kSettings, PlotMode::Absolute, origin);
   const CanvasCheck check = Check(dots);
@@ -170,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(WaylandStageTest, SecondStartRaisesTheFirstAndExits) {
-  const Finished second = RunCapturing({stage_->Executable()});
+  const Finished second = stage_->Scrivlet({});
   EXPECT_EQ(second.exit_code, 0);
   EXPECT_NE(second.output.find("既に起動"), std::string::npos) << second.output;
   EXPECT_FALSE(stage_->Program().HasExited());
