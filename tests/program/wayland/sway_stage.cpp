@@ -62,10 +62,14 @@ std::int32_t Aim(std::int32_t p, std::int32_t extent) {
       (std::int64_t{p} * kAbsoluteSpan + extent / 2) / extent);
 }
 
+std::vector<std::string> Joined(std::vector<std::string> first,
+                                const std::vector<std::string>& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
 }  // namespace
 
-// The program as the session's user can start it: a build tree below a
-// private home is copied out to the configuration directory.
 std::string ReachableExecutable(const std::string& path,
                                 const std::string& config_dir) {
   std::vector<std::string> probe = AsSessionUser();
@@ -76,12 +80,6 @@ std::string ReachableExecutable(const std::string& path,
   const std::string copy = config_dir + "/scrivlet";
   std::filesystem::copy_file(path, copy);
   return copy;
-}
-
-std::vector<std::string> Joined(std::vector<std::string> first,
-                                const std::vector<std::string>& second) {
-  first.insert(first.end(), second.begin(), second.end());
-  return first;
 }
 
 SwayStage::SwayStage(const std::string& scrivlet)

@@ -19,6 +19,10 @@
 
 namespace scrivlet::testing {
 
+// `path`, or a copy of it in `dir` when the session's user cannot run it
+// there (a build tree below a private home).
+std::string ReachableExecutable(const std::string& path, const std::string& dir);
+
 class SwayStage {
  public:
   // A stale command socket in the session's runtime directory, as a crash

@@ -9,9 +9,13 @@
 #include <QImage>
 #include <cctype>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 
+#include "child_process.h"
 #include "dot_pattern.h"
 #include "poll_for.h"
 #include "sway_stage.h"
@@ -197,6 +201,45 @@ TEST_F(WaylandStageTest, SecondStartRaisesTheFirstAndExits) {
   EXPECT_EQ(second.exit_code, 0);
   EXPECT_NE(second.output.find("既に起動"), std::string::npos) << second.output;
   EXPECT_FALSE(stage_->Program().HasExited());
+}
+
+TEST(WaylandCompositorDeath, ProgramExitsCleanlyWhenItDiesMidDrawing) {
+  const PrivateSway sway;
+  UseWaylandSession(sway.StateFile());
+  const std::string dir = std::filesystem::path(sway.StateFile()).parent_path();
+  const std::string log = dir + "/scrivlet.log";
+  std::filesystem::permissions(dir, std::filesystem::perms::others_all,
+                               std::filesystem::perm_options::add);
+  const std::string program = ReachableExecutable(SCRIVLET_EXECUTABLE, dir);
+  std::vector<std::string> command = AsSessionUser();
+  command.insert(command.end(), {"sh", "-c", "exec \"$0\" >\"$1\" 2>&1",
+                                 program, log});
+  ChildProcess scrivlet(command, {{"QT_QPA_PLATFORM=wayland"}, false, {}});
+  std::vector<std::string> start = AsSessionUser();
+  start.insert(start.end(), {program, "--start"});
+  ASSERT_TRUE(PollFor([&] { return RunCapturing(start).exit_code == 0; },
+                      milliseconds(20000), milliseconds(100)));
+  ASSERT_TRUE(PollFor(
+      [&] {
+        const auto window = FindSwayWindow("scrivlet");
+        return window && Progress(window->title) >= 0;
+      },
+      milliseconds(20000), milliseconds(50)));
+  sway.Kill();
+  const bool ended = PollFor([&] { return scrivlet.HasExited(); },
+                             milliseconds(15000), milliseconds(50));
+  EXPECT_TRUE(ended) << "hung after the compositor died";
+  if (!ended) {
+    scrivlet.Stop();
+    return;
+  }
+  const int status = scrivlet.Wait();
+  std::ifstream in(log);
+  const std::string output((std::istreambuf_iterator<char>(in)),
+                           std::istreambuf_iterator<char>());
+  EXPECT_LT(status, 128) << "killed by a signal\n" << output;
+  EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+  EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
 }
 
 }  // namespace
