@@ -76,8 +76,7 @@ int Connect(const std::string& path) {
 std::string ReadLine(int fd, int timeout_ms) {
   std::string line;
   std::array<char, kMaxMessage + 1> chunk{};
-  while (line.size() <= kMaxMessage &&
-         (line.empty() || line.back() != '\n')) {
+  while (line.size() <= kMaxMessage && (line.empty() || line.back() != '\n')) {
     pollfd ready{fd, POLLIN, 0};
     if (poll(&ready, 1, timeout_ms) <= 0) {
       break;
@@ -139,8 +138,8 @@ std::unique_ptr<CommandServer> CommandServer::Listen(const std::string& path) {
     // The socket is made with no access for others from the start; the
     // chmod after bind only confirms it.
     const mode_t saved = umask(0177);
-    const int bound = bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address),
-                           sizeof address);
+    const int bound = bind(
+        fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     umask(saved);
     if (bound != 0) {
       if (errno == EADDRINUSE) {
@@ -153,7 +152,8 @@ std::unique_ptr<CommandServer> CommandServer::Listen(const std::string& path) {
       unlink(path.c_str());
       break;
     }
-    return std::unique_ptr<CommandServer>(new CommandServer(fd.Release(), path));
+    return std::unique_ptr<CommandServer>(
+        new CommandServer(fd.Release(), path));
   }
   throw PlatformError("Cannot open the command channel at " + path + ": " +
                       std::strerror(errno));

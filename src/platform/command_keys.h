@@ -22,12 +22,12 @@ enum class Command : std::uint8_t {
 
 // The answers the running program sends back, one word each.
 enum class Answer : std::uint8_t {
-  Started,      // F7 pressed: the drawing starts at the pointer
-  Busy,         // a drawing runs; the start was ignored, as F7 would be
-  Aborted,      // F8 pressed: the drawing stops at the column
-  Idle,         // nothing to abort; ignored, so the next drawing is not hit
-  Raised,       // the window was brought forward
-  BadMessage,   // not a command; nothing changed
+  Started,     // F7 pressed: the drawing starts at the pointer
+  Busy,        // a drawing runs; the start was ignored, as F7 would be
+  Aborted,     // F8 pressed: the drawing stops at the column
+  Idle,        // nothing to abort; ignored, so the next drawing is not hit
+  Raised,      // the window was brought forward
+  BadMessage,  // not a command; nothing changed
 };
 
 // A message is one line: the command's word and a newline.

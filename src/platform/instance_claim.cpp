@@ -22,7 +22,8 @@ const char* AnswerText(Answer answer) {
     case Answer::Idle:
       return "描画していないため、中止(F8)は無視されました。";
     case Answer::Raised:
-      return "Scrivlet は既に起動しています。起動中のウィンドウを前面に出しました。";
+      return "Scrivlet "
+             "は既に起動しています。起動中のウィンドウを前面に出しました。";
     case Answer::BadMessage:
       break;
   }
@@ -42,7 +43,8 @@ int SendFromCommandLine(Command command) {
   const Sent sent = SendCommand(path, command);
   switch (sent.result) {
     case SendResult::NotRunning:
-      Say("起動中の Scrivlet が見つかりません。先に scrivlet を起動してください。");
+      Say("起動中の Scrivlet が見つかりません。先に scrivlet "
+          "を起動してください。");
       return 1;
     case SendResult::NoAnswer:
       Say("起動中の Scrivlet が応答しませんでした。");

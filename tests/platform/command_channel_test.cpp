@@ -86,7 +86,8 @@ class ChannelTest : public ::testing::Test {
       std::array<char, 64> buffer{};
       const ssize_t got = recv(fd, buffer.data(), buffer.size(), 0);
       close(fd);
-      return std::string(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+      return std::string(buffer.data(),
+                         got > 0 ? static_cast<std::size_t>(got) : 0);
     });
     *seen = 0;
     while (reply.wait_for(std::chrono::milliseconds(2)) !=
@@ -141,7 +142,8 @@ TEST_F(ChannelTest, SocketIsPrivateAndAStaleOneIsReplaced) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     path_.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address),
+              0);
     close(fd);
   }
   EXPECT_EQ(SendCommand(path_, Command::Start).result, SendResult::NotRunning);

@@ -41,17 +41,16 @@ ScreenImage ToScreenImage(const ShmFrame& frame, ScreenRect requested,
       frame.height <= 0 || !IsReadableShmFormat(frame.format)) {
     return image;
   }
-  for (std::int32_t y = captured.top; y < captured.top + captured.height;
-       ++y) {
-    std::int64_t row = std::int64_t{y - captured.top} * frame.height /
-                       captured.height;
+  for (std::int32_t y = captured.top; y < captured.top + captured.height; ++y) {
+    std::int64_t row =
+        std::int64_t{y - captured.top} * frame.height / captured.height;
     if (frame.y_inverted) {
       row = frame.height - 1 - row;
     }
     for (std::int32_t x = captured.left; x < captured.left + captured.width;
          ++x) {
-      const std::int64_t col = std::int64_t{x - captured.left} * frame.width /
-                               captured.width;
+      const std::int64_t col =
+          std::int64_t{x - captured.left} * frame.width / captured.width;
       const std::size_t offset =
           static_cast<std::size_t>(row * frame.stride + col * 4);
       if (offset + 4 > frame.size) {

@@ -68,8 +68,8 @@ void WaylandConnection::DispatchArrived() {
 void WaylandConnection::DispatchUntil(const std::function<bool()>& done,
                                       int timeout_ms, const std::string& what) {
   wl_display* display = display_.get();
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::milliseconds(timeout_ms);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   while (!done()) {
     Flush();
     while (wl_display_prepare_read(display) != 0) {

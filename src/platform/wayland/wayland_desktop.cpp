@@ -138,7 +138,7 @@ class WaylandDesktop final : public PlatformInput {
         [](void* data, wl_registry* registry, std::uint32_t name,
            const char* interface, std::uint32_t version) {
           static_cast<WaylandDesktop*>(data)->OnGlobal(registry, name,
-                                                        interface, version);
+                                                       interface, version);
         },
         [](void*, wl_registry*, std::uint32_t) {}};
     wl_registry_add_listener(globals_.registry, &kRegistry, this);
@@ -149,8 +149,9 @@ class WaylandDesktop final : public PlatformInput {
     connection_.Roundtrip("describe its output");
     // The virtual pointer is made for the output, so that absolute motion
     // spans exactly that output's pixels.
-    globals_.virtual_pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer_with_output(
-        globals_.pointer_manager, globals_.seat, globals_.output);
+    globals_.virtual_pointer =
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer_with_output(
+            globals_.pointer_manager, globals_.seat, globals_.output);
     // A client gets a wl_pointer only while the seat has a pointer device:
     // the virtual pointer just made is one.
     connection_.Roundtrip("add the virtual pointer");
@@ -250,8 +251,9 @@ class WaylandDesktop final : public PlatformInput {
     // pixel a dot was just clicked on.
     zwlr_screencopy_frame_v1* frame =
         zwlr_screencopy_manager_v1_capture_output_region(
-            globals_.screencopy, 0, globals_.output, captured.left - bounds.left,
-            captured.top - bounds.top, captured.width, captured.height);
+            globals_.screencopy, 0, globals_.output,
+            captured.left - bounds.left, captured.top - bounds.top,
+            captured.width, captured.height);
     zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
     try {
       connection_.DispatchUntil([&] { return copy.finished; }, kFrameTimeoutMs,
@@ -275,11 +277,11 @@ class WaylandDesktop final : public PlatformInput {
                 const char* interface, std::uint32_t version) {
     const std::string kind = interface;
     if (kind == wl_compositor_interface.name) {
-      globals_.compositor = Bind<wl_compositor>(registry, name,
-                                                &wl_compositor_interface,
-                                                version, 4);
+      globals_.compositor = Bind<wl_compositor>(
+          registry, name, &wl_compositor_interface, version, 4);
     } else if (kind == wl_shm_interface.name) {
-      globals_.shm = Bind<wl_shm>(registry, name, &wl_shm_interface, version, 1);
+      globals_.shm =
+          Bind<wl_shm>(registry, name, &wl_shm_interface, version, 1);
     } else if (kind == wl_seat_interface.name && globals_.seat == nullptr) {
       globals_.seat =
           Bind<wl_seat>(registry, name, &wl_seat_interface, version, 5);
@@ -342,7 +344,8 @@ class WaylandDesktop final : public PlatformInput {
         [](void* data, wl_output*, std::int32_t factor) {
           static_cast<OutputMode*>(data)->scale = factor > 0 ? factor : 1;
         },
-        nullptr, nullptr};  // name and description: bound below version 4
+        nullptr,
+        nullptr};  // name and description: bound below version 4
     wl_output_add_listener(globals_.output, &kOutput, &mode_);
   }
 
@@ -388,11 +391,11 @@ class WaylandDesktop final : public PlatformInput {
     zwlr_layer_surface_v1* layer = zwlr_layer_shell_v1_get_layer_surface(
         globals_.layer_shell, probe.surface, globals_.output,
         ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "scrivlet-pointer");
-    zwlr_layer_surface_v1_set_anchor(
-        layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
-                   ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                   ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
-                   ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_anchor(layer,
+                                     ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
+                                         ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                         ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+                                         ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
     // Over panels too, so the pointer is found wherever it stands.
     zwlr_layer_surface_v1_set_exclusive_zone(layer, -1);
     zwlr_layer_surface_v1_add_listener(layer, &kLayerListener, &probe);
@@ -466,7 +469,8 @@ const wl_pointer_listener WaylandDesktop::kPointer{
        wl_fixed_t x, wl_fixed_t y) {
       auto* self = static_cast<WaylandDesktop*>(data);
       if (self->probe_ != nullptr && surface == self->probe_->surface) {
-        self->probe_->seen = ScreenPoint{wl_fixed_to_int(x), wl_fixed_to_int(y)};
+        self->probe_->seen =
+            ScreenPoint{wl_fixed_to_int(x), wl_fixed_to_int(y)};
       }
     },
     [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},
@@ -503,7 +507,9 @@ const zwlr_screencopy_frame_v1_listener WaylandDesktop::kFrameListener{
       auto* copy = static_cast<FrameCopy*>(data);
       copy->failed = copy->finished = true;
     },
-    nullptr, nullptr, nullptr};
+    nullptr,
+    nullptr,
+    nullptr};
 
 }  // namespace
 

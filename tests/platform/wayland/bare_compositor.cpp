@@ -12,8 +12,7 @@ namespace {
 void BindNothing(wl_client* client, void* /*data*/, std::uint32_t version,
                  std::uint32_t id) {
   // The resource exists, so the client's bind succeeds; it is never used.
-  wl_resource_create(client, &wl_seat_interface, static_cast<int>(version),
-                     id);
+  wl_resource_create(client, &wl_seat_interface, static_cast<int>(version), id);
 }
 
 void BindOutput(wl_client* client, void* /*data*/, std::uint32_t version,

@@ -116,8 +116,8 @@ const wl_registry_listener kRegistry{
             wl_registry_bind(registry, name, &wl_seat_interface, 5));
         wl_seat_add_listener(state->seat, &kSeat, state);
       } else if (kind == zwlr_layer_shell_v1_interface.name) {
-        state->shell = static_cast<zwlr_layer_shell_v1*>(
-            wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, 1));
+        state->shell = static_cast<zwlr_layer_shell_v1*>(wl_registry_bind(
+            registry, name, &zwlr_layer_shell_v1_interface, 1));
       }
     },
     [](void*, wl_registry*, std::uint32_t) {}};

@@ -46,8 +46,8 @@ TEST(ShmFrame, ChannelOrderAndOrientation) {
   };
   for (const Case& c : cases) {
     const ScreenImage image =
-        ToScreenImage(top_left_red.Frame(c.format, c.inverted),
-                      {10, 20, 2, 2}, {10, 20, 2, 2});
+        ToScreenImage(top_left_red.Frame(c.format, c.inverted), {10, 20, 2, 2},
+                      {10, 20, 2, 2});
     EXPECT_EQ(image.At({10, 20}), c.top_left) << c.name;
     EXPECT_EQ(image.At({10, 21}), c.bottom_left) << c.name;
   }
@@ -66,12 +66,18 @@ TEST(ShmFrame, UncapturedUnreadableOrShortFramesGiveNoColour) {
   short_frame.size = 8;  // claims two rows, holds one
   const std::array cases{
       Case{"inside", words.Frame(1, false), {0, 0, 2, 2}, {1, 1}, true},
-      Case{"left of the capture", words.Frame(1, false), {1, 0, 1, 2},
-           {0, 0}, false},
-      Case{"unknown format", words.Frame(0x3231564E, false), {0, 0, 2, 2},
-           {0, 0}, false},
-      Case{"past a short frame's end", short_frame, {0, 0, 2, 2}, {0, 1},
+      Case{"left of the capture",
+           words.Frame(1, false),
+           {1, 0, 1, 2},
+           {0, 0},
            false},
+      Case{"unknown format",
+           words.Frame(0x3231564E, false),
+           {0, 0, 2, 2},
+           {0, 0},
+           false},
+      Case{
+          "past a short frame's end", short_frame, {0, 0, 2, 2}, {0, 1}, false},
   };
   for (const Case& c : cases) {
     const ScreenImage image = ToScreenImage(c.frame, {0, 0, 2, 2}, c.captured);
@@ -82,9 +88,8 @@ TEST(ShmFrame, UncapturedUnreadableOrShortFramesGiveNoColour) {
 TEST(ShmFrame, ScaledOutputPicksTheCoveringBufferPixel) {
   // A 2x scaled output: 1x1 screen pixel per 2x2 buffer pixels.
   const std::vector<std::uint32_t> words = {
-      0x00000001, 0x00000001, 0x00000002, 0x00000002,
-      0x00000001, 0x00000001, 0x00000002, 0x00000002,
-      0x00000003, 0x00000003, 0x00000004, 0x00000004,
+      0x00000001, 0x00000001, 0x00000002, 0x00000002, 0x00000001, 0x00000001,
+      0x00000002, 0x00000002, 0x00000003, 0x00000003, 0x00000004, 0x00000004,
       0x00000003, 0x00000003, 0x00000004, 0x00000004};
   ShmFrame frame;
   frame.format = 1;

@@ -1,15 +1,14 @@
 #include "wayland_session.h"
 
 #include <signal.h>
-#include <unistd.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
-
 
 namespace scrivlet::testing {
 namespace {

@@ -89,9 +89,10 @@ SwayStage::SwayStage(const std::string& scrivlet)
   LeaveStaleSocket(runtime + "/scrivlet.sock");
   std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
   std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
-  std::filesystem::permissions(config_dir_, std::filesystem::perms::owner_all |
-                                                std::filesystem::perms::others_exec |
-                                                std::filesystem::perms::group_exec);
+  std::filesystem::permissions(config_dir_,
+                               std::filesystem::perms::owner_all |
+                                   std::filesystem::perms::others_exec |
+                                   std::filesystem::perms::group_exec);
   executable_ = ReachableExecutable(scrivlet, config_dir_);
   GiveToSessionUser(config_dir_);
 
@@ -103,8 +104,12 @@ SwayStage::SwayStage(const std::string& scrivlet)
                    true,
                    {}});
   std::optional<SwayWindow> paint;
-  if (!PollFor([&] { return (paint = FindSwayWindow("com.github.maoschanz.drawing")).has_value(); },
-               milliseconds(20000), milliseconds(100))) {
+  if (!PollFor(
+          [&] {
+            return (paint = FindSwayWindow("com.github.maoschanz.drawing"))
+                .has_value();
+          },
+          milliseconds(20000), milliseconds(100))) {
     throw std::runtime_error("drawing's window did not appear");
   }
   scrivlet_ = std::make_unique<ChildProcess>(
@@ -114,17 +119,20 @@ SwayStage::SwayStage(const std::string& scrivlet)
                    true,
                    {}});
   std::optional<SwayWindow> window;
-  if (!PollFor([&] {
-        window = FindSwayWindow("scrivlet");
-        if (window && window->origin.x != 700) {
-          // Beside the canvas, and above it: floating windows stay over
-          // tiled ones.
-          Swaymsg("[app_id=\"scrivlet\"] floating enable, move position 700 480");
-          return false;
-        }
-        return window && Scrivlet({"--abort"}).exit_code == 0;
-      },
-               milliseconds(20000), milliseconds(100))) {
+  if (!PollFor(
+          [&] {
+            window = FindSwayWindow("scrivlet");
+            if (window && window->origin.x != 700) {
+              // Beside the canvas, and above it: floating windows stay over
+              // tiled ones.
+              Swaymsg(
+                  "[app_id=\"scrivlet\"] floating enable, move position 700 "
+                  "480");
+              return false;
+            }
+            return window && Scrivlet({"--abort"}).exit_code == 0;
+          },
+          milliseconds(20000), milliseconds(100))) {
     throw std::runtime_error("scrivlet's window did not appear");
   }
   window_ = *window;
@@ -132,18 +140,19 @@ SwayStage::SwayStage(const std::string& scrivlet)
   // paint program has settled its layout (its tool bar reflows once).
   const ScreenPoint seed{paint->origin.x + 300, paint->origin.y + 200};
   ScreenRect before;
-  if (!PollFor([&] {
-        const ScreenRect now =
-            UniformAreaAround(Capture({0, 0, 1280, 1024}), seed);
-        const bool settled = now.x == before.x && now.y == before.y &&
-                             now.width == before.width &&
-                             now.height == before.height;
-        before = now;
-        canvas_ = now;
-        return settled && now.width >= 500 && now.height >= 300 &&
-               Capture({seed.x, seed.y, 1, 1}).At(seed) == 0xFFFFFFU;
-      },
-               milliseconds(20000), milliseconds(300))) {
+  if (!PollFor(
+          [&] {
+            const ScreenRect now =
+                UniformAreaAround(Capture({0, 0, 1280, 1024}), seed);
+            const bool settled = now.x == before.x && now.y == before.y &&
+                                 now.width == before.width &&
+                                 now.height == before.height;
+            before = now;
+            canvas_ = now;
+            return settled && now.width >= 500 && now.height >= 300 &&
+                   Capture({seed.x, seed.y, 1, 1}).At(seed) == 0xFFFFFFU;
+          },
+          milliseconds(20000), milliseconds(300))) {
     throw std::runtime_error("drawing's canvas did not show");
   }
 }

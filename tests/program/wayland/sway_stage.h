@@ -21,7 +21,8 @@ namespace scrivlet::testing {
 
 // `path`, or a copy of it in `dir` when the session's user cannot run it
 // there (a build tree below a private home).
-std::string ReachableExecutable(const std::string& path, const std::string& dir);
+std::string ReachableExecutable(const std::string& path,
+                                const std::string& dir);
 
 class SwayStage {
  public:
@@ -40,7 +41,8 @@ class SwayStage {
   [[nodiscard]] ChildProcess& Program() const { return *scrivlet_; }
   [[nodiscard]] const std::string& Executable() const { return executable_; }
   // Runs scrivlet with these arguments, as the session's user, to its end.
-  [[nodiscard]] Finished Scrivlet(const std::vector<std::string>& arguments) const;
+  [[nodiscard]] Finished Scrivlet(
+      const std::vector<std::string>& arguments) const;
 
   void MoveTo(ScreenPoint to) const;
   void Click(ScreenPoint at) const;

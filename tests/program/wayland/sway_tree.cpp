@@ -23,9 +23,10 @@ std::string Quote(const std::string& word) {
 std::optional<SwayWindow> FindIn(const QJsonObject& node, const QString& id) {
   if (node.value("app_id").toString() == id) {
     const QJsonObject rect = node.value("rect").toObject();
-    return SwayWindow{node.value("name").toString().toStdString(),
-                      {rect.value("x").toInt(), rect.value("y").toInt()},
-                      {rect.value("width").toInt(), rect.value("height").toInt()}};
+    return SwayWindow{
+        node.value("name").toString().toStdString(),
+        {rect.value("x").toInt(), rect.value("y").toInt()},
+        {rect.value("width").toInt(), rect.value("height").toInt()}};
   }
   for (const char* list : {"nodes", "floating_nodes"}) {
     for (const QJsonValue child : node.value(list).toArray()) {
@@ -44,9 +45,9 @@ std::optional<SwayWindow> FindSwayWindow(const std::string& app_id) {
   if (tree.exit_code != 0) {
     return std::nullopt;
   }
-  return FindIn(QJsonDocument::fromJson(QByteArray::fromStdString(tree.output))
-                    .object(),
-                QString::fromStdString(app_id));
+  return FindIn(
+      QJsonDocument::fromJson(QByteArray::fromStdString(tree.output)).object(),
+      QString::fromStdString(app_id));
 }
 
 void Swaymsg(const std::string& command) {

@@ -60,10 +60,13 @@ int Progress(const std::string& caption) {
     return -1;
   }
   auto digits = percent;
-  while (digits > 0 && std::isdigit(static_cast<unsigned char>(caption[digits - 1])) != 0) {
+  while (digits > 0 &&
+         std::isdigit(static_cast<unsigned char>(caption[digits - 1])) != 0) {
     --digits;
   }
-  return digits == percent ? -1 : std::stoi(caption.substr(digits, percent - digits));
+  return digits == percent
+             ? -1
+             : std::stoi(caption.substr(digits, percent - digits));
 }
 
 enum class Trigger : std::uint8_t { Command, SwayBinding };
@@ -135,9 +138,8 @@ TEST_P(WaylandProgramTest, EveryDotOfTheSampleLandsAndNothingElse) {
   if (c.mode == PlotMode::Relative) {
     // Choosing relative mode sets its own magnification, 2.
     stage_->Click(stage_->TabCentre(1));
-    stage_->Click(
-        stage_->ControlCentre({layout::kSSTab1, layout::kFrame1,
-                               layout::kOption1Relative}));
+    stage_->Click(stage_->ControlCentre(
+        {layout::kSSTab1, layout::kFrame1, layout::kOption1Relative}));
     settings.Magnification = 2;
   }
   UseSettings();
@@ -150,16 +152,17 @@ TEST_P(WaylandProgramTest, EveryDotOfTheSampleLandsAndNothingElse) {
   const CanvasCheck check = Check(dots);
   EXPECT_EQ(check.landed, check.expected)
       << "missing: " << Describe(check.missing);
-  EXPECT_EQ(check.stray, 0) << "strays: " << Describe(check.strays)
-                             << " canvas at " << stage_->Canvas().x << ","
-                             << stage_->Canvas().y;
+  EXPECT_EQ(check.stray, 0)
+      << "strays: " << Describe(check.strays) << " canvas at "
+      << stage_->Canvas().x << "," << stage_->Canvas().y;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Both, WaylandProgramTest,
-    ::testing::Values(
-        DrawCase{"AbsoluteByCommand", PlotMode::Absolute, Trigger::Command},
-        DrawCase{"RelativeBySwayKey", PlotMode::Relative, Trigger::SwayBinding}),
+    ::testing::Values(DrawCase{"AbsoluteByCommand", PlotMode::Absolute,
+                               Trigger::Command},
+                      DrawCase{"RelativeBySwayKey", PlotMode::Relative,
+                               Trigger::SwayBinding}),
     [](const auto& test) { return std::string(test.param.name); });
 
 class WaylandAbortTest : public WaylandProgramTest {};
@@ -181,7 +184,8 @@ TEST_P(WaylandAbortTest, F8StopsTheDrawingWithNoButtonLeftDown) {
   EXPECT_TRUE(PollFor([&] { return stage_->Caption() == kIdleCaption; },
                       milliseconds(3000), milliseconds(50)));
   ASSERT_TRUE(WaitForCaption(true));
-  const auto dots = ExpectedDots(Sample(), kSettings, PlotMode::Absolute, origin);
+  const auto dots =
+      ExpectedDots(Sample(), kSettings, PlotMode::Absolute, origin);
   const CanvasCheck check = Check(dots);
   EXPECT_GT(check.landed, 0);
   EXPECT_LT(check.landed, check.expected) << "the drawing was not stopped";
@@ -212,8 +216,8 @@ TEST(WaylandCompositorDeath, ProgramExitsCleanlyWhenItDiesMidDrawing) {
                                std::filesystem::perm_options::add);
   const std::string program = ReachableExecutable(SCRIVLET_EXECUTABLE, dir);
   std::vector<std::string> command = AsSessionUser();
-  command.insert(command.end(), {"sh", "-c", "exec \"$0\" >\"$1\" 2>&1",
-                                 program, log});
+  command.insert(command.end(),
+                 {"sh", "-c", "exec \"$0\" >\"$1\" 2>&1", program, log});
   ChildProcess scrivlet(command, {{"QT_QPA_PLATFORM=wayland"}, false, {}});
   std::vector<std::string> start = AsSessionUser();
   start.insert(start.end(), {program, "--start"});
