@@ -164,7 +164,7 @@ CommandServer::~CommandServer() {
   unlink(path_.c_str());
 }
 
-void CommandServer::Serve(const std::function<Answer(Command)>& handle) {
+void CommandServer::Serve(const std::function<Answer(Command)>& handle) const {
   for (;;) {
     const Fd client(accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC));
     if (client.Get() < 0) {

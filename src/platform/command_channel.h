@@ -35,7 +35,7 @@ class CommandServer {
   // Serves every connection waiting now: `handle` gets each well-formed
   // command and returns the answer; a bad message is answered
   // Answer::BadMessage without reaching `handle`.
-  void Serve(const std::function<Answer(Command)>& handle);
+  void Serve(const std::function<Answer(Command)>& handle) const;
 
  private:
   CommandServer(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}

@@ -51,7 +51,7 @@ ScreenImage ToScreenImage(const ShmFrame& frame, ScreenRect requested,
          ++x) {
       const std::int64_t col =
           std::int64_t{x - captured.left} * frame.width / captured.width;
-      const std::size_t offset =
+      const auto offset =
           static_cast<std::size_t>(row * frame.stride + col * 4);
       if (offset + 4 > frame.size) {
         continue;  // a frame shorter than it claims: unreadable, not a crash

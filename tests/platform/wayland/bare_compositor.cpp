@@ -1,8 +1,8 @@
 #include "bare_compositor.h"
 
-#include <stdlib.h>
 #include <wayland-server.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 

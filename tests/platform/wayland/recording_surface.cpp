@@ -142,7 +142,8 @@ void Paint(State& state) {
     for (std::int32_t x = 0; x < state.width; ++x) {
       const COLORREF colour = PatternAt({x, y});
       // XRGB8888 is a little-endian word: blue, green, red, unused.
-      std::uint8_t* pixel = pixels + y * stride + x * 4;
+      std::uint8_t* pixel =
+          pixels + std::ptrdiff_t{y} * stride + std::ptrdiff_t{x} * 4;
       pixel[0] = static_cast<std::uint8_t>(colour >> 16U);
       pixel[1] = static_cast<std::uint8_t>(colour >> 8U);
       pixel[2] = static_cast<std::uint8_t>(colour);

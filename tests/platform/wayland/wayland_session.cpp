@@ -1,9 +1,8 @@
 #include "wayland_session.h"
 
-#include <signal.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

@@ -1,10 +1,10 @@
 #include "sway_stage.h"
 
-#include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -53,8 +53,12 @@ void LeaveStaleSocket(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   path.copy(address.sun_path, sizeof address.sun_path - 1);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  const int bound =
+      bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
   close(fd);
+  if (bound != 0) {
+    throw std::runtime_error("cannot leave a stale socket at " + path);
+  }
 }
 
 std::int32_t Aim(std::int32_t p, std::int32_t extent) {
@@ -77,7 +81,7 @@ std::string ReachableExecutable(const std::string& path,
   if (RunCapturing(probe).exit_code == 0) {
     return path;
   }
-  const std::string copy = config_dir + "/scrivlet";
+  std::string copy = config_dir + "/scrivlet";
   std::filesystem::copy_file(path, copy);
   return copy;
 }

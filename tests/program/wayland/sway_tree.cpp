@@ -1,12 +1,12 @@
 #include "sway_tree.h"
 
-#include <stdio.h>
 #include <sys/wait.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <array>
+#include <cstdio>
 #include <stdexcept>
 
 namespace scrivlet::testing {

@@ -217,7 +217,7 @@ TEST(WaylandCompositorDeath, ProgramExitsCleanlyWhenItDiesMidDrawing) {
   const std::string program = ReachableExecutable(SCRIVLET_EXECUTABLE, dir);
   std::vector<std::string> command = AsSessionUser();
   command.insert(command.end(),
-                 {"sh", "-c", "exec \"$0\" >\"$1\" 2>&1", program, log});
+                 {"sh", "-c", R"(exec "$0" >"$1" 2>&1)", program, log});
   ChildProcess scrivlet(command, {{"QT_QPA_PLATFORM=wayland"}, false, {}});
   std::vector<std::string> start = AsSessionUser();
   start.insert(start.end(), {program, "--start"});
