@@ -49,6 +49,8 @@ std::string MakeTempDir(const char* name) {
 
 // A socket file nobody listens on, as a crashed program leaves it.
 void LeaveStaleSocket(const std::string& path) {
+  // One a stopped program left already will do; it is made anew.
+  unlink(path.c_str());
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
