@@ -5,10 +5,12 @@
 # Compiler, Qt 6, X11 libraries, test and benchmark frameworks, linters,
 # clang's libFuzzer for the fuzz test, and dpkg-dev for packaging (the .deb's
 # dependencies are read from the program's libraries) with the desktop entry
-# checker.
+# checker. The Wayland backend needs the client library, the protocol XML
+# and its scanner, and Qt's Wayland platform plugin to run there.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
+  libwayland-dev wayland-protocols qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-tidy fonts-ipafont-gothic
   clang libclang-rt-14-dev dpkg-dev desktop-file-utils)
@@ -18,14 +20,14 @@ PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
 # libraries Wine's display driver loads (only recommended by its packages).
 PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   libxrandr2 libxinerama1 libxrender1 libxcursor1 libxcomposite1 libxfixes3 libxi6)
-# The Wayland backend and its tests: client library and scanner, the Qt
-# platform plugin, a headless wlroots compositor, a Wayland-native paint
-# program, setpriv to run the compositor as a non-root user, and wtype to
-# press keys there.
-PKGS_WAYLAND=(libwayland-dev wayland-protocols qt6-wayland sway drawing util-linux wtype)
+# A Wayland desktop for the tests: a headless wlroots compositor, a
+# Wayland-native paint program, setpriv to run the compositor as a non-root
+# user, and wtype to press keys there.
+PKGS_WAYLAND=(sway drawing util-linux wtype)
 
 # wlroots' own protocols (virtual pointer, screencopy, layer shell) are in
-# no Debian 12 binary package; they come from its source package.
+# no Debian 12 binary package; they come from its source package, fetched
+# with the build group.
 WLR_PROTOCOLS_DIR=/usr/local/share/scrivlet/wlr-protocols
 WLR_PROTOCOLS=(wlr-virtual-pointer-unstable-v1 wlr-screencopy-unstable-v1
   wlr-layer-shell-unstable-v1)
@@ -82,7 +84,7 @@ install_groups() {
   local missing
   mapfile -t missing < <(missing_packages "${wanted[@]}")
   if [ "${#missing[@]}" -eq 0 ]; then
-    [[ " $* " != *" wayland "* ]] || install_wlr_protocols
+    [[ " $* " != *" build "* ]] || install_wlr_protocols
     return
   fi
   if [ "$(id -u)" -ne 0 ]; then
@@ -93,7 +95,7 @@ install_groups() {
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  [[ " $* " != *" wayland "* ]] || install_wlr_protocols
+  [[ " $* " != *" build "* ]] || install_wlr_protocols
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
