@@ -10,6 +10,8 @@ namespace scrivlet {
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr const char* kNoChannel =
+    "コマンド用の接続口(scrivlet --start / --abort)を使えません。\n";
 
 const char* AnswerText(Answer answer) {
   switch (answer) {
@@ -37,7 +39,7 @@ int SendFromCommandLine(Command command) {
   try {
     path = CommandChannelPath();
   } catch (const PlatformError& error) {
-    Say(error.what());
+    Say(std::string(kNoChannel) + error.what());
     return 1;
   }
   const Sent sent = SendCommand(path, command);
@@ -80,7 +82,7 @@ InstanceClaim ClaimInstance(int argc, char** argv) {
   try {
     path = CommandChannelPath();
   } catch (const PlatformError& error) {
-    Say(error.what());
+    Say(std::string(kNoChannel) + error.what());
     return {std::nullopt, nullptr};
   }
   // Twice: a program that quits between the two steps frees the channel.
@@ -89,7 +91,8 @@ InstanceClaim ClaimInstance(int argc, char** argv) {
     try {
       server = CommandServer::Listen(path);
     } catch (const PlatformError& error) {
-      Say(error.what());  // drawing still works through the desktop's keys
+      // Drawing still works through the desktop's own keys.
+      Say(std::string(kNoChannel) + error.what());
       return {std::nullopt, nullptr};
     }
     if (server) {
