@@ -119,11 +119,20 @@ class WaylandStageTest : public ::testing::Test {
                    kDrawingTimeout, milliseconds(50));
   }
 
+  // Waits until every dot shows (the last one may still be on its way to
+  // the screen when the caption returns), then compares.
   CanvasCheck Check(const std::vector<ScreenPoint>& dots) const {
     // The pointer off the canvas, so that only the paint shows.
     stage_->MoveTo({stage_->Canvas().x + stage_->Canvas().width + 40, 5});
     const ScreenRect area = BoundingRect(dots, 4);
-    return CheckCanvas(stage_->Capture(area), dots, 0xFFFFFFU);
+    CanvasCheck check;
+    PollFor(
+        [&] {
+          check = CheckCanvas(stage_->Capture(area), dots, 0xFFFFFFU);
+          return check.landed == check.expected;
+        },
+        milliseconds(3000), milliseconds(50));
+    return check;
   }
 
   std::unique_ptr<SwayStage> stage_;
