@@ -5,10 +5,12 @@
 # Compiler, Qt 6, X11 libraries, test and benchmark frameworks, linters,
 # clang's libFuzzer for the fuzz test, and dpkg-dev for packaging (the .deb's
 # dependencies are read from the program's libraries) with the desktop entry
-# checker.
+# checker. The Wayland backend needs the client library, the protocol XML
+# and its scanner, and Qt's Wayland platform plugin to run there.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
+  libwayland-dev wayland-protocols qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-tidy fonts-ipafont-gothic
   clang libclang-rt-14-dev dpkg-dev desktop-file-utils)
@@ -20,6 +22,47 @@ PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils)
 PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   libxrandr2 libxinerama1 libxrender1 libxcursor1 libxcomposite1 libxfixes3 libxi6
   nsis zip)
+# A Wayland desktop for the tests: a headless wlroots compositor, a
+# Wayland-native paint program, setpriv to run the compositor as a non-root
+# user, and wtype to press keys there.
+PKGS_WAYLAND=(sway drawing util-linux wtype)
+
+# wlroots' own protocols (virtual pointer, screencopy, layer shell) are in
+# no Debian 12 binary package; they come from its source package, fetched
+# with the build group.
+WLR_PROTOCOLS_DIR=/usr/local/share/scrivlet/wlr-protocols
+WLR_PROTOCOLS=(wlr-virtual-pointer-unstable-v1 wlr-screencopy-unstable-v1
+  wlr-layer-shell-unstable-v1)
+
+wlr_protocols_present() {
+  local name
+  for name in "${WLR_PROTOCOLS[@]}"; do
+    [ -f "$WLR_PROTOCOLS_DIR/$name.xml" ] || return 1
+  done
+}
+
+install_wlr_protocols() {
+  wlr_protocols_present && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "deps.sh: wlroots protocol XML missing in $WLR_PROTOCOLS_DIR (run as root to fetch it)" >&2
+    return 1
+  fi
+  local sources=/etc/apt/sources.list.d/scrivlet-src.sources
+  if [ ! -f "$sources" ]; then
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
+      'Suites: bookworm' 'Components: main' \
+      'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$sources"
+    apt-get update -qq
+  fi
+  local work name
+  work=$(mktemp -d)
+  (cd "$work" && apt-get source -qq wlroots >/dev/null 2>&1)
+  mkdir -p "$WLR_PROTOCOLS_DIR"
+  for name in "${WLR_PROTOCOLS[@]}"; do
+    cp "$work"/wlroots-*/protocol/"$name".xml "$WLR_PROTOCOLS_DIR/"
+  done
+  rm -rf "$work"
+}
 
 missing_packages() {
   local pkg
@@ -36,12 +79,16 @@ install_groups() {
       build) wanted+=("${PKGS_BUILD[@]}") ;;
       desktop) wanted+=("${PKGS_DESKTOP[@]}") ;;
       windows) wanted+=("${PKGS_WINDOWS[@]}") ;;
+      wayland) wanted+=("${PKGS_WAYLAND[@]}") ;;
       *) echo "deps.sh: unknown package group '$group'" >&2; return 2 ;;
     esac
   done
   local missing
   mapfile -t missing < <(missing_packages "${wanted[@]}")
-  [ "${#missing[@]}" -eq 0 ] && return 0
+  if [ "${#missing[@]}" -eq 0 ]; then
+    [[ " $* " != *" build "* ]] || install_wlr_protocols
+    return
+  fi
   if [ "$(id -u)" -ne 0 ]; then
     echo "deps.sh: missing packages (run as root to install): ${missing[*]}" >&2
     return 1
@@ -50,6 +97,7 @@ install_groups() {
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [[ " $* " != *" build "* ]] || install_wlr_protocols
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

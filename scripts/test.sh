@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
-install_groups build desktop windows
+install_groups build desktop windows wayland
 
 jobs=$(nproc)
 

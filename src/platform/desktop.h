@@ -1,7 +1,8 @@
 #pragma once
 
-// Opening the real desktop. Which backend is linked is chosen in CMake
-// (SCRIVLET_BACKEND): desktop_x11.cpp or desktop_win32.cpp.
+// Opening the real desktop. CMake's SCRIVLET_BACKEND picks the platform:
+// win32 (desktop_win32.cpp) or x11, which links both Linux backends and
+// picks X11 or Wayland at start (desktop_linux.cpp).
 
 #include <memory>
 

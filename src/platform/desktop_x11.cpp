@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "platform/absolute_mapping.h"
-#include "platform/desktop.h"
+#include "platform/desktop_backends.h"
 #include "platform/key_latch.h"
 #include "platform/x11_errors.h"
 
@@ -507,7 +507,7 @@ class X11Desktop final : public PlatformInput {
 
 }  // namespace
 
-std::unique_ptr<PlatformInput> OpenNativeDesktop() {
+std::unique_ptr<PlatformInput> OpenX11Desktop() {
   return std::make_unique<X11Desktop>();
 }
 

@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/command_input.h"
 #include "platform/desktop.h"
+#include "platform/instance_claim.h"
 #include "window/display_check.h"
 #include "window/fonts.h"
 #include "window/form1.h"
@@ -16,6 +18,10 @@
 #include "window/window_texts.h"
 
 int main(int argc, char** argv) {
+  auto claim = scrivlet::ClaimInstance(argc, argv);
+  if (claim.exit_code) {
+    return *claim.exit_code;
+  }
   if (const std::string missing = scrivlet::MissingDisplay();
       !missing.empty()) {
     std::cerr << "scrivlet: " << scrivlet::texts::kNoDisplay << "\n(" << missing
@@ -39,7 +45,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  scrivlet::Form1 form(*desktop);
+  scrivlet::CommandInput input(std::move(desktop), std::move(claim.server));
+  scrivlet::Form1 form(input);
+  input.OnRaise([&form] {
+    form.showNormal();
+    form.raise();
+    form.activateWindow();
+  });
   form.show();
   return QApplication::exec();
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+// The Linux backends the desktop is chosen from at start (desktop_linux.cpp).
+
+#include <memory>
+
+#include "platform/platform_input.h"
+
+namespace scrivlet {
+
+// XTest on $DISPLAY. Throws PlatformError naming what is missing.
+std::unique_ptr<PlatformInput> OpenX11Desktop();
+
+// wlroots' virtual pointer and screencopy on $WAYLAND_DISPLAY. Throws
+// PlatformError naming what the compositor lacks.
+std::unique_ptr<PlatformInput> OpenWaylandDesktop();
+
+}  // namespace scrivlet

@@ -1,0 +1,245 @@
+#include "recording_surface.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "platform/wayland/shared_buffer.h"
+#include "wlr-layer-shell-unstable-v1-client.h"
+
+namespace scrivlet::testing {
+
+COLORREF PatternAt(ScreenPoint at) {
+  // Every pixel differs from its neighbours in all three channels, so a
+  // read-back one pixel off, mirrored or with channels swapped shows.
+  const auto red = static_cast<std::uint32_t>(at.x * 7 + at.y) & 0xFFU;
+  const auto green = static_cast<std::uint32_t>(at.y * 5 + 3) & 0xFFU;
+  const auto blue = static_cast<std::uint32_t>(at.x * 3 + at.y * 11) & 0xFFU;
+  return red | (green << 8U) | (blue << 16U);
+}
+
+struct RecordingSurface::State {
+  wl_display* display = nullptr;
+  wl_registry* registry = nullptr;
+  wl_compositor* compositor = nullptr;
+  wl_shm* shm = nullptr;
+  wl_seat* seat = nullptr;
+  zwlr_layer_shell_v1* shell = nullptr;
+  wl_pointer* pointer = nullptr;
+  wl_surface* surface = nullptr;
+  zwlr_layer_surface_v1* layer = nullptr;
+  std::unique_ptr<SharedBuffer> picture;
+  std::uint32_t serial = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool configured = false;
+  wl_fixed_t x = 0;
+  wl_fixed_t y = 0;
+  int stop_fd = -1;
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<SurfaceRecord> records;
+
+  void Record(SurfaceEvent kind) {
+    const std::lock_guard lock(mutex);
+    // wl_fixed_t has 8 fraction bits: 128 is one half.
+    records.push_back({kind,
+                       {wl_fixed_to_int(x), wl_fixed_to_int(y)},
+                       (x & 0xFF) == 128 && (y & 0xFF) == 128});
+    changed.notify_all();
+  }
+};
+
+namespace {
+
+using State = RecordingSurface::State;
+
+const wl_pointer_listener kPointer{
+    [](void* data, wl_pointer*, std::uint32_t, wl_surface*, wl_fixed_t x,
+       wl_fixed_t y) {
+      static_cast<State*>(data)->x = x;
+      static_cast<State*>(data)->y = y;
+    },
+    [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},
+    [](void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
+      auto* state = static_cast<State*>(data);
+      state->x = x;
+      state->y = y;
+      state->Record(SurfaceEvent::Motion);
+    },
+    [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
+       std::uint32_t pressed) {
+      static_cast<State*>(data)->Record(pressed != 0 ? SurfaceEvent::Press
+                                                     : SurfaceEvent::Release);
+    },
+    [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},
+    [](void*, wl_pointer*) {},
+    [](void*, wl_pointer*, std::uint32_t) {},
+    [](void*, wl_pointer*, std::uint32_t, std::uint32_t) {},
+    [](void*, wl_pointer*, std::uint32_t, std::int32_t) {},
+    nullptr};
+
+const wl_seat_listener kSeat{
+    [](void* data, wl_seat* seat, std::uint32_t capabilities) {
+      auto* state = static_cast<State*>(data);
+      if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0 &&
+          state->pointer == nullptr) {
+        state->pointer = wl_seat_get_pointer(seat);
+        wl_pointer_add_listener(state->pointer, &kPointer, state);
+      }
+    },
+    [](void*, wl_seat*, const char*) {}};
+
+const wl_registry_listener kRegistry{
+    [](void* data, wl_registry* registry, std::uint32_t name,
+       const char* interface, std::uint32_t) {
+      auto* state = static_cast<State*>(data);
+      const std::string kind = interface;
+      if (kind == wl_compositor_interface.name) {
+        state->compositor = static_cast<wl_compositor*>(
+            wl_registry_bind(registry, name, &wl_compositor_interface, 4));
+      } else if (kind == wl_shm_interface.name) {
+        state->shm = static_cast<wl_shm*>(
+            wl_registry_bind(registry, name, &wl_shm_interface, 1));
+      } else if (kind == wl_seat_interface.name && state->seat == nullptr) {
+        state->seat = static_cast<wl_seat*>(
+            wl_registry_bind(registry, name, &wl_seat_interface, 5));
+        wl_seat_add_listener(state->seat, &kSeat, state);
+      } else if (kind == zwlr_layer_shell_v1_interface.name) {
+        state->shell = static_cast<zwlr_layer_shell_v1*>(wl_registry_bind(
+            registry, name, &zwlr_layer_shell_v1_interface, 1));
+      }
+    },
+    [](void*, wl_registry*, std::uint32_t) {}};
+
+const zwlr_layer_surface_v1_listener kLayer{
+    [](void* data, zwlr_layer_surface_v1*, std::uint32_t serial,
+       std::uint32_t width, std::uint32_t height) {
+      auto* state = static_cast<State*>(data);
+      state->serial = serial;
+      state->width = static_cast<std::int32_t>(width);
+      state->height = static_cast<std::int32_t>(height);
+      state->configured = true;
+    },
+    [](void*, zwlr_layer_surface_v1*) {}};
+
+void Paint(State& state) {
+  const std::int32_t stride = state.width * 4;
+  state.picture = std::make_unique<SharedBuffer>(
+      state.shm, WL_SHM_FORMAT_XRGB8888, state.width, state.height, stride);
+  auto* pixels = const_cast<std::uint8_t*>(state.picture->Data());
+  for (std::int32_t y = 0; y < state.height; ++y) {
+    for (std::int32_t x = 0; x < state.width; ++x) {
+      const COLORREF colour = PatternAt({x, y});
+      // XRGB8888 is a little-endian word: blue, green, red, unused.
+      std::uint8_t* pixel =
+          pixels + std::ptrdiff_t{y} * stride + std::ptrdiff_t{x} * 4;
+      pixel[0] = static_cast<std::uint8_t>(colour >> 16U);
+      pixel[1] = static_cast<std::uint8_t>(colour >> 8U);
+      pixel[2] = static_cast<std::uint8_t>(colour);
+      pixel[3] = 0xFF;
+    }
+  }
+}
+
+}  // namespace
+
+RecordingSurface::RecordingSurface() : state_(std::make_unique<State>()) {
+  State& state = *state_;
+  state.display = wl_display_connect(nullptr);
+  if (state.display == nullptr) {
+    throw std::runtime_error("recording surface: no Wayland compositor");
+  }
+  state.registry = wl_display_get_registry(state.display);
+  wl_registry_add_listener(state.registry, &kRegistry, &state);
+  wl_display_roundtrip(state.display);
+  if (state.shell == nullptr || state.shm == nullptr) {
+    throw std::runtime_error("recording surface: no layer shell");
+  }
+  state.surface = wl_compositor_create_surface(state.compositor);
+  // The top layer: above ordinary windows, below the backend's overlay.
+  state.layer = zwlr_layer_shell_v1_get_layer_surface(
+      state.shell, state.surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP,
+      "scrivlet-recording-surface");
+  zwlr_layer_surface_v1_set_anchor(state.layer, 15);  // all four edges
+  zwlr_layer_surface_v1_set_exclusive_zone(state.layer, -1);
+  zwlr_layer_surface_v1_add_listener(state.layer, &kLayer, &state);
+  wl_surface_commit(state.surface);
+  while (!state.configured && wl_display_dispatch(state.display) >= 0) {
+  }
+  zwlr_layer_surface_v1_ack_configure(state.layer, state.serial);
+  Paint(state);
+  wl_surface_attach(state.surface, state.picture->Buffer(), 0, 0);
+  wl_surface_damage(state.surface, 0, 0, state.width, state.height);
+  wl_surface_commit(state.surface);
+  wl_display_roundtrip(state.display);
+  state.stop_fd = eventfd(0, EFD_CLOEXEC);
+  dispatcher_ = std::thread([&state] {
+    const int fd = wl_display_get_fd(state.display);
+    for (;;) {
+      while (wl_display_prepare_read(state.display) != 0) {
+        wl_display_dispatch_pending(state.display);
+      }
+      wl_display_flush(state.display);
+      std::array<pollfd, 2> ready{pollfd{fd, POLLIN, 0},
+                                  pollfd{state.stop_fd, POLLIN, 0}};
+      poll(ready.data(), ready.size(), -1);
+      if ((ready[1].revents & POLLIN) != 0) {
+        wl_display_cancel_read(state.display);
+        return;
+      }
+      if (wl_display_read_events(state.display) < 0 ||
+          wl_display_dispatch_pending(state.display) < 0) {
+        return;
+      }
+    }
+  });
+}
+
+RecordingSurface::~RecordingSurface() {
+  State& state = *state_;
+  if (dispatcher_.joinable()) {
+    const std::uint64_t one = 1;
+    (void)write(state.stop_fd, &one, sizeof one);
+    dispatcher_.join();
+    close(state.stop_fd);
+  }
+  zwlr_layer_surface_v1_destroy(state.layer);
+  wl_surface_destroy(state.surface);
+  state.picture.reset();
+  // libwayland frees no proxy on disconnect.
+  if (state.pointer != nullptr) {
+    wl_pointer_release(state.pointer);
+  }
+  wl_seat_destroy(state.seat);
+  zwlr_layer_shell_v1_destroy(state.shell);
+  wl_shm_destroy(state.shm);
+  wl_compositor_destroy(state.compositor);
+  wl_registry_destroy(state.registry);
+  wl_display_roundtrip(state.display);
+  wl_display_disconnect(state.display);
+}
+
+std::vector<SurfaceRecord> RecordingSurface::Take() {
+  const std::lock_guard lock(state_->mutex);
+  return std::exchange(state_->records, {});
+}
+
+bool RecordingSurface::WaitFor(std::size_t count) {
+  std::unique_lock lock(state_->mutex);
+  return state_->changed.wait_for(lock, std::chrono::seconds(2), [&] {
+    return state_->records.size() >= count;
+  });
+}
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,106 @@
+// Reading a copied frame: each pixel format's channel order, a frame the
+// compositor stored upside down, a scaled output, and pixels that were
+// never captured.
+
+#include "platform/wayland/shm_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace scrivlet {
+namespace {
+
+// A 2x2 frame whose little-endian words are given row by row.
+struct Words {
+  std::array<std::uint32_t, 4> words;
+  ShmFrame Frame(std::uint32_t format, bool inverted) const {
+    ShmFrame frame;
+    frame.format = format;
+    frame.width = frame.height = 2;
+    frame.stride = 8;
+    frame.y_inverted = inverted;
+    frame.data = reinterpret_cast<const std::uint8_t*>(words.data());
+    frame.size = sizeof words;
+    return frame;
+  }
+};
+
+TEST(ShmFrame, ChannelOrderAndOrientation) {
+  const Words top_left_red{{0x00FF0000, 0, 0x000000FF, 0}};
+  struct Case {
+    const char* name;
+    std::uint32_t format;
+    bool inverted;
+    COLORREF top_left;
+    COLORREF bottom_left;
+  };
+  const std::array cases{
+      Case{"XRGB", 1, false, 0x0000FF, 0xFF0000},
+      Case{"ARGB", 0, false, 0x0000FF, 0xFF0000},
+      Case{"XBGR", 0x34324258, false, 0xFF0000, 0x0000FF},
+      Case{"ABGR keeps no alpha", 0x34324241, false, 0xFF0000, 0x0000FF},
+      Case{"XRGB upside down", 1, true, 0xFF0000, 0x0000FF},
+  };
+  for (const Case& c : cases) {
+    const ScreenImage image =
+        ToScreenImage(top_left_red.Frame(c.format, c.inverted), {10, 20, 2, 2},
+                      {10, 20, 2, 2});
+    EXPECT_EQ(image.At({10, 20}), c.top_left) << c.name;
+    EXPECT_EQ(image.At({10, 21}), c.bottom_left) << c.name;
+  }
+}
+
+TEST(ShmFrame, UncapturedUnreadableOrShortFramesGiveNoColour) {
+  const Words words{{0x00112233, 0x00445566, 0x00778899, 0x00AABBCC}};
+  struct Case {
+    const char* name;
+    ShmFrame frame;
+    ScreenRect captured;
+    ScreenPoint probe;
+    bool readable;
+  };
+  ShmFrame short_frame = words.Frame(1, false);
+  short_frame.size = 8;  // claims two rows, holds one
+  const std::array cases{
+      Case{"inside", words.Frame(1, false), {0, 0, 2, 2}, {1, 1}, true},
+      Case{"left of the capture",
+           words.Frame(1, false),
+           {1, 0, 1, 2},
+           {0, 0},
+           false},
+      Case{"unknown format",
+           words.Frame(0x3231564E, false),
+           {0, 0, 2, 2},
+           {0, 0},
+           false},
+      Case{
+          "past a short frame's end", short_frame, {0, 0, 2, 2}, {0, 1}, false},
+  };
+  for (const Case& c : cases) {
+    const ScreenImage image = ToScreenImage(c.frame, {0, 0, 2, 2}, c.captured);
+    EXPECT_EQ(image.At(c.probe).has_value(), c.readable) << c.name;
+  }
+}
+
+TEST(ShmFrame, ScaledOutputPicksTheCoveringBufferPixel) {
+  // A 2x scaled output: 1x1 screen pixel per 2x2 buffer pixels.
+  const std::vector<std::uint32_t> words = {
+      0x00000001, 0x00000001, 0x00000002, 0x00000002, 0x00000001, 0x00000001,
+      0x00000002, 0x00000002, 0x00000003, 0x00000003, 0x00000004, 0x00000004,
+      0x00000003, 0x00000003, 0x00000004, 0x00000004};
+  ShmFrame frame;
+  frame.format = 1;
+  frame.width = frame.height = 4;
+  frame.stride = 16;
+  frame.data = reinterpret_cast<const std::uint8_t*>(words.data());
+  frame.size = words.size() * 4;
+  const ScreenImage image = ToScreenImage(frame, {0, 0, 2, 2}, {0, 0, 2, 2});
+  EXPECT_EQ(image.At({1, 0}), COLORREF{0x020000});
+  EXPECT_EQ(image.At({0, 1}), COLORREF{0x030000});
+}
+
+}  // namespace
+}  // namespace scrivlet

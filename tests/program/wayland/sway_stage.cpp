@@ -1,0 +1,230 @@
+#include "sway_stage.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/desktop_backends.h"
+#include "poll_for.h"
+#include "wayland_session.h"
+#include "window/twips.h"
+
+namespace scrivlet::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int kDpi = 96;
+// The paint program's settings: a one-pixel black pencil without
+// antialiasing, no first-run dialog, and the transparent cursor for its
+// own pointer images.
+constexpr const char* kDrawingSettings = R"([com/github/maoschanz/drawing]
+last-active-tool='pencil'
+last-version='1.0.2'
+default-width=600
+default-height=400
+
+[com/github/maoschanz/drawing/tools-options]
+last-size=1
+use-antialiasing=false
+last-left-rgba=['0.0', '0.0', '0.0', '1.0']
+
+[org/gnome/desktop/interface]
+cursor-theme='scrivlet-transparent'
+)";
+
+std::string MakeTempDir(const char* name) {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / name).string() + ".XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot make a temporary directory");
+  }
+  return pattern;
+}
+
+// A socket file nobody listens on, as a crashed program leaves it.
+void LeaveStaleSocket(const std::string& path) {
+  // One a stopped program left already will do; it is made anew.
+  unlink(path.c_str());
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int bound =
+      bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  close(fd);
+  if (bound != 0) {
+    throw std::runtime_error("cannot leave a stale socket at " + path);
+  }
+}
+
+std::int32_t Aim(std::int32_t p, std::int32_t extent) {
+  return static_cast<std::int32_t>(
+      (std::int64_t{p} * kAbsoluteSpan + extent / 2) / extent);
+}
+
+std::vector<std::string> Joined(std::vector<std::string> first,
+                                const std::vector<std::string>& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
+}  // namespace
+
+std::string ReachableExecutable(const std::string& path,
+                                const std::string& config_dir) {
+  std::vector<std::string> probe = AsSessionUser();
+  probe.insert(probe.end(), {"test", "-x", path});
+  if (RunCapturing(probe).exit_code == 0) {
+    return path;
+  }
+  std::string copy = config_dir + "/scrivlet";
+  std::filesystem::copy_file(path, copy);
+  return copy;
+}
+
+SwayStage::SwayStage(const std::string& scrivlet)
+    : config_dir_(MakeTempDir("scrivlet-config")),
+      mouse_(OpenWaylandDesktop()) {
+  const std::string runtime = std::getenv("XDG_RUNTIME_DIR");
+  LeaveStaleSocket(runtime + "/scrivlet.sock");
+  std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
+  std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
+  std::filesystem::permissions(config_dir_,
+                               std::filesystem::perms::owner_all |
+                                   std::filesystem::perms::others_exec |
+                                   std::filesystem::perms::group_exec);
+  executable_ = ReachableExecutable(scrivlet, config_dir_);
+  GiveToSessionUser(config_dir_);
+
+  paint_ = std::make_unique<ChildProcess>(
+      Joined(AsSessionUser(), {"drawing"}),
+      ChildOptions{{"GDK_BACKEND=wayland", "GSETTINGS_BACKEND=keyfile",
+                    "HOME=" + config_dir_, "XDG_CONFIG_HOME=" + config_dir_,
+                    "NO_AT_BRIDGE=1"},
+                   true,
+                   {}});
+  std::optional<SwayWindow> paint;
+  if (!PollFor(
+          [&] {
+            return (paint = FindSwayWindow("com.github.maoschanz.drawing"))
+                .has_value();
+          },
+          milliseconds(20000), milliseconds(100))) {
+    throw std::runtime_error("drawing's window did not appear");
+  }
+  scrivlet_ = std::make_unique<ChildProcess>(
+      Joined(AsSessionUser(), {executable_}),
+      ChildOptions{{"HOME=" + config_dir_, "QT_QPA_PLATFORM=wayland",
+                    "QT_WAYLAND_DISABLE_WINDOWDECORATION=1"},
+                   true,
+                   {}});
+  std::optional<SwayWindow> window;
+  if (!PollFor(
+          [&] {
+            window = FindSwayWindow("scrivlet");
+            if (window && window->origin.x != 700) {
+              // Beside the canvas, and above it: floating windows stay over
+              // tiled ones.
+              Swaymsg(
+                  "[app_id=\"scrivlet\"] floating enable, move position 700 "
+                  "480");
+              return false;
+            }
+            return window && Scrivlet({"--abort"}).exit_code == 0;
+          },
+          milliseconds(20000), milliseconds(100))) {
+    throw std::runtime_error("scrivlet's window did not appear");
+  }
+  window_ = *window;
+  // The canvas: the white area around a point well inside it, once the
+  // paint program has settled its layout (its tool bar reflows once).
+  const ScreenPoint seed{paint->origin.x + 300, paint->origin.y + 200};
+  ScreenRect before;
+  if (!PollFor(
+          [&] {
+            const ScreenRect now =
+                UniformAreaAround(Capture({0, 0, 1280, 1024}), seed);
+            const bool settled = now.x == before.x && now.y == before.y &&
+                                 now.width == before.width &&
+                                 now.height == before.height;
+            before = now;
+            canvas_ = now;
+            return settled && now.width >= 500 && now.height >= 300 &&
+                   Capture({seed.x, seed.y, 1, 1}).At(seed) == 0xFFFFFFU;
+          },
+          milliseconds(20000), milliseconds(300))) {
+    throw std::runtime_error("drawing's canvas did not show");
+  }
+}
+
+SwayStage::~SwayStage() {
+  scrivlet_.reset();
+  paint_.reset();
+  mouse_.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(config_dir_, ignored);
+}
+
+Finished SwayStage::Scrivlet(const std::vector<std::string>& arguments) const {
+  return RunCapturing(
+      Joined(Joined(AsSessionUser(), {executable_}), arguments));
+}
+
+void SwayStage::MoveTo(ScreenPoint to) const {
+  const DesktopArea area = mouse_->DesktopBounds();
+  mouse_->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                      Aim(to.x, area.width), Aim(to.y, area.height));
+  mouse_->Flush();
+}
+
+void SwayStage::Click(ScreenPoint at) const {
+  MoveTo(at);
+  mouse_->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  mouse_->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  mouse_->Flush();
+}
+
+ScreenPoint SwayStage::ControlCentre(
+    const std::vector<TwipRect>& containers_and_control) const {
+  ScreenPoint at = window_.origin;
+  for (const TwipRect& rect : containers_and_control) {
+    at.x += TwipsToPixels(rect.left, kDpi);
+    at.y += TwipsToPixels(rect.top, kDpi);
+  }
+  const TwipRect& control = containers_and_control.back();
+  return {at.x + TwipsToPixels(control.width, kDpi) / 2,
+          at.y + TwipsToPixels(control.height, kDpi) / 2};
+}
+
+ScreenPoint SwayStage::TabCentre(int index) const {
+  // As in the X11 program tests: 120 twips margins, three equal tabs, a
+  // strip 295 twips high.
+  const int margin = TwipsToPixels(120, kDpi);
+  const int strip_width = window_.size.x - 2 * margin;
+  return {window_.origin.x + margin + (2 * index + 1) * strip_width / 6,
+          window_.origin.y + margin + TwipsToPixels(295, kDpi) / 2};
+}
+
+std::string SwayStage::Caption() const {
+  const auto window = FindSwayWindow("scrivlet");
+  return window ? window->title : "";
+}
+
+ScreenImage SwayStage::Capture(ScreenRect rect) const {
+  const scrivlet::ScreenImage image =
+      mouse_->CaptureScreenRegion({rect.x, rect.y, rect.width, rect.height});
+  std::vector<COLORREF> pixels;
+  pixels.reserve(image.pixels.size());
+  for (const auto& pixel : image.pixels) {
+    pixels.push_back(pixel.value_or(kInvalidColour));
+  }
+  return {rect, std::move(pixels)};
+}
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,69 @@
+#pragma once
+
+// The whole program on headless sway: the paint program `drawing` and
+// scrivlet started as a user would start them, their windows found through
+// sway's IPC, the pointer moved and clicked by a virtual pointer of the
+// test's own, keys pressed with wtype, commands given with scrivlet itself.
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "platform/platform_input.h"
+#include "screen_capture.h"
+#include "sway_tree.h"
+#include "window/twips.h"
+
+namespace scrivlet::testing {
+
+// `path`, or a copy of it in `dir` when the session's user cannot run it
+// there (a build tree below a private home).
+std::string ReachableExecutable(const std::string& path,
+                                const std::string& dir);
+
+class SwayStage {
+ public:
+  // A stale command socket in the session's runtime directory, as a crash
+  // would leave it, `drawing` with a blank canvas, and scrivlet floating
+  // beside it, both run as the session's user.
+  explicit SwayStage(const std::string& scrivlet);
+  SwayStage(const SwayStage&) = delete;
+  SwayStage& operator=(const SwayStage&) = delete;
+  SwayStage(SwayStage&&) = delete;
+  SwayStage& operator=(SwayStage&&) = delete;
+  ~SwayStage();
+
+  [[nodiscard]] PlatformInput& Mouse() const { return *mouse_; }
+  [[nodiscard]] const ScreenRect& Canvas() const { return canvas_; }
+  [[nodiscard]] ChildProcess& Program() const { return *scrivlet_; }
+  [[nodiscard]] const std::string& Executable() const { return executable_; }
+  // Runs scrivlet with these arguments, as the session's user, to its end.
+  [[nodiscard]] Finished Scrivlet(
+      const std::vector<std::string>& arguments) const;
+
+  void MoveTo(ScreenPoint to) const;
+  void Click(ScreenPoint at) const;
+  // The screen point of a control of scrivlet's window, given its place in
+  // twips inside its containers (outermost first), as at 96 DPI.
+  [[nodiscard]] ScreenPoint ControlCentre(
+      const std::vector<TwipRect>& containers_and_control) const;
+  [[nodiscard]] ScreenPoint TabCentre(int index) const;
+  // scrivlet's caption now.
+  [[nodiscard]] std::string Caption() const;
+  // Reads the screen through the test's own connection.
+  [[nodiscard]] ScreenImage Capture(ScreenRect rect) const;
+
+ private:
+  std::string config_dir_;
+  std::string executable_;
+  std::unique_ptr<PlatformInput> mouse_;
+  std::unique_ptr<ChildProcess> paint_;
+  std::unique_ptr<ChildProcess> scrivlet_;
+  ScreenRect canvas_;
+  SwayWindow window_;
+};
+
+}  // namespace scrivlet::testing
