@@ -132,6 +132,8 @@ TEST(DrawTrigger, ReportsADesktopFailureWithTheButtonReleased) {
   EXPECT_NE(host.problems[0].find("マウス"), std::string::npos);
   EXPECT_FALSE(desktop.left_button_down());
   EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+  EXPECT_EQ(desktop.drawings_started, 1);
+  EXPECT_EQ(desktop.drawings_ended, 1);
 }
 
 TEST(DrawTrigger, AnF8AbortIsAnOrdinaryEnd) {
@@ -145,6 +147,8 @@ TEST(DrawTrigger, AnF8AbortIsAnOrdinaryEnd) {
   EXPECT_TRUE(host.problems.empty());
   EXPECT_EQ(desktop.events().size(), 3U);
   EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+  EXPECT_EQ(desktop.drawings_started, 1);
+  EXPECT_EQ(desktop.drawings_ended, 1);
 }
 
 }  // namespace
