@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -157,8 +158,14 @@ int main(int argc, char** argv) {
   const int rows = argc == 5 ? std::stoi(argv[4]) : 20;
   try {
     const auto& kind = KindNamed(argv[2]);
+    // DELIVERY_BENCH_ONLY=pipelined measures that method alone (tuning).
+    const char* only = std::getenv("DELIVERY_BENCH_ONLY");
     std::vector<Result> results;
     for (const Method& method : Methods()) {
+      if (only != nullptr && method.name.find(only) == std::string::npos) {
+        results.push_back({false, 1});
+        continue;
+      }
       results.push_back(Measure(desktop, kind, method, columns, rows));
     }
     const Result& closed = results[2];

@@ -263,7 +263,6 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
   const PacingClock::TimePoint start = clock_->Now();
   PacingClock::TimePoint look = start + policy_.first_look;
   int strays = 0;
-  bool lost = false;
   int look_count = 0;
   int progress_look = 0;
   PacingClock::TimePoint progress_at = start;
@@ -340,6 +339,9 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
         last_shown = mark.piece;
       }
     }
+    std::vector<std::size_t> to_repair;
+    bool dot_lost = false;
+    bool stroke_lost = false;
     for (Mark& mark : marks) {
       if (mark.shown || mark.given_up || !mark.wait.expected || aborted_) {
         continue;
@@ -347,23 +349,12 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
       if (settled && last_shown &&
           (*last_shown > mark.piece || quiet_for(mark)) &&
           mark.repairs < policy_.max_repairs) {
-        const StreamPiece& piece = batch[mark.piece];
-        if (mark.is_stroke) {
-          trust_.StrokeLost();
-        } else {
-          trust_.DotLost();
+        if (std::find(to_repair.begin(), to_repair.end(), mark.piece) ==
+            to_repair.end()) {
+          to_repair.push_back(mark.piece);
         }
-        lost = true;
-        if (Repair(mark, piece)) {
-          ++stats_.repaired;
-          // Repairs sent back to back would be dropped like the dots were.
-          Pause(trust_.SafePace());
-          for (Mark& other : marks) {
-            if (other.piece == mark.piece && &other != &mark) {
-              other.sent = mark.sent;
-            }
-          }
-        }
+        stroke_lost = stroke_lost || mark.is_stroke;
+        dot_lost = dot_lost || !mark.is_stroke;
         continue;
       }
       if (seen - mark.sent >= mark.wait.bound) {
@@ -375,24 +366,51 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
         }
       }
     }
+    // The repairs of one look go together, at the (now slower) pace, as
+    // the batch did: sent one by one with a frame between, a target that
+    // drops clicks would take a frame per dot.
+    if (!to_repair.empty()) {
+      if (dot_lost) {
+        trust_.DotLost();
+      }
+      if (stroke_lost) {
+        trust_.StrokeLost();
+      }
+    }
+    for (const std::size_t piece : to_repair) {
+      if (aborted_ || !Repair(batch[piece])) {
+        break;
+      }
+      ++stats_.repaired;
+      const PacingClock::TimePoint sent = clock_->Now();
+      for (Mark& mark : marks) {
+        if (mark.piece == piece) {
+          mark.sent = sent;
+          ++mark.repairs;
+        }
+      }
+      Pause(std::max(trust_.Pace(), policy_.min_repair_pace));
+    }
     const PacingClock::Duration waited = clock_->Now() - start;
     look = clock_->Now() + std::clamp(waited / 4, policy_.first_look,
                                       policy_.max_look_interval);
   }
   int dots = 0;
+  int lost_dots = 0;
   for (const Mark& mark : marks) {
     stats_.safe_paced += mark.wait.expected ? 0 : 1;
     dots += mark.is_stroke ? 0 : 1;
+    lost_dots += !mark.is_stroke && mark.repairs > 0 ? 1 : 0;
   }
-  if (!lost && strays == 0 &&
+  if (strays == 0 &&
       std::all_of(marks.begin(), marks.end(),
                   [](const Mark& m) { return m.shown || !m.wait.expected; })) {
-    trust_.BatchClean(dots);
+    trust_.BatchLanded(dots, lost_dots);
   }
   CheckUnseen();
 }
 
-bool DeliveryPacer::Repair(Mark& mark, const StreamPiece& piece) {
+bool DeliveryPacer::Repair(const StreamPiece& piece) {
   const DotInk& dot = *piece.dot;
   if (dot.relative) {
     if (relative_inexact_ || !MovePointerTo(dot.at)) {
@@ -406,12 +424,7 @@ bool DeliveryPacer::Repair(Mark& mark, const StreamPiece& piece) {
   } else {
     SendAll(dot.click);
   }
-  if (dot.relative && !MovePointerTo(sent_pointer_)) {
-    return false;
-  }
-  mark.sent = clock_->Now();
-  ++mark.repairs;
-  return true;
+  return !dot.relative || MovePointerTo(sent_pointer_);
 }
 
 void DeliveryPacer::SendHeld(const DotInk& dot, ScreenRect /*rect*/,

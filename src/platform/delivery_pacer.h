@@ -42,6 +42,8 @@ struct PacingPolicy {
   // A dot missing is sent again only once no new dot has shown for this
   // long (about a frame), so that a frame caught half drawn does not count.
   PacingClock::Duration repair_after = std::chrono::milliseconds(20);
+  // The least pause after a dot sent again.
+  PacingClock::Duration min_repair_pace = std::chrono::microseconds(500);
   // Times a dot is sent again at most.
   int max_repairs = 6;
   // The largest rectangle captured per look; a batch ends before it grows
@@ -107,7 +109,7 @@ class DeliveryPacer final : public PlatformInput {
   void DeliverOneFound(StreamPiece piece);
   void Confirm(std::vector<Mark>& marks, const std::vector<StreamPiece>& batch,
                const ScreenRect& rect, const ScreenImage& before);
-  bool Repair(Mark& mark, const StreamPiece& piece);
+  bool Repair(const StreamPiece& piece);
   void SendHeld(const DotInk& dot, ScreenRect rect, const ScreenImage& before);
   bool WaitShown(ScreenPoint at, std::optional<COLORREF> before,
                  PacingClock::Duration bound);

@@ -76,14 +76,18 @@ void DeliveryTrust::ShownLate(COLORREF before) {
   misses_in_a_row_ = 0;
 }
 
-void DeliveryTrust::BatchClean(int dots) {
-  if (!smeared_ && dots >= window_) {
+void DeliveryTrust::BatchLanded(int dots, int lost) {
+  if (smeared_) {
+    return;
+  }
+  if (2 * lost > dots) {
+    window_ = std::max(1, window_ / 2);
+  } else if (4 * lost <= dots && dots >= window_) {
     window_ = std::min(2 * window_, policy_.max_window);
   }
 }
 
 void DeliveryTrust::DotLost() {
-  window_ = std::max(1, window_ / 2);
   pace_ = std::min(pace_ + policy_.pace_step, policy_.safe_pace);
 }
 

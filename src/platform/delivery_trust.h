@@ -5,11 +5,13 @@
 // Pure logic: the pacer reports what it saw and asks what to do next.
 //
 // - The window (dots sent before any is confirmed) starts at one and
-//   doubles after every batch in which each dot landed and no stray pixel
-//   showed, so a target that paints late (a compositor, a browser) soon
-//   gets many dots per frame.
-// - A dot that had to be sent again halves the window and slows the pace:
-//   the target is dropping clicks that come too close together.
+//   doubles after every batch that landed with no stray pixel and at most
+//   a quarter of its dots sent again, so a target that paints late (a
+//   compositor, a browser) soon gets many dots per frame.
+// - Dots sent again slow the pace: the target drops clicks that come too
+//   close together. A batch that lost more than half its dots also halves
+//   the window. Repairs are cheap (they go in batches too), so a target
+//   that drops some clicks still gets large batches.
 // - Ink where no dot was aimed means the target is being overrun (it paints
 //   a line from one dot to the next): one dot at a time and the safe pace
 //   from then on, for this target.
@@ -86,9 +88,10 @@ class DeliveryTrust {
   void Missed(COLORREF before);
   // A dot given up on showed after all: the target was only busy.
   void ShownLate(COLORREF before);
-  // Every dot of a batch of `dots` landed and nothing else changed.
-  void BatchClean(int dots);
-  // A dot had to be sent again.
+  // A batch of `dots` landed with nothing else changed; `lost` of them
+  // had to be sent again.
+  void BatchLanded(int dots, int lost);
+  // Dots had to be sent again.
   void DotLost();
   // A drag stroke did not show although its dot did: the target looks for
   // the button only when it gets to the move.

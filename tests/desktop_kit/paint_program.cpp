@@ -176,7 +176,7 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
         }
         return false;
       },
-      milliseconds(30000), kPollInterval);
+      milliseconds(60000), kPollInterval);
   if (!shown) {
     std::string titles;
     for (const Window window : ClientWindows(display_)) {

@@ -37,7 +37,7 @@ TEST_P(DeliveryWindowTest, FollowsWhatTheScreenShowed) {
 
 void Clean(DeliveryTrust& trust, int batches) {
   for (int i = 0; i < batches; ++i) {
-    trust.BatchClean(trust.Window());
+    trust.BatchLanded(trust.Window(), 0);
   }
 }
 
@@ -50,13 +50,20 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"AShortBatchDoesNotGrowIt",
                    [](DeliveryTrust& trust) {
                      Clean(trust, 2);
-                     trust.BatchClean(1);
+                     trust.BatchLanded(1, 0);
                    },
                    4},
-        WindowCase{"HalvesAtALostDot",
+        // Repairs are cheap: a few lost dots do not stop the growth.
+        WindowCase{"GrowsWithAQuarterLost",
                    [](DeliveryTrust& trust) {
                      Clean(trust, 3);
-                     trust.DotLost();
+                     trust.BatchLanded(8, 2);
+                   },
+                   16},
+        WindowCase{"HalvesWhenMostAreLost",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.BatchLanded(8, 5);
                    },
                    4},
         WindowCase{"SlowsTheCleanPaceNoFurtherThanTheSafePace",
