@@ -126,7 +126,7 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
           .count();
   const CanvasCheck check = SettledCheck(program, area, dots);
   const double rate = check.expected / seconds;
-  std::printf("| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %6.2f | %6.0f | %s\n",
+  std::printf("| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %7.2f | %7.0f | %s\n",
               desktop_name.c_str(), kind.name.c_str(), method.name.c_str(),
               check.expected, 100.0 * check.landed / check.expected,
               check.stray, seconds, rate, PacerNote(*desktop).c_str());
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     }
     const Result& closed = results[2];
     const Result& pipelined = results[3];
-    std::printf("| %-8s | %-11s | **pipelined / one in flight** | | | | | "
+    std::printf("| %-8s | %-11s | **pipelined vs loop** | | | | | "
                 "**%.1fx** | %s\n",
                 desktop.c_str(), kind.name.c_str(),
                 pipelined.rate / closed.rate,
