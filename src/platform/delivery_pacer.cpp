@@ -189,8 +189,12 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
       marks.push_back(stroke);
     }
   }
+  // Dots that can be seen are paced only within a batch: one alone is
+  // confirmed before the next goes anyway.
   const PacingClock::Duration pace =
-      all_visible && !trust_.Smeared() ? trust_.Pace() : trust_.SafePace();
+      !all_visible ? trust_.SafePace()
+      : marks.back().piece != marks.front().piece ? trust_.Pace()
+                         : PacingClock::Duration{};
 
   std::size_t next_mark = 0;
   for (std::size_t i = 0; i < batch.size() && !aborted_; ++i) {
@@ -260,6 +264,8 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
     }
   }
 
+  const auto dots_in_batch = std::count_if(
+      marks.begin(), marks.end(), [](const Mark& m) { return !m.is_stroke; });
   const PacingClock::TimePoint start = clock_->Now();
   PacingClock::TimePoint look = start + policy_.first_look;
   int strays = 0;
@@ -293,7 +299,7 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
         ++stats_.confirmed;
         const PacingClock::Duration latency = seen - mark.sent;
         stats_.late += latency > policy_.trust.confirm_timeout ? 1 : 0;
-        trust_.Shown(*mark.before, *colour, latency, marks.size() == 1);
+        trust_.Shown(*mark.before, *colour, latency, dots_in_batch == 1);
         if (mark.given_up) {
           trust_.ShownLate(*mark.before);
         }

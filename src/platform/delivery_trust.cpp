@@ -52,6 +52,8 @@ void DeliveryTrust::Shown(COLORREF before, COLORREF after,
   if (!alone) {
     return;
   }
+  ++alone_shown_;
+  fastest_alone_ = fastest_alone_ ? std::min(*fastest_alone_, latency) : latency;
   // A stall says the target was busy, not how long it takes to paint.
   const PacingClock::Duration usual =
       std::min(latency, policy_.confirm_timeout);
@@ -76,8 +78,13 @@ void DeliveryTrust::ShownLate(COLORREF before) {
   misses_in_a_row_ = 0;
 }
 
+bool DeliveryTrust::Pipelines() const {
+  return !smeared_ && alone_shown_ >= policy_.probe_dots && fastest_alone_ &&
+         *fastest_alone_ >= policy_.frame_like_latency;
+}
+
 void DeliveryTrust::BatchLanded(int dots, int lost) {
-  if (smeared_) {
+  if (!Pipelines()) {
     return;
   }
   if (2 * lost > dots) {

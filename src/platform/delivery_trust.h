@@ -15,6 +15,11 @@
 // - Ink where no dot was aimed means the target is being overrun (it paints
 //   a line from one dot to the next): one dot at a time and the safe pace
 //   from then on, for this target.
+// - A target that shows a dot within a few milliseconds paints as events
+//   come and gains nothing from more in flight, but smears when overrun
+//   (paint programs on an X server with no compositor): it keeps one dot
+//   in flight. Only a target that never showed a dot alone that fast (a
+//   compositor, a browser: a frame or more) gets a growing window.
 // - How long to wait for a dot depends on its screen colour: see WaitFor.
 
 #include <cstdint>
@@ -44,6 +49,11 @@ struct DeliveryPolicy {
   PacingClock::Duration pace_step = std::chrono::microseconds(500);
   // Dots in flight at most.
   int max_window = 256;
+  // Dots sent alone before the window may grow, and how fast the fastest
+  // of them may have shown for it to grow: faster than any frame means a
+  // target that paints as events come.
+  int probe_dots = 8;
+  PacingClock::Duration frame_like_latency = std::chrono::milliseconds(4);
   // Dots in a row that did not show before the pacer stops trusting the
   // target to show them and keeps to the safe pace.
   int misses_before_safe_pace = 3;
@@ -71,6 +81,8 @@ class DeliveryTrust {
   [[nodiscard]] PacingClock::Duration Pace() const { return pace_; }
   [[nodiscard]] PacingClock::Duration SafePace() const;
   [[nodiscard]] bool Smeared() const { return smeared_; }
+  // Whether more than one dot may be in flight (see above).
+  [[nodiscard]] bool Pipelines() const;
   // Whether strokes must show before the button goes up (see StrokeLost).
   [[nodiscard]] bool HoldStrokes() const { return hold_strokes_; }
 
@@ -116,6 +128,8 @@ class DeliveryTrust {
   bool hold_strokes_ = false;
   std::optional<COLORREF> ink_;  // the colour the target last painted
   std::optional<PacingClock::Duration> typical_latency_;
+  int alone_shown_ = 0;
+  std::optional<PacingClock::Duration> fastest_alone_;
   std::unordered_map<COLORREF, ColourRecord> colours_;
   bool drawing_missed_ = false;
   int misses_in_a_row_ = 0;

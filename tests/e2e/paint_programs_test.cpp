@@ -30,6 +30,8 @@ struct PaintCase {
   PlotMode mode;
   bool drag = false;
   int busy_processes = 0;  // CPU load while drawing
+  // A smaller picture where every drag stroke waits a frame or two.
+  bool small = false;
   friend void PrintTo(const PaintCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -77,7 +79,8 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   const DrawSettings settings = test.mode == PlotMode::Absolute
                                     ? DrawSettings{2, 1, 200, drag}
                                     : DrawSettings{2, 2, 200, drag};
-  const PatternPicture picture = MixedPicture(160, 60);
+  const PatternPicture picture =
+      test.small ? MixedPicture(60, 30) : MixedPicture(160, 60);
   const ScreenPoint origin{canvas.x + 12, canvas.y + 12};
   std::vector<ScreenPoint> dots =
       ExpectedDots(picture, settings, test.mode, origin);
@@ -141,7 +144,10 @@ std::vector<PaintCase> Cases(const std::string& desktop) {
     return {{"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
             {"mtpaintRelative", "mtpaint", PlotMode::Relative},
             {"mtpaintAbsoluteDrag", "mtpaint", PlotMode::Absolute, true},
-            {"mtpaintRelativeDrag", "mtpaint", PlotMode::Relative, true}};
+            // mtpaint draws a stroke only with the button still down: each
+            // waits for its frame.
+            {"mtpaintRelativeDrag", "mtpaint", PlotMode::Relative, true, 0,
+             true}};
   }
   return {
       {"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},

@@ -217,10 +217,11 @@ INSTANTIATE_TEST_SUITE_P(
                    false, true}),
     [](const auto& instance) { return instance.param.name; });
 
-TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotAtTheSafePace) {
+TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   PacerRig rig;
   rig.target().fragile = false;
   rig.target().smears = true;
+  rig.target().frame = milliseconds(16);
   rig.target().paint_latency = milliseconds(2);
   const Stream events = AbsoluteColumn({50, 50}, 60);
   rig.Draw(events);

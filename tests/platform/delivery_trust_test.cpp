@@ -35,7 +35,15 @@ TEST_P(DeliveryWindowTest, FollowsWhatTheScreenShowed) {
   EXPECT_EQ(trust.Pace() == trust.SafePace(), GetParam().safe_pace);
 }
 
+// Dots shown alone, each after `latency`.
+void Probe(DeliveryTrust& trust, milliseconds latency) {
+  for (int i = 0; i < trust.policy().probe_dots; ++i) {
+    trust.Shown(kPaper, kInk, latency, true);
+  }
+}
+
 void Clean(DeliveryTrust& trust, int batches) {
+  Probe(trust, milliseconds(16));
   for (int i = 0; i < batches; ++i) {
     trust.BatchLanded(trust.Window(), 0);
   }
@@ -44,6 +52,13 @@ void Clean(DeliveryTrust& trust, int batches) {
 INSTANTIATE_TEST_SUITE_P(
     Batches, DeliveryWindowTest,
     ::testing::Values(
+        // Paints as events come (no compositor): overrun, it would smear.
+        WindowCase{"AFastTargetKeepsOneInFlight",
+                   [](DeliveryTrust& trust) {
+                     Probe(trust, milliseconds(1));
+                     Clean(trust, 6);
+                   },
+                   1},
         WindowCase{"DoublesPerCleanBatchUpToTheMost",
                    [](DeliveryTrust& trust) { Clean(trust, 6); }, 16},
         // A batch cut short (the end of a drawing) proves nothing more.
