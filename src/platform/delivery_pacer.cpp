@@ -20,6 +20,9 @@ class SteadyPacingClock final : public PacingClock {
 
 // Dots given up on that are still watched, in case they show late.
 constexpr std::size_t kMaxUnseen = 64;
+// Looks at the pointer, a millisecond apart, before a move counts as not
+// gone where it was sent.
+constexpr int kPointerTries = 20;
 
 ScreenRect Including(const std::optional<ScreenRect>& rect, ScreenPoint at) {
   if (!rect) {
@@ -231,10 +234,8 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
     // Relative moves must go exactly as far as they say for the dots to be
     // where the stream puts them; a desktop that scales them (pointer speed
     // on Windows) gets one dot at a time from here on.
-    target_->Flush();
-    if (target_->GetCursorPos() != sent_pointer_) {
+    if (!PointerReaches(sent_pointer_)) {
       relative_inexact_ = true;
-      return;
     }
   }
   Confirm(marks, batch, *rect, before);
@@ -339,6 +340,16 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
                  std::max(policy_.repair_after, progress_at - start) *
                      (1 << mark.repairs);
     };
+    // A dot sent alone that has not shown in several times the target's
+    // usual time was dropped or is stalled; sent again, a click on the same
+    // place does no harm either way, with the same backing off.
+    const auto alone_overdue = [&](const Mark& mark) {
+      const auto usual = trust_.TypicalLatency();
+      return dots_in_batch == 1 && progress_look == 0 && usual &&
+             seen - mark.sent >=
+                 std::max(policy_.repair_after, 4 * *usual) *
+                     (1 << mark.repairs);
+    };
     std::optional<std::size_t> last_shown;
     for (const Mark& mark : marks) {
       if (mark.shown && mark.shown_look < look_count) {
@@ -352,8 +363,9 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
       if (mark.shown || mark.given_up || !mark.wait.expected || aborted_) {
         continue;
       }
-      if (settled && last_shown &&
-          (*last_shown > mark.piece || quiet_for(mark)) &&
+      if (((settled && last_shown &&
+            (*last_shown > mark.piece || quiet_for(mark))) ||
+           alone_overdue(mark)) &&
           mark.repairs < policy_.max_repairs) {
         if (std::find(to_repair.begin(), to_repair.end(), mark.piece) ==
             to_repair.end()) {
@@ -514,13 +526,26 @@ bool DeliveryPacer::MovePointerTo(ScreenPoint to) {
   const ScreenPoint from = target_->GetCursorPos();
   if (from != to) {
     Send({MOUSEEVENTF_MOVE, to.x - from.x, to.y - from.y});
-    target_->Flush();
   }
-  if (target_->GetCursorPos() != to) {
+  if (!PointerReaches(to)) {
     relative_inexact_ = true;
     return false;
   }
   return true;
+}
+
+bool DeliveryPacer::PointerReaches(ScreenPoint to) {
+  // The X server may apply injected motion a moment after the round trip
+  // that flushed it (its input thread), so a pointer still short of the
+  // place is given a few milliseconds before it counts as elsewhere.
+  target_->Flush();
+  for (int tries = 0; tries < kPointerTries; ++tries) {
+    if (target_->GetCursorPos() == to) {
+      return true;
+    }
+    clock_->SleepFor(std::chrono::milliseconds(1));
+  }
+  return target_->GetCursorPos() == to;
 }
 
 void DeliveryPacer::Send(const MouseEvent& event) {

@@ -45,7 +45,7 @@ struct PacingPolicy {
   // The least pause after a dot sent again.
   PacingClock::Duration min_repair_pace = std::chrono::microseconds(500);
   // Times a dot is sent again at most.
-  int max_repairs = 6;
+  int max_repairs = 12;
   // The largest rectangle captured per look; a batch ends before it grows
   // beyond this.
   std::int64_t max_batch_pixels = std::int64_t{256} * 256;
@@ -114,6 +114,7 @@ class DeliveryPacer final : public PlatformInput {
   bool WaitShown(ScreenPoint at, std::optional<COLORREF> before,
                  PacingClock::Duration bound);
   bool MovePointerTo(ScreenPoint to);
+  bool PointerReaches(ScreenPoint to);
   void Send(const MouseEvent& event);
   void SendAll(const std::vector<MouseEvent>& events);
   // Sleeps, looking at F8 meanwhile; false once F8 has been seen.

@@ -80,6 +80,10 @@ class DeliveryTrust {
   // The pause after each dot of a batch whose dots can all be seen.
   [[nodiscard]] PacingClock::Duration Pace() const { return pace_; }
   [[nodiscard]] PacingClock::Duration SafePace() const;
+  // How long the target takes to show a dot sent alone, smoothed.
+  [[nodiscard]] std::optional<PacingClock::Duration> TypicalLatency() const {
+    return typical_latency_;
+  }
   [[nodiscard]] bool Smeared() const { return smeared_; }
   // Whether more than one dot may be in flight (see above).
   [[nodiscard]] bool Pipelines() const;
