@@ -126,10 +126,11 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
           .count();
   const CanvasCheck check = SettledCheck(program, area, dots);
   const double rate = check.expected / seconds;
-  std::printf("| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %7.2f | %7.0f | %s\n",
-              desktop_name.c_str(), kind.name.c_str(), method.name.c_str(),
-              check.expected, 100.0 * check.landed / check.expected,
-              check.stray, seconds, rate, PacerNote(*desktop).c_str());
+  std::printf(
+      "| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %7.2f | %7.0f | %s\n",
+      desktop_name.c_str(), kind.name.c_str(), method.name.c_str(),
+      check.expected, 100.0 * check.landed / check.expected, check.stray,
+      seconds, rate, PacerNote(*desktop).c_str());
   std::fflush(stdout);
   return {check.landed == check.expected && check.stray == 0, rate};
 }
@@ -170,12 +171,12 @@ int main(int argc, char** argv) {
     }
     const Result& closed = results[2];
     const Result& pipelined = results[3];
-    std::printf("| %-8s | %-11s | **pipelined vs loop** | | | | | "
-                "**%.1fx** | %s\n",
-                desktop.c_str(), kind.name.c_str(),
-                pipelined.rate / closed.rate,
-                pipelined.clean ? "every dot landed, 0 stray"
-                                : "NOT clean: see its row");
+    std::printf(
+        "| %-8s | %-11s | **pipelined vs loop** | | | | | "
+        "**%.1fx** | %s\n",
+        desktop.c_str(), kind.name.c_str(), pipelined.rate / closed.rate,
+        pipelined.clean ? "every dot landed, 0 stray"
+                        : "NOT clean: see its row");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "delivery_bench: %s\n", error.what());
     return 1;

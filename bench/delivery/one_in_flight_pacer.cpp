@@ -18,8 +18,8 @@ constexpr std::size_t kMaxColours = 4096;
 }  // namespace
 
 OneInFlightPacer::OneInFlightPacer(std::unique_ptr<PlatformInput> target,
-                             std::unique_ptr<PacingClock> clock,
-                             OneInFlightPolicy policy)
+                                   std::unique_ptr<PacingClock> clock,
+                                   OneInFlightPolicy policy)
     : target_(std::move(target)),
       clock_(std::move(clock)),
       policy_(policy),
@@ -32,7 +32,7 @@ OneInFlightPacer::OneInFlightPacer(std::unique_ptr<PlatformInput> target,
 ScreenPoint OneInFlightPacer::GetCursorPos() { return target_->GetCursorPos(); }
 
 void OneInFlightPacer::mouse_event(std::uint32_t flags, std::int32_t dx,
-                                std::int32_t dy) {
+                                   std::int32_t dy) {
   // Whatever follows a dot (the move to the next one, or another press)
   // waits until the target has painted it.
   if (pending_) {
@@ -64,7 +64,7 @@ void OneInFlightPacer::mouse_event(std::uint32_t flags, std::int32_t dx,
 }
 
 void OneInFlightPacer::Move(std::uint32_t flags, std::int32_t dx,
-                         std::int32_t dy) {
+                            std::int32_t dy) {
   std::optional<Mark> stroke;
   if (button_down_) {
     // With the button held the target paints a stroke along the move. It
@@ -105,7 +105,7 @@ void OneInFlightPacer::Move(std::uint32_t flags, std::int32_t dx,
 }
 
 void OneInFlightPacer::Press(std::uint32_t flags, std::int32_t dx,
-                          std::int32_t dy) {
+                             std::int32_t dy) {
   // The colour under the dot is read after the pointer got there and before
   // the button goes down.
   Mark press = MarkAt(PointerPosition());
@@ -118,7 +118,7 @@ void OneInFlightPacer::Press(std::uint32_t flags, std::int32_t dx,
 }
 
 void OneInFlightPacer::Release(std::uint32_t flags, std::int32_t dx,
-                            std::int32_t dy) {
+                               std::int32_t dy) {
   // A stroke must show while the button is still down: a target that asks
   // where the pointer is when it gets to the move draws nothing once the
   // button is up.
@@ -132,7 +132,7 @@ void OneInFlightPacer::Release(std::uint32_t flags, std::int32_t dx,
 }
 
 ScreenPoint OneInFlightPacer::DragTarget(std::uint32_t flags, std::int32_t dx,
-                                      std::int32_t dy) {
+                                         std::int32_t dy) {
   if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
     return AbsoluteToScreen(dx, dy, target_->DesktopBounds());
   }
@@ -237,7 +237,8 @@ OneInFlightPacer::WaitEnd OneInFlightPacer::PollUntilChanged(
   }
 }
 
-void OneInFlightPacer::NoteShown(const Mark& mark, PacingClock::Duration latency) {
+void OneInFlightPacer::NoteShown(const Mark& mark,
+                                 PacingClock::Duration latency) {
   ++stats_.confirmed;
   if (latency > policy_.confirm_timeout) {
     ++stats_.late;
@@ -336,7 +337,9 @@ std::uint16_t OneInFlightPacer::GetAsyncKeyState(int virtual_key) {
   return word;
 }
 
-DesktopArea OneInFlightPacer::DesktopBounds() { return target_->DesktopBounds(); }
+DesktopArea OneInFlightPacer::DesktopBounds() {
+  return target_->DesktopBounds();
+}
 
 void OneInFlightPacer::SetWindowPos(NativeWindow window, ZOrder order) {
   target_->SetWindowPos(window, order);

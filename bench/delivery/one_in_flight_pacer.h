@@ -57,13 +57,15 @@ struct OneInFlightStats {
   int timed_out = 0;   // expected to show but did not within the bound
   int safe_paced = 0;  // could not be seen, sent at the safe pace
 
-  friend bool operator==(const OneInFlightStats&, const OneInFlightStats&) = default;
+  friend bool operator==(const OneInFlightStats&,
+                         const OneInFlightStats&) = default;
 };
 
 class OneInFlightPacer final : public PlatformInput {
  public:
   OneInFlightPacer(std::unique_ptr<PlatformInput> target,
-                std::unique_ptr<PacingClock> clock, OneInFlightPolicy policy = {});
+                   std::unique_ptr<PacingClock> clock,
+                   OneInFlightPolicy policy = {});
 
   [[nodiscard]] const OneInFlightStats& stats() const { return stats_; }
 

@@ -130,7 +130,8 @@ void DeliveryPacer::Deliver(bool all) {
           std::make_move_iterator(ready.begin()),
           std::make_move_iterator(ready.begin() +
                                   static_cast<std::ptrdiff_t>(take)));
-      ready.erase(ready.begin(), ready.begin() + static_cast<std::ptrdiff_t>(take));
+      ready.erase(ready.begin(),
+                  ready.begin() + static_cast<std::ptrdiff_t>(take));
       DeliverBatch(std::move(batch));
     }
   } catch (...) {
@@ -194,10 +195,10 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
   }
   // Dots that can be seen are paced only within a batch: one alone is
   // confirmed before the next goes anyway.
-  const PacingClock::Duration pace =
-      !all_visible ? trust_.SafePace()
-      : marks.back().piece != marks.front().piece ? trust_.Pace()
-                         : PacingClock::Duration{};
+  const PacingClock::Duration pace = !all_visible ? trust_.SafePace()
+                                     : marks.back().piece != marks.front().piece
+                                         ? trust_.Pace()
+                                         : PacingClock::Duration{};
 
   std::size_t next_mark = 0;
   for (std::size_t i = 0; i < batch.size() && !aborted_; ++i) {
@@ -274,9 +275,10 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
   int progress_look = 0;
   PacingClock::TimePoint progress_at = start;
   for (;;) {
-    const bool waiting = std::any_of(marks.begin(), marks.end(), [](const Mark& m) {
-      return m.wait.expected && !m.shown && !m.given_up;
-    });
+    const bool waiting =
+        std::any_of(marks.begin(), marks.end(), [](const Mark& m) {
+          return m.wait.expected && !m.shown && !m.given_up;
+        });
     if (!waiting) {
       break;
     }
@@ -335,10 +337,9 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
     // each repair: a stalled target shows nothing either, and must not be
     // given its dots again and again meanwhile.
     const auto quiet_for = [&](const Mark& mark) {
-      return settled &&
-             seen - progress_at >=
-                 std::max(policy_.repair_after, progress_at - start) *
-                     (1 << mark.repairs);
+      return settled && seen - progress_at >= std::max(policy_.repair_after,
+                                                       progress_at - start) *
+                                                  (1 << mark.repairs);
     };
     // A dot sent alone that has not shown in several times the target's
     // usual time was dropped or is stalled; sent again, a click on the same
@@ -346,9 +347,8 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
     const auto alone_overdue = [&](const Mark& mark) {
       const auto usual = trust_.TypicalLatency();
       return dots_in_batch == 1 && progress_look == 0 && usual &&
-             seen - mark.sent >=
-                 std::max(policy_.repair_after, 4 * *usual) *
-                     (1 << mark.repairs);
+             seen - mark.sent >= std::max(policy_.repair_after, 4 * *usual) *
+                                     (1 << mark.repairs);
     };
     std::optional<std::size_t> last_shown;
     for (const Mark& mark : marks) {
@@ -420,9 +420,9 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
     dots += mark.is_stroke ? 0 : 1;
     lost_dots += !mark.is_stroke && mark.repairs > 0 ? 1 : 0;
   }
-  if (strays == 0 &&
-      std::all_of(marks.begin(), marks.end(),
-                  [](const Mark& m) { return m.shown || !m.wait.expected; })) {
+  if (strays == 0 && std::all_of(marks.begin(), marks.end(), [](const Mark& m) {
+        return m.shown || !m.wait.expected;
+      })) {
     trust_.BatchLanded(dots, lost_dots);
   }
   CheckUnseen();
@@ -436,8 +436,8 @@ bool DeliveryPacer::Repair(const StreamPiece& piece) {
     }
   }
   if (trust_.HoldStrokes() && dot.stroke) {
-    const ScreenImage before =
-        target_->CaptureScreenRegion(Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
+    const ScreenImage before = target_->CaptureScreenRegion(
+        Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
     SendHeld(dot, before.area, before);
   } else {
     SendAll(dot.click);

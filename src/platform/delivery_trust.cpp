@@ -53,7 +53,8 @@ void DeliveryTrust::Shown(COLORREF before, COLORREF after,
     return;
   }
   ++alone_shown_;
-  fastest_alone_ = fastest_alone_ ? std::min(*fastest_alone_, latency) : latency;
+  fastest_alone_ =
+      fastest_alone_ ? std::min(*fastest_alone_, latency) : latency;
   // A stall says the target was busy, not how long it takes to paint.
   const PacingClock::Duration usual =
       std::min(latency, policy_.confirm_timeout);

@@ -225,12 +225,12 @@ class Win32Desktop final : public PlatformInput {
                          ? ::CreateDIBSection(memory, &info, DIB_RGB_COLORS,
                                               &bits, nullptr, 0)
                          : nullptr;
-    HGDIOBJ previous = bitmap != nullptr ? ::SelectObject(memory, bitmap)
-                                         : nullptr;
+    HGDIOBJ previous =
+        bitmap != nullptr ? ::SelectObject(memory, bitmap) : nullptr;
     // CAPTUREBLT takes layered windows in too, as the screen shows them.
     const bool copied =
-        bitmap != nullptr && ::BitBlt(memory, 0, 0, width, height, screen,
-                                      left, top, SRCCOPY | CAPTUREBLT) != 0;
+        bitmap != nullptr && ::BitBlt(memory, 0, 0, width, height, screen, left,
+                                      top, SRCCOPY | CAPTUREBLT) != 0;
     if (copied) {
       ::GdiFlush();
       const auto* pixels = static_cast<const std::uint32_t*>(bits);
@@ -238,12 +238,14 @@ class Win32Desktop final : public PlatformInput {
         for (int x = 0; x < width; ++x) {
           // A DIB pixel is 0x00RRGGBB; COLORREF has red in the low byte.
           const std::uint32_t bgra =
-              pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+              pixels[static_cast<std::size_t>(y) *
+                         static_cast<std::size_t>(width) +
                      static_cast<std::size_t>(x)];
           image.pixels[static_cast<std::size_t>(y + top - area.top) *
                            static_cast<std::size_t>(area.width) +
                        static_cast<std::size_t>(x + left - area.left)] =
-              ((bgra >> 16) & 0xFFU) | (bgra & 0xFF00U) | ((bgra & 0xFFU) << 16);
+              ((bgra >> 16) & 0xFFU) | (bgra & 0xFF00U) |
+              ((bgra & 0xFFU) << 16);
         }
       }
     }

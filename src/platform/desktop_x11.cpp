@@ -283,10 +283,9 @@ class X11Desktop final : public PlatformInput {
     }
     // One request for the whole rectangle: a pixel at a time costs a round
     // trip to the server each.
-    XImage* shot = XGetImage(display_.get(), root_, left, top,
-                             static_cast<unsigned>(right - left),
-                             static_cast<unsigned>(bottom - top), AllPlanes,
-                             ZPixmap);
+    XImage* shot = XGetImage(
+        display_.get(), root_, left, top, static_cast<unsigned>(right - left),
+        static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
     if (shot == nullptr) {
       errors_.SyncAndClear();
       return image;

@@ -29,10 +29,9 @@ void DotStream::MovePointer(const MouseEvent& event) {
     return static_cast<std::int32_t>(
         std::clamp<std::int64_t>(value, low, std::int64_t{low} + extent - 1));
   };
-  pointer_ = {clip(std::int64_t{pointer_.x} + event.dx, bounds_.left,
-                   bounds_.width),
-              clip(std::int64_t{pointer_.y} + event.dy, bounds_.top,
-                   bounds_.height)};
+  pointer_ = {
+      clip(std::int64_t{pointer_.x} + event.dx, bounds_.left, bounds_.width),
+      clip(std::int64_t{pointer_.y} + event.dy, bounds_.top, bounds_.height)};
 }
 
 void DotStream::Feed(const MouseEvent& event) {

@@ -7,8 +7,8 @@
 #include <X11/Xlib.h>
 
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "child_process.h"

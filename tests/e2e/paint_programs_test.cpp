@@ -132,22 +132,22 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   EXPECT_EQ(check.stray, 0) << "stray, first few: " << Describe(check.strays);
   std::cout << test.name << ": " << check.landed << " of " << check.expected
             << " dots and strokes landed, " << check.stray
-            << " stray; delivery: " << stats.dots << " dots, "
-            << stats.strokes << " strokes, " << stats.batches << " batches, "
-            << stats.repaired << " repaired, " << stats.timed_out
-            << " timed out, " << stats.safe_paced << " at the safe pace, "
-            << stats.strays << " strays seen\n";
+            << " stray; delivery: " << stats.dots << " dots, " << stats.strokes
+            << " strokes, " << stats.batches << " batches, " << stats.repaired
+            << " repaired, " << stats.timed_out << " timed out, "
+            << stats.safe_paced << " at the safe pace, " << stats.strays
+            << " strays seen\n";
 }
 
 std::vector<PaintCase> Cases(const std::string& desktop) {
   if (desktop == "mutter") {
-    return {{"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
-            {"mtpaintRelative", "mtpaint", PlotMode::Relative},
-            {"mtpaintAbsoluteDrag", "mtpaint", PlotMode::Absolute, true},
-            // mtpaint draws a stroke only with the button still down: each
-            // waits for its frame.
-            {"mtpaintRelativeDrag", "mtpaint", PlotMode::Relative, true, 0,
-             true}};
+    return {
+        {"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
+        {"mtpaintRelative", "mtpaint", PlotMode::Relative},
+        {"mtpaintAbsoluteDrag", "mtpaint", PlotMode::Absolute, true},
+        // mtpaint draws a stroke only with the button still down: each
+        // waits for its frame.
+        {"mtpaintRelativeDrag", "mtpaint", PlotMode::Relative, true, 0, true}};
   }
   return {
       {"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
@@ -172,10 +172,11 @@ std::vector<PaintCase> Cases(const std::string& desktop) {
        true}};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DefaultSettings, PaintProgramTest,
-    ::testing::ValuesIn(Cases(SCRIVLET_E2E_DESKTOP)),
-    [](const auto& instance) { return instance.param.name; });
+INSTANTIATE_TEST_SUITE_P(DefaultSettings, PaintProgramTest,
+                         ::testing::ValuesIn(Cases(SCRIVLET_E2E_DESKTOP)),
+                         [](const auto& instance) {
+                           return instance.param.name;
+                         });
 
 }  // namespace
 }  // namespace scrivlet::testing

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -147,8 +147,8 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
     }
   } else {
     for (int column = 0; column < 8; ++column) {
-      const Stream one = AbsoluteColumn(
-          {start.x + 2 * column, start.y + 2}, 40, test.drag);
+      const Stream one =
+          AbsoluteColumn({start.x + 2 * column, start.y + 2}, 40, test.drag);
       events.insert(events.end(), one.begin(), one.end());
     }
   }
@@ -178,7 +178,8 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
   // clicks sent again) taken out, the target got the engine's events.
   EXPECT_EQ(stats.dots, 320);
   if (stats.repaired == 0) {
-    ASSERT_EQ(rig.target().events().size(), events.size() + (test.relative ? 1 : 0));
+    ASSERT_EQ(rig.target().events().size(),
+              events.size() + (test.relative ? 1 : 0));
   }
 }
 
@@ -204,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"StallingPaintProgram",
                    [](FakePaintTarget& target) {
                      target.stall_before_press = {{5, milliseconds(900)},
-                                             {100, milliseconds(300)}};
+                                                  {100, milliseconds(300)}};
                    }},
         TargetCase{"RelativeDots", [](FakePaintTarget&) {}, true},
         TargetCase{"RelativeDragIntoAFragileTarget", [](FakePaintTarget&) {},
@@ -232,8 +233,8 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   // Once seen, nothing more strays: no more than the first batch's worth.
   const auto painted = Painted(rig.target());
   const auto ink = InkOf(events, {});
-  EXPECT_TRUE(std::includes(painted.begin(), painted.end(), ink.begin(),
-                            ink.end()));
+  EXPECT_TRUE(
+      std::includes(painted.begin(), painted.end(), ink.begin(), ink.end()));
   EXPECT_LE(painted.size() - ink.size(), 4U);
 }
 

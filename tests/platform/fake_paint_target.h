@@ -10,8 +10,8 @@
 // (compositors). Times are fake, so nothing depends on the machine.
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <utility>
@@ -182,8 +182,8 @@ class FakePaintTarget final : public PlatformInput {
   // Ink between the last dot and the pointer, as a program that draws a
   // line when it finds the button down at a later place.
   void SmearTo(ScreenPoint from) {
-    const int steps = std::max(std::abs(pointer_.x - from.x),
-                               std::abs(pointer_.y - from.y));
+    const int steps =
+        std::max(std::abs(pointer_.x - from.x), std::abs(pointer_.y - from.y));
     for (int i = 1; i < steps; ++i) {
       const ScreenPoint at{from.x + (pointer_.x - from.x) * i / steps,
                            from.y + (pointer_.y - from.y) * i / steps};
