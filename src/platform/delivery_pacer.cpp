@@ -269,7 +269,10 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
   const auto dots_in_batch = std::count_if(
       marks.begin(), marks.end(), [](const Mark& m) { return !m.is_stroke; });
   const PacingClock::TimePoint start = clock_->Now();
-  PacingClock::TimePoint look = start + policy_.first_look;
+  // The events go out now (a backend may buffer them), and the first look
+  // comes at once: a target that paints as events come may show already.
+  target_->Flush();
+  PacingClock::TimePoint look = start;
   int strays = 0;
   int look_count = 0;
   int progress_look = 0;
