@@ -266,7 +266,8 @@ TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
                 &root, &child, &x, &y, &x, &y, &buttons);
   EXPECT_EQ(buttons & Button1Mask, 0U) << "the left button was left down";
 
-  // Whole columns from the left were drawn, then nothing.
+  // Dots from the left were drawn, then nothing: F8 stops delivery at once,
+  // mid-column too.
   std::this_thread::sleep_for(milliseconds(500));
   const ScreenImage canvas = paint_->Capture(BoundingRect(dots, 4));
   EXPECT_EQ(CheckCanvas(canvas, dots, paint_->paper()).stray, 0);
@@ -276,7 +277,6 @@ TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
   const auto first_gap = std::find_if_not(dots.begin(), dots.end(), inked);
   ASSERT_NE(first_gap, dots.begin()) << "nothing was drawn";
   ASSERT_NE(first_gap, dots.end()) << "the drawing was not stopped";
-  EXPECT_NE(first_gap->x, (first_gap - 1)->x) << "a column was cut short";
   EXPECT_EQ(std::find_if(first_gap, dots.end(), inked), dots.end())
       << "dots were drawn after the stop";
   std::cout << "F8 after " << (first_gap - dots.begin()) << " of "
