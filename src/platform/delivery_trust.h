@@ -52,7 +52,7 @@ struct DeliveryPolicy {
   // Dots sent alone before the window may grow, and how fast the fastest
   // of them may have shown for it to grow: faster than any frame means a
   // target that paints as events come.
-  int probe_dots = 8;
+  int probe_dots = 16;
   PacingClock::Duration frame_like_latency = std::chrono::milliseconds(4);
   // Dots in a row that did not show before the pacer stops trusting the
   // target to show them and keeps to the safe pace.
