@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# A virtual X desktop for tests and benchmarks: Xvfb with the openbox window
-# manager, started in the background and stopped again by process id.
+# A virtual X desktop for tests and benchmarks: Xvfb with a window manager,
+# started in the background and stopped again by process id.
+#
+# XSESSION_WM picks the window manager: openbox (the default; nothing is
+# composited) or mutter (GNOME's compositing window manager in X11 mode, on
+# a session bus of its own, as people really draw).
 #
 #   scripts/xsession.sh start STATE_FILE [WIDTHxHEIGHT]
-#       Starts both, waits until the window manager runs, and writes
-#       DISPLAY, XVFB_PID and WM_PID to STATE_FILE.
+#       Starts them, waits until the window manager runs, and writes
+#       DISPLAY, XVFB_PID, WM_PID (and DBUS_PID, DBUS_SESSION_BUS_ADDRESS)
+#       to STATE_FILE.
 #   scripts/xsession.sh stop STATE_FILE
 #       Stops the processes named in STATE_FILE and removes it.
 #   scripts/xsession.sh run STATE_FILE COMMAND...
@@ -86,27 +91,47 @@ start() {
   local display=":$(tr -dc '0-9' <"$number_file")"
   rm -f "$number_file"
 
-  # openbox reads ~/.config; a private home keeps its default settings.
+  # Window managers read ~/.config; a private home keeps their defaults.
   local wm_home="$dir/.xsession-home"
   mkdir -p "$wm_home"
-  DISPLAY=$display HOME=$wm_home setsid openbox --sm-disable \
-    </dev/null >>"$log" 2>&1 &
+  local wm=${XSESSION_WM:-openbox} dbus_pid= dbus_address=
+  local wm_command=(openbox --sm-disable)
+  if [ "$wm" = mutter ]; then
+    need mutter
+    need dbus-daemon
+    # mutter wants a session bus; a private one is stopped with the rest.
+    local bus
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 \
+      </dev/null 2>>"$log") || {
+      stop_pid "$xvfb_pid"
+      die "dbus-daemon did not start (see $log)"
+    }
+    dbus_address=$(sed -n 1p <<<"$bus")
+    dbus_pid=$(sed -n 2p <<<"$bus")
+    wm_command=(mutter --x11 --replace --sm-disable)
+  elif [ "$wm" != openbox ]; then
+    stop_pid "$xvfb_pid"
+    die "unknown window manager '$wm' (openbox or mutter)"
+  fi
+  DISPLAY=$display HOME=$wm_home DBUS_SESSION_BUS_ADDRESS=$dbus_address \
+    setsid "${wm_command[@]}" </dev/null >>"$log" 2>&1 &
   local wm_pid=$!
   if ! wait_for window_manager_running "$display"; then
     stop_pid "$wm_pid"
+    stop_pid "$dbus_pid"
     stop_pid "$xvfb_pid"
-    die "openbox did not start on $display (see $log)"
+    die "$wm did not start on $display (see $log)"
   fi
 
-  printf 'DISPLAY=%s\nXVFB_PID=%s\nWM_PID=%s\n' "$display" "$xvfb_pid" \
-    "$wm_pid" >"$state_file"
-  echo "X session $display (Xvfb $xvfb_pid, openbox $wm_pid)"
+  printf 'DISPLAY=%s\nXVFB_PID=%s\nWM_PID=%s\nDBUS_PID=%s\nDBUS_SESSION_BUS_ADDRESS=%s\n' \
+    "$display" "$xvfb_pid" "$wm_pid" "$dbus_pid" "$dbus_address" >"$state_file"
+  echo "X session $display (Xvfb $xvfb_pid, $wm $wm_pid)"
 }
 
 read_state() {
   local state_file=$1
   [ -f "$state_file" ] || die "no X session recorded in $state_file"
-  DISPLAY= XVFB_PID= WM_PID=
+  DISPLAY= XVFB_PID= WM_PID= DBUS_PID= DBUS_SESSION_BUS_ADDRESS=
   # shellcheck disable=SC1090
   source "$state_file"
 }
@@ -117,6 +142,7 @@ stop() {
   read_state "$state_file"
   stop_pid "$WM_PID"
   stop_pid "$XVFB_PID"
+  stop_pid "$DBUS_PID"
   rm -f "$state_file"
 }
 
@@ -124,7 +150,11 @@ run() {
   local state_file=$1
   shift
   read_state "$state_file"
-  DISPLAY=$DISPLAY "$@"
+  if [ -n "$DBUS_SESSION_BUS_ADDRESS" ]; then
+    DISPLAY=$DISPLAY DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS "$@"
+  else
+    DISPLAY=$DISPLAY "$@"
+  fi
 }
 
 with() {

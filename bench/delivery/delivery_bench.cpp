@@ -1,20 +1,28 @@
-// How fast dots land in real paint programs, and how many: the delivery
-// pacer beside back-to-back injection, a fixed 3 ms pause, and a bare
-// closed-loop injector (the goal reference). Run on an X desktop with the
-// paint programs installed: scripts/bench-delivery.sh.
+// How fast dots land in a drawing target, and how many: pipelined delivery
+// beside the one-in-flight closed loop, back-to-back injection and a fixed
+// 3 ms pace. Run on an X desktop (scripts/bench-delivery.sh starts each
+// desktop and calls this once per desktop):
+//
+//   delivery_bench DESKTOP TARGET [COLUMNS ROWS]
+//
+// DESKTOP labels the rows; TARGET names a kind of the desktop kit (mtpaint,
+// xpaint, canvas-page). Prints one table row per method and a ratio row.
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "baseline_injectors.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
+#include "fixed_pause_desktop.h"
+#include "one_in_flight_pacer.h"
 #include "paint_program.h"
 #include "platform/delivery_pacer.h"
 #include "platform/desktop.h"
@@ -27,58 +35,42 @@ using testing::PaintProgram;
 using testing::PaintProgramKind;
 using testing::ScreenRect;
 
-// The grid of the measurements that motivated the pacer: 100 x 40 single
-// clicks 2 pixels apart.
+// Single clicks 2 pixels apart.
 const DrawSettings kSettings{2, 1, 200, kFalse};
-constexpr std::int32_t kGridWidth = 199;
-constexpr std::int32_t kGridHeight = 79;
 
 struct Method {
   std::string name;
-  // Draws the dots from the pointer position; returns pacing statistics
-  // where there are any.
-  std::function<std::string(const testing::PatternPicture&,
-                            const std::vector<ScreenPoint>&, Display*)>
-      draw;
+  std::function<std::unique_ptr<PlatformInput>()> open;
 };
-
-std::string PacerSummary(const PacingStats& stats) {
-  return std::to_string(stats.confirmed) + " confirmed (" +
-         std::to_string(stats.late) + " late), " +
-         std::to_string(stats.timed_out) + " timed out, " +
-         std::to_string(stats.safe_paced) + " safe-paced";
-}
 
 std::vector<Method> Methods() {
   return {
-      {"back-to-back",
-       [](const auto& picture, const auto&, Display*) {
-         auto desktop = OpenNativeDesktop();
-         DrawAbsolute(*desktop, picture, kSettings);
-         desktop->Flush();
-         return std::string();
+      {"back to back", [] { return OpenNativeDesktop(); }},
+      {"fixed 3 ms pace",
+       [] {
+         return std::make_unique<FixedPauseDesktop>(
+             OpenNativeDesktop(), std::chrono::milliseconds(3));
        }},
-      {"fixed 3 ms pause",
-       [](const auto& picture, const auto&, Display*) {
-         FixedPauseDesktop desktop(OpenNativeDesktop(),
-                                   std::chrono::milliseconds(3));
-         DrawAbsolute(desktop, picture, kSettings);
-         desktop.Flush();
-         return std::string();
+      {"one in flight",
+       [] {
+         return std::make_unique<OneInFlightPacer>(OpenNativeDesktop(),
+                                                   MakeSteadyPacingClock());
        }},
-      {"bare closed loop",
-       [](const auto&, const auto& dots, Display* display) {
-         InjectClosedLoop(display, dots, std::chrono::milliseconds(50));
-         return std::string();
-       }},
-      {"Scrivlet (pacer)",
-       [](const auto& picture, const auto&, Display*) {
-         auto desktop = OpenDesktop();
-         DrawAbsolute(*desktop, picture, kSettings);
-         desktop->Flush();
-         return PacerSummary(dynamic_cast<DeliveryPacer&>(*desktop).stats());
-       }},
+      {"pipelined (Scrivlet)", [] { return OpenDesktop(); }},
   };
+}
+
+std::string PacerNote(PlatformInput& desktop) {
+  const auto* pacer = dynamic_cast<DeliveryPacer*>(&desktop);
+  if (pacer == nullptr) {
+    return {};
+  }
+  const PacingStats& stats = pacer->stats();
+  return std::to_string(stats.batches) + " batches, " +
+         std::to_string(stats.looks) + " looks, " +
+         std::to_string(stats.repaired) + " repaired, " +
+         std::to_string(stats.timed_out) + " timed out, " +
+         std::to_string(stats.strays) + " strays seen";
 }
 
 // Waits until the canvas stops changing (the target may still be working
@@ -100,89 +92,91 @@ CanvasCheck SettledCheck(const PaintProgram& program, ScreenRect area,
 }
 
 struct Result {
-  int expected = 0;
-  int landed = 0;
-  double seconds = 0;
+  bool clean = false;  // every dot landed, nothing strayed
+  double rate = 0;
 };
 
-Result Measure(const PaintProgramKind& kind, const Method& method) {
+Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
+               const Method& method, int columns, int rows) {
   PaintProgram program(kind);
   const ScreenRect canvas = program.canvas();
   const testing::PatternPicture picture =
-      testing::SolidPicture(kGridWidth, kGridHeight);
+      testing::SolidPicture(2 * columns - 1, 2 * rows - 1);
   const ScreenPoint origin{canvas.x + 20, canvas.y + 20};
   const std::vector<ScreenPoint> dots =
       ExpectedDots(picture, kSettings, testing::PlotMode::Absolute, origin);
   const ScreenRect area = testing::BoundingRect(dots, 10);
+  if (!canvas.Contains({area.x, area.y}) ||
+      !canvas.Contains({area.x + area.width - 1, area.y + area.height - 1})) {
+    throw std::runtime_error("the grid does not fit " + kind.name +
+                             "'s canvas");
+  }
 
   Display* display = program.display();
   XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, origin.x,
                origin.y);
   XSync(display, False);
+  std::unique_ptr<PlatformInput> desktop = method.open();
   const auto start = std::chrono::steady_clock::now();
-  const std::string note = method.draw(picture, dots, display);
+  desktop->DrawingStarted();
+  DrawAbsolute(*desktop, picture, kSettings);
+  desktop->DrawingEnded();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();
   const CanvasCheck check = SettledCheck(program, area, dots);
-
+  const double rate = check.expected / seconds;
   std::printf(
-      "| %-8s | %-17s | %8d | %6d (%6.2f%%) | %5d | %7.2f | %7.0f | %s\n",
-      kind.name.c_str(), method.name.c_str(), check.expected, check.landed,
-      100.0 * check.landed / check.expected, check.stray, seconds,
-      check.expected / seconds, note.c_str());
+      "| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %7.2f | %7.0f | %s\n",
+      desktop_name.c_str(), kind.name.c_str(), method.name.c_str(),
+      check.expected, 100.0 * check.landed / check.expected, check.stray,
+      seconds, rate, PacerNote(*desktop).c_str());
   std::fflush(stdout);
-  return {check.expected, check.landed, seconds};
+  return {check.landed == check.expected && check.stray == 0, rate};
 }
 
-// The closed loops are measured in alternate runs, so that a busy moment of
-// the machine does not favour one of them.
-constexpr int kClosedLoopRounds = 2;
-
-void MeasureProgram(const PaintProgramKind& kind) {
-  const std::vector<Method> methods = Methods();
-  Measure(kind, methods[0]);
-  Measure(kind, methods[1]);
-  Result bare;
-  Result pacer;
-  for (int round = 0; round < kClosedLoopRounds; ++round) {
-    const Result bare_run = Measure(kind, methods[2]);
-    const Result pacer_run = Measure(kind, methods[3]);
-    bare.seconds += bare_run.seconds;
-    bare.landed += bare_run.landed;
-    bare.expected += bare_run.expected;
-    pacer.seconds += pacer_run.seconds;
-    pacer.landed += pacer_run.landed;
-    pacer.expected += pacer_run.expected;
+const PaintProgramKind& KindNamed(const std::string& name) {
+  for (const PaintProgramKind& kind : testing::PaintPrograms()) {
+    if (kind.name == name) {
+      return kind;
+    }
   }
-  std::printf(
-      "| %-8s | pacer vs bare loop: %.1f%% of its rate, %d of %d dots "
-      "landed\n",
-      kind.name.c_str(),
-      100.0 * (pacer.expected / pacer.seconds) / (bare.expected / bare.seconds),
-      pacer.landed, pacer.expected);
-  std::fflush(stdout);
+  throw std::invalid_argument("no paint program kind named " + name);
 }
 
 }  // namespace
 }  // namespace scrivlet::bench
 
 int main(int argc, char** argv) {
-  // An optional argument names the one paint program to measure.
-  const std::string only = argc > 1 ? argv[1] : "";
-  using scrivlet::bench::MeasureProgram;
-  std::printf(
-      "| program  | method            | expected | landed          | stray | "
-      "seconds | dots/s  | pacer\n"
-      "|----------|-------------------|----------|-----------------|-------|"
-      "---------|---------|------\n");
+  using namespace scrivlet::bench;
+  if (argc != 3 && argc != 5) {
+    std::fprintf(stderr,
+                 "usage: delivery_bench DESKTOP TARGET [COLUMNS ROWS]\n");
+    return 2;
+  }
+  const std::string desktop = argv[1];
+  const int columns = argc == 5 ? std::stoi(argv[3]) : 60;
+  const int rows = argc == 5 ? std::stoi(argv[4]) : 20;
   try {
-    for (const auto& kind : scrivlet::testing::PaintPrograms()) {
-      if (!only.empty() && kind.name != only) {
+    const auto& kind = KindNamed(argv[2]);
+    // DELIVERY_BENCH_ONLY=pipelined measures that method alone (tuning).
+    const char* only = std::getenv("DELIVERY_BENCH_ONLY");
+    std::vector<Result> results;
+    for (const Method& method : Methods()) {
+      if (only != nullptr && method.name.find(only) == std::string::npos) {
+        results.push_back({false, 1});
         continue;
       }
-      MeasureProgram(kind);
+      results.push_back(Measure(desktop, kind, method, columns, rows));
     }
+    const Result& closed = results[2];
+    const Result& pipelined = results[3];
+    std::printf(
+        "| %-8s | %-11s | **pipelined vs loop** | | | | | "
+        "**%.1fx** | %s\n",
+        desktop.c_str(), kind.name.c_str(), pipelined.rate / closed.rate,
+        pipelined.clean ? "every dot landed, 0 stray"
+                        : "NOT clean: see its row");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "delivery_bench: %s\n", error.what());
     return 1;

@@ -25,9 +25,22 @@ class TimerPause {
 
 TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
                       const DrawSettings& settings, DrawHost& host) {
-  const PlotEnd end = host.SelectedMode() == CoordinateMode::Absolute
-                          ? DrawAbsolute(desktop, picture, settings, &host)
-                          : DrawRelative(desktop, picture, settings, &host);
+  // The desktop is told where each drawing starts and ends, however it
+  // ends, so that delivery never mixes up two drawings.
+  desktop.DrawingStarted();
+  PlotEnd end = PlotEnd::Aborted;
+  try {
+    end = host.SelectedMode() == CoordinateMode::Absolute
+              ? DrawAbsolute(desktop, picture, settings, &host)
+              : DrawRelative(desktop, picture, settings, &host);
+  } catch (...) {
+    try {
+      desktop.DrawingEnded();
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the plotter's error wins
+    }
+    throw;
+  }
+  desktop.DrawingEnded();
   return end == PlotEnd::Completed ? TickResult::Drawn : TickResult::Aborted;
 }
 

@@ -4,8 +4,6 @@
 #include <thread>
 #include <utility>
 
-#include "platform/absolute_mapping.h"
-
 namespace scrivlet {
 namespace {
 
@@ -20,12 +18,31 @@ class SteadyPacingClock final : public PacingClock {
   }
 };
 
-constexpr std::uint32_t kButtonFlags =
-    MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
+// Dots given up on that are still watched, in case they show late.
+constexpr std::size_t kMaxUnseen = 64;
+// Looks at the pointer, a millisecond apart, before a move counts as not
+// gone where it was sent.
+constexpr int kPointerTries = 20;
 
-// Colours remembered at most; a drawing over a photograph meets a new colour
-// at almost every dot, and starting afresh is cheaper than growing forever.
-constexpr std::size_t kMaxColours = 4096;
+ScreenRect Including(const std::optional<ScreenRect>& rect, ScreenPoint at) {
+  if (!rect) {
+    return {at.x, at.y, 1, 1};
+  }
+  const std::int32_t left = std::min(rect->left, at.x);
+  const std::int32_t top = std::min(rect->top, at.y);
+  const std::int32_t right = std::max(rect->left + rect->width, at.x + 1);
+  const std::int32_t bottom = std::max(rect->top + rect->height, at.y + 1);
+  return {left, top, right - left, bottom - top};
+}
+
+std::int64_t Area(const ScreenRect& rect) {
+  return std::int64_t{rect.width} * rect.height;
+}
+
+bool Changed(const std::optional<COLORREF>& now,
+             const std::optional<COLORREF>& before) {
+  return now && before && *now != *before;
+}
 
 }  // namespace
 
@@ -39,315 +56,582 @@ DeliveryPacer::DeliveryPacer(std::unique_ptr<PlatformInput> target,
     : target_(std::move(target)),
       clock_(std::move(clock)),
       policy_(policy),
-      miss_allowance_(policy.misses_before_safe_pace) {
+      trust_(policy.trust) {
   if (!target_ || !clock_) {
     throw PlatformError("The delivery pacer needs a desktop and a clock.");
   }
 }
 
-ScreenPoint DeliveryPacer::GetCursorPos() { return target_->GetCursorPos(); }
-
-void DeliveryPacer::mouse_event(std::uint32_t flags, std::int32_t dx,
-                                std::int32_t dy) {
-  // Whatever follows a dot (the move to the next one, or another press)
-  // waits until the target has painted it.
-  if (pending_) {
-    Settle(*std::exchange(pending_, std::nullopt));
-  }
-  std::uint32_t rest = flags;
-  if ((flags & MOUSEEVENTF_MOVE) != 0) {
-    if ((flags & kButtonFlags) == 0) {
-      Move(flags, dx, dy);
-      return;
-    }
-    // A move sent with a button goes first, as the desktop would do it, so
-    // that the colour under the dot is read where the pointer then is.
-    Move(flags & ~kButtonFlags, dx, dy);
-    rest &= ~MOUSEEVENTF_MOVE;
-  }
-  if ((rest & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
-    Press(rest & ~MOUSEEVENTF_LEFTUP, dx, dy);
-    rest &= ~MOUSEEVENTF_LEFTDOWN;
-    if ((rest & MOUSEEVENTF_LEFTUP) == 0) {
-      return;
-    }
-  }
-  if ((rest & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
-    Release(rest, dx, dy);
-    return;
-  }
-  target_->mouse_event(rest, dx, dy);
+void DeliveryPacer::Begin() {
+  stream_.Reset(target_->DesktopBounds(), target_->GetCursorPos());
+  sent_pointer_ = stream_.pointer();
+  begun_ = true;
 }
 
-void DeliveryPacer::Move(std::uint32_t flags, std::int32_t dx,
-                         std::int32_t dy) {
-  std::optional<Mark> stroke;
-  if (button_down_) {
-    // With the button held the target paints a stroke along the move. It
-    // must have taken the press, and the stroke so far, before the pointer
-    // moves on, or it paints from wherever the pointer has got to.
-    if (press_) {
-      Settle(*std::exchange(press_, std::nullopt));
-    }
-    if (stroke_) {
-      Settle(*std::exchange(stroke_, std::nullopt));
-    }
-    const ScreenPoint to = DragTarget(flags, dx, dy);
-    if (to != held_at_) {
-      stroke = MarkAt(to);
-    }
-  }
-  const bool absolute = (flags & MOUSEEVENTF_ABSOLUTE) != 0;
-  aimed_at_ = absolute ? std::optional<ScreenPoint>({dx, dy}) : std::nullopt;
-  target_->mouse_event(flags, dx, dy);
-  if (!stroke) {
-    return;
-  }
-  stroke->sent = clock_->Now();
-  if (!absolute) {
-    // A relative move may be accelerated or clipped at the screen's edge:
-    // where it went is read back, and the colour there with it.
-    const ScreenPoint went = PointerPosition();
-    if (went == held_at_) {
-      return;
-    }
-    if (went != stroke->at) {
-      stroke = MarkAt(went);
-    }
-  }
-  held_at_ = stroke->at;
-  stroke_ = stroke;
-  ++stats_.strokes;
-}
-
-void DeliveryPacer::Press(std::uint32_t flags, std::int32_t dx,
-                          std::int32_t dy) {
-  // The colour under the dot is read after the pointer got there and before
-  // the button goes down.
-  Mark press = MarkAt(PointerPosition());
-  target_->mouse_event(flags, dx, dy);
-  press.sent = clock_->Now();
-  held_at_ = press.at;
-  press_ = press;
-  stroke_.reset();
-  button_down_ = true;
-}
-
-void DeliveryPacer::Release(std::uint32_t flags, std::int32_t dx,
-                            std::int32_t dy) {
-  // A stroke must show while the button is still down: a target that asks
-  // where the pointer is when it gets to the move draws nothing once the
-  // button is up.
-  if (stroke_) {
-    Settle(*std::exchange(stroke_, std::nullopt));
-  }
-  target_->mouse_event(flags, dx, dy);
-  button_down_ = false;
-  ++stats_.dots;
-  pending_ = std::exchange(press_, std::nullopt);
-}
-
-ScreenPoint DeliveryPacer::DragTarget(std::uint32_t flags, std::int32_t dx,
-                                      std::int32_t dy) {
-  if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
-    return AbsoluteToScreen(dx, dy, target_->DesktopBounds());
-  }
-  return {held_at_.x + dx, held_at_.y + dy};
-}
-
-ScreenPoint DeliveryPacer::PointerPosition() {
-  // An absolute move names its pixel; working it out saves two round trips
-  // to the desktop per dot. After relative moves (which a desktop may
-  // accelerate) only the desktop knows where the pointer went.
-  if (aimed_at_) {
-    return AbsoluteToScreen(aimed_at_->x, aimed_at_->y,
-                            target_->DesktopBounds());
-  }
-  target_->Flush();
+ScreenPoint DeliveryPacer::GetCursorPos() {
+  Deliver(true);
   return target_->GetCursorPos();
 }
 
-DeliveryPacer::Mark DeliveryPacer::MarkAt(ScreenPoint at) {
-  return {at, target_->ReadScreenPixel(at), clock_->Now()};
-}
-
-void DeliveryPacer::Settle(const Mark& mark) {
-  CheckUnseen();
-  drawing_taught_ = true;
-  // While F8 is held the column is finished at the plain floor pace, even
-  // for a slow target: stopping soon matters more than the last dots.
-  const Wait wait =
-      AbortKeyHeld() ? Wait{policy_.safe_pace, false} : WaitFor(mark);
-  switch (PollUntilChanged(mark, wait.bound)) {
-    case WaitEnd::Shown:
-      NoteShown(mark, clock_->Now() - mark.sent);
-      return;
-    case WaitEnd::NotShown:
-      if (wait.expected) {
-        ++stats_.timed_out;
-        NoteMissed(mark);
-        unseen_ = mark;
-      } else {
-        ++stats_.safe_paced;
-      }
-      return;
-    case WaitEnd::Aborted:
-      ++stats_.safe_paced;
-      return;
-  }
-}
-
-DeliveryPacer::Wait DeliveryPacer::WaitFor(const Mark& mark) {
-  // Ink over ink, or a screen that cannot be read: nothing can show.
-  if (!mark.before || mark.before == ink_) {
-    return {SafePace(), false};
-  }
-  const ColourRecord& colour = RecordOf(*mark.before);
-  if (colour.took_ink && !colour.failed) {
-    return {policy_.stall_timeout, true};
-  }
-  if (colour.failed && !colour.took_ink) {
-    // Off the canvas, or not a paint program: dots here have not shown.
-    return {SafePace(), false};
-  }
-  if (misses_in_a_row_ >= miss_allowance_) {
-    return {SafePace(), false};
-  }
-  // A colour not seen before gets the benefit of the doubt until some dot
-  // of this drawing has failed to show: the first dot of a drawing into a
-  // busy target must land too.
-  if (!colour.took_ink && !drawing_missed_) {
-    return {policy_.stall_timeout, true};
-  }
-  return {policy_.confirm_timeout, true};
-}
-
-DeliveryPacer::WaitEnd DeliveryPacer::PollUntilChanged(
-    const Mark& mark, PacingClock::Duration bound) {
-  const PacingClock::TimePoint deadline = mark.sent + bound;
-  PacingClock::TimePoint abort_look =
-      clock_->Now() + policy_.abort_check_interval;
-  for (;;) {
-    if (mark.before) {
-      const std::optional<COLORREF> now = target_->ReadScreenPixel(mark.at);
-      if (now && now != mark.before) {
-        ink_ = now;
-        return WaitEnd::Shown;
-      }
+void DeliveryPacer::mouse_event(std::uint32_t flags, std::int32_t dx,
+                                std::int32_t dy) {
+  if (aborted_) {
+    // After F8 nothing more is sent; a button still down goes up.
+    if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
+      Send({MOUSEEVENTF_LEFTUP, 0, 0});
     }
-    const PacingClock::TimePoint now = clock_->Now();
-    if (now >= deadline) {
-      return WaitEnd::NotShown;
-    }
-    if (now >= abort_look) {
-      if (AbortKeyHeld()) {
-        return WaitEnd::Aborted;
-      }
-      abort_look = now + policy_.abort_check_interval;
-    }
-    const PacingClock::Duration pause =
-        mark.before ? std::clamp((now - mark.sent) / 16, policy_.poll_interval,
-                                 policy_.max_poll_interval)
-                    : policy_.abort_check_interval;
-    clock_->SleepFor(std::min({pause, deadline - now, abort_look - now}));
-  }
-}
-
-void DeliveryPacer::NoteShown(const Mark& mark, PacingClock::Duration latency) {
-  ++stats_.confirmed;
-  if (latency > policy_.confirm_timeout) {
-    ++stats_.late;
-  }
-  RecordOf(*mark.before).took_ink = true;
-  misses_in_a_row_ = 0;
-  if (++seen_in_a_row_ >= policy_.dots_to_regain_patience) {
-    miss_allowance_ = policy_.misses_before_safe_pace;
-  }
-  // A running average that follows the target within some ten dots. A
-  // stall says the target was busy, not how long it takes to paint, so it
-  // counts no more than the confirm bound.
-  const PacingClock::Duration usual =
-      std::min(latency, policy_.confirm_timeout);
-  typical_latency_ =
-      typical_latency_ ? (7 * *typical_latency_ + usual) / 8 : usual;
-}
-
-void DeliveryPacer::NoteMissed(const Mark& mark) {
-  drawing_missed_ = true;
-  RecordOf(*mark.before).failed = true;
-  seen_in_a_row_ = 0;
-  if (++misses_in_a_row_ >= miss_allowance_) {
-    miss_allowance_ = 1;
-  }
-}
-
-void DeliveryPacer::CheckUnseen() {
-  // A dot given up on that shows after all says that the target was only
-  // busy, longer than the bound: it paints there, and is trusted again.
-  // One still unseen after twice the stall bound never will be.
-  if (!unseen_) {
     return;
   }
-  const std::optional<COLORREF> now = target_->ReadScreenPixel(unseen_->at);
-  if (now && now != unseen_->before) {
-    ColourRecord& colour = RecordOf(*unseen_->before);
-    colour.took_ink = true;
-    colour.failed = false;
-    misses_in_a_row_ = 0;
-    unseen_.reset();
-  } else if (clock_->Now() - unseen_->sent > 2 * policy_.stall_timeout) {
-    unseen_.reset();
+  if (!begun_) {
+    Begin();
+  }
+  stream_.Feed({flags, dx, dy});
+  Deliver(false);
+}
+
+void DeliveryPacer::Deliver(bool all) {
+  if (!begun_ || aborted_) {
+    return;
+  }
+  if (all) {
+    stream_.Close();
+  }
+  std::deque<StreamPiece>& ready = stream_.ready();
+  try {
+    while (!ready.empty() && !aborted_) {
+      const int window = relative_inexact_ ? 1 : trust_.Window();
+      std::size_t take = 0;
+      int dots = 0;
+      bool full = false;
+      std::optional<ScreenRect> rect;
+      for (const StreamPiece& piece : ready) {
+        if (piece.dot) {
+          ScreenRect grown = Including(rect, piece.dot->at);
+          if (piece.dot->stroke) {
+            grown = Including(grown, *piece.dot->stroke);
+          }
+          if (dots > 0 && Area(grown) > policy_.max_batch_pixels) {
+            full = true;
+            break;
+          }
+          rect = grown;
+          ++dots;
+        }
+        ++take;
+        if (dots == window) {
+          full = true;
+          break;
+        }
+      }
+      if (!full && !all) {
+        return;
+      }
+      std::vector<StreamPiece> batch(
+          std::make_move_iterator(ready.begin()),
+          std::make_move_iterator(ready.begin() +
+                                  static_cast<std::ptrdiff_t>(take)));
+      ready.erase(ready.begin(),
+                  ready.begin() + static_cast<std::ptrdiff_t>(take));
+      DeliverBatch(std::move(batch));
+    }
+  } catch (...) {
+    // No button is left down, and nothing held is sent after an error.
+    Drop();
+    if (button_down_) {
+      button_down_ = false;
+      try {
+        target_->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+      } catch (...) {  // NOLINT(bugprone-empty-catch): the first error wins
+      }
+    }
+    throw;
   }
 }
 
-DeliveryPacer::ColourRecord& DeliveryPacer::RecordOf(COLORREF colour) {
-  if (colours_.size() >= kMaxColours && !colours_.contains(colour)) {
-    colours_.clear();
+void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
+  std::optional<ScreenRect> rect;
+  bool relative = false;
+  for (const StreamPiece& piece : batch) {
+    if (piece.dot) {
+      rect = Including(rect, piece.dot->at);
+      if (piece.dot->stroke) {
+        rect = Including(rect, *piece.dot->stroke);
+      }
+      relative = relative || piece.dot->relative;
+    }
   }
-  return colours_[colour];
+  if (!rect) {
+    for (const StreamPiece& piece : batch) {
+      SendAll(piece.events);
+      sent_pointer_ = piece.pointer_after;
+    }
+    return;
+  }
+  if (relative && relative_inexact_) {
+    for (StreamPiece& piece : batch) {
+      DeliverOneFound(std::move(piece));
+    }
+    return;
+  }
+
+  ++stats_.batches;
+  const ScreenImage before = target_->CaptureScreenRegion(*rect);
+  std::vector<Mark> marks;
+  bool all_visible = true;
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (!batch[i].dot) {
+      continue;
+    }
+    const DotInk& dot = *batch[i].dot;
+    Mark mark{dot.at, before.At(dot.at), {}, i};
+    mark.wait = trust_.WaitFor(mark.before);
+    all_visible = all_visible && mark.wait.expected;
+    marks.push_back(mark);
+    if (dot.stroke) {
+      Mark stroke{*dot.stroke, before.At(*dot.stroke), {}, i, true};
+      stroke.wait = trust_.WaitFor(stroke.before);
+      marks.push_back(stroke);
+    }
+  }
+  // Dots that can be seen are paced only within a batch: one alone is
+  // confirmed before the next goes anyway.
+  const PacingClock::Duration pace = !all_visible ? trust_.SafePace()
+                                     : marks.back().piece != marks.front().piece
+                                         ? trust_.Pace()
+                                         : PacingClock::Duration{};
+
+  std::size_t next_mark = 0;
+  for (std::size_t i = 0; i < batch.size() && !aborted_; ++i) {
+    const StreamPiece& piece = batch[i];
+    if (piece.dot && trust_.HoldStrokes() && piece.dot->stroke) {
+      // This target draws a stroke only while the button is still down
+      // when it gets to the move: one at a time, as shown.
+      const std::size_t lead = piece.events.size() - piece.dot->click.size();
+      SendAll({piece.events.begin(),
+               piece.events.begin() + static_cast<std::ptrdiff_t>(lead)});
+      SendHeld(*piece.dot, *rect, before);
+    } else {
+      SendAll(piece.events);
+    }
+    sent_pointer_ = piece.pointer_after;
+    if (!piece.dot) {
+      continue;
+    }
+    ++stats_.dots;
+    const PacingClock::TimePoint now = clock_->Now();
+    for (; next_mark < marks.size() && marks[next_mark].piece == i;
+         ++next_mark) {
+      marks[next_mark].sent = now;
+      stats_.strokes += marks[next_mark].is_stroke ? 1 : 0;
+    }
+    if (pace.count() > 0) {
+      Pause(pace);
+    }
+  }
+  if (aborted_) {
+    return;
+  }
+  if (relative) {
+    // Relative moves must go exactly as far as they say for the dots to be
+    // where the stream puts them; a desktop that scales them (pointer speed
+    // on Windows) gets one dot at a time from here on.
+    if (!PointerReaches(sent_pointer_)) {
+      relative_inexact_ = true;
+    }
+  }
+  Confirm(marks, batch, *rect, before);
 }
 
-PacingClock::Duration DeliveryPacer::SafePace() const {
-  if (!typical_latency_) {
-    return policy_.safe_pace;
+void DeliveryPacer::Confirm(std::vector<Mark>& marks,
+                            const std::vector<StreamPiece>& batch,
+                            const ScreenRect& rect, const ScreenImage& before) {
+  // Pixels where ink is expected, and dots given up on earlier that may
+  // still show: ink anywhere else is a stray.
+  std::vector<bool> aimed(static_cast<std::size_t>(Area(rect)), false);
+  const auto index = [&](ScreenPoint at) -> std::optional<std::size_t> {
+    if (at.x < rect.left || at.y < rect.top || at.x >= rect.left + rect.width ||
+        at.y >= rect.top + rect.height) {
+      return std::nullopt;
+    }
+    return static_cast<std::size_t>(at.y - rect.top) *
+               static_cast<std::size_t>(rect.width) +
+           static_cast<std::size_t>(at.x - rect.left);
+  };
+  for (const Mark& mark : marks) {
+    aimed[*index(mark.at)] = true;
   }
-  return std::clamp(2 * *typical_latency_, policy_.safe_pace,
-                    std::max(policy_.safe_pace, policy_.confirm_timeout));
+  for (const Mark& mark : unseen_) {
+    if (const auto at = index(mark.at)) {
+      aimed[*at] = true;
+    }
+  }
+
+  const auto dots_in_batch = std::count_if(
+      marks.begin(), marks.end(), [](const Mark& m) { return !m.is_stroke; });
+  const PacingClock::TimePoint start = clock_->Now();
+  // The events go out now (a backend may buffer them), and the first look
+  // comes at once: a target that paints as events come may show already.
+  target_->Flush();
+  PacingClock::TimePoint look = start;
+  int strays = 0;
+  int look_count = 0;
+  int progress_look = 0;
+  PacingClock::TimePoint progress_at = start;
+  for (;;) {
+    const bool waiting =
+        std::any_of(marks.begin(), marks.end(), [](const Mark& m) {
+          return m.wait.expected && !m.shown && !m.given_up;
+        });
+    if (!waiting) {
+      break;
+    }
+    const PacingClock::TimePoint now = clock_->Now();
+    if (look > now && !Pause(look - now)) {
+      return;
+    }
+    const ScreenImage image = target_->CaptureScreenRegion(rect);
+    ++stats_.looks;
+    const PacingClock::TimePoint seen = clock_->Now();
+    bool newly_shown = false;
+    for (Mark& mark : marks) {
+      if (mark.shown) {
+        continue;
+      }
+      const std::optional<COLORREF> colour = image.At(mark.at);
+      if (Changed(colour, mark.before)) {
+        mark.shown = true;
+        mark.shown_look = look_count + 1;
+        newly_shown = true;
+        ++stats_.confirmed;
+        const PacingClock::Duration latency = seen - mark.sent;
+        stats_.late += latency > policy_.trust.confirm_timeout ? 1 : 0;
+        trust_.Shown(*mark.before, *colour, latency, dots_in_batch == 1);
+        if (mark.given_up) {
+          trust_.ShownLate(*mark.before);
+        }
+      }
+    }
+    int strays_now = 0;
+    for (std::size_t i = 0; i < aimed.size(); ++i) {
+      strays_now +=
+          !aimed[i] && Changed(image.pixels[i], before.pixels[i]) ? 1 : 0;
+    }
+    if (strays_now > strays) {
+      stats_.strays += strays_now - strays;
+      strays = strays_now;
+      trust_.InkStrayed();
+    }
+    // A dot still blank while a later one shows, or while the others have
+    // shown and nothing more has come for two looks, was dropped by the
+    // target: it is sent again. A click on a dot already drawn changes
+    // nothing. A stalled target shows nothing at all, and is waited out.
+    ++look_count;
+    if (newly_shown) {
+      progress_look = look_count;
+    }
+    // A capture may catch a compositor half-way through a frame: a later
+    // dot counts only once it showed in an earlier look, a frame ago.
+    if (newly_shown) {
+      progress_at = seen;
+    }
+    const bool settled = progress_look > 0 && look_count > progress_look &&
+                         seen - progress_at >= policy_.repair_after;
+    // Nothing new for as long as the first dot took, and twice as long at
+    // each repair: a stalled target shows nothing either, and must not be
+    // given its dots again and again meanwhile.
+    const auto quiet_for = [&](const Mark& mark) {
+      return settled && seen - progress_at >= std::max(policy_.repair_after,
+                                                       progress_at - start) *
+                                                  (1 << mark.repairs);
+    };
+    // A dot sent alone that has not shown in several times the target's
+    // usual time was dropped or is stalled; sent again, a click on the same
+    // place does no harm either way, with the same backing off.
+    const auto alone_overdue = [&](const Mark& mark) {
+      const auto usual = trust_.TypicalLatency();
+      return dots_in_batch == 1 && progress_look == 0 && usual &&
+             seen - mark.sent >= std::max(policy_.repair_after, 4 * *usual) *
+                                     (1 << mark.repairs);
+    };
+    std::optional<std::size_t> last_shown;
+    for (const Mark& mark : marks) {
+      if (mark.shown && mark.shown_look < look_count) {
+        last_shown = mark.piece;
+      }
+    }
+    std::vector<std::size_t> to_repair;
+    bool dot_lost = false;
+    bool stroke_lost = false;
+    for (Mark& mark : marks) {
+      if (mark.shown || mark.given_up || !mark.wait.expected || aborted_) {
+        continue;
+      }
+      if (((settled && last_shown &&
+            (*last_shown > mark.piece || quiet_for(mark))) ||
+           alone_overdue(mark)) &&
+          mark.repairs < policy_.max_repairs) {
+        if (std::find(to_repair.begin(), to_repair.end(), mark.piece) ==
+            to_repair.end()) {
+          to_repair.push_back(mark.piece);
+        }
+        stroke_lost = stroke_lost || mark.is_stroke;
+        dot_lost = dot_lost || !mark.is_stroke;
+        continue;
+      }
+      if (seen - mark.sent >= mark.wait.bound) {
+        mark.given_up = true;
+        ++stats_.timed_out;
+        trust_.Missed(*mark.before);
+        if (unseen_.size() < kMaxUnseen) {
+          unseen_.push_back(mark);
+        }
+      }
+    }
+    // The repairs of one look go together, at the (now slower) pace, as
+    // the batch did: sent one by one with a frame between, a target that
+    // drops clicks would take a frame per dot.
+    if (!to_repair.empty()) {
+      if (dot_lost) {
+        trust_.DotLost();
+      }
+      if (stroke_lost) {
+        trust_.StrokeLost();
+      }
+    }
+    for (const std::size_t piece : to_repair) {
+      if (aborted_ || !Repair(batch[piece])) {
+        break;
+      }
+      ++stats_.repaired;
+      const PacingClock::TimePoint sent = clock_->Now();
+      for (Mark& mark : marks) {
+        if (mark.piece == piece) {
+          mark.sent = sent;
+          ++mark.repairs;
+        }
+      }
+      Pause(std::max(trust_.Pace(), policy_.min_repair_pace));
+    }
+    const PacingClock::Duration waited = clock_->Now() - start;
+    look = clock_->Now() + std::clamp(waited / 4, policy_.first_look,
+                                      policy_.max_look_interval);
+  }
+  int dots = 0;
+  int lost_dots = 0;
+  for (const Mark& mark : marks) {
+    stats_.safe_paced += mark.wait.expected ? 0 : 1;
+    dots += mark.is_stroke ? 0 : 1;
+    lost_dots += !mark.is_stroke && mark.repairs > 0 ? 1 : 0;
+  }
+  if (strays == 0 && std::all_of(marks.begin(), marks.end(), [](const Mark& m) {
+        return m.shown || !m.wait.expected;
+      })) {
+    trust_.BatchLanded(dots, lost_dots);
+  }
+  CheckUnseen();
 }
 
-bool DeliveryPacer::AbortKeyHeld() {
+bool DeliveryPacer::Repair(const StreamPiece& piece) {
+  const DotInk& dot = *piece.dot;
+  if (dot.relative) {
+    if (relative_inexact_ || !MovePointerTo(dot.at)) {
+      return false;
+    }
+  }
+  if (trust_.HoldStrokes() && dot.stroke) {
+    const ScreenImage before = target_->CaptureScreenRegion(
+        Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
+    SendHeld(dot, before.area, before);
+  } else {
+    SendAll(dot.click);
+  }
+  return !dot.relative || MovePointerTo(sent_pointer_);
+}
+
+void DeliveryPacer::SendHeld(const DotInk& dot, ScreenRect /*rect*/,
+                             const ScreenImage& before) {
+  for (const MouseEvent& event : dot.click) {
+    if ((event.flags & MOUSEEVENTF_LEFTUP) != 0 && dot.stroke) {
+      const std::optional<COLORREF> under = before.At(*dot.stroke);
+      WaitShown(*dot.stroke, under, trust_.WaitFor(under).bound);
+    }
+    if (aborted_ && button_down_) {
+      Send({MOUSEEVENTF_LEFTUP, 0, 0});
+      return;
+    }
+    if ((event.flags & MOUSEEVENTF_MOVE) != 0 && button_down_) {
+      // The press must have shown before the pointer moves on with the
+      // button held, or the target draws from wherever the pointer is.
+      const std::optional<COLORREF> under = before.At(dot.at);
+      WaitShown(dot.at, under, trust_.WaitFor(under).bound);
+    }
+    Send(event);
+  }
+}
+
+bool DeliveryPacer::WaitShown(ScreenPoint at, std::optional<COLORREF> before,
+                              PacingClock::Duration bound) {
+  const PacingClock::TimePoint start = clock_->Now();
+  for (;;) {
+    const ScreenImage image = target_->CaptureScreenRegion({at.x, at.y, 1, 1});
+    ++stats_.looks;
+    if (Changed(image.At(at), before)) {
+      return true;
+    }
+    const PacingClock::Duration waited = clock_->Now() - start;
+    if (!before || waited >= bound) {
+      return false;
+    }
+    if (!Pause(std::clamp(waited / 4, policy_.first_look,
+                          policy_.max_look_interval))) {
+      return false;
+    }
+  }
+}
+
+void DeliveryPacer::DeliverOneFound(StreamPiece piece) {
+  if (!piece.dot) {
+    SendAll(piece.events);
+    return;
+  }
+  DotInk dot = *piece.dot;
+  const std::size_t lead = piece.events.size() - dot.click.size();
+  SendAll({piece.events.begin(),
+           piece.events.begin() + static_cast<std::ptrdiff_t>(lead)});
+  target_->Flush();
+  const ScreenPoint went = target_->GetCursorPos();
+  if (dot.stroke) {
+    dot.stroke = ScreenPoint{went.x + dot.stroke->x - dot.at.x,
+                             went.y + dot.stroke->y - dot.at.y};
+  }
+  dot.at = went;
+  ScreenRect rect{went.x, went.y, 1, 1};
+  if (dot.stroke) {
+    rect = Including(rect, *dot.stroke);
+  }
+  const ScreenImage before = target_->CaptureScreenRegion(rect);
+  SendHeld(dot, rect, before);
+  ++stats_.dots;
+  const DotWait wait = trust_.WaitFor(before.At(dot.at));
+  if (!wait.expected) {
+    ++stats_.safe_paced;
+    Pause(trust_.SafePace());
+  } else if (WaitShown(dot.at, before.At(dot.at), wait.bound)) {
+    ++stats_.confirmed;
+  } else if (!aborted_) {
+    ++stats_.timed_out;
+    trust_.Missed(*before.At(dot.at));
+  }
+}
+
+bool DeliveryPacer::MovePointerTo(ScreenPoint to) {
+  target_->Flush();
+  const ScreenPoint from = target_->GetCursorPos();
+  if (from != to) {
+    Send({MOUSEEVENTF_MOVE, to.x - from.x, to.y - from.y});
+  }
+  if (!PointerReaches(to)) {
+    relative_inexact_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool DeliveryPacer::PointerReaches(ScreenPoint to) {
+  // The X server may apply injected motion a moment after the round trip
+  // that flushed it (its input thread), so a pointer still short of the
+  // place is given a few milliseconds before it counts as elsewhere.
+  target_->Flush();
+  for (int tries = 0; tries < kPointerTries; ++tries) {
+    if (target_->GetCursorPos() == to) {
+      return true;
+    }
+    clock_->SleepFor(std::chrono::milliseconds(1));
+  }
+  return target_->GetCursorPos() == to;
+}
+
+void DeliveryPacer::Send(const MouseEvent& event) {
+  // Counted as down before the call: a desktop that fails half-way may
+  // still have pressed the button.
+  if ((event.flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    button_down_ = true;
+  }
+  target_->mouse_event(event.flags, event.dx, event.dy);
+  if ((event.flags & MOUSEEVENTF_LEFTUP) != 0) {
+    button_down_ = false;
+  }
+}
+
+void DeliveryPacer::SendAll(const std::vector<MouseEvent>& events) {
+  for (const MouseEvent& event : events) {
+    Send(event);
+  }
+}
+
+bool DeliveryPacer::Pause(PacingClock::Duration duration) {
+  const PacingClock::TimePoint end = clock_->Now() + duration;
+  for (;;) {
+    if (AbortSeen()) {
+      return false;
+    }
+    const PacingClock::TimePoint now = clock_->Now();
+    if (now >= end) {
+      return true;
+    }
+    clock_->SleepFor(std::min(end - now, policy_.abort_check_interval));
+  }
+}
+
+bool DeliveryPacer::AbortSeen() {
+  if (aborted_) {
+    return true;
+  }
+  const PacingClock::TimePoint now = clock_->Now();
+  if (now < next_abort_check_) {
+    return false;
+  }
+  next_abort_check_ = now + policy_.abort_check_interval;
   const std::uint16_t word = target_->GetAsyncKeyState(VK_F8);
   if ((word & kKeyPressedSinceLastQuery) != 0) {
     abort_pressed_latch_ = true;
   }
-  return (word & kKeyDown) != 0;
+  if ((word & (kKeyDown | kKeyPressedSinceLastQuery)) != 0) {
+    Drop();
+  }
+  return aborted_;
 }
 
-void DeliveryPacer::ForgetDrawing() {
-  if (!std::exchange(drawing_taught_, false)) {
+void DeliveryPacer::CheckUnseen() {
+  if (unseen_.empty()) {
     return;
   }
-  // A colour that has taken ink is trusted again; one that never has stays
-  // suspect (the grey around a canvas).
-  for (auto& [colour, record] : colours_) {
-    record.failed = record.failed && !record.took_ink;
-  }
-  drawing_missed_ = false;
-  misses_in_a_row_ = 0;
-  miss_allowance_ = policy_.misses_before_safe_pace;
-  seen_in_a_row_ = 0;
-  // The last dot of the drawing has nothing after it to hold back.
-  pending_.reset();
-  unseen_.reset();
+  const PacingClock::TimePoint now = clock_->Now();
+  std::erase_if(unseen_, [&](const Mark& mark) {
+    if (Changed(target_->ReadScreenPixel(mark.at), mark.before)) {
+      trust_.ShownLate(*mark.before);
+      return true;
+    }
+    // One still unseen after twice the stall bound never will be.
+    return now - mark.sent > 2 * policy_.trust.stall_timeout;
+  });
+}
+
+void DeliveryPacer::Drop() {
+  aborted_ = true;
+  stream_.ready().clear();
 }
 
 std::uint16_t DeliveryPacer::GetAsyncKeyState(int virtual_key) {
-  if (virtual_key == VK_F7) {
-    ForgetDrawing();
-  }
   std::uint16_t word = target_->GetAsyncKeyState(virtual_key);
-  if (virtual_key == VK_F8 && std::exchange(abort_pressed_latch_, false)) {
-    word |= kKeyPressedSinceLastQuery;
+  if (virtual_key == VK_F8) {
+    if (std::exchange(abort_pressed_latch_, false)) {
+      word |= kKeyPressedSinceLastQuery;
+    }
+    if (word == kFreshKeyPress && begun_) {
+      // The engine stops here: what it has queued is not sent.
+      Drop();
+    }
   }
   return word;
 }
@@ -362,6 +646,33 @@ std::optional<COLORREF> DeliveryPacer::ReadScreenPixel(ScreenPoint at) {
   return target_->ReadScreenPixel(at);
 }
 
-void DeliveryPacer::Flush() { target_->Flush(); }
+ScreenImage DeliveryPacer::CaptureScreenRegion(ScreenRect area) {
+  return target_->CaptureScreenRegion(area);
+}
+
+void DeliveryPacer::Flush() {
+  Deliver(true);
+  target_->Flush();
+  // Whatever comes next starts from where the pointer really is.
+  begun_ = false;
+  aborted_ = false;
+}
+
+void DeliveryPacer::DrawingStarted() {
+  trust_.NewDrawing();
+  begun_ = false;
+  aborted_ = false;
+  unseen_.clear();
+}
+
+void DeliveryPacer::DrawingEnded() {
+  Deliver(true);
+  if (button_down_) {
+    Send({MOUSEEVENTF_LEFTUP, 0, 0});
+  }
+  target_->Flush();
+  begun_ = false;
+  aborted_ = false;
+}
 
 }  // namespace scrivlet

@@ -1,94 +1,68 @@
 #pragma once
 
-// Delivery pacing: every dot lands, at the target's own speed.
+// Pipelined delivery: many dots in flight, confirmed in batches.
 //
-// Real paint programs lose or smear most dots when clicks arrive back to
-// back: they handle a click only after the pointer has already moved on.
 // The pacer is a PlatformInput in front of any backend. It passes the
-// engine's events on unchanged and in order, but holds each dot's next event
-// until the screen under the dot shows that the target has painted it, then
-// sends it at once. A drag stroke is held the same way before its release.
+// engine's events on unchanged and in order; only their timing changes.
+// It reads them as dots (DotStream), holds a batch of them, captures the
+// rectangle around the batch once, sends the batch, and then looks at that
+// rectangle again, at most once per look interval, until every dot shows.
+// A dot that has not shown once later dots have is sent again (the same
+// click at the same place: a click on a dot already drawn changes nothing).
+// Ink anywhere else in the rectangle means the target is overrun. How many
+// dots go per batch and how fast is DeliveryTrust's to decide.
 //
-// How long to wait is decided from evidence. Over a colour that has taken
-// ink before, a dot that does not show means a busy target (CPU contention,
-// a slow repaint): the pacer waits it out, since events sent into a stalled
-// target arrive in a burst and smear. Where dots do not show at all (not a
-// paint program, ink over ink, off the canvas, a screen that cannot be
-// read), the pacer falls back to a fixed safe pace instead of waiting out a
-// timeout for every dot.
+// Relative dots are sent again only after the pointer has been brought
+// back onto the dot, checked, and returned to where the stream left it; a
+// desktop whose relative moves are not exact pixels (pointer speed on
+// Windows) gets one dot at a time, each found where the pointer went.
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
+#include <vector>
 
+#include "platform/delivery_trust.h"
+#include "platform/dot_stream.h"
+#include "platform/pacing_clock.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet {
 
-// Time as the pacer sees it, so that tests can script it.
-class PacingClock {
- public:
-  using Duration = std::chrono::microseconds;
-  using TimePoint =
-      std::chrono::time_point<std::chrono::steady_clock, Duration>;
-
-  PacingClock() = default;
-  PacingClock(const PacingClock&) = delete;
-  PacingClock& operator=(const PacingClock&) = delete;
-  PacingClock(PacingClock&&) = delete;
-  PacingClock& operator=(PacingClock&&) = delete;
-  virtual ~PacingClock() = default;
-
-  virtual TimePoint Now() = 0;
-  virtual void SleepFor(Duration duration) = 0;
-};
-
-// The real monotonic clock.
-std::unique_ptr<PacingClock> MakeSteadyPacingClock();
-
 struct PacingPolicy {
-  // The longest wait for a dot where the target may not paint at all: over
-  // a colour that has not taken ink once this drawing has had a dot that
-  // never showed, or over one that has, after a dot on it never showed in
-  // this drawing (off a canvas surrounded by the paper's colour).
-  PacingClock::Duration confirm_timeout = std::chrono::milliseconds(100);
-  // The longest wait for a dot over a colour that has taken ink. A target
-  // that has been painting and falls silent is busy; under heavy CPU load
-  // paint programs stall for most of a second now and then.
-  PacingClock::Duration stall_timeout = std::chrono::milliseconds(2000);
-  // The pause after a dot that cannot be seen to land: twice the time the
-  // target has been taking to show a dot, and never less than this. Paint
-  // programs keep up with clicks this far apart.
-  PacingClock::Duration safe_pace = std::chrono::milliseconds(3);
-  // How often the screen under a dot is read at first while waiting; a
-  // longer wait reads it less often (a sixteenth of the time waited so far,
-  // at most max_poll_interval), so that a stalled target is not kept from
-  // the CPU and the X server by the reads.
-  PacingClock::Duration poll_interval = std::chrono::microseconds(50);
-  PacingClock::Duration max_poll_interval = std::chrono::milliseconds(2);
-  // How often F8 is looked at during a long wait, so that an abort never
-  // waits out a stall.
+  DeliveryPolicy trust;
+  // The first look at the screen after a batch, and the longest gap between
+  // looks: a look captures the whole rectangle, so it is never repeated
+  // faster than this, and a longer wait looks less often (a quarter of the
+  // time waited so far).
+  PacingClock::Duration first_look = std::chrono::microseconds(250);
+  PacingClock::Duration max_look_interval = std::chrono::milliseconds(8);
+  // How often F8 is looked at during a wait or a paced batch.
   PacingClock::Duration abort_check_interval = std::chrono::milliseconds(10);
-  // Dots in a row that did not show before the pacer stops trusting the
-  // target to show them and keeps to the safe pace.
-  int misses_before_safe_pace = 3;
-  // Once it has fallen back, the pacer gives a target one miss instead of
-  // several until it has shown this many dots in a row, so that a drawing
-  // running off the canvas in every column does not wait out several
-  // timeouts per column.
-  int dots_to_regain_patience = 100;
+  // A dot missing is sent again only once no new dot has shown for this
+  // long (about a frame), so that a frame caught half drawn does not count.
+  PacingClock::Duration repair_after = std::chrono::milliseconds(20);
+  // The least pause after a dot sent again.
+  PacingClock::Duration min_repair_pace = std::chrono::microseconds(500);
+  // Times a dot is sent again at most.
+  int max_repairs = 12;
+  // The largest rectangle captured per look; a batch ends before it grows
+  // beyond this.
+  std::int64_t max_batch_pixels = std::int64_t{256} * 256;
 };
 
 // What became of the dots and drag strokes so far.
 struct PacingStats {
-  int dots = 0;        // clicks held for pacing
-  int strokes = 0;     // drag strokes onto a new pixel, held before release
+  int dots = 0;        // clicks delivered
+  int strokes = 0;     // drag strokes onto a new pixel
   int confirmed = 0;   // dots and strokes seen to land on the screen
-  int late = 0;        // of those, seen only after confirm_timeout
+  int late = 0;        // of those, seen only after the confirm bound
   int timed_out = 0;   // expected to show but did not within the bound
   int safe_paced = 0;  // could not be seen, sent at the safe pace
+  int repaired = 0;    // sent again after later dots showed
+  int batches = 0;     // captures before sending
+  int looks = 0;       // captures while waiting
+  int strays = 0;      // pixels inked where no dot was aimed
 
   friend bool operator==(const PacingStats&, const PacingStats&) = default;
 };
@@ -99,89 +73,75 @@ class DeliveryPacer final : public PlatformInput {
                 std::unique_ptr<PacingClock> clock, PacingPolicy policy = {});
 
   [[nodiscard]] const PacingStats& stats() const { return stats_; }
+  [[nodiscard]] const DeliveryTrust& trust() const { return trust_; }
 
   ScreenPoint GetCursorPos() override;
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override;
-  // A query for F7 comes from the draw trigger between drawings: the next
-  // drawing may be elsewhere, so what this drawing taught about places where
-  // dots do not show is forgotten.
   std::uint16_t GetAsyncKeyState(int virtual_key) override;
   DesktopArea DesktopBounds() override;
   void SetWindowPos(NativeWindow window, ZOrder order) override;
   std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override;
+  ScreenImage CaptureScreenRegion(ScreenRect area) override;
+  // Delivers and confirms everything held, then flushes the desktop.
   void Flush() override;
+  void DrawingStarted() override;
+  void DrawingEnded() override;
 
  private:
-  // A dot or a drag stroke: a pixel that should change once the target has
-  // handled the event sent at `sent`.
+  // A pixel that should change: a dot, or the stroke of a drag.
   struct Mark {
     ScreenPoint at;
-    std::optional<COLORREF> before;  // the colour before the event
+    std::optional<COLORREF> before;
+    DotWait wait;
+    std::size_t piece = 0;  // index in the batch
+    bool is_stroke = false;
+    bool shown = false;
+    bool given_up = false;
+    int repairs = 0;
+    int shown_look = 0;  // the look that first showed it
     PacingClock::TimePoint sent{};
   };
 
-  // What the pixels of one colour have done when a dot landed on them.
-  struct ColourRecord {
-    bool took_ink = false;  // a dot on it showed, in any drawing
-    bool failed = false;    // a dot on it never showed in this drawing
-  };
-
-  // How long to wait for a mark, and whether it is expected to show (a mark
-  // that does not then counts as evidence against the target).
-  struct Wait {
-    PacingClock::Duration bound;
-    bool expected = false;
-  };
-
-  enum class WaitEnd : std::uint8_t { Shown, NotShown, Aborted };
-
-  void Move(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
-  void Press(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
-  void Release(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
-  // The pixel a move with the button held goes to.
-  ScreenPoint DragTarget(std::uint32_t flags, std::int32_t dx, std::int32_t dy);
-  ScreenPoint PointerPosition();
-  Mark MarkAt(ScreenPoint at);
-
-  void Settle(const Mark& mark);
-  Wait WaitFor(const Mark& mark);
-  WaitEnd PollUntilChanged(const Mark& mark, PacingClock::Duration bound);
-  void NoteShown(const Mark& mark, PacingClock::Duration latency);
-  void NoteMissed(const Mark& mark);
+  void Begin();
+  void Deliver(bool all);
+  void DeliverBatch(std::vector<StreamPiece> batch);
+  void DeliverOneFound(StreamPiece piece);
+  void Confirm(std::vector<Mark>& marks, const std::vector<StreamPiece>& batch,
+               const ScreenRect& rect, const ScreenImage& before);
+  bool Repair(const StreamPiece& piece);
+  void SendHeld(const DotInk& dot, ScreenRect rect, const ScreenImage& before);
+  bool WaitShown(ScreenPoint at, std::optional<COLORREF> before,
+                 PacingClock::Duration bound);
+  bool MovePointerTo(ScreenPoint to);
+  bool PointerReaches(ScreenPoint to);
+  void Send(const MouseEvent& event);
+  void SendAll(const std::vector<MouseEvent>& events);
+  // Sleeps, looking at F8 meanwhile; false once F8 has been seen.
+  bool Pause(PacingClock::Duration duration);
+  bool AbortSeen();
   void CheckUnseen();
-  PacingClock::Duration SafePace() const;
-  bool AbortKeyHeld();
-  void ForgetDrawing();
-  ColourRecord& RecordOf(COLORREF colour);
+  void Drop();
 
   std::unique_ptr<PlatformInput> target_;
   std::unique_ptr<PacingClock> clock_;
   PacingPolicy policy_;
+  DeliveryTrust trust_;
   PacingStats stats_;
-
-  bool button_down_ = false;
-  // The normalised point of the last move, while it was an absolute one.
-  std::optional<ScreenPoint> aimed_at_;
-  // Where the pointer is while the button is held: the press or the stroke.
-  ScreenPoint held_at_;
-  std::optional<Mark> press_;    // under the held button, not yet seen
-  std::optional<Mark> stroke_;   // dragged onto with the button held
-  std::optional<Mark> pending_;  // released, not yet seen to land
-  // The last mark that timed out, in case it shows late.
-  std::optional<Mark> unseen_;
-  std::optional<COLORREF> ink_;  // the colour the target last painted
-  // How long the target takes to show a dot, smoothed over recent dots.
-  std::optional<PacingClock::Duration> typical_latency_;
-  std::unordered_map<COLORREF, ColourRecord> colours_;
-  bool drawing_missed_ = false;  // a dot in this drawing never showed
-  bool drawing_taught_ = false;  // something to forget at the next F7
-  int misses_in_a_row_ = 0;
-  int miss_allowance_ = 0;
-  int seen_in_a_row_ = 0;
-  // The pacer looks at F8 itself to shorten its waits during an abort; a
-  // press it sees is handed on to the engine's next F8 query.
+  DotStream stream_;
+  bool begun_ = false;
+  // Where the pointer is after everything sent so far, as the stream says.
+  ScreenPoint sent_pointer_;
+  // The desktop's relative moves are not exact pixels: dots are found
+  // where the pointer went, one at a time.
+  bool relative_inexact_ = false;
+  bool aborted_ = false;
+  // An F8 press seen by the pacer, handed on at the engine's next query.
   bool abort_pressed_latch_ = false;
+  PacingClock::TimePoint next_abort_check_{};
+  bool button_down_ = false;  // on the desktop, as sent
+  // Dots given up on, in case they show late; bounded.
+  std::vector<Mark> unseen_;
 };
 
 }  // namespace scrivlet

@@ -168,6 +168,11 @@ class PlatformInput {
 
   // Blocks until every event queued so far has reached the desktop.
   virtual void Flush() = 0;
+
+  // The draw trigger brackets every drawing with these, also one that ends
+  // in an error, so that delivery can tell one drawing from the next.
+  virtual void DrawingStarted() {}
+  virtual void DrawingEnded() {}
 };
 
 }  // namespace scrivlet

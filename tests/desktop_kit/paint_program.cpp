@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -27,6 +28,21 @@ constexpr int kSideWindowX = 1010;
 // Each look at the canvas reads the whole window back: not too often.
 constexpr milliseconds kPollInterval{20};
 
+constexpr const char* kFirefoxPrefs = R"(
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("startup.homepage_welcome_url", "");
+user_pref("startup.homepage_welcome_url.additional", "");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("datareporting.policy.firstRunURL", "");
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("browser.sessionstore.resume_from_crash", false);
+user_pref("browser.translations.automaticallyPopup", false);
+user_pref("app.update.disabledForTesting", true);
+user_pref("layout.css.devPixelsPerPx", "1.0");
+)";
+
 // Windows of a program that was just stopped vanish while the client list
 // is read; such errors are expected. Any other error is reported.
 int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
@@ -44,9 +60,30 @@ const std::vector<PaintProgramKind>& PaintPrograms() {
   static const std::vector<PaintProgramKind> programs = {
       // mtpaint starts with the rectangle selection; F4 is its paint tool,
       // with the default brush (one pixel, colour A).
-      {"mtpaint", {"mtpaint"}, "mtPaint", {"Settings Toolbar"}, {"F4"}},
+      {"mtpaint",
+       {"mtpaint"},
+       "mtPaint",
+       {"Settings Toolbar"},
+       {"F4"},
+       {},
+       false},
       // Without -canvas xpaint shows only its tool box.
-      {"xpaint", {"xpaint", "-canvas", "-nowarn"}, "Untitled", {"XPaint"}, {}},
+      {"xpaint",
+       {"xpaint", "-canvas", "-nowarn"},
+       "Untitled",
+       {"XPaint"},
+       {},
+       {},
+       false},
+      // A throwaway profile whose prefs skip every first-run page.
+      {"canvas-page",
+       {"firefox-esr", "--kiosk", "--no-remote", "--profile", "{home}/profile",
+        "file://" SCRIVLET_DESKTOP_KIT_DIR "/canvas_page.html"},
+       "Scrivlet canvas",
+       {},
+       {},
+       {{"profile/user.js", kFirefoxPrefs}},
+       true},
   };
   return programs;
 }
@@ -107,9 +144,20 @@ void PaintProgram::Launch() {
     throw std::runtime_error("Cannot make a home directory for " + kind_.name);
   }
   home_ = home_template;
+  for (const auto& [path, content] : kind_.home_files) {
+    const std::filesystem::path file = std::filesystem::path(home_) / path;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << content;
+  }
+  std::vector<std::string> command = kind_.command;
+  for (std::string& argument : command) {
+    if (const auto at = argument.find("{home}"); at != std::string::npos) {
+      argument.replace(at, 6, home_);
+    }
+  }
 
   try {
-    process_.emplace(kind_.command, ChildOptions{{"HOME=" + home_}, true, {}});
+    process_.emplace(command, ChildOptions{{"HOME=" + home_}, true, {}});
   } catch (const std::runtime_error& error) {
     throw std::runtime_error(std::string(error.what()) +
                              " (is it installed? scripts/deps.sh desktop)");
@@ -130,7 +178,7 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
         }
         return false;
       },
-      milliseconds(15000), kPollInterval);
+      milliseconds(60000), kPollInterval);
   if (!shown) {
     std::string titles;
     for (const Window window : ClientWindows(display_)) {
@@ -143,6 +191,11 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
 }
 
 void PaintProgram::Arrange() {
+  if (kind_.full_screen) {
+    XSetInputFocus(display_, canvas_window_, RevertToParent, CurrentTime);
+    XSync(display_, False);
+    return;
+  }
   for (const std::string& title : kind_.side_window_titles) {
     XMoveWindow(display_, WaitForWindow(title), kSideWindowX, 0);
   }

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "child_process.h"
@@ -24,9 +25,15 @@ struct PaintProgramKind {
   std::vector<std::string> side_window_titles;
   // Keys that pick the paint tool where it is not the one chosen at start.
   std::vector<std::string> tool_keys;
+  // Files (path in the fresh home, content) written before the start;
+  // "{home}" in the command stands for that home.
+  std::vector<std::pair<std::string, std::string>> home_files;
+  // A full-screen window (a browser in kiosk mode) is left where it is.
+  bool full_screen = false;
 };
 
-// mtpaint and xpaint.
+// mtpaint, xpaint, and canvas-page: Firefox ESR in kiosk mode on a page
+// whose canvas paints on pointer events, as drawing games do.
 const std::vector<PaintProgramKind>& PaintPrograms();
 
 class PaintProgram {

@@ -62,6 +62,12 @@ std::string WindowTitle(Display* display, Window window) {
     title = name;
     XFree(name);
   }
+  // A title that is not Latin-1 (Firefox's has an em dash) is only in the
+  // UTF-8 property.
+  if (title.empty()) {
+    title = TextProperty(display, window,
+                         XInternAtom(display, "_NET_WM_NAME", False));
+  }
   return title;
 }
 

@@ -21,7 +21,7 @@ std::string TextProperty(Display* display, Window window, Atom property);
 
 // The window manager's client windows (_NET_CLIENT_LIST).
 std::vector<Window> ClientWindows(Display* display);
-// The window's WM_NAME, empty if it has none.
+// The window's WM_NAME, or its _NET_WM_NAME; empty if it has neither.
 std::string WindowTitle(Display* display, Window window);
 // Where the window's top-left corner is on the screen.
 ScreenPoint RootPosition(Display* display, Window window);

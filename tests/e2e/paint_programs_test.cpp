@@ -1,7 +1,9 @@
-// End to end: the real plotters, through the delivery pacer and the X11
-// backend, draw into real paint programs at their default settings; the
-// canvas must then show every dot (and every drag stroke) and nothing else,
-// also while busy processes compete for the CPU.
+// End to end: the real plotters, through pipelined delivery and the X11
+// backend, draw into real targets at their default settings; the canvas
+// must then show every dot (and every drag stroke) and nothing else, also
+// while busy processes compete for the CPU. One binary per test desktop:
+// SCRIVLET_E2E_DESKTOP names the one it is built for (plain: openbox with
+// the paint programs and the browser page; mutter: the composited one).
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "child_process.h"
 #include "dot_pattern.h"
@@ -27,6 +30,8 @@ struct PaintCase {
   PlotMode mode;
   bool drag = false;
   int busy_processes = 0;  // CPU load while drawing
+  // A smaller picture where every drag stroke waits a frame or two.
+  bool small = false;
   friend void PrintTo(const PaintCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -80,7 +85,8 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   const DrawSettings settings = test.mode == PlotMode::Absolute
                                     ? DrawSettings{2, 1, 200, drag}
                                     : DrawSettings{2, 2, 200, drag};
-  const PatternPicture picture = MixedPicture(160, 60);
+  const PatternPicture picture =
+      test.small ? MixedPicture(60, 30) : MixedPicture(160, 60);
   const ScreenPoint origin{canvas.x + 12, canvas.y + 12};
   std::vector<ScreenPoint> dots =
       ExpectedDots(picture, settings, test.mode, origin);
@@ -106,15 +112,16 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   PlotEnd end = PlotEnd::Aborted;
   {
     const CpuLoad load(test.busy_processes);
+    desktop->DrawingStarted();
     end = test.mode == PlotMode::Absolute
               ? DrawAbsolute(*desktop, picture, settings)
               : DrawRelative(*desktop, picture, settings);
-    desktop->Flush();
+    desktop->DrawingEnded();
   }
   ASSERT_EQ(end, PlotEnd::Completed);
   const PacingStats stats = dynamic_cast<DeliveryPacer&>(*desktop).stats();
 
-  // The last dot is not waited for by the pacer; give it time to show.
+  // A target may still be painting what it was sent; give it time.
   CanvasCheck check;
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(3);
@@ -131,26 +138,48 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   EXPECT_EQ(check.stray, 0) << "stray, first few: " << Describe(check.strays);
   std::cout << test.name << ": " << check.landed << " of " << check.expected
             << " dots and strokes landed, " << check.stray
-            << " stray; pacer: " << stats.dots << " dots, " << stats.strokes
-            << " strokes, " << stats.confirmed << " confirmed (" << stats.late
-            << " late), " << stats.timed_out << " timed out, "
-            << stats.safe_paced << " at the safe pace\n";
+            << " stray; delivery: " << stats.dots << " dots, " << stats.strokes
+            << " strokes, " << stats.batches << " batches, " << stats.repaired
+            << " repaired, " << stats.timed_out << " timed out, "
+            << stats.safe_paced << " at the safe pace, " << stats.strays
+            << " strays seen\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DefaultSettings, PaintProgramTest,
-    ::testing::Values(
-        PaintCase{"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
-        PaintCase{"mtpaintRelative", "mtpaint", PlotMode::Relative},
-        PaintCase{"xpaintAbsolute", "xpaint", PlotMode::Absolute},
-        PaintCase{"xpaintRelative", "xpaint", PlotMode::Relative},
-        PaintCase{"mtpaintAbsoluteDrag", "mtpaint", PlotMode::Absolute, true},
-        PaintCase{"xpaintRelativeDrag", "xpaint", PlotMode::Relative, true},
-        // Two busy processes on top of the test's own work: the paint
-        // program stalls now and then, and must get every dot regardless.
-        PaintCase{"mtpaintRelativeDragUnderLoad", "mtpaint", PlotMode::Relative,
-                  true, 2}),
-    [](const auto& instance) { return instance.param.name; });
+std::vector<PaintCase> Cases(const std::string& desktop) {
+  if (desktop == "mutter") {
+    return {
+        {"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
+        {"mtpaintRelative", "mtpaint", PlotMode::Relative},
+        {"mtpaintAbsoluteDrag", "mtpaint", PlotMode::Absolute, true},
+        // mtpaint draws a stroke only with the button still down: each
+        // waits for its frame.
+        {"mtpaintRelativeDrag", "mtpaint", PlotMode::Relative, true, 0, true}};
+  }
+  return {
+      {"mtpaintAbsolute", "mtpaint", PlotMode::Absolute},
+      {"mtpaintRelative", "mtpaint", PlotMode::Relative},
+      {"xpaintAbsolute", "xpaint", PlotMode::Absolute},
+      {"xpaintRelative", "xpaint", PlotMode::Relative},
+      {"mtpaintAbsoluteDrag", "mtpaint", PlotMode::Absolute, true},
+      {"xpaintRelativeDrag", "xpaint", PlotMode::Relative, true},
+      // Two busy processes on top of the test's own work: the paint
+      // program stalls now and then, and must get every dot regardless.
+      {"mtpaintRelativeDragUnderLoad", "mtpaint", PlotMode::Relative, true, 2},
+      // The browser drops many of the clicks that come close together;
+      // each is sent again, relative ones after the pointer is brought back.
+      // Not yet here: a relative drawing without drag input and an absolute
+      // one with it still lost a few dots, or ran too long, on a loaded
+      // machine (docs/delivery.md).
+      {"browserAbsolute", "canvas-page", PlotMode::Absolute, false, 0, true},
+      {"browserRelativeDrag", "canvas-page", PlotMode::Relative, true, 0,
+       true}};
+}
+
+INSTANTIATE_TEST_SUITE_P(DefaultSettings, PaintProgramTest,
+                         ::testing::ValuesIn(Cases(SCRIVLET_E2E_DESKTOP)),
+                         [](const auto& instance) {
+                           return instance.param.name;
+                         });
 
 }  // namespace
 }  // namespace scrivlet::testing

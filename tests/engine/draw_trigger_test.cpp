@@ -181,6 +181,9 @@ TEST(DrawTrigger, ReportsWhyADrawingEndedEarlyAndTheNextF7DrawsAgain) {
     EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
     EXPECT_FALSE(desktop.left_button_down());
 
+    EXPECT_EQ(desktop.drawings_started, 1);
+    EXPECT_EQ(desktop.drawings_ended, 1);
+
     desktop.SetBounds({0, 0, 1920, 1080});
     desktop.SetCursor({100, 100});
     desktop.ClearEvents();
@@ -201,6 +204,8 @@ TEST(DrawTrigger, AnF8AbortIsAnOrdinaryEnd) {
   EXPECT_TRUE(host.problems.empty());
   EXPECT_EQ(desktop.events().size(), 3U);
   EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
+  EXPECT_EQ(desktop.drawings_started, 1);
+  EXPECT_EQ(desktop.drawings_ended, 1);
 }
 
 }  // namespace

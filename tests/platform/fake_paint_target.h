@@ -2,20 +2,23 @@
 
 // A scripted desktop for the pacer's tests: a fake clock, and a screen whose
 // "paint program" paints a dot under every press some time after it, or not
-// at all, and a stroke along a move with the button held. Like real paint
-// programs it is fragile: a press that comes while it is still busy with an
-// earlier one is lost, and so is a stroke it has not drawn when the button
-// goes up. Times are fake, so nothing here depends on the machine's speed.
+// at all, and a stroke along a move with the button held. Like real targets
+// it can be fragile (a press that comes while it is still busy is lost, and
+// so is a stroke it has not drawn when the button goes up), drop clicks
+// that come too close together (browsers), smear (paint a line from the
+// last dot when overrun), and show what it painted only once per frame
+// (compositors). Times are fake, so nothing depends on the machine.
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "platform/absolute_mapping.h"
-#include "platform/delivery_pacer.h"
+#include "platform/pacing_clock.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet::testing {
@@ -64,6 +67,13 @@ class FakePaintTarget final : public PlatformInput {
   std::int32_t canvas_from_x = 0;
   COLORREF surround = kPaper;
   bool readable = true;
+  // Shows paint only at multiples of this (a compositor's frames); zero
+  // shows it at once.
+  microseconds frame{0};
+  // A press this soon after the previous one is lost (a browser).
+  microseconds drop_within{0};
+  // A press that comes while busy paints a line from the last dot to it.
+  bool smears = false;
   // Relative moves go this many pixels per unit, as with pointer speed.
   std::int32_t relative_gain = 1;
   // Answers to the F8 queries, in order; 0 once they run out.
@@ -75,6 +85,14 @@ class FakePaintTarget final : public PlatformInput {
   [[nodiscard]] int reads() const { return reads_; }
   // Presses and strokes lost because they came while the target was busy.
   [[nodiscard]] int lost() const { return lost_; }
+  // Every pixel painted so far, shown or not.
+  [[nodiscard]] std::vector<ScreenPoint> Painted() const {
+    std::vector<ScreenPoint> points;
+    for (const auto& [key, paint] : painted_) {
+      points.push_back({key.first, key.second});
+    }
+    return points;
+  }
   // When the press at `at` became visible, if it did.
   [[nodiscard]] std::optional<PacingClock::TimePoint> PaintedAt(
       ScreenPoint at) const {
@@ -105,7 +123,13 @@ class FakePaintTarget final : public PlatformInput {
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
       button_down_ = true;
       const auto stall = stall_before_press.find(presses_++);
-      if (fragile && busy_until_ > time_.now) {
+      const bool too_soon =
+          last_press_ && time_.now - *last_press_ < drop_within;
+      last_press_ = time_.now;
+      if (smears && busy_until_ > time_.now && last_dot_) {
+        SmearTo(*last_dot_);
+      }
+      if ((fragile && busy_until_ > time_.now) || too_soon) {
         ++lost_;
       } else {
         Paint(time_.now + (stall != stall_before_press.end()
@@ -138,7 +162,11 @@ class FakePaintTarget final : public PlatformInput {
       return std::nullopt;
     }
     const auto found = painted_.find(Key(at));
-    if (found != painted_.end() && found->second.first <= time_.now) {
+    const PacingClock::TimePoint shown =
+        frame.count() > 0 ? PacingClock::TimePoint(
+                                (time_.now.time_since_epoch() / frame) * frame)
+                          : time_.now;
+    if (found != painted_.end() && found->second.first <= shown) {
       return found->second.second;
     }
     return at.x >= canvas_from_x ? kPaper : surround;
@@ -151,6 +179,18 @@ class FakePaintTarget final : public PlatformInput {
   using PixelKey = std::pair<std::int32_t, std::int32_t>;
   static PixelKey Key(ScreenPoint at) { return {at.x, at.y}; }
 
+  // Ink between the last dot and the pointer, as a program that draws a
+  // line when it finds the button down at a later place.
+  void SmearTo(ScreenPoint from) {
+    const int steps =
+        std::max(std::abs(pointer_.x - from.x), std::abs(pointer_.y - from.y));
+    for (int i = 1; i < steps; ++i) {
+      const ScreenPoint at{from.x + (pointer_.x - from.x) * i / steps,
+                           from.y + (pointer_.y - from.y) * i / steps};
+      painted_.try_emplace(Key(at), time_.now, kInk);
+    }
+  }
+
   // Paints the pixel under the pointer once the target gets to it at
   // `handled`, after its latency, if it is canvas and still paper.
   bool Paint(PacingClock::TimePoint handled) {
@@ -162,6 +202,7 @@ class FakePaintTarget final : public PlatformInput {
         std::max(handled, busy_until_) + *paint_latency;
     painted_[Key(pointer_)] = {shows, kInk};
     busy_until_ = shows;
+    last_dot_ = pointer_;
     return true;
   }
 
@@ -172,6 +213,8 @@ class FakePaintTarget final : public PlatformInput {
   std::map<PixelKey, std::pair<PacingClock::TimePoint, COLORREF>> painted_;
   std::optional<PixelKey> stroke_;  // the stroke of the held button
   PacingClock::TimePoint busy_until_{};
+  std::optional<PacingClock::TimePoint> last_press_;
+  std::optional<ScreenPoint> last_dot_;
   int presses_ = 0;
   std::size_t abort_queries_ = 0;
   int reads_ = 0;

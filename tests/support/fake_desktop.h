@@ -79,6 +79,11 @@ class FakeDesktop : public PlatformInput {
     return std::nullopt;
   }
   void Flush() override {}
+  void DrawingStarted() override { ++drawings_started; }
+  void DrawingEnded() override { ++drawings_ended; }
+
+  int drawings_started = 0;
+  int drawings_ended = 0;
 
  private:
   DesktopArea bounds_;

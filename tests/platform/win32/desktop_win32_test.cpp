@@ -210,6 +210,22 @@ TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColour) {
   EXPECT_EQ(colour, std::optional<COLORREF>(0x563412U));
 }
 
+TEST_F(Win32DesktopTest, ARegionCapturedAtOnceReadsAsItsPixels) {
+  const DesktopArea area = MiddleArea(40, 30);
+  const TestWindow target(area, RGB(0x12, 0x34, 0x56));
+  PumpMessages(std::chrono::milliseconds(200));
+  // Across the window's edges, and over the desktop's bottom-right corner.
+  for (const ScreenRect rect :
+       {ScreenRect{area.left - 3, area.top - 2, 10, 6},
+        ScreenRect{area_.left + area_.width - 4, area_.top + area_.height - 3,
+                   8, 6}}) {
+    const ScreenImage at_once = desktop_->CaptureScreenRegion(rect);
+    const ScreenImage pixel_by_pixel =
+        desktop_->PlatformInput::CaptureScreenRegion(rect);
+    EXPECT_EQ(at_once.pixels, pixel_by_pixel.pixels);
+  }
+}
+
 // Keys are injected inside Windows: an X-level key press does not reach a
 // Windows program that has no focus.
 void SendKey(WORD virtual_key, bool up) {

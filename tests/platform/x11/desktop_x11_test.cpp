@@ -179,6 +179,25 @@ TEST(X11DesktopTest, ReadsTheScreenBackAsColorref) {
   EXPECT_EQ(desktop->ReadScreenPixel({0, area.height}), std::nullopt);
 }
 
+TEST(X11DesktopTest, CapturesARegionAsItsPixelsRead) {
+  RecordingClient client;
+  client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  const DesktopArea area = client.ScreenArea();
+  // Across the window's edges, off each edge of the screen, wholly off it.
+  for (const ScreenRect rect :
+       {ScreenRect{195, 145, 30, 20}, ScreenRect{-3, -2, 6, 5},
+        ScreenRect{area.width - 4, area.height - 3, 8, 6},
+        ScreenRect{area.width + 5, 0, 4, 4}, ScreenRect{10, 10, 0, 3}}) {
+    const ScreenImage one_read = desktop->CaptureScreenRegion(rect);
+    const ScreenImage pixel_by_pixel =
+        desktop->PlatformInput::CaptureScreenRegion(rect);
+    EXPECT_EQ(one_read.pixels, pixel_by_pixel.pixels)
+        << rect.left << "," << rect.top << " " << rect.width << "x"
+        << rect.height;
+  }
+}
+
 // Runs xdotool on the test desktop; it injects through XTest like a real
 // keyboard, to whichever window has the focus.
 void Xdotool(const std::string& arguments) {

@@ -1,12 +1,10 @@
 #pragma once
 
-// The two ways of delivering dots that the pacer is measured against.
-
-#include <X11/Xlib.h>
+// A fixed pace, one of the ways of delivering dots that pipelined delivery
+// is measured against.
 
 #include <chrono>
 #include <memory>
-#include <vector>
 
 #include "platform/platform_input.h"
 
@@ -37,11 +35,5 @@ class FixedPauseDesktop final : public PlatformInput {
   std::unique_ptr<PlatformInput> target_;
   std::chrono::microseconds pause_;
 };
-
-// The goal reference: the plainest closed loop on bare Xlib and XTest, no
-// engine and no policy. For each dot: read the pixel, move, press, release,
-// then read the pixel again until it changes (at most `timeout`).
-void InjectClosedLoop(Display* display, const std::vector<ScreenPoint>& dots,
-                      std::chrono::milliseconds timeout);
 
 }  // namespace scrivlet::bench

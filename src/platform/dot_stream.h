@@ -1,0 +1,78 @@
+#pragma once
+
+// Reads the engine's event stream as dots and drag strokes.
+//
+// The engine sends a dot as a move onto it, a press, perhaps a drag move
+// with the button held, and a release. Delivery holds such groups, sends
+// them in batches and sends one again where it did not land, so it needs
+// to know where each group puts ink. This reader works that out without
+// asking the desktop: an absolute move names its pixel (the backends' own
+// exact mapping), and a relative one moves by exactly its pixels, clipped
+// at the desktop's edges. Whether a desktop moves relative pointers that
+// way is for delivery to check (see DeliveryPacer).
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "platform/platform_input.h"
+
+namespace scrivlet {
+
+struct MouseEvent {
+  std::uint32_t flags = 0;
+  std::int32_t dx = 0;
+  std::int32_t dy = 0;
+  friend bool operator==(const MouseEvent&, const MouseEvent&) = default;
+};
+
+// Ink a dot should leave: the pixel under the press, and the pixel a drag
+// moved onto with the button held, where that is another one.
+struct DotInk {
+  ScreenPoint at;
+  std::optional<ScreenPoint> stroke;
+  // Placed by relative moves: sending it again needs the pointer brought
+  // back first, since its own events move from wherever the pointer is.
+  bool relative = false;
+  // The press and what follows up to its release; with an absolute move
+  // onto the dot in front, which makes the group repeatable as it stands.
+  std::vector<MouseEvent> click;
+};
+
+// Events as they came, up to and including one dot's release; `dot` is
+// empty for moves that end a drawing or a column with no dot after them.
+struct StreamPiece {
+  std::vector<MouseEvent> events;
+  std::optional<DotInk> dot;
+  ScreenPoint pointer_after;  // where the pointer is once all are sent
+};
+
+class DotStream {
+ public:
+  // Starts afresh with the pointer at `pointer` on `bounds`.
+  void Reset(DesktopArea bounds, ScreenPoint pointer);
+
+  // Takes one event. A release that ends a dot completes a piece.
+  void Feed(const MouseEvent& event);
+  // Completes the piece in progress, if it holds any events and no button
+  // is down in it; a press without its release stays until it comes.
+  void Close();
+
+  [[nodiscard]] std::deque<StreamPiece>& ready() { return ready_; }
+  [[nodiscard]] bool button_down() const { return button_down_; }
+  [[nodiscard]] ScreenPoint pointer() const { return pointer_; }
+
+ private:
+  void MovePointer(const MouseEvent& event);
+
+  DesktopArea bounds_;
+  ScreenPoint pointer_;
+  bool button_down_ = false;
+  StreamPiece current_;
+  // The last absolute move before the press, repeated in front of a repair.
+  std::optional<MouseEvent> approach_;
+  std::deque<StreamPiece> ready_;
+};
+
+}  // namespace scrivlet
