@@ -10,37 +10,22 @@
 
 #include "platform/command_channel.h"
 #include "platform/command_keys.h"
-#include "platform/platform_input.h"
+#include "platform/forwarding_desktop.h"
 
 namespace scrivlet {
 
-class CommandInput final : public PlatformInput {
+class CommandInput final : public ForwardingDesktop {
  public:
   CommandInput(std::unique_ptr<PlatformInput> desktop,
                std::unique_ptr<CommandServer> server)
-      : desktop_(std::move(desktop)), server_(std::move(server)) {}
+      : ForwardingDesktop(*desktop),
+        desktop_(std::move(desktop)),
+        server_(std::move(server)) {}
 
   // What a second start of the program asks for: the window brought forward.
   void OnRaise(std::function<void()> raise) { raise_ = std::move(raise); }
 
   std::uint16_t GetAsyncKeyState(int virtual_key) override;
-
-  ScreenPoint GetCursorPos() override { return desktop_->GetCursorPos(); }
-  void mouse_event(std::uint32_t flags, std::int32_t dx,
-                   std::int32_t dy) override {
-    desktop_->mouse_event(flags, dx, dy);
-  }
-  DesktopArea DesktopBounds() override { return desktop_->DesktopBounds(); }
-  void SetWindowPos(NativeWindow window, ZOrder order) override {
-    desktop_->SetWindowPos(window, order);
-  }
-  std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
-    return desktop_->ReadScreenPixel(at);
-  }
-  ScreenImage CaptureScreenRegion(ScreenRect area) override {
-    return desktop_->CaptureScreenRegion(area);
-  }
-  void Flush() override { desktop_->Flush(); }
 
  private:
   std::unique_ptr<PlatformInput> desktop_;

@@ -1,0 +1,45 @@
+#pragma once
+
+// A desktop in front of another that passes every call on unchanged. The
+// layers that change one thing (the window's abort on close, the command
+// channel's key presses) derive from it and override only that, so a call
+// added to PlatformInput later is never silently swallowed by one of them.
+
+#include "platform/platform_input.h"
+
+namespace scrivlet {
+
+class ForwardingDesktop : public PlatformInput {
+ public:
+  explicit ForwardingDesktop(PlatformInput& inner) : inner_(inner) {}
+
+  ScreenPoint GetCursorPos() override { return inner_.GetCursorPos(); }
+  void mouse_event(std::uint32_t flags, std::int32_t dx,
+                   std::int32_t dy) override {
+    inner_.mouse_event(flags, dx, dy);
+  }
+  std::uint16_t GetAsyncKeyState(int virtual_key) override {
+    return inner_.GetAsyncKeyState(virtual_key);
+  }
+  DesktopArea DesktopBounds() override { return inner_.DesktopBounds(); }
+  void SetWindowPos(NativeWindow window, ZOrder order) override {
+    inner_.SetWindowPos(window, order);
+  }
+  std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
+    return inner_.ReadScreenPixel(at);
+  }
+  ScreenImage CaptureScreenRegion(ScreenRect area) override {
+    return inner_.CaptureScreenRegion(area);
+  }
+  void Flush() override { inner_.Flush(); }
+  void DrawingStarted() override { inner_.DrawingStarted(); }
+  void DrawingEnded() override { inner_.DrawingEnded(); }
+
+ protected:
+  [[nodiscard]] PlatformInput& inner() { return inner_; }
+
+ private:
+  PlatformInput& inner_;
+};
+
+}  // namespace scrivlet
