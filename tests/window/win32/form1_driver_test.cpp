@@ -291,10 +291,11 @@ TEST_F(Form1DriverTest, DroppedFilesLoadOrSayWhy) {
   // A 600 x 200 white picture: larger than the box, which grows to it.
   const auto large = dir / "large.gif";
   {
-    const art::IndexedImage white{600,
-                                  200,
-                                  std::vector<std::uint8_t>(600 * 200, 0),
-                                  {{255, 255, 255}, {0, 0, 0}}};
+    const art::IndexedImage white{
+        600,
+        200,
+        std::vector<std::uint8_t>(std::size_t{600} * 200, 0),
+        {{255, 255, 255}, {0, 0, 0}}};
     const std::vector<std::uint8_t> gif =
         art::EncodeGif89a(white, std::nullopt);
     std::ofstream(large, std::ios::binary)
