@@ -116,17 +116,6 @@ TEST(DrawAbsolute, OverflowEndsTheDrawingWhereItOccurs) {
   EXPECT_EQ(desktop.events().size(), 3U * 2U);
 }
 
-TEST(DrawAbsolute, ReleasesTheButtonWhenTheDesktopFailsMidDot) {
-  FakeDesktop desktop(kHalvingDesktop, {0, 0});
-  desktop.FailEventAt(2);  // the drag move after the press
-  const FakePicture picture({"#"});
-  EXPECT_THROW(DrawAbsolute(desktop, picture, Settings(1, 1, 200, true)),
-               PlatformError);
-  EXPECT_EQ(desktop.events().back(),
-            (MouseEventRecord{MOUSEEVENTF_LEFTUP, 0, 0}));
-  EXPECT_FALSE(desktop.left_button_down());
-}
-
 TEST(DrawAbsolute, AnEmptyDesktopIsAnErrorNotASilentNothing) {
   FakeDesktop desktop({0, 0, 0, 1080});
   const FakePicture picture({"#"});

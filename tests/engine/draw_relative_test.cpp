@@ -59,17 +59,6 @@ TEST(DrawRelative, WalksAColumnOwingMovesOverLightSamples) {
   }
 }
 
-TEST(DrawRelative, EachColumnStartsAfreshOneMagnificationRight) {
-  FakeDesktop desktop;
-  // The picture is 2 x 2 in a box 1 wide and 2 high: column x = 1 and row
-  // y = 2 lie outside the box and read white.
-  const FakePicture picture({"#.", "##"}, 1, 2);
-  DrawRelative(desktop, picture, Settings(1, 3));
-  EXPECT_EQ(desktop.events(),
-            (Events{RelMove(0, 3), RelDown(), RelUp(), RelMove(0, 3), RelDown(),
-                    RelUp(), RelMove(3, -6), RelMove(3, 0)}));
-}
-
 TEST(DrawRelative, UsesAFixedLimitOf200WhateverTheThreshold) {
   for (const std::int16_t threshold :
        {std::int16_t{0}, std::int16_t{200}, std::int16_t{255}}) {
@@ -129,15 +118,6 @@ TEST(DrawRelative, ATallColumnOverflowsTheColumnTotal) {
   const FakePicture picture(0, 16383, kWhite);
   EXPECT_THROW(DrawRelative(desktop, picture, Settings(1, 2)), OverflowError);
   EXPECT_TRUE(desktop.events().empty());
-}
-
-TEST(DrawRelative, ReleasesTheButtonWhenTheDesktopFailsMidDot) {
-  FakeDesktop desktop;
-  desktop.FailEventAt(2);  // the first release
-  const FakePicture picture({"#"});
-  EXPECT_THROW(DrawRelative(desktop, picture, Settings(1, 1)), PlatformError);
-  EXPECT_EQ(desktop.events().back(), RelUp());
-  EXPECT_FALSE(desktop.left_button_down());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "fake_desktop.h"
@@ -21,13 +20,10 @@ class RecordingHost : public DrawHost {
   void ReportProblem(const std::string& message) override {
     problems.push_back(message);
   }
-  void ColumnDone(int done, int total) override {
-    progress.emplace_back(done, total);
-  }
+  void ColumnDone(int /*done*/, int /*total*/) override {}
 
   std::vector<bool> timer;
   std::vector<std::string> problems;
-  std::vector<std::pair<int, int>> progress;
 
  private:
   CoordinateMode mode_;
@@ -64,25 +60,6 @@ TEST(DrawTrigger, StartsOneDrawingPerFreshF7Press) {
     }
     EXPECT_EQ(drawn, c.drawings);
     EXPECT_EQ(desktop.events().size(), 3U * static_cast<std::size_t>(drawn));
-  }
-}
-
-TEST(DrawTrigger, RunsThePlotterTheOptionNames) {
-  for (const auto mode : {CoordinateMode::Absolute, CoordinateMode::Relative}) {
-    FakeDesktop desktop;
-    desktop.ScriptKey(VK_F7, 0, 0x8001);
-    const FakePicture picture({"#"});
-    RecordingHost host(mode);
-    EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
-              TickResult::Drawn);
-    ASSERT_FALSE(desktop.events().empty());
-    const bool absolute =
-        (desktop.events().front().flags & MOUSEEVENTF_ABSOLUTE) != 0;
-    EXPECT_EQ(absolute, mode == CoordinateMode::Absolute);
-    // Polling pauses for the drawing and resumes after it.
-    EXPECT_EQ(host.timer, (std::vector<bool>{false, true}));
-    // Step 2 over a box 1 wide visits column 0 only.
-    EXPECT_EQ(host.progress, (std::vector<std::pair<int, int>>{{1, 1}}));
   }
 }
 

@@ -1,5 +1,5 @@
 // How a drawing stops early, the same for both plotters: F8 at any moment,
-// and the desktop changing size under it.
+// the desktop changing size under it, and the desktop failing mid-dot.
 
 #include <gtest/gtest.h>
 
@@ -97,6 +97,22 @@ TEST(DrawingStops, ADesktopSizeChangeEndsTheDrawingAfterItsColumn) {
               std::vector<MouseEventRecord>(
                   full.begin(), full.begin() + mode.first_column_events));
     EXPECT_FALSE(desktop.left_button_down());
+  }
+}
+
+TEST(DrawingStops, ADesktopFailureMidDotStillReleasesTheButton) {
+  // Event 2 is the release of a click, or the drag move after the press.
+  for (const Mode& mode : kModes) {
+    for (const std::int16_t drag : {kFalse, kTrue}) {
+      SCOPED_TRACE(std::string(mode.name) + (drag != kFalse ? ", drag" : ""));
+      FakeDesktop desktop;
+      desktop.FailEventAt(2);
+      EXPECT_THROW(
+          mode.draw(desktop, FakePicture({"#"}), {1, 1, 200, drag}, nullptr),
+          PlatformError);
+      EXPECT_NE(desktop.events().back().flags & MOUSEEVENTF_LEFTUP, 0U);
+      EXPECT_FALSE(desktop.left_button_down());
+    }
   }
 }
 

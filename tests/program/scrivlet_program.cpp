@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 
 #include "poll_for.h"
 #include "x_windows.h"
@@ -230,13 +228,11 @@ std::optional<milliseconds> ScrivletProgram::CloseAndWait(
   XSendEvent(display_, window_, False, NoEventMask, &close);
   XFlush(display_);
   const auto asked = Clock::now();
-  while (Clock::now() - asked < timeout) {
-    if (process_->HasExited()) {
-      return std::chrono::duration_cast<milliseconds>(Clock::now() - asked);
-    }
-    std::this_thread::sleep_for(milliseconds(20));
+  if (!PollFor([&] { return process_->HasExited(); }, timeout,
+               milliseconds(20))) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return std::chrono::duration_cast<milliseconds>(Clock::now() - asked);
 }
 
 DrawingWatch ScrivletProgram::TapF8UntilStopped(milliseconds timeout) {
@@ -254,16 +250,6 @@ std::optional<int> ScrivletProgram::EndWith(int signal, milliseconds timeout) {
 
 std::string ScrivletProgram::Caption() const {
   return TextProperty(display_, window_, caption_atom_);
-}
-
-long ScrivletProgram::ResidentKiB() const {
-  std::ifstream status("/proc/" + std::to_string(pid()) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) {
-      return std::stol(line.substr(6));
-    }
-  }
-  throw std::runtime_error("No VmRSS for process " + std::to_string(pid()));
 }
 
 }  // namespace scrivlet::testing

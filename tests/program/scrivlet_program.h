@@ -78,8 +78,6 @@ class ScrivletProgram {
   std::optional<std::chrono::milliseconds> CloseAndWait(
       std::chrono::milliseconds timeout);
   [[nodiscard]] std::string Caption() const;
-  // The process's resident memory, from /proc.
-  [[nodiscard]] long ResidentKiB() const;
 
  private:
   void Stop();

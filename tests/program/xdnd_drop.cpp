@@ -20,38 +20,14 @@ using std::chrono::milliseconds;
 constexpr long kXdndVersion = 5;
 constexpr milliseconds kReplyTimeout{5000};
 
-struct Atoms {
-  explicit Atoms(Display* display)
-      : aware(XInternAtom(display, "XdndAware", False)),
-        enter(XInternAtom(display, "XdndEnter", False)),
-        position(XInternAtom(display, "XdndPosition", False)),
-        status(XInternAtom(display, "XdndStatus", False)),
-        leave(XInternAtom(display, "XdndLeave", False)),
-        drop(XInternAtom(display, "XdndDrop", False)),
-        finished(XInternAtom(display, "XdndFinished", False)),
-        selection(XInternAtom(display, "XdndSelection", False)),
-        action_copy(XInternAtom(display, "XdndActionCopy", False)),
-        uri_list(XInternAtom(display, "text/uri-list", False)),
-        targets(XInternAtom(display, "TARGETS", False)) {}
-
-  Atom aware;
-  Atom enter;
-  Atom position;
-  Atom status;
-  Atom leave;
-  Atom drop;
-  Atom finished;
-  Atom selection;
-  Atom action_copy;
-  Atom uri_list;
-  Atom targets;
-};
+Atom Named(Display* display, const char* name) {
+  return XInternAtom(display, name, False);
+}
 
 // The protocol version a window speaks, or nullopt if it speaks none.
-std::optional<long> AwareVersion(Display* display, Window window,
-                                 const Atoms& atoms) {
+std::optional<long> AwareVersion(Display* display, Window window) {
   const std::vector<long> version =
-      LongsProperty(display, window, atoms.aware, XA_ATOM, 1);
+      LongsProperty(display, window, Named(display, "XdndAware"), XA_ATOM, 1);
   return version.size() == 1 ? std::optional<long>(version.front())
                              : std::nullopt;
 }
@@ -70,14 +46,13 @@ class DragSource {
  public:
   DragSource(Display* display, Window target, std::string data)
       : display_(display),
-        atoms_(display),
         target_(target),
         data_(std::move(data)),
         window_(XCreateSimpleWindow(display, DefaultRootWindow(display), -10,
                                     -10, 1, 1, 0, 0, 0)) {
     XSelectInput(display_, window_, PropertyChangeMask);
     time_ = ServerTime(display_, window_);
-    XSetSelectionOwner(display_, atoms_.selection, window_, time_);
+    XSetSelectionOwner(display_, Interned("XdndSelection"), window_, time_);
   }
   DragSource(const DragSource&) = delete;
   DragSource& operator=(const DragSource&) = delete;
@@ -89,21 +64,23 @@ class DragSource {
   }
 
   DropOutcome DropAt(ScreenPoint at, long version) {
-    Send(atoms_.enter, {static_cast<long>(window_), version << 24,
-                        static_cast<long>(atoms_.uri_list), 0, 0});
-    Send(atoms_.position,
+    Send(Interned("XdndEnter"),
+         {static_cast<long>(window_), version << 24,
+          static_cast<long>(Interned("text/uri-list")), 0, 0});
+    Send(Interned("XdndPosition"),
          {static_cast<long>(window_), 0, (long{at.x} << 16) | long{at.y},
-          static_cast<long>(time_), static_cast<long>(atoms_.action_copy)});
+          static_cast<long>(time_),
+          static_cast<long>(Interned("XdndActionCopy"))});
     const std::optional<XClientMessageEvent> status =
-        AwaitMessage(atoms_.status);
+        AwaitMessage(Interned("XdndStatus"));
     if (!status || (status->data.l[1] & 1L) == 0) {
-      Send(atoms_.leave, {static_cast<long>(window_), 0, 0, 0, 0});
+      Send(Interned("XdndLeave"), {static_cast<long>(window_), 0, 0, 0, 0});
       return DropOutcome::Refused;
     }
-    Send(atoms_.drop,
+    Send(Interned("XdndDrop"),
          {static_cast<long>(window_), 0, static_cast<long>(time_), 0, 0});
-    return AwaitMessage(atoms_.finished) ? DropOutcome::Accepted
-                                         : DropOutcome::NotFinished;
+    return AwaitMessage(Interned("XdndFinished")) ? DropOutcome::Accepted
+                                                  : DropOutcome::NotFinished;
   }
 
  private:
@@ -150,14 +127,15 @@ class DragSource {
     reply.xselection.property = None;
     const Atom property =
         request.property != None ? request.property : request.target;
-    if (request.target == atoms_.uri_list) {
-      XChangeProperty(display_, request.requestor, property, atoms_.uri_list, 8,
-                      PropModeReplace,
+    if (request.target == Interned("text/uri-list")) {
+      XChangeProperty(display_, request.requestor, property,
+                      Interned("text/uri-list"), 8, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(data_.data()),
                       static_cast<int>(data_.size()));
       reply.xselection.property = property;
-    } else if (request.target == atoms_.targets) {
-      const std::array<Atom, 2> offered{atoms_.targets, atoms_.uri_list};
+    } else if (request.target == Interned("TARGETS")) {
+      const std::array<Atom, 2> offered{Interned("TARGETS"),
+                                        Interned("text/uri-list")};
       XChangeProperty(display_, request.requestor, property, XA_ATOM, 32,
                       PropModeReplace,
                       reinterpret_cast<const unsigned char*>(offered.data()),
@@ -168,8 +146,11 @@ class DragSource {
     XFlush(display_);
   }
 
+  [[nodiscard]] Atom Interned(const char* name) const {
+    return Named(display_, name);
+  }
+
   Display* display_;
-  Atoms atoms_;
   Window target_;
   std::string data_;
   Window window_;
@@ -180,8 +161,7 @@ class DragSource {
 
 DropOutcome DropUris(Display* display, Window target, ScreenPoint at,
                      const std::vector<std::string>& uris) {
-  const std::optional<long> version =
-      AwareVersion(display, target, Atoms(display));
+  const std::optional<long> version = AwareVersion(display, target);
   if (!version) {
     throw std::runtime_error("The window does not accept drops (no XdndAware)");
   }

@@ -19,10 +19,6 @@ void FakeDesktop::ScriptKey(int virtual_key, std::size_t query_index,
   key_script_[virtual_key][query_index] = word;
 }
 
-void FakeDesktop::HoldKey(int virtual_key, std::uint16_t word) {
-  held_keys_[virtual_key] = word;
-}
-
 void FakeDesktop::FailEventAt(std::size_t event_index) {
   fail_at_ = event_index;
 }
@@ -72,8 +68,7 @@ std::uint16_t FakeDesktop::GetAsyncKeyState(int virtual_key) {
     const auto word = script->second.find(index);
     if (word != script->second.end()) return word->second;
   }
-  const auto held = held_keys_.find(virtual_key);
-  return held == held_keys_.end() ? 0 : held->second;
+  return 0;
 }
 
 void FakeDesktop::SetWindowPos(NativeWindow window, ZOrder order) {

@@ -45,8 +45,6 @@ class FakeDesktop : public PlatformInput {
   // The n-th query (counted from 0) of `virtual_key` answers `word`; queries
   // not scripted answer 0.
   void ScriptKey(int virtual_key, std::size_t query_index, std::uint16_t word);
-  // Every query of `virtual_key` from now on answers `word`.
-  void HoldKey(int virtual_key, std::uint16_t word);
   // The event with this index (counted from 0) throws PlatformError instead
   // of being recorded.
   void FailEventAt(std::size_t event_index);
@@ -91,7 +89,6 @@ class FakeDesktop : public PlatformInput {
   std::vector<MouseEventRecord> events_;
   std::vector<WindowPosRecord> window_pos_calls_;
   std::map<int, std::map<std::size_t, std::uint16_t>> key_script_;
-  std::map<int, std::uint16_t> held_keys_;
   std::map<int, std::size_t> key_queries_;
   std::optional<std::size_t> fail_at_;
   std::map<std::size_t, std::function<void()>> after_event_;

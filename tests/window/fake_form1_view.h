@@ -44,7 +44,6 @@ class FakeForm1View : public Form1View {
   std::vector<PixelRect> tab_geometry;
   bool timer_enabled = true;
   int paints = 0;
-  int shown_pictures = 0;
   PixelSize shown_size;
   int closes = 0;
 
@@ -96,7 +95,6 @@ class FakeForm1View : public Form1View {
     if (on_paint) on_paint();
   }
   void ShowPicture(const Picture& shown) override {
-    ++shown_pictures;
     shown_size = {shown.width, shown.height};
   }
   void Close() override { ++closes; }

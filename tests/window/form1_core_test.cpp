@@ -275,7 +275,7 @@ TEST_F(Form1CoreTest, F7DrawsWithProgressAndNoInputThenPollsOn) {
     bool refused;
   };
   for (const Case& c : {Case{0, "1", true, false}, Case{1, "1", false, false},
-                        Case{0, "0", false, true}, Case{0, "0", false, true}}) {
+                        Case{0, "0", false, true}}) {
     desktop_.ClearEvents();
     view_.captions.clear();
     view_.input_enabled.clear();
@@ -296,8 +296,8 @@ TEST_F(Form1CoreTest, F7DrawsWithProgressAndNoInputThenPollsOn) {
     ASSERT_FALSE(view_.captions.empty());
     EXPECT_EQ(view_.captions.back(), texts::kCaption);
     if (!c.refused) {
-      EXPECT_EQ(view_.captions[view_.captions.size() - 2],
-                "Scrivlet - 手書き入力 (描画中 100%)");
+      EXPECT_NE(view_.captions[view_.captions.size() - 2].find("100%"),
+                std::string::npos);
     }
     EXPECT_TRUE(view_.timer_enabled);
     EXPECT_FALSE(core_.drawing());
@@ -339,23 +339,17 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
     const char* handler;
     std::function<void(Form1Core&)> call;
     bool in_decoder;  // else every query of the view throws
-    const char* told;
   };
   const DroppedItems file{{"file:///pics/a.png"}, {}};
   const Case cases[] = {
-      {"Form_Resize", [](Form1Core& c) { c.Form_Resize(); }, false,
-       texts::kOutOfMemory},
-      {"Text1_Change", [](Form1Core& c) { c.Text1_Change(); }, false,
-       texts::kOutOfMemory},
-      {"Check1_Click", [](Form1Core& c) { c.Check1_Click(); }, false,
-       texts::kOutOfMemory},
-      {"Check2_Click", [](Form1Core& c) { c.Check2_Click(); }, false,
-       texts::kOutOfMemory},
-      {"Command1_Click", [](Form1Core& c) { c.Command1_Click(); }, false,
-       texts::kOutOfMemory},
+      {"Form_Resize", [](Form1Core& c) { c.Form_Resize(); }, false},
+      {"Text1_Change", [](Form1Core& c) { c.Text1_Change(); }, false},
+      {"Check1_Click", [](Form1Core& c) { c.Check1_Click(); }, false},
+      {"Check2_Click", [](Form1Core& c) { c.Check2_Click(); }, false},
+      {"Command1_Click", [](Form1Core& c) { c.Command1_Click(); }, false},
       {"Picture1_OLEDragDrop",
        [&file](Form1Core& c) { (void)c.Picture1_OLEDragDrop(file, true); },
-       true, texts::kOutOfMemory},
+       true},
   };
   for (const Case& c : cases) {
     view_.messages.clear();
@@ -364,7 +358,7 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
         c.in_decoder ? std::function<void()>() : [] { throw std::bad_alloc(); };
     EXPECT_NO_THROW(c.call(core_)) << c.handler;
     ASSERT_EQ(view_.messages.size(), 1U) << c.handler;
-    EXPECT_EQ(view_.messages[0].rfind(c.told, 0), 0U) << c.handler;
+    EXPECT_EQ(view_.messages[0].rfind(texts::kOutOfMemory, 0), 0U) << c.handler;
   }
 }
 

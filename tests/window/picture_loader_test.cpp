@@ -22,49 +22,36 @@
 #include <string>
 #include <vector>
 
-#include "gif_writer.h"
+#include "striped_picture.h"
 #include "window/window_texts.h"
 
 namespace scrivlet::testing {
 namespace {
 
-constexpr int kWidth = 120;
-constexpr int kHeight = 60;
+constexpr int kWidth = kStripesWidth;
+constexpr int kHeight = kStripesHeight;
 
-bool Dark(int x, int y) { return (x / 5 + y / 3) % 2 == 0; }
+QByteArray Bytes(const std::vector<std::uint8_t>& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()),
+          static_cast<qsizetype>(bytes.size())};
+}
 
-// Stripes, so that a cut-off file cannot pass for the whole picture.
 QByteArray Encoded(const char* format) {
-  art::IndexedImage indexed{kWidth, kHeight, {}, {{0, 0, 0}, {255, 255, 255}}};
+  if (QByteArray(format) == "GIF") {  // Qt reads GIF but does not write it
+    return Bytes(StripesGif());
+  }
   QImage image(kWidth, kHeight, QImage::Format_RGB32);
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      indexed.pixels.push_back(Dark(x, y) ? 0 : 1);
-      image.setPixel(x, y, Dark(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+      image.setPixel(x, y,
+                     StripeDark(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
     }
-  }
-  if (QByteArray(format) == "GIF") {  // Qt reads GIF but does not write it
-    const auto bytes = art::EncodeGif89a(indexed, std::nullopt);
-    return {reinterpret_cast<const char*>(bytes.data()),
-            static_cast<qsizetype>(bytes.size())};
   }
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   EXPECT_TRUE(image.save(&buffer, format)) << format;
   return bytes;
-}
-
-// A GIF whose screen and image descriptors claim `width` x `height`, with
-// one pixel's worth of data.
-QByteArray ClaimingGif(int width, int height) {
-  const auto little16 = [](int value) {
-    return QByteArray(1, static_cast<char>(value & 0xFF)) +
-           QByteArray(1, static_cast<char>((value >> 8) & 0xFF));
-  };
-  const QByteArray size = little16(width) + little16(height);
-  return QByteArray("GIF89a") + size + QByteArray("\x00\x00\x00,\0\0\0\0", 8) +
-         size + QByteArray("\x00\x02\x02\x44\x01\x00;", 7);
 }
 
 struct LoadCase {
@@ -109,10 +96,10 @@ std::vector<LoadCase> Cases() {
           {"JPEG_with_a_video_after_it", "motion.jpg", Encoded("JPEG") + video,
            nullptr},
           // Wider than the drawing loops can walk, though few pixels.
-          {"GIF_claiming_32767_by_1", "wide.gif", ClaimingGif(32767, 1),
+          {"GIF_claiming_32767_by_1", "wide.gif", Bytes(ClaimingGif(32767, 1)),
            texts::kDropTooWide},
-          {"GIF_claiming_65535_by_65535", "huge.gif", ClaimingGif(65535, 65535),
-           texts::kDropTooWide},
+          {"GIF_claiming_65535_by_65535", "huge.gif",
+           Bytes(ClaimingGif(65535, 65535)), texts::kDropTooWide},
           // Sides within the loops' range, but 900 million pixels.
           {"XPM_claiming_30000_by_30000", "huge.xpm",
            "/* XPM */\nstatic char *a[] = {\n\"30000 30000 1 1\",\n"
@@ -146,7 +133,8 @@ TEST_P(PictureLoaderTest, LoadsWholeOrSaysWhy) {
   int differ = 0;
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      differ += (qGray(load.picture.pixel(x, y)) < 128) != Dark(x, y) ? 1 : 0;
+      differ +=
+          (qGray(load.picture.pixel(x, y)) < 128) != StripeDark(x, y) ? 1 : 0;
     }
   }
   EXPECT_EQ(differ, 0);

@@ -45,12 +45,6 @@ class Win32DesktopTest : public ::testing::Test {
                           EngineCoordinate(pixel.y - area_.top, area_.height));
   }
 
-  void Click(ScreenPoint pixel) {
-    MoveTo(pixel);
-    desktop_->mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, 0, 0);
-    desktop_->mouse_event(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE, 0, 0);
-  }
-
   // A window over the middle of the desktop.
   [[nodiscard]] DesktopArea MiddleArea(std::int32_t width,
                                        std::int32_t height) const {
@@ -145,23 +139,6 @@ const RelativeCase kRelativeCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(PointerSettings, RelativeMoveTest,
                          ::testing::ValuesIn(kRelativeCases));
-
-TEST_F(Win32DesktopTest, ButtonsArriveAtTheWindowUnderThePointer) {
-  const DesktopArea area = MiddleArea(120, 80);
-  TestWindow target(area, RGB(255, 255, 255));
-  const std::vector<ScreenPoint> spots = {
-      {area.left, area.top},
-      {area.left + area.width - 1, area.top + area.height - 1},
-      {area.left + 37, area.top + 21}};
-  std::vector<ButtonMessage> expected;
-  for (const ScreenPoint& spot : spots) {
-    Click(spot);
-    expected.push_back({ButtonMessage::Kind::Down, spot});
-    expected.push_back({ButtonMessage::Kind::Up, spot});
-  }
-  desktop_->Flush();
-  EXPECT_EQ(target.WaitForButtons(expected.size()), expected);
-}
 
 TEST_F(Win32DesktopTest, ButtonWithoutMovePressesWhereThePointerStands) {
   const DesktopArea area = MiddleArea(60, 60);

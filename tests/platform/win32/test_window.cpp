@@ -14,7 +14,6 @@ namespace scrivlet::testing {
 namespace {
 
 constexpr wchar_t kClassName[] = L"ScrivletTestWindow";
-constexpr ::COLORREF kInk = RGB(0, 0, 0);
 
 void RegisterClassOnce(WNDPROC procedure) {
   static const bool registered = [procedure] {
@@ -119,12 +118,6 @@ void TestWindow::Record(ButtonMessage::Kind kind, LPARAM lparam) {
   // Client coordinates are signed 16-bit words.
   POINT point{static_cast<std::int16_t>(LOWORD(lparam)),
               static_cast<std::int16_t>(HIWORD(lparam))};
-  if (kind == ButtonMessage::Kind::Down) {
-    dots_.push_back(point);
-    HDC dc = ::GetDC(handle_);
-    ::SetPixelV(dc, point.x, point.y, kInk);
-    ::ReleaseDC(handle_, dc);
-  }
   ::ClientToScreen(handle_, &point);
   buttons_.push_back({kind, {point.x, point.y}});
 }
@@ -137,9 +130,6 @@ void TestWindow::Paint() {
   ::GetClientRect(handle_, &client);
   ::FillRect(dc, &client, brush);
   ::DeleteObject(brush);
-  for (const POINT& dot : dots_) {
-    ::SetPixelV(dc, dot.x, dot.y, kInk);
-  }
   ::EndPaint(handle_, &paint);
 }
 

@@ -2,7 +2,7 @@
 
 // A small paint target for the Windows backend's tests: a borderless window at
 // a given place on the screen that records every left-button message with its
-// screen position and paints a black pixel where the button goes down.
+// screen position.
 //
 // It belongs to the test's own thread. Under Wine a window of another thread
 // (or program) turns the X server's echo of every pointer warp into a late
@@ -60,7 +60,6 @@ class TestWindow {
   ::COLORREF background_;
   HWND handle_ = nullptr;
   std::vector<ButtonMessage> buttons_;
-  std::vector<POINT> dots_;  // client coordinates, painted black
 };
 
 // Handles this thread's pending messages for about `duration`.

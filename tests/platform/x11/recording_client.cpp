@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "poll_for.h"
 #include "x_windows.h"
 
 namespace scrivlet::testing {
@@ -177,17 +177,12 @@ void RecordingClient::WarpPointer(ScreenPoint to) {
 
 bool RecordingClient::WaitUntil(const std::function<bool()>& condition,
                                 std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    XSync(display_, False);
-    if (condition()) {
-      return true;
-    }
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  return PollFor(
+      [&] {
+        XSync(display_, False);
+        return condition();
+      },
+      timeout);
 }
 
 }  // namespace scrivlet::testing

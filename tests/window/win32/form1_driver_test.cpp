@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "gif_writer.h"
 #include "window/controls.h"
 #include "window/form1_layout.h"
 #include "window/win32/message_window.h"
@@ -287,32 +288,19 @@ TEST_F(Form1DriverTest, DroppedFilesLoadOrSayWhy) {
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / "scrivlet_drop_test";
   std::filesystem::create_directories(dir);
-  // A 600 x 200 white 24-bit BMP: larger than the box, which grows to it.
-  const auto bmp = dir / "large.bmp";
+  // A 600 x 200 white picture: larger than the box, which grows to it.
+  const auto large = dir / "large.gif";
   {
-    constexpr std::uint32_t kWidth = 600;
-    constexpr std::uint32_t kHeight = 200;
-    const std::uint32_t row = kWidth * 3;
-    std::vector<std::uint8_t> file(54 + row * kHeight, 0xFF);
-    const auto put = [&file](std::size_t at, std::uint32_t value, int count) {
-      for (int i = 0; i < count; ++i) {
-        file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-      }
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put(2, static_cast<std::uint32_t>(file.size()), 4);
-    put(6, 0, 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, kWidth, 4);
-    put(22, kHeight, 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    put(30, 0, 24);
-    std::ofstream(bmp, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()),
-               static_cast<std::streamsize>(file.size()));
+    const art::IndexedImage white{
+        600,
+        200,
+        std::vector<std::uint8_t>(std::size_t{600} * 200, 0),
+        {{255, 255, 255}, {0, 0, 0}}};
+    const std::vector<std::uint8_t> gif =
+        art::EncodeGif89a(white, std::nullopt);
+    std::ofstream(large, std::ios::binary)
+        .write(reinterpret_cast<const char*>(gif.data()),
+               static_cast<std::streamsize>(gif.size()));
   }
   const auto text = dir / "notes.png";
   std::ofstream(text) << "not a picture\n";
@@ -324,7 +312,7 @@ TEST_F(Form1DriverTest, DroppedFilesLoadOrSayWhy) {
       {text, texts::kDropNotPicture},
       {dir / "gone.png", texts::kDropNotFound},
       {dir, texts::kDropFolder},
-      {bmp, nullptr},
+      {large, nullptr},
   };
   for (const auto& drop : drops) {
     Drop(drop.file.wstring());

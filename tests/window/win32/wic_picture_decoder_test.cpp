@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "gif_writer.h"
+#include "striped_picture.h"
 #include "window/win32/windows_ui.h"
 #include "window/window_texts.h"
 
@@ -24,11 +24,8 @@ namespace {
 using Microsoft::WRL::ComPtr;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kWidth = 120;
-constexpr int kHeight = 60;
-
-// Stripes, so that a cut-off file cannot pass for the whole picture.
-bool Dark(int x, int y) { return (x / 5 + y / 3) % 2 == 0; }
+constexpr int kWidth = kStripesWidth;
+constexpr int kHeight = kStripesHeight;
 
 struct Format {
   const char* name;
@@ -49,15 +46,15 @@ Bytes Row(const Format& format, int y) {
   for (int x = 0; x < kWidth; ++x) {
     if (format.indexed) {
       const int bit = x * format.bits;
-      const int index = Dark(x, y) ? 0 : 1;
+      const int index = StripeDark(x, y) ? 0 : 1;
       row[static_cast<std::size_t>(bit / 8)] |=
           static_cast<std::uint8_t>(index << (8 - format.bits - bit % 8));
       continue;
     }
     for (int b = 0; b < pixel_bytes; ++b) {
       const bool alpha = b >= pixel_bytes - format.alpha_bytes;
-      const bool on =
-          format.alpha_bytes > 0 ? (alpha && Dark(x, y)) : !Dark(x, y);
+      const bool on = format.alpha_bytes > 0 ? (alpha && StripeDark(x, y))
+                                             : !StripeDark(x, y);
       row[static_cast<std::size_t>(x) * pixel_bytes + b] = on ? 0xFF : 0;
     }
   }
@@ -109,29 +106,6 @@ Bytes EncodeWithWic(const Format& format) {
   return bytes;
 }
 
-Bytes Gif() {
-  art::IndexedImage image{kWidth, kHeight, {}, {{0, 0, 0}, {255, 255, 255}}};
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      image.pixels.push_back(Dark(x, y) ? 0 : 1);
-    }
-  }
-  return art::EncodeGif89a(image, std::nullopt);
-}
-
-// A GIF whose screen and image descriptors claim `width` x `height`, with
-// one pixel's worth of data.
-Bytes ClaimingGif(int width, int height) {
-  const auto lo = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
-  const auto hi = [](int v) { return static_cast<std::uint8_t>(v >> 8); };
-  Bytes gif{'G',       'I',       'F',        '8',        '9', 'a',
-            lo(width), hi(width), lo(height), hi(height), 0,   0,
-            0,         ',',       0,          0,          0,   0,
-            lo(width), hi(width), lo(height), hi(height), 0,   2,
-            2,         0x44,      1,          0,          ';'};
-  return gif;
-}
-
 // COM for writing the files, on the thread that lists the cases.
 struct ComScopeForCases {
   ComScopeForCases() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
@@ -152,7 +126,7 @@ void PrintTo(const LoadCase& c, std::ostream* out) { *out << c.what; }
 
 std::vector<LoadCase> Cases() {
   const ComScopeForCases com;
-  std::vector<std::pair<std::string, Bytes>> wholes{{"GIF", Gif()}};
+  std::vector<std::pair<std::string, Bytes>> wholes{{"GIF", StripesGif()}};
   const Format formats[] = {
       {"PNG_RGBA", GUID_ContainerFormatPng, GUID_WICPixelFormat32bppBGRA, 32, 1,
        false},
@@ -234,7 +208,7 @@ TEST_P(WicPictureDecoderTest, LoadsWholeOrSaysWhy) {
       const std::uint32_t argb =
           load.picture.argb[static_cast<std::size_t>(y) * kWidth + x];
       const bool dark = (argb >> 24U) >= 128 && ((argb >> 8U) & 0xFFU) < 128;
-      differ += dark != Dark(x, y) ? 1 : 0;
+      differ += dark != StripeDark(x, y) ? 1 : 0;
     }
   }
   EXPECT_EQ(differ, 0);
