@@ -244,7 +244,7 @@ class ProgramDrawsTest : public ::testing::Test {
     for (int y = 0; y < sample.height; ++y) {
       for (int x = 0; x < sample.width; ++x) {
         const std::uint32_t argb =
-            sample.argb[static_cast<std::size_t>(y * sample.width + x)];
+            sample.argb[(static_cast<std::size_t>(y) * sample.width) + x];
         // A GIF's pixels are opaque or transparent, which shows white.
         if ((argb >> 24U) != 0) {
           view.SetPixel(
