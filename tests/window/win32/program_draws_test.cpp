@@ -176,7 +176,8 @@ class ProgramDrawsTest : public ::testing::Test {
     startup.dwY = 20;
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
                                  FALSE, 0, nullptr, nullptr, &startup,
-                                 &process_));
+                                 &process_))
+        << "error " << ::GetLastError();
     ::CloseHandle(process_.hThread);
     // Shown once it has loaded and polls for F7.
     std::pair<DWORD, HWND> search{process_.dwProcessId, nullptr};
@@ -196,6 +197,7 @@ class ProgramDrawsTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    if (process_.hProcess == nullptr) return;
     if (form_ != nullptr) {
       ::PostMessageW(form_, WM_CLOSE, 0, 0);
     }
