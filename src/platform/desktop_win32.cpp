@@ -108,21 +108,32 @@ class Win32Desktop final : public PlatformInput {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
+    if ((flags & MOUSEEVENTF_MOVE) != 0 &&
+        (flags & MOUSEEVENTF_ABSOLUTE) == 0) {
+      // In mouse units, scaled by the user's pointer speed as Windows does
+      // for every relative motion.
       input.mi.dwFlags |= MOUSEEVENTF_MOVE;
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+      input.mi.dx = dx;
+      input.mi.dy = dy;
+      placed_at_.reset();
+    } else {
+      if ((flags & MOUSEEVENTF_MOVE) != 0) {
         // Resend the aimed pixel in Windows' own mapping (see
         // virtual_desk_coordinates.h) so that it lands exactly.
-        const ScreenPoint resent =
-            AbsoluteToVirtualDesk(dx, dy, DesktopBounds());
-        input.mi.dx = resent.x;
-        input.mi.dy = resent.y;
-        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-      } else {
-        // In mouse units, scaled by the user's pointer speed as Windows does
-        // for every relative motion.
-        input.mi.dx = dx;
-        input.mi.dy = dy;
+        placed_at_ = AbsoluteToVirtualDesk(dx, dy, DesktopBounds());
+      }
+      // A button goes down or up where the last absolute move put the
+      // pointer, and says so in the same event. Under Wine another program's
+      // window under the pointer turns the X server's echo of an earlier
+      // pointer jump into a late move of its own, which can pull the pointer
+      // back between a move and its click; a click that carries its place
+      // lands where it was aimed all the same. On Windows the pointer is
+      // already there.
+      if (placed_at_) {
+        input.mi.dwFlags |=
+            MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        input.mi.dx = placed_at_->x;
+        input.mi.dy = placed_at_->y;
       }
     }
     if (::SendInput(1, &input, sizeof(input)) != 1) {
@@ -266,6 +277,9 @@ class Win32Desktop final : public PlatformInput {
  private:
   // One latch per virtual key.
   std::array<KeyLatch, 256> latches_{};
+  // Where the last absolute move sent the pointer, in SendInput's virtual
+  // desktop units; none after a relative move.
+  std::optional<ScreenPoint> placed_at_;
 };
 
 }  // namespace

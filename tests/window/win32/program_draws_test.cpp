@@ -1,0 +1,314 @@
+// The whole program as a user drives it: the real scrivlet.exe, the pointer
+// on a paint target, F7 held to draw the sample, F8 to stop a drawing.
+//
+// The paint target is a window of this test, not a Linux paint program: Wine
+// hands SendInput's button events to Wine's own windows only (its X11 driver
+// warps the X pointer and never fakes a button on the X server), so no X
+// program under the drawing receives a click.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <iterator>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "engine/plotter.h"
+#include "fake_desktop.h"
+#include "fake_picture.h"
+#include "window/controls.h"
+#include "window/win32/wic_picture_decoder.h"
+#include "window/win32/wide_text.h"
+#include "window/win32/windows_ui.h"
+#include "window/window_texts.h"
+
+namespace scrivlet::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Pixel = std::pair<int, int>;
+
+std::wstring WindowsPath(const char* unix_path) {
+  std::wstring path = L"Z:" + Utf16(unix_path);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+// A paint program reduced to what the test needs: a black pixel wherever
+// the left button goes down or moves while down, painted at once so that
+// Scrivlet's pacer sees each dot land.
+class Canvas {
+ public:
+  explicit Canvas(RECT place) : area(place) {
+    WNDCLASSW type{};
+    type.lpfnWndProc = &Procedure;
+    type.hInstance = ::GetModuleHandleW(nullptr);
+    type.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    type.lpszClassName = L"ScrivletTestCanvas";
+    ::RegisterClassW(&type);
+    // Clicks on it leave the keyboard focus where it was, as with F7 and F8
+    // on Windows, which count whichever window has the focus.
+    handle_ = ::CreateWindowExW(
+        WS_EX_TOPMOST | WS_EX_NOACTIVATE, type.lpszClassName, L"", WS_POPUP,
+        place.left, place.top, place.right - place.left,
+        place.bottom - place.top, nullptr, nullptr, type.hInstance, this);
+    ::ShowWindow(handle_, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(handle_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  Canvas(Canvas&&) = delete;
+  Canvas& operator=(Canvas&&) = delete;
+  ~Canvas() { ::DestroyWindow(handle_); }
+
+  // Handles this thread's messages for `duration`.
+  static void Pump(std::chrono::milliseconds duration) {
+    for (const auto until = Clock::now() + duration; Clock::now() < until;) {
+      MSG message{};
+      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+        ::DispatchMessageW(&message);
+      }
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+  }
+
+  RECT area;                // on the screen
+  std::set<Pixel> painted;  // screen pixels
+  int downs = 0;
+  int ups = 0;
+  bool button_down = false;
+  bool entered = false;  // the pointer has been seen over it
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam,
+                                    LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+      ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* canvas =
+        reinterpret_cast<Canvas*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (canvas != nullptr) {
+      const POINT at{static_cast<std::int16_t>(LOWORD(lparam)),
+                     static_cast<std::int16_t>(HIWORD(lparam))};
+      if (message == WM_LBUTTONDOWN) {
+        ++canvas->downs;
+        canvas->button_down = true;
+        canvas->Paint(window, at);
+      } else if (message == WM_MOUSEMOVE) {
+        canvas->entered = true;
+        if ((wparam & MK_LBUTTON) != 0) canvas->Paint(window, at);
+      } else if (message == WM_LBUTTONUP) {
+        ++canvas->ups;
+        canvas->button_down = false;
+      } else if (message == WM_MOUSEACTIVATE) {
+        return MA_NOACTIVATE;
+      }
+    }
+    return ::DefWindowProcW(window, message, wparam, lparam);
+  }
+
+  void Paint(HWND window, POINT at) {
+    HDC dc = ::GetDC(window);
+    ::SetPixel(dc, at.x, at.y, RGB(0, 0, 0));
+    ::ReleaseDC(window, dc);
+    POINT screen = at;
+    ::ClientToScreen(window, &screen);
+    painted.insert({screen.x, screen.y});
+  }
+
+  HWND handle_ = nullptr;
+};
+
+BOOL CALLBACK FindForm(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(data);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  if (process == search->first && std::wstring(name) == L"ScrivletForm1") {
+    search->second = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Holds a key down for 0.15 s, as a user does, while the canvas works.
+// Injected inside Wine: Wine passes an X key press only to a focused window
+// of its own, and the focus is the canvas's or anyone's during a drawing.
+void HoldKey(WORD key) {
+  // What this test's windows have pending is handled first: Wine's X11
+  // driver may reset the key state to the X server's while handling it.
+  Canvas::Pump(200ms);
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  ::SendInput(1, &input, sizeof(input));
+  Canvas::Pump(150ms);
+  input.ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(1, &input, sizeof(input));
+}
+
+class ProgramDrawsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Screen coordinates in physical pixels, as the program's own.
+    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    // Wine's X11 driver, handling the pointer's entry into the canvas, resets
+    // the key state to the X server's own, which would release a key this
+    // test holds: the entry is handled before any key is pressed.
+    ::SetCursorPos(kOrigin.x, kOrigin.y);
+    ASSERT_TRUE(PumpUntil([&] { return canvas_.entered; }, 5s));
+    // The program opens beside the canvas, where no dot falls and away from
+    // the pointer: a Wine window that appears under the pointer reports the
+    // pointer's place late, as a move of its own, in the middle of a drawing.
+    std::wstring command = L"\"" + WindowsPath(SCRIVLET_EXECUTABLE) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USEPOSITION;
+    startup.dwX = 700;
+    startup.dwY = 20;
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
+                                 FALSE, 0, nullptr, nullptr, &startup,
+                                 &process_))
+        << "error " << ::GetLastError();
+    ::CloseHandle(process_.hThread);
+    // Shown once it has loaded and polls for F7.
+    std::pair<DWORD, HWND> search{process_.dwProcessId, nullptr};
+    for (int i = 0; i < 200 && (search.second == nullptr ||
+                                ::IsWindowVisible(search.second) == FALSE);
+         ++i) {
+      ::EnumWindows(&FindForm, reinterpret_cast<LPARAM>(&search));
+      std::this_thread::sleep_for(50ms);
+    }
+    form_ = search.second;
+    ASSERT_NE(form_, nullptr) << "the window did not appear";
+    RECT placed{};
+    ::GetWindowRect(form_, &placed);
+    ASSERT_GE(placed.left, canvas_.area.right) << "over the canvas";
+    // Every fourth pixel: a few hundred dots, a drawing of a few seconds.
+    SetText(Control::Text2, L"4");
+  }
+
+  void TearDown() override {
+    if (process_.hProcess == nullptr) return;
+    if (form_ != nullptr) {
+      ::PostMessageW(form_, WM_CLOSE, 0, 0);
+    }
+    if (::WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
+      ADD_FAILURE() << "the program did not close";
+      ::TerminateProcess(process_.hProcess, 1);
+    }
+    ::CloseHandle(process_.hProcess);
+  }
+
+  void SetText(Control box, const wchar_t* text) const {
+    ::SendMessageW(::GetDlgItem(form_, Info(box).id), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(text));
+  }
+  [[nodiscard]] std::int16_t Number(Control box) const {
+    wchar_t text[32] = {};
+    // GetWindowTextW does not read another process's controls.
+    ::SendMessageW(::GetDlgItem(form_, Info(box).id), WM_GETTEXT, 32,
+                   reinterpret_cast<LPARAM>(text));
+    return static_cast<std::int16_t>(std::stoi(Utf8(text)));
+  }
+  [[nodiscard]] bool Drawing() const {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(form_, text, 256);
+    return Utf8(text) != texts::kCaption;
+  }
+
+  // Works the canvas until `done` holds or `timeout` has passed.
+  template <typename Done>
+  bool PumpUntil(Done done, std::chrono::seconds timeout) {
+    for (const auto until = Clock::now() + timeout; Clock::now() < until;) {
+      Canvas::Pump(10ms);
+      if (done()) return true;
+    }
+    return false;
+  }
+
+  // The dots the engine's absolute plotter aims at for the sample with the
+  // window's settings, from the pointer at kOrigin. Over a desktop as wide
+  // as the absolute range, its coordinates are pixels.
+  [[nodiscard]] std::set<Pixel> ExpectedDots() const {
+    const DecodedPicture decoded =
+        WicPictureDecoder().Decode(Utf8(WindowsPath(SCRIVLET_SAMPLE)));
+    const Picture& sample = decoded.picture;
+    FakePicture view(sample.width, sample.height, RGB(255, 255, 255));
+    for (int y = 0; y < sample.height; ++y) {
+      for (int x = 0; x < sample.width; ++x) {
+        const std::uint32_t argb =
+            sample.argb[(static_cast<std::size_t>(y) * sample.width) + x];
+        // A GIF's pixels are opaque or transparent, which shows white.
+        if ((argb >> 24U) != 0) {
+          view.SetPixel(
+              x, y, RGB(argb >> 16U & 0xFFU, argb >> 8U & 0xFFU, argb & 0xFFU));
+        }
+      }
+    }
+    DrawSettings settings;
+    settings.Magnification = Number(Control::Text1);
+    settings.Coarseness = Number(Control::Text2);
+    settings.Threshold = Number(Control::Text4);
+    FakeDesktop desktop({0, 0, kAbsoluteSpan, kAbsoluteSpan}, kOrigin);
+    EXPECT_EQ(DrawAbsolute(desktop, view, settings), PlotEnd::Completed);
+    std::set<Pixel> dots;
+    for (const MouseEventRecord& event : desktop.events()) {
+      if ((event.flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+        dots.insert({event.dx, event.dy});
+      }
+    }
+    return dots;
+  }
+
+  static constexpr ScreenPoint kOrigin{40, 40};
+  PROCESS_INFORMATION process_{};
+  HWND form_ = nullptr;
+  Canvas canvas_{RECT{20, 20, 620, 420}};
+};
+
+TEST_F(ProgramDrawsTest, F7DrawsEveryDotOfTheSampleAndNothingElse) {
+  const std::set<Pixel> dots = ExpectedDots();
+  ASSERT_GT(dots.size(), 100U);
+  HoldKey(VK_F7);
+  ASSERT_TRUE(PumpUntil([&] { return Drawing(); }, 5s)) << "F7 did nothing";
+  ASSERT_TRUE(PumpUntil([&] { return !Drawing(); }, 90s)) << "never ended";
+  Canvas::Pump(100ms);
+  std::set<Pixel> missing;
+  std::set<Pixel> stray;
+  std::ranges::set_difference(dots, canvas_.painted,
+                              std::inserter(missing, missing.end()));
+  std::ranges::set_difference(canvas_.painted, dots,
+                              std::inserter(stray, stray.end()));
+  EXPECT_EQ(missing.size(), 0U) << "of " << dots.size();
+  EXPECT_EQ(stray.size(), 0U)
+      << "first at " << stray.begin()->first << "," << stray.begin()->second;
+  EXPECT_EQ(canvas_.downs, static_cast<int>(dots.size()));
+  EXPECT_EQ(canvas_.ups, canvas_.downs);
+}
+
+TEST_F(ProgramDrawsTest, F8StopsADrawingMidwayWithNoButtonLeftDown) {
+  const std::size_t dots = ExpectedDots().size();
+  HoldKey(VK_F7);
+  ASSERT_TRUE(PumpUntil([&] { return canvas_.downs >= 20; }, 20s))
+      << "F7 did not draw";
+  HoldKey(VK_F8);
+  ASSERT_TRUE(PumpUntil([&] { return !Drawing(); }, 10s))
+      << "F8 did not stop the drawing";
+  Canvas::Pump(200ms);
+  EXPECT_LT(static_cast<std::size_t>(canvas_.downs), dots / 2)
+      << "stopped late";
+  EXPECT_EQ(canvas_.ups, canvas_.downs);
+  EXPECT_FALSE(canvas_.button_down);
+}
+
+}  // namespace
+}  // namespace scrivlet::testing
