@@ -2,24 +2,18 @@
 # The delivery benchmark's Wayland row: the pacer over the Wayland backend
 # drawing the benchmark's grid into `drawing` on a private headless sway,
 # started and stopped by process id. Prints one row in the columns of
-# scripts/bench-delivery.sh (program, method, expected, landed, stray,
-# seconds, dots/s); with --header the table's header first.
-# Usage: scripts/bench-delivery-wayland.sh [--header]
+# scripts/bench-delivery.sh, which calls it for its sway row.
+# Usage: scripts/bench-delivery-wayland.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
 install_groups build wayland
 
-build_dir=build/bench-delivery
-cmake --preset release -B "$build_dir" >/dev/null
+build_dir=build/release
+cmake --preset release >/dev/null
 cmake --build "$build_dir" --target delivery_bench_wayland -j "$(nproc)" >/dev/null
 
-if [ "${1:-}" = --header ]; then
-  printf '%s\n' \
-    '| program  | method            | expected | landed          | stray | seconds | dots/s  | pacer' \
-    '|----------|-------------------|----------|-----------------|-------|---------|---------|------'
-fi
 state_dir=$(mktemp -d)
 trap 'scripts/waylandsession.sh stop "$state_dir/session.env"; rm -rf "$state_dir"' EXIT
 scripts/waylandsession.sh start "$state_dir/session.env" >/dev/null

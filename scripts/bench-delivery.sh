@@ -17,8 +17,8 @@ cd "$(dirname "$0")/.."
 source scripts/deps.sh
 install_groups build desktop
 
-build_dir=build/bench-delivery
-cmake --preset release -B "$build_dir" >/dev/null
+build_dir=build/release
+cmake --preset release >/dev/null
 cmake --build "$build_dir" --target delivery_bench -j "$(nproc)" >/dev/null
 bench=$PWD/$build_dir/bench/delivery/delivery_bench
 
@@ -37,7 +37,13 @@ desktop_firefox() {
   scripts/xsession.sh with "$bench" firefox canvas-page 30 20
 }
 
-all_desktops=(plain mutter firefox)
+# Headless sway with a Wayland-native paint program (pipelined delivery only:
+# the baselines are X11 injectors).
+desktop_sway() {
+  scripts/bench-delivery-wayland.sh
+}
+
+all_desktops=(plain mutter firefox sway)
 
 echo "| desktop  | target      | method               |  dots |  landed | stray | seconds |  dots/s | pipelined delivery"
 echo "|----------|-------------|----------------------|-------|---------|-------|---------|---------|-------------------"

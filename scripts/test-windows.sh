@@ -95,5 +95,10 @@ wine "$build_dir/tests/platform/win32/desktop_keeper.exe" \
   >"$session_dir/keeper.log" 2>&1 </dev/null &
 echo "Windows leg: Wine ready in $(elapsed)"
 
-ctest --preset windows -j "$(nproc)" --timeout 120
+ctest --preset windows -j "$(nproc)" --timeout 120 -E '^ProgramDraws'
+# The whole program against the test's paint window: Wine now and then
+# reports an earlier pointer jump late, as a move of its own, which can paint
+# one stray pixel there (about 1 run in 15 here). A second run is allowed; a
+# fault in Scrivlet fails both.
+ctest --preset windows --timeout 180 -R '^ProgramDraws' --repeat until-pass:2
 echo "Windows leg: done in $(elapsed)"

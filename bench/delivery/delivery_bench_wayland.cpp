@@ -33,7 +33,9 @@ void PrintRow() {
   stage.MoveTo(origin);
   DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
   const auto start = std::chrono::steady_clock::now();
+  pacer.DrawingStarted();
   DrawAbsolute(pacer, picture, kSettings);
+  pacer.DrawingEnded();
   pacer.Flush();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
@@ -43,11 +45,12 @@ void PrintRow() {
   stage.MoveTo({stage.Canvas().x + stage.Canvas().width + 40, 5});
   const testing::CanvasCheck check = testing::CheckCanvas(
       stage.Capture(testing::BoundingRect(dots, 10)), dots, 0xFFFFFFU);
+  // The columns of the X11 rows (bench/delivery/delivery_bench.cpp).
   std::printf(
-      "| %-8s | %-17s | %8d | %6d (%6.2f%%) | %5d | %7.2f | %7.0f | %s\n",
-      "drawing", "pacer (Wayland)", check.expected, check.landed,
+      "| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %7.2f | %7.0f | %s\n",
+      "sway", "drawing", "pipelined delivery", check.expected,
       100.0 * check.landed / check.expected, check.stray, seconds,
-      check.expected / seconds, "sway headless");
+      check.expected / seconds, "headless, pixman");
 }
 
 }  // namespace
