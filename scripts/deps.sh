@@ -7,7 +7,7 @@
 # dependencies are read from the program's libraries) with the desktop entry
 # checker. The Wayland backend needs the client library, the protocol XML
 # and its scanner, and Qt's Wayland platform plugin to run there.
-PKGS_BUILD=(cmake ninja-build g++ pkg-config git
+PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
   libwayland-dev wayland-protocols qt6-wayland

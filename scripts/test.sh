@@ -11,6 +11,10 @@ source scripts/deps.sh
 install_groups build desktop windows wayland
 
 jobs=$(nproc)
+# Three full builds (dev, release, windows) on two cores: reuse what an
+# earlier run compiled. Paths are taken relative to the checkout, so a fresh
+# clone elsewhere still hits.
+export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD
 
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
