@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <utility>
 
 namespace scrivlet::testing {
@@ -115,6 +116,20 @@ CanvasCheck CheckCanvas(const ScreenImage& image,
     }
   }
   return check;
+}
+
+std::string Describe(const std::vector<ScreenPoint>& points) {
+  std::string text;
+  for (const ScreenPoint& p : points) {
+    // Piece by piece: GCC 12 takes `"(" + std::string` for an overlapping
+    // copy (-Wrestrict) once inlined at -O3.
+    text += '(';
+    text += std::to_string(p.x);
+    text += ',';
+    text += std::to_string(p.y);
+    text += ") ";
+  }
+  return text;
 }
 
 }  // namespace scrivlet::testing

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/draw_settings.h"
@@ -63,5 +64,8 @@ struct CanvasCheck {
 // from the paper colour, every other pixel must still be paper.
 CanvasCheck CheckCanvas(const ScreenImage& image,
                         const std::vector<ScreenPoint>& dots, COLORREF paper);
+
+// "(x,y) (x,y) ...", for failure messages.
+std::string Describe(const std::vector<ScreenPoint>& points);
 
 }  // namespace scrivlet::testing

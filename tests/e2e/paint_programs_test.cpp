@@ -59,20 +59,6 @@ const PaintProgramKind& ProgramNamed(const std::string& name) {
   throw std::invalid_argument("unknown paint program " + name);
 }
 
-std::string Describe(const std::vector<ScreenPoint>& points) {
-  std::string text;
-  for (const ScreenPoint& p : points) {
-    // Piece by piece: GCC 12 takes `"(" + std::string` for an overlapping
-    // copy (-Wrestrict) once inlined at -O3.
-    text += '(';
-    text += std::to_string(p.x);
-    text += ',';
-    text += std::to_string(p.y);
-    text += ") ";
-  }
-  return text;
-}
-
 class PaintProgramTest : public ::testing::TestWithParam<PaintCase> {};
 
 TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {

@@ -73,20 +73,6 @@ const PaintProgramKind& PaintProgramNamed(const std::string& name) {
                        [&](const auto& kind) { return kind.name == name; });
 }
 
-std::string Describe(const std::vector<ScreenPoint>& points) {
-  std::string text;
-  for (const ScreenPoint& p : points) {
-    // Piece by piece: GCC 12 takes `"(" + std::string` for an overlapping
-    // copy (-Wrestrict) once inlined at -O3.
-    text += '(';
-    text += std::to_string(p.x);
-    text += ',';
-    text += std::to_string(p.y);
-    text += ") ";
-  }
-  return text;
-}
-
 // A paint program and the program beside it, with a folder for pictures.
 class ProgramTest : public ::testing::Test {
  protected:

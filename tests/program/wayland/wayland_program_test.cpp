@@ -45,14 +45,6 @@ PatternPicture Sample() {
           }};
 }
 
-std::string Describe(const std::vector<ScreenPoint>& points) {
-  std::string text;
-  for (const ScreenPoint& p : points) {
-    text += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ") ";
-  }
-  return text;
-}
-
 // The percentage the caption shows while drawing ("... 42%"), or -1.
 int Progress(const std::string& caption) {
   const auto percent = caption.rfind('%');
