@@ -78,7 +78,8 @@ const std::vector<PaintProgramKind>& PaintPrograms() {
       // A throwaway profile whose prefs skip every first-run page.
       {"canvas-page",
        {"firefox-esr", "--kiosk", "--no-remote", "--profile", "{home}/profile",
-        "file://" SCRIVLET_DESKTOP_KIT_DIR "/canvas_page.html"},
+        std::string("file://") + SCRIVLET_DESKTOP_KIT_DIR +
+            "/canvas_page.html"},
        "Scrivlet canvas",
        {},
        {},

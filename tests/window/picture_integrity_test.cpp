@@ -52,8 +52,9 @@ TEST(PictureIntegrityTest, JpegEndsWhereItsSegmentsSay) {
   const Bytes end{0xFF, 0xD9};
   const auto join = [](std::initializer_list<Bytes> parts) {
     Bytes all;
-    for (const Bytes& part : parts)
+    for (const Bytes& part : parts) {
       all.insert(all.end(), part.begin(), part.end());
+    }
     return all;
   };
   const struct {
