@@ -20,47 +20,10 @@ set -euo pipefail
 
 readonly default_size=1280x1024
 
-die() {
-  echo "xsession.sh: $*" >&2
-  exit 1
-}
-
-need() {
-  command -v "$1" >/dev/null 2>&1 ||
-    die "$1 is missing (install the desktop packages: scripts/deps.sh desktop)"
-}
-
-# Waits up to ~10 s for a command to succeed.
-wait_for() {
-  local tries=0
-  until "$@" >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 200 ] || return 1
-    sleep 0.05
-  done
-}
-
-# True while the process runs; an exited one that its parent has not reaped
-# yet (a zombie) counts as gone.
-running() {
-  local state
-  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ -n "$state" ] && [ "$state" != Z ]
-}
-
-stop_pid() {
-  local pid=$1 tries=0
-  [ -n "$pid" ] || return 0
-  kill "$pid" 2>/dev/null || return 0
-  while running "$pid"; do
-    tries=$((tries + 1))
-    if [ "$tries" -ge 100 ]; then
-      kill -KILL "$pid" 2>/dev/null || true
-      return 0
-    fi
-    sleep 0.05
-  done
-}
+session_script=xsession.sh
+session_packages=desktop
+# shellcheck source=scripts/session_common.sh
+source "$(dirname "$0")/session_common.sh"
 
 window_manager_running() {
   DISPLAY=$1 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'

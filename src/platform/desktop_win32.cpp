@@ -191,26 +191,17 @@ class Win32Desktop final : public PlatformInput {
   }
 
   ScreenImage CaptureScreenRegion(ScreenRect area) override {
-    ScreenImage image{area, {}};
-    if (area.width <= 0 || area.height <= 0) {
-      image.area.width = image.area.height = 0;
-      return image;
-    }
-    image.pixels.assign(static_cast<std::size_t>(area.width) *
-                            static_cast<std::size_t>(area.height),
-                        std::nullopt);
     // Only the part on the virtual desktop is read; the rest stays
     // unreadable, as GetPixel leaves it.
-    const DesktopArea desk = DesktopBounds();
-    const std::int32_t left = std::max(area.left, desk.left);
-    const std::int32_t top = std::max(area.top, desk.top);
-    const std::int32_t right =
-        std::min(area.left + area.width, desk.left + desk.width);
-    const std::int32_t bottom =
-        std::min(area.top + area.height, desk.top + desk.height);
-    if (left >= right || top >= bottom) {
+    ScreenImage image = UnreadScreenImage(area);
+    const ScreenRect on_desk = ClipToDesktop(area, DesktopBounds());
+    if (image.pixels.empty() || on_desk.width == 0 || on_desk.height == 0) {
       return image;
     }
+    const std::int32_t left = on_desk.left;
+    const std::int32_t top = on_desk.top;
+    const std::int32_t right = left + on_desk.width;
+    const std::int32_t bottom = top + on_desk.height;
     const int width = right - left;
     const int height = bottom - top;
     // One BitBlt of the region into a 32-bit DIB section: under the

@@ -263,24 +263,16 @@ class X11Desktop final : public PlatformInput {
   }
 
   ScreenImage CaptureScreenRegion(ScreenRect area) override {
-    ScreenImage image{area, {}};
-    if (area.width <= 0 || area.height <= 0) {
-      image.area.width = image.area.height = 0;
-      return image;
-    }
-    image.pixels.assign(static_cast<std::size_t>(area.width) *
-                            static_cast<std::size_t>(area.height),
-                        std::nullopt);
     // Only the part on the screen is read; the rest stays unreadable.
-    const std::int32_t left = std::max(area.left, bounds_.left);
-    const std::int32_t top = std::max(area.top, bounds_.top);
-    const std::int32_t right =
-        std::min(area.left + area.width, bounds_.left + bounds_.width);
-    const std::int32_t bottom =
-        std::min(area.top + area.height, bounds_.top + bounds_.height);
-    if (left >= right || top >= bottom) {
+    ScreenImage image = UnreadScreenImage(area);
+    const ScreenRect on_screen = ClipToDesktop(area, bounds_);
+    if (image.pixels.empty() || on_screen.width == 0 || on_screen.height == 0) {
       return image;
     }
+    const std::int32_t left = on_screen.left;
+    const std::int32_t top = on_screen.top;
+    const std::int32_t right = left + on_screen.width;
+    const std::int32_t bottom = top + on_screen.height;
     // One request for the whole rectangle: a pixel at a time costs a round
     // trip to the server each.
     XImage* shot = XGetImage(

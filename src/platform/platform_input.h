@@ -19,6 +19,7 @@
 // Errors: a backend that cannot do what is asked throws PlatformError with a
 // message that names what is missing. Nothing fails silently.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -96,6 +97,29 @@ struct ScreenImage {
   }
 };
 
+// An image of `area` in which no pixel has been read yet (an empty one for
+// an empty area): backends fill in the part they can read.
+[[nodiscard]] inline ScreenImage UnreadScreenImage(ScreenRect area) {
+  if (area.width <= 0 || area.height <= 0) {
+    return {{area.left, area.top, 0, 0}, {}};
+  }
+  return {area, std::vector<std::optional<COLORREF>>(
+                    static_cast<std::size_t>(area.width) *
+                    static_cast<std::size_t>(area.height))};
+}
+
+// The part of `area` that lies on the desktop; 0 wide or high where none.
+[[nodiscard]] inline ScreenRect ClipToDesktop(ScreenRect area,
+                                              DesktopArea desktop) {
+  const std::int32_t left = std::max(area.left, desktop.left);
+  const std::int32_t top = std::max(area.top, desktop.top);
+  const std::int32_t right =
+      std::min(area.left + area.width, desktop.left + desktop.width);
+  const std::int32_t bottom =
+      std::min(area.top + area.height, desktop.top + desktop.height);
+  return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
+
 // A native top-level window: an X11 Window id or a Win32 HWND.
 using NativeWindow = std::uintptr_t;
 
@@ -150,17 +174,13 @@ class PlatformInput {
   // are confirmed by one read of the screen. This default reads pixel by
   // pixel; backends override it with one capture of the region.
   virtual ScreenImage CaptureScreenRegion(ScreenRect area) {
-    ScreenImage image{area, {}};
-    if (area.width <= 0 || area.height <= 0) {
-      image.area.width = image.area.height = 0;
-      return image;
-    }
-    image.pixels.reserve(static_cast<std::size_t>(area.width) *
-                         static_cast<std::size_t>(area.height));
-    for (std::int32_t row = 0; row < area.height; ++row) {
-      for (std::int32_t col = 0; col < area.width; ++col) {
-        image.pixels.push_back(
-            ReadScreenPixel({area.left + col, area.top + row}));
+    ScreenImage image = UnreadScreenImage(area);
+    for (std::int32_t row = 0; row < image.area.height; ++row) {
+      for (std::int32_t col = 0; col < image.area.width; ++col) {
+        image.pixels[static_cast<std::size_t>(row) *
+                         static_cast<std::size_t>(area.width) +
+                     static_cast<std::size_t>(col)] =
+            ReadScreenPixel({area.left + col, area.top + row});
       }
     }
     return image;

@@ -233,14 +233,7 @@ class WaylandDesktop final : public PlatformInput {
 
   ScreenImage CaptureScreenRegion(ScreenRect area) override {
     const DesktopArea bounds = Bounds();
-    const std::int32_t left = std::max(area.left, bounds.left);
-    const std::int32_t top = std::max(area.top, bounds.top);
-    const std::int32_t right =
-        std::min(area.left + area.width, bounds.left + bounds.width);
-    const std::int32_t bottom =
-        std::min(area.top + area.height, bounds.top + bounds.height);
-    const ScreenRect captured{left, top, std::max(0, right - left),
-                              std::max(0, bottom - top)};
+    const ScreenRect captured = ClipToDesktop(area, bounds);
     if (captured.width == 0 || captured.height == 0 ||
         globals_.screencopy == nullptr) {
       return ToScreenImage({}, area, {});
