@@ -5,18 +5,6 @@
 namespace scrivlet {
 namespace {
 
-TEST(Colour, SplitsLowestByteFirst) {
-  EXPECT_EQ(RedFromRGB(0x332211), 0x11);
-  EXPECT_EQ(GreenFromRGB(0x332211), 0x22);
-  EXPECT_EQ(BlueFromRGB(0x332211), 0x33);
-  // The invalid colour reads as white, not as a negative number.
-  const auto invalid = static_cast<std::int32_t>(kInvalidColour);
-  EXPECT_EQ(RedFromRGB(invalid), 255);
-  EXPECT_EQ(GreenFromRGB(invalid), 255);
-  EXPECT_EQ(BlueFromRGB(invalid), 255);
-  EXPECT_DOUBLE_EQ(Brightness(kInvalidColour), 255.0);
-}
-
 TEST(Colour, DarkMeansNotAboveTheLimit) {
   struct Case {
     COLORREF colour;
@@ -27,9 +15,16 @@ TEST(Colour, DarkMeansNotAboveTheLimit) {
       {0xC8C8C8, 200.0, true},   // 600
       {0xC8C8C9, 200.0, false},  // 601
       {0x0000FF, 85.0, true},    // 255 / 3 == 85 exactly
-      {0x000100, 0.0, false},         {0x000000, 0.0, true},
+      // Each channel counts once.
+      {0x0000FF, 84.0, false},
+      {0x00FF00, 84.0, false},
+      {0xFF0000, 84.0, false},
+      {0x000100, 0.0, false},
+      {0x000000, 0.0, true},
       {0x000000, -1.0, false},  // a negative threshold draws nothing
-      {kInvalidColour, 254.0, false}, {kInvalidColour, 255.0, true},
+      // The invalid colour reads as white, not as a negative number.
+      {kInvalidColour, 254.0, false},
+      {kInvalidColour, 255.0, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message()

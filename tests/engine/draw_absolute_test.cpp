@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "engine/checked_math.h"
@@ -41,23 +42,20 @@ TEST(DrawAbsolute, SendsMoveDownUpPerDarkSampleRoundingHalvesToEven) {
        {AbsMove(0, 2), AbsDown(0, 2), AbsMove(0, 3), AbsUp(0, 3), AbsMove(2, 2),
         AbsDown(2, 2), AbsMove(2, 3), AbsUp(2, 3)}},
   };
+  // The origin counts from the desktop area's corner, also on a second
+  // monitor left of and above the primary one.
+  const std::pair<DesktopArea, ScreenPoint> desktops[] = {
+      {kHalvingDesktop, {1, 3}}, {{-100, -50, 131070, 131070}, {-99, -47}}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeDesktop desktop(kHalvingDesktop, {1, 3});
-    const FakePicture picture({"#.", ".#"});
-    EXPECT_EQ(DrawAbsolute(desktop, picture, Settings(1, 2, 200, c.drag)),
-              PlotEnd::Completed);
-    EXPECT_EQ(desktop.events(), c.expected);
+    for (const auto& [area, cursor] : desktops) {
+      SCOPED_TRACE(::testing::Message() << c.name << " from " << area.left);
+      FakeDesktop desktop(area, cursor);
+      const FakePicture picture({"#.", ".#"});
+      EXPECT_EQ(DrawAbsolute(desktop, picture, Settings(1, 2, 200, c.drag)),
+                PlotEnd::Completed);
+      EXPECT_EQ(desktop.events(), c.expected);
+    }
   }
-}
-
-TEST(DrawAbsolute, CountsItsOriginFromTheDesktopAreasCorner) {
-  // A second monitor left of the primary one: the area starts at -100.
-  FakeDesktop desktop({-100, -50, 131070, 131070}, {-99, -47});
-  const FakePicture picture({"#"});
-  DrawAbsolute(desktop, picture, Settings(1, 1, 200));
-  EXPECT_EQ(desktop.events(),
-            (Events{AbsMove(0, 2), AbsDown(0, 2), AbsUp(0, 2)}));
 }
 
 TEST(DrawAbsolute, GridEndsAreInclusiveAndOutsideReadsWhite) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <vector>
 
 namespace scrivlet {
@@ -45,32 +44,22 @@ TEST(AbsoluteMappingTest, OneUnitDragStaysOnTheDotsPixel) {
   }
 }
 
-struct EdgeCase {
-  std::int32_t coordinate;
-  std::int32_t extent;
-  std::int32_t pixel;
-  friend void PrintTo(const EdgeCase& c, std::ostream* os) {
-    *os << c.coordinate << " over " << c.extent;
+TEST(AbsoluteMappingTest, LandsOnTheNearestPixelOfTheDesktop) {
+  struct Case {
+    std::int32_t coordinate;
+    std::int32_t extent;
+    std::int32_t pixel;
+  };
+  for (const Case& c :
+       {Case{0, 1920, 0}, Case{65535, 1920, 1919},
+        Case{65501, 1920, 1919},  // last pixel's own value
+        Case{70000, 1920, 1919},  // beyond the right edge
+        Case{2147483647, 1920, 1919}, Case{-1, 1920, 0},
+        Case{-2147483647 - 1, 1920, 0}, Case{12345, 1, 0}, Case{12345, 0, 0}}) {
+    EXPECT_EQ(AbsoluteToPixel(c.coordinate, c.extent), c.pixel)
+        << c.coordinate << " over " << c.extent;
   }
-};
-
-class AbsoluteMappingEdgeTest : public ::testing::TestWithParam<EdgeCase> {};
-
-TEST_P(AbsoluteMappingEdgeTest, LandsOnTheNearestPixelOfTheDesktop) {
-  EXPECT_EQ(AbsoluteToPixel(GetParam().coordinate, GetParam().extent),
-            GetParam().pixel);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, AbsoluteMappingEdgeTest,
-    ::testing::Values(EdgeCase{0, 1920, 0}, EdgeCase{65535, 1920, 1919},
-                      EdgeCase{65501, 1920, 1919},  // last pixel's own value
-                      EdgeCase{70000, 1920, 1919},  // beyond the right edge
-                      EdgeCase{2147483647, 1920, 1919}, EdgeCase{-1, 1920, 0},
-                      EdgeCase{-2147483647 - 1, 1920, 0}, EdgeCase{12345, 1, 0},
-                      EdgeCase{12345, 0, 0}));
-
-TEST(AbsoluteMappingTest, ScreenPointIsOffsetByTheDesktopOrigin) {
+  // The screen point is offset by the desktop's origin.
   const DesktopArea area{-1280, 100, 3200, 1080};
   EXPECT_EQ(AbsoluteToScreen(Forward(1500, 3200), Forward(7, 1080), area),
             (ScreenPoint{220, 107}));

@@ -1,7 +1,7 @@
 // The command channel: commands act as F7 and F8 taps only when a key
-// would, bad messages are answered and change nothing, the socket is
-// private, a stale one is replaced, and a second start hands over to the
-// first.
+// would (no key stays pressed), bad messages are answered and change
+// nothing, the socket is private, a stale one is replaced, and a second
+// start hands over to the first.
 
 #include "platform/command_channel.h"
 
@@ -25,34 +25,6 @@
 
 namespace scrivlet {
 namespace {
-
-TEST(CommandKeys, CommandsTapTheKeyOnlyWhereAKeyWouldAct) {
-  struct Case {
-    const char* name;
-    Command command;
-    bool drawing;
-    Answer answer;
-    std::uint16_t f7;
-    std::uint16_t f8;
-  };
-  const std::array cases{
-      Case{"start while idle", Command::Start, false, Answer::Started,
-           kFreshKeyPress, 0},
-      Case{"start while drawing", Command::Start, true, Answer::Busy, 0, 0},
-      Case{"abort while drawing", Command::Abort, true, Answer::Aborted, 0,
-           kFreshKeyPress},
-      Case{"abort while idle", Command::Abort, false, Answer::Idle, 0, 0},
-      Case{"raise", Command::Raise, false, Answer::Raised, 0, 0},
-  };
-  for (const Case& c : cases) {
-    CommandKeys keys;
-    EXPECT_EQ(keys.Apply(c.command, c.drawing), c.answer) << c.name;
-    EXPECT_EQ(keys.Query(VK_F7), c.f7) << c.name;
-    EXPECT_EQ(keys.Query(VK_F8), c.f8) << c.name;
-    // A tap: the next query finds the key up and not pressed again.
-    EXPECT_EQ(keys.Query(VK_F7) | keys.Query(VK_F8), 0) << c.name;
-  }
-}
 
 class ChannelTest : public ::testing::Test {
  protected:
@@ -115,6 +87,8 @@ TEST_F(ChannelTest, MessagesReachTheKeysAndBadOnesChangeNothing) {
       Case{"abort during a drawing", "abort\n", VK_F8, "aborted\n",
            kFreshKeyPress},
       Case{"start during a drawing", "start\n", VK_F8, "busy\n", 0},
+      Case{"abort while idle", "abort\n", VK_F7, "idle\n", 0},
+      Case{"raise", "raise\n", VK_F7, "raised\n", 0},
       Case{"unknown word", "draw\n", VK_F7, "bad-message\n", 0},
       Case{"no newline", "start", VK_F7, "bad-message\n", 0},
       Case{"two commands in one", "start\nabort\n", VK_F8, "bad-message\n", 0},
