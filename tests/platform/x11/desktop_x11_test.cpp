@@ -159,18 +159,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  true}),
     [](const auto& instance) { return instance.param.name; });
 
-TEST(X11DesktopTest, ReadsTheScreenBackAsColorref) {
+TEST(X11DesktopTest, ReadsTheScreenBackPixelByPixelAndByRegion) {
   RecordingClient client;
   client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
   std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
   EXPECT_EQ(desktop->ReadScreenPixel({205, 155}), COLORREF{0x996633});
   EXPECT_EQ(desktop->ReadScreenPixel({219, 159}), COLORREF{0x996633});
-}
-
-TEST(X11DesktopTest, CapturesARegionAsItsPixelsRead) {
-  RecordingClient client;
-  client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
-  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
   const DesktopArea area = client.ScreenArea();
   // Across the window's edges, off each edge of the screen, wholly off it.
   for (const ScreenRect rect :
@@ -281,7 +275,7 @@ class LocksOn {
 };
 
 // F7 and F8 reach Scrivlet only, whatever the lock keys, while other keys
-// still reach the focused window.
+// still reach the focused window; only they are watched.
 TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
   const std::vector<std::vector<std::string>> lock_states = {
       {}, {"Caps_Lock"}, {"Num_Lock"}, {"Caps_Lock", "Num_Lock"}};
@@ -302,6 +296,12 @@ TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
     EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F7), seen.end());
     EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F8), seen.end());
   }
+  EXPECT_THROW(desktop_->GetAsyncKeyState(0x41), PlatformError);
+  // Taps between ticks are seen through the pacer too.
+  desktop_.reset();
+  std::unique_ptr<PlatformInput> paced = OpenDesktop();
+  Xdotool("key --delay 0 F7");
+  EXPECT_EQ(NextChangedWord(*paced, VK_F7, 0), 0x0001);
 }
 
 // Another program's grab leaves that key shared, said once; it still works.
@@ -323,44 +323,26 @@ TEST(X11HotKeyGrabTest, AKeyReservedByAnotherProgramStillWorks) {
   EXPECT_EQ(NextChangedWord(*desktop, VK_F8, 0), 0x0001);
 }
 
-TEST_F(X11HotKeyTest, TapsBetweenTicksAreSeenThroughThePacerToo) {
-  desktop_.reset();
-  std::unique_ptr<PlatformInput> paced = OpenDesktop();
-  Xdotool("key --delay 0 F7");
-  EXPECT_EQ(NextChangedWord(*paced, VK_F7, 0), 0x0001);
-}
-
-TEST_F(X11HotKeyTest, OnlyTheHotKeysAreWatched) {
-  EXPECT_THROW(desktop_->GetAsyncKeyState(0x41), PlatformError);
-}
-
-class X11ZOrderTest : public ::testing::Test {
- protected:
-  RecordingClient client_;
-  std::unique_ptr<PlatformInput> desktop_ = OpenNativeDesktop();
-
-  bool AboveBecomes(Window window, bool wanted) {
-    return client_.WaitUntil([&] {
-      return client_.HasWmState(window, "_NET_WM_STATE_ABOVE") == wanted;
+TEST(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManagerAlsoBeforeShown) {
+  RecordingClient client;
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  const auto above_becomes = [&client](Window window, bool wanted) {
+    return client.WaitUntil([&] {
+      return client.HasWmState(window, "_NET_WM_STATE_ABOVE") == wanted;
     });
-  }
-};
+  };
+  const Window shown = client.MakeWindow({300, 300, 120, 80}, 0x808080, true);
+  ASSERT_FALSE(client.HasWmState(shown, "_NET_WM_STATE_ABOVE"));
+  desktop->SetWindowPos(shown, ZOrder::Topmost);
+  EXPECT_TRUE(above_becomes(shown, true));
+  desktop->SetWindowPos(shown, ZOrder::NotTopmost);
+  EXPECT_TRUE(above_becomes(shown, false));
 
-TEST_F(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManager) {
-  const Window window = client_.MakeWindow({300, 300, 120, 80}, 0x808080, true);
-  ASSERT_FALSE(client_.HasWmState(window, "_NET_WM_STATE_ABOVE"));
-  desktop_->SetWindowPos(window, ZOrder::Topmost);
-  EXPECT_TRUE(AboveBecomes(window, true));
-  desktop_->SetWindowPos(window, ZOrder::NotTopmost);
-  EXPECT_TRUE(AboveBecomes(window, false));
-}
-
-TEST_F(X11ZOrderTest, AWindowNotYetShownIsTopmostOnceShown) {
-  const Window window =
-      client_.MakeWindow({300, 300, 120, 80}, 0x808080, true, false);
-  desktop_->SetWindowPos(window, ZOrder::Topmost);
-  client_.MapAndWait(window);
-  EXPECT_TRUE(AboveBecomes(window, true));
+  const Window later =
+      client.MakeWindow({300, 300, 120, 80}, 0x808080, true, false);
+  desktop->SetWindowPos(later, ZOrder::Topmost);
+  client.MapAndWait(later);
+  EXPECT_TRUE(above_becomes(later, true));
 }
 
 std::string OpenErrorWith(const char* display) {
