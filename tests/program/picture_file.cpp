@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QUrl>
 #include <stdexcept>
 
 namespace scrivlet::testing {
@@ -18,6 +19,12 @@ void WriteGreyPng(const std::string& path, std::int32_t width,
   if (!image.save(QString::fromStdString(path), "PNG")) {
     throw std::runtime_error("Cannot write the picture " + path);
   }
+}
+
+std::string FileUri(const std::string& path) {
+  return QUrl::fromLocalFile(QString::fromStdString(path))
+      .toEncoded()
+      .toStdString();
 }
 
 }  // namespace scrivlet::testing

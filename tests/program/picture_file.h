@@ -17,4 +17,8 @@ using Shade = std::function<int(std::int32_t x, std::int32_t y)>;
 void WriteGreyPng(const std::string& path, std::int32_t width,
                   std::int32_t height, const Shade& shade);
 
+// The file:// URI of a local path, percent-encoded as a file manager
+// offers it.
+std::string FileUri(const std::string& path);
+
 }  // namespace scrivlet::testing

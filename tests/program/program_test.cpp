@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -76,44 +76,27 @@ const PaintProgramKind& PaintProgramNamed(const std::string& name) {
 // A paint program and the program beside it, with a folder for pictures.
 class ProgramTest : public ::testing::Test {
  protected:
-  ProgramTest() {
-    std::string folder =
-        (std::filesystem::temp_directory_path() / "scrivlet-pictures-XXXXXX")
-            .string();
-    if (mkdtemp(folder.data()) == nullptr) {
-      throw std::runtime_error("Cannot make a folder for pictures");
-    }
-    pictures_ = folder;
-  }
-  ~ProgramTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(pictures_, ignored);
-  }
-
   // Starts the paint program, then the program beside it.
   void Open(const std::string& paint_program) {
     paint_ = std::make_unique<PaintProgram>(PaintProgramNamed(paint_program));
-    // SCRIVLET_PROGRAM names another build (or the installed program) to
-    // drive instead of this build's.
-    const char* chosen = std::getenv("SCRIVLET_PROGRAM");
-    program_ = std::make_unique<ScrivletProgram>(
-        chosen != nullptr && *chosen != '\0' ? chosen : SCRIVLET_EXECUTABLE,
-        kWindowAt);
+    program_ =
+        std::make_unique<ScrivletProgram>(SCRIVLET_EXECUTABLE, kWindowAt);
   }
 
   // Writes a PNG of `shade` and drops it onto Picture1 as a file manager
   // would.
   void DropPicture(std::int32_t width, std::int32_t height,
                    const Shade& shade) {
+    ASSERT_TRUE(pictures_.isValid());
     const std::string path =
-        pictures_ / ("picture" + std::to_string(++pictures_made_) + ".png");
+        pictures_.filePath(QString("picture%1.png").arg(++pictures_made_))
+            .toStdString();
     WriteGreyPng(path, width, height, shade);
     program_->Click(program_->TabCentre(0));
-    const DropOutcome outcome =
+    ASSERT_TRUE(
         DropUris(program_->display(), program_->window(),
                  program_->CentreOf({layout::kSSTab1, layout::kPicture1}),
-                 {FileUri(path)});
-    ASSERT_EQ(outcome, DropOutcome::Accepted);
+                 {FileUri(path)}));
   }
 
   ScreenPoint Box(const TwipRect& control) const {
@@ -147,7 +130,21 @@ class ProgramTest : public ::testing::Test {
     return check;
   }
 
-  std::filesystem::path pictures_;
+  // Opens mtpaint, drops the mixed picture and starts drawing it with the
+  // default settings at the canvas's (20, 20); the dots of the whole drawing.
+  std::vector<ScreenPoint> StartLongDrawing() {
+    Open("mtpaint");
+    DropPicture(300, 90, Ink(mixed_));
+    const ScreenPoint origin = CanvasPoint(20, 20);
+    program_->DrawAt(origin, milliseconds(0));
+    EXPECT_TRUE(program_->WaitForProgress(20, kDrawingTimeout));
+    return ExpectedDots(InBox(300, 90, Ink(mixed_), 0),
+                        DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute,
+                        origin);
+  }
+
+  const PatternPicture mixed_ = MixedPicture(300, 90);
+  QTemporaryDir pictures_;
   int pictures_made_ = 0;
   std::unique_ptr<PaintProgram> paint_;
   std::unique_ptr<ScrivletProgram> program_;
@@ -249,16 +246,8 @@ bool LeftButtonDown(Display* display) {
 TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
   // mtpaint hides its palette on F8, which would move the canvas under the
   // second drawing; F8 is Scrivlet's own and must not reach it.
-  Open("mtpaint");
-  const PatternPicture picture = MixedPicture(300, 90);
-  DropPicture(300, 90, Ink(picture));
-  const PatternPicture in_box = InBox(300, 90, Ink(picture), 0);
-  const ScreenPoint origin = CanvasPoint(20, 20);
-  const std::vector<ScreenPoint> dots = ExpectedDots(
-      in_box, DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
-
-  program_->DrawAt(origin, milliseconds(0));
-  ASSERT_TRUE(program_->WaitForProgress(20, kDrawingTimeout));
+  const std::vector<ScreenPoint> dots = StartLongDrawing();
+  ASSERT_FALSE(HasFailure());
   const DrawingWatch stop = program_->TapF8UntilStopped(milliseconds(10000));
   ASSERT_TRUE(stop.ended) << "F8 did not stop the drawing";
 
@@ -286,8 +275,9 @@ TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
   ShowSettings();
   program_->TypeInto(Box(layout::kText2), "6");
   const ScreenPoint again = CanvasPoint(20, 130);
-  const std::vector<ScreenPoint> next = ExpectedDots(
-      in_box, DrawSettings{6, 1, 200, kFalse}, PlotMode::Absolute, again);
+  const std::vector<ScreenPoint> next =
+      ExpectedDots(InBox(300, 90, Ink(mixed_), 0),
+                   DrawSettings{6, 1, 200, kFalse}, PlotMode::Absolute, again);
   ASSERT_TRUE(program_->DrawAt(again, kDrawingTimeout).ended);
   const CanvasCheck check = AwaitDots(next);
   EXPECT_EQ(check.landed, check.expected)
@@ -296,16 +286,8 @@ TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
 }
 
 TEST_F(ProgramTest, ClosingTheWindowMidDrawingStopsItThenCloses) {
-  Open("mtpaint");
-  const PatternPicture picture = MixedPicture(300, 90);
-  DropPicture(300, 90, Ink(picture));
-  const ScreenPoint origin = CanvasPoint(20, 20);
-  const std::vector<ScreenPoint> dots =
-      ExpectedDots(InBox(300, 90, Ink(picture), 0),
-                   DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
-
-  program_->DrawAt(origin, milliseconds(0));
-  ASSERT_TRUE(program_->WaitForProgress(20, kDrawingTimeout));
+  const std::vector<ScreenPoint> dots = StartLongDrawing();
+  ASSERT_FALSE(HasFailure());
   const auto closed = program_->CloseAndWait(milliseconds(5000));
   ASSERT_TRUE(closed.has_value()) << "the drawing went on after the close";
 

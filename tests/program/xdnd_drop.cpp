@@ -63,7 +63,7 @@ class DragSource {
     XSync(display_, False);
   }
 
-  DropOutcome DropAt(ScreenPoint at, long version) {
+  bool DropAt(ScreenPoint at, long version) {
     Send(Interned("XdndEnter"),
          {static_cast<long>(window_), version << 24,
           static_cast<long>(Interned("text/uri-list")), 0, 0});
@@ -75,12 +75,11 @@ class DragSource {
         AwaitMessage(Interned("XdndStatus"));
     if (!status || (status->data.l[1] & 1L) == 0) {
       Send(Interned("XdndLeave"), {static_cast<long>(window_), 0, 0, 0, 0});
-      return DropOutcome::Refused;
+      return false;
     }
     Send(Interned("XdndDrop"),
          {static_cast<long>(window_), 0, static_cast<long>(time_), 0, 0});
-    return AwaitMessage(Interned("XdndFinished")) ? DropOutcome::Accepted
-                                                  : DropOutcome::NotFinished;
+    return AwaitMessage(Interned("XdndFinished")).has_value();
   }
 
  private:
@@ -159,8 +158,8 @@ class DragSource {
 
 }  // namespace
 
-DropOutcome DropUris(Display* display, Window target, ScreenPoint at,
-                     const std::vector<std::string>& uris) {
+bool DropUris(Display* display, Window target, ScreenPoint at,
+              const std::vector<std::string>& uris) {
   const std::optional<long> version = AwareVersion(display, target);
   if (!version) {
     throw std::runtime_error("The window does not accept drops (no XdndAware)");
@@ -171,25 +170,6 @@ DropOutcome DropUris(Display* display, Window target, ScreenPoint at,
   }
   DragSource source(display, target, list);
   return source.DropAt(at, std::min(*version, kXdndVersion));
-}
-
-std::string FileUri(const std::string& path) {
-  // Percent-encodes all but the characters a path may show as they are.
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string uri = "file://";
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-        (byte >= '0' && byte <= '9') || c == '/' || c == '-' || c == '_' ||
-        c == '.' || c == '~') {
-      uri += c;
-    } else {
-      uri += '%';
-      uri += kHex[byte >> 4U];
-      uri += kHex[byte & 0xFU];
-    }
-  }
-  return uri;
 }
 
 }  // namespace scrivlet::testing
