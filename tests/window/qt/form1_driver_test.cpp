@@ -33,17 +33,6 @@
 namespace scrivlet::testing {
 namespace {
 
-// Lets a test act while a drawing sends its events.
-class ObservingDesktop : public FakeDesktop {
- public:
-  std::function<void()> on_event;
-  void mouse_event(std::uint32_t flags, std::int32_t dx,
-                   std::int32_t dy) override {
-    FakeDesktop::mouse_event(flags, dx, dy);
-    if (on_event) on_event();
-  }
-};
-
 class Form1DriverTest : public ::testing::Test {
  protected:
   Form1DriverTest()
@@ -89,7 +78,7 @@ class Form1DriverTest : public ::testing::Test {
     return count;
   }
 
-  ObservingDesktop desktop_;
+  FakeDesktop desktop_;
   std::unique_ptr<Form1> form_;
 };
 
@@ -194,17 +183,13 @@ TEST_F(Form1DriverTest, MidDrawingDropsAreRefusedAndCloseStopsTheDrawing) {
   Find<QCheckBox>("Check2")->setCheckState(Qt::Checked);  // drag input
   form_->show();
   bool closed_at_once = true;
-  desktop_.on_event = [&] {
-    if (desktop_.events().size() == 2) {
-      // A drop while drawing is refused, not confirmed and thrown away;
-      // typing goes nowhere.
-      EXPECT_FALSE(Drop("file:///tmp/x.png", Qt::CopyAction));
-      QTest::keyClick(Find<QLineEdit>("Text1"), Qt::Key_9);
-    }
-    if (desktop_.events().size() == 3) {
-      closed_at_once = form_->close();
-    }
-  };
+  desktop_.AfterEvent(1, [&] {
+    // A drop while drawing is refused, not confirmed and thrown away;
+    // typing goes nowhere.
+    EXPECT_FALSE(Drop("file:///tmp/x.png", Qt::CopyAction));
+    QTest::keyClick(Find<QLineEdit>("Text1"), Qt::Key_9);
+  });
+  desktop_.AfterEvent(2, [&] { closed_at_once = form_->close(); });
   PressF7AndTick();
   const std::size_t events_after_close = desktop_.events().size();
   EXPECT_FALSE(closed_at_once);
@@ -212,7 +197,6 @@ TEST_F(Form1DriverTest, MidDrawingDropsAreRefusedAndCloseStopsTheDrawing) {
   EXPECT_FALSE(form_->isVisible());
   EXPECT_FALSE(desktop_.left_button_down());
 
-  desktop_.on_event = nullptr;
   desktop_.ClearEvents();
   PressF7AndTick();  // a whole drawing, for comparison
   EXPECT_LT(events_after_close * 4, desktop_.events().size());
