@@ -101,44 +101,30 @@ TEST(Win32DpiTest, ADesktopOpenedOnAnUnawareThreadWorksInPhysicalPixels) {
   EXPECT_EQ(opened, physical);
 }
 
-struct RelativeCase {
-  const char* name;
-  int acceleration[3];  // SPI_SETMOUSE: threshold 1, threshold 2, level
-  ScreenPoint moved;    // after moves of (7, -3) and (0, 11) mouse units
-};
-
-void PrintTo(const RelativeCase& relative, std::ostream* out) {
-  *out << relative.name;
-}
-
-class RelativeMoveTest : public Win32DesktopTest,
-                         public ::testing::WithParamInterface<RelativeCase> {};
-
 // Relative moves are handed to Windows as relative motion, so the user's
 // pointer settings apply to them as to a real mouse: without acceleration a
 // mouse unit is a pixel; with the classic setting a move beyond the first
 // threshold (6) counts double.
-TEST_P(RelativeMoveTest, MovesGoThroughThePointerSettings) {
-  const RelativeCase& relative = GetParam();
-  const MouseAccelerationGuard acceleration(relative.acceleration[0],
-                                            relative.acceleration[1],
-                                            relative.acceleration[2]);
-  const ScreenPoint start = Centre(area_);
-  MoveTo(start);
-  desktop_->mouse_event(MOUSEEVENTF_MOVE, 7, -3);
-  desktop_->mouse_event(MOUSEEVENTF_MOVE, 0, 11);
-  desktop_->Flush();
-  EXPECT_EQ(
-      desktop_->GetCursorPos(),
-      (ScreenPoint{start.x + relative.moved.x, start.y + relative.moved.y}));
+TEST_F(Win32DesktopTest, RelativeMovesGoThroughThePointerSettings) {
+  struct Case {
+    const char* name;
+    int acceleration[3];  // SPI_SETMOUSE: threshold 1, threshold 2, level
+    ScreenPoint moved;    // after moves of (7, -3) and (0, 11) mouse units
+  };
+  for (const Case& c : {Case{"no acceleration", {0, 0, 0}, {7, 8}},
+                        Case{"doubling", {6, 10, 1}, {14, 19}}}) {
+    SCOPED_TRACE(c.name);
+    const MouseAccelerationGuard acceleration(
+        c.acceleration[0], c.acceleration[1], c.acceleration[2]);
+    const ScreenPoint start = Centre(area_);
+    MoveTo(start);
+    desktop_->mouse_event(MOUSEEVENTF_MOVE, 7, -3);
+    desktop_->mouse_event(MOUSEEVENTF_MOVE, 0, 11);
+    desktop_->Flush();
+    EXPECT_EQ(desktop_->GetCursorPos(),
+              (ScreenPoint{start.x + c.moved.x, start.y + c.moved.y}));
+  }
 }
-
-const RelativeCase kRelativeCases[] = {
-    {"NoAcceleration", {0, 0, 0}, {7, 8}},
-    {"Doubling", {6, 10, 1}, {14, 19}},
-};
-INSTANTIATE_TEST_SUITE_P(PointerSettings, RelativeMoveTest,
-                         ::testing::ValuesIn(kRelativeCases));
 
 TEST_F(Win32DesktopTest, ButtonWithoutMovePressesWhereThePointerStands) {
   const DesktopArea area = MiddleArea(60, 60);
@@ -174,7 +160,7 @@ TEST_F(Win32DesktopTest, TopmostIsSetAndClearedInPlace) {
   EXPECT_TRUE(::EqualRect(&before, &after));
 }
 
-TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColour) {
+TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColourAlsoByRegion) {
   const DesktopArea area = MiddleArea(40, 30);
   const TestWindow target(area, RGB(0x12, 0x34, 0x56));
   // The X server shows the window's paint a moment later.
@@ -185,12 +171,6 @@ TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColour) {
     colour = desktop_->ReadScreenPixel(inside);
   }
   EXPECT_EQ(colour, std::optional<COLORREF>(0x563412U));
-}
-
-TEST_F(Win32DesktopTest, ARegionCapturedAtOnceReadsAsItsPixels) {
-  const DesktopArea area = MiddleArea(40, 30);
-  const TestWindow target(area, RGB(0x12, 0x34, 0x56));
-  PumpMessages(std::chrono::milliseconds(200));
   // Across the window's edges, and over the desktop's bottom-right corner.
   for (const ScreenRect rect :
        {ScreenRect{area.left - 3, area.top - 2, 10, 6},

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,42 +36,23 @@ const std::vector<Mapping>& Mappings() {
   return mappings;
 }
 
-class VirtualDeskCoordinatesTest
-    : public ::testing::TestWithParam<std::int32_t> {};
-
-TEST_P(VirtualDeskCoordinatesTest, EveryPixelLandsOnItselfUnderEveryMapping) {
-  const std::int32_t extent = GetParam();
-  for (std::int32_t pixel = 0; pixel < extent; ++pixel) {
-    const std::int32_t coordinate = PixelToVirtualDesk(pixel, extent);
-    ASSERT_GE(coordinate, 0);
-    ASSERT_LE(coordinate, 65535);
-    for (const Mapping& mapping : Mappings()) {
-      ASSERT_EQ(mapping.pixel(coordinate, extent), pixel)
-          << mapping.name << ", pixel " << pixel << " of " << extent;
+// Single monitors from tiny to 8K, odd sizes, and virtual desktops of two or
+// three monitors side by side.
+TEST(VirtualDeskCoordinatesTest, EveryPixelLandsOnItselfUnderEveryMapping) {
+  for (const std::int32_t extent :
+       {1, 2, 3, 480, 599, 768, 1024, 1080, 1366, 1920, 2160, 2561, 3840, 5760,
+        7680, 11520, 32767}) {
+    for (std::int32_t pixel = 0; pixel < extent; ++pixel) {
+      const std::int32_t coordinate = PixelToVirtualDesk(pixel, extent);
+      ASSERT_GE(coordinate, 0);
+      ASSERT_LE(coordinate, 65535);
+      for (const Mapping& mapping : Mappings()) {
+        ASSERT_EQ(mapping.pixel(coordinate, extent), pixel)
+            << mapping.name << ", pixel " << pixel << " of " << extent;
+      }
     }
   }
 }
-
-// Single monitors from tiny to 8K, odd sizes, and virtual desktops of two or
-// three monitors side by side.
-INSTANTIATE_TEST_SUITE_P(Extents, VirtualDeskCoordinatesTest,
-                         ::testing::Values(1, 2, 3, 480, 599, 768, 1024, 1080,
-                                           1366, 1920, 2160, 2561, 3840, 5760,
-                                           7680, 11520, 32767));
-
-// Virtual desktops of several monitors: the primary one starts at (0, 0), so
-// monitors to its left or above it give negative coordinates.
-struct VirtualDesktop {
-  const char* name;
-  DesktopArea area;
-};
-
-void PrintTo(const VirtualDesktop& desktop, std::ostream* out) {
-  *out << desktop.name;
-}
-
-class AbsoluteToVirtualDeskTest
-    : public ::testing::TestWithParam<VirtualDesktop> {};
 
 // The engine's coordinate for a screen pixel, as the absolute plotter forms
 // it: rounded to nearest, halves to even, over the desktop's bounds.
@@ -82,32 +62,28 @@ std::int32_t EngineCoordinate(std::int32_t pixel, std::int32_t origin,
       static_cast<double>(pixel - origin) * kAbsoluteSpan, extent));
 }
 
-TEST_P(AbsoluteToVirtualDeskTest, EveryPixelOfEveryMonitorIsHitExactly) {
-  const DesktopArea& area = GetParam().area;
+// Virtual desktops of several monitors: the primary one starts at (0, 0), so
+// monitors to its left or above it give negative coordinates.
+TEST(AbsoluteToVirtualDeskTest, EveryPixelOfEveryMonitorIsHitExactly) {
   const Mapping& windows = Mappings().front();  // floor over 65536
-  for (std::int32_t x = area.left; x < area.left + area.width; ++x) {
-    for (const std::int32_t y :
-         {area.top, area.top + area.height / 2, area.top + area.height - 1}) {
-      const ScreenPoint sent = AbsoluteToVirtualDesk(
-          EngineCoordinate(x, area.left, area.width),
-          EngineCoordinate(y, area.top, area.height), area);
-      ASSERT_EQ(area.left + windows.pixel(sent.x, area.width), x);
-      ASSERT_EQ(area.top + windows.pixel(sent.y, area.height), y);
+  for (const DesktopArea area :
+       {DesktopArea{0, 0, 1920, 1080}, DesktopArea{-1920, 0, 3840, 1080},
+        DesktopArea{-1280, -1024, 3200, 2104},
+        DesktopArea{-2560, -360, 7040, 1800}}) {
+    for (std::int32_t x = area.left; x < area.left + area.width; ++x) {
+      for (const std::int32_t y :
+           {area.top, area.top + area.height / 2, area.top + area.height - 1}) {
+        const ScreenPoint sent = AbsoluteToVirtualDesk(
+            EngineCoordinate(x, area.left, area.width),
+            EngineCoordinate(y, area.top, area.height), area);
+        ASSERT_EQ(area.left + windows.pixel(sent.x, area.width), x)
+            << area.left << "," << area.top;
+        ASSERT_EQ(area.top + windows.pixel(sent.y, area.height), y)
+            << area.left << "," << area.top;
+      }
     }
   }
 }
-
-const VirtualDesktop kVirtualDesktops[] = {
-    {"OneMonitor", {0, 0, 1920, 1080}},
-    {"SecondMonitorLeft", {-1920, 0, 3840, 1080}},
-    {"SecondMonitorAboveAndLeft", {-1280, -1024, 3200, 2104}},
-    {"ThreeMonitors", {-2560, -360, 7040, 1800}},
-};
-INSTANTIATE_TEST_SUITE_P(Desktops, AbsoluteToVirtualDeskTest,
-                         ::testing::ValuesIn(kVirtualDesktops),
-                         [](const auto& param) {
-                           return std::string(param.param.name);
-                         });
 
 }  // namespace
 }  // namespace scrivlet
