@@ -37,7 +37,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     connection_.Roundtrip("describe its output");
     RequireOutputSize();
     // Once per connection; KWin drops the events of a client that has not.
-    org_kde_kwin_fake_input_authenticate(fake_input_, kApplication, kReason);
+    org_kde_kwin_fake_input_authenticate(fake_input_.get(), kApplication, kReason);
     connection_.Flush();
   }
 
@@ -47,7 +47,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
   KdeFakeInputDesktop& operator=(KdeFakeInputDesktop&&) = delete;
 
   // The protocol has no destructor request: the proxy goes client-side only.
-  ~KdeFakeInputDesktop() override { DestroyProxy(fake_input_); }
+  ~KdeFakeInputDesktop() override = default;
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
@@ -58,15 +58,15 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
         // Fake input is no libinput device, so KWin applies no pointer
         // acceleration: (dx, dy) are exact pixels.
         org_kde_kwin_fake_input_pointer_motion(
-            fake_input_, wl_fixed_from_int(dx), wl_fixed_from_int(dy));
+            fake_input_.get(), wl_fixed_from_int(dx), wl_fixed_from_int(dy));
       }
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
-      org_kde_kwin_fake_input_button(fake_input_, BTN_LEFT,
+      org_kde_kwin_fake_input_button(fake_input_.get(), BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_PRESSED);
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
-      org_kde_kwin_fake_input_button(fake_input_, BTN_LEFT,
+      org_kde_kwin_fake_input_button(fake_input_.get(), BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
     }
     connection_.Flush();
@@ -86,8 +86,8 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
                      std::uint32_t version) override {
     if (interface == org_kde_kwin_fake_input_interface.name) {
       fake_input_version_ = version;
-      fake_input_ = BindGlobal<org_kde_kwin_fake_input>(
-          registry, name, &org_kde_kwin_fake_input_interface, version, 4);
+      fake_input_.reset(BindGlobal<org_kde_kwin_fake_input>(
+          registry, name, &org_kde_kwin_fake_input_interface, version, 4));
     }
   }
 
@@ -97,12 +97,12 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
   void MoveToCentre(ScreenPoint at) override {
     const DesktopArea bounds = Bounds();
     org_kde_kwin_fake_input_pointer_motion_absolute(
-        fake_input_, wl_fixed_from_double(at.x - bounds.left + 0.5),
+        fake_input_.get(), wl_fixed_from_double(at.x - bounds.left + 0.5),
         wl_fixed_from_double(at.y - bounds.top + 0.5));
   }
 
   void NudgePointer() override {
-    org_kde_kwin_fake_input_pointer_motion(fake_input_, 0, 0);
+    org_kde_kwin_fake_input_pointer_motion(fake_input_.get(), 0, 0);
   }
 
  private:
@@ -126,7 +126,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     }
   }
 
-  org_kde_kwin_fake_input* fake_input_ = nullptr;
+  WaylandProxy<org_kde_kwin_fake_input> fake_input_;
   std::uint32_t fake_input_version_ = 0;
 };
 

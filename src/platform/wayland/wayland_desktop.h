@@ -13,6 +13,7 @@
 #include <wayland-client.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,13 @@ Proxy* BindGlobal(wl_registry* registry, std::uint32_t name,
 // Destroys a proxy if there is one. libwayland frees no proxy on
 // disconnect, so each is destroyed, also when opening fails half-way.
 void DestroyProxy(void* proxy);
+
+struct ProxyDestroyer {
+  void operator()(void* proxy) const { DestroyProxy(proxy); }
+};
+// A route's own proxy: destroyed also when the route's constructor throws.
+template <typename Proxy>
+using WaylandProxy = std::unique_ptr<Proxy, ProxyDestroyer>;
 
 // Collects the names of missing globals for a message.
 class MissingGlobals {

@@ -64,9 +64,9 @@ class WlrootsDesktop final : public WaylandDesktop {
     connection_.Roundtrip("describe its output");
     // The virtual pointer is made for the output, so that absolute motion
     // spans exactly that output's pixels.
-    virtual_pointer_ =
+    virtual_pointer_.reset(
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer_with_output(
-            pointer_manager_, seat_, output_);
+            pointer_manager_.get(), seat_, output_));
     // A client gets a wl_pointer only while the seat has a pointer device:
     // the virtual pointer just made is one.
     connection_.Roundtrip("add the virtual pointer");
@@ -77,12 +77,7 @@ class WlrootsDesktop final : public WaylandDesktop {
   WlrootsDesktop& operator=(const WlrootsDesktop&) = delete;
   WlrootsDesktop(WlrootsDesktop&&) = delete;
   WlrootsDesktop& operator=(WlrootsDesktop&&) = delete;
-
-  ~WlrootsDesktop() override {
-    DestroyProxy(virtual_pointer_);
-    DestroyProxy(pointer_manager_);
-    DestroyProxy(screencopy_);
-  }
+  ~WlrootsDesktop() override = default;
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
@@ -93,21 +88,21 @@ class WlrootsDesktop final : public WaylandDesktop {
       } else {
         // Virtual pointer motion skips pointer acceleration, which applies
         // to libinput devices only: (dx, dy) are exact pixels.
-        zwlr_virtual_pointer_v1_motion(virtual_pointer_, now,
+        zwlr_virtual_pointer_v1_motion(virtual_pointer_.get(), now,
                                        wl_fixed_from_int(dx),
                                        wl_fixed_from_int(dy));
-        zwlr_virtual_pointer_v1_frame(virtual_pointer_);
+        zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
       }
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
-      zwlr_virtual_pointer_v1_button(virtual_pointer_, now, BTN_LEFT,
+      zwlr_virtual_pointer_v1_button(virtual_pointer_.get(), now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_PRESSED);
-      zwlr_virtual_pointer_v1_frame(virtual_pointer_);
+      zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
-      zwlr_virtual_pointer_v1_button(virtual_pointer_, now, BTN_LEFT,
+      zwlr_virtual_pointer_v1_button(virtual_pointer_.get(), now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
-      zwlr_virtual_pointer_v1_frame(virtual_pointer_);
+      zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
     }
     connection_.Flush();
   }
@@ -128,7 +123,7 @@ class WlrootsDesktop final : public WaylandDesktop {
     // pixel a dot was just clicked on.
     zwlr_screencopy_frame_v1* frame =
         zwlr_screencopy_manager_v1_capture_output_region(
-            screencopy_, 0, output_, captured.left - bounds.left,
+            screencopy_.get(), 0, output_, captured.left - bounds.left,
             captured.top - bounds.top, captured.width, captured.height);
     zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
     try {
@@ -152,14 +147,14 @@ class WlrootsDesktop final : public WaylandDesktop {
                      const std::string& interface,
                      std::uint32_t version) override {
     if (interface == zwlr_virtual_pointer_manager_v1_interface.name) {
-      pointer_manager_ = BindGlobal<zwlr_virtual_pointer_manager_v1>(
+      pointer_manager_.reset(BindGlobal<zwlr_virtual_pointer_manager_v1>(
           registry, name, &zwlr_virtual_pointer_manager_v1_interface, version,
-          2);
+          2));
     } else if (interface == zwlr_screencopy_manager_v1_interface.name) {
       // Version 1 answers a copy request with its buffer at once; later
       // versions add events this backend has no use for.
-      screencopy_ = BindGlobal<zwlr_screencopy_manager_v1>(
-          registry, name, &zwlr_screencopy_manager_v1_interface, version, 1);
+      screencopy_.reset(BindGlobal<zwlr_screencopy_manager_v1>(
+          registry, name, &zwlr_screencopy_manager_v1_interface, version, 1));
     }
   }
 
@@ -169,17 +164,17 @@ class WlrootsDesktop final : public WaylandDesktop {
   void MoveToCentre(ScreenPoint at) override {
     const DesktopArea bounds = Bounds();
     zwlr_virtual_pointer_v1_motion_absolute(
-        virtual_pointer_, NowMs(),
+        virtual_pointer_.get(), NowMs(),
         static_cast<std::uint32_t>(2 * (at.x - bounds.left) + 1),
         static_cast<std::uint32_t>(2 * (at.y - bounds.top) + 1),
         static_cast<std::uint32_t>(2 * bounds.width),
         static_cast<std::uint32_t>(2 * bounds.height));
-    zwlr_virtual_pointer_v1_frame(virtual_pointer_);
+    zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
   }
 
   void NudgePointer() override {
-    zwlr_virtual_pointer_v1_motion(virtual_pointer_, NowMs(), 0, 0);
-    zwlr_virtual_pointer_v1_frame(virtual_pointer_);
+    zwlr_virtual_pointer_v1_motion(virtual_pointer_.get(), NowMs(), 0, 0);
+    zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
   }
 
  private:
@@ -189,8 +184,8 @@ class WlrootsDesktop final : public WaylandDesktop {
     missing.Need(seat_, "wl_seat");
     missing.Need(output_, "wl_output");
     missing.Need(shm_, "wl_shm");
-    missing.Need(pointer_manager_, "zwlr_virtual_pointer_manager_v1");
-    missing.Need(screencopy_, "zwlr_screencopy_manager_v1");
+    missing.Need(pointer_manager_.get(), "zwlr_virtual_pointer_manager_v1");
+    missing.Need(screencopy_.get(), "zwlr_screencopy_manager_v1");
     if (!missing.Empty()) {
       throw PlatformError(Named() + " lacks " + missing.Names() +
                           " (sway, labwc, wayfire and Hyprland offer them).");
@@ -199,9 +194,9 @@ class WlrootsDesktop final : public WaylandDesktop {
 
   static const zwlr_screencopy_frame_v1_listener kFrameListener;
 
-  zwlr_virtual_pointer_manager_v1* pointer_manager_ = nullptr;
-  zwlr_virtual_pointer_v1* virtual_pointer_ = nullptr;
-  zwlr_screencopy_manager_v1* screencopy_ = nullptr;
+  WaylandProxy<zwlr_virtual_pointer_manager_v1> pointer_manager_;
+  WaylandProxy<zwlr_screencopy_manager_v1> screencopy_;
+  WaylandProxy<zwlr_virtual_pointer_v1> virtual_pointer_;
 };
 
 const zwlr_screencopy_frame_v1_listener WlrootsDesktop::kFrameListener{
