@@ -10,8 +10,10 @@
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "fake-input-client.h"
 #include "platform/absolute_mapping.h"
@@ -20,6 +22,12 @@
 
 namespace scrivlet {
 namespace {
+
+// How far into a pixel absolute motion aims (see MoveToCentre).
+constexpr double kIntoPixel = 0.25;
+
+// How long KWin takes to hand the pointer back after the overlay.
+constexpr auto kSettleAfterProbe = std::chrono::milliseconds(100);
 
 // Absolute motion came with version 3.
 constexpr std::uint32_t kAbsoluteSince = 3;
@@ -72,6 +80,19 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     connection_.Flush();
   }
 
+  // KWin hands the pointer back to the window under it only a while after
+  // the overlay has gone: a click sent at once can reach no window, and
+  // with nothing read back that dot would be lost unseen. The pointer is
+  // put on the pixel again once KWin has settled.
+  ScreenPoint GetCursorPos() override {
+    const ScreenPoint at = WaylandDesktop::GetCursorPos();
+    connection_.Roundtrip("take the pointer back");
+    std::this_thread::sleep_for(kSettleAfterProbe);
+    MoveToCentre(at);
+    connection_.Roundtrip("take the pointer back");
+    return at;
+  }
+
   std::optional<COLORREF> ReadScreenPixel(ScreenPoint /*at*/) override {
     return std::nullopt;
   }
@@ -92,13 +113,14 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
   }
 
   // KWin's absolute motion is in the desktop's logical pixels, fractions
-  // allowed: half a pixel more is the pixel's centre, where GTK programs
-  // paint the dot on that pixel and not the one up and left of it.
+  // allowed, but KWin 5.27 rounds the position it hands to programs to
+  // whole pixels: a quarter pixel in lands on the aimed pixel whether KWin
+  // rounds or not, where a half would round onto the next one.
   void MoveToCentre(ScreenPoint at) override {
     const DesktopArea bounds = Bounds();
     org_kde_kwin_fake_input_pointer_motion_absolute(
-        fake_input_.get(), wl_fixed_from_double(at.x - bounds.left + 0.5),
-        wl_fixed_from_double(at.y - bounds.top + 0.5));
+        fake_input_.get(), wl_fixed_from_double(at.x - bounds.left + kIntoPixel),
+        wl_fixed_from_double(at.y - bounds.top + kIntoPixel));
   }
 
   void NudgePointer() override {
