@@ -28,8 +28,9 @@ PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   nsis zip)
 # A Wayland desktop for the tests: a headless wlroots compositor, a
 # Wayland-native paint program, setpriv to run the compositor as a non-root
-# user, and wtype to press keys there.
-PKGS_WAYLAND=(sway drawing util-linux wtype)
+# user, and wtype to press keys there; KWin on its virtual framebuffer, on
+# a private session bus, for the KDE route.
+PKGS_WAYLAND=(sway drawing util-linux wtype kwin-wayland dbus)
 
 # wlroots' own protocols (virtual pointer, screencopy, layer shell) are in
 # no Debian 12 binary package; they come from its source package, fetched
