@@ -66,7 +66,7 @@ start() {
 }
 
 stop() {
-  local state_file=$1 KWIN_PID= SESSION_DIR=
+  local state_file=$1 KWIN_PID='' SESSION_DIR=''
   [ -f "$state_file" ] || return 0
   # shellcheck disable=SC1090
   source "$state_file"

@@ -23,7 +23,7 @@
 namespace scrivlet {
 namespace {
 
-// How far into a pixel absolute motion aims (see MoveToCentre).
+// How far into a pixel absolute motion aims (see MoveOntoPixel).
 constexpr double kIntoPixel = 0.25;
 
 // How long KWin takes to hand the pointer back after the overlay.
@@ -45,7 +45,8 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     connection_.Roundtrip("describe its output");
     RequireOutputSize();
     // Once per connection; KWin drops the events of a client that has not.
-    org_kde_kwin_fake_input_authenticate(fake_input_.get(), kApplication, kReason);
+    org_kde_kwin_fake_input_authenticate(fake_input_.get(), kApplication,
+                                         kReason);
     connection_.Flush();
   }
 
@@ -61,7 +62,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
                    std::int32_t dy) override {
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
-        MoveToCentre(AbsoluteToScreen(dx, dy, Bounds()));
+        MoveOntoPixel(AbsoluteToScreen(dx, dy, Bounds()));
       } else {
         // Fake input is no libinput device, so KWin applies no pointer
         // acceleration: (dx, dy) are exact pixels.
@@ -88,7 +89,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     const ScreenPoint at = WaylandDesktop::GetCursorPos();
     connection_.Roundtrip("take the pointer back");
     std::this_thread::sleep_for(kSettleAfterProbe);
-    MoveToCentre(at);
+    MoveOntoPixel(at);
     connection_.Roundtrip("take the pointer back");
     return at;
   }
@@ -116,10 +117,11 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
   // allowed, but KWin 5.27 rounds the position it hands to programs to
   // whole pixels: a quarter pixel in lands on the aimed pixel whether KWin
   // rounds or not, where a half would round onto the next one.
-  void MoveToCentre(ScreenPoint at) override {
+  void MoveOntoPixel(ScreenPoint at) override {
     const DesktopArea bounds = Bounds();
     org_kde_kwin_fake_input_pointer_motion_absolute(
-        fake_input_.get(), wl_fixed_from_double(at.x - bounds.left + kIntoPixel),
+        fake_input_.get(),
+        wl_fixed_from_double(at.x - bounds.left + kIntoPixel),
         wl_fixed_from_double(at.y - bounds.top + kIntoPixel));
   }
 
@@ -136,7 +138,8 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
           "whose .desktop file declares "
           "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input with its full "
           "path in Exec= (the scrivlet package installs "
-          "/usr/share/applications/scrivlet.desktop; start /usr/bin/scrivlet).");
+          "/usr/share/applications/scrivlet.desktop; start "
+          "/usr/bin/scrivlet).");
     }
     if (fake_input_version_ < kAbsoluteSince) {
       throw PlatformError(Named() + " offers org_kde_kwin_fake_input version " +

@@ -49,8 +49,8 @@ void WaylandDesktop::OnGlobal(wl_registry* registry, std::uint32_t name,
                               const std::string& interface,
                               std::uint32_t version) {
   if (interface == wl_compositor_interface.name) {
-    compositor_ = BindGlobal<wl_compositor>(registry, name,
-                                            &wl_compositor_interface, version, 4);
+    compositor_ = BindGlobal<wl_compositor>(
+        registry, name, &wl_compositor_interface, version, 4);
   } else if (interface == wl_shm_interface.name) {
     shm_ = BindGlobal<wl_shm>(registry, name, &wl_shm_interface, version, 1);
   } else if (interface == wl_seat_interface.name && seat_ == nullptr) {
@@ -70,8 +70,7 @@ void WaylandDesktop::OnGlobal(wl_registry* registry, std::uint32_t name,
 void WaylandDesktop::WatchOutputAndSeat() {
   static const wl_output_listener kOutput{
       [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t,
-         std::int32_t, std::int32_t, const char*, const char*, std::int32_t) {
-      },
+         std::int32_t, std::int32_t, const char*, const char*, std::int32_t) {},
       [](void* data, wl_output*, std::uint32_t flags, std::int32_t width,
          std::int32_t height, std::int32_t) {
         if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) {
@@ -231,10 +230,10 @@ void WaylandDesktop::EndProbe(zwlr_layer_surface_v1* layer,
   wl_surface_destroy(probe.surface);
   // sway leaves the pointer on no surface once the overlay is gone, until
   // the pointer moves: a click right after would reach no program. A move
-  // onto the centre of the pixel found hands the pointer back to the window
-  // under it, and puts relative moves on pixel centres too.
+  // onto the pixel found hands the pointer back to the window under it, and
+  // puts relative moves inside pixels too.
   if (probe.seen) {
-    MoveToCentre(*probe.seen);
+    MoveOntoPixel(*probe.seen);
   } else {
     NudgePointer();
   }

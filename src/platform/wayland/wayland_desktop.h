@@ -91,8 +91,9 @@ class WaylandDesktop : public PlatformInput {
   // Throws unless the output has told its size.
   void RequireOutputSize() const;
 
-  // Puts the pointer on the centre of a screen pixel.
-  virtual void MoveToCentre(ScreenPoint at) = 0;
+  // Puts the pointer on a screen pixel, inside it rather than on its
+  // corner (see the routes).
+  virtual void MoveOntoPixel(ScreenPoint at) = 0;
   // Moves the pointer by nothing, so the compositor looks again at what
   // lies under it.
   virtual void NudgePointer() = 0;

@@ -46,9 +46,10 @@ std::unique_ptr<PlatformInput> OpenWaylandDesktop() {
       }
     }
   }
-  std::string message = "Scrivlet finds no way to click on this Wayland desktop:";
+  std::string message =
+      "Scrivlet finds no way to click on this Wayland desktop:";
   for (const auto& [names, text] : failures) {
-    message += "\n  " + names + ": " + text;
+    message.append("\n  ").append(names).append(": ").append(text);
   }
   throw PlatformError(message);
 }

@@ -84,7 +84,7 @@ class WlrootsDesktop final : public WaylandDesktop {
     const std::uint32_t now = NowMs();
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
-        MoveToCentre(AbsoluteToScreen(dx, dy, Bounds()));
+        MoveOntoPixel(AbsoluteToScreen(dx, dy, Bounds()));
       } else {
         // Virtual pointer motion skips pointer acceleration, which applies
         // to libinput devices only: (dx, dy) are exact pixels.
@@ -161,7 +161,7 @@ class WlrootsDesktop final : public WaylandDesktop {
   // Aimed at the pixel's centre: twice the output's size as the extent puts
   // the pointer on half pixels. At a pixel's corner, programs that paint
   // with cairo (GTK) put a one-pixel dot on the pixel up and left of it.
-  void MoveToCentre(ScreenPoint at) override {
+  void MoveOntoPixel(ScreenPoint at) override {
     const DesktopArea bounds = Bounds();
     zwlr_virtual_pointer_v1_motion_absolute(
         virtual_pointer_.get(), NowMs(),

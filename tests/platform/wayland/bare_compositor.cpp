@@ -20,8 +20,8 @@ void BindNothing(wl_client* client, void* /*data*/, std::uint32_t version,
 
 void BindOutput(wl_client* client, void* /*data*/, std::uint32_t version,
                 std::uint32_t id) {
-  wl_resource* output = wl_resource_create(
-      client, &wl_output_interface, static_cast<int>(version), id);
+  wl_resource* output = wl_resource_create(client, &wl_output_interface,
+                                           static_cast<int>(version), id);
   wl_output_send_mode(output, WL_OUTPUT_MODE_CURRENT, kBareOutputWidth,
                       kBareOutputHeight, 60000);
   if (version >= WL_OUTPUT_DONE_SINCE_VERSION) {
@@ -33,47 +33,46 @@ BareCompositor* Owner(wl_resource* resource) {
   return static_cast<BareCompositor*>(wl_resource_get_user_data(resource));
 }
 
-const struct org_kde_kwin_fake_input_interface kFakeInput{
-    .authenticate =
-        [](wl_client*, wl_resource* resource, const char* application,
-           const char* reason) {
-          Owner(resource)->RecordAuthentication(application, reason);
-          Owner(resource)->Record({FakeInputCall::Authenticate});
-        },
-    .pointer_motion =
-        [](wl_client*, wl_resource* resource, wl_fixed_t dx, wl_fixed_t dy) {
-          Owner(resource)->Record({FakeInputCall::Motion, wl_fixed_to_double(dx),
-                                   wl_fixed_to_double(dy)});
-        },
-    .button =
-        [](wl_client*, wl_resource* resource, std::uint32_t button,
-           std::uint32_t state) {
-          Owner(resource)->Record({FakeInputCall::Button,
-                                   static_cast<double>(button),
-                                   static_cast<double>(state)});
-        },
-    .axis = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t) {},
-    .touch_down = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
+const struct org_kde_kwin_fake_input_interface kFakeInput {
+  .authenticate =
+      [](wl_client*, wl_resource* resource, const char* application,
+         const char* reason) {
+        Owner(resource)->RecordAuthentication(application, reason);
+        Owner(resource)->Record({FakeInputCall::Authenticate});
+      },
+  .pointer_motion =
+      [](wl_client*, wl_resource* resource, wl_fixed_t dx, wl_fixed_t dy) {
+        Owner(resource)->Record({FakeInputCall::Motion, wl_fixed_to_double(dx),
+                                 wl_fixed_to_double(dy)});
+      },
+  .button =
+      [](wl_client*, wl_resource* resource, std::uint32_t button,
+         std::uint32_t state) {
+        Owner(resource)->Record({FakeInputCall::Button,
+                                 static_cast<double>(button),
+                                 static_cast<double>(state)});
+      },
+  .axis = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t) {},
+  .touch_down = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
+                   wl_fixed_t) {},
+  .touch_motion = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
                      wl_fixed_t) {},
-    .touch_motion = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
-                       wl_fixed_t) {},
-    .touch_up = [](wl_client*, wl_resource*, std::uint32_t) {},
-    .touch_cancel = [](wl_client*, wl_resource*) {},
-    .touch_frame = [](wl_client*, wl_resource*) {},
-    .pointer_motion_absolute =
-        [](wl_client*, wl_resource* resource, wl_fixed_t x, wl_fixed_t y) {
-          Owner(resource)->Record({FakeInputCall::MotionAbsolute,
-                                   wl_fixed_to_double(x),
-                                   wl_fixed_to_double(y)});
-        },
-    .keyboard_key = [](wl_client*, wl_resource*, std::uint32_t,
-                       std::uint32_t) {},
+  .touch_up = [](wl_client*, wl_resource*, std::uint32_t) {},
+  .touch_cancel = [](wl_client*, wl_resource*) {},
+  .touch_frame = [](wl_client*, wl_resource*) {},
+  .pointer_motion_absolute =
+      [](wl_client*, wl_resource* resource, wl_fixed_t x, wl_fixed_t y) {
+        Owner(resource)->Record({FakeInputCall::MotionAbsolute,
+                                 wl_fixed_to_double(x), wl_fixed_to_double(y)});
+      },
+  .keyboard_key = [](wl_client*, wl_resource*, std::uint32_t, std::uint32_t) {},
 };
 
 void BindFakeInput(wl_client* client, void* data, std::uint32_t version,
                    std::uint32_t id) {
-  wl_resource* resource = wl_resource_create(
-      client, &org_kde_kwin_fake_input_interface, static_cast<int>(version), id);
+  wl_resource* resource =
+      wl_resource_create(client, &org_kde_kwin_fake_input_interface,
+                         static_cast<int>(version), id);
   wl_resource_set_implementation(resource, &kFakeInput, data, nullptr);
 }
 
