@@ -28,6 +28,14 @@ if(TARGET scrivlet)
   install(TARGETS scrivlet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/scrivlet.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # KWin grants its fake input to the program whose .desktop file declares
+  # it, matching Exec= against the program's full path: the installed entry
+  # names the program where this install puts it.
+  install(CODE "
+    set(entry \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/scrivlet.desktop\")
+    file(READ \"\${entry}\" text)
+    string(REPLACE \"Exec=scrivlet\" \"Exec=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/scrivlet\" text \"\${text}\")
+    file(WRITE \"\${entry}\" \"\${text}\")")
   install(FILES ${scrivlet_icon_png}
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/
@@ -46,11 +54,12 @@ if(TARGET scrivlet)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Load a picture, put the pointer on the top-left corner of a drawing area (a chat client's handwriting area, a drawing game, any paint program) and press F7: every dark sample of the picture becomes a left click there. F8 stops. Needs an X11 session.")
+      "Load a picture, put the pointer on the top-left corner of a drawing area (a chat client's handwriting area, a drawing game, any paint program) and press F7: every dark sample of the picture becomes a left click there. F8 stops. Works on X11, and on Wayland on wlroots desktops (sway, labwc, wayfire, Hyprland) and KDE Plasma.")
   # The libraries the program links come from dpkg-shlibdeps; the fonts the
-  # window's Japanese texts are laid out for are named here.
+  # window's Japanese texts are laid out for and Qt's Wayland plugin, which
+  # is loaded, not linked, are named here.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-wayland")
   # The home-page button opens the browser through xdg-open.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
   include(CPack)

@@ -6,11 +6,12 @@
 # clang's libFuzzer for the fuzz test, and dpkg-dev for packaging (the .deb's
 # dependencies are read from the program's libraries) with the desktop entry
 # checker. The Wayland backend needs the client library, the protocol XML
-# and its scanner, and Qt's Wayland platform plugin to run there.
+# (KDE's from plasma-wayland-protocols) and its scanner, and Qt's Wayland
+# platform plugin to run there.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
-  libwayland-dev wayland-protocols qt6-wayland
+  libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-tidy fonts-ipafont-gothic
   clang libclang-rt-14-dev dpkg-dev desktop-file-utils)
@@ -27,8 +28,9 @@ PKGS_WINDOWS=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   nsis zip)
 # A Wayland desktop for the tests: a headless wlroots compositor, a
 # Wayland-native paint program, setpriv to run the compositor as a non-root
-# user, and wtype to press keys there.
-PKGS_WAYLAND=(sway drawing util-linux wtype)
+# user, and wtype to press keys there; KWin on its virtual framebuffer, on
+# a private session bus, for the KDE route.
+PKGS_WAYLAND=(sway drawing util-linux wtype kwin-wayland dbus)
 
 # wlroots' own protocols (virtual pointer, screencopy, layer shell) are in
 # no Debian 12 binary package; they come from its source package, fetched

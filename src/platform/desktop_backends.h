@@ -11,8 +11,9 @@ namespace scrivlet {
 // XTest on $DISPLAY. Throws PlatformError naming what is missing.
 std::unique_ptr<PlatformInput> OpenX11Desktop();
 
-// wlroots' virtual pointer and screencopy on $WAYLAND_DISPLAY. Throws
-// PlatformError naming what the compositor lacks.
+// The first Wayland route that works on $WAYLAND_DISPLAY (wlroots, then
+// KDE; wayland/wayland_routes.cpp). Throws PlatformError naming what each
+// route lacks.
 std::unique_ptr<PlatformInput> OpenWaylandDesktop();
 
 }  // namespace scrivlet

@@ -55,7 +55,7 @@ chmod 644 "$deb"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for needed in fonts-ipafont-gothic libqt6widgets6 libxtst6 libc6; do
+for needed in fonts-ipafont-gothic qt6-wayland libqt6widgets6 libxtst6 libc6; do
   grep -qw "$needed" <<<"$depends" || fail "Depends lacks $needed"
 done
 
@@ -70,6 +70,12 @@ for file in /usr/bin/scrivlet /usr/share/applications/scrivlet.desktop \
 done
 desktop-file-validate /usr/share/applications/scrivlet.desktop ||
   fail "the desktop entry is not valid"
+# KWin hands its fake input only to the program whose entry declares it,
+# found by the full path in Exec=.
+for line in X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input Exec=/usr/bin/scrivlet; do
+  grep -qx "$line" /usr/share/applications/scrivlet.desktop ||
+    fail "the desktop entry lacks the line $line"
+done
 # A PNG's header holds its width and height at bytes 16 to 23.
 size=$(od -An -tx1 -j16 -N8 /usr/share/icons/hicolor/32x32/apps/scrivlet.png | tr -d ' \n')
 [ "$size" = 0000002000000020 ] || fail "the menu icon is not 32 x 32 ($size)"

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
+
+#include "fake-input-server.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -17,13 +20,66 @@ void BindNothing(wl_client* client, void* /*data*/, std::uint32_t version,
 
 void BindOutput(wl_client* client, void* /*data*/, std::uint32_t version,
                 std::uint32_t id) {
-  wl_resource_create(client, &wl_output_interface, static_cast<int>(version),
-                     id);
+  wl_resource* output = wl_resource_create(client, &wl_output_interface,
+                                           static_cast<int>(version), id);
+  wl_output_send_mode(output, WL_OUTPUT_MODE_CURRENT, kBareOutputWidth,
+                      kBareOutputHeight, 60000);
+  if (version >= WL_OUTPUT_DONE_SINCE_VERSION) {
+    wl_output_send_done(output);
+  }
+}
+
+BareCompositor* Owner(wl_resource* resource) {
+  return static_cast<BareCompositor*>(wl_resource_get_user_data(resource));
+}
+
+const struct org_kde_kwin_fake_input_interface kFakeInput {
+  .authenticate =
+      [](wl_client*, wl_resource* resource, const char* application,
+         const char* reason) {
+        Owner(resource)->RecordAuthentication(application, reason);
+        Owner(resource)->Record({FakeInputCall::Authenticate});
+      },
+  .pointer_motion =
+      [](wl_client*, wl_resource* resource, wl_fixed_t dx, wl_fixed_t dy) {
+        Owner(resource)->Record({FakeInputCall::Motion, wl_fixed_to_double(dx),
+                                 wl_fixed_to_double(dy)});
+      },
+  .button =
+      [](wl_client*, wl_resource* resource, std::uint32_t button,
+         std::uint32_t state) {
+        Owner(resource)->Record({FakeInputCall::Button,
+                                 static_cast<double>(button),
+                                 static_cast<double>(state)});
+      },
+  .axis = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t) {},
+  .touch_down = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
+                   wl_fixed_t) {},
+  .touch_motion = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
+                     wl_fixed_t) {},
+  .touch_up = [](wl_client*, wl_resource*, std::uint32_t) {},
+  .touch_cancel = [](wl_client*, wl_resource*) {},
+  .touch_frame = [](wl_client*, wl_resource*) {},
+  .pointer_motion_absolute =
+      [](wl_client*, wl_resource* resource, wl_fixed_t x, wl_fixed_t y) {
+        Owner(resource)->Record({FakeInputCall::MotionAbsolute,
+                                 wl_fixed_to_double(x), wl_fixed_to_double(y)});
+      },
+  .keyboard_key = [](wl_client*, wl_resource*, std::uint32_t, std::uint32_t) {},
+};
+
+void BindFakeInput(wl_client* client, void* data, std::uint32_t version,
+                   std::uint32_t id) {
+  wl_resource* resource =
+      wl_resource_create(client, &org_kde_kwin_fake_input_interface,
+                         static_cast<int>(version), id);
+  wl_resource_set_implementation(resource, &kFakeInput, data, nullptr);
 }
 
 }  // namespace
 
-BareCompositor::BareCompositor() : display_(wl_display_create()) {
+BareCompositor::BareCompositor(std::uint32_t fake_input_version)
+    : display_(wl_display_create()) {
   std::string pattern =
       (std::filesystem::temp_directory_path() / "scrivlet-bare.XXXXXX")
           .string();
@@ -48,16 +104,51 @@ BareCompositor::BareCompositor() : display_(wl_display_create()) {
   }
   wl_global_create(display_, &wl_seat_interface, 5, nullptr, BindNothing);
   wl_global_create(display_, &wl_output_interface, 2, nullptr, BindOutput);
-  loop_ = std::thread([display = display_] { wl_display_run(display); });
+  if (fake_input_version > 0) {
+    wl_global_create(display_, &org_kde_kwin_fake_input_interface,
+                     static_cast<int>(fake_input_version), this, BindFakeInput);
+  }
+  // Not wl_display_run: a terminate that comes before it starts is lost,
+  // and a compositor no client ever reached would never stop.
+  loop_ = std::thread([this] {
+    wl_event_loop* loop = wl_display_get_event_loop(display_);
+    while (!stop_) {
+      wl_display_flush_clients(display_);
+      wl_event_loop_dispatch(loop, -1);
+    }
+  });
 }
 
 BareCompositor::~BareCompositor() {
+  stop_ = true;
+  // Wakes the loop: its event loop watches the terminate signal.
   wl_display_terminate(display_);
   loop_.join();
   wl_display_destroy_clients(display_);
   wl_display_destroy(display_);
   std::error_code ignored;
   std::filesystem::remove_all(dir_, ignored);
+}
+
+std::vector<FakeInputRequest> BareCompositor::Take() {
+  const std::lock_guard lock(mutex_);
+  return std::exchange(requests_, {});
+}
+
+std::pair<std::string, std::string> BareCompositor::Authentication() {
+  const std::lock_guard lock(mutex_);
+  return authentication_;
+}
+
+void BareCompositor::Record(FakeInputRequest request) {
+  const std::lock_guard lock(mutex_);
+  requests_.push_back(request);
+}
+
+void BareCompositor::RecordAuthentication(std::string application,
+                                          std::string reason) {
+  const std::lock_guard lock(mutex_);
+  authentication_ = {std::move(application), std::move(reason)};
 }
 
 }  // namespace scrivlet::testing

@@ -222,7 +222,9 @@ RecordingSurface::~RecordingSurface() {
     wl_pointer_release(state.pointer);
   }
   wl_seat_destroy(state.seat);
-  zwlr_layer_shell_v1_destroy(state.shell);
+  // Bound at version 1, which has no destroy request: KWin ends the
+  // connection for one.
+  wl_proxy_destroy(reinterpret_cast<wl_proxy*>(state.shell));
   wl_shm_destroy(state.shm);
   wl_compositor_destroy(state.compositor);
   wl_registry_destroy(state.registry);
