@@ -50,9 +50,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  // WIC and ShellExecuteW want COM on the window's thread.
-  const HRESULT com = ::CoInitializeEx(
-      nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  // WIC and ShellExecuteW want COM on the window's thread, drag and drop
+  // wants OLE (which starts COM in a single-threaded apartment).
+  const HRESULT com = ::OleInitialize(nullptr);
 
   std::unique_ptr<scrivlet::PlatformInput> desktop;
   try {
@@ -83,7 +83,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
     status = 1;
   }
   if (SUCCEEDED(com)) {
-    ::CoUninitialize();
+    ::OleUninitialize();
   }
   return status;
 }
