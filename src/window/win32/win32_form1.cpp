@@ -3,7 +3,9 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/instance_texts.h"
 #include "window/form1_layout.h"
+#include "window/win32/single_instance.h"
 #include "window/win32/wide_text.h"
 #include "window/win32/windows_ui.h"
 #include "window/window_texts.h"
@@ -11,7 +13,6 @@
 namespace scrivlet {
 namespace {
 
-constexpr const wchar_t* kFormClass = L"ScrivletForm1";
 constexpr const wchar_t* kPictureClass = L"ScrivletPicture1";
 constexpr UINT_PTR kTimer1Id = 1;
 constexpr const wchar_t* kControlFont = L"ＭＳ Ｐゴシック";
@@ -126,7 +127,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC form, WNDPROC picture) {
   type.hIcon = icon;
   type.hIconSm = icon;
   type.lpfnWndProc = form;
-  type.lpszClassName = kFormClass;
+  type.lpszClassName = kFormWindowClass;
   ::RegisterClassExW(&type);
   type.hbrBackground = nullptr;  // painted whole by the picture
   type.lpfnWndProc = picture;
@@ -141,7 +142,7 @@ Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
     : instance_(instance) {
   RegisterClasses(instance, &Win32Form1::FormProc, &Win32Form1::PictureProc);
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  window_ = ::CreateWindowExW(0, kFormClass, Utf16(texts::kCaption).c_str(),
+  window_ = ::CreateWindowExW(0, kFormWindowClass, Utf16(texts::kCaption).c_str(),
                               style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                               nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
@@ -381,6 +382,10 @@ LRESULT CALLBACK Win32Form1::FormProc(HWND window, UINT message, WPARAM wparam,
 }
 
 LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == RaiseRequestMessage()) {
+    OnRaiseRequest();
+    return kRaiseAnswer;
+  }
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
@@ -470,6 +475,17 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
   }
   return ::DefWindowProcW(window_, message, wparam, lparam);
+}
+
+void Win32Form1::OnRaiseRequest() {
+  // Not while drawing: a window that came up over the drawing area would
+  // take the clicks meant for the program drawn into.
+  if (!input_enabled_) {
+    return;
+  }
+  ::ShowWindow(window_, ::IsIconic(window_) != FALSE ? SW_RESTORE : SW_SHOW);
+  ::SetForegroundWindow(window_);
+  ShowMessage(texts::kInstanceRaised);
 }
 
 void Win32Form1::OnCommand(int id, int code) {

@@ -18,6 +18,9 @@
 
 namespace scrivlet {
 
+// The main window's class, by which a second start finds the first.
+inline constexpr const wchar_t* kFormWindowClass = L"ScrivletForm1";
+
 class Win32Form1 final : public Form1View {
  public:
   // Builds the window hidden, then the core, loads the sample and starts
@@ -66,6 +69,8 @@ class Win32Form1 final : public Form1View {
                                           UINT_PTR id, DWORD_PTR data);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(int id, int code);
+  // A second start of the program asks this one to come to the front.
+  void OnRaiseRequest();
   void CreateControls();
   void PlaceControls();
   void MakeFonts();

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/instance_texts.h"
 #include "window/win32/reserved_keys.h"
 #include "window/win32/resource_ids.h"
+#include "window/win32/single_instance.h"
 #include "window/win32/wic_picture_decoder.h"
 #include "window/win32/wide_text.h"
 #include "window/win32/win32_form1.h"
@@ -47,6 +49,14 @@ void Fail(const std::string& message) {
 // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
                     PWSTR /*command_line*/, int show) {
+  const scrivlet::SingleInstance instance_claim;
+  if (!instance_claim.first()) {
+    if (scrivlet::RaiseRunningInstance(scrivlet::kFormWindowClass)) {
+      return 0;  // the running program shows the message
+    }
+    Fail(scrivlet::texts::kInstanceNoAnswer);
+    return 1;
+  }
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);

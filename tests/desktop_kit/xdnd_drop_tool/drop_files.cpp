@@ -11,12 +11,14 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "x_windows.h"
@@ -27,9 +29,9 @@ namespace {
 using scrivlet::ScreenPoint;
 using scrivlet::testing::DropOutcome;
 
-// The innermost window at `at` that takes part in XDND: a managed window's
-// XdndAware sits on the client inside the window manager's frame.
-Window AwareWindowAt(Display* display, ScreenPoint at) {
+// The innermost window at `at` that takes part in XDND, or None: a managed
+// window's XdndAware sits on the client inside the window manager's frame.
+Window FindAwareWindowAt(Display* display, ScreenPoint at) {
   const Window root = DefaultRootWindow(display);
   const Atom aware = XInternAtom(display, "XdndAware", False);
   Window window = root;
@@ -50,11 +52,21 @@ Window AwareWindowAt(Display* display, ScreenPoint at) {
     }
     window = child;
   }
-  if (found == None) {
-    throw std::runtime_error("no window that accepts drops at " +
-                             std::to_string(at.x) + "," + std::to_string(at.y));
-  }
   return found;
+}
+
+// Waits a little for the window: one its program has just shown may not be
+// on the X screen yet (Wine maps its windows after the Windows side shows
+// them).
+Window AwareWindowAt(Display* display, ScreenPoint at) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (const Window found = FindAwareWindowAt(display, at); found != None) {
+      return found;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  throw std::runtime_error("no window that accepts drops at " +
+                           std::to_string(at.x) + "," + std::to_string(at.y));
 }
 
 const char* Word(DropOutcome outcome) {

@@ -1,8 +1,9 @@
 // The Windows program driven from another process through window messages,
 // as UI Automation is not there under Wine: every shared control is found by
 // its id, pages switch, presets rewrite the boxes, check boxes set topmost
-// (grayed does not), and files dropped from an X client load or are refused
-// with the shared message in the one message box.
+// (grayed does not), files dropped from an X client load or are refused
+// with the shared message in the one message box, and a second start only
+// brings the first to the front.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@
 #include "window/win32/wide_text.h"
 #include "window/win32/windows_ui.h"
 
+#include "platform/instance_texts.h"
+#include "window/win32/win32_form1.h"
 #include "window/window_texts.h"
 
 namespace scrivlet::testing {
@@ -334,6 +337,28 @@ TEST_F(Form1DriverTest, FilesDroppedFromAnXClientLoadOrSayWhy) {
   ::GetClientRect(Item(Control::Picture1), &inner);
   EXPECT_EQ(inner.right, 600);
   EXPECT_EQ(inner.bottom, 200);
+}
+
+TEST_F(Form1DriverTest, ASecondStartRaisesTheFirstAndLeaves) {
+  ::SendMessageW(form_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_NE(::IsIconic(form_), FALSE);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION second{};
+  std::wstring command = L"\"" + ProgramPath() + L"\"";
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
+                               FALSE, 0, nullptr, nullptr, &startup, &second));
+  ::CloseHandle(second.hThread);
+  ASSERT_EQ(::WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
+  DWORD status = 1;
+  ::GetExitCodeProcess(second.hProcess, &status);
+  ::CloseHandle(second.hProcess);
+  EXPECT_EQ(status, 0U);
+  EXPECT_EQ(TakeMessage(), texts::kInstanceRaised);
+  EXPECT_EQ(::IsIconic(form_), FALSE);
+  // Still the first program's one window.
+  EXPECT_EQ(::FindWindowW(kFormWindowClass, nullptr), form_);
+  EXPECT_EQ(WindowOf(L"ScrivletForm1"), form_);
 }
 
 }  // namespace
