@@ -73,8 +73,11 @@ class Form1DriverTest : public ::testing::Test {
                                  &process_))
         << "could not start " << SCRIVLET_EXECUTABLE;
     ::CloseHandle(process_.hThread);
+    // The window exists before its controls; it shows once they are there.
     for (int i = 0; i < 200 && form_ == nullptr; ++i) {
-      form_ = WindowOf(L"ScrivletForm1");
+      HWND form = WindowOf(kFormWindowClass);
+      form_ = form != nullptr && ::IsWindowVisible(form) != FALSE ? form
+                                                                  : nullptr;
       std::this_thread::sleep_for(50ms);
     }
     ASSERT_NE(form_, nullptr) << "the window did not appear";
@@ -358,7 +361,7 @@ TEST_F(Form1DriverTest, ASecondStartRaisesTheFirstAndLeaves) {
   EXPECT_EQ(::IsIconic(form_), FALSE);
   // Still the first program's one window.
   EXPECT_EQ(::FindWindowW(kFormWindowClass, nullptr), form_);
-  EXPECT_EQ(WindowOf(L"ScrivletForm1"), form_);
+  EXPECT_EQ(WindowOf(kFormWindowClass), form_);
 }
 
 }  // namespace
