@@ -123,8 +123,8 @@ DWORD PictureDropTarget::Confirmed(DWORD offered) const {
 
 HRESULT PictureDropTarget::DragEnter(IDataObject* data, DWORD /*keys*/,
                                      POINTL /*at*/, DWORD* effect) {
-  usable_ = data != nullptr &&
-            (Holds(*data, CF_HDROP) || Holds(*data, UrlFormat()));
+  usable_ =
+      data != nullptr && (Holds(*data, CF_HDROP) || Holds(*data, UrlFormat()));
   *effect = Confirmed(*effect);
   return S_OK;
 }

@@ -41,8 +41,8 @@ class PictureDropTarget final : public IDropTarget {
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
   // IDropTarget
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys,
-                                      POINTL at, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL at,
+                                      DWORD* effect) override;
   HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL at,
                                      DWORD* effect) override;
   HRESULT STDMETHODCALLTYPE DragLeave() override;

@@ -105,8 +105,7 @@ bool IsUserInput(UINT message) {
          (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) ||
          message == WM_NCMOUSEHOVER || message == WM_NCMOUSELEAVE ||
          message == WM_MOUSEHOVER || message == WM_MOUSELEAVE ||
-         message == WM_CONTEXTMENU ||
-         message == WM_HOTKEY;
+         message == WM_CONTEXTMENU || message == WM_HOTKEY;
 }
 
 HFONT MakeFont(const wchar_t* face, double points, int dpi) {
@@ -142,9 +141,9 @@ Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
     : instance_(instance) {
   RegisterClasses(instance, &Win32Form1::FormProc, &Win32Form1::PictureProc);
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  window_ = ::CreateWindowExW(0, kFormWindowClass, Utf16(texts::kCaption).c_str(),
-                              style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                              nullptr, nullptr, instance, this);
+  window_ = ::CreateWindowExW(
+      0, kFormWindowClass, Utf16(texts::kCaption).c_str(), style, CW_USEDEFAULT,
+      CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     ThrowLastError("Creating the main window (CreateWindowExW)");
   }

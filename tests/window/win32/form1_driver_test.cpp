@@ -16,14 +16,13 @@
 #include <vector>
 
 #include "gif_writer.h"
+#include "platform/instance_texts.h"
 #include "window/controls.h"
 #include "window/form1_layout.h"
 #include "window/win32/message_window.h"
 #include "window/win32/wide_text.h"
-#include "window/win32/windows_ui.h"
-
-#include "platform/instance_texts.h"
 #include "window/win32/win32_form1.h"
+#include "window/win32/windows_ui.h"
 #include "window/window_texts.h"
 
 namespace scrivlet::testing {
@@ -38,7 +37,9 @@ std::filesystem::path WindowsPath(const std::string& unix_path) {
   return path;
 }
 
-std::wstring ProgramPath() { return WindowsPath(SCRIVLET_EXECUTABLE).wstring(); }
+std::wstring ProgramPath() {
+  return WindowsPath(SCRIVLET_EXECUTABLE).wstring();
+}
 
 struct FindWindowOf {
   DWORD process;
@@ -76,8 +77,8 @@ class Form1DriverTest : public ::testing::Test {
     // The window exists before its controls; it shows once they are there.
     for (int i = 0; i < 200 && form_ == nullptr; ++i) {
       HWND form = WindowOf(kFormWindowClass);
-      form_ = form != nullptr && ::IsWindowVisible(form) != FALSE ? form
-                                                                  : nullptr;
+      form_ =
+          form != nullptr && ::IsWindowVisible(form) != FALSE ? form : nullptr;
       std::this_thread::sleep_for(50ms);
     }
     ASSERT_NE(form_, nullptr) << "the window did not appear";
@@ -143,11 +144,11 @@ class Form1DriverTest : public ::testing::Test {
     ::GetWindowRect(Item(Control::Picture1), &box);
     const std::string result = std::string(SCRIVLET_DROP_DIR) + "/outcome";
     std::filesystem::remove(WindowsPath(result));
-    std::wstring command = L"\"" + WindowsPath(SCRIVLET_XDND_DROP).wstring() + L"\" " +
-                           std::to_wstring((box.left + box.right) / 2) + L" " +
-                           std::to_wstring((box.top + box.bottom) / 2) +
-                           L" \"" + Utf16(result) + L"\" \"" +
-                           Utf16(unix_path) + L"\"";
+    std::wstring command =
+        L"\"" + WindowsPath(SCRIVLET_XDND_DROP).wstring() + L"\" " +
+        std::to_wstring((box.left + box.right) / 2) + L" " +
+        std::to_wstring((box.top + box.bottom) / 2) + L" \"" + Utf16(result) +
+        L"\" \"" + Utf16(unix_path) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
@@ -349,8 +350,8 @@ TEST_F(Form1DriverTest, ASecondStartRaisesTheFirstAndLeaves) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION second{};
   std::wstring command = L"\"" + ProgramPath() + L"\"";
-  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
-                               FALSE, 0, nullptr, nullptr, &startup, &second));
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                               0, nullptr, nullptr, &startup, &second));
   ::CloseHandle(second.hThread);
   ASSERT_EQ(::WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
   DWORD status = 1;

@@ -186,10 +186,9 @@ class WicPictureDecoderTest : public ::testing::TestWithParam<LoadCase> {};
 TEST_P(WicPictureDecoderTest, LoadsWholeOrSaysWhy) {
   const LoadCase& test = GetParam();
   // A file of its own: ctest runs the cases side by side.
-  const std::wstring path = TempPath(L"scrivlet_wic_test_" +
-                                     std::wstring(test.what.begin(),
-                                                  test.what.end()) +
-                                     L".pic");
+  const std::wstring path =
+      TempPath(L"scrivlet_wic_test_" +
+               std::wstring(test.what.begin(), test.what.end()) + L".pic");
   {
     std::ofstream file(std::filesystem::path(path), std::ios::binary);
     file.write(reinterpret_cast<const char*>(test.bytes.data()),
