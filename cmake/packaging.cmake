@@ -41,6 +41,9 @@ if(TARGET scrivlet)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/
           DESTINATION ${scrivlet_doc_dir}
           FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+  # Debian keeps a package's licence as doc/PACKAGE/copyright.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+          DESTINATION ${scrivlet_doc_dir} RENAME copyright)
   # The README is the lead's; it goes in once it is there.
   install(FILES ${PROJECT_SOURCE_DIR}/README.md
           DESTINATION ${scrivlet_doc_dir} OPTIONAL)

@@ -11,7 +11,7 @@ endif()
 install(TARGETS scrivlet RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/windows.md DESTINATION . OPTIONAL)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . OPTIONAL)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 
 set(CPACK_PACKAGE_NAME Scrivlet)
 set(CPACK_PACKAGE_VENDOR "The Scrivlet project")
@@ -21,9 +21,8 @@ set(CPACK_PACKAGE_FILE_NAME scrivlet-${PROJECT_VERSION}-windows-x64)
 # The Start-menu entry, to the exe beside the installed files.
 set(CPACK_PACKAGE_EXECUTABLES scrivlet Scrivlet)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
-if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
-  set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-endif()
+# The installer shows the licence before it installs.
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR ZIP NSIS)
 
 # The installer: per-user or for everyone under Program Files (64-bit), the

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program (the `windows` preset) and packs it twice:
 #   build/windows/packages/scrivlet-VERSION-windows-x64.zip  portable: the exe,
-#     the README, the Windows notes and the licence, in one folder;
+#     the README, the Windows notes and the licence (LICENSE), in one folder;
 #   build/windows/packages/scrivlet-VERSION-windows-x64.exe  an installer made
 #     by NSIS (makensis runs on Linux), with a Start-menu entry and an
 #     uninstaller.

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/instance_texts.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet {
@@ -24,8 +25,7 @@ const char* AnswerText(Answer answer) {
     case Answer::Idle:
       return "描画していないため、中止(F8)は無視されました。";
     case Answer::Raised:
-      return "Scrivlet "
-             "は既に起動しています。起動中のウィンドウを前面に出しました。";
+      return texts::kInstanceRaised;
     case Answer::BadMessage:
       break;
   }
@@ -104,7 +104,7 @@ InstanceClaim ClaimInstance(int argc, char** argv) {
       return {0, nullptr};
     }
     if (sent.result == SendResult::NoAnswer) {
-      Say("Scrivlet は既に起動していますが、応答しませんでした。");
+      Say(texts::kInstanceNoAnswer);
       return {1, nullptr};
     }
   }

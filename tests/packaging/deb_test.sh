@@ -65,7 +65,8 @@ apt-get install -y -qq -o DPkg::Lock::Timeout=120 "$deb" >"$work/apt.log" 2>&1 |
   { cat "$work/apt.log" >&2; fail "apt-get could not install $deb"; }
 
 for file in /usr/bin/scrivlet /usr/share/applications/scrivlet.desktop \
-  /usr/share/icons/hicolor/32x32/apps/scrivlet.png /usr/share/doc/scrivlet/window.md; do
+  /usr/share/icons/hicolor/32x32/apps/scrivlet.png /usr/share/doc/scrivlet/window.md \
+  /usr/share/doc/scrivlet/copyright; do
   [ -f "$file" ] || fail "the package did not install $file"
 done
 desktop-file-validate /usr/share/applications/scrivlet.desktop ||

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows packages, checked under Wine: the zip holds the program and its
-# README; the installer, run silently, puts the program and a Start-menu
+# The Windows packages, checked under Wine: the zip holds the program, its
+# README and the licence; the installer, run silently, puts the program and a Start-menu
 # entry in place, and its uninstaller takes both away again.
 # Usage: windows_packages_test.sh BUILD_DIR   (WINEPREFIX set, as ctest has it)
 set -euo pipefail
@@ -19,13 +19,15 @@ fail() {
 zip=$(echo "$out"/scrivlet-*-windows-x64.zip)
 installer=$(echo "$out"/scrivlet-*-windows-x64.exe)
 listing=$(unzip -Z1 "$zip")
-for file in scrivlet.exe README.md; do
+for file in scrivlet.exe README.md LICENSE; do
   grep -q "/$file\$" <<<"$listing" || fail "the zip lacks $file"
 done
 
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Scrivlet"
 wine "$installer" /S '/D=C:\scrivlet-package-test'
-[ -f "$target_dir/scrivlet.exe" ] || fail "the installer put no scrivlet.exe in place"
+for file in scrivlet.exe LICENSE; do
+  [ -f "$target_dir/$file" ] || fail "the installer put no $file in place"
+done
 [ -f "$menu/Scrivlet.lnk" ] || fail "the installer made no Start-menu entry"
 
 # The uninstaller copies itself away and finishes in the background.

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/instance_texts.h"
 #include "window/form1_layout.h"
+#include "window/win32/single_instance.h"
 #include "window/win32/wide_text.h"
 #include "window/win32/windows_ui.h"
 #include "window/window_texts.h"
@@ -11,7 +13,6 @@
 namespace scrivlet {
 namespace {
 
-constexpr const wchar_t* kFormClass = L"ScrivletForm1";
 constexpr const wchar_t* kPictureClass = L"ScrivletPicture1";
 constexpr UINT_PTR kTimer1Id = 1;
 constexpr const wchar_t* kControlFont = L"ＭＳ Ｐゴシック";
@@ -64,8 +65,9 @@ Kind KindOf(Control control) {
               WS_EX_CLIENTEDGE};
     case Control::Picture1:
       // The client edge is the classic two-pixel sunken border.
-      return {kPictureClass, kChild | WS_TABSTOP | WS_GROUP,
-              WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES};
+      // Drops come through OLE (PictureDropTarget); no WS_EX_ACCEPTFILES,
+      // which would let a refused OLE drop arrive again as WM_DROPFILES.
+      return {kPictureClass, kChild | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE};
     case Control::Frame1:
       return {L"BUTTON", kChild | BS_GROUPBOX, 0};
     case Control::Command1:
@@ -103,15 +105,7 @@ bool IsUserInput(UINT message) {
          (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) ||
          message == WM_NCMOUSEHOVER || message == WM_NCMOUSELEAVE ||
          message == WM_MOUSEHOVER || message == WM_MOUSELEAVE ||
-         message == WM_DROPFILES || message == WM_CONTEXTMENU ||
-         message == WM_HOTKEY;
-}
-
-// Drops a queued message, handing back what it carries.
-void Discard(const MSG& message) {
-  if (message.message == WM_DROPFILES) {
-    ::DragFinish(reinterpret_cast<HDROP>(message.wParam));
-  }
+         message == WM_CONTEXTMENU || message == WM_HOTKEY;
 }
 
 HFONT MakeFont(const wchar_t* face, double points, int dpi) {
@@ -132,7 +126,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC form, WNDPROC picture) {
   type.hIcon = icon;
   type.hIconSm = icon;
   type.lpfnWndProc = form;
-  type.lpszClassName = kFormClass;
+  type.lpszClassName = kFormWindowClass;
   ::RegisterClassExW(&type);
   type.hbrBackground = nullptr;  // painted whole by the picture
   type.lpfnWndProc = picture;
@@ -147,9 +141,9 @@ Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
     : instance_(instance) {
   RegisterClasses(instance, &Win32Form1::FormProc, &Win32Form1::PictureProc);
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  window_ = ::CreateWindowExW(0, kFormClass, Utf16(texts::kCaption).c_str(),
-                              style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                              nullptr, nullptr, instance, this);
+  window_ = ::CreateWindowExW(
+      0, kFormWindowClass, Utf16(texts::kCaption).c_str(), style, CW_USEDEFAULT,
+      CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     ThrowLastError("Creating the main window (CreateWindowExW)");
   }
@@ -174,10 +168,25 @@ Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
   core_ = std::make_unique<Form1Core>(*this, desktop, decoder, picture_inner);
   core_->Form_Load();
   core_->Form_Resize();
+  // Nothing is taken while a drawing runs, as with every other input.
+  drop_target_ = PictureDropTarget::Register(
+      Handle(Control::Picture1),
+      {[this](bool copy_offered) {
+         return input_enabled_ ? core_->Picture1_OLEDragOver(copy_offered)
+                               : DropEffect::None;
+       },
+       [this](const DroppedItems& items, bool copy_offered) {
+         return input_enabled_
+                    ? core_->Picture1_OLEDragDrop(items, copy_offered)
+                    : DropEffect::None;
+       }});
   SetTimerEnabled(true);
 }
 
 Win32Form1::~Win32Form1() {
+  if (drop_target_ != nullptr) {
+    drop_target_->Revoke();
+  }
   if (window_ != nullptr) {
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     ::DestroyWindow(window_);
@@ -372,6 +381,10 @@ LRESULT CALLBACK Win32Form1::FormProc(HWND window, UINT message, WPARAM wparam,
 }
 
 LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == RaiseRequestMessage()) {
+    OnRaiseRequest();
+    return kRaiseAnswer;
+  }
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
@@ -448,6 +461,11 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_DESTROY:
+      // While Picture1 still exists: OLE holds the target until revoked.
+      if (drop_target_ != nullptr) {
+        drop_target_->Revoke();
+        drop_target_ = nullptr;
+      }
       ::KillTimer(window_, kTimer1Id);
       window_ = nullptr;
       ::PostQuitMessage(0);
@@ -456,6 +474,17 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
   }
   return ::DefWindowProcW(window_, message, wparam, lparam);
+}
+
+void Win32Form1::OnRaiseRequest() {
+  // Not while drawing: a window that came up over the drawing area would
+  // take the clicks meant for the program drawn into.
+  if (!input_enabled_) {
+    return;
+  }
+  ::ShowWindow(window_, ::IsIconic(window_) != FALSE ? SW_RESTORE : SW_SHOW);
+  ::SetForegroundWindow(window_);
+  ShowMessage(texts::kInstanceRaised);
 }
 
 void Win32Form1::OnCommand(int id, int code) {
@@ -586,29 +615,8 @@ LRESULT CALLBACK Win32Form1::PictureProc(HWND window, UINT message,
       return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
-    case WM_DROPFILES:
-      self->OnDrop(reinterpret_cast<HDROP>(wparam));
-      return 0;
     default:
       return ::DefWindowProcW(window, message, wparam, lparam);
-  }
-}
-
-void Win32Form1::OnDrop(HDROP drop) {
-  DroppedItems items;
-  if (input_enabled_) {
-    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-      const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-      std::wstring path(length + 1, L'\0');
-      ::DragQueryFileW(drop, i, path.data(), length + 1);
-      path.resize(length);
-      items.paths.push_back(Utf8(path));
-    }
-  }
-  ::DragFinish(drop);
-  if (input_enabled_) {
-    core_->Picture1_OLEDragDrop(items, true);
   }
 }
 
@@ -660,12 +668,10 @@ void Win32Form1::SetUserInputEnabled(bool enabled) {
         {WM_KEYFIRST, WM_KEYLAST},
         {WM_MOUSEFIRST, WM_MOUSELAST},
         {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK},
-        {WM_DROPFILES, WM_DROPFILES},
         {WM_HOTKEY, WM_HOTKEY}};
     for (const auto& [first, last] : ranges) {
       while (::PeekMessageW(&message, nullptr, first, last, PM_REMOVE) !=
              FALSE) {
-        Discard(message);
       }
     }
   }
@@ -718,7 +724,6 @@ void Win32Form1::ProcessPendingPaint() {
       return;
     }
     if (!input_enabled_ && IsUserInput(message.message)) {
-      Discard(message);
       continue;
     }
     ::TranslateMessage(&message);

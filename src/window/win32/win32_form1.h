@@ -13,9 +13,13 @@
 #include "window/form1_core.h"
 #include "window/form1_view.h"
 #include "window/win32/message_window.h"
+#include "window/win32/picture_drop_target.h"
 #include "window/win32/windows_ui.h"
 
 namespace scrivlet {
+
+// The main window's class, by which a second start finds the first.
+inline constexpr const wchar_t* kFormWindowClass = L"ScrivletForm1";
 
 class Win32Form1 final : public Form1View {
  public:
@@ -65,7 +69,8 @@ class Win32Form1 final : public Form1View {
                                           UINT_PTR id, DWORD_PTR data);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(int id, int code);
-  void OnDrop(HDROP drop);
+  // A second start of the program asks this one to come to the front.
+  void OnRaiseRequest();
   void CreateControls();
   void PlaceControls();
   void MakeFonts();
@@ -89,6 +94,7 @@ class Win32Form1 final : public Form1View {
   // What Picture1 shows, top-down 0xAARRGGBB rows, owned by the core.
   const Picture* shown_ = nullptr;
   MessageWindow message_;
+  PictureDropTarget* drop_target_ = nullptr;
   std::unique_ptr<Form1Core> core_;
 };
 

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/instance_texts.h"
 #include "window/win32/reserved_keys.h"
 #include "window/win32/resource_ids.h"
+#include "window/win32/single_instance.h"
 #include "window/win32/wic_picture_decoder.h"
 #include "window/win32/wide_text.h"
 #include "window/win32/win32_form1.h"
@@ -47,12 +49,20 @@ void Fail(const std::string& message) {
 // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
                     PWSTR /*command_line*/, int show) {
+  const scrivlet::SingleInstance instance_claim;
+  if (!instance_claim.first()) {
+    if (scrivlet::RaiseRunningInstance(scrivlet::kFormWindowClass)) {
+      return 0;  // the running program shows the message
+    }
+    Fail(scrivlet::texts::kInstanceNoAnswer);
+    return 1;
+  }
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  // WIC and ShellExecuteW want COM on the window's thread.
-  const HRESULT com = ::CoInitializeEx(
-      nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  // WIC and ShellExecuteW want COM on the window's thread, drag and drop
+  // wants OLE (which starts COM in a single-threaded apartment).
+  const HRESULT com = ::OleInitialize(nullptr);
 
   std::unique_ptr<scrivlet::PlatformInput> desktop;
   try {
@@ -83,7 +93,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
     status = 1;
   }
   if (SUCCEEDED(com)) {
-    ::CoUninitialize();
+    ::OleUninitialize();
   }
   return status;
 }

@@ -7,6 +7,7 @@
 #include "platform/win32_api.h"
 #include <commctrl.h>
 #include <objbase.h>
+#include <ole2.h>
 #include <shellapi.h>
 #include <wincodec.h>
 // clang-format on

@@ -1,8 +1,9 @@
 // The Windows program driven from another process through window messages,
 // as UI Automation is not there under Wine: every shared control is found by
 // its id, pages switch, presets rewrite the boxes, check boxes set topmost
-// (grayed does not), and dropped files load or are refused with the shared
-// message in the one message box.
+// (grayed does not), files dropped from an X client load or are refused
+// with the shared message in the one message box, and a second start only
+// brings the first to the front.
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,13 @@
 #include <vector>
 
 #include "gif_writer.h"
+#include "platform/instance_texts.h"
 #include "window/controls.h"
 #include "window/form1_layout.h"
 #include "window/win32/message_window.h"
 #include "window/win32/wide_text.h"
+#include "window/win32/win32_form1.h"
 #include "window/win32/windows_ui.h"
-
-// DROPFILES, which the lean <windows.h> leaves out.
-#include <shlobj.h>
-
 #include "window/window_texts.h"
 
 namespace scrivlet::testing {
@@ -31,11 +30,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The program as ctest names it, a Unix path: Wine's Z: drive holds it.
-std::wstring ProgramPath() {
-  std::wstring path = L"Z:" + Utf16(SCRIVLET_EXECUTABLE);
+// A Unix path as Windows programs see it: Wine's Z: drive holds the root.
+std::filesystem::path WindowsPath(const std::string& unix_path) {
+  std::wstring path = L"Z:" + Utf16(unix_path);
   std::replace(path.begin(), path.end(), L'/', L'\\');
   return path;
+}
+
+std::wstring ProgramPath() {
+  return WindowsPath(SCRIVLET_EXECUTABLE).wstring();
 }
 
 struct FindWindowOf {
@@ -71,8 +74,11 @@ class Form1DriverTest : public ::testing::Test {
                                  &process_))
         << "could not start " << SCRIVLET_EXECUTABLE;
     ::CloseHandle(process_.hThread);
+    // The window exists before its controls; it shows once they are there.
     for (int i = 0; i < 200 && form_ == nullptr; ++i) {
-      form_ = WindowOf(L"ScrivletForm1");
+      HWND form = WindowOf(kFormWindowClass);
+      form_ =
+          form != nullptr && ::IsWindowVisible(form) != FALSE ? form : nullptr;
       std::this_thread::sleep_for(50ms);
     }
     ASSERT_NE(form_, nullptr) << "the window did not appear";
@@ -129,25 +135,38 @@ class Form1DriverTest : public ::testing::Test {
     return {};
   }
 
-  // Hands the program a file as a drop does: a DROPFILES block posted with
-  // WM_DROPFILES. A global memory handle means nothing in another process,
-  // so the block is written into the program's own memory, where a plain
-  // pointer serves as the fixed-memory handle that DragQueryFileW reads.
-  static void Drop(const std::wstring& path) {
-    std::vector<std::uint8_t> block(sizeof(DROPFILES) +
-                                    (path.size() + 2) * sizeof(wchar_t));
-    auto* files = reinterpret_cast<DROPFILES*>(block.data());
-    files->pFiles = sizeof(DROPFILES);
-    files->fWide = TRUE;
-    std::copy(path.begin(), path.end(),
-              reinterpret_cast<wchar_t*>(block.data() + sizeof(DROPFILES)));
-    void* there = ::VirtualAllocEx(process_.hProcess, nullptr, block.size(),
-                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_NE(there, nullptr);
-    ASSERT_TRUE(::WriteProcessMemory(process_.hProcess, there, block.data(),
-                                     block.size(), nullptr));
-    ::PostMessageW(Item(Control::Picture1), WM_DROPFILES,
-                   reinterpret_cast<WPARAM>(there), 0);
+  // Drops a file on Picture1 from an X client, as a Linux file manager
+  // does: Wine turns the XDND drop into an OLE drop. Wine starts the Linux
+  // command but cannot wait for it or read its exit status, so the command
+  // writes its outcome to a file. Returns that outcome ("accepted", ...).
+  static std::string DropFromX(const std::string& unix_path) {
+    RECT box{};
+    ::GetWindowRect(Item(Control::Picture1), &box);
+    const std::string result = std::string(SCRIVLET_DROP_DIR) + "/outcome";
+    std::filesystem::remove(WindowsPath(result));
+    std::wstring command =
+        L"\"" + WindowsPath(SCRIVLET_XDND_DROP).wstring() + L"\" " +
+        std::to_wstring((box.left + box.right) / 2) + L" " +
+        std::to_wstring((box.top + box.bottom) / 2) + L" \"" + Utf16(result) +
+        L"\" \"" + Utf16(unix_path) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                         nullptr, nullptr, &startup, &started) == FALSE) {
+      return "not started";
+    }
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    for (int i = 0; i < 1000; ++i) {
+      std::ifstream file(WindowsPath(result));
+      std::string outcome;
+      if (std::getline(file, outcome)) {
+        return outcome;
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return "no outcome";
   }
 
   // Waits until the program has handled everything sent before.
@@ -284,12 +303,11 @@ TEST_F(Form1DriverTest, ClicksAndGrayedValuesOfTheCheckBoxes) {
   }
 }
 
-TEST_F(Form1DriverTest, DroppedFilesLoadOrSayWhy) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / "scrivlet_drop_test";
-  std::filesystem::create_directories(dir);
+TEST_F(Form1DriverTest, FilesDroppedFromAnXClientLoadOrSayWhy) {
+  const std::string dir = SCRIVLET_DROP_DIR;
+  std::filesystem::remove_all(WindowsPath(dir));
+  std::filesystem::create_directories(WindowsPath(dir + "/folder"));
   // A 600 x 200 white picture: larger than the box, which grows to it.
-  const auto large = dir / "large.gif";
   {
     const art::IndexedImage white{
         600,
@@ -298,24 +316,23 @@ TEST_F(Form1DriverTest, DroppedFilesLoadOrSayWhy) {
         {{255, 255, 255}, {0, 0, 0}}};
     const std::vector<std::uint8_t> gif =
         art::EncodeGif89a(white, std::nullopt);
-    std::ofstream(large, std::ios::binary)
+    std::ofstream(WindowsPath(dir + "/large.gif"), std::ios::binary)
         .write(reinterpret_cast<const char*>(gif.data()),
                static_cast<std::streamsize>(gif.size()));
   }
-  const auto text = dir / "notes.png";
-  std::ofstream(text) << "not a picture\n";
+  std::ofstream(WindowsPath(dir + "/notes.png")) << "not a picture\n";
 
   const struct {
-    std::filesystem::path file;
+    const char* file;
     const char* message;  // nullptr: loads
   } drops[] = {
-      {text, texts::kDropNotPicture},
-      {dir / "gone.png", texts::kDropNotFound},
-      {dir, texts::kDropFolder},
-      {large, nullptr},
+      {"notes.png", texts::kDropNotPicture},
+      {"gone.png", texts::kDropNotFound},
+      {"folder", texts::kDropFolder},
+      {"large.gif", nullptr},
   };
   for (const auto& drop : drops) {
-    Drop(drop.file.wstring());
+    EXPECT_EQ(DropFromX(dir + "/" + drop.file), "accepted") << drop.file;
     Settle();
     EXPECT_EQ(TakeMessage(), drop.message != nullptr ? drop.message : "")
         << drop.file;
@@ -324,7 +341,28 @@ TEST_F(Form1DriverTest, DroppedFilesLoadOrSayWhy) {
   ::GetClientRect(Item(Control::Picture1), &inner);
   EXPECT_EQ(inner.right, 600);
   EXPECT_EQ(inner.bottom, 200);
-  std::filesystem::remove_all(dir);
+}
+
+TEST_F(Form1DriverTest, ASecondStartRaisesTheFirstAndLeaves) {
+  ::SendMessageW(form_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_NE(::IsIconic(form_), FALSE);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION second{};
+  std::wstring command = L"\"" + ProgramPath() + L"\"";
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                               0, nullptr, nullptr, &startup, &second));
+  ::CloseHandle(second.hThread);
+  ASSERT_EQ(::WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
+  DWORD status = 1;
+  ::GetExitCodeProcess(second.hProcess, &status);
+  ::CloseHandle(second.hProcess);
+  EXPECT_EQ(status, 0U);
+  EXPECT_EQ(TakeMessage(), texts::kInstanceRaised);
+  EXPECT_EQ(::IsIconic(form_), FALSE);
+  // Still the first program's one window.
+  EXPECT_EQ(::FindWindowW(kFormWindowClass, nullptr), form_);
+  EXPECT_EQ(WindowOf(kFormWindowClass), form_);
 }
 
 }  // namespace

@@ -175,7 +175,7 @@ std::vector<LoadCase> Cases() {
   return cases;
 }
 
-std::wstring TempPath(const wchar_t* name) {
+std::wstring TempPath(const std::wstring& name) {
   wchar_t dir[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, dir);
   return std::wstring(dir) + name;
@@ -185,7 +185,10 @@ class WicPictureDecoderTest : public ::testing::TestWithParam<LoadCase> {};
 
 TEST_P(WicPictureDecoderTest, LoadsWholeOrSaysWhy) {
   const LoadCase& test = GetParam();
-  const std::wstring path = TempPath(L"scrivlet_wic_test.pic");
+  // A file of its own: ctest runs the cases side by side.
+  const std::wstring path =
+      TempPath(L"scrivlet_wic_test_" +
+               std::wstring(test.what.begin(), test.what.end()) + L".pic");
   {
     std::ofstream file(std::filesystem::path(path), std::ios::binary);
     file.write(reinterpret_cast<const char*>(test.bytes.data()),
