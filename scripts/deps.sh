@@ -6,11 +6,12 @@
 # clang's libFuzzer for the fuzz test, and dpkg-dev for packaging (the .deb's
 # dependencies are read from the program's libraries) with the desktop entry
 # checker. The Wayland backend needs the client library, the protocol XML
-# and its scanner, and Qt's Wayland platform plugin to run there.
+# and its scanner, and Qt's Wayland platform plugin to run there; GNOME's
+# route and the shortcuts portal speak D-Bus through sd-bus.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
-  libwayland-dev wayland-protocols qt6-wayland
+  libwayland-dev wayland-protocols qt6-wayland libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-tidy fonts-ipafont-gothic
   clang libclang-rt-14-dev dpkg-dev desktop-file-utils)

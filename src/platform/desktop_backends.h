@@ -15,4 +15,8 @@ std::unique_ptr<PlatformInput> OpenX11Desktop();
 // PlatformError naming what the compositor lacks.
 std::unique_ptr<PlatformInput> OpenWaylandDesktop();
 
+// GNOME's remote-desktop D-Bus API on the session bus (mutter). Throws
+// PlatformError naming the call that failed and the bus's message.
+std::unique_ptr<PlatformInput> OpenGnomeRemoteDesktop();
+
 }  // namespace scrivlet

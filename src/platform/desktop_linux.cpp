@@ -15,10 +15,15 @@ std::unique_ptr<PlatformInput> OpenNativeDesktop() {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   std::string wayland_problem;
   if (wayland != nullptr && *wayland != '\0') {
-    try {
-      return OpenWaylandDesktop();
-    } catch (const PlatformError& error) {
-      wayland_problem = error.what();
+    // Tried in turn; the first that opens wins, and when none does the
+    // user reads what each one lacked.
+    for (const auto open : {&OpenWaylandDesktop, &OpenGnomeRemoteDesktop}) {
+      try {
+        return open();
+      } catch (const PlatformError& error) {
+        wayland_problem += (wayland_problem.empty() ? "" : "\n");
+        wayland_problem += error.what();
+      }
     }
   }
   try {
