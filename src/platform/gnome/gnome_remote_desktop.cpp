@@ -88,8 +88,10 @@ class GnomeRemoteDesktop final : public PlatformInput {
       }
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
-      bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 1);
+      // Counted as down before asking: a press that failed may still have
+      // taken effect, and releasing an unpressed button is harmless.
       button_down_ = true;
+      bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 1);
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
       bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 0);
