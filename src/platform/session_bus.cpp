@@ -40,7 +40,7 @@ SessionBus::~SessionBus() { sd_bus_flush_close_unref(bus_); }
 
 std::string SessionBus::StringProperty(const BusObject& target,
                                        const char* property) {
-  sd_bus_error error = SD_BUS_ERROR_NULL;
+  sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its C compound literal
   char* value = nullptr;
   const int result = sd_bus_get_property_string(
       bus_, target.service.c_str(), target.path.c_str(),
@@ -58,8 +58,8 @@ std::string SessionBus::ReadObjectPath(sd_bus_message* reply,
   const char* path = nullptr;
   const int result = sd_bus_message_read(reply, "o", &path);
   if (result < 0) {
-    throw PlatformError(what + " answered without an object path: " +
-                        std::strerror(-result));
+    throw PlatformError(
+        what + " answered without an object path: " + std::strerror(-result));
   }
   return path;
 }

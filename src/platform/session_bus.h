@@ -48,7 +48,7 @@ class SessionBus {
   template <typename... Args>
   BusMessage Call(const BusObject& target, const char* member,
                   const char* types, Args... args) {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its C compound literal
     sd_bus_message* reply = nullptr;
     const int result = sd_bus_call_method(
         bus_, target.service.c_str(), target.path.c_str(),

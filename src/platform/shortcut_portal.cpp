@@ -86,18 +86,17 @@ void ShortcutPortal::Start() {
   // before the first call so that no answer can come unseen.
   const int result = sd_bus_add_match(
       bus_.Get(), &match_,
-      "type='signal',sender='org.freedesktop.portal.Desktop'", &OnSignal,
-      this);
+      "type='signal',sender='org.freedesktop.portal.Desktop'", &OnSignal, this);
   if (result < 0) {
     Fail(std::string("cannot watch its signals: ") + std::strerror(-result));
     return;
   }
   const std::string token = "scrivlet" + std::to_string(getpid());
   try {
-    request_ = bus_.CallForPath(
-        {kPortal, kPortalPath, kShortcuts}, "CreateSession", "a{sv}", 2,
-        "handle_token", "s", token.c_str(), "session_handle_token", "s",
-        token.c_str());
+    request_ =
+        bus_.CallForPath({kPortal, kPortalPath, kShortcuts}, "CreateSession",
+                         "a{sv}", 2, "handle_token", "s", token.c_str(),
+                         "session_handle_token", "s", token.c_str());
   } catch (const PlatformError& error) {
     Fail(error.what());
   }
@@ -170,8 +169,8 @@ void ShortcutPortal::Handle(const Event& event,
       state_ == State::CreatingSession ? "CreateSession" : "BindShortcuts";
   if (event.code != 0) {
     // 1: the user said no; 2: anything else.
-    Fail(std::string(step) + (event.code == 1 ? " was refused by the user"
-                                              : " did not succeed"));
+    Fail(std::string(step) +
+         (event.code == 1 ? " was refused by the user" : " did not succeed"));
     return;
   }
   if (state_ == State::Binding) {
@@ -208,14 +207,13 @@ void ShortcutPortal::Handle(const Event& event,
     if (result >= 0) {
       result = sd_bus_message_append(call.get(), "sa{sv}", "", 0);
     }
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its C compound literal
     sd_bus_message* reply = nullptr;
     if (result >= 0) {
       result = sd_bus_call(bus_.Get(), call.get(), 0, &error, &reply);
     }
     if (result < 0) {
-      ThrowBusError(std::string(kShortcuts) + ".BindShortcuts", &error,
-                    result);
+      ThrowBusError(std::string(kShortcuts) + ".BindShortcuts", &error, result);
     }
     const BusMessage answer(reply);
     const char* path = nullptr;

@@ -41,18 +41,17 @@ class ShortcutPortal {
 
   // What a signal brought, kept until sd-bus' C dispatch has returned.
   struct Event {
-    std::string path;     // the request a Response answers
-    std::string member;   // Response, Activated or Deactivated
+    std::string path;    // the request a Response answers
+    std::string member;  // Response, Activated or Deactivated
     std::uint32_t code = 0;
-    std::string value;    // the session handle, or the shortcut's id
+    std::string value;  // the session handle, or the shortcut's id
   };
 
   ShortcutPortal() = default;
   void Start();
   void Handle(const Event& event, const std::function<void(Command)>& pressed);
   void Fail(const std::string& problem);
-  static int OnSignal(sd_bus_message* message, void* data,
-                      sd_bus_error* error);
+  static int OnSignal(sd_bus_message* message, void* data, sd_bus_error* error);
 
   SessionBus bus_;
   sd_bus_slot* match_ = nullptr;

@@ -34,10 +34,10 @@ class GnomeRemoteDesktop final : public PlatformInput {
       const std::string id = bus_.StringProperty(session_, "SessionId");
       const BusObject cast_session{
           kScreenCast,
-          bus_.CallForPath({kScreenCast, "/org/gnome/Mutter/ScreenCast",
-                            kScreenCast},
-                           "CreateSession", "a{sv}", 1,
-                           "remote-desktop-session-id", "s", id.c_str()),
+          bus_.CallForPath(
+              {kScreenCast, "/org/gnome/Mutter/ScreenCast", kScreenCast},
+              "CreateSession", "a{sv}", 1, "remote-desktop-session-id", "s",
+              id.c_str()),
           kCastSession};
       stream_ = bus_.CallForPath(cast_session, "RecordMonitor", "sa{sv}",
                                  monitor_.connector.c_str(), 0);

@@ -15,9 +15,9 @@ const char* const kGetCurrentState =
 // sd-bus reports a malformed reply as a negative errno; one message for all.
 int Check(int result) {
   if (result < 0) {
-    throw PlatformError(std::string(kGetCurrentState) +
-                        " answered in an unexpected form: " +
-                        std::strerror(-result));
+    throw PlatformError(
+        std::string(kGetCurrentState) +
+        " answered in an unexpected form: " + std::strerror(-result));
   }
   return result;
 }
@@ -54,8 +54,8 @@ std::map<std::string, std::pair<std::int32_t, std::int32_t>> ReadCurrentModes(
     Check(sd_bus_message_read(reply, "(ssss)", &connector, nullptr, nullptr,
                               nullptr));
     Check(sd_bus_message_enter_container(reply, 'a', "(siiddada{sv})"));
-    while (Check(sd_bus_message_enter_container(reply, 'r',
-                                                "siiddada{sv}")) > 0) {
+    while (Check(sd_bus_message_enter_container(reply, 'r', "siiddada{sv}")) >
+           0) {
       std::int32_t width = 0;
       std::int32_t height = 0;
       Check(sd_bus_message_read(reply, "sii", nullptr, &width, &height));
@@ -101,11 +101,10 @@ std::string ReadPrimaryConnector(sd_bus_message* reply) {
 }  // namespace
 
 PrimaryMonitor ReadPrimaryMonitor(SessionBus& bus) {
-  const BusMessage reply =
-      bus.Call({"org.gnome.Mutter.DisplayConfig",
-                "/org/gnome/Mutter/DisplayConfig",
-                "org.gnome.Mutter.DisplayConfig"},
-               "GetCurrentState", "");
+  const BusMessage reply = bus.Call(
+      {"org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig",
+       "org.gnome.Mutter.DisplayConfig"},
+      "GetCurrentState", "");
   Check(sd_bus_message_skip(reply.get(), "u"));
   const auto modes = ReadCurrentModes(reply.get());
   const std::string connector = ReadPrimaryConnector(reply.get());

@@ -13,8 +13,8 @@ const char* const kShortcuts = "org.freedesktop.portal.GlobalShortcuts";
 
 std::string Short(const char* interface) {
   std::string name = interface != nullptr ? interface : "";
-  for (const char* prefix :
-       {"org.gnome.Mutter.", "org.freedesktop.portal.", "org.freedesktop.DBus."}) {
+  for (const char* prefix : {"org.gnome.Mutter.", "org.freedesktop.portal.",
+                             "org.freedesktop.DBus."}) {
     if (name.rfind(prefix, 0) == 0) {
       return name.substr(std::strlen(prefix));
     }
@@ -52,9 +52,9 @@ int ReplyDisplayState(sd_bus_message* call) {
   return sd_bus_reply_method_return(
       call, "ua((ssss)a(siiddada{sv})a{sv})a(iiduba(ssss)a{sv})a{sv}", 1U,
       // Monitors, each with its modes.
-      2, "DP-1", "Fake", "Wide", "1", 1, "1920x1080", 1920, 1080, 60.0, 1.0,
-      1, 1.0, 1, "is-current", "b", 1, 0, "Virtual-1", "Fake", "Small", "2",
-      2, "1280x800", 1280, 800, 60.0, 1.0, 1, 1.0, 1, "is-current", "b", 1,
+      2, "DP-1", "Fake", "Wide", "1", 1, "1920x1080", 1920, 1080, 60.0, 1.0, 1,
+      1.0, 1, "is-current", "b", 1, 0, "Virtual-1", "Fake", "Small", "2", 2,
+      "1280x800", 1280, 800, 60.0, 1.0, 1, 1.0, 1, "is-current", "b", 1,
       "1920x1200", 1920, 1200, 60.0, 1.0, 1, 1.0, 2, "is-current", "b", 0,
       "is-preferred", "b", 1, 0,
       // Logical monitors: DP-1 left, the primary Virtual-1 right of it.
@@ -152,8 +152,7 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
     record += std::string(" ") + interface + " " + property;
     if (std::strcmp(property, "SessionId") == 0) {
       result = sd_bus_reply_method_return(call, "v", "s", "rd-1");
-    } else if (std::strcmp(interface, kShortcuts) == 0 &&
-               services_.shortcuts) {
+    } else if (std::strcmp(interface, kShortcuts) == 0 && services_.shortcuts) {
       result = sd_bus_reply_method_return(call, "v", "u", 1U);
     } else {
       result = sd_bus_reply_method_errorf(call, SD_BUS_ERROR_UNKNOWN_INTERFACE,
@@ -197,8 +196,7 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
     {
       const std::lock_guard lock(mutex_);
       calls_.push_back(record);
-      shortcuts_session_ =
-          std::string(kPortalPath) + "/session/1_1/" + token;
+      shortcuts_session_ = std::string(kPortalPath) + "/session/1_1/" + token;
     }
     return AnswerRequest(call, token, 0, shortcuts_session_);
   } else if (name == "GlobalShortcuts.BindShortcuts") {
@@ -207,7 +205,8 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
     while (sd_bus_message_enter_container(call, 'r', "sa{sv}") > 0) {
       const char* id = nullptr;
       sd_bus_message_read(call, "s", &id);
-      record += std::string(" ") + id + "=" + StringOption(call, "preferred_trigger");
+      record +=
+          std::string(" ") + id + "=" + StringOption(call, "preferred_trigger");
       sd_bus_message_exit_container(call);
     }
     {

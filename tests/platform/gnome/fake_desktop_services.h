@@ -50,7 +50,8 @@ inline FakeServices Portal(bool shortcuts = true,
   return services;
 }
 
-inline constexpr const char* kFakeStream = "/org/gnome/Mutter/ScreenCast/Stream/u1";
+inline constexpr const char* kFakeStream =
+    "/org/gnome/Mutter/ScreenCast/Stream/u1";
 
 class FakeDesktopServices {
  public:

@@ -89,10 +89,10 @@ TEST_F(GnomeDesktopTest, EventsArriveAsMutterCallsAtTheRightPixels) {
     const std::size_t before = fake.Calls().size();
     desktop->mouse_event(c.flags, c.dx, c.dy);
     const auto calls = fake.Calls();
-    EXPECT_EQ(std::vector<std::string>(
-                  calls.begin() + static_cast<std::ptrdiff_t>(before),
-                  calls.end()),
-              c.calls)
+    EXPECT_EQ(
+        std::vector<std::string>(
+            calls.begin() + static_cast<std::ptrdiff_t>(before), calls.end()),
+        c.calls)
         << c.flags << " " << c.dx << " " << c.dy;
   }
   EXPECT_THROW(desktop->GetCursorPos(), PlatformError);
@@ -106,15 +106,12 @@ TEST_F(GnomeDesktopTest, ARefusedCallIsNamedAndTheSessionStops) {
     std::string named;
   };
   const std::array cases{
-      Case{testing::Portal(),
-           false,
+      Case{testing::Portal(), false,
            "org.gnome.Mutter.DisplayConfig.GetCurrentState failed"},
-      Case{testing::Mutter("RemoteDesktop.Session.Start"),
-           false,
+      Case{testing::Mutter("RemoteDesktop.Session.Start"), false,
            "org.gnome.Mutter.RemoteDesktop.Session.Start failed: the fake "
            "refuses RemoteDesktop.Session.Start"},
-      Case{testing::Mutter("RemoteDesktop.Session.NotifyPointerButton"),
-           true,
+      Case{testing::Mutter("RemoteDesktop.Session.NotifyPointerButton"), true,
            "NotifyPointerButton failed: the fake refuses"},
   };
   for (const Case& c : cases) {

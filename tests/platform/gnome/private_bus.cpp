@@ -1,8 +1,8 @@
 #include "private_bus.h"
 
-#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>

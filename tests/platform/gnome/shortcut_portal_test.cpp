@@ -51,7 +51,8 @@ TEST_F(ShortcutPortalTest, AnActivationPressesTheKeyLikeACommand) {
   ASSERT_NE(portal, nullptr);
   ASSERT_TRUE(PollUntil(*portal, [&] { return portal->Bound(); }))
       << portal->Problem();
-  EXPECT_EQ(fake.Calls().back(), "GlobalShortcuts.BindShortcuts start=F7 abort=F8");
+  EXPECT_EQ(fake.Calls().back(),
+            "GlobalShortcuts.BindShortcuts start=F7 abort=F8");
 
   CommandInput input(std::make_unique<testing::FakeDesktop>(), nullptr,
                      std::move(portal));
