@@ -16,10 +16,11 @@ PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
   clang-format clang-tidy fonts-ipafont-gothic
   clang libclang-rt-14-dev dpkg-dev desktop-file-utils)
 # A virtual X desktop with a window manager and paint programs to draw into;
-# mutter and a session bus for the composited desktop, Firefox ESR for the
-# browser page.
+# mutter and a session bus for the composited desktop (and PipeWire, which
+# mutter's remote-desktop API needs for its screen cast), Firefox ESR for
+# the browser page.
 PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils
-  mutter dbus firefox-esr)
+  mutter dbus pipewire firefox-esr)
 # The Windows leg: cross compiler and Wine to run its tests, with the X
 # libraries Wine's display driver loads (only recommended by its packages);
 # NSIS and zip pack the installer and the portable zip.

@@ -1,0 +1,146 @@
+// GNOME's remote-desktop route on a real mutter (headless, one virtual
+// monitor of 1280x800, scripts/gnomesession.sh): clicks, absolute and
+// relative, reach a Wayland-native program at the aimed pixels.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "platform/absolute_mapping.h"
+#include "platform/desktop_backends.h"
+
+namespace scrivlet {
+namespace {
+
+// Exports the session's variables that scripts/gnomesession.sh recorded.
+void EnterSession() {
+  const char* file = std::getenv("SCRIVLET_GNOMESESSION");
+  ASSERT_NE(file, nullptr) << "run through ctest (SCRIVLET_GNOMESESSION)";
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto equals = line.find('=');
+    const std::string key = line.substr(0, equals);
+    if (key == "XDG_RUNTIME_DIR" || key == "WAYLAND_DISPLAY" ||
+        key == "DBUS_SESSION_BUS_ADDRESS") {
+      setenv(key.c_str(), line.substr(equals + 1).c_str(), 1);
+    }
+  }
+}
+
+// The click recorder, run as a Wayland client of the session's mutter.
+class Recorder {
+ public:
+  Recorder()
+      : pipe_(popen("QT_QPA_PLATFORM=wayland " SCRIVLET_CLICK_RECORDER, "r")) {
+    if (pipe_ != nullptr) {
+      pid_ = std::atoi(ReadLine().substr(4).c_str());
+    }
+  }
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+  Recorder(Recorder&&) = delete;
+  Recorder& operator=(Recorder&&) = delete;
+  ~Recorder() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+    }
+    if (pipe_ != nullptr) {
+      pclose(pipe_);
+    }
+  }
+
+  // The next line it prints; empty after `timeout_ms` without one.
+  std::string ReadLine(int timeout_ms = 5000) {
+    std::string line;
+    while (true) {
+      pollfd ready{fileno(pipe_), POLLIN, 0};
+      if (poll(&ready, 1, timeout_ms) <= 0) {
+        return {};
+      }
+      char c = 0;
+      if (read(fileno(pipe_), &c, 1) != 1) {
+        return {};
+      }
+      if (c == '\n') {
+        return line;
+      }
+      line += c;
+    }
+  }
+
+ private:
+  std::FILE* pipe_;
+  pid_t pid_ = 0;
+};
+
+// The absolute coordinate that aims at `pixel` of `extent`.
+std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent) {
+  std::int32_t coordinate = 0;
+  while (coordinate < kAbsoluteSpan &&
+         AbsoluteToPixel(coordinate, extent) < pixel) {
+    ++coordinate;
+  }
+  return coordinate;
+}
+
+TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
+  EnterSession();
+  Recorder recorder;
+  ASSERT_EQ(recorder.ReadLine(), "ready");
+  const auto desktop = OpenGnomeRemoteDesktop();
+  const DesktopArea area = desktop->DesktopBounds();
+  ASSERT_EQ(area, (DesktopArea{0, 0, 1280, 800}));
+  const auto click_at = [&](ScreenPoint at) {
+    desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                         AbsoluteFor(at.x, area.width),
+                         AbsoluteFor(at.y, area.height));
+    desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+    desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  };
+  // The window may take its first frame's pointer focus a moment after
+  // it has painted: click until it answers.
+  std::string first;
+  for (int tries = 0; tries < 20 && first.empty(); ++tries) {
+    click_at({10, 10});
+    first = recorder.ReadLine(250);
+  }
+  ASSERT_EQ(first, "press 10 10");
+  ASSERT_EQ(recorder.ReadLine(), "release 10 10");
+
+  struct Case {
+    ScreenPoint to;
+    std::int32_t dx;  // a relative move after the absolute one
+    std::int32_t dy;
+    const char* landed;
+  };
+  const std::array cases{
+      Case{{0, 0}, 0, 0, "0 0"},
+      Case{{1279, 799}, 0, 0, "1279 799"},
+      Case{{640, 400}, -40, 25, "600 425"},
+  };
+  for (const Case& c : cases) {
+    desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                         AbsoluteFor(c.to.x, area.width),
+                         AbsoluteFor(c.to.y, area.height));
+    if (c.dx != 0 || c.dy != 0) {
+      desktop->mouse_event(MOUSEEVENTF_MOVE, c.dx, c.dy);
+    }
+    desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+    desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+    EXPECT_EQ(recorder.ReadLine(), std::string("press ") + c.landed);
+    EXPECT_EQ(recorder.ReadLine(), std::string("release ") + c.landed);
+  }
+}
+
+}  // namespace
+}  // namespace scrivlet
