@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 
 namespace scrivlet::testing {
@@ -141,56 +142,66 @@ int FakeDesktopServices::OnCall(sd_bus_message* call, void* data,
 
 int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
   std::string record = name;
-  int result = 0;
+  // Recorded before the reply goes out: the caller reads the record as
+  // soon as its call returns.
+  std::function<int()> reply;
   if (name == "RemoteDesktop.CreateSession") {
-    result = sd_bus_reply_method_return(
-        call, "o", "/org/gnome/Mutter/RemoteDesktop/Session/u1");
+    reply = [=] {
+      return sd_bus_reply_method_return(
+          call, "o", "/org/gnome/Mutter/RemoteDesktop/Session/u1");
+    };
   } else if (name == "Properties.Get") {
     const char* interface = nullptr;
     const char* property = nullptr;
     sd_bus_message_read(call, "ss", &interface, &property);
     record += std::string(" ") + interface + " " + property;
     if (std::strcmp(property, "SessionId") == 0) {
-      result = sd_bus_reply_method_return(call, "v", "s", "rd-1");
+      reply = [=] {
+        return sd_bus_reply_method_return(call, "v", "s", "rd-1");
+      };
     } else if (std::strcmp(interface, kShortcuts) == 0 && services_.shortcuts) {
-      result = sd_bus_reply_method_return(call, "v", "u", 1U);
+      reply = [=] { return sd_bus_reply_method_return(call, "v", "u", 1U); };
     } else {
-      result = sd_bus_reply_method_errorf(call, SD_BUS_ERROR_UNKNOWN_INTERFACE,
+      reply = [=] {
+        return sd_bus_reply_method_errorf(call, SD_BUS_ERROR_UNKNOWN_INTERFACE,
                                           "no interface %s", interface);
+      };
     }
   } else if (name == "ScreenCast.CreateSession") {
     record += " " + StringOption(call, "remote-desktop-session-id");
-    result = sd_bus_reply_method_return(
-        call, "o", "/org/gnome/Mutter/ScreenCast/Session/u1");
+    reply = [=] {
+      return sd_bus_reply_method_return(
+          call, "o", "/org/gnome/Mutter/ScreenCast/Session/u1");
+    };
   } else if (name == "ScreenCast.Session.RecordMonitor") {
     const char* connector = nullptr;
     sd_bus_message_read(call, "s", &connector);
     record += std::string(" ") + connector;
-    result = sd_bus_reply_method_return(call, "o", kFakeStream);
+    reply = [=] { return sd_bus_reply_method_return(call, "o", kFakeStream); };
   } else if (name == "RemoteDesktop.Session.NotifyPointerMotionAbsolute") {
     const char* stream = nullptr;
     double x = 0;
     double y = 0;
     sd_bus_message_read(call, "sdd", &stream, &x, &y);
     record += std::string(" ") + stream + " " + Number(x) + " " + Number(y);
-    result = sd_bus_reply_method_return(call, "");
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
   } else if (name == "RemoteDesktop.Session.NotifyPointerMotionRelative") {
     double dx = 0;
     double dy = 0;
     sd_bus_message_read(call, "dd", &dx, &dy);
     record += " " + Number(dx) + " " + Number(dy);
-    result = sd_bus_reply_method_return(call, "");
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
   } else if (name == "RemoteDesktop.Session.NotifyPointerButton") {
     std::int32_t button = 0;
     int pressed = 0;
     sd_bus_message_read(call, "ib", &button, &pressed);
     record += " " + std::to_string(button) + " " + std::to_string(pressed);
-    result = sd_bus_reply_method_return(call, "");
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
   } else if (name == "RemoteDesktop.Session.Start" ||
              name == "RemoteDesktop.Session.Stop" || name == "Session.Close") {
-    result = sd_bus_reply_method_return(call, "");
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
   } else if (name == "DisplayConfig.GetCurrentState") {
-    result = ReplyDisplayState(call);
+    reply = [=] { return ReplyDisplayState(call); };
   } else if (name == "GlobalShortcuts.CreateSession") {
     const std::string token = StringOption(call, "handle_token");
     {
@@ -217,8 +228,11 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
   } else {
     return 0;  // sd-bus answers that there is no such method
   }
-  const std::lock_guard lock(mutex_);
-  calls_.push_back(record);
+  {
+    const std::lock_guard lock(mutex_);
+    calls_.push_back(record);
+  }
+  const int result = reply();
   return result < 0 ? result : 1;
 }
 
