@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A headless GNOME compositor for tests: mutter on its headless backend with
-# one virtual monitor, its own session bus and PipeWire (mutter's screen
-# cast, which its remote-desktop API needs, streams through PipeWire), all
-# started in the background and stopped again by process id.
+# one virtual monitor, its own session bus, and PipeWire with its session
+# manager (mutter's screen cast, which its remote-desktop API needs and
+# which shows the pointer, streams through PipeWire), all started in the
+# background and stopped again by process id.
 #
 #   scripts/gnomesession.sh start STATE_FILE
 #       Starts them, waits until mutter takes clients and offers its
@@ -21,6 +22,7 @@ start() {
   local state_file=$1
   need mutter
   need pipewire
+  need wireplumber
   need dbus-daemon
   need dbus-send
   mkdir -p "$(dirname "$state_file")"
@@ -45,6 +47,10 @@ start() {
   }
   record
   wait_for test -S "$runtime/pipewire-0" || { stop "$state_file"; die "pipewire did not start (see $log.pipewire)"; }
+  # The session manager links a program's stream to mutter's screen cast.
+  "${environment[@]}" setsid wireplumber </dev/null >"$log.wireplumber" 2>&1 &
+  pids="$pids $!"
+  record
   "${environment[@]}" setsid mutter --headless --virtual-monitor 1280x800 \
     --wayland --no-x11 --wayland-display=scrivlet-gnome \
     </dev/null >"$log" 2>&1 &

@@ -19,6 +19,12 @@ struct BusMessageUnref {
 };
 using BusMessage = std::unique_ptr<sd_bus_message, BusMessageUnref>;
 
+struct BusSlotUnref {
+  void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
+};
+// A match or other registration; it holds the bus, so it must go first.
+using BusSlot = std::unique_ptr<sd_bus_slot, BusSlotUnref>;
+
 // Where a call goes: the service's name, the object and its interface.
 struct BusObject {
   std::string service;

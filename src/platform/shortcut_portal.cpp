@@ -70,7 +70,6 @@ std::unique_ptr<ShortcutPortal> ShortcutPortal::OpenIfOffered() {
 }
 
 ShortcutPortal::~ShortcutPortal() {
-  sd_bus_slot_unref(match_);
   if (!session_.empty()) {
     try {
       bus_.Call({kPortal, session_, "org.freedesktop.portal.Session"}, "Close",
@@ -84,9 +83,11 @@ ShortcutPortal::~ShortcutPortal() {
 void ShortcutPortal::Start() {
   // One match for the requests' answers and the shortcuts' signals, set
   // before the first call so that no answer can come unseen.
+  sd_bus_slot* slot = nullptr;
   const int result = sd_bus_add_match(
-      bus_.Get(), &match_,
+      bus_.Get(), &slot,
       "type='signal',sender='org.freedesktop.portal.Desktop'", &OnSignal, this);
+  match_.reset(slot);
   if (result < 0) {
     Fail(std::string("cannot watch its signals: ") + std::strerror(-result));
     return;

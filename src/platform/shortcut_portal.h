@@ -54,7 +54,7 @@ class ShortcutPortal {
   static int OnSignal(sd_bus_message* message, void* data, sd_bus_error* error);
 
   SessionBus bus_;
-  sd_bus_slot* match_ = nullptr;
+  BusSlot match_;  // after bus_, so that it is released before it
   State state_ = State::CreatingSession;
   std::string request_;
   std::string session_;

@@ -197,8 +197,17 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
     sd_bus_message_read(call, "ib", &button, &pressed);
     record += " " + std::to_string(button) + " " + std::to_string(pressed);
     reply = [=] { return sd_bus_reply_method_return(call, ""); };
-  } else if (name == "RemoteDesktop.Session.Start" ||
-             name == "RemoteDesktop.Session.Stop" || name == "Session.Close") {
+  } else if (name == "RemoteDesktop.Session.Start") {
+    // Then names the stream's PipeWire node, as mutter does; the tests'
+    // machine has no PipeWire to join it on.
+    reply = [=, this] {
+      const int sent = sd_bus_reply_method_return(call, "");
+      return sent < 0 ? sent
+                      : sd_bus_emit_signal(bus_, kFakeStream,
+                                           "org.gnome.Mutter.ScreenCast.Stream",
+                                           "PipeWireStreamAdded", "u", 42U);
+    };
+  } else if (name == "RemoteDesktop.Session.Stop" || name == "Session.Close") {
     reply = [=] { return sd_bus_reply_method_return(call, ""); };
   } else if (name == "DisplayConfig.GetCurrentState") {
     reply = [=] { return ReplyDisplayState(call); };

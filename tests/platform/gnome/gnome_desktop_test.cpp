@@ -95,7 +95,14 @@ TEST_F(GnomeDesktopTest, EventsArriveAsMutterCallsAtTheRightPixels) {
         c.calls)
         << c.flags << " " << c.dx << " " << c.dy;
   }
-  EXPECT_THROW(desktop->GetCursorPos(), PlatformError);
+  // No PipeWire here: finding the pointer fails and says why; clicks work.
+  try {
+    desktop->GetCursorPos();
+    ADD_FAILURE() << "found a pointer without PipeWire";
+  } catch (const PlatformError& error) {
+    EXPECT_NE(std::string(error.what()).find("PipeWire"), std::string::npos)
+        << error.what();
+  }
   EXPECT_FALSE(desktop->ReadScreenPixel({1, 1}).has_value());
 }
 

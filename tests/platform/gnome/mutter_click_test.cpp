@@ -13,7 +13,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
@@ -139,6 +141,32 @@ TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
     desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
     EXPECT_EQ(recorder.ReadLine(), std::string("press ") + c.landed);
     EXPECT_EQ(recorder.ReadLine(), std::string("release ") + c.landed);
+    const ScreenPoint at = desktop->GetCursorPos();
+    EXPECT_EQ(std::to_string(at.x) + " " + std::to_string(at.y), c.landed);
+  }
+}
+
+// The pointer's position, as mutter's screen cast shows it to a second
+// session that made no move of its own.
+TEST(MutterClicks, ThePointerIsFoundWhereAnotherSessionMovedIt) {
+  EnterSession();
+  const auto mover = OpenGnomeRemoteDesktop();
+  const auto watcher = OpenGnomeRemoteDesktop();
+  const DesktopArea area = mover->DesktopBounds();
+  for (const ScreenPoint to : {ScreenPoint{321, 123}, ScreenPoint{5, 790}}) {
+    mover->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                       AbsoluteFor(to.x, area.width),
+                       AbsoluteFor(to.y, area.height));
+    std::optional<ScreenPoint> seen;
+    for (int tries = 0; tries < 100 && seen != to; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      try {
+        seen = watcher->GetCursorPos();
+      } catch (const PlatformError&) {
+        // Not shown yet: mutter sends the cursor with its next frame.
+      }
+    }
+    EXPECT_EQ(seen, to);
   }
 }
 
