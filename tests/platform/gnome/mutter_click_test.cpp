@@ -14,10 +14,16 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
+#include "engine/plotter.h"
+#include "fake_picture.h"
 #include "platform/absolute_mapping.h"
+#include "platform/desktop.h"
 #include "platform/desktop_backends.h"
 
 namespace scrivlet {
@@ -95,6 +101,27 @@ std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent) {
   return coordinate;
 }
 
+// The recorder's window goes full-screen a moment after it has painted:
+// clicks until one lands on the same pixel in the window as on the screen,
+// and drops what the clicks before it left.
+void WaitUntilFullScreen(PlatformInput& desktop, Recorder& recorder) {
+  const DesktopArea area = desktop.DesktopBounds();
+  for (int tries = 0; tries < 40; ++tries) {
+    desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                        AbsoluteFor(10, area.width),
+                        AbsoluteFor(10, area.height));
+    desktop.mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+    desktop.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+    for (std::string line = recorder.ReadLine(250); !line.empty();
+         line = recorder.ReadLine(250)) {
+      if (line == "release 10 10") {
+        return;
+      }
+    }
+  }
+  FAIL() << "the recorder's window never covered the screen";
+}
+
 TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
   EnterSession();
   Recorder recorder;
@@ -102,22 +129,7 @@ TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
   const auto desktop = OpenGnomeRemoteDesktop();
   const DesktopArea area = desktop->DesktopBounds();
   ASSERT_EQ(area, (DesktopArea{0, 0, 1280, 800}));
-  const auto click_at = [&](ScreenPoint at) {
-    desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                         AbsoluteFor(at.x, area.width),
-                         AbsoluteFor(at.y, area.height));
-    desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
-    desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
-  };
-  // The window may take its first frame's pointer focus a moment after
-  // it has painted: click until it answers.
-  std::string first;
-  for (int tries = 0; tries < 20 && first.empty(); ++tries) {
-    click_at({10, 10});
-    first = recorder.ReadLine(250);
-  }
-  ASSERT_EQ(first, "press 10 10");
-  ASSERT_EQ(recorder.ReadLine(), "release 10 10");
+  WaitUntilFullScreen(*desktop, recorder);
 
   struct Case {
     ScreenPoint to;
@@ -168,6 +180,62 @@ TEST(MutterClicks, ThePointerIsFoundWhereAnotherSessionMovedIt) {
     }
     EXPECT_EQ(seen, to);
   }
+}
+
+// The whole absolute plotter, behind the delivery pacer as the program
+// runs it, draws every dark sample at its place from where the user put
+// the pointer.
+TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
+  EnterSession();
+  Recorder recorder;
+  ASSERT_EQ(recorder.ReadLine(), "ready");
+  const ScreenPoint corner{200, 100};
+  // The user's hand, as another session, puts the pointer on the corner.
+  // It stays: headless mutter shows no pointer once no pointing device is
+  // left.
+  const auto hand = OpenGnomeRemoteDesktop();
+  const DesktopArea area = hand->DesktopBounds();
+  WaitUntilFullScreen(*hand, recorder);
+  hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                    AbsoluteFor(corner.x, area.width),
+                    AbsoluteFor(corner.y, area.height));
+  const auto desktop = OpenDesktop();
+  for (int tries = 0; tries < 100; ++tries) {
+    try {
+      if (desktop->GetCursorPos() == corner) {
+        break;
+      }
+    } catch (const PlatformError&) {
+      // Not shown yet: mutter sends the cursor with its next frame.
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const std::vector<std::string> rows{"#.#.#", ".#..#", "#####"};
+  const testing::FakePicture picture(rows);
+  constexpr std::int16_t kSpacing = 4;
+  std::set<std::pair<int, int>> want;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    for (std::size_t col = 0; col < rows[row].size(); ++col) {
+      if (rows[row][col] == '#') {
+        want.emplace(corner.x + static_cast<int>(col) * kSpacing,
+                     corner.y + static_cast<int>(row) * kSpacing);
+      }
+    }
+  }
+  desktop->DrawingStarted();
+  DrawAbsolute(*desktop, picture, DrawSettings{1, kSpacing, 200, kFalse},
+               nullptr);
+  desktop->DrawingEnded();
+  std::set<std::pair<int, int>> pressed;
+  for (std::string line = recorder.ReadLine(); !line.empty();
+       line = recorder.ReadLine(500)) {
+    int x = 0;
+    int y = 0;
+    if (std::sscanf(line.c_str(), "press %d %d", &x, &y) == 2) {
+      EXPECT_TRUE(pressed.emplace(x, y).second) << "pressed twice: " << line;
+    }
+  }
+  EXPECT_EQ(pressed, want);
 }
 
 }  // namespace
