@@ -7,19 +7,23 @@
 # dependencies are read from the program's libraries) with the desktop entry
 # checker. The Wayland backend needs the client library, the protocol XML
 # (KDE's from plasma-wayland-protocols) and its scanner, and Qt's Wayland
-# platform plugin to run there.
+# platform plugin to run there; GNOME's route and the shortcuts portal speak
+# D-Bus through sd-bus, and the GNOME route reads the pointer from a
+# PipeWire stream.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libx11-dev libxtst-dev libxi-dev
   libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
+  libsystemd-dev libpipewire-0.3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-tidy fonts-ipafont-gothic
   clang libclang-rt-14-dev dpkg-dev desktop-file-utils)
 # A virtual X desktop with a window manager and paint programs to draw into;
-# mutter and a session bus for the composited desktop, Firefox ESR for the
+# mutter and a session bus for the composited desktop (and PipeWire with
+# its session manager, for mutter's screen cast), Firefox ESR for the
 # browser page.
 PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils
-  mutter dbus firefox-esr)
+  mutter dbus pipewire wireplumber firefox-esr)
 # The Windows leg: cross compiler and Wine to run its tests, with the X
 # libraries Wine's display driver loads (only recommended by its packages);
 # NSIS and zip pack the installer and the portable zip.

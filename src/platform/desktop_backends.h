@@ -16,4 +16,8 @@ std::unique_ptr<PlatformInput> OpenX11Desktop();
 // route lacks.
 std::unique_ptr<PlatformInput> OpenWaylandDesktop();
 
+// GNOME's remote-desktop D-Bus API on the session bus (mutter). Throws
+// PlatformError naming the call that failed and the bus's message.
+std::unique_ptr<PlatformInput> OpenGnomeRemoteDesktop();
+
 }  // namespace scrivlet

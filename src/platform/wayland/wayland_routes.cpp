@@ -22,6 +22,7 @@ struct WaylandRoute {
 constexpr std::array kRoutes{
     WaylandRoute{"wlroots", &OpenWlrootsDesktop},
     WaylandRoute{"KDE", &OpenKdeFakeInputDesktop},
+    WaylandRoute{"GNOME", &OpenGnomeRemoteDesktop},
 };
 
 }  // namespace

@@ -1,0 +1,47 @@
+// A Wayland-native program for the tests on mutter: a full-screen window
+// that prints its pid, then "ready" once shown, then every button press
+// and release with the pointer's position in its window.
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+class Recorder final : public QWidget {
+ protected:
+  void paintEvent(QPaintEvent* /*event*/) override {
+    if (!shown_) {
+      shown_ = true;
+      Say("ready");
+    }
+  }
+  void mousePressEvent(QMouseEvent* event) override { Say("press", event); }
+  void mouseReleaseEvent(QMouseEvent* event) override { Say("release", event); }
+
+ private:
+  static void Say(const char* what, const QMouseEvent* event = nullptr) {
+    if (event != nullptr) {
+      std::printf("%s %g %g\n", what, event->position().x(),
+                  event->position().y());
+    } else {
+      std::printf("%s\n", what);
+    }
+    std::fflush(stdout);
+  }
+  bool shown_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::printf("pid %d\n", static_cast<int>(getpid()));
+  std::fflush(stdout);
+  const QApplication app(argc, argv);
+  Recorder recorder;
+  recorder.showFullScreen();
+  return QApplication::exec();
+}

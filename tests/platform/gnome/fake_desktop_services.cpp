@@ -1,0 +1,270 @@
+#include "fake_desktop_services.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <stdexcept>
+
+namespace scrivlet::testing {
+namespace {
+
+const char* const kPortalPath = "/org/freedesktop/portal/desktop";
+const char* const kShortcuts = "org.freedesktop.portal.GlobalShortcuts";
+
+std::string Short(const char* interface) {
+  std::string name = interface != nullptr ? interface : "";
+  for (const char* prefix : {"org.gnome.Mutter.", "org.freedesktop.portal.",
+                             "org.freedesktop.DBus."}) {
+    if (name.rfind(prefix, 0) == 0) {
+      return name.substr(std::strlen(prefix));
+    }
+  }
+  return name;
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// The string value of `key` in an a{sv} argument; empty when absent.
+std::string StringOption(sd_bus_message* call, const char* key) {
+  std::string found;
+  sd_bus_message_enter_container(call, 'a', "{sv}");
+  while (sd_bus_message_enter_container(call, 'e', "sv") > 0) {
+    const char* name = nullptr;
+    sd_bus_message_read(call, "s", &name);
+    const char* value = nullptr;
+    if (std::strcmp(name, key) == 0 &&
+        sd_bus_message_read(call, "v", "s", &value) >= 0) {
+      found = value;
+    } else {
+      sd_bus_message_skip(call, "v");
+    }
+    sd_bus_message_exit_container(call);
+  }
+  sd_bus_message_exit_container(call);
+  return found;
+}
+
+int ReplyDisplayState(sd_bus_message* call) {
+  return sd_bus_reply_method_return(
+      call, "ua((ssss)a(siiddada{sv})a{sv})a(iiduba(ssss)a{sv})a{sv}", 1U,
+      // Monitors, each with its modes.
+      2, "DP-1", "Fake", "Wide", "1", 1, "1920x1080", 1920, 1080, 60.0, 1.0, 1,
+      1.0, 1, "is-current", "b", 1, 0, "Virtual-1", "Fake", "Small", "2", 2,
+      "1280x800", 1280, 800, 60.0, 1.0, 1, 1.0, 1, "is-current", "b", 1,
+      "1920x1200", 1920, 1200, 60.0, 1.0, 1, 1.0, 2, "is-current", "b", 0,
+      "is-preferred", "b", 1, 0,
+      // Logical monitors: DP-1 left, the primary Virtual-1 right of it.
+      2, 0, 0, 1.0, 0U, 0, 1, "DP-1", "Fake", "Wide", "1", 0, 1920, 0, 1.0, 0U,
+      1, 1, "Virtual-1", "Fake", "Small", "2", 0,
+      // Properties.
+      1, "layout-mode", "u", 1U);
+}
+
+}  // namespace
+
+FakeDesktopServices::FakeDesktopServices(FakeServices services)
+    : services_(std::move(services)) {
+  if (sd_bus_open_user(&bus_) < 0) {
+    throw std::runtime_error("the fake cannot reach the session bus");
+  }
+  std::vector<const char*> names;
+  if (services_.mutter) {
+    names = {"org.gnome.Mutter.RemoteDesktop", "org.gnome.Mutter.ScreenCast",
+             "org.gnome.Mutter.DisplayConfig"};
+  }
+  if (services_.portal) {
+    names.push_back("org.freedesktop.portal.Desktop");
+  }
+  for (const char* name : names) {
+    if (sd_bus_request_name(bus_, name, 0) < 0) {
+      throw std::runtime_error(std::string("the fake cannot own ") + name);
+    }
+  }
+  sd_bus_add_fallback(bus_, nullptr, "/", &OnCall, this);
+  thread_ = std::thread([this] { Serve(); });
+}
+
+FakeDesktopServices::~FakeDesktopServices() {
+  stop_ = true;
+  thread_.join();
+  sd_bus_flush_close_unref(bus_);
+}
+
+std::vector<std::string> FakeDesktopServices::Calls() {
+  const std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+void FakeDesktopServices::Emit(const std::string& member,
+                               const std::string& id) {
+  const std::lock_guard lock(mutex_);
+  emits_.emplace_back(member, id);
+}
+
+void FakeDesktopServices::Serve() {
+  while (!stop_) {
+    {
+      const std::lock_guard lock(mutex_);
+      for (const auto& [member, id] : emits_) {
+        sd_bus_emit_signal(bus_, kPortalPath, kShortcuts, member.c_str(),
+                           "osta{sv}", shortcuts_session_.c_str(), id.c_str(),
+                           std::uint64_t{0}, 0);
+      }
+      emits_.clear();
+    }
+    if (sd_bus_process(bus_, nullptr) == 0) {
+      sd_bus_wait(bus_, 10'000);
+    }
+  }
+}
+
+int FakeDesktopServices::OnCall(sd_bus_message* call, void* data,
+                                sd_bus_error* /*error*/) {
+  auto& fake = *static_cast<FakeDesktopServices*>(data);
+  if (sd_bus_message_is_method_call(call, nullptr, nullptr) <= 0) {
+    return 0;
+  }
+  const std::string name = Short(sd_bus_message_get_interface(call)) + "." +
+                           sd_bus_message_get_member(call);
+  if (name == fake.services_.refuse) {
+    const std::lock_guard lock(fake.mutex_);
+    fake.calls_.push_back(name);
+    return sd_bus_reply_method_errorf(call, SD_BUS_ERROR_FAILED,
+                                      "the fake refuses %s", name.c_str());
+  }
+  return fake.Answer(call, name);
+}
+
+int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
+  std::string record = name;
+  // Recorded before the reply goes out: the caller reads the record as
+  // soon as its call returns.
+  std::function<int()> reply;
+  if (name == "RemoteDesktop.CreateSession") {
+    reply = [=] {
+      return sd_bus_reply_method_return(
+          call, "o", "/org/gnome/Mutter/RemoteDesktop/Session/u1");
+    };
+  } else if (name == "Properties.Get") {
+    const char* interface = nullptr;
+    const char* property = nullptr;
+    sd_bus_message_read(call, "ss", &interface, &property);
+    record += std::string(" ") + interface + " " + property;
+    if (std::strcmp(property, "SessionId") == 0) {
+      reply = [=] {
+        return sd_bus_reply_method_return(call, "v", "s", "rd-1");
+      };
+    } else if (std::strcmp(interface, kShortcuts) == 0 && services_.shortcuts) {
+      reply = [=] { return sd_bus_reply_method_return(call, "v", "u", 1U); };
+    } else {
+      reply = [=] {
+        return sd_bus_reply_method_errorf(call, SD_BUS_ERROR_UNKNOWN_INTERFACE,
+                                          "no interface %s", interface);
+      };
+    }
+  } else if (name == "ScreenCast.CreateSession") {
+    record += " " + StringOption(call, "remote-desktop-session-id");
+    reply = [=] {
+      return sd_bus_reply_method_return(
+          call, "o", "/org/gnome/Mutter/ScreenCast/Session/u1");
+    };
+  } else if (name == "ScreenCast.Session.RecordMonitor") {
+    const char* connector = nullptr;
+    sd_bus_message_read(call, "s", &connector);
+    record += std::string(" ") + connector;
+    reply = [=] { return sd_bus_reply_method_return(call, "o", kFakeStream); };
+  } else if (name == "RemoteDesktop.Session.NotifyPointerMotionAbsolute") {
+    const char* stream = nullptr;
+    double x = 0;
+    double y = 0;
+    sd_bus_message_read(call, "sdd", &stream, &x, &y);
+    record += std::string(" ") + stream + " " + Number(x) + " " + Number(y);
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
+  } else if (name == "RemoteDesktop.Session.NotifyPointerMotionRelative") {
+    double dx = 0;
+    double dy = 0;
+    sd_bus_message_read(call, "dd", &dx, &dy);
+    record += " " + Number(dx) + " " + Number(dy);
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
+  } else if (name == "RemoteDesktop.Session.NotifyPointerButton") {
+    std::int32_t button = 0;
+    int pressed = 0;
+    sd_bus_message_read(call, "ib", &button, &pressed);
+    record += " " + std::to_string(button) + " " + std::to_string(pressed);
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
+  } else if (name == "RemoteDesktop.Session.Start") {
+    // Then names the stream's PipeWire node, as mutter does; the tests'
+    // machine has no PipeWire to join it on.
+    reply = [=, this] {
+      const int sent = sd_bus_reply_method_return(call, "");
+      return sent < 0 ? sent
+                      : sd_bus_emit_signal(bus_, kFakeStream,
+                                           "org.gnome.Mutter.ScreenCast.Stream",
+                                           "PipeWireStreamAdded", "u", 42U);
+    };
+  } else if (name == "RemoteDesktop.Session.Stop" || name == "Session.Close") {
+    reply = [=] { return sd_bus_reply_method_return(call, ""); };
+  } else if (name == "DisplayConfig.GetCurrentState") {
+    reply = [=] { return ReplyDisplayState(call); };
+  } else if (name == "GlobalShortcuts.CreateSession") {
+    const std::string token = StringOption(call, "handle_token");
+    {
+      const std::lock_guard lock(mutex_);
+      calls_.push_back(record);
+      shortcuts_session_ = std::string(kPortalPath) + "/session/1_1/" + token;
+    }
+    return AnswerRequest(call, token, 0, shortcuts_session_);
+  } else if (name == "GlobalShortcuts.BindShortcuts") {
+    sd_bus_message_skip(call, "o");
+    sd_bus_message_enter_container(call, 'a', "(sa{sv})");
+    while (sd_bus_message_enter_container(call, 'r', "sa{sv}") > 0) {
+      const char* id = nullptr;
+      sd_bus_message_read(call, "s", &id);
+      record +=
+          std::string(" ") + id + "=" + StringOption(call, "preferred_trigger");
+      sd_bus_message_exit_container(call);
+    }
+    {
+      const std::lock_guard lock(mutex_);
+      calls_.push_back(record);
+    }
+    return AnswerRequest(call, "bind", services_.bind_response, "");
+  } else {
+    return 0;  // sd-bus answers that there is no such method
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    calls_.push_back(record);
+  }
+  const int result = reply();
+  return result < 0 ? result : 1;
+}
+
+// A portal call answers with a request object at once and with the
+// request's Response signal later.
+int FakeDesktopServices::AnswerRequest(sd_bus_message* call,
+                                       const std::string& token,
+                                       std::uint32_t code,
+                                       const std::string& session) {
+  const std::string request =
+      std::string(kPortalPath) + "/request/1_1/" + token;
+  int result = sd_bus_reply_method_return(call, "o", request.c_str());
+  if (result >= 0) {
+    result = session.empty()
+                 ? sd_bus_emit_signal(bus_, request.c_str(),
+                                      "org.freedesktop.portal.Request",
+                                      "Response", "ua{sv}", code, 0)
+                 : sd_bus_emit_signal(bus_, request.c_str(),
+                                      "org.freedesktop.portal.Request",
+                                      "Response", "ua{sv}", code, 1,
+                                      "session_handle", "o", session.c_str());
+  }
+  return result < 0 ? result : 1;
+}
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,87 @@
+#pragma once
+
+// A recording fake of the desktop's D-Bus services: mutter's RemoteDesktop,
+// ScreenCast and DisplayConfig, and the portal's GlobalShortcuts. It serves
+// from its own thread and connection on the session bus and keeps every
+// call as one line: "<interface>.<member> <arguments>", the interface
+// without its "org.gnome.Mutter." or "org.freedesktop.portal." prefix.
+//
+// Its display: "DP-1" 1920x1080 and the primary "Virtual-1", whose
+// current mode is 1280x800 (its preferred one is 1920x1200).
+
+#include <systemd/sd-bus.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace scrivlet::testing {
+
+struct FakeServices {
+  bool mutter = true;
+  bool portal = false;
+  // Whether the portal offers GlobalShortcuts (Debian 12's does not).
+  bool shortcuts = true;
+  // A call answered with an error, e.g. "RemoteDesktop.Session.Start".
+  std::string refuse;
+  // The Response code BindShortcuts' request ends with (1: user refused).
+  std::uint32_t bind_response = 0;
+};
+
+// Mutter alone, answering `refused` (if any) with an error.
+inline FakeServices Mutter(std::string refused = {}) {
+  FakeServices services;
+  services.refuse = std::move(refused);
+  return services;
+}
+
+// The portal alone; `bind_response` 1 is the user's refusal.
+inline FakeServices Portal(bool shortcuts = true,
+                           std::uint32_t bind_response = 0) {
+  FakeServices services;
+  services.mutter = false;
+  services.portal = true;
+  services.shortcuts = shortcuts;
+  services.bind_response = bind_response;
+  return services;
+}
+
+inline constexpr const char* kFakeStream =
+    "/org/gnome/Mutter/ScreenCast/Stream/u1";
+
+class FakeDesktopServices {
+ public:
+  explicit FakeDesktopServices(FakeServices services);
+  FakeDesktopServices(const FakeDesktopServices&) = delete;
+  FakeDesktopServices& operator=(const FakeDesktopServices&) = delete;
+  FakeDesktopServices(FakeDesktopServices&&) = delete;
+  FakeDesktopServices& operator=(FakeDesktopServices&&) = delete;
+  ~FakeDesktopServices();
+
+  // The calls so far, in order.
+  std::vector<std::string> Calls();
+  // Sends GlobalShortcuts' Activated or Deactivated for a shortcut id.
+  void Emit(const std::string& member, const std::string& id);
+
+ private:
+  static int OnCall(sd_bus_message* call, void* data, sd_bus_error* error);
+  int Answer(sd_bus_message* call, const std::string& name);
+  int AnswerRequest(sd_bus_message* call, const std::string& token,
+                    std::uint32_t code, const std::string& session);
+  void Serve();
+
+  FakeServices services_;
+  sd_bus* bus_ = nullptr;
+  std::mutex mutex_;
+  std::vector<std::string> calls_;
+  std::vector<std::pair<std::string, std::string>> emits_;
+  std::string shortcuts_session_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,242 @@
+// GNOME's remote-desktop route on a real mutter (headless, one virtual
+// monitor of 1280x800, scripts/gnomesession.sh): clicks, absolute and
+// relative, reach a Wayland-native program at the aimed pixels.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "engine/plotter.h"
+#include "fake_picture.h"
+#include "platform/absolute_mapping.h"
+#include "platform/desktop.h"
+#include "platform/desktop_backends.h"
+
+namespace scrivlet {
+namespace {
+
+// Exports the session's variables that scripts/gnomesession.sh recorded.
+void EnterSession() {
+  const char* file = std::getenv("SCRIVLET_GNOMESESSION");
+  ASSERT_NE(file, nullptr) << "run through ctest (SCRIVLET_GNOMESESSION)";
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto equals = line.find('=');
+    const std::string key = line.substr(0, equals);
+    if (key == "XDG_RUNTIME_DIR" || key == "WAYLAND_DISPLAY" ||
+        key == "DBUS_SESSION_BUS_ADDRESS") {
+      setenv(key.c_str(), line.substr(equals + 1).c_str(), 1);
+    }
+  }
+}
+
+// The click recorder, run as a Wayland client of the session's mutter.
+class Recorder {
+ public:
+  Recorder()
+      : pipe_(popen("QT_QPA_PLATFORM=wayland " SCRIVLET_CLICK_RECORDER, "r")) {
+    if (pipe_ != nullptr) {
+      pid_ = std::atoi(ReadLine().substr(4).c_str());
+    }
+  }
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+  Recorder(Recorder&&) = delete;
+  Recorder& operator=(Recorder&&) = delete;
+  ~Recorder() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+    }
+    if (pipe_ != nullptr) {
+      pclose(pipe_);
+    }
+  }
+
+  // The next line it prints; empty after `timeout_ms` without one.
+  std::string ReadLine(int timeout_ms = 5000) {
+    std::string line;
+    while (true) {
+      pollfd ready{fileno(pipe_), POLLIN, 0};
+      if (poll(&ready, 1, timeout_ms) <= 0) {
+        return {};
+      }
+      char c = 0;
+      if (read(fileno(pipe_), &c, 1) != 1) {
+        return {};
+      }
+      if (c == '\n') {
+        return line;
+      }
+      line += c;
+    }
+  }
+
+ private:
+  std::FILE* pipe_;
+  pid_t pid_ = 0;
+};
+
+// The absolute coordinate that aims at `pixel` of `extent`.
+std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent) {
+  std::int32_t coordinate = 0;
+  while (coordinate < kAbsoluteSpan &&
+         AbsoluteToPixel(coordinate, extent) < pixel) {
+    ++coordinate;
+  }
+  return coordinate;
+}
+
+// The recorder's window goes full-screen a moment after it has painted:
+// clicks until one lands on the same pixel in the window as on the screen,
+// and drops what the clicks before it left.
+void WaitUntilFullScreen(PlatformInput& desktop, Recorder& recorder) {
+  const DesktopArea area = desktop.DesktopBounds();
+  for (int tries = 0; tries < 40; ++tries) {
+    desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                        AbsoluteFor(10, area.width),
+                        AbsoluteFor(10, area.height));
+    desktop.mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+    desktop.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+    for (std::string line = recorder.ReadLine(250); !line.empty();
+         line = recorder.ReadLine(250)) {
+      if (line == "release 10 10") {
+        return;
+      }
+    }
+  }
+  FAIL() << "the recorder's window never covered the screen";
+}
+
+TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
+  EnterSession();
+  Recorder recorder;
+  ASSERT_EQ(recorder.ReadLine(), "ready");
+  const auto desktop = OpenGnomeRemoteDesktop();
+  const DesktopArea area = desktop->DesktopBounds();
+  ASSERT_EQ(area, (DesktopArea{0, 0, 1280, 800}));
+  WaitUntilFullScreen(*desktop, recorder);
+
+  struct Case {
+    ScreenPoint to;
+    std::int32_t dx;  // a relative move after the absolute one
+    std::int32_t dy;
+    const char* landed;
+  };
+  const std::array cases{
+      Case{{0, 0}, 0, 0, "0 0"},
+      Case{{1279, 799}, 0, 0, "1279 799"},
+      Case{{640, 400}, -40, 25, "600 425"},
+  };
+  for (const Case& c : cases) {
+    desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                         AbsoluteFor(c.to.x, area.width),
+                         AbsoluteFor(c.to.y, area.height));
+    if (c.dx != 0 || c.dy != 0) {
+      desktop->mouse_event(MOUSEEVENTF_MOVE, c.dx, c.dy);
+    }
+    desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+    desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+    EXPECT_EQ(recorder.ReadLine(), std::string("press ") + c.landed);
+    EXPECT_EQ(recorder.ReadLine(), std::string("release ") + c.landed);
+    const ScreenPoint at = desktop->GetCursorPos();
+    EXPECT_EQ(std::to_string(at.x) + " " + std::to_string(at.y), c.landed);
+  }
+}
+
+// The pointer's position, as mutter's screen cast shows it to a second
+// session that made no move of its own.
+TEST(MutterClicks, ThePointerIsFoundWhereAnotherSessionMovedIt) {
+  EnterSession();
+  const auto mover = OpenGnomeRemoteDesktop();
+  const auto watcher = OpenGnomeRemoteDesktop();
+  const DesktopArea area = mover->DesktopBounds();
+  for (const ScreenPoint to : {ScreenPoint{321, 123}, ScreenPoint{5, 790}}) {
+    mover->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                       AbsoluteFor(to.x, area.width),
+                       AbsoluteFor(to.y, area.height));
+    std::optional<ScreenPoint> seen;
+    for (int tries = 0; tries < 100 && seen != to; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      try {
+        seen = watcher->GetCursorPos();
+      } catch (const PlatformError&) {
+        // Not shown yet: mutter sends the cursor with its next frame.
+      }
+    }
+    EXPECT_EQ(seen, to);
+  }
+}
+
+// The whole absolute plotter, behind the delivery pacer as the program
+// runs it, draws every dark sample at its place from where the user put
+// the pointer.
+TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
+  EnterSession();
+  Recorder recorder;
+  ASSERT_EQ(recorder.ReadLine(), "ready");
+  const ScreenPoint corner{200, 100};
+  // The user's hand, as another session, puts the pointer on the corner.
+  // It stays: headless mutter shows no pointer once no pointing device is
+  // left.
+  const auto hand = OpenGnomeRemoteDesktop();
+  const DesktopArea area = hand->DesktopBounds();
+  WaitUntilFullScreen(*hand, recorder);
+  hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                    AbsoluteFor(corner.x, area.width),
+                    AbsoluteFor(corner.y, area.height));
+  const auto desktop = OpenDesktop();
+  for (int tries = 0; tries < 100; ++tries) {
+    try {
+      if (desktop->GetCursorPos() == corner) {
+        break;
+      }
+    } catch (const PlatformError&) {
+      // Not shown yet: mutter sends the cursor with its next frame.
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const std::vector<std::string> rows{"#.#.#", ".#..#", "#####"};
+  const testing::FakePicture picture(rows);
+  constexpr std::int16_t kSpacing = 4;
+  std::set<std::pair<int, int>> want;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    for (std::size_t col = 0; col < rows[row].size(); ++col) {
+      if (rows[row][col] == '#') {
+        want.emplace(corner.x + static_cast<int>(col) * kSpacing,
+                     corner.y + static_cast<int>(row) * kSpacing);
+      }
+    }
+  }
+  desktop->DrawingStarted();
+  DrawAbsolute(*desktop, picture, DrawSettings{1, kSpacing, 200, kFalse},
+               nullptr);
+  desktop->DrawingEnded();
+  std::set<std::pair<int, int>> pressed;
+  for (std::string line = recorder.ReadLine(); !line.empty();
+       line = recorder.ReadLine(500)) {
+    int x = 0;
+    int y = 0;
+    if (std::sscanf(line.c_str(), "press %d %d", &x, &y) == 2) {
+      EXPECT_TRUE(pressed.emplace(x, y).second) << "pressed twice: " << line;
+    }
+  }
+  EXPECT_EQ(pressed, want);
+}
+
+}  // namespace
+}  // namespace scrivlet
