@@ -3,7 +3,7 @@
 //
 //   scrivlet_xdnd_drop X Y RESULT_FILE PATH...
 //
-// RESULT_FILE receives one word (accepted, refused, not-finished) or
+// RESULT_FILE receives one word (accepted or refused) or
 // "error: ..." and appears whole, once the drop is over. Wine starts Unix
 // programs for Windows ones but cannot hand back their exit status, so the
 // Windows tests under Wine read this file instead.
@@ -11,9 +11,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <stdexcept>
@@ -27,7 +29,6 @@
 namespace {
 
 using scrivlet::ScreenPoint;
-using scrivlet::testing::DropOutcome;
 
 // The innermost window at `at` that takes part in XDND, or None: a managed
 // window's XdndAware sits on the client inside the window manager's frame.
@@ -69,16 +70,21 @@ Window AwareWindowAt(Display* display, ScreenPoint at) {
                            std::to_string(at.x) + "," + std::to_string(at.y));
 }
 
-const char* Word(DropOutcome outcome) {
-  switch (outcome) {
-    case DropOutcome::Accepted:
-      return "accepted";
-    case DropOutcome::Refused:
-      return "refused";
-    case DropOutcome::NotFinished:
-      break;
+// A local path as a file URI: every byte but the unreserved ones and the
+// slashes percent-encoded, as file managers send them.
+std::string FileUri(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const unsigned char byte : path) {
+    if (std::isalnum(byte) != 0 || std::strchr("/-._~", byte) != nullptr) {
+      uri += static_cast<char>(byte);
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4U];
+      uri += kHex[byte & 0xFU];
+    }
   }
-  return "not-finished";
+  return uri;
 }
 
 // Written beside the result and renamed over it: a reader never sees half.
@@ -100,7 +106,7 @@ int main(int argc, char** argv) {
     const ScreenPoint at{std::stoi(argv[1]), std::stoi(argv[2])};
     std::vector<std::string> uris;
     for (int index = 4; index < argc; ++index) {
-      uris.push_back(scrivlet::testing::FileUri(argv[index]));
+      uris.push_back(FileUri(argv[index]));
     }
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -108,8 +114,10 @@ int main(int argc, char** argv) {
     }
     std::string word;
     try {
-      word = Word(scrivlet::testing::DropUris(
-          display, AwareWindowAt(display, at), at, uris));
+      word = scrivlet::testing::DropUris(display, AwareWindowAt(display, at),
+                                         at, uris)
+                 ? "accepted"
+                 : "refused";
     } catch (...) {
       XCloseDisplay(display);
       throw;
