@@ -9,7 +9,7 @@
 # and its scanner, and Qt's Wayland platform plugin to run there.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  libx11-dev libxtst-dev libxi-dev
+  libx11-dev libxtst-dev libxi-dev libxdamage-dev
   libwayland-dev wayland-protocols qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-tidy fonts-ipafont-gothic
