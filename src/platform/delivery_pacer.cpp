@@ -315,7 +315,7 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
     if (!waiting) {
       break;
     }
-    if (!AwaitLook(look, last_look)) {
+    if (!AwaitLook(rect, look, last_look)) {
       return;
     }
     const ScreenImage image = Look(rect, dots_in_batch == 1);
@@ -521,13 +521,13 @@ ScreenImage DeliveryPacer::CaptureBefore(ScreenRect rect) {
   // one dot at a time into a target that paints at once, the round trip of
   // another capture is a good part of each dot's time.
   if (reports_changes_ && last_look_ && Covers(last_look_->area, rect) &&
-      !target_->WaitForScreenChange(PacingClock::Duration{})) {
+      !target_->WaitForScreenChange(rect, PacingClock::Duration{})) {
     return Crop(*last_look_, rect);
   }
   return Capture(rect);
 }
 
-bool DeliveryPacer::AwaitLook(PacingClock::TimePoint due,
+bool DeliveryPacer::AwaitLook(ScreenRect area, PacingClock::TimePoint due,
                               PacingClock::TimePoint last_look) {
   if (!reports_changes_) {
     const PacingClock::TimePoint now = clock_->Now();
@@ -542,7 +542,7 @@ bool DeliveryPacer::AwaitLook(PacingClock::TimePoint due,
       return true;
     }
     if (target_->WaitForScreenChange(
-            std::min(due - now, policy_.abort_check_interval))) {
+            area, std::min(due - now, policy_.abort_check_interval))) {
       const PacingClock::TimePoint drawn = clock_->Now();
       const PacingClock::TimePoint earliest = last_look + policy_.min_look_gap;
       if (drawn < earliest) {
@@ -571,7 +571,7 @@ bool DeliveryPacer::WaitShown(ScreenPoint at, std::optional<COLORREF> before,
         now + (reports_changes_ ? policy_.max_look_interval
                                 : std::clamp(waited / 4, policy_.first_look,
                                              policy_.max_look_interval));
-    if (!AwaitLook(std::min(due, start + bound), now)) {
+    if (!AwaitLook({at.x, at.y, 1, 1}, std::min(due, start + bound), now)) {
       return false;
     }
   }

@@ -122,9 +122,10 @@ class DeliveryPacer final : public PlatformInput {
   ScreenImage Look(ScreenRect rect, bool with_margin);
   // The screen before a batch: from the last look where it still holds.
   ScreenImage CaptureBefore(ScreenRect rect);
-  // Waits until a look at the screen is due: at `due`, or sooner once the
-  // desktop reports drawing. False once F8 has been seen.
-  bool AwaitLook(PacingClock::TimePoint due, PacingClock::TimePoint last_look);
+  // Waits until a look at `area` is due: at `due`, or sooner once the
+  // desktop reports drawing there. False once F8 has been seen.
+  bool AwaitLook(ScreenRect area, PacingClock::TimePoint due,
+                 PacingClock::TimePoint last_look);
   bool WaitShown(ScreenPoint at, std::optional<COLORREF> before,
                  PacingClock::Duration bound);
   bool MovePointerTo(ScreenPoint to);

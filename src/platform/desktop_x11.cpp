@@ -307,13 +307,15 @@ class X11Desktop final : public PlatformInput {
 
   bool ReportsScreenChanges() override { return damage_ != 0; }
 
-  bool WaitForScreenChange(std::chrono::microseconds timeout) override {
+  // DAMAGE says that something was drawn, not where: any drawing counts.
+  bool WaitForScreenChange(ScreenRect /*area*/,
+                           std::chrono::microseconds timeout) override {
     Display* display = display_.get();
     XFlush(display);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
       PumpEvents();
-      if (damaged_ || damage_ == 0) {
+      if (damage_ == 0 || damaged_) {
         // Without DAMAGE the screen may always have changed.
         return true;
       }
@@ -445,7 +447,10 @@ class X11Desktop final : public PlatformInput {
   // Under a compositor it reports the composited output. It is reported
   // once until re-armed (DamageReportNonEmpty), which each read of the
   // screen does, so a busy screen wakes delivery at most once per read.
-  // A server without DAMAGE leaves delivery on its timer.
+  // (Reports of each growing box, DamageReportBoundingBox, would tell
+  // where, but with them Xlib lost track of the connection's sequence
+  // numbers within a drawing on Xvfb.) A server without DAMAGE leaves
+  // delivery on its timer.
   void WatchDrawing() {
     int error_base = 0;
     if (XDamageQueryExtension(display_.get(), &damage_event_base_,

@@ -33,8 +33,9 @@ class ForwardingDesktop : public PlatformInput {
   }
   void Flush() override { inner_.Flush(); }
   bool ReportsScreenChanges() override { return inner_.ReportsScreenChanges(); }
-  bool WaitForScreenChange(std::chrono::microseconds timeout) override {
-    return inner_.WaitForScreenChange(timeout);
+  bool WaitForScreenChange(ScreenRect area,
+                           std::chrono::microseconds timeout) override {
+    return inner_.WaitForScreenChange(area, timeout);
   }
   void DrawingStarted() override { inner_.DrawingStarted(); }
   void DrawingEnded() override { inner_.DrawingEnded(); }

@@ -196,11 +196,12 @@ class PlatformInput {
   virtual bool ReportsScreenChanges() { return false; }
 
   // Sends the events queued so far, then waits until something may have
-  // been drawn on the screen since it was last read (a capture or a pixel
-  // read), or `timeout` has passed; true in the first case. This default
-  // cannot tell: it sleeps the whole time and says the screen may have
-  // changed.
-  virtual bool WaitForScreenChange(std::chrono::microseconds timeout) {
+  // been drawn in `area` since the screen was last read (a capture or a
+  // pixel read), or `timeout` has passed; true in the first case. This
+  // default cannot tell: it sleeps the whole time and says the screen may
+  // have changed.
+  virtual bool WaitForScreenChange(ScreenRect /*area*/,
+                                   std::chrono::microseconds timeout) {
     std::this_thread::sleep_for(timeout);
     return true;
   }

@@ -172,14 +172,18 @@ class FakePaintTarget final : public PlatformInput {
   }
   void Flush() override {}
   bool ReportsScreenChanges() override { return reports_changes; }
-  // Passes the fake time up to the moment paint first shows after the last
-  // read, or by the whole timeout.
-  bool WaitForScreenChange(microseconds timeout) override {
+  // Passes the fake time up to the moment paint first shows in `area`
+  // after the last read, or by the whole timeout.
+  bool WaitForScreenChange(ScreenRect area, microseconds timeout) override {
     const PacingClock::TimePoint end = time_.now + timeout;
     std::optional<PacingClock::TimePoint> next;
     for (const auto& [key, paint] : painted_) {
       const PacingClock::TimePoint shows = ShowsAt(paint.first);
-      if (shows > last_read_ && shows <= end && (!next || shows < *next)) {
+      const bool inside = key.first >= area.left && key.second >= area.top &&
+                          key.first < area.left + area.width &&
+                          key.second < area.top + area.height;
+      if (inside && shows > last_read_ && shows <= end &&
+          (!next || shows < *next)) {
         next = shows;
       }
     }

@@ -190,7 +190,7 @@ TEST(X11DesktopTest, CapturesARegionAsItsPixelsRead) {
 bool Quietens(PlatformInput& desktop) {
   for (int tries = 0; tries < 20; ++tries) {
     desktop.ReadScreenPixel({0, 0});
-    if (!desktop.WaitForScreenChange(milliseconds(100))) {
+    if (!desktop.WaitForScreenChange({0, 0, 4096, 4096}, milliseconds(100))) {
       return true;
     }
   }
@@ -203,7 +203,8 @@ TEST(X11DesktopTest, ReportsDrawingSinceTheLastRead) {
   ASSERT_TRUE(desktop->ReportsScreenChanges());
   EXPECT_TRUE(Quietens(*desktop));
   client.MakeWindow({300, 200, 20, 10}, 0x112233, false);
-  EXPECT_TRUE(desktop->WaitForScreenChange(milliseconds(2000)));
+  EXPECT_TRUE(
+      desktop->WaitForScreenChange({310, 205, 1, 1}, milliseconds(2000)));
   EXPECT_TRUE(Quietens(*desktop));
 }
 
