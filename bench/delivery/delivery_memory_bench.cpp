@@ -68,13 +68,18 @@ void Run() {
       testing::SolidPicture(kDotsAcross, kDotsAcross);
   std::unique_ptr<PlatformInput> desktop = OpenDesktop();
   const std::set<int> reported = {1, 10, 25, kDrawings};
-  std::printf("| drawing | mode     | dots | landed | stray | RSS KiB | heap in use KiB\n");
-  std::printf("|---------|----------|------|--------|-------|---------|----------------\n");
+  std::printf(
+      "| drawing | mode     | dots | landed | stray | RSS KiB | heap in use "
+      "KiB\n");
+  std::printf(
+      "|---------|----------|------|--------|-------|---------|----------------"
+      "\n");
   for (int drawing = 1; drawing <= kDrawings; ++drawing) {
     const int cell = drawing - 1;
     const ScreenPoint origin{canvas.x + 4 + (cell % columns) * kCell,
                              canvas.y + 4 + (cell / columns) * kCell};
-    const PlotMode mode = drawing % 2 == 1 ? PlotMode::Absolute : PlotMode::Relative;
+    const PlotMode mode =
+        drawing % 2 == 1 ? PlotMode::Absolute : PlotMode::Relative;
     Display* display = program.display();
     XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0,
                  origin.x, origin.y);

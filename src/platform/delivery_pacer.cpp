@@ -471,8 +471,8 @@ bool DeliveryPacer::Repair(const StreamPiece& piece) {
     }
   }
   if (trust_.HoldStrokes() && dot.stroke) {
-    const ScreenImage before = Capture(
-        Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
+    const ScreenImage before =
+        Capture(Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
     SendHeld(dot, before.area, before);
   } else {
     SendAll(dot.click);

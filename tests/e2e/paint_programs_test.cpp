@@ -155,8 +155,7 @@ std::vector<PaintCase> Cases(const std::string& desktop) {
       // each is sent again, relative ones after the pointer is brought back.
       {"browserAbsolute", "canvas-page", PlotMode::Absolute, false, 0, true},
       {"browserRelative", "canvas-page", PlotMode::Relative, false, 0, true},
-      {"browserAbsoluteDrag", "canvas-page", PlotMode::Absolute, true, 0,
-       true},
+      {"browserAbsoluteDrag", "canvas-page", PlotMode::Absolute, true, 0, true},
       {"browserRelativeDrag", "canvas-page", PlotMode::Relative, true, 0,
        true}};
 }

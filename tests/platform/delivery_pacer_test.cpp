@@ -203,11 +203,10 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    false, false, milliseconds(8)},
         // Looked at as soon as it painted, not on a timer.
-        TargetCase{"FastPaintProgramReportingDrawing",
-                   [](FakePaintTarget& target) {
-                     target.reports_changes = true;
-                   },
-                   false, false, microseconds(900)},
+        TargetCase{
+            "FastPaintProgramReportingDrawing",
+            [](FakePaintTarget& target) { target.reports_changes = true; },
+            false, false, microseconds(900)},
         TargetCase{"BrowserReportingDrawing",
                    [](FakePaintTarget& target) {
                      target.reports_changes = true;

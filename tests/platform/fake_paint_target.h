@@ -203,7 +203,8 @@ class FakePaintTarget final : public PlatformInput {
     if (frame.count() == 0) {
       return painted;
     }
-    const auto frames = (painted.time_since_epoch() + frame - microseconds(1)) / frame;
+    const auto frames =
+        (painted.time_since_epoch() + frame - microseconds(1)) / frame;
     return PacingClock::TimePoint(frames * frame);
   }
 
