@@ -6,7 +6,9 @@
 // engine's events on unchanged and in order; only their timing changes.
 // It reads them as dots (DotStream), holds a batch of them, captures the
 // rectangle around the batch once, sends the batch, and then looks at that
-// rectangle again, at most once per look interval, until every dot shows.
+// rectangle again until every dot shows: right after the desktop reports
+// drawing where it can (X11 DAMAGE), otherwise at most once per look
+// interval.
 // A dot that has not shown once later dots have is sent again (the same
 // click at the same place: a click on a dot already drawn changes nothing).
 // Ink anywhere else in the rectangle means the target is overrun. How many
