@@ -12,7 +12,7 @@
 # PipeWire stream.
 PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  libx11-dev libxtst-dev libxi-dev
+  libx11-dev libxtst-dev libxi-dev libxdamage-dev
   libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
   libsystemd-dev libpipewire-0.3-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -23,6 +23,9 @@ constexpr std::size_t kMaxUnseen = 64;
 // Looks at the pointer, a millisecond apart, before a move counts as not
 // gone where it was sent.
 constexpr int kPointerTries = 20;
+// Pixels a look at one dot reads around it, so that the next dot nearby
+// finds its colour there.
+constexpr std::int32_t kLookMargin = 4;
 
 ScreenRect Including(const std::optional<ScreenRect>& rect, ScreenPoint at) {
   if (!rect) {
@@ -37,6 +40,25 @@ ScreenRect Including(const std::optional<ScreenRect>& rect, ScreenPoint at) {
 
 std::int64_t Area(const ScreenRect& rect) {
   return std::int64_t{rect.width} * rect.height;
+}
+
+bool Covers(const ScreenRect& outer, const ScreenRect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top &&
+         inner.left + inner.width <= outer.left + outer.width &&
+         inner.top + inner.height <= outer.top + outer.height;
+}
+
+ScreenImage Crop(const ScreenImage& image, const ScreenRect& rect) {
+  ScreenImage part = UnreadScreenImage(rect);
+  for (std::int32_t row = 0; row < part.area.height; ++row) {
+    for (std::int32_t col = 0; col < part.area.width; ++col) {
+      part.pixels[static_cast<std::size_t>(row) *
+                      static_cast<std::size_t>(rect.width) +
+                  static_cast<std::size_t>(col)] =
+          image.At({rect.left + col, rect.top + row});
+    }
+  }
+  return part;
 }
 
 bool Changed(const std::optional<COLORREF>& now,
@@ -65,6 +87,7 @@ DeliveryPacer::DeliveryPacer(std::unique_ptr<PlatformInput> target,
 void DeliveryPacer::Begin() {
   stream_.Reset(target_->DesktopBounds(), target_->GetCursorPos());
   sent_pointer_ = stream_.pointer();
+  reports_changes_ = target_->ReportsScreenChanges();
   begun_ = true;
 }
 
@@ -175,7 +198,7 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
   }
 
   ++stats_.batches;
-  const ScreenImage before = target_->CaptureScreenRegion(*rect);
+  const ScreenImage before = CaptureBefore(*rect);
   std::vector<Mark> marks;
   bool all_visible = true;
   for (std::size_t i = 0; i < batch.size(); ++i) {
@@ -271,8 +294,15 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
   const PacingClock::TimePoint start = clock_->Now();
   // The events go out now (a backend may buffer them), and the first look
   // comes at once: a target that paints as events come may show already.
-  target_->Flush();
+  // A desktop that reports drawing is looked at once it did; the wait for
+  // that sends the events, and the timed look is only a fallback.
   PacingClock::TimePoint look = start;
+  if (reports_changes_) {
+    look = start + policy_.max_look_interval;
+  } else {
+    target_->Flush();
+  }
+  PacingClock::TimePoint last_look = start;
   int strays = 0;
   int look_count = 0;
   int progress_look = 0;
@@ -285,13 +315,13 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
     if (!waiting) {
       break;
     }
-    const PacingClock::TimePoint now = clock_->Now();
-    if (look > now && !Pause(look - now)) {
+    if (!AwaitLook(rect, look, last_look)) {
       return;
     }
-    const ScreenImage image = target_->CaptureScreenRegion(rect);
+    const ScreenImage image = Look(rect, dots_in_batch == 1);
     ++stats_.looks;
     const PacingClock::TimePoint seen = clock_->Now();
+    last_look = seen;
     bool newly_shown = false;
     for (Mark& mark : marks) {
       if (mark.shown) {
@@ -413,8 +443,10 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
       Pause(std::max(trust_.Pace(), policy_.min_repair_pace));
     }
     const PacingClock::Duration waited = clock_->Now() - start;
-    look = clock_->Now() + std::clamp(waited / 4, policy_.first_look,
-                                      policy_.max_look_interval);
+    look = clock_->Now() + (reports_changes_
+                                ? policy_.max_look_interval
+                                : std::clamp(waited / 4, policy_.first_look,
+                                             policy_.max_look_interval));
   }
   int dots = 0;
   int lost_dots = 0;
@@ -439,8 +471,8 @@ bool DeliveryPacer::Repair(const StreamPiece& piece) {
     }
   }
   if (trust_.HoldStrokes() && dot.stroke) {
-    const ScreenImage before = target_->CaptureScreenRegion(
-        Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
+    const ScreenImage before =
+        Capture(Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
     SendHeld(dot, before.area, before);
   } else {
     SendAll(dot.click);
@@ -469,21 +501,77 @@ void DeliveryPacer::SendHeld(const DotInk& dot, ScreenRect /*rect*/,
   }
 }
 
+ScreenImage DeliveryPacer::Capture(ScreenRect rect) {
+  last_look_.reset();
+  return target_->CaptureScreenRegion(rect);
+}
+
+ScreenImage DeliveryPacer::Look(ScreenRect rect, bool with_margin) {
+  if (!reports_changes_ || !with_margin) {
+    return Capture(rect);
+  }
+  last_look_ = target_->CaptureScreenRegion(
+      {rect.left - kLookMargin, rect.top - kLookMargin,
+       rect.width + 2 * kLookMargin, rect.height + 2 * kLookMargin});
+  return Crop(*last_look_, rect);
+}
+
+ScreenImage DeliveryPacer::CaptureBefore(ScreenRect rect) {
+  // The last look still shows the screen if nothing has been drawn since:
+  // one dot at a time into a target that paints at once, the round trip of
+  // another capture is a good part of each dot's time.
+  if (reports_changes_ && last_look_ && Covers(last_look_->area, rect) &&
+      !target_->WaitForScreenChange(rect, PacingClock::Duration{})) {
+    return Crop(*last_look_, rect);
+  }
+  return Capture(rect);
+}
+
+bool DeliveryPacer::AwaitLook(ScreenRect area, PacingClock::TimePoint due,
+                              PacingClock::TimePoint last_look) {
+  if (!reports_changes_) {
+    const PacingClock::TimePoint now = clock_->Now();
+    return due <= now || Pause(due - now);
+  }
+  for (;;) {
+    if (AbortSeen()) {
+      return false;
+    }
+    const PacingClock::TimePoint now = clock_->Now();
+    if (now >= due) {
+      return true;
+    }
+    if (target_->WaitForScreenChange(
+            area, std::min(due - now, policy_.abort_check_interval))) {
+      const PacingClock::TimePoint drawn = clock_->Now();
+      const PacingClock::TimePoint earliest = last_look + policy_.min_look_gap;
+      if (drawn < earliest) {
+        clock_->SleepFor(earliest - drawn);
+      }
+      return true;
+    }
+  }
+}
+
 bool DeliveryPacer::WaitShown(ScreenPoint at, std::optional<COLORREF> before,
                               PacingClock::Duration bound) {
   const PacingClock::TimePoint start = clock_->Now();
   for (;;) {
-    const ScreenImage image = target_->CaptureScreenRegion({at.x, at.y, 1, 1});
+    const ScreenImage image = Capture({at.x, at.y, 1, 1});
     ++stats_.looks;
+    const PacingClock::TimePoint now = clock_->Now();
     if (Changed(image.At(at), before)) {
       return true;
     }
-    const PacingClock::Duration waited = clock_->Now() - start;
+    const PacingClock::Duration waited = now - start;
     if (!before || waited >= bound) {
       return false;
     }
-    if (!Pause(std::clamp(waited / 4, policy_.first_look,
-                          policy_.max_look_interval))) {
+    const PacingClock::TimePoint due =
+        now + (reports_changes_ ? policy_.max_look_interval
+                                : std::clamp(waited / 4, policy_.first_look,
+                                             policy_.max_look_interval));
+    if (!AwaitLook({at.x, at.y, 1, 1}, std::min(due, start + bound), now)) {
       return false;
     }
   }
@@ -509,7 +597,7 @@ void DeliveryPacer::DeliverOneFound(StreamPiece piece) {
   if (dot.stroke) {
     rect = Including(rect, *dot.stroke);
   }
-  const ScreenImage before = target_->CaptureScreenRegion(rect);
+  const ScreenImage before = Capture(rect);
   SendHeld(dot, rect, before);
   ++stats_.dots;
   const DotWait wait = trust_.WaitFor(before.At(dot.at));
@@ -608,6 +696,7 @@ void DeliveryPacer::CheckUnseen() {
   }
   const PacingClock::TimePoint now = clock_->Now();
   std::erase_if(unseen_, [&](const Mark& mark) {
+    last_look_.reset();
     if (Changed(target_->ReadScreenPixel(mark.at), mark.before)) {
       trust_.ShownLate(*mark.before);
       return true;
@@ -643,11 +732,12 @@ void DeliveryPacer::SetWindowPos(NativeWindow window, ZOrder order) {
 }
 
 std::optional<COLORREF> DeliveryPacer::ReadScreenPixel(ScreenPoint at) {
+  last_look_.reset();
   return target_->ReadScreenPixel(at);
 }
 
 ScreenImage DeliveryPacer::CaptureScreenRegion(ScreenRect area) {
-  return target_->CaptureScreenRegion(area);
+  return Capture(area);
 }
 
 void DeliveryPacer::Flush() {

@@ -6,7 +6,9 @@
 // engine's events on unchanged and in order; only their timing changes.
 // It reads them as dots (DotStream), holds a batch of them, captures the
 // rectangle around the batch once, sends the batch, and then looks at that
-// rectangle again, at most once per look interval, until every dot shows.
+// rectangle again until every dot shows: right after the desktop reports
+// drawing where it can (X11 DAMAGE), otherwise at most once per look
+// interval.
 // A dot that has not shown once later dots have is sent again (the same
 // click at the same place: a click on a dot already drawn changes nothing).
 // Ink anywhere else in the rectangle means the target is overrun. How many
@@ -37,6 +39,10 @@ struct PacingPolicy {
   // time waited so far).
   PacingClock::Duration first_look = std::chrono::microseconds(250);
   PacingClock::Duration max_look_interval = std::chrono::milliseconds(8);
+  // Where the desktop reports drawing, a look comes as soon as something
+  // was drawn, but no sooner than this after the previous look, so that a
+  // busy screen elsewhere does not keep the rectangle being read.
+  PacingClock::Duration min_look_gap = std::chrono::microseconds(100);
   // How often F8 is looked at during a wait or a paced batch.
   PacingClock::Duration abort_check_interval = std::chrono::milliseconds(10);
   // A dot missing is sent again only once no new dot has shown for this
@@ -111,6 +117,17 @@ class DeliveryPacer final : public PlatformInput {
                const ScreenRect& rect, const ScreenImage& before);
   bool Repair(const StreamPiece& piece);
   void SendHeld(const DotInk& dot, ScreenRect rect, const ScreenImage& before);
+  // Every read of the screen goes through these: a read forgets the last
+  // look, which is reused only while nothing has been drawn since it.
+  ScreenImage Capture(ScreenRect rect);
+  // A look at a batch's rectangle; with a margin around a single dot.
+  ScreenImage Look(ScreenRect rect, bool with_margin);
+  // The screen before a batch: from the last look where it still holds.
+  ScreenImage CaptureBefore(ScreenRect rect);
+  // Waits until a look at `area` is due: at `due`, or sooner once the
+  // desktop reports drawing there. False once F8 has been seen.
+  bool AwaitLook(ScreenRect area, PacingClock::TimePoint due,
+                 PacingClock::TimePoint last_look);
   bool WaitShown(ScreenPoint at, std::optional<COLORREF> before,
                  PacingClock::Duration bound);
   bool MovePointerTo(ScreenPoint to);
@@ -130,6 +147,8 @@ class DeliveryPacer final : public PlatformInput {
   PacingStats stats_;
   DotStream stream_;
   bool begun_ = false;
+  // The desktop reports drawing (see PlatformInput::ReportsScreenChanges).
+  bool reports_changes_ = false;
   // Where the pointer is after everything sent so far, as the stream says.
   ScreenPoint sent_pointer_;
   // The desktop's relative moves are not exact pixels: dots are found
@@ -142,6 +161,8 @@ class DeliveryPacer final : public PlatformInput {
   bool button_down_ = false;  // on the desktop, as sent
   // Dots given up on, in case they show late; bounded.
   std::vector<Mark> unseen_;
+  // The last look with its margin, while it is the last read.
+  std::optional<ScreenImage> last_look_;
 };
 
 }  // namespace scrivlet

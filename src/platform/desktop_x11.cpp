@@ -1,7 +1,9 @@
 // The X11 desktop: XTest injects the pointer events, XInput 2 raw key events
 // on the root window give the global key state, F7 and F8 are grabbed so
 // that they reach Scrivlet only, and the root window is read back for
-// colours. The backend keeps its own Display connection, apart from the
+// colours; DAMAGE on the root window says when something was drawn, so
+// that delivery looks at the screen right after a target painted. The
+// backend keeps its own Display connection, apart from the
 // window toolkit's, so its requests and events never mix with the GUI's.
 
 #include <X11/XKBlib.h>
@@ -10,12 +12,16 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -150,6 +156,7 @@ class X11Desktop final : public PlatformInput {
     SelectRootEvents();
     GrabHotKeys();
     SeedKeysDown();
+    WatchDrawing();
     bounds_ = ReadRootSize();
     XSync(display_.get(), False);
   }
@@ -251,6 +258,7 @@ class X11Desktop final : public PlatformInput {
     // Reading the root window gives what the screen shows there, whichever
     // window it belongs to. The X server hides a software cursor from reads,
     // so the pointer itself never shows up in the colour.
+    RearmDamage();
     XImage* image =
         XGetImage(display_.get(), root_, at.x, at.y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr) {
@@ -275,6 +283,7 @@ class X11Desktop final : public PlatformInput {
     const std::int32_t bottom = top + on_screen.height;
     // One request for the whole rectangle: a pixel at a time costs a round
     // trip to the server each.
+    RearmDamage();
     XImage* shot = XGetImage(
         display_.get(), root_, left, top, static_cast<unsigned>(right - left),
         static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
@@ -295,6 +304,35 @@ class X11Desktop final : public PlatformInput {
   }
 
   void Flush() override { XSync(display_.get(), False); }
+
+  bool ReportsScreenChanges() override { return damage_ != 0; }
+
+  // DAMAGE says that something was drawn, not where: any drawing counts.
+  bool WaitForScreenChange(ScreenRect /*area*/,
+                           std::chrono::microseconds timeout) override {
+    Display* display = display_.get();
+    XFlush(display);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      PumpEvents();
+      if (damage_ == 0 || damaged_) {
+        // Without DAMAGE the screen may always have changed.
+        return true;
+      }
+      const auto left = deadline - std::chrono::steady_clock::now();
+      if (left <= decltype(left)::zero()) {
+        return false;
+      }
+      // Xlib has no timed wait: PumpEvents emptied its queue, so the
+      // connection's socket becoming readable means a new event.
+      const auto nanoseconds =
+          std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+      const timespec wait{static_cast<time_t>(nanoseconds / 1'000'000'000),
+                          static_cast<long>(nanoseconds % 1'000'000'000)};
+      pollfd connection{ConnectionNumber(display), POLLIN, 0};
+      ppoll(&connection, 1, &wait, nullptr);
+    }
+  }
 
  private:
   void WatchKey(int virtual_key) {
@@ -404,6 +442,39 @@ class X11Desktop final : public PlatformInput {
     }
   }
 
+  // DAMAGE on the root window reports drawing anywhere on a screen that is
+  // not composited: windows there draw straight into the root's pixels.
+  // Under a compositor it reports the composited output. It is reported
+  // once until re-armed (DamageReportNonEmpty), which each read of the
+  // screen does, so a busy screen wakes delivery at most once per read.
+  // (Reports of each growing box, DamageReportBoundingBox, would tell
+  // where, but with them Xlib lost track of the connection's sequence
+  // numbers within a drawing on Xvfb.) A server without DAMAGE leaves
+  // delivery on its timer.
+  void WatchDrawing() {
+    int error_base = 0;
+    if (XDamageQueryExtension(display_.get(), &damage_event_base_,
+                              &error_base) == False) {
+      return;
+    }
+    damage_ = XDamageCreate(display_.get(), root_, XDamageReportNonEmpty);
+    if (errors_.SyncAndTakeError()) {
+      damage_ = 0;
+    }
+  }
+
+  // Forgets the drawing reported so far, just before a read of the screen
+  // shows its result. A report queued before the read's reply may still
+  // arrive; its serial, older than the read's, marks it as stale.
+  void RearmDamage() {
+    if (damage_ == 0) {
+      return;
+    }
+    XDamageSubtract(display_.get(), damage_, None, None);
+    damaged_ = false;
+    fresh_serial_ = NextRequest(display_.get());
+  }
+
   DesktopArea ReadRootSize() {
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_.get(), root_, &attributes);
@@ -416,6 +487,10 @@ class X11Desktop final : public PlatformInput {
     while (XPending(display) > 0) {
       XEvent event{};
       XNextEvent(display, &event);
+      if (damage_ != 0 && event.type == damage_event_base_ + XDamageNotify) {
+        damaged_ = damaged_ || event.xany.serial >= fresh_serial_;
+        continue;
+      }
       if (event.type == ConfigureNotify && event.xconfigure.window == root_) {
         bounds_ = {0, 0, event.xconfigure.width, event.xconfigure.height};
         continue;
@@ -535,6 +610,12 @@ class X11Desktop final : public PlatformInput {
   int xinput_opcode_ = 0;
   std::vector<WatchedKey> keys_;
   DesktopArea bounds_;
+  Damage damage_ = 0;
+  int damage_event_base_ = 0;
+  // Something was drawn since the last read of the screen.
+  bool damaged_ = false;
+  // The serial of that read: reports generated before it are stale.
+  unsigned long fresh_serial_ = 0;
 };
 
 }  // namespace

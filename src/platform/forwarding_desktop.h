@@ -32,6 +32,11 @@ class ForwardingDesktop : public PlatformInput {
     return inner_.CaptureScreenRegion(area);
   }
   void Flush() override { inner_.Flush(); }
+  bool ReportsScreenChanges() override { return inner_.ReportsScreenChanges(); }
+  bool WaitForScreenChange(ScreenRect area,
+                           std::chrono::microseconds timeout) override {
+    return inner_.WaitForScreenChange(area, timeout);
+  }
   void DrawingStarted() override { inner_.DrawingStarted(); }
   void DrawingEnded() override { inner_.DrawingEnded(); }
 

@@ -20,11 +20,13 @@
 // message that names what is missing. Nothing fails silently.
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace scrivlet {
@@ -188,6 +190,21 @@ class PlatformInput {
 
   // Blocks until every event queued so far has reached the desktop.
   virtual void Flush() = 0;
+
+  // Whether the desktop tells WaitForScreenChange when something is drawn.
+  // Where it does not, delivery looks at the screen on a timer instead.
+  virtual bool ReportsScreenChanges() { return false; }
+
+  // Sends the events queued so far, then waits until something may have
+  // been drawn in `area` since the screen was last read (a capture or a
+  // pixel read), or `timeout` has passed; true in the first case. This
+  // default cannot tell: it sleeps the whole time and says the screen may
+  // have changed.
+  virtual bool WaitForScreenChange(ScreenRect /*area*/,
+                                   std::chrono::microseconds timeout) {
+    std::this_thread::sleep_for(timeout);
+    return true;
+  }
 
   // The draw trigger brackets every drawing with these, also one that ends
   // in an error, so that delivery can tell one drawing from the next.

@@ -153,10 +153,9 @@ std::vector<PaintCase> Cases(const std::string& desktop) {
       {"mtpaintRelativeDragUnderLoad", "mtpaint", PlotMode::Relative, true, 2},
       // The browser drops many of the clicks that come close together;
       // each is sent again, relative ones after the pointer is brought back.
-      // Not yet here: a relative drawing without drag input and an absolute
-      // one with it still lost a few dots, or ran too long, on a loaded
-      // machine (docs/delivery.md).
       {"browserAbsolute", "canvas-page", PlotMode::Absolute, false, 0, true},
+      {"browserRelative", "canvas-page", PlotMode::Relative, false, 0, true},
+      {"browserAbsoluteDrag", "canvas-page", PlotMode::Absolute, true, 0, true},
       {"browserRelativeDrag", "canvas-page", PlotMode::Relative, true, 0,
        true}};
 }

@@ -202,6 +202,24 @@ INSTANTIATE_TEST_SUITE_P(
                      target.drop_within = milliseconds(1);
                    },
                    false, false, milliseconds(8)},
+        // Looked at as soon as it painted, not on a timer.
+        TargetCase{
+            "FastPaintProgramReportingDrawing",
+            [](FakePaintTarget& target) { target.reports_changes = true; },
+            false, false, microseconds(900)},
+        TargetCase{"BrowserReportingDrawing",
+                   [](FakePaintTarget& target) {
+                     target.reports_changes = true;
+                     target.fragile = false;
+                     target.frame = milliseconds(16);
+                     target.drop_within = milliseconds(1);
+                   },
+                   false, false, milliseconds(8)},
+        TargetCase{"StallingPaintProgramReportingDrawing",
+                   [](FakePaintTarget& target) {
+                     target.reports_changes = true;
+                     target.stall_before_press = {{5, milliseconds(900)}};
+                   }},
         TargetCase{"StallingPaintProgram",
                    [](FakePaintTarget& target) {
                      target.stall_before_press = {{5, milliseconds(900)},

@@ -76,6 +76,8 @@ class FakePaintTarget final : public PlatformInput {
   bool smears = false;
   // Relative moves go this many pixels per unit, as with pointer speed.
   std::int32_t relative_gain = 1;
+  // Tells WaitForScreenChange when something shows, as DAMAGE does on X11.
+  bool reports_changes = false;
   // Answers to the F8 queries, in order; 0 once they run out.
   std::vector<std::uint16_t> abort_key_words;
 
@@ -158,26 +160,53 @@ class FakePaintTarget final : public PlatformInput {
   void SetWindowPos(NativeWindow /*window*/, ZOrder /*order*/) override {}
   std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
     ++reads_;
+    last_read_ = time_.now;
     if (!readable) {
       return std::nullopt;
     }
     const auto found = painted_.find(Key(at));
-    const PacingClock::TimePoint shown =
-        frame.count() > 0 ? PacingClock::TimePoint(
-                                (time_.now.time_since_epoch() / frame) * frame)
-                          : time_.now;
-    if (found != painted_.end() && found->second.first <= shown) {
+    if (found != painted_.end() && ShowsAt(found->second.first) <= time_.now) {
       return found->second.second;
     }
     return at.x >= canvas_from_x ? kPaper : surround;
   }
   void Flush() override {}
+  bool ReportsScreenChanges() override { return reports_changes; }
+  // Passes the fake time up to the moment paint first shows in `area`
+  // after the last read, or by the whole timeout.
+  bool WaitForScreenChange(ScreenRect area, microseconds timeout) override {
+    const PacingClock::TimePoint end = time_.now + timeout;
+    std::optional<PacingClock::TimePoint> next;
+    for (const auto& [key, paint] : painted_) {
+      const PacingClock::TimePoint shows = ShowsAt(paint.first);
+      const bool inside = key.first >= area.left && key.second >= area.top &&
+                          key.first < area.left + area.width &&
+                          key.second < area.top + area.height;
+      if (inside && shows > last_read_ && shows <= end &&
+          (!next || shows < *next)) {
+        next = shows;
+      }
+    }
+    time_.now = next ? std::max(time_.now, *next) : end;
+    return next.has_value();
+  }
 
   static constexpr DesktopArea kBounds{0, 0, 640, 480};
 
  private:
   using PixelKey = std::pair<std::int32_t, std::int32_t>;
   static PixelKey Key(ScreenPoint at) { return {at.x, at.y}; }
+
+  // When paint made at `painted` shows: at the next frame, if framed.
+  [[nodiscard]] PacingClock::TimePoint ShowsAt(
+      PacingClock::TimePoint painted) const {
+    if (frame.count() == 0) {
+      return painted;
+    }
+    const auto frames =
+        (painted.time_since_epoch() + frame - microseconds(1)) / frame;
+    return PacingClock::TimePoint(frames * frame);
+  }
 
   // Ink between the last dot and the pointer, as a program that draws a
   // line when it finds the button down at a later place.
@@ -216,6 +245,7 @@ class FakePaintTarget final : public PlatformInput {
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
   int presses_ = 0;
+  PacingClock::TimePoint last_read_{};
   std::size_t abort_queries_ = 0;
   int reads_ = 0;
   int lost_ = 0;

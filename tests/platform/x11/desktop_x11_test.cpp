@@ -180,6 +180,28 @@ TEST(X11DesktopTest, ReadsTheScreenBackPixelByPixelAndByRegion) {
   }
 }
 
+// Reads the screen until nothing more is drawn after a read.
+bool Quietens(PlatformInput& desktop) {
+  for (int tries = 0; tries < 20; ++tries) {
+    desktop.ReadScreenPixel({0, 0});
+    if (!desktop.WaitForScreenChange({0, 0, 4096, 4096}, milliseconds(100))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST(X11DesktopTest, ReportsDrawingSinceTheLastRead) {
+  RecordingClient client;
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  ASSERT_TRUE(desktop->ReportsScreenChanges());
+  EXPECT_TRUE(Quietens(*desktop));
+  client.MakeWindow({300, 200, 20, 10}, 0x112233, false);
+  EXPECT_TRUE(
+      desktop->WaitForScreenChange({310, 205, 1, 1}, milliseconds(2000)));
+  EXPECT_TRUE(Quietens(*desktop));
+}
+
 // Runs xdotool on the test desktop; it injects through XTest like a real
 // keyboard, to whichever window has the focus.
 void Xdotool(const std::string& arguments) {
