@@ -27,7 +27,6 @@
 namespace {
 
 using scrivlet::ScreenPoint;
-using scrivlet::testing::DropOutcome;
 
 // The innermost window at `at` that takes part in XDND, or None: a managed
 // window's XdndAware sits on the client inside the window manager's frame.
@@ -69,16 +68,24 @@ Window AwareWindowAt(Display* display, ScreenPoint at) {
                            std::to_string(at.x) + "," + std::to_string(at.y));
 }
 
-const char* Word(DropOutcome outcome) {
-  switch (outcome) {
-    case DropOutcome::Accepted:
-      return "accepted";
-    case DropOutcome::Refused:
-      return "refused";
-    case DropOutcome::NotFinished:
-      break;
+// "file:///..." for a local path, percent-encoding all but the characters
+// a path may show as they are.
+std::string FileUri(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') || c == '/' || c == '-' || c == '_' ||
+        c == '.' || c == '~') {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4U];
+      uri += kHex[byte & 0xFU];
+    }
   }
-  return "not-finished";
+  return uri;
 }
 
 // Written beside the result and renamed over it: a reader never sees half.
@@ -100,7 +107,7 @@ int main(int argc, char** argv) {
     const ScreenPoint at{std::stoi(argv[1]), std::stoi(argv[2])};
     std::vector<std::string> uris;
     for (int index = 4; index < argc; ++index) {
-      uris.push_back(scrivlet::testing::FileUri(argv[index]));
+      uris.push_back(FileUri(argv[index]));
     }
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -108,8 +115,10 @@ int main(int argc, char** argv) {
     }
     std::string word;
     try {
-      word = Word(scrivlet::testing::DropUris(
-          display, AwareWindowAt(display, at), at, uris));
+      word = scrivlet::testing::DropUris(display, AwareWindowAt(display, at),
+                                         at, uris)
+                 ? "accepted"
+                 : "refused";
     } catch (...) {
       XCloseDisplay(display);
       throw;
