@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "absolute_aim.h"
 #include "platform/desktop.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
@@ -21,21 +22,9 @@
 namespace scrivlet::testing {
 namespace {
 
-// The absolute coordinate that aims at pixel `p` of `extent` pixels.
-std::int32_t Aim(std::int32_t p, std::int32_t extent) {
-  return static_cast<std::int32_t>(
-      (std::int64_t{p} * kAbsoluteSpan + extent / 2) / extent);
-}
-
 class WaylandDesktopTest : public ::testing::Test {
  protected:
   void SetUp() override { UseWaylandSession(FixtureSessionFile()); }
-
-  void MoveTo(PlatformInput& desktop, ScreenPoint to, std::uint32_t extra = 0) {
-    const DesktopArea area = desktop.DesktopBounds();
-    desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | extra,
-                        Aim(to.x, area.width), Aim(to.y, area.height));
-  }
 };
 
 TEST_F(WaylandDesktopTest, MotionLandsOnTheAimedPixel) {

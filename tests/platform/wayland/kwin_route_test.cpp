@@ -8,24 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "absolute_aim.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
 #include "wayland_session.h"
 
 namespace scrivlet::testing {
 namespace {
-
-// The absolute coordinate that aims at pixel `p` of `extent` pixels.
-std::int32_t Aim(std::int32_t p, std::int32_t extent) {
-  return static_cast<std::int32_t>(
-      (std::int64_t{p} * kAbsoluteSpan + extent / 2) / extent);
-}
-
-void MoveTo(PlatformInput& desktop, ScreenPoint to, std::uint32_t extra = 0) {
-  const DesktopArea area = desktop.DesktopBounds();
-  desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | extra,
-                      Aim(to.x, area.width), Aim(to.y, area.height));
-}
 
 TEST(KwinRouteTest, ClicksLandWhereAimed) {
   UseWaylandSession(FixtureSessionFile());

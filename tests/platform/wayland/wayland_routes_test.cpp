@@ -10,18 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "absolute_aim.h"
 #include "bare_compositor.h"
 #include "platform/desktop.h"
 #include "platform/desktop_backends.h"
 
 namespace scrivlet::testing {
 namespace {
-
-// The absolute coordinate that aims at pixel `p` of `extent` pixels.
-std::int32_t Aim(std::int32_t p, std::int32_t extent) {
-  return static_cast<std::int32_t>(
-      (std::int64_t{p} * kAbsoluteSpan + extent / 2) / extent);
-}
 
 void Use(const std::string& socket) {
   setenv("WAYLAND_DISPLAY", socket.c_str(), 1);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "absolute_aim.h"
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
 #include "wayland_session.h"
@@ -61,11 +62,6 @@ void LeaveStaleSocket(const std::string& path) {
   if (bound != 0) {
     throw std::runtime_error("cannot leave a stale socket at " + path);
   }
-}
-
-std::int32_t Aim(std::int32_t p, std::int32_t extent) {
-  return static_cast<std::int32_t>(
-      (std::int64_t{p} * kAbsoluteSpan + extent / 2) / extent);
 }
 
 std::vector<std::string> Joined(std::vector<std::string> first,
@@ -177,9 +173,7 @@ Finished SwayStage::Scrivlet(const std::vector<std::string>& arguments) const {
 }
 
 void SwayStage::MoveTo(ScreenPoint to) const {
-  const DesktopArea area = mouse_->DesktopBounds();
-  mouse_->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                      Aim(to.x, area.width), Aim(to.y, area.height));
+  testing::MoveTo(*mouse_, to);
   mouse_->Flush();
 }
 

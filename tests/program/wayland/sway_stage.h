@@ -36,7 +36,6 @@ class SwayStage {
   SwayStage& operator=(SwayStage&&) = delete;
   ~SwayStage();
 
-  [[nodiscard]] PlatformInput& Mouse() const { return *mouse_; }
   [[nodiscard]] const ScreenRect& Canvas() const { return canvas_; }
   [[nodiscard]] ChildProcess& Program() const { return *scrivlet_; }
   [[nodiscard]] const std::string& Executable() const { return executable_; }

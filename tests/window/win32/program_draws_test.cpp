@@ -14,16 +14,14 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "engine/plotter.h"
 #include "fake_desktop.h"
 #include "fake_picture.h"
+#include "started_program.h"
 #include "window/controls.h"
 #include "window/win32/wic_picture_decoder.h"
-#include "window/win32/wide_text.h"
-#include "window/win32/windows_ui.h"
 #include "window/window_texts.h"
 
 namespace scrivlet::testing {
@@ -32,12 +30,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Pixel = std::pair<int, int>;
-
-std::wstring WindowsPath(const char* unix_path) {
-  std::wstring path = L"Z:" + Utf16(unix_path);
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
 
 // A paint program reduced to what the test needs: a black pixel wherever
 // the left button goes down or moves while down, painted at once so that
@@ -126,19 +118,6 @@ class Canvas {
   HWND handle_ = nullptr;
 };
 
-BOOL CALLBACK FindForm(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(data);
-  DWORD process = 0;
-  ::GetWindowThreadProcessId(window, &process);
-  wchar_t name[64] = {};
-  ::GetClassNameW(window, name, 64);
-  if (process == search->first && std::wstring(name) == L"ScrivletForm1") {
-    search->second = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Holds a key down for 0.15 s, as a user does, while the canvas works.
 // Injected inside Wine: Wine passes an X key press only to a focused window
 // of its own, and the focus is the canvas's or anyone's during a drawing.
@@ -168,26 +147,13 @@ class ProgramDrawsTest : public ::testing::Test {
     // The program opens beside the canvas, where no dot falls and away from
     // the pointer: a Wine window that appears under the pointer reports the
     // pointer's place late, as a move of its own, in the middle of a drawing.
-    std::wstring command = L"\"" + WindowsPath(SCRIVLET_EXECUTABLE) + L"\"";
     STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USEPOSITION;
     startup.dwX = 700;
     startup.dwY = 20;
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
-                                 FALSE, 0, nullptr, nullptr, &startup,
-                                 &process_))
+    ASSERT_TRUE(StartProgram(process_, startup))
         << "error " << ::GetLastError();
-    ::CloseHandle(process_.hThread);
-    // Shown once it has loaded and polls for F7.
-    std::pair<DWORD, HWND> search{process_.dwProcessId, nullptr};
-    for (int i = 0; i < 200 && (search.second == nullptr ||
-                                ::IsWindowVisible(search.second) == FALSE);
-         ++i) {
-      ::EnumWindows(&FindForm, reinterpret_cast<LPARAM>(&search));
-      std::this_thread::sleep_for(50ms);
-    }
-    form_ = search.second;
+    form_ = WaitForForm(process_.dwProcessId);
     ASSERT_NE(form_, nullptr) << "the window did not appear";
     RECT placed{};
     ::GetWindowRect(form_, &placed);
@@ -198,14 +164,7 @@ class ProgramDrawsTest : public ::testing::Test {
 
   void TearDown() override {
     if (process_.hProcess == nullptr) return;
-    if (form_ != nullptr) {
-      ::PostMessageW(form_, WM_CLOSE, 0, 0);
-    }
-    if (::WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
-      ADD_FAILURE() << "the program did not close";
-      ::TerminateProcess(process_.hProcess, 1);
-    }
-    ::CloseHandle(process_.hProcess);
+    EXPECT_TRUE(CloseProgram(process_, form_)) << "the program did not close";
   }
 
   void SetText(Control box, const wchar_t* text) const {
@@ -239,8 +198,8 @@ class ProgramDrawsTest : public ::testing::Test {
   // window's settings, from the pointer at kOrigin. Over a desktop as wide
   // as the absolute range, its coordinates are pixels.
   [[nodiscard]] std::set<Pixel> ExpectedDots() const {
-    const DecodedPicture decoded =
-        WicPictureDecoder().Decode(Utf8(WindowsPath(SCRIVLET_SAMPLE)));
+    const DecodedPicture decoded = WicPictureDecoder().Decode(
+        Utf8(WindowsPath(SCRIVLET_SAMPLE).wstring()));
     const Picture& sample = decoded.picture;
     FakePicture view(sample.width, sample.height, RGB(255, 255, 255));
     for (int y = 0; y < sample.height; ++y) {
