@@ -11,6 +11,7 @@
 #include <fstream>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "poll_for.h"
@@ -261,9 +262,14 @@ void PaintProgram::FindBlankCanvas() {
         paper_ = image.At(centre);
         return same && area.width >= 300 && area.height >= 200;
       },
-      milliseconds(10000), kPollInterval);
+      // A compositor under load may take seconds to map and repaint it.
+      milliseconds(30000), kPollInterval);
   if (!settled) {
-    throw std::runtime_error(kind_.name + " showed no blank canvas");
+    throw std::runtime_error(
+        kind_.name + " showed no blank canvas (last uniform area " +
+        (last ? std::to_string(last->width) + "x" + std::to_string(last->height)
+              : std::string("none")) +
+        ")");
   }
 }
 
