@@ -51,7 +51,9 @@ start() {
 
   local width=${size%x*} height=${size#*x}
   # The test reaches KWin's screenshots on KWin's private bus: its address
-  # is written where the state file can name it.
+  # is written where the state file can name it, by a shell inside the bus
+  # session (hence the single quotes).
+  # shellcheck disable=SC2016
   env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$runtime" \
     QT_QPA_PLATFORM=offscreen \
     setsid dbus-run-session -- sh -c \

@@ -118,8 +118,10 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
       unreadable_ = true;
       screenshot_.reset();
       std::cerr << "Scrivlet: " << error.what()
-                << "\nScrivlet: the screen cannot be read back on this KDE "
-                   "desktop: dots go out at a safe pace, unconfirmed.\n";
+                << "\nScrivlet: KWin shows its screen only to the installed "
+                   "/usr/bin/scrivlet, whose desktop entry declares "
+                   "X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2;"
+                   " until then dots go out at a safe pace, unconfirmed.\n";
       return UnreadScreenImage(area);
     }
   }

@@ -196,8 +196,8 @@ KwinCapture KwinScreenshot::CaptureArea(ScreenRect area) {
   const Results results = ReadResults(reply.get());
   const std::optional<std::uint32_t> format = ShmFormatOf(results.format);
   if (results.type != "raw" || !format.has_value()) {
-    ThrowUnreadable("with an image of type \"" + results.type +
-                    "\", format " + std::to_string(results.format) +
+    ThrowUnreadable("with an image of type \"" + results.type + "\", format " +
+                    std::to_string(results.format) +
                     ", which Scrivlet cannot read");
   }
   if (results.width == 0 || results.height == 0 ||

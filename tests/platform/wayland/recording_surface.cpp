@@ -71,9 +71,9 @@ void InkAt(State& state, std::int32_t x, std::int32_t y) {
     return;
   }
   auto* pixels = const_cast<std::uint8_t*>(state.picture->Data());
-  std::memset(pixels + std::ptrdiff_t{y} * state.width * 4 +
-                  std::ptrdiff_t{x} * 4,
-              0, 3);
+  std::memset(
+      pixels + std::ptrdiff_t{y} * state.width * 4 + std::ptrdiff_t{x} * 4, 0,
+      3);
   wl_surface_attach(state.surface, state.picture->Buffer(), 0, 0);
   wl_surface_damage(state.surface, x, y, 1, 1);
   wl_surface_commit(state.surface);
@@ -95,8 +95,7 @@ const wl_pointer_listener kPointer{
     [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
        std::uint32_t pressed) {
       auto* state = static_cast<State*>(data);
-      state->Record(pressed != 0 ? SurfaceEvent::Press
-                                 : SurfaceEvent::Release);
+      state->Record(pressed != 0 ? SurfaceEvent::Press : SurfaceEvent::Release);
       if (pressed != 0 && state->ink_presses) {
         InkAt(*state, wl_fixed_to_int(state->x), wl_fixed_to_int(state->y));
       }
