@@ -118,10 +118,11 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
       unreadable_ = true;
       screenshot_.reset();
       std::cerr << "Scrivlet: " << error.what()
-                << "\nScrivlet: KWin shows its screen only to the installed "
+                << "\nScrivlet: the screen is not read back on this KDE "
+                   "desktop (KWin shows it only to the installed "
                    "/usr/bin/scrivlet, whose desktop entry declares "
-                   "X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2;"
-                   " until then dots go out at a safe pace, unconfirmed.\n";
+                   "X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2)"
+                   ": dots go out at a safe pace, unconfirmed.\n";
       return UnreadScreenImage(area);
     }
   }
