@@ -4,9 +4,10 @@
 #
 #   scripts/kdesession.sh start STATE_FILE PROGRAM [WIDTHxHEIGHT]
 #       Starts KWin with a desktop entry that grants PROGRAM (a full path)
-#       KWin's fake input, waits until it takes clients, and writes
-#       WAYLAND_DISPLAY (the socket's full path), KWIN_PID (the leader of
-#       its process group), SESSION_DIR and SESSION_RUNTIME to STATE_FILE.
+#       KWin's fake input and screenshots, waits until it takes clients, and
+#       writes WAYLAND_DISPLAY (the socket's full path), KWIN_PID (the leader
+#       of its process group), SESSION_DIR, SESSION_RUNTIME and
+#       DBUS_SESSION_BUS_ADDRESS (KWin's own bus) to STATE_FILE.
 #   scripts/kdesession.sh stop STATE_FILE
 #       Stops the compositor named in STATE_FILE and removes it.
 #
@@ -36,11 +37,12 @@ start() {
   runtime="$session/run"
   mkdir -p "$home/.local/share/applications" "$runtime"
   chmod 0700 "$runtime"
-  # KWin offers its fake input only to the program whose desktop entry
-  # declares it, matched by the full path in Exec=.
+  # KWin offers its fake input and its screenshots only to the program whose
+  # desktop entry declares them, matched by the full path in Exec=.
   printf '%s\n' '[Desktop Entry]' 'Type=Application' 'Name=Scrivlet test' \
     "Exec=$(realpath "$program")" \
     'X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input' \
+    'X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2' \
     >"$home/.local/share/applications/scrivlet-test.desktop"
   # Debian's kwin_wayland carries the file capability cap_sys_resource;
   # where the container's bounding set lacks it, exec fails with EPERM.
@@ -48,20 +50,27 @@ start() {
   cp "$(command -v kwin_wayland)" "$session/kwin_wayland"
 
   local width=${size%x*} height=${size#*x}
+  # The test reaches KWin's screenshots on KWin's private bus: its address
+  # is written where the state file can name it, by a shell inside the bus
+  # session (hence the single quotes).
+  # shellcheck disable=SC2016
   env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$runtime" \
     QT_QPA_PLATFORM=offscreen \
-    setsid dbus-run-session -- "$session/kwin_wayland" --virtual \
+    setsid dbus-run-session -- sh -c \
+    'printf "%s\n" "$DBUS_SESSION_BUS_ADDRESS" >"$1.part" && mv "$1.part" "$1" && shift && exec "$@"' \
+    sh "$session/bus-address" "$session/kwin_wayland" --virtual \
     --width "$width" --height "$height" --socket wayland-kde \
     --no-lockscreen --no-global-shortcuts --no-kactivities \
     </dev/null >"$log" 2>&1 &
   local kwin_pid=$!
-  if ! wait_for test -S "$runtime/wayland-kde"; then
+  if ! wait_for test -S "$runtime/wayland-kde" || ! wait_for test -s "$session/bus-address"; then
     stop_pid "$kwin_pid"
     rm -rf "$session"
     die "kwin_wayland did not start (see $log)"
   fi
   printf '%s\n' "WAYLAND_DISPLAY=$runtime/wayland-kde" "KWIN_PID=$kwin_pid" \
-    "SESSION_DIR=$session" "SESSION_RUNTIME=$runtime" >"$state_file"
+    "SESSION_DIR=$session" "SESSION_RUNTIME=$runtime" \
+    "DBUS_SESSION_BUS_ADDRESS=$(cat "$session/bus-address")" >"$state_file"
   echo "KDE session $runtime/wayland-kde (kwin $kwin_pid)"
 }
 

@@ -71,9 +71,10 @@ for file in /usr/bin/scrivlet /usr/share/applications/scrivlet.desktop \
 done
 desktop-file-validate /usr/share/applications/scrivlet.desktop ||
   fail "the desktop entry is not valid"
-# KWin hands its fake input only to the program whose entry declares it,
-# found by the full path in Exec=.
-for line in X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input Exec=/usr/bin/scrivlet; do
+# KWin hands its fake input and its screenshots only to the program whose
+# entry declares them, found by the full path in Exec=.
+for line in X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input \
+  X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2 Exec=/usr/bin/scrivlet; do
   grep -qx "$line" /usr/share/applications/scrivlet.desktop ||
     fail "the desktop entry lacks the line $line"
 done

@@ -1,14 +1,19 @@
 // The KDE route on a real KWin (kwin_wayland --virtual, started by
 // scripts/kdesession.sh with a desktop entry for this program): KWin grants
 // the fake input, the overlay finds the pointer, and clicks reach a
-// Wayland client on the pixels they were aimed at.
+// Wayland client on the pixels they were aimed at, and KWin's screenshots
+// read them back.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "absolute_aim.h"
+#include "platform/delivery_pacer.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
 #include "wayland_session.h"
@@ -49,6 +54,60 @@ TEST(KwinRouteTest, ClicksLandWhereAimed) {
     }
   }
   EXPECT_EQ(buttons, expected);
+}
+
+// The pattern around a pixel the client inked, read back at full colour:
+// a read one pixel off or with channels swapped differs.
+TEST(KwinRouteTest, CaptureShowsTheClickedPixel) {
+  UseWaylandSession(FixtureSessionFile());
+  RecordingSurface surface(true);
+  const auto desktop = OpenWaylandDesktop();
+  const ScreenPoint aimed{300, 200};
+  MoveTo(*desktop, aimed);
+  desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  desktop->Flush();
+  const ScreenRect area{aimed.x - 2, aimed.y - 2, 5, 5};
+  ScreenImage image = desktop->CaptureScreenRegion(area);
+  for (int look = 0; look < 50 && image.At(aimed) != COLORREF{0}; ++look) {
+    image = desktop->CaptureScreenRegion(area);
+  }
+  std::vector<std::optional<COLORREF>> expected;
+  for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
+    for (std::int32_t x = area.left; x < area.left + area.width; ++x) {
+      const ScreenPoint at{x, y};
+      expected.emplace_back(at == aimed ? 0 : PatternAt(at));
+    }
+  }
+  EXPECT_EQ(image.pixels, expected);
+}
+
+// Behind the pacer every dot of a drawing is confirmed on the screen rather
+// than sent at the safe pace; prints the rate for the delivery figures.
+TEST(KwinRouteTest, PacerConfirmsEveryDot) {
+  UseWaylandSession(FixtureSessionFile());
+  RecordingSurface surface(true);
+  DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
+  constexpr int kDots = 300;
+  const auto start = std::chrono::steady_clock::now();
+  pacer.DrawingStarted();
+  for (int dot = 0; dot < kDots; ++dot) {
+    MoveTo(pacer, {100 + 2 * (dot % 100), 300 + 3 * (dot / 100)});
+    pacer.mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+    pacer.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  }
+  pacer.Flush();
+  pacer.DrawingEnded();
+  const std::chrono::duration<double> took =
+      std::chrono::steady_clock::now() - start;
+  const PacingStats& stats = pacer.stats();
+  EXPECT_EQ(stats.confirmed, kDots);
+  EXPECT_EQ(stats.safe_paced, 0);
+  EXPECT_EQ(stats.strays, 0);
+  std::cout << "KWin with read-back: " << kDots << " dots in " << took.count()
+            << " s, " << kDots / took.count() << " dots/s, " << stats.batches
+            << " batches, " << stats.looks << " looks, " << stats.repaired
+            << " sent again\n";
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ struct RecordingSurface::State {
   wl_fixed_t x = 0;
   wl_fixed_t y = 0;
   int stop_fd = -1;
+  bool ink_presses = false;
 
   std::mutex mutex;
   std::condition_variable changed;
@@ -64,6 +65,20 @@ namespace {
 
 using State = RecordingSurface::State;
 
+// Paints the pixel black, as a paint program does where it is clicked.
+void InkAt(State& state, std::int32_t x, std::int32_t y) {
+  if (x < 0 || y < 0 || x >= state.width || y >= state.height) {
+    return;
+  }
+  auto* pixels = const_cast<std::uint8_t*>(state.picture->Data());
+  std::memset(
+      pixels + std::ptrdiff_t{y} * state.width * 4 + std::ptrdiff_t{x} * 4, 0,
+      3);
+  wl_surface_attach(state.surface, state.picture->Buffer(), 0, 0);
+  wl_surface_damage(state.surface, x, y, 1, 1);
+  wl_surface_commit(state.surface);
+}
+
 const wl_pointer_listener kPointer{
     [](void* data, wl_pointer*, std::uint32_t, wl_surface*, wl_fixed_t x,
        wl_fixed_t y) {
@@ -79,8 +94,11 @@ const wl_pointer_listener kPointer{
     },
     [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
        std::uint32_t pressed) {
-      static_cast<State*>(data)->Record(pressed != 0 ? SurfaceEvent::Press
-                                                     : SurfaceEvent::Release);
+      auto* state = static_cast<State*>(data);
+      state->Record(pressed != 0 ? SurfaceEvent::Press : SurfaceEvent::Release);
+      if (pressed != 0 && state->ink_presses) {
+        InkAt(*state, wl_fixed_to_int(state->x), wl_fixed_to_int(state->y));
+      }
     },
     [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},
     [](void*, wl_pointer*) {},
@@ -154,8 +172,10 @@ void Paint(State& state) {
 
 }  // namespace
 
-RecordingSurface::RecordingSurface() : state_(std::make_unique<State>()) {
+RecordingSurface::RecordingSurface(bool ink_presses)
+    : state_(std::make_unique<State>()) {
   State& state = *state_;
+  state.ink_presses = ink_presses;
   state.display = wl_display_connect(nullptr);
   if (state.display == nullptr) {
     throw std::runtime_error("recording surface: no Wayland compositor");

@@ -30,8 +30,9 @@ COLORREF PatternAt(ScreenPoint at);
 
 class RecordingSurface {
  public:
-  // Connects, maps the surface and waits until it is on the screen.
-  RecordingSurface();
+  // Connects, maps the surface and waits until it is on the screen. With
+  // `ink_presses` every press paints its pixel black.
+  explicit RecordingSurface(bool ink_presses = false);
   RecordingSurface(const RecordingSurface&) = delete;
   RecordingSurface& operator=(const RecordingSurface&) = delete;
   RecordingSurface(RecordingSurface&&) = delete;

@@ -46,6 +46,11 @@ void UseWaylandSession(const std::string& state_file) {
   setenv("XDG_RUNTIME_DIR", values["SESSION_RUNTIME"].c_str(), 1);
   setenv("SCRIVLET_SESSION_UID", values["SESSION_UID"].c_str(), 1);
   setenv("SCRIVLET_SESSION_GID", values["SESSION_GID"].c_str(), 1);
+  // KWin's screenshots are on its own bus; sway's session names none.
+  if (!values["DBUS_SESSION_BUS_ADDRESS"].empty()) {
+    setenv("DBUS_SESSION_BUS_ADDRESS",
+           values["DBUS_SESSION_BUS_ADDRESS"].c_str(), 1);
+  }
   unsetenv("DISPLAY");
 }
 

@@ -10,7 +10,8 @@
 
 namespace scrivlet::testing {
 
-// Sets WAYLAND_DISPLAY, SWAYSOCK, XDG_RUNTIME_DIR (the compositor's) and
+// Sets WAYLAND_DISPLAY, SWAYSOCK, XDG_RUNTIME_DIR (the compositor's), the
+// session bus where the file names one (KWin's) and
 // the cursor theme from a session file and unsets DISPLAY, so that nothing
 // falls back to X11 unseen. Throws std::runtime_error when the file names
 // no compositor.
