@@ -45,12 +45,16 @@ void PrintRow() {
   stage.MoveTo({stage.Canvas().x + stage.Canvas().width + 40, 5});
   const testing::CanvasCheck check = testing::CheckCanvas(
       stage.Capture(testing::BoundingRect(dots, 10)), dots, 0xFFFFFFU);
+  const PacingStats& stats = pacer.stats();
   // The columns of the X11 rows (bench/delivery/delivery_bench.cpp).
   std::printf(
-      "| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %7.2f | %7.0f | %s\n",
+      "| %-8s | %-11s | %-20s | %5d | %6.2f%% | %5d | %7.2f | %7.0f | "
+      "%d batches, %d looks, %d repaired, %d timed out, %d strays seen "
+      "(headless, pixman)\n",
       "sway", "drawing", "pipelined delivery", check.expected,
       100.0 * check.landed / check.expected, check.stray, seconds,
-      check.expected / seconds, "headless, pixman");
+      check.expected / seconds, stats.batches, stats.looks, stats.repaired,
+      stats.timed_out, stats.strays);
 }
 
 }  // namespace
