@@ -1,6 +1,7 @@
 // GNOME's remote-desktop route on a real mutter (headless, one virtual
 // monitor of 1280x800, scripts/gnomesession.sh): clicks, absolute and
-// relative, reach a Wayland-native program at the aimed pixels.
+// relative, reach a Wayland-native program at the aimed pixels, and the
+// screen cast shows what it painted there.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -23,6 +24,7 @@
 #include "engine/plotter.h"
 #include "fake_picture.h"
 #include "platform/absolute_mapping.h"
+#include "platform/delivery_pacer.h"
 #include "platform/desktop.h"
 #include "platform/desktop_backends.h"
 
@@ -158,6 +160,39 @@ TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
   }
 }
 
+// A capture after a click shows the pixel the program painted there, on
+// white, and nothing of the pointer.
+TEST(MutterClicks, ACaptureShowsThePaintedPixel) {
+  EnterSession();
+  Recorder recorder;
+  ASSERT_EQ(recorder.ReadLine(), "ready");
+  const auto desktop = OpenGnomeRemoteDesktop();
+  const DesktopArea area = desktop->DesktopBounds();
+  WaitUntilFullScreen(*desktop, recorder);
+  constexpr COLORREF kWhite = 0xFFFFFF;
+  const ScreenPoint dot{300, 200};
+  const ScreenRect around{dot.x - 2, dot.y - 2, 5, 5};
+  EXPECT_EQ(desktop->CaptureScreenRegion(around).At(dot), kWhite);
+  desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                       AbsoluteFor(dot.x, area.width),
+                       AbsoluteFor(dot.y, area.height));
+  desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  ASSERT_EQ(recorder.ReadLine(), "press 300 200");
+  // The first frame after the click may come before the program painted.
+  ScreenImage image = desktop->CaptureScreenRegion(around);
+  for (int tries = 0; tries < 100 && image.At(dot) == kWhite; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    image = desktop->CaptureScreenRegion(around);
+  }
+  for (std::int32_t y = around.top; y < around.top + around.height; ++y) {
+    for (std::int32_t x = around.left; x < around.left + around.width; ++x) {
+      const COLORREF want = ScreenPoint{x, y} == dot ? 0 : kWhite;
+      EXPECT_EQ(image.At({x, y}), want) << x << "," << y;
+    }
+  }
+}
+
 // The pointer's position, as mutter's screen cast shows it to a second
 // session that made no move of its own.
 TEST(MutterClicks, ThePointerIsFoundWhereAnotherSessionMovedIt) {
@@ -184,7 +219,7 @@ TEST(MutterClicks, ThePointerIsFoundWhereAnotherSessionMovedIt) {
 
 // The whole absolute plotter, behind the delivery pacer as the program
 // runs it, draws every dark sample at its place from where the user put
-// the pointer.
+// the pointer, and the pacer sees each dot land.
 TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
   EnterSession();
   Recorder recorder;
@@ -236,6 +271,10 @@ TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
     }
   }
   EXPECT_EQ(pressed, want);
+  const auto* pacer = dynamic_cast<const DeliveryPacer*>(desktop.get());
+  ASSERT_NE(pacer, nullptr);
+  EXPECT_EQ(pacer->stats().confirmed, static_cast<int>(want.size()));
+  EXPECT_EQ(pacer->stats().safe_paced, 0);
 }
 
 }  // namespace
