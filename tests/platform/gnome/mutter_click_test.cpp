@@ -4,15 +4,10 @@
 // screen cast shows what it painted there.
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <array>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -23,7 +18,7 @@
 
 #include "engine/plotter.h"
 #include "fake_picture.h"
-#include "platform/absolute_mapping.h"
+#include "gnome_stage.h"
 #include "platform/delivery_pacer.h"
 #include "platform/desktop.h"
 #include "platform/desktop_backends.h"
@@ -31,97 +26,17 @@
 namespace scrivlet {
 namespace {
 
-// Exports the session's variables that scripts/gnomesession.sh recorded.
+using testing::AbsoluteFor;
+using testing::EnterGnomeSession;
+using Recorder = testing::ClickRecorder;
+
 void EnterSession() {
-  const char* file = std::getenv("SCRIVLET_GNOMESESSION");
-  ASSERT_NE(file, nullptr) << "run through ctest (SCRIVLET_GNOMESESSION)";
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    const auto equals = line.find('=');
-    const std::string key = line.substr(0, equals);
-    if (key == "XDG_RUNTIME_DIR" || key == "WAYLAND_DISPLAY" ||
-        key == "DBUS_SESSION_BUS_ADDRESS") {
-      setenv(key.c_str(), line.substr(equals + 1).c_str(), 1);
-    }
-  }
+  ASSERT_NO_THROW(EnterGnomeSession());
 }
 
-// The click recorder, run as a Wayland client of the session's mutter.
-class Recorder {
- public:
-  Recorder()
-      : pipe_(popen("QT_QPA_PLATFORM=wayland " SCRIVLET_CLICK_RECORDER, "r")) {
-    if (pipe_ != nullptr) {
-      pid_ = std::atoi(ReadLine().substr(4).c_str());
-    }
-  }
-  Recorder(const Recorder&) = delete;
-  Recorder& operator=(const Recorder&) = delete;
-  Recorder(Recorder&&) = delete;
-  Recorder& operator=(Recorder&&) = delete;
-  ~Recorder() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-    }
-    if (pipe_ != nullptr) {
-      pclose(pipe_);
-    }
-  }
-
-  // The next line it prints; empty after `timeout_ms` without one.
-  std::string ReadLine(int timeout_ms = 5000) {
-    std::string line;
-    while (true) {
-      pollfd ready{fileno(pipe_), POLLIN, 0};
-      if (poll(&ready, 1, timeout_ms) <= 0) {
-        return {};
-      }
-      char c = 0;
-      if (read(fileno(pipe_), &c, 1) != 1) {
-        return {};
-      }
-      if (c == '\n') {
-        return line;
-      }
-      line += c;
-    }
-  }
-
- private:
-  std::FILE* pipe_;
-  pid_t pid_ = 0;
-};
-
-// The absolute coordinate that aims at `pixel` of `extent`.
-std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent) {
-  std::int32_t coordinate = 0;
-  while (coordinate < kAbsoluteSpan &&
-         AbsoluteToPixel(coordinate, extent) < pixel) {
-    ++coordinate;
-  }
-  return coordinate;
-}
-
-// The recorder's window goes full-screen a moment after it has painted:
-// clicks until one lands on the same pixel in the window as on the screen,
-// and drops what the clicks before it left.
-void WaitUntilFullScreen(PlatformInput& desktop, Recorder& recorder) {
-  const DesktopArea area = desktop.DesktopBounds();
-  for (int tries = 0; tries < 40; ++tries) {
-    desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                        AbsoluteFor(10, area.width),
-                        AbsoluteFor(10, area.height));
-    desktop.mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
-    desktop.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
-    for (std::string line = recorder.ReadLine(250); !line.empty();
-         line = recorder.ReadLine(250)) {
-      if (line == "release 10 10") {
-        return;
-      }
-    }
-  }
-  FAIL() << "the recorder's window never covered the screen";
+void CoverTheScreen(PlatformInput& desktop, Recorder& recorder) {
+  ASSERT_TRUE(testing::WaitUntilFullScreen(desktop, recorder))
+      << "the recorder's window never covered the screen";
 }
 
 TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
@@ -131,7 +46,7 @@ TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
   const auto desktop = OpenGnomeRemoteDesktop();
   const DesktopArea area = desktop->DesktopBounds();
   ASSERT_EQ(area, (DesktopArea{0, 0, 1280, 800}));
-  WaitUntilFullScreen(*desktop, recorder);
+  CoverTheScreen(*desktop, recorder);
 
   struct Case {
     ScreenPoint to;
@@ -168,7 +83,7 @@ TEST(MutterClicks, ACaptureShowsThePaintedPixel) {
   ASSERT_EQ(recorder.ReadLine(), "ready");
   const auto desktop = OpenGnomeRemoteDesktop();
   const DesktopArea area = desktop->DesktopBounds();
-  WaitUntilFullScreen(*desktop, recorder);
+  CoverTheScreen(*desktop, recorder);
   constexpr COLORREF kWhite = 0xFFFFFF;
   const ScreenPoint dot{300, 200};
   const ScreenRect around{dot.x - 2, dot.y - 2, 5, 5};
@@ -233,7 +148,7 @@ TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
   // left.
   const auto hand = OpenGnomeRemoteDesktop();
   const DesktopArea area = hand->DesktopBounds();
-  WaitUntilFullScreen(*hand, recorder);
+  CoverTheScreen(*hand, recorder);
   hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
                     AbsoluteFor(corner.x, area.width),
                     AbsoluteFor(corner.y, area.height));
