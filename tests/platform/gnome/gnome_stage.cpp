@@ -32,7 +32,10 @@ void EnterGnomeSession() {
 }
 
 ClickRecorder::ClickRecorder()
-    : pipe_(popen("QT_QPA_PLATFORM=wayland " SCRIVLET_CLICK_RECORDER, "r")) {
+    // exec: the shell becomes the recorder, so that the pid it prints is
+    // the process popen waits for, and no shell reports its end.
+    : pipe_(popen("QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER,
+                  "r")) {
   if (pipe_ != nullptr) {
     pid_ = std::atoi(ReadLine().substr(4).c_str());
   }
