@@ -84,7 +84,7 @@ void PrintRow() {
     if (std::sscanf(line.c_str(), "press %d %d", &x, &y) != 2) {
       continue;
     }
-    if (want.count({x, y}) != 0) {
+    if (want.contains({x, y})) {
       landed.emplace(x, y);
     } else {
       ++stray;
@@ -99,9 +99,8 @@ void PrintRow() {
       "gnome", "recorder", "pipelined delivery", want.size(),
       100.0 * static_cast<double>(landed.size()) /
           static_cast<double>(want.size()),
-      stray, seconds, static_cast<double>(want.size()) / seconds,
-      stats.batches, stats.looks, stats.repaired, stats.timed_out,
-      stats.safe_paced);
+      stray, seconds, static_cast<double>(want.size()) / seconds, stats.batches,
+      stats.looks, stats.repaired, stats.timed_out, stats.safe_paced);
 }
 
 }  // namespace

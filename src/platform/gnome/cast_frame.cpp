@@ -39,10 +39,16 @@ bool IsReadableCastFormat(std::uint32_t format) {
 ScreenImage CastFrameRegion(const CastFrame& frame, ScreenRect area) {
   const ScreenRect captured =
       ClipToDesktop(area, {0, 0, frame.width, frame.height});
-  ShmFrame part{ShmFormat(frame.format), captured.width, captured.height,
-                frame.stride, false, nullptr, 0};
-  const auto offset = static_cast<std::size_t>(
-      std::int64_t{captured.top} * frame.stride + std::int64_t{captured.left} * 4);
+  ShmFrame part{ShmFormat(frame.format),
+                captured.width,
+                captured.height,
+                frame.stride,
+                false,
+                nullptr,
+                0};
+  const auto offset =
+      static_cast<std::size_t>(std::int64_t{captured.top} * frame.stride +
+                               std::int64_t{captured.left} * 4);
   if (frame.data != nullptr && captured.width > 0 && offset < frame.size) {
     part.data = frame.data + offset;
     part.size = frame.size - offset;

@@ -256,7 +256,7 @@ CastStream::Capture CastStream::Read(ScreenRect area, Clock::time_point after,
     return state.frame != nullptr && state.frame_at > after;
   });
   if (state.frame == nullptr) {
-    return {UnreadScreenImage(area), false, false};
+    return {UnreadScreenImage(area), false, false, 0, 0};
   }
   const spa_data& data = state.frame->buffer->datas[0];
   const std::uint32_t offset = std::min(data.chunk->offset, data.maxsize);
@@ -267,7 +267,7 @@ CastStream::Capture CastStream::Read(ScreenRect area, Clock::time_point after,
       data.chunk->stride,
       static_cast<const std::uint8_t*>(data.data) + offset,
       std::min<std::size_t>(data.chunk->size, data.maxsize - offset)};
-  return {CastFrameRegion(frame, area), fresh, true};
+  return {CastFrameRegion(frame, area), fresh, true, frame.width, frame.height};
 }
 
 }  // namespace scrivlet

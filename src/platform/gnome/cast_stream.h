@@ -42,6 +42,8 @@ class CastStream {
     ScreenImage image;
     bool fresh = false;
     bool any_frame = false;
+    std::int32_t width = 0;  // the frame's size
+    std::int32_t height = 0;
   };
   [[nodiscard]] Capture Read(ScreenRect area, Clock::time_point after,
                              Clock::duration wait) const;

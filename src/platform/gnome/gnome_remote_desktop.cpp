@@ -163,15 +163,26 @@ class GnomeRemoteDesktop final : public PlatformInput {
       return UnreadScreenImage(area);
     }
     const bool wait = !settled_ && !frameless_;
-    CastStream::Capture capture = cast_->Read(
-        area, sent_at_,
-        wait ? CastStream::Clock::duration{kFrameWait}
-             : CastStream::Clock::duration{});
+    CastStream::Capture capture =
+        cast_->Read(area, sent_at_,
+                    wait ? CastStream::Clock::duration{kFrameWait}
+                         : CastStream::Clock::duration{});
     settled_ = true;
     if (!capture.any_frame && wait) {
       // Waiting again at every look would only slow the safe pace down.
       frameless_ = true;
       SayUnread("mutter sent no frame of the screen.");
+    }
+    if (capture.any_frame && (capture.width != monitor_.width ||
+                              capture.height != monitor_.height)) {
+      // A frame of another size (a mode change since the session began)
+      // would put every pixel in the wrong place.
+      SayUnread("the screen cast's frames are " +
+                std::to_string(capture.width) + "x" +
+                std::to_string(capture.height) + ", the monitor " +
+                std::to_string(monitor_.width) + "x" +
+                std::to_string(monitor_.height) + ".");
+      return UnreadScreenImage(area);
     }
     return std::move(capture.image);
   }

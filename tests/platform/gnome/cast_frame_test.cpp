@@ -2,14 +2,14 @@
 // negotiate, and a region cut out of a frame with padded rows and partly
 // off it.
 
+#include "platform/gnome/cast_frame.h"
+
 #include <gtest/gtest.h>
 #include <spa/param/video/raw.h>
 
 #include <array>
 #include <cstdint>
 #include <optional>
-
-#include "platform/gnome/cast_frame.h"
 
 namespace scrivlet {
 namespace {
@@ -36,8 +36,8 @@ TEST(CastFrame, CutsARegionOutOfPaddedRows) {
   const std::array<std::uint8_t, 24> bytes{
       1, 0, 0, 0, 2, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE,
       3, 0, 0, 0, 4, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE};
-  const CastFrame frame{SPA_VIDEO_FORMAT_BGRx, 2, 2, 12, bytes.data(),
-                        bytes.size()};
+  const CastFrame frame{SPA_VIDEO_FORMAT_BGRx, 2,           2, 12,
+                        bytes.data(),          bytes.size()};
   const ScreenImage image = CastFrameRegion(frame, {1, 1, 2, 2});
   EXPECT_EQ(image.At({1, 1}), COLORREF{4} << 16U);
   EXPECT_EQ(image.At({2, 1}), std::nullopt);

@@ -34,8 +34,8 @@ void EnterGnomeSession() {
 ClickRecorder::ClickRecorder()
     // exec: the shell becomes the recorder, so that the pid it prints is
     // the process popen waits for, and no shell reports its end.
-    : pipe_(popen("QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER,
-                  "r")) {
+    : pipe_(
+          popen("QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER, "r")) {
   if (pipe_ != nullptr) {
     pid_ = std::atoi(ReadLine().substr(4).c_str());
   }

@@ -30,9 +30,7 @@ using testing::AbsoluteFor;
 using testing::EnterGnomeSession;
 using Recorder = testing::ClickRecorder;
 
-void EnterSession() {
-  ASSERT_NO_THROW(EnterGnomeSession());
-}
+void EnterSession() { ASSERT_NO_THROW(EnterGnomeSession()); }
 
 void CoverTheScreen(PlatformInput& desktop, Recorder& recorder) {
   ASSERT_TRUE(testing::WaitUntilFullScreen(desktop, recorder))
@@ -103,8 +101,8 @@ TEST(MutterClicks, ACaptureShowsThePaintedPixel) {
   ScreenImage want = UnreadScreenImage(around);
   for (std::int32_t y = around.top; y < around.top + around.height; ++y) {
     for (std::int32_t x = around.left; x < around.left + around.width; ++x) {
-      want.pixels[static_cast<std::size_t>((y - around.top) * around.width +
-                                           x - around.left)] =
+      want.pixels[static_cast<std::size_t>((y - around.top) * around.width + x -
+                                           around.left)] =
           ScreenPoint{x, y} == dot ? 0 : kWhite;
     }
   }
