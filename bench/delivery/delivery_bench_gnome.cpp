@@ -77,6 +77,7 @@ void PrintRow() {
   }();
   std::set<std::pair<int, int>> landed;
   int stray = 0;
+  int presses = 0;
   for (std::string line = recorder.ReadLine(1000); !line.empty();
        line = recorder.ReadLine(500)) {
     int x = 0;
@@ -84,6 +85,7 @@ void PrintRow() {
     if (std::sscanf(line.c_str(), "press %d %d", &x, &y) != 2) {
       continue;
     }
+    ++presses;
     if (want.contains({x, y})) {
       landed.emplace(x, y);
     } else {
@@ -95,12 +97,12 @@ void PrintRow() {
   std::printf(
       "| %-8s | %-11s | %-20s | %5zu | %6.2f%% | %5d | %7.2f | %7.0f | "
       "%d batches, %d looks, %d repaired, %d timed out, %d safe-paced; "
-      "headless, presses counted\n",
+      "%d presses; headless\n",
       "gnome", "recorder", "pipelined delivery", want.size(),
       100.0 * static_cast<double>(landed.size()) /
           static_cast<double>(want.size()),
       stray, seconds, static_cast<double>(want.size()) / seconds, stats.batches,
-      stats.looks, stats.repaired, stats.timed_out, stats.safe_paced);
+      stats.looks, stats.repaired, stats.timed_out, stats.safe_paced, presses);
 }
 
 }  // namespace

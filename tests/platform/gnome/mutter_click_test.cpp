@@ -178,12 +178,14 @@ TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
                nullptr);
   desktop->DrawingEnded();
   std::set<std::pair<int, int>> pressed;
+  int presses = 0;
   for (std::string line = recorder.ReadLine(); !line.empty();
        line = recorder.ReadLine(500)) {
     int x = 0;
     int y = 0;
     if (std::sscanf(line.c_str(), "press %d %d", &x, &y) == 2) {
-      EXPECT_TRUE(pressed.emplace(x, y).second) << "pressed twice: " << line;
+      pressed.emplace(x, y);
+      ++presses;
     }
   }
   EXPECT_EQ(pressed, want);
@@ -191,6 +193,9 @@ TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
   ASSERT_NE(pacer, nullptr);
   EXPECT_EQ(pacer->stats().confirmed, static_cast<int>(want.size()));
   EXPECT_EQ(pacer->stats().safe_paced, 0);
+  // A dot pressed twice is one the pacer sent again: its press had not
+  // shown yet, or was lost.
+  EXPECT_LE(presses, static_cast<int>(want.size()) + pacer->stats().repaired);
 }
 
 }  // namespace
