@@ -173,6 +173,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
       frameless_ = true;
       SayUnread("mutter sent no frame of the screen.");
     }
+    frameless_ = frameless_ && !capture.any_frame;
     if (capture.any_frame && (capture.width != monitor_.width ||
                               capture.height != monitor_.height)) {
       // A frame of another size (a mode change since the session began)
@@ -284,7 +285,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
   std::string cursor_problem_;
   CastStream::Clock::time_point sent_at_;  // our latest event reached mutter
   bool settled_ = true;     // a capture has seen the screen since then
-  bool frameless_ = false;  // mutter sent no frame when one was due
+  bool frameless_ = false;  // no frame yet, and none came when one was due
   bool said_unread_ = false;
   PointerFollower follower_;
 };
