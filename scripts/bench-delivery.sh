@@ -43,7 +43,13 @@ desktop_sway() {
   scripts/bench-delivery-wayland.sh
 }
 
-all_desktops=(plain mutter firefox sway)
+# Headless mutter on Wayland, through GNOME's remote-desktop route (pipelined
+# delivery only, as on sway).
+desktop_gnome() {
+  scripts/bench-delivery-gnome.sh
+}
+
+all_desktops=(plain mutter firefox sway gnome)
 
 echo "| desktop  | target      | method               |  dots |  landed | stray | seconds |  dots/s | pipelined delivery"
 echo "|----------|-------------|----------------------|-------|---------|-------|---------|---------|-------------------"

@@ -2,21 +2,22 @@
 // which takes pointer events from an unsandboxed program without asking
 // the user. A remote-desktop session is linked to a screen cast of the
 // primary monitor, because absolute motion is given in a stream's
-// coordinates: the monitor's pixels. Mutter tells the pointer's position
-// only in that stream's PipeWire frames, as cursor metadata; the frames'
-// pixels are not read, so dots go out at the delivery pacer's fixed safe
-// pace, unconfirmed.
+// coordinates: the monitor's pixels. The stream's PipeWire frames show
+// the screen, which is how dots are confirmed, and tell the pointer's
+// position as cursor metadata, the only place mutter tells it.
 
 #include <linux/input-event-codes.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
-#include "platform/gnome/cast_cursor.h"
+#include "platform/gnome/cast_stream.h"
+#include "platform/gnome/gnome_texts.h"
 #include "platform/gnome/pointer_follower.h"
 #include "platform/gnome/primary_monitor.h"
 #include "platform/session_bus.h"
@@ -33,8 +34,14 @@ const char* const kCastStream = "org.gnome.Mutter.ScreenCast.Stream";
 // Mutter names the stream's PipeWire node soon after the session starts.
 constexpr std::uint64_t kNodeTimeoutUsec = 3'000'000;
 
-// RecordMonitor's cursor-mode: the pointer as metadata beside the frames.
+// RecordMonitor's cursor-mode: the pointer as metadata beside the frames,
+// so that it never covers the pixel a dot was just clicked on.
 constexpr std::uint32_t kCursorAsMetadata = 2;
+
+// How long a capture waits for mutter's first frame after our latest
+// event. Mutter sends a frame only when the screen changes: after this the
+// latest frame is the screen.
+constexpr std::chrono::milliseconds kFrameWait{150};
 
 class GnomeRemoteDesktop final : public PlatformInput {
  public:
@@ -82,7 +89,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
   }
 
   ScreenPoint GetCursorPos() override {
-    if (!cursor_) {
+    if (!cast_) {
       throw PlatformError(
           "GNOME's remote-desktop route cannot tell where "
           "the pointer is: " +
@@ -106,11 +113,13 @@ class GnomeRemoteDesktop final : public PlatformInput {
                   stream_.c_str(), static_cast<double>(to.x),
                   static_cast<double>(to.y));
         follower_.MovedTo(to, Shown(), Now());
+        Sent();
       } else {
         // Mutter applies no pointer acceleration to these: exact pixels.
         bus_.Call(session_, "NotifyPointerMotionRelative", "dd",
                   static_cast<double>(dx), static_cast<double>(dy));
         follower_.MovedBy(dx, dy, DesktopBounds(), Shown(), Now());
+        Sent();
       }
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
@@ -118,10 +127,12 @@ class GnomeRemoteDesktop final : public PlatformInput {
       // taken effect, and releasing an unpressed button is harmless.
       button_down_ = true;
       bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 1);
+      Sent();
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
       bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 0);
       button_down_ = false;
+      Sent();
     }
   }
 
@@ -139,12 +150,42 @@ class GnomeRemoteDesktop final : public PlatformInput {
         "choose \"Always on Top\" in the window menu (Alt+Space).");
   }
 
-  // Unread: the delivery pacer then sends at its fixed safe pace.
-  std::optional<COLORREF> ReadScreenPixel(ScreenPoint /*at*/) override {
-    return std::nullopt;
+  std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
+    return CaptureScreenRegion({at.x, at.y, 1, 1}).At(at);
   }
+
+  // The latest frame, once mutter has sent one after our latest event or
+  // has sent none for a while. Unread where no frame ever came: the
+  // delivery pacer then sends at its fixed safe pace.
   ScreenImage CaptureScreenRegion(ScreenRect area) override {
-    return UnreadScreenImage(area);
+    if (!cast_) {
+      SayUnread(cursor_problem_);
+      return UnreadScreenImage(area);
+    }
+    const bool wait = !settled_ && !frameless_;
+    CastStream::Capture capture =
+        cast_->Read(area, sent_at_,
+                    wait ? CastStream::Clock::duration{kFrameWait}
+                         : CastStream::Clock::duration{});
+    settled_ = true;
+    if (!capture.any_frame && wait) {
+      // Waiting again at every look would only slow the safe pace down.
+      frameless_ = true;
+      SayUnread("mutter sent no frame of the screen.");
+    }
+    frameless_ = frameless_ && !capture.any_frame;
+    if (capture.any_frame && (capture.width != monitor_.width ||
+                              capture.height != monitor_.height)) {
+      // A frame of another size (a mode change since the session began)
+      // would put every pixel in the wrong place.
+      SayUnread("the screen cast's frames are " +
+                std::to_string(capture.width) + "x" +
+                std::to_string(capture.height) + ", the monitor " +
+                std::to_string(monitor_.width) + "x" +
+                std::to_string(monitor_.height) + ".");
+      return UnreadScreenImage(area);
+    }
+    return std::move(capture.image);
   }
 
   // Every call above waited for mutter's reply: nothing is queued.
@@ -155,11 +196,25 @@ class GnomeRemoteDesktop final : public PlatformInput {
     return PointerFollower::Clock::now();
   }
 
+  // An event of ours reached mutter: the screen may change.
+  void Sent() {
+    sent_at_ = CastStream::Clock::now();
+    settled_ = false;
+  }
+
+  // Once per session, why dots go out unconfirmed.
+  void SayUnread(const std::string& why) {
+    if (!said_unread_) {
+      said_unread_ = true;
+      std::fprintf(stderr, "%s%s\n", texts::kGnomeScreenUnread, why.c_str());
+    }
+  }
+
   [[nodiscard]] std::optional<PointerFollower::Shown> Shown() const {
-    if (!cursor_) {
+    if (!cast_) {
       return std::nullopt;
     }
-    const auto seen = cursor_->Latest();
+    const auto seen = cast_->Cursor();
     if (!seen) {
       return std::nullopt;
     }
@@ -187,8 +242,8 @@ class GnomeRemoteDesktop final : public PlatformInput {
     }
   }
 
-  // Without the cursor the route still clicks; only finding the pointer
-  // fails, with this reason.
+  // Without the stream the route still clicks; finding the pointer fails,
+  // with this reason, and the screen is unread.
   void FollowCursor() {
     if (node_match_ == nullptr) {
       return;
@@ -205,7 +260,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
       return;
     }
     try {
-      cursor_ = std::make_unique<CastCursor>(*node_);
+      cast_ = std::make_unique<CastStream>(*node_);
     } catch (const PlatformError& error) {
       cursor_problem_ = error.what();
     }
@@ -226,8 +281,12 @@ class GnomeRemoteDesktop final : public PlatformInput {
   bool button_down_ = false;
   BusSlot node_match_;  // after bus_, so that it is released before it
   std::optional<std::uint32_t> node_;
-  std::unique_ptr<CastCursor> cursor_;
+  std::unique_ptr<CastStream> cast_;
   std::string cursor_problem_;
+  CastStream::Clock::time_point sent_at_;  // our latest event reached mutter
+  bool settled_ = true;     // a capture has seen the screen since then
+  bool frameless_ = false;  // no frame yet, and none came when one was due
+  bool said_unread_ = false;
   PointerFollower follower_;
 };
 

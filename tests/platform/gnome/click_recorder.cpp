@@ -1,11 +1,15 @@
-// A Wayland-native program for the tests on mutter: a full-screen window
-// that prints its pid, then "ready" once shown, then every button press
-// and release with the pointer's position in its window.
+// A Wayland-native program for the tests on mutter: a full-screen white
+// window that prints its pid, then "ready" once shown, then every button
+// press and release with the pointer's position in its window, and paints
+// a black pixel where each press was, as a paint program does.
 
 #include <unistd.h>
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPoint>
+#include <QVector>
 #include <QWidget>
 #include <cstdio>
 
@@ -14,12 +18,20 @@ namespace {
 class Recorder final : public QWidget {
  protected:
   void paintEvent(QPaintEvent* /*event*/) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawPoints(dots_.data(), static_cast<int>(dots_.size()));
     if (!shown_) {
       shown_ = true;
       Say("ready");
     }
   }
-  void mousePressEvent(QMouseEvent* event) override { Say("press", event); }
+  void mousePressEvent(QMouseEvent* event) override {
+    Say("press", event);
+    dots_.push_back(event->position().toPoint());
+    update();
+  }
   void mouseReleaseEvent(QMouseEvent* event) override { Say("release", event); }
 
  private:
@@ -33,6 +45,7 @@ class Recorder final : public QWidget {
     std::fflush(stdout);
   }
   bool shown_ = false;
+  QVector<QPoint> dots_;
 };
 
 }  // namespace

@@ -1,17 +1,13 @@
 // GNOME's remote-desktop route on a real mutter (headless, one virtual
 // monitor of 1280x800, scripts/gnomesession.sh): clicks, absolute and
-// relative, reach a Wayland-native program at the aimed pixels.
+// relative, reach a Wayland-native program at the aimed pixels, and the
+// screen cast shows what it painted there.
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <array>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -22,104 +18,23 @@
 
 #include "engine/plotter.h"
 #include "fake_picture.h"
-#include "platform/absolute_mapping.h"
+#include "gnome_stage.h"
+#include "platform/delivery_pacer.h"
 #include "platform/desktop.h"
 #include "platform/desktop_backends.h"
 
 namespace scrivlet {
 namespace {
 
-// Exports the session's variables that scripts/gnomesession.sh recorded.
-void EnterSession() {
-  const char* file = std::getenv("SCRIVLET_GNOMESESSION");
-  ASSERT_NE(file, nullptr) << "run through ctest (SCRIVLET_GNOMESESSION)";
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    const auto equals = line.find('=');
-    const std::string key = line.substr(0, equals);
-    if (key == "XDG_RUNTIME_DIR" || key == "WAYLAND_DISPLAY" ||
-        key == "DBUS_SESSION_BUS_ADDRESS") {
-      setenv(key.c_str(), line.substr(equals + 1).c_str(), 1);
-    }
-  }
-}
+using testing::AbsoluteFor;
+using testing::EnterGnomeSession;
+using Recorder = testing::ClickRecorder;
 
-// The click recorder, run as a Wayland client of the session's mutter.
-class Recorder {
- public:
-  Recorder()
-      : pipe_(popen("QT_QPA_PLATFORM=wayland " SCRIVLET_CLICK_RECORDER, "r")) {
-    if (pipe_ != nullptr) {
-      pid_ = std::atoi(ReadLine().substr(4).c_str());
-    }
-  }
-  Recorder(const Recorder&) = delete;
-  Recorder& operator=(const Recorder&) = delete;
-  Recorder(Recorder&&) = delete;
-  Recorder& operator=(Recorder&&) = delete;
-  ~Recorder() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-    }
-    if (pipe_ != nullptr) {
-      pclose(pipe_);
-    }
-  }
+void EnterSession() { ASSERT_NO_THROW(EnterGnomeSession()); }
 
-  // The next line it prints; empty after `timeout_ms` without one.
-  std::string ReadLine(int timeout_ms = 5000) {
-    std::string line;
-    while (true) {
-      pollfd ready{fileno(pipe_), POLLIN, 0};
-      if (poll(&ready, 1, timeout_ms) <= 0) {
-        return {};
-      }
-      char c = 0;
-      if (read(fileno(pipe_), &c, 1) != 1) {
-        return {};
-      }
-      if (c == '\n') {
-        return line;
-      }
-      line += c;
-    }
-  }
-
- private:
-  std::FILE* pipe_;
-  pid_t pid_ = 0;
-};
-
-// The absolute coordinate that aims at `pixel` of `extent`.
-std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent) {
-  std::int32_t coordinate = 0;
-  while (coordinate < kAbsoluteSpan &&
-         AbsoluteToPixel(coordinate, extent) < pixel) {
-    ++coordinate;
-  }
-  return coordinate;
-}
-
-// The recorder's window goes full-screen a moment after it has painted:
-// clicks until one lands on the same pixel in the window as on the screen,
-// and drops what the clicks before it left.
-void WaitUntilFullScreen(PlatformInput& desktop, Recorder& recorder) {
-  const DesktopArea area = desktop.DesktopBounds();
-  for (int tries = 0; tries < 40; ++tries) {
-    desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                        AbsoluteFor(10, area.width),
-                        AbsoluteFor(10, area.height));
-    desktop.mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
-    desktop.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
-    for (std::string line = recorder.ReadLine(250); !line.empty();
-         line = recorder.ReadLine(250)) {
-      if (line == "release 10 10") {
-        return;
-      }
-    }
-  }
-  FAIL() << "the recorder's window never covered the screen";
+void CoverTheScreen(PlatformInput& desktop, Recorder& recorder) {
+  ASSERT_TRUE(testing::WaitUntilFullScreen(desktop, recorder))
+      << "the recorder's window never covered the screen";
 }
 
 TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
@@ -129,7 +44,7 @@ TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
   const auto desktop = OpenGnomeRemoteDesktop();
   const DesktopArea area = desktop->DesktopBounds();
   ASSERT_EQ(area, (DesktopArea{0, 0, 1280, 800}));
-  WaitUntilFullScreen(*desktop, recorder);
+  CoverTheScreen(*desktop, recorder);
 
   struct Case {
     ScreenPoint to;
@@ -158,6 +73,42 @@ TEST(MutterClicks, ReachAWaylandProgramAtTheAimedPixels) {
   }
 }
 
+// A capture after a click shows the pixel the program painted there, on
+// white, and nothing of the pointer.
+TEST(MutterClicks, ACaptureShowsThePaintedPixel) {
+  EnterSession();
+  Recorder recorder;
+  ASSERT_EQ(recorder.ReadLine(), "ready");
+  const auto desktop = OpenGnomeRemoteDesktop();
+  const DesktopArea area = desktop->DesktopBounds();
+  CoverTheScreen(*desktop, recorder);
+  constexpr COLORREF kWhite = 0xFFFFFF;
+  const ScreenPoint dot{300, 200};
+  const ScreenRect around{dot.x - 2, dot.y - 2, 5, 5};
+  EXPECT_EQ(desktop->CaptureScreenRegion(around).At(dot), kWhite);
+  desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                       AbsoluteFor(dot.x, area.width),
+                       AbsoluteFor(dot.y, area.height));
+  desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  ASSERT_EQ(recorder.ReadLine(), "press 300 200");
+  // The first frame after the click may come before the program painted.
+  ScreenImage image = desktop->CaptureScreenRegion(around);
+  for (int tries = 0; tries < 100 && image.At(dot) == kWhite; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    image = desktop->CaptureScreenRegion(around);
+  }
+  ScreenImage want = UnreadScreenImage(around);
+  for (std::int32_t y = around.top; y < around.top + around.height; ++y) {
+    for (std::int32_t x = around.left; x < around.left + around.width; ++x) {
+      want.pixels[static_cast<std::size_t>((y - around.top) * around.width + x -
+                                           around.left)] =
+          ScreenPoint{x, y} == dot ? 0 : kWhite;
+    }
+  }
+  EXPECT_EQ(image.pixels, want.pixels);
+}
+
 // The pointer's position, as mutter's screen cast shows it to a second
 // session that made no move of its own.
 TEST(MutterClicks, ThePointerIsFoundWhereAnotherSessionMovedIt) {
@@ -184,7 +135,7 @@ TEST(MutterClicks, ThePointerIsFoundWhereAnotherSessionMovedIt) {
 
 // The whole absolute plotter, behind the delivery pacer as the program
 // runs it, draws every dark sample at its place from where the user put
-// the pointer.
+// the pointer, and the pacer sees each dot land.
 TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
   EnterSession();
   Recorder recorder;
@@ -195,7 +146,7 @@ TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
   // left.
   const auto hand = OpenGnomeRemoteDesktop();
   const DesktopArea area = hand->DesktopBounds();
-  WaitUntilFullScreen(*hand, recorder);
+  CoverTheScreen(*hand, recorder);
   hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
                     AbsoluteFor(corner.x, area.width),
                     AbsoluteFor(corner.y, area.height));
@@ -227,15 +178,24 @@ TEST(MutterClicks, TheAbsolutePlotterDrawsEveryDarkSample) {
                nullptr);
   desktop->DrawingEnded();
   std::set<std::pair<int, int>> pressed;
+  int presses = 0;
   for (std::string line = recorder.ReadLine(); !line.empty();
        line = recorder.ReadLine(500)) {
     int x = 0;
     int y = 0;
     if (std::sscanf(line.c_str(), "press %d %d", &x, &y) == 2) {
-      EXPECT_TRUE(pressed.emplace(x, y).second) << "pressed twice: " << line;
+      pressed.emplace(x, y);
+      ++presses;
     }
   }
   EXPECT_EQ(pressed, want);
+  const auto* pacer = dynamic_cast<const DeliveryPacer*>(desktop.get());
+  ASSERT_NE(pacer, nullptr);
+  EXPECT_EQ(pacer->stats().confirmed, static_cast<int>(want.size()));
+  EXPECT_EQ(pacer->stats().safe_paced, 0);
+  // A dot pressed twice is one the pacer sent again: its press had not
+  // shown yet, or was lost.
+  EXPECT_LE(presses, static_cast<int>(want.size()) + pacer->stats().repaired);
 }
 
 }  // namespace

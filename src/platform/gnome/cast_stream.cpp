@@ -1,4 +1,4 @@
-#include "platform/gnome/cast_cursor.h"
+#include "platform/gnome/cast_stream.h"
 
 #include <pipewire/pipewire.h>
 #include <spa/buffer/meta.h>
@@ -6,8 +6,11 @@
 #include <spa/pod/builder.h>
 
 #include <array>
+#include <condition_variable>
 #include <mutex>
 #include <string>
+
+#include "platform/gnome/cast_frame.h"
 
 namespace scrivlet {
 namespace {
@@ -22,21 +25,28 @@ constexpr std::int32_t CursorMetaSize(std::int32_t side) {
 
 }  // namespace
 
-struct CastCursor::State {
+struct CastStream::State {
   pw_thread_loop* loop = nullptr;
   pw_context* context = nullptr;
   pw_core* core = nullptr;
   pw_stream* stream = nullptr;
   spa_hook listener{};
   mutable std::mutex mutex;
+  mutable std::condition_variable frame_came;
   std::optional<Seen> seen;
+  // The negotiated format, and the newest frame with pixels: a buffer
+  // kept out of the stream (mutter fills the others meanwhile) until a
+  // newer one replaces it.
+  spa_video_info_raw format{};
+  pw_buffer* frame = nullptr;
+  Clock::time_point frame_at;
 
   State() = default;
   State(const State&) = delete;
   State& operator=(const State&) = delete;
   State(State&&) = delete;
   State& operator=(State&&) = delete;
-  // Here rather than in CastCursor's destructor, so that a constructor
+  // Here rather than in CastStream's destructor, so that a constructor
   // that fails half-way frees what it made too.
   ~State() {
     if (loop != nullptr) {
@@ -59,8 +69,8 @@ struct CastCursor::State {
 
 namespace {
 
-// The formats offered: any raw 32-bit video at any size and rate; only the
-// metadata is read, never the pixels.
+// The formats offered: any raw 32-bit video at any size and rate. Without a
+// modifier on offer mutter sends plain memory, not DMA-BUF.
 const spa_pod* EnumFormat(spa_pod_builder& builder) {
   spa_pod_frame object{};
   spa_pod_frame choice{};
@@ -121,9 +131,15 @@ const spa_pod* MappableBuffers(spa_pod_builder& builder) {
 }
 
 void OnParamChanged(void* data, std::uint32_t id, const spa_pod* param) {
-  auto& state = *static_cast<CastCursor::State*>(data);
+  auto& state = *static_cast<CastStream::State*>(data);
   if (id != SPA_PARAM_Format || param == nullptr) {
     return;
+  }
+  {
+    const std::lock_guard lock(state.mutex);
+    if (spa_format_video_raw_parse(param, &state.format) < 0) {
+      state.format = {};
+    }
   }
   std::array<std::uint8_t, 1024> memory{};
   spa_pod_builder builder{};
@@ -132,34 +148,54 @@ void OnParamChanged(void* data, std::uint32_t id, const spa_pod* param) {
   pw_stream_update_params(state.stream, params, 2);
 }
 
+bool HasPixels(const spa_buffer& buffer) {
+  // Mutter sends the cursor's moves alone, in buffers without pixels.
+  return buffer.n_datas > 0 && buffer.datas[0].data != nullptr &&
+         buffer.datas[0].chunk->size > 0 &&
+         (buffer.datas[0].chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0;
+}
+
 void OnProcess(void* data) {
-  auto& state = *static_cast<CastCursor::State*>(data);
-  pw_buffer* buffer = nullptr;
-  // Only the newest frame matters: older ones are handed straight back.
-  while (pw_buffer* next = pw_stream_dequeue_buffer(state.stream)) {
+  auto& state = *static_cast<CastStream::State*>(data);
+  bool new_frame = false;
+  // Every buffer's cursor counts; of the frames only the newest is kept,
+  // the others go straight back.
+  while (pw_buffer* buffer = pw_stream_dequeue_buffer(state.stream)) {
+    const auto* cursor =
+        static_cast<const spa_meta_cursor*>(spa_buffer_find_meta_data(
+            buffer->buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
+    const std::lock_guard lock(state.mutex);
+    if (cursor != nullptr && spa_meta_cursor_is_valid(cursor)) {
+      const std::uint64_t updates = state.seen ? state.seen->updates + 1 : 1;
+      state.seen =
+          CastStream::Seen{{cursor->position.x, cursor->position.y}, updates};
+    }
+    if (HasPixels(*buffer->buffer)) {
+      std::swap(buffer, state.frame);
+      state.frame_at = CastStream::Clock::now();
+      new_frame = true;
+    }
     if (buffer != nullptr) {
       pw_stream_queue_buffer(state.stream, buffer);
     }
-    buffer = next;
   }
-  if (buffer == nullptr) {
-    return;
+  if (new_frame) {
+    state.frame_came.notify_all();
   }
-  const auto* cursor =
-      static_cast<const spa_meta_cursor*>(spa_buffer_find_meta_data(
-          buffer->buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
-  if (cursor != nullptr && spa_meta_cursor_is_valid(cursor)) {
-    const std::lock_guard lock(state.mutex);
-    const std::uint64_t updates = state.seen ? state.seen->updates + 1 : 1;
-    state.seen =
-        CastCursor::Seen{{cursor->position.x, cursor->position.y}, updates};
+}
+
+// A buffer PipeWire takes back (the format changed) is no frame any more.
+void OnRemoveBuffer(void* data, pw_buffer* buffer) {
+  auto& state = *static_cast<CastStream::State*>(data);
+  const std::lock_guard lock(state.mutex);
+  if (state.frame == buffer) {
+    state.frame = nullptr;
   }
-  pw_stream_queue_buffer(state.stream, buffer);
 }
 
 }  // namespace
 
-CastCursor::CastCursor(std::uint32_t node) : state_(std::make_unique<State>()) {
+CastStream::CastStream(std::uint32_t node) : state_(std::make_unique<State>()) {
   pw_init(nullptr, nullptr);
   State& state = *state_;
   state.loop = pw_thread_loop_new("scrivlet-cast", nullptr);
@@ -185,6 +221,7 @@ CastCursor::CastCursor(std::uint32_t node) : state_(std::make_unique<State>()) {
     events.version = PW_VERSION_STREAM_EVENTS;
     events.param_changed = &OnParamChanged;
     events.process = &OnProcess;
+    events.remove_buffer = &OnRemoveBuffer;
     return events;
   }();
   pw_stream_add_listener(state.stream, &state.listener, &kEvents, &state);
@@ -204,11 +241,33 @@ CastCursor::CastCursor(std::uint32_t node) : state_(std::make_unique<State>()) {
   }
 }
 
-CastCursor::~CastCursor() = default;
+CastStream::~CastStream() = default;
 
-std::optional<CastCursor::Seen> CastCursor::Latest() const {
+std::optional<CastStream::Seen> CastStream::Cursor() const {
   const std::lock_guard lock(state_->mutex);
   return state_->seen;
+}
+
+CastStream::Capture CastStream::Read(ScreenRect area, Clock::time_point after,
+                                     Clock::duration wait) const {
+  State& state = *state_;
+  std::unique_lock lock(state.mutex);
+  const bool fresh = state.frame_came.wait_for(lock, wait, [&] {
+    return state.frame != nullptr && state.frame_at > after;
+  });
+  if (state.frame == nullptr) {
+    return {UnreadScreenImage(area), false, false, 0, 0};
+  }
+  const spa_data& data = state.frame->buffer->datas[0];
+  const std::uint32_t offset = std::min(data.chunk->offset, data.maxsize);
+  const CastFrame frame{
+      state.format.format,
+      static_cast<std::int32_t>(state.format.size.width),
+      static_cast<std::int32_t>(state.format.size.height),
+      data.chunk->stride,
+      static_cast<const std::uint8_t*>(data.data) + offset,
+      std::min<std::size_t>(data.chunk->size, data.maxsize - offset)};
+  return {CastFrameRegion(frame, area), fresh, true, frame.width, frame.height};
 }
 
 }  // namespace scrivlet

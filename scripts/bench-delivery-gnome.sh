@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The delivery benchmark's GNOME row: the pacer over GNOME's remote-desktop
+# route clicking a grid into a Wayland-native program on a private headless
+# mutter (scripts/gnomesession.sh), started and stopped by process id.
+# Prints one row in the columns of scripts/bench-delivery.sh, which calls it
+# for its gnome row.
+# Usage: scripts/bench-delivery-gnome.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=scripts/deps.sh
+source scripts/deps.sh
+install_groups build desktop
+
+build_dir=build/release
+cmake --preset release >/dev/null
+cmake --build "$build_dir" --target delivery_bench_gnome -j "$(nproc)" >/dev/null
+
+state_dir=$(mktemp -d)
+trap 'scripts/gnomesession.sh stop "$state_dir/session.env"; rm -rf "$state_dir"' EXIT
+scripts/gnomesession.sh start "$state_dir/session.env" >/dev/null
+SCRIVLET_GNOMESESSION="$state_dir/session.env" \
+  "$build_dir/bench/delivery/delivery_bench_gnome"

@@ -1,0 +1,47 @@
+#pragma once
+
+// A stage on the test GNOME session (scripts/gnomesession.sh): its
+// variables, and the click recorder as a Wayland client of its mutter,
+// shared by the tests on mutter and the delivery benchmark's GNOME row.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/platform_input.h"
+
+namespace scrivlet::testing {
+
+// Exports the variables the session script recorded in $SCRIVLET_GNOMESESSION;
+// throws std::runtime_error when it is not set.
+void EnterGnomeSession();
+
+// The click recorder (tests/platform/gnome/click_recorder.cpp): a white
+// full-screen window that prints each press and release and paints a black
+// pixel at each press.
+class ClickRecorder {
+ public:
+  ClickRecorder();
+  ClickRecorder(const ClickRecorder&) = delete;
+  ClickRecorder& operator=(const ClickRecorder&) = delete;
+  ClickRecorder(ClickRecorder&&) = delete;
+  ClickRecorder& operator=(ClickRecorder&&) = delete;
+  ~ClickRecorder();
+
+  // The next line it prints; empty after `timeout_ms` without one.
+  std::string ReadLine(int timeout_ms = 5000);
+
+ private:
+  std::FILE* pipe_;
+  int pid_ = 0;
+};
+
+// The absolute coordinate that aims at `pixel` of `extent`.
+std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent);
+
+// The recorder's window goes full-screen a moment after it has painted:
+// clicks until one lands on the same pixel in the window as on the screen,
+// and drops what the clicks before it left. False if it never does.
+bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder);
+
+}  // namespace scrivlet::testing
