@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
-#include <utility>
 
 #include "fake-input-server.h"
 
 namespace scrivlet::testing {
 namespace {
+
+constexpr std::int32_t kBareOutputWidth = 1280;
+constexpr std::int32_t kBareOutputHeight = 1024;
 
 void BindNothing(wl_client* client, void* /*data*/, std::uint32_t version,
                  std::uint32_t id) {
@@ -29,29 +31,12 @@ void BindOutput(wl_client* client, void* /*data*/, std::uint32_t version,
   }
 }
 
-BareCompositor* Owner(wl_resource* resource) {
-  return static_cast<BareCompositor*>(wl_resource_get_user_data(resource));
-}
-
+// Takes every request and does nothing: the client only has to get its
+// requests through.
 const struct org_kde_kwin_fake_input_interface kFakeInput {
-  .authenticate =
-      [](wl_client*, wl_resource* resource, const char* application,
-         const char* reason) {
-        Owner(resource)->RecordAuthentication(application, reason);
-        Owner(resource)->Record({FakeInputCall::Authenticate});
-      },
-  .pointer_motion =
-      [](wl_client*, wl_resource* resource, wl_fixed_t dx, wl_fixed_t dy) {
-        Owner(resource)->Record({FakeInputCall::Motion, wl_fixed_to_double(dx),
-                                 wl_fixed_to_double(dy)});
-      },
-  .button =
-      [](wl_client*, wl_resource* resource, std::uint32_t button,
-         std::uint32_t state) {
-        Owner(resource)->Record({FakeInputCall::Button,
-                                 static_cast<double>(button),
-                                 static_cast<double>(state)});
-      },
+  .authenticate = [](wl_client*, wl_resource*, const char*, const char*) {},
+  .pointer_motion = [](wl_client*, wl_resource*, wl_fixed_t, wl_fixed_t) {},
+  .button = [](wl_client*, wl_resource*, std::uint32_t, std::uint32_t) {},
   .axis = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t) {},
   .touch_down = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
                    wl_fixed_t) {},
@@ -60,20 +45,17 @@ const struct org_kde_kwin_fake_input_interface kFakeInput {
   .touch_up = [](wl_client*, wl_resource*, std::uint32_t) {},
   .touch_cancel = [](wl_client*, wl_resource*) {},
   .touch_frame = [](wl_client*, wl_resource*) {},
-  .pointer_motion_absolute =
-      [](wl_client*, wl_resource* resource, wl_fixed_t x, wl_fixed_t y) {
-        Owner(resource)->Record({FakeInputCall::MotionAbsolute,
-                                 wl_fixed_to_double(x), wl_fixed_to_double(y)});
-      },
+  .pointer_motion_absolute = [](wl_client*, wl_resource*, wl_fixed_t,
+                                wl_fixed_t) {},
   .keyboard_key = [](wl_client*, wl_resource*, std::uint32_t, std::uint32_t) {},
 };
 
-void BindFakeInput(wl_client* client, void* data, std::uint32_t version,
+void BindFakeInput(wl_client* client, void* /*data*/, std::uint32_t version,
                    std::uint32_t id) {
   wl_resource* resource =
       wl_resource_create(client, &org_kde_kwin_fake_input_interface,
                          static_cast<int>(version), id);
-  wl_resource_set_implementation(resource, &kFakeInput, data, nullptr);
+  wl_resource_set_implementation(resource, &kFakeInput, nullptr, nullptr);
 }
 
 }  // namespace
@@ -106,7 +88,8 @@ BareCompositor::BareCompositor(std::uint32_t fake_input_version)
   wl_global_create(display_, &wl_output_interface, 2, nullptr, BindOutput);
   if (fake_input_version > 0) {
     wl_global_create(display_, &org_kde_kwin_fake_input_interface,
-                     static_cast<int>(fake_input_version), this, BindFakeInput);
+                     static_cast<int>(fake_input_version), nullptr,
+                     BindFakeInput);
   }
   // Not wl_display_run: a terminate that comes before it starts is lost,
   // and a compositor no client ever reached would never stop.
@@ -128,27 +111,6 @@ BareCompositor::~BareCompositor() {
   wl_display_destroy(display_);
   std::error_code ignored;
   std::filesystem::remove_all(dir_, ignored);
-}
-
-std::vector<FakeInputRequest> BareCompositor::Take() {
-  const std::lock_guard lock(mutex_);
-  return std::exchange(requests_, {});
-}
-
-std::pair<std::string, std::string> BareCompositor::Authentication() {
-  const std::lock_guard lock(mutex_);
-  return authentication_;
-}
-
-void BareCompositor::Record(FakeInputRequest request) {
-  const std::lock_guard lock(mutex_);
-  requests_.push_back(request);
-}
-
-void BareCompositor::RecordAuthentication(std::string application,
-                                          std::string reason) {
-  const std::lock_guard lock(mutex_);
-  authentication_ = {std::move(application), std::move(reason)};
 }
 
 }  // namespace scrivlet::testing
