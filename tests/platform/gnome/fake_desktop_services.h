@@ -21,6 +21,7 @@
 
 namespace scrivlet::testing {
 
+// By default mutter alone, answering every call.
 struct FakeServices {
   bool mutter = true;
   bool portal = false;
@@ -32,13 +33,6 @@ struct FakeServices {
   std::uint32_t bind_response = 0;
 };
 
-// Mutter alone, answering `refused` (if any) with an error.
-inline FakeServices Mutter(std::string refused = {}) {
-  FakeServices services;
-  services.refuse = std::move(refused);
-  return services;
-}
-
 // The portal alone; `bind_response` 1 is the user's refusal.
 inline FakeServices Portal(bool shortcuts = true,
                            std::uint32_t bind_response = 0) {
@@ -49,9 +43,6 @@ inline FakeServices Portal(bool shortcuts = true,
   services.bind_response = bind_response;
   return services;
 }
-
-inline constexpr const char* kFakeStream =
-    "/org/gnome/Mutter/ScreenCast/Stream/u1";
 
 class FakeDesktopServices {
  public:
