@@ -54,15 +54,18 @@ TEST(MutterClicks, ClicksAndThePlotterLandAtTheAimedPixels) {
       Case{{1279, 799}, 0, 0, "1279 799"},
       Case{{640, 400}, -40, 25, "600 425"},
   };
+  constexpr std::uint32_t kClick = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
   for (const Case& c : cases) {
-    hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                      AbsoluteFor(c.to.x, area.width),
-                      AbsoluteFor(c.to.y, area.height));
-    if (c.dx != 0 || c.dy != 0) {
+    // Without a relative move the click comes in the absolute move's call,
+    // which must move first.
+    const bool relative = c.dx != 0 || c.dy != 0;
+    hand->mouse_event(
+        MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | (relative ? 0 : kClick),
+        AbsoluteFor(c.to.x, area.width), AbsoluteFor(c.to.y, area.height));
+    if (relative) {
       hand->mouse_event(MOUSEEVENTF_MOVE, c.dx, c.dy);
+      hand->mouse_event(kClick, 0, 0);
     }
-    hand->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
-    hand->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
     EXPECT_EQ(recorder.ReadLine(), std::string("press ") + c.landed);
     EXPECT_EQ(recorder.ReadLine(), std::string("release ") + c.landed);
     const ScreenPoint at = hand->GetCursorPos();
