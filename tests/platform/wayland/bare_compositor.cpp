@@ -33,29 +33,19 @@ void BindOutput(wl_client* client, void* /*data*/, std::uint32_t version,
 
 // Takes every request and does nothing: the client only has to get its
 // requests through.
-const struct org_kde_kwin_fake_input_interface kFakeInput {
-  .authenticate = [](wl_client*, wl_resource*, const char*, const char*) {},
-  .pointer_motion = [](wl_client*, wl_resource*, wl_fixed_t, wl_fixed_t) {},
-  .button = [](wl_client*, wl_resource*, std::uint32_t, std::uint32_t) {},
-  .axis = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t) {},
-  .touch_down = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
-                   wl_fixed_t) {},
-  .touch_motion = [](wl_client*, wl_resource*, std::uint32_t, wl_fixed_t,
-                     wl_fixed_t) {},
-  .touch_up = [](wl_client*, wl_resource*, std::uint32_t) {},
-  .touch_cancel = [](wl_client*, wl_resource*) {},
-  .touch_frame = [](wl_client*, wl_resource*) {},
-  .pointer_motion_absolute = [](wl_client*, wl_resource*, wl_fixed_t,
-                                wl_fixed_t) {},
-  .keyboard_key = [](wl_client*, wl_resource*, std::uint32_t, std::uint32_t) {},
-};
+int IgnoreRequest(const void* /*implementation*/, void* /*target*/,
+                  std::uint32_t /*opcode*/, const wl_message* /*message*/,
+                  wl_argument* /*arguments*/) {
+  return 0;
+}
 
 void BindFakeInput(wl_client* client, void* /*data*/, std::uint32_t version,
                    std::uint32_t id) {
   wl_resource* resource =
       wl_resource_create(client, &org_kde_kwin_fake_input_interface,
                          static_cast<int>(version), id);
-  wl_resource_set_implementation(resource, &kFakeInput, nullptr, nullptr);
+  wl_resource_set_dispatcher(resource, &IgnoreRequest, nullptr, nullptr,
+                             nullptr);
 }
 
 }  // namespace
