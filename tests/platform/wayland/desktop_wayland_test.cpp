@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
