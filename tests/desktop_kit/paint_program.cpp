@@ -201,19 +201,25 @@ void PaintProgram::Arrange() {
   for (const std::string& title : kind_.side_window_titles) {
     XMoveWindow(display_, WaitForWindow(title), kSideWindowX, 0);
   }
-  XMoveResizeWindow(display_, canvas_window_, kCanvasWindow.x, kCanvasWindow.y,
-                    kCanvasWindow.width, kCanvasWindow.height);
-  XRaiseWindow(display_, canvas_window_);
-  XSync(display_, False);
+  // Asked again until it holds: a program that sizes its window itself
+  // once mapped (xpaint, now and then) undoes a request that came first.
   const bool placed = PollFor(
       [&] {
         XWindowAttributes attributes{};
         XGetWindowAttributes(display_, canvas_window_, &attributes);
-        return attributes.width == kCanvasWindow.width &&
-               attributes.height == kCanvasWindow.height &&
-               attributes.map_state == IsViewable;
+        if (attributes.width == kCanvasWindow.width &&
+            attributes.height == kCanvasWindow.height &&
+            attributes.map_state == IsViewable) {
+          return true;
+        }
+        XMoveResizeWindow(display_, canvas_window_, kCanvasWindow.x,
+                          kCanvasWindow.y, kCanvasWindow.width,
+                          kCanvasWindow.height);
+        XRaiseWindow(display_, canvas_window_);
+        XSync(display_, False);
+        return false;
       },
-      milliseconds(5000), kPollInterval);
+      milliseconds(15000), milliseconds(200));
   if (!placed) {
     throw std::runtime_error(kind_.name + "'s window could not be arranged");
   }
