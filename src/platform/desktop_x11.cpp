@@ -37,6 +37,9 @@ namespace scrivlet {
 namespace {
 
 constexpr unsigned int kLeftButton = 1;
+// How long a release may wait for a window manager's grab to let go; one
+// that never does (a stuck grab) must not stop the drawing.
+constexpr std::chrono::milliseconds kReleaseTakenTimeout{50};
 
 struct DisplayCloser {
   void operator()(Display* display) const { XCloseDisplay(display); }
@@ -193,10 +196,51 @@ class X11Desktop final : public PlatformInput {
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
       XTestFakeButtonEvent(display, kLeftButton, False, CurrentTime);
+      AwaitReleaseTaken();
+      return;
     }
     // Xlib buffers requests; send them now so the event reaches the desktop
     // in call order without waiting for the next reply.
     XFlush(display);
+  }
+
+  // Window managers that raise a window on a click (openbox, by default)
+  // grab the button passively in synchronous mode: the press freezes the
+  // pointer until the window manager has looked at it and replays it to
+  // the window. Clicks sent meanwhile are queued behind the freeze, and the
+  // server hands them on at the pointer's latest position: they all land
+  // on the last dot sent. While frozen, the server has not applied the
+  // queued release, so the button still reads as down: the next click
+  // waits for it to read up. Without such a grab the first query already
+  // says so. A button held down by someone else (the user's
+  // own mouse) never reads up: after one wait has run out, the next ones
+  // only look, until the button reads up again.
+  void AwaitReleaseTaken() {
+    Display* display = display_.get();
+    const auto give_up = std::chrono::steady_clock::now() +
+                         (release_wait_ran_out_ ? std::chrono::milliseconds(0)
+                                                : kReleaseTakenTimeout);
+    for (;;) {
+      Window root_return = 0;
+      Window child = 0;
+      int root_x = 0;
+      int root_y = 0;
+      int win_x = 0;
+      int win_y = 0;
+      unsigned int mask = 0;
+      XQueryPointer(display, root_, &root_return, &child, &root_x, &root_y,
+                    &win_x, &win_y, &mask);
+      if ((mask & Button1Mask) == 0) {
+        release_wait_ran_out_ = false;
+        return;
+      }
+      if (std::chrono::steady_clock::now() >= give_up) {
+        release_wait_ran_out_ = true;
+        return;
+      }
+      const timespec pause{0, 50'000};
+      nanosleep(&pause, nullptr);
+    }
   }
 
   std::uint16_t GetAsyncKeyState(int virtual_key) override {
@@ -616,6 +660,8 @@ class X11Desktop final : public PlatformInput {
   bool damaged_ = false;
   // The serial of that read: reports generated before it are stale.
   unsigned long fresh_serial_ = 0;
+  // A release waited the longest for the button to read up, in vain.
+  bool release_wait_ran_out_ = false;
 };
 
 }  // namespace

@@ -12,12 +12,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bare_x_server.h"
+#include "click_to_focus_grab.h"
 #include "desktop_contract.h"
 #include "engine/drawing_watch.h"
 #include "engine/plotter.h"
@@ -89,6 +91,8 @@ struct StreamCase {
   ScreenPoint origin;
   DrawSettings settings;
   bool paced = false;
+  // Under a window manager's click-to-focus grab (ClickToFocusGrab).
+  bool click_grab = false;
   friend void PrintTo(const StreamCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -118,6 +122,10 @@ TEST_P(X11StreamTest, EveryEventArrivesAtTheAimedPixel) {
     }
   };
   const std::string outcome = draw(reference);
+  std::optional<ClickToFocusGrab> grab;
+  if (test.click_grab) {
+    grab.emplace(recorder.cover(), std::chrono::microseconds(500));
+  }
 
   std::unique_ptr<PlatformInput> desktop =
       test.paced ? OpenDesktop() : OpenNativeDesktop();
@@ -126,6 +134,10 @@ TEST_P(X11StreamTest, EveryEventArrivesAtTheAimedPixel) {
   ASSERT_EQ(desktop->GetCursorPos(), origin);
   EXPECT_EQ(draw(*desktop), outcome);
   desktop->Flush();
+  if (grab) {
+    // Whatever is still frozen behind the grab gets its time to come.
+    std::this_thread::sleep_for(milliseconds(300));
+  }
 
   const std::vector<PointerRecord> seen = recorder.TakePointerEvents();
   const std::vector<PointerRecord> expected =
@@ -156,6 +168,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  Mode::Absolute,
                                  {640, 480},
                                  {2, 2, 200, 0},
+                                 true},
+                      // Clicks back to back must not pile up behind it.
+                      StreamCase{"AbsoluteUnderAClickToFocusGrab",
+                                 Mode::Absolute,
+                                 {100, 100},
+                                 {1, 1, 200, 0},
+                                 false,
                                  true}),
     [](const auto& instance) { return instance.param.name; });
 

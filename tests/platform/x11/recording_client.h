@@ -50,6 +50,7 @@ class RecordingClient {
   // A window over the whole screen, outside the window manager's control,
   // that records pointer events from now on.
   void CoverScreen();
+  [[nodiscard]] Window cover() const { return cover_; }
   // Pointer events received so far, after a round trip to the server; the
   // record is cleared.
   std::vector<PointerRecord> TakePointerEvents();

@@ -1,0 +1,41 @@
+#include "click_to_focus_grab.h"
+
+#include <stdexcept>
+
+namespace scrivlet::testing {
+
+ClickToFocusGrab::ClickToFocusGrab(Window window,
+                                   std::chrono::microseconds reaction)
+    : display_(XOpenDisplay(nullptr)), reaction_(reaction) {
+  if (display_ == nullptr) {
+    throw std::runtime_error("The grabbing client cannot open the X display");
+  }
+  XGrabButton(display_, Button1, AnyModifier, window, False, ButtonPressMask,
+              GrabModeSync, GrabModeAsync, None, None);
+  XSync(display_, False);
+  replayer_ = std::jthread(
+      [this](const std::stop_token& stop) { ReplayPresses(stop); });
+}
+
+ClickToFocusGrab::~ClickToFocusGrab() {
+  replayer_.request_stop();
+  replayer_.join();
+  XCloseDisplay(display_);
+}
+
+void ClickToFocusGrab::ReplayPresses(const std::stop_token& stop) {
+  while (!stop.stop_requested()) {
+    while (XPending(display_) > 0) {
+      XEvent event{};
+      XNextEvent(display_, &event);
+      if (event.type == ButtonPress) {
+        std::this_thread::sleep_for(reaction_);
+        XAllowEvents(display_, ReplayPointer, event.xbutton.time);
+        XFlush(display_);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+}
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,34 @@
+#pragma once
+
+// What a window manager that raises a window on a click does (openbox, by
+// default): a synchronous passive grab on the left button over a window.
+// Each press freezes the pointer until the grab's owner has seen it and
+// replays it to the window, a moment later.
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <stop_token>
+#include <thread>
+
+namespace scrivlet::testing {
+
+class ClickToFocusGrab {
+ public:
+  ClickToFocusGrab(Window window, std::chrono::microseconds reaction);
+  ClickToFocusGrab(const ClickToFocusGrab&) = delete;
+  ClickToFocusGrab& operator=(const ClickToFocusGrab&) = delete;
+  ClickToFocusGrab(ClickToFocusGrab&&) = delete;
+  ClickToFocusGrab& operator=(ClickToFocusGrab&&) = delete;
+  ~ClickToFocusGrab();
+
+ private:
+  void ReplayPresses(const std::stop_token& stop);
+
+  // Used only by the replaying thread once it runs.
+  Display* display_;
+  std::chrono::microseconds reaction_;
+  std::jthread replayer_;
+};
+
+}  // namespace scrivlet::testing
