@@ -428,6 +428,11 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
         trust_.StrokeLost();
       }
     }
+    // A target kept to one dot at a time would drop repairs close together
+    // as well: there they go at the safe pace.
+    const PacingClock::Duration repair_pace =
+        trust_.Window() == 1 ? trust_.SafePace()
+                             : std::max(trust_.Pace(), policy_.min_repair_pace);
     for (const std::size_t piece : to_repair) {
       if (aborted_ || !Repair(batch[piece])) {
         break;
@@ -440,7 +445,7 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
           ++mark.repairs;
         }
       }
-      Pause(std::max(trust_.Pace(), policy_.min_repair_pace));
+      Pause(repair_pace);
     }
     const PacingClock::Duration waited = clock_->Now() - start;
     look = clock_->Now() + (reports_changes_

@@ -80,8 +80,11 @@ void DeliveryTrust::ShownLate(COLORREF before) {
 }
 
 bool DeliveryTrust::Pipelines() const {
-  return !smeared_ && alone_shown_ >= policy_.probe_dots && fastest_alone_ &&
-         *fastest_alone_ >= policy_.frame_like_latency;
+  return !smeared_ && !drops_overlapping_ && alone_shown_ >= policy_.probe_dots;
+}
+
+bool DeliveryTrust::PaintsAsEventsCome() const {
+  return fastest_alone_ && *fastest_alone_ < policy_.frame_like_latency;
 }
 
 void DeliveryTrust::BatchLanded(int dots, int lost) {
@@ -91,11 +94,17 @@ void DeliveryTrust::BatchLanded(int dots, int lost) {
   if (2 * lost > dots) {
     window_ = std::max(1, window_ / 2);
   } else if (4 * lost <= dots && dots >= window_) {
-    window_ = std::min(2 * window_, policy_.max_window);
+    window_ = std::min(2 * window_, PaintsAsEventsCome()
+                                        ? policy_.max_window_as_events_come
+                                        : policy_.max_window);
   }
 }
 
 void DeliveryTrust::DotLost() {
+  if (PaintsAsEventsCome() && window_ > 1) {
+    drops_overlapping_ = true;
+    window_ = 1;
+  }
   pace_ = std::min(pace_ + policy_.pace_step, policy_.safe_pace);
 }
 

@@ -15,11 +15,15 @@
 // - Ink where no dot was aimed means the target is being overrun (it paints
 //   a line from one dot to the next): one dot at a time and the safe pace
 //   from then on, for this target.
-// - A target that shows a dot within a few milliseconds paints as events
-//   come and gains nothing from more in flight, but smears when overrun
-//   (paint programs on an X server with no compositor): it keeps one dot
-//   in flight. Only a target that never showed a dot alone that fast (a
-//   compositor, a browser: a frame or more) gets a growing window.
+// - The window grows only after some dots sent alone have shown, so that
+//   the target's own time per dot is known. A target that shows a dot
+//   within a few milliseconds paints as events come (a paint program on an
+//   X server with no compositor): it works through a batch one dot after
+//   another and is confirmed right after the last, so a window beyond a
+//   few dots only makes each look read a larger rectangle. Its window stays
+//   small; one that paints a frame later (a compositor, a browser) gets
+//   many dots per frame. Such a fast target that loses a click among others
+//   drops what comes while it is busy: one dot at a time from then on.
 // - How long to wait for a dot depends on its screen colour: see WaitFor.
 
 #include <cstdint>
@@ -49,9 +53,11 @@ struct DeliveryPolicy {
   PacingClock::Duration pace_step = std::chrono::microseconds(500);
   // Dots in flight at most.
   int max_window = 256;
+  // Dots in flight at most into a target that paints as events come.
+  int max_window_as_events_come = 16;
   // Dots sent alone before the window may grow, and how fast the fastest
-  // of them may have shown for it to grow: faster than any frame means a
-  // target that paints as events come.
+  // of them must have shown for the target to count as painting as events
+  // come: faster than any frame.
   int probe_dots = 16;
   PacingClock::Duration frame_like_latency = std::chrono::milliseconds(4);
   // Dots in a row that did not show before the pacer stops trusting the
@@ -87,6 +93,8 @@ class DeliveryTrust {
   [[nodiscard]] bool Smeared() const { return smeared_; }
   // Whether more than one dot may be in flight (see above).
   [[nodiscard]] bool Pipelines() const;
+  // Whether the target showed a dot sent alone faster than any frame.
+  [[nodiscard]] bool PaintsAsEventsCome() const;
   // Whether strokes must show before the button goes up (see StrokeLost).
   [[nodiscard]] bool HoldStrokes() const { return hold_strokes_; }
 
@@ -107,7 +115,8 @@ class DeliveryTrust {
   // A batch of `dots` landed with nothing else changed; `lost` of them
   // had to be sent again.
   void BatchLanded(int dots, int lost);
-  // Dots had to be sent again.
+  // Dots had to be sent again; from a batch of several into a target
+  // that paints as events come, this ends the batches there (see above).
   void DotLost();
   // A drag stroke did not show although its dot did: the target looks for
   // the button only when it gets to the move.
@@ -129,6 +138,8 @@ class DeliveryTrust {
   int window_ = 1;
   PacingClock::Duration pace_{};
   bool smeared_ = false;
+  // Paints as events come, yet lost a click sent with others.
+  bool drops_overlapping_ = false;
   bool hold_strokes_ = false;
   std::optional<COLORREF> ink_;  // the colour the target last painted
   std::optional<PacingClock::Duration> typical_latency_;

@@ -29,6 +29,7 @@ class DeliveryWindowTest : public ::testing::TestWithParam<WindowCase> {};
 TEST_P(DeliveryWindowTest, FollowsWhatTheScreenShowed) {
   DeliveryPolicy policy;
   policy.max_window = 16;
+  policy.max_window_as_events_come = 4;
   DeliveryTrust trust(policy);
   GetParam().events(trust);
   EXPECT_EQ(trust.Window(), GetParam().window);
@@ -52,11 +53,26 @@ void Clean(DeliveryTrust& trust, int batches) {
 INSTANTIATE_TEST_SUITE_P(
     Batches, DeliveryWindowTest,
     ::testing::Values(
-        // Paints as events come (no compositor): overrun, it would smear.
-        WindowCase{"AFastTargetKeepsOneInFlight",
+        // Paints as events come (no compositor): a few dots at a time.
+        WindowCase{"AFastTargetGetsASmallWindow",
                    [](DeliveryTrust& trust) {
                      Probe(trust, milliseconds(1));
                      Clean(trust, 6);
+                   },
+                   4},
+        WindowCase{"AFastTargetLosingAClickAmongOthersGetsOneForGood",
+                   [](DeliveryTrust& trust) {
+                     Probe(trust, milliseconds(1));
+                     trust.BatchLanded(1, 0);
+                     trust.DotLost();
+                     trust.BatchLanded(2, 1);
+                     Clean(trust, 3);
+                   },
+                   1},
+        WindowCase{"GrowsOnlyOnceDotsSentAloneShowed",
+                   [](DeliveryTrust& trust) {
+                     trust.BatchLanded(1, 0);
+                     trust.BatchLanded(1, 0);
                    },
                    1},
         WindowCase{"DoublesPerCleanBatchUpToTheMost",
