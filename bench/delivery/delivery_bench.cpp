@@ -43,14 +43,33 @@ struct Method {
   std::function<std::unique_ptr<PlatformInput>()> open;
 };
 
+int EnvironmentNumber(const char* name, int otherwise) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::stoi(value) : otherwise;
+}
+
+// The fixed pace may be changed to see how a target takes clicks faster or
+// in bursts: DELIVERY_BENCH_PAUSE_US=500, or DELIVERY_BENCH_BURST=16 with
+// a pause after every 16 clicks.
+Method FixedPace() {
+  const int pause_us = EnvironmentNumber("DELIVERY_BENCH_PAUSE_US", 3000);
+  const int burst = EnvironmentNumber("DELIVERY_BENCH_BURST", 1);
+  std::string name = pause_us % 1000 == 0
+                         ? std::to_string(pause_us / 1000) + " ms"
+                         : std::to_string(pause_us) + " us";
+  name = burst > 1 ? "bursts of " + std::to_string(burst) + ", " + name
+                   : "fixed " + name + " pace";
+  return {name, [pause_us, burst] {
+            return std::make_unique<FixedPauseDesktop>(
+                OpenNativeDesktop(), std::chrono::microseconds(pause_us),
+                burst);
+          }};
+}
+
 std::vector<Method> Methods() {
   return {
       {"back to back", [] { return OpenNativeDesktop(); }},
-      {"fixed 3 ms pace",
-       [] {
-         return std::make_unique<FixedPauseDesktop>(
-             OpenNativeDesktop(), std::chrono::milliseconds(3));
-       }},
+      FixedPace(),
       {"one in flight",
        [] {
          return std::make_unique<OneInFlightPacer>(OpenNativeDesktop(),

@@ -10,11 +10,12 @@
 
 namespace scrivlet::bench {
 
-// A desktop that pauses for a fixed time after every button release.
+// A desktop that pauses for a fixed time after every `burst`-th button
+// release; the clicks of a burst go back to back.
 class FixedPauseDesktop final : public PlatformInput {
  public:
   FixedPauseDesktop(std::unique_ptr<PlatformInput> target,
-                    std::chrono::microseconds pause);
+                    std::chrono::microseconds pause, int burst = 1);
 
   ScreenPoint GetCursorPos() override { return target_->GetCursorPos(); }
   void mouse_event(std::uint32_t flags, std::int32_t dx,
@@ -34,6 +35,8 @@ class FixedPauseDesktop final : public PlatformInput {
  private:
   std::unique_ptr<PlatformInput> target_;
   std::chrono::microseconds pause_;
+  int burst_;
+  int released_ = 0;
 };
 
 }  // namespace scrivlet::bench
