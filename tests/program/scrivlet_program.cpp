@@ -29,16 +29,6 @@ std::optional<long> WindowPid(Display* display, Window window) {
   return pid.size() == 1 ? std::optional<long>(pid.front()) : std::nullopt;
 }
 
-// The percentage in a drawing caption such as "... (描画中 42%)".
-std::optional<int> PercentIn(const std::string& caption) {
-  static const std::regex kPercent("([0-9]+)%");
-  std::smatch match;
-  if (!std::regex_search(caption, match, kPercent)) {
-    return std::nullopt;
-  }
-  return std::stoi(match[1]);
-}
-
 }  // namespace
 
 void Xdotool(const std::vector<std::string>& arguments) {
@@ -192,10 +182,14 @@ bool ScrivletProgram::WaitForCaptionReturn(milliseconds timeout) {
 }
 
 bool ScrivletProgram::WaitForProgress(int percent, milliseconds timeout) const {
+  // The percentage in a drawing caption such as "... (描画中 42%)".
+  const std::regex shown("([0-9]+)%");
   return PollFor(
       [&] {
-        const std::optional<int> shown = PercentIn(Caption());
-        return shown && *shown >= percent;
+        const std::string caption = Caption();
+        std::smatch match;
+        return std::regex_search(caption, match, shown) &&
+               std::stoi(match[1]) >= percent;
       },
       timeout);
 }
