@@ -12,17 +12,9 @@
 namespace scrivlet::testing {
 namespace {
 
-using Events = std::vector<MouseEventRecord>;
-
 // A desktop twice 65535 pixels wide and high maps pixel p to p / 2, so
 // every odd pixel lands on a half and shows the rounding.
 constexpr DesktopArea kHalvingDesktop{0, 0, 131070, 131070};
-constexpr COLORREF kWhite = 0xFFFFFF;
-
-DrawSettings Settings(std::int16_t coarseness, std::int16_t magnification,
-                      std::int16_t threshold, bool drag = false) {
-  return {coarseness, magnification, threshold, drag ? kTrue : kFalse};
-}
 
 TEST(DrawAbsolute, SendsMoveDownUpPerDarkSampleRoundingHalvesToEven) {
   struct Case {

@@ -12,14 +12,6 @@
 namespace scrivlet::testing {
 namespace {
 
-using Events = std::vector<MouseEventRecord>;
-constexpr COLORREF kWhite = 0xFFFFFF;
-
-DrawSettings Settings(std::int16_t coarseness, std::int16_t magnification,
-                      bool drag = false, std::int16_t threshold = 200) {
-  return {coarseness, magnification, threshold, drag ? kTrue : kFalse};
-}
-
 // A box 1 wide and 3 high: column x = 0 has samples y = 0..3, the last one
 // outside the box and white; column x = 1 lies wholly outside.
 TEST(DrawRelative, WalksAColumnOwingMovesOverLightSamples) {
@@ -53,7 +45,7 @@ TEST(DrawRelative, WalksAColumnOwingMovesOverLightSamples) {
     SCOPED_TRACE(c.name);
     FakeDesktop desktop;
     const FakePicture picture(c.rows, 1, 3);
-    EXPECT_EQ(DrawRelative(desktop, picture, Settings(1, 2, c.drag)),
+    EXPECT_EQ(DrawRelative(desktop, picture, Settings(1, 2, 200, c.drag)),
               PlotEnd::Completed);
     EXPECT_EQ(desktop.events(), c.expected);
   }
@@ -67,7 +59,7 @@ TEST(DrawRelative, UsesAFixedLimitOf200WhateverTheThreshold) {
     FakePicture picture(1, 2, kWhite);
     picture.SetPixel(0, 0, 0xC8C8C8);  // 600: drawn
     picture.SetPixel(0, 1, 0xC9C8C8);  // 601: not drawn
-    DrawRelative(desktop, picture, Settings(1, 1, false, threshold));
+    DrawRelative(desktop, picture, Settings(1, 1, threshold));
     // Columns x = 0 and the outside x = 1; rows y = 0, 1 and the outside 2.
     EXPECT_EQ(desktop.events(), (Events{RelMove(0, 1), RelDown(), RelUp(),
                                         RelMove(1, -1), RelMove(1, 0)}));

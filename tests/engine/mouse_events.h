@@ -1,11 +1,23 @@
 #pragma once
 
 // Short names for the events the plotters send, so expected streams read
-// like the drawing they describe.
+// like the drawing they describe, and for the settings they draw with.
 
+#include <vector>
+
+#include "engine/draw_settings.h"
 #include "fake_desktop.h"
 
 namespace scrivlet::testing {
+
+using Events = std::vector<MouseEventRecord>;
+inline constexpr COLORREF kWhite = 0xFFFFFF;
+
+inline DrawSettings Settings(std::int16_t coarseness,
+                             std::int16_t magnification,
+                             std::int16_t threshold = 200, bool drag = false) {
+  return {coarseness, magnification, threshold, drag ? kTrue : kFalse};
+}
 
 inline MouseEventRecord AbsMove(std::int32_t x, std::int32_t y) {
   return {MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y};

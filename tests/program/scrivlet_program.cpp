@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <csignal>
 #include <optional>
+#include <regex>
 #include <stdexcept>
 
 #include "poll_for.h"
@@ -14,8 +15,7 @@ namespace scrivlet::testing {
 namespace {
 
 using std::chrono::milliseconds;
-using Clock = std::chrono::steady_clock;
-
+constexpr const char* kIdleCaption = "Scrivlet - 手書き入力";
 constexpr double kDpi = 96.0;
 constexpr milliseconds kStartTimeout{20000};
 // Long enough for a key press to be seen by the 10 ms polling timer.
@@ -27,22 +27,6 @@ std::optional<long> WindowPid(Display* display, Window window) {
       LongsProperty(display, window, XInternAtom(display, "_NET_WM_PID", False),
                     XA_CARDINAL, 1);
   return pid.size() == 1 ? std::optional<long>(pid.front()) : std::nullopt;
-}
-
-// The percentage in a drawing caption such as "... (描画中 42%)".
-std::optional<int> PercentIn(const std::string& caption) {
-  const std::size_t sign = caption.rfind('%');
-  if (sign == std::string::npos) {
-    return std::nullopt;
-  }
-  std::size_t start = sign;
-  while (start > 0 && caption[start - 1] >= '0' && caption[start - 1] <= '9') {
-    --start;
-  }
-  if (start == sign) {
-    return std::nullopt;
-  }
-  return std::stoi(caption.substr(start, sign - start));
 }
 
 }  // namespace
@@ -110,7 +94,7 @@ void ScrivletProgram::WaitForWindow() {
         const std::vector<Window> windows = ClientWindows(display_);
         const auto ours =
             std::find_if(windows.begin(), windows.end(), [&](Window window) {
-              return WindowPid(display_, window) == pid();
+              return WindowPid(display_, window) == process_->pid();
             });
         if (ours == windows.end()) {
           return false;
@@ -127,12 +111,6 @@ void ScrivletProgram::WaitForWindow() {
 
 ScreenPoint ScrivletProgram::InnerOrigin() const {
   return RootPosition(display_, window_);
-}
-
-ScreenPoint ScrivletProgram::InnerSize() const {
-  XWindowAttributes attributes{};
-  XGetWindowAttributes(display_, window_, &attributes);
-  return {attributes.width, attributes.height};
 }
 
 ScreenPoint ScrivletProgram::CentreOf(
@@ -153,8 +131,10 @@ ScreenPoint ScrivletProgram::TabCentre(int index) const {
   constexpr int kMargin = 120;
   constexpr int kTabHeight = 295;
   constexpr int kTabsPerRow = 3;
+  XWindowAttributes inner{};
+  XGetWindowAttributes(display_, window_, &inner);
   const int margin = TwipsToPixels(kMargin, kDpi);
-  const int strip_width = InnerSize().x - 2 * margin;
+  const int strip_width = inner.width - 2 * margin;
   const ScreenPoint origin = InnerOrigin();
   return {origin.x + margin + (2 * index + 1) * strip_width / (2 * kTabsPerRow),
           origin.y + margin + TwipsToPixels(kTabHeight, kDpi) / 2};
@@ -181,42 +161,40 @@ int ScrivletProgram::CaptionChanges() {
   return caption_changes_;
 }
 
-DrawingWatch ScrivletProgram::DrawAt(ScreenPoint at, milliseconds timeout) {
+bool ScrivletProgram::DrawAt(ScreenPoint at, milliseconds timeout) {
   XSync(display_, False);
   CaptionChanges();
   caption_changes_ = 0;
-  pressed_ = Clock::now();
   Xdotool({"mousemove", std::to_string(at.x), std::to_string(at.y), "keydown",
            "F7", "sleep", kKeyHold, "keyup", "F7"});
   return WaitForCaptionReturn(timeout);
 }
 
-DrawingWatch ScrivletProgram::WaitForCaptionReturn(milliseconds timeout) {
+bool ScrivletProgram::WaitForCaptionReturn(milliseconds timeout) {
   // The caption changes only while a drawing runs: once it has changed,
   // the plain caption means the drawing is over.
-  DrawingWatch watch;
-  watch.ended = PollFor(
+  return PollFor(
       [&] {
         XSync(display_, False);
         return CaptionChanges() > 0 && Caption() == kIdleCaption;
       },
       timeout);
-  watch.took =
-      std::chrono::duration_cast<milliseconds>(Clock::now() - pressed_);
-  return watch;
 }
 
 bool ScrivletProgram::WaitForProgress(int percent, milliseconds timeout) const {
+  // The percentage in a drawing caption such as "... (描画中 42%)".
+  const std::regex shown("([0-9]+)%");
   return PollFor(
       [&] {
-        const std::optional<int> shown = PercentIn(Caption());
-        return shown && *shown >= percent;
+        const std::string caption = Caption();
+        std::smatch match;
+        return std::regex_search(caption, match, shown) &&
+               std::stoi(match[1]) >= percent;
       },
       timeout);
 }
 
-std::optional<milliseconds> ScrivletProgram::CloseAndWait(
-    milliseconds timeout) {
+bool ScrivletProgram::CloseAndWait(milliseconds timeout) {
   XEvent close{};
   close.xclient.type = ClientMessage;
   close.xclient.window = window_;
@@ -227,22 +205,17 @@ std::optional<milliseconds> ScrivletProgram::CloseAndWait(
   close.xclient.data.l[1] = CurrentTime;
   XSendEvent(display_, window_, False, NoEventMask, &close);
   XFlush(display_);
-  const auto asked = Clock::now();
-  if (!PollFor([&] { return process_->HasExited(); }, timeout,
-               milliseconds(20))) {
-    return std::nullopt;
-  }
-  return std::chrono::duration_cast<milliseconds>(Clock::now() - asked);
+  return PollFor([&] { return process_->HasExited(); }, timeout,
+                 milliseconds(20));
 }
 
-DrawingWatch ScrivletProgram::TapF8UntilStopped(milliseconds timeout) {
-  pressed_ = Clock::now();
+bool ScrivletProgram::TapF8UntilStopped(milliseconds timeout) {
   Xdotool({"key", "F8"});
   return WaitForCaptionReturn(timeout);
 }
 
 std::optional<int> ScrivletProgram::EndWith(int signal, milliseconds timeout) {
-  if (::kill(pid(), signal) != 0) {
+  if (::kill(process_->pid(), signal) != 0) {
     throw std::runtime_error("Cannot signal scrivlet");
   }
   return process_->WaitFor(timeout);

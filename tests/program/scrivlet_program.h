@@ -6,7 +6,6 @@
 // caption. The process is stopped by its id.
 
 #include <X11/Xlib.h>
-#include <sys/types.h>
 
 #include <chrono>
 #include <optional>
@@ -22,14 +21,6 @@ namespace scrivlet::testing {
 // Runs xdotool with these arguments; throws std::runtime_error if it fails.
 void Xdotool(const std::vector<std::string>& arguments);
 
-// The caption of the window while no drawing runs.
-inline constexpr const char* kIdleCaption = "Scrivlet - 手書き入力";
-
-struct DrawingWatch {
-  bool ended = false;
-  std::chrono::milliseconds took{0};  // from F7 to the caption's return
-};
-
 class ScrivletProgram {
  public:
   // Starts `executable` and waits for its window, then moves the window so
@@ -43,10 +34,6 @@ class ScrivletProgram {
 
   [[nodiscard]] Display* display() const { return display_; }
   [[nodiscard]] Window window() const { return window_; }
-  [[nodiscard]] pid_t pid() const { return process_ ? process_->pid() : -1; }
-  // Where the window's inner area is on the screen, and its size.
-  [[nodiscard]] ScreenPoint InnerOrigin() const;
-  [[nodiscard]] ScreenPoint InnerSize() const;
 
   // The screen point at the centre of a control, given its stored place in
   // twips inside its containers (outermost first), at 96 DPI.
@@ -59,38 +46,35 @@ class ScrivletProgram {
   // Clicks into a text box, selects its text and types over it.
   void TypeInto(ScreenPoint box, const std::string& text) const;
   // Puts the pointer at `at` and presses F7 there, then watches the caption
-  // until the drawing is over or `timeout` has passed.
-  DrawingWatch DrawAt(ScreenPoint at, std::chrono::milliseconds timeout);
+  // until the drawing is over: false if it is not within `timeout`.
+  bool DrawAt(ScreenPoint at, std::chrono::milliseconds timeout);
   // After DrawAt's press: waits until the caption shows at least `percent`.
   [[nodiscard]] bool WaitForProgress(int percent,
                                      std::chrono::milliseconds timeout) const;
   // Taps F8 (down and straight up again), then watches the caption until the
-  // drawing is over, or `timeout` has passed.
-  DrawingWatch TapF8UntilStopped(std::chrono::milliseconds timeout);
+  // drawing is over: false if it is not within `timeout`.
+  bool TapF8UntilStopped(std::chrono::milliseconds timeout);
 
   // Sends `signal` to the process and waits up to `timeout` for its end:
   // the exit status, or nullopt if it still runs.
   std::optional<int> EndWith(int signal, std::chrono::milliseconds timeout);
-
   // Asks the window to close as its title bar's close button does
-  // (WM_DELETE_WINDOW), then waits up to `timeout` for the process to end.
-  // The time it took, or nullopt if it is still running.
-  std::optional<std::chrono::milliseconds> CloseAndWait(
-      std::chrono::milliseconds timeout);
-  [[nodiscard]] std::string Caption() const;
+  // (WM_DELETE_WINDOW): false if the process still runs after `timeout`.
+  bool CloseAndWait(std::chrono::milliseconds timeout);
 
  private:
   void Stop();
   void WaitForWindow();
   void MoveInnerAreaTo(ScreenPoint target);
-  DrawingWatch WaitForCaptionReturn(std::chrono::milliseconds timeout);
+  [[nodiscard]] ScreenPoint InnerOrigin() const;
+  [[nodiscard]] std::string Caption() const;
+  bool WaitForCaptionReturn(std::chrono::milliseconds timeout);
   int CaptionChanges();
 
   Display* display_ = nullptr;
   std::optional<ChildProcess> process_;
   Window window_ = 0;
   Atom caption_atom_ = None;
-  std::chrono::steady_clock::time_point pressed_;
   int caption_changes_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <new>
 #include <string>
@@ -57,49 +58,33 @@ class Form1CoreTest : public ::testing::Test {
   Form1Core core_;
 };
 
-TEST_F(Form1CoreTest, SettingsFollowTheBoxesPresetsAndCheckValues) {
+TEST(Form1CoreSettingsTest, FollowTheBoxesPresetsAndCheckValues) {
   struct Case {
     const char* what;
-    std::function<void(FakeForm1View&, Form1Core&)> act;
+    Control box;
+    const char* typed;    // into `box` first; nullptr: nothing
+    std::int16_t preset;  // the option clicked then; -1: none
+    CheckValue drag;
     DrawSettings want;  // Coarseness, Magnification, Threshold, DragInput
   };
-  const auto type = [](Control box, const char* text) {
-    return [box, text](FakeForm1View& view, Form1Core&) {
-      view.SetText(box, text);
-    };
-  };
-  const auto check2 = [](CheckValue value) {
-    return [value](FakeForm1View& view, Form1Core& core) {
-      view.checks[Control::Check2] = value;
-      core.Check2_Click();
-    };
-  };
+  constexpr Control kMag = Control::Text1;
+  constexpr Control kStep = Control::Text2;
+  constexpr CheckValue kOff = CheckValue::Unchecked;
+  constexpr DrawSettings kDrag{2, 1, 200, kTrue};
   const Case cases[] = {
-      {"defaults", [](FakeForm1View&, Form1Core&) {}, {2, 1, 200, kFalse}},
-      {"magnification", type(Control::Text1, "7"), {2, 7, 200, kFalse}},
-      {"coarseness rounds", type(Control::Text2, " 3.5 "), {4, 1, 200, kFalse}},
-      {"threshold", type(Control::Text4, "90"), {2, 1, 90, kFalse}},
-      {"no number keeps", type(Control::Text2, "abc"), {2, 1, 200, kFalse}},
-      {"out of range keeps",
-       type(Control::Text1, "40000"),
-       {2, 1, 200, kFalse}},
-      {"relative preset",
-       [](FakeForm1View& view, Form1Core& core) {
-         view.SetText(Control::Text2, "5");
-         core.Option1_Click(1);
-       },
-       {2, 2, 200, kFalse}},
-      {"absolute preset",
-       [](FakeForm1View& view, Form1Core& core) {
-         view.SetText(Control::Text1, "9");
-         core.Option1_Click(0);
-       },
-       {2, 1, 200, kFalse}},
-      {"drag input checked", check2(CheckValue::Checked), {2, 1, 200, kTrue}},
-      {"drag input grayed", check2(CheckValue::Grayed), {2, 1, 200, kTrue}},
-      {"drag input cleared",
-       check2(CheckValue::Unchecked),
-       {2, 1, 200, kFalse}},
+      {"defaults", kMag, nullptr, -1, kOff, {2, 1, 200, kFalse}},
+      {"magnification", kMag, "7", -1, kOff, {2, 7, 200, kFalse}},
+      {"coarseness rounds", kStep, " 3.5 ", -1, kOff, {4, 1, 200, kFalse}},
+      {"threshold", Control::Text4, "90", -1, kOff, {2, 1, 90, kFalse}},
+      {"no number keeps", kStep, "abc", -1, kOff, {2, 1, 200, kFalse}},
+      {"out of range keeps", kMag, "40000", -1, kOff, {2, 1, 200, kFalse}},
+      {"relative preset", kStep, "5", 1, kOff, {2, 2, 200, kFalse}},
+      {"absolute preset", kMag, "9", 0, kOff, {2, 1, 200, kFalse}},
+      {"drag checked", kMag, nullptr, -1, CheckValue::Checked, kDrag},
+      {"drag grayed", kMag, nullptr, -1, CheckValue::Grayed, kDrag},
+  };
+  const auto fields = [](const DrawSettings& s) {
+    return std::array{s.Coarseness, s.Magnification, s.Threshold, s.DragInput};
   };
   for (const Case& c : cases) {
     FakeForm1View view;
@@ -108,12 +93,11 @@ TEST_F(Form1CoreTest, SettingsFollowTheBoxesPresetsAndCheckValues) {
     Form1Core core(view, desktop, decoder, kStoredInner);
     view.core = &core;
     core.Form_Load();
-    c.act(view, core);
-    const DrawSettings& got = core.settings();
-    EXPECT_EQ(got.Magnification, c.want.Magnification) << c.what;
-    EXPECT_EQ(got.Coarseness, c.want.Coarseness) << c.what;
-    EXPECT_EQ(got.Threshold, c.want.Threshold) << c.what;
-    EXPECT_EQ(got.DragInput, c.want.DragInput) << c.what;
+    if (c.typed != nullptr) view.SetText(c.box, c.typed);
+    if (c.preset >= 0) core.Option1_Click(c.preset);
+    view.checks[Control::Check2] = c.drag;
+    core.Check2_Click();
+    EXPECT_EQ(fields(core.settings()), fields(c.want)) << c.what;
   }
 }
 
@@ -185,85 +169,45 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
   decoder_.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
   decoder_.files[NativePath("/pics/\xff\xfe.png")] = {Dotted(41, 12), {}};
   decoder_.files[NativePath("/pics/bad.png")] = {{}, texts::kDropBroken};
+  const std::string a = "file:///pics/a.png";
+  const std::string bad = "file:///pics/bad.png";
+  const std::string web = "https://example.org/x.png";
+  const std::string odd = "file:///pics/%FF%FE.png";
+  const char* const kA = "/pics/a.png";
   struct Case {
     const char* what;
     DroppedItems items;
     bool copy_offered;
-    DropEffect want;
-    const char* asked;    // nullptr: the decoder is not asked
+    const char* taken;    // the path the decoder is asked; nullptr: none
     const char* message;  // nullptr: none
     int width_after;
   };
   const Case cases[] = {
-      {"a file",
-       {{"file:///pics/a.png"}, {}},
-       true,
-       DropEffect::Copy,
-       "/pics/a.png",
-       nullptr,
-       40},
-      {"move only",
-       {{"file:///pics/a.png"}, {}},
-       false,
-       DropEffect::None,
-       nullptr,
-       nullptr,
-       30},
-      {"web address first",
-       {{"https://example.org/x.png", "file:///pics/a.png"}, {}},
-       true,
-       DropEffect::Copy,
-       "/pics/a.png",
-       nullptr,
-       40},
-      {"name not UTF-8",
-       {{"file:///pics/%FF%FE.png"}, {}},
-       true,
-       DropEffect::Copy,
-       "/pics/\xff\xfe.png",
-       nullptr,
-       41},
-      {"plain path first",
-       {{"file:///pics/bad.png"}, {NativePath("/pics/a.png")}},
-       true,
-       DropEffect::Copy,
-       "/pics/a.png",
-       nullptr,
-       40},
-      {"no local file",
-       {{"https://example.org/x.png"}, {}},
-       true,
-       DropEffect::None,
-       nullptr,
-       texts::kDropNoFile,
-       30},
-      {"broken",
-       {{"file:///pics/bad.png"}, {}},
-       true,
-       DropEffect::Copy,
-       "/pics/bad.png",
-       texts::kDropBroken,
-       30},
+      {"a file", {{a}, {}}, true, kA, nullptr, 40},
+      {"move only", {{a}, {}}, false, nullptr, nullptr, 30},
+      {"web address first", {{web, a}, {}}, true, kA, nullptr, 40},
+      {"name not UTF-8", {{odd}, {}}, true, "/pics/\xff\xfe.png", nullptr, 41},
+      {"plain path first", {{bad}, {NativePath(kA)}}, true, kA, nullptr, 40},
+      {"no local file", {{web}, {}}, true, nullptr, texts::kDropNoFile, 30},
+      {"broken", {{bad}, {}}, true, "/pics/bad.png", texts::kDropBroken, 30},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     core_.SetPicture(Dotted(4, 4));
     decoder_.asked.clear();
     view_.messages.clear();
     EXPECT_EQ(core_.Picture1_OLEDragOver(c.copy_offered) == DropEffect::Copy,
-              c.copy_offered)
-        << c.what;
-    EXPECT_EQ(core_.Picture1_OLEDragDrop(c.items, c.copy_offered), c.want)
-        << c.what;
-    EXPECT_EQ(decoder_.asked,
-              c.asked == nullptr
-                  ? std::vector<std::string>{}
-                  : std::vector<std::string>{NativePath(c.asked)})
-        << c.what;
-    EXPECT_EQ(view_.messages, c.message == nullptr
-                                  ? std::vector<std::string>{}
-                                  : std::vector<std::string>{c.message})
-        << c.what;
-    EXPECT_EQ(core_.ScaleWidth(), c.width_after) << c.what;
+              c.copy_offered);
+    // Confirmed as a copy exactly when a file was taken, whole or not.
+    EXPECT_EQ(core_.Picture1_OLEDragDrop(c.items, c.copy_offered),
+              c.taken == nullptr ? DropEffect::None : DropEffect::Copy);
+    std::vector<std::string> asked;
+    if (c.taken != nullptr) asked.push_back(NativePath(c.taken));
+    EXPECT_EQ(decoder_.asked, asked);
+    std::vector<std::string> messages;
+    if (c.message != nullptr) messages.emplace_back(c.message);
+    EXPECT_EQ(view_.messages, messages);
+    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
   }
 }
 

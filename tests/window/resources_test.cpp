@@ -22,10 +22,6 @@ std::vector<std::uint8_t> ReadCommitted(const char* name) {
   return {bytes.begin(), bytes.end()};
 }
 
-QImage Decode(const std::vector<std::uint8_t>& bytes) {
-  return QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
-}
-
 TEST(ResourcesTest, CommittedFilesComeFromTheGenerator) {
   EXPECT_EQ(ReadCommitted("sample.gif"),
             EncodeGif89a(SampleArtwork(), kSampleWhite));
@@ -48,7 +44,9 @@ TEST(ResourcesTest, SampleIsAGif89aWithAPaletteOf32AndTransparentWhite) {
 }
 
 TEST(ResourcesTest, IconIs32By32WithTransparentCorners) {
-  const QImage icon = Decode(ReadCommitted("scrivlet.ico"));
+  const std::vector<std::uint8_t> ico = ReadCommitted("scrivlet.ico");
+  const QImage icon =
+      QImage::fromData(ico.data(), static_cast<int>(ico.size()));
   ASSERT_EQ(icon.size(), QSize(32, 32));
   for (const QPoint corner :
        {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31)}) {
