@@ -28,6 +28,12 @@ struct SurfaceRecord {
 // The colour the surface shows at a pixel, as COLORREF.
 COLORREF PatternAt(ScreenPoint at);
 
+// Clicks where the pointer stands at `here`, then presses in the same call
+// as a move to (31, 47), so after it, and releases 5 pixels to the right.
+// Returns the buttons a surface under them should see.
+std::vector<SurfaceRecord> ClickThenDrag(PlatformInput& desktop,
+                                         ScreenPoint here);
+
 class RecordingSurface {
  public:
   // Connects, maps the surface and waits until it is on the screen. With
@@ -39,10 +45,10 @@ class RecordingSurface {
   RecordingSurface& operator=(RecordingSurface&&) = delete;
   ~RecordingSurface();
 
-  // The events seen so far; clears them.
-  std::vector<SurfaceRecord> Take();
-  // Waits up to 2 s until `count` events have been recorded.
-  bool WaitFor(std::size_t count);
+  // The presses and releases seen so far, once there are `count` of them
+  // or 5 s passed; clears the record. Motion is left out: compositors may
+  // send more of it than was asked for.
+  std::vector<SurfaceRecord> Buttons(std::size_t count);
 
   struct State;
 
