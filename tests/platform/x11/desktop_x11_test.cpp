@@ -252,10 +252,7 @@ class X11HotKeyTest : public ::testing::Test {
     // Another window has the keyboard focus, as when the user draws into
     // a paint program.
     const Window other = client_.MakeWindow({50, 50, 200, 100}, 0xCCCCCC, true);
-    client_.WatchKeys(other);
-    client_.Focus(other);
-    ASSERT_TRUE(
-        client_.WaitUntil([&] { return client_.FocusedWindow() == other; }));
+    ASSERT_TRUE(client_.FocusAndWatchKeys(other));
     desktop_ = OpenNativeDesktop();
   }
 
@@ -274,40 +271,20 @@ class X11HotKeyTest : public ::testing::Test {
   std::unique_ptr<PlatformInput> desktop_;
 };
 
-// Toggles lock keys on for a scope and off again, so that a failing check
-// does not leave them on for the tests after it.
-class LocksOn {
- public:
-  explicit LocksOn(std::vector<std::string> keys) : keys_(std::move(keys)) {
-    Toggle();
-  }
-  LocksOn(const LocksOn&) = delete;
-  LocksOn& operator=(const LocksOn&) = delete;
-  LocksOn(LocksOn&&) = delete;
-  LocksOn& operator=(LocksOn&&) = delete;
-  ~LocksOn() { Toggle(); }
-
- private:
-  void Toggle() const {
-    for (const std::string& key : keys_) {
-      (void)std::system(("xdotool key " + key).c_str());
-    }
-  }
-  std::vector<std::string> keys_;
-};
-
 // F7 and F8 reach Scrivlet only, whatever the lock keys, while other keys
 // still reach the focused window; only they are watched.
 TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
-  const std::vector<std::vector<std::string>> lock_states = {
-      {}, {"Caps_Lock"}, {"Num_Lock"}, {"Caps_Lock", "Num_Lock"}};
-  for (const std::vector<std::string>& locks : lock_states) {
-    std::string label = "locks:";
-    for (const std::string& lock : locks) {
-      label += " " + lock;
-    }
-    SCOPED_TRACE(label);
-    const LocksOn on(locks);
+  for (const std::string locks :
+       {"", "Caps_Lock", "Num_Lock", "Caps_Lock Num_Lock"}) {
+    SCOPED_TRACE("locks: " + locks);
+    // On for this round and off after it: a lock left on would reach the
+    // tests after this one.
+    const auto toggle = [&locks] {
+      if (!locks.empty()) {
+        Xdotool("key " + locks);
+      }
+    };
+    toggle();
     Xdotool("key --delay 0 F7 F8 a");
     EXPECT_EQ(NextChangedWord(*desktop_, VK_F8, 0), 0x0001);
     EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F7), 0x0001);
@@ -317,6 +294,7 @@ TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
     EXPECT_NE(std::find(seen.begin(), seen.end(), XK_a), seen.end());
     EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F7), seen.end());
     EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F8), seen.end());
+    toggle();
   }
   EXPECT_THROW(desktop_->GetAsyncKeyState(0x41), PlatformError);
   // Taps between ticks are seen through the pacer too.
@@ -367,29 +345,26 @@ TEST(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManagerAlsoBeforeShown) {
   EXPECT_TRUE(above_becomes(later, true));
 }
 
-std::string OpenErrorWith(const char* display) {
-  ScopedEnvironment environment("DISPLAY", display);
-  try {
-    OpenNativeDesktop();
-  } catch (const PlatformError& error) {
-    return error.what();
-  }
-  return "no error";
-}
-
 TEST(X11OpenErrorTest, NamesWhatIsMissing) {
-  EXPECT_NE(OpenErrorWith(nullptr).find("DISPLAY is not set"),
-            std::string::npos);
-  EXPECT_NE(OpenErrorWith(":987").find("Cannot open the X display \":987\""),
-            std::string::npos);
-  {
-    const BareXServer no_xtest({"-extension", "XTEST"});
-    EXPECT_NE(OpenErrorWith(no_xtest.display_name().c_str()).find("XTEST"),
-              std::string::npos);
-  }
-  {
-    const BareXServer plain({});
-    EXPECT_EQ(OpenErrorWith(plain.display_name().c_str()), "no error");
+  const BareXServer no_xtest({"-extension", "XTEST"});
+  const BareXServer plain({});
+  struct Case {
+    const char* display;
+    std::string named;  // empty: opens
+  };
+  for (const Case& c : {Case{nullptr, "DISPLAY is not set"},
+                        Case{":987", "Cannot open the X display \":987\""},
+                        Case{no_xtest.display_name().c_str(), "XTEST"},
+                        Case{plain.display_name().c_str(), ""}}) {
+    const ScopedEnvironment environment("DISPLAY", c.display);
+    try {
+      OpenNativeDesktop();
+      EXPECT_EQ(c.named, "") << "opened";
+    } catch (const PlatformError& error) {
+      EXPECT_NE(c.named, "") << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.named), std::string::npos)
+          << error.what();
+    }
   }
 }
 
