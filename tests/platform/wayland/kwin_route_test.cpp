@@ -23,7 +23,7 @@ namespace {
 
 TEST(KwinRouteTest, ClicksLandWhereAimedAndReadBack) {
   UseWaylandSession(FixtureSessionFile());
-  RecordingSurface surface(true);
+  RecordingSurface surface;
   const auto desktop = OpenWaylandDesktop();
   MoveTo(*desktop, {200, 100});
   EXPECT_EQ(desktop->GetCursorPos(), (ScreenPoint{200, 100}));
@@ -60,7 +60,7 @@ TEST(KwinRouteTest, ClicksLandWhereAimedAndReadBack) {
 // than sent at the safe pace; prints the rate for the delivery figures.
 TEST(KwinRouteTest, PacerConfirmsEveryDot) {
   UseWaylandSession(FixtureSessionFile());
-  RecordingSurface surface(true);
+  RecordingSurface surface;
   DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
   constexpr int kDots = 300;
   const auto start = std::chrono::steady_clock::now();

@@ -47,7 +47,6 @@ struct RecordingSurface::State {
   wl_fixed_t x = 0;
   wl_fixed_t y = 0;
   int stop_fd = -1;
-  bool ink_presses = false;
 
   std::mutex mutex;
   std::condition_variable changed;
@@ -98,7 +97,7 @@ const wl_pointer_listener kPointer{
        std::uint32_t pressed) {
       auto* state = static_cast<State*>(data);
       state->Record(pressed != 0 ? SurfaceEvent::Press : SurfaceEvent::Release);
-      if (pressed != 0 && state->ink_presses) {
+      if (pressed != 0) {
         InkAt(*state, wl_fixed_to_int(state->x), wl_fixed_to_int(state->y));
       }
     },
@@ -174,10 +173,8 @@ void Paint(State& state) {
 
 }  // namespace
 
-RecordingSurface::RecordingSurface(bool ink_presses)
-    : state_(std::make_unique<State>()) {
+RecordingSurface::RecordingSurface() : state_(std::make_unique<State>()) {
   State& state = *state_;
-  state.ink_presses = ink_presses;
   state.display = wl_display_connect(nullptr);
   if (state.display == nullptr) {
     throw std::runtime_error("recording surface: no Wayland compositor");

@@ -1,8 +1,9 @@
 #pragma once
 
 // A Wayland client for the tests: a full-output layer-shell surface painted
-// with a known pattern, which records the pointer events it receives. Its
-// own thread keeps dispatching, as a real program would.
+// with a known pattern, which records the pointer events it receives and
+// paints each pressed pixel black, as a paint program does. Its own thread
+// keeps dispatching, as a real program would.
 
 #include <cstdint>
 #include <memory>
@@ -36,9 +37,8 @@ std::vector<SurfaceRecord> ClickThenDrag(PlatformInput& desktop,
 
 class RecordingSurface {
  public:
-  // Connects, maps the surface and waits until it is on the screen. With
-  // `ink_presses` every press paints its pixel black.
-  explicit RecordingSurface(bool ink_presses = false);
+  // Connects, maps the surface and waits until it is on the screen.
+  RecordingSurface();
   RecordingSurface(const RecordingSurface&) = delete;
   RecordingSurface& operator=(const RecordingSurface&) = delete;
   RecordingSurface(RecordingSurface&&) = delete;
