@@ -24,6 +24,7 @@
 #include "fake_desktop.h"
 #include "fake_picture.h"
 #include "platform/desktop.h"
+#include "poll_for.h"
 #include "recording_client.h"
 
 namespace scrivlet::testing {
@@ -202,18 +203,13 @@ void Xdotool(const std::string& arguments) {
   ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
 }
 
-// The first state word that differs from `settled`, or `settled` when
-// nothing changes within the timeout: key events arrive asynchronously.
-std::uint16_t NextChangedWord(PlatformInput& desktop, int key,
-                              std::uint16_t settled) {
-  const auto deadline = std::chrono::steady_clock::now() + milliseconds(3000);
-  for (;;) {
-    const std::uint16_t word = desktop.GetAsyncKeyState(key);
-    if (word != settled || std::chrono::steady_clock::now() > deadline) {
-      return word;
-    }
-    std::this_thread::sleep_for(milliseconds(2));
-  }
+// The first state word other than 0 within 3 s: key events arrive
+// asynchronously.
+std::uint16_t FirstWord(PlatformInput& desktop, int key) {
+  std::uint16_t word = 0;
+  PollFor([&] { return (word = desktop.GetAsyncKeyState(key)) != 0; },
+          milliseconds(3000), milliseconds(2));
+  return word;
 }
 
 // The shared contract on this desktop. F7 and F8 come from xdotool, so they
@@ -280,7 +276,7 @@ TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
     };
     toggle();
     Xdotool("key --delay 0 F7 F8 a");
-    EXPECT_EQ(NextChangedWord(*desktop_, VK_F8, 0), 0x0001);
+    EXPECT_EQ(FirstWord(*desktop_, VK_F8), 0x0001);
     EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F7), 0x0001);
     // The lock keys themselves reach the window; F7 and F8, sent before the
     // letter, must not.
@@ -295,7 +291,7 @@ TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
   desktop_.reset();
   std::unique_ptr<PlatformInput> paced = OpenDesktop();
   Xdotool("key --delay 0 F7");
-  EXPECT_EQ(NextChangedWord(*paced, VK_F7, 0), 0x0001);
+  EXPECT_EQ(FirstWord(*paced, VK_F7), 0x0001);
 }
 
 // Another program's grab leaves that key shared, said once; it still works.
@@ -314,7 +310,7 @@ TEST(X11HotKeyGrabTest, AKeyReservedByAnotherProgramStillWorks) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 
   Xdotool("key --delay 0 F8");
-  EXPECT_EQ(NextChangedWord(*desktop, VK_F8, 0), 0x0001);
+  EXPECT_EQ(FirstWord(*desktop, VK_F8), 0x0001);
 }
 
 TEST(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManagerAlsoBeforeShown) {
