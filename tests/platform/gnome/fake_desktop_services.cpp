@@ -4,12 +4,15 @@
 #include <cstring>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 namespace scrivlet::testing {
 namespace {
 
 const char* const kPortalPath = "/org/freedesktop/portal/desktop";
 const char* const kShortcuts = "org.freedesktop.portal.GlobalShortcuts";
+const char* const kShortcutsSession =
+    "/org/freedesktop/portal/desktop/session/1_1/fake";
 const char* const kFakeStream = "/org/gnome/Mutter/ScreenCast/Stream/u1";
 
 std::string Short(const char* interface) {
@@ -59,6 +62,24 @@ int ReplyDisplayState(sd_bus_message* call) {
       1, "layout-mode", "u", 1U);
 }
 
+// A portal call answers with a request object at once and with the
+// request's Response signal later, naming the session where it made one.
+int AnswerRequest(sd_bus* bus, sd_bus_message* call, const std::string& step,
+                  std::uint32_t code, const char* session) {
+  const std::string request = std::string(kPortalPath) + "/request/1_1/" + step;
+  const int result = sd_bus_reply_method_return(call, "o", request.c_str());
+  if (result < 0) {
+    return result;
+  }
+  const char* const response = "org.freedesktop.portal.Request";
+  return session == nullptr
+             ? sd_bus_emit_signal(bus, request.c_str(), response, "Response",
+                                  "ua{sv}", code, 0)
+             : sd_bus_emit_signal(bus, request.c_str(), response, "Response",
+                                  "ua{sv}", code, 1, "session_handle", "o",
+                                  session);
+}
+
 }  // namespace
 
 FakeDesktopServices::FakeDesktopServices(FakeServices services)
@@ -66,20 +87,27 @@ FakeDesktopServices::FakeDesktopServices(FakeServices services)
   if (sd_bus_open_user(&bus_) < 0) {
     throw std::runtime_error("the fake cannot reach the session bus");
   }
-  std::vector<const char*> names;
-  if (services_.mutter) {
-    names = {"org.gnome.Mutter.RemoteDesktop", "org.gnome.Mutter.ScreenCast",
-             "org.gnome.Mutter.DisplayConfig"};
-  }
-  if (services_.portal) {
-    names.push_back("org.freedesktop.portal.Desktop");
-  }
+  const std::vector<const char*> names =
+      services_.portal ? std::vector{"org.freedesktop.portal.Desktop"}
+                       : std::vector{"org.gnome.Mutter.RemoteDesktop",
+                                     "org.gnome.Mutter.ScreenCast",
+                                     "org.gnome.Mutter.DisplayConfig"};
   for (const char* name : names) {
     if (sd_bus_request_name(bus_, name, 0) < 0) {
       throw std::runtime_error(std::string("the fake cannot own ") + name);
     }
   }
-  sd_bus_add_fallback(bus_, nullptr, "/", &OnCall, this);
+  sd_bus_add_fallback(
+      bus_, nullptr, "/",
+      [](sd_bus_message* call, void* data, sd_bus_error* /*error*/) {
+        if (sd_bus_message_is_method_call(call, nullptr, nullptr) <= 0) {
+          return 0;
+        }
+        return static_cast<FakeDesktopServices*>(data)->Answer(
+            call, Short(sd_bus_message_get_interface(call)) + "." +
+                      sd_bus_message_get_member(call));
+      },
+      this);
   thread_ = std::thread([this] { Serve(); });
 }
 
@@ -94,22 +122,21 @@ std::vector<std::string> FakeDesktopServices::Calls() {
   return calls_;
 }
 
-void FakeDesktopServices::Emit(const std::string& member,
-                               const std::string& id) {
+void FakeDesktopServices::Activate(const std::string& id) {
   const std::lock_guard lock(mutex_);
-  emits_.emplace_back(member, id);
+  activations_.push_back(id);
 }
 
 void FakeDesktopServices::Serve() {
   while (!stop_) {
     {
       const std::lock_guard lock(mutex_);
-      for (const auto& [member, id] : emits_) {
-        sd_bus_emit_signal(bus_, kPortalPath, kShortcuts, member.c_str(),
-                           "osta{sv}", shortcuts_session_.c_str(), id.c_str(),
+      for (const std::string& id : activations_) {
+        sd_bus_emit_signal(bus_, kPortalPath, kShortcuts, "Activated",
+                           "osta{sv}", kShortcutsSession, id.c_str(),
                            std::uint64_t{0}, 0);
       }
-      emits_.clear();
+      activations_.clear();
     }
     if (sd_bus_process(bus_, nullptr) == 0) {
       sd_bus_wait(bus_, 10'000);
@@ -117,33 +144,22 @@ void FakeDesktopServices::Serve() {
   }
 }
 
-int FakeDesktopServices::OnCall(sd_bus_message* call, void* data,
-                                sd_bus_error* /*error*/) {
-  auto& fake = *static_cast<FakeDesktopServices*>(data);
-  if (sd_bus_message_is_method_call(call, nullptr, nullptr) <= 0) {
-    return 0;
-  }
-  const std::string name = Short(sd_bus_message_get_interface(call)) + "." +
-                           sd_bus_message_get_member(call);
-  if (name == fake.services_.refuse) {
-    const std::lock_guard lock(fake.mutex_);
-    fake.calls_.push_back(name);
-    return sd_bus_reply_method_errorf(call, SD_BUS_ERROR_FAILED,
-                                      "the fake refuses %s", name.c_str());
-  }
-  return fake.Answer(call, name);
-}
-
 int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
   std::string record = name;
-  // Recorded before the reply goes out: the caller reads the record as
-  // soon as its call returns.
+  const auto path = [call](const char* object) {
+    return [=] { return sd_bus_reply_method_return(call, "o", object); };
+  };
+  const auto empty = [call] { return sd_bus_reply_method_return(call, ""); };
   std::function<int()> reply;
-  if (name == "RemoteDesktop.CreateSession") {
+  if (name == services_.refuse) {
     reply = [=] {
-      return sd_bus_reply_method_return(
-          call, "o", "/org/gnome/Mutter/RemoteDesktop/Session/u1");
+      return sd_bus_reply_method_errorf(call, SD_BUS_ERROR_FAILED,
+                                        "the fake refuses %s", name.c_str());
     };
+  } else if (name == "RemoteDesktop.CreateSession") {
+    reply = path("/org/gnome/Mutter/RemoteDesktop/Session/u1");
+  } else if (name == "ScreenCast.CreateSession") {
+    reply = path("/org/gnome/Mutter/ScreenCast/Session/u1");
   } else if (name == "Properties.Get") {
     const char* interface = nullptr;
     const char* property = nullptr;
@@ -160,27 +176,22 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
                                           "no interface %s", interface);
       };
     }
-  } else if (name == "ScreenCast.CreateSession") {
-    reply = [=] {
-      return sd_bus_reply_method_return(
-          call, "o", "/org/gnome/Mutter/ScreenCast/Session/u1");
-    };
   } else if (name == "ScreenCast.Session.RecordMonitor") {
     const char* connector = nullptr;
     sd_bus_message_read(call, "s", &connector);
     record += std::string(" ") + connector;
-    reply = [=] { return sd_bus_reply_method_return(call, "o", kFakeStream); };
+    reply = path(kFakeStream);
   } else if (name == "RemoteDesktop.Session.NotifyPointerButton") {
     std::int32_t button = 0;
     int pressed = 0;
     sd_bus_message_read(call, "ib", &button, &pressed);
     record += " " + std::to_string(button) + " " + std::to_string(pressed);
-    reply = [=] { return sd_bus_reply_method_return(call, ""); };
+    reply = empty;
   } else if (name == "RemoteDesktop.Session.Start") {
     // Then names the stream's PipeWire node, as mutter does; the tests'
     // machine has no PipeWire to join it on.
     reply = [=, this] {
-      const int sent = sd_bus_reply_method_return(call, "");
+      const int sent = empty();
       return sent < 0 ? sent
                       : sd_bus_emit_signal(bus_, kFakeStream,
                                            "org.gnome.Mutter.ScreenCast.Stream",
@@ -188,17 +199,13 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
     };
   } else if (name.rfind("RemoteDesktop.Session.NotifyPointerMotion", 0) == 0 ||
              name == "RemoteDesktop.Session.Stop" || name == "Session.Close") {
-    reply = [=] { return sd_bus_reply_method_return(call, ""); };
+    reply = empty;
   } else if (name == "DisplayConfig.GetCurrentState") {
     reply = [=] { return ReplyDisplayState(call); };
   } else if (name == "GlobalShortcuts.CreateSession") {
-    const std::string token = StringOption(call, "handle_token");
-    {
-      const std::lock_guard lock(mutex_);
-      calls_.push_back(record);
-      shortcuts_session_ = std::string(kPortalPath) + "/session/1_1/" + token;
-    }
-    return AnswerRequest(call, token, 0, shortcuts_session_);
+    reply = [=, this] {
+      return AnswerRequest(bus_, call, "create", 0, kShortcutsSession);
+    };
   } else if (name == "GlobalShortcuts.BindShortcuts") {
     sd_bus_message_skip(call, "o");
     sd_bus_message_enter_container(call, 'a', "(sa{sv})");
@@ -209,41 +216,20 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
           std::string(" ") + id + "=" + StringOption(call, "preferred_trigger");
       sd_bus_message_exit_container(call);
     }
-    {
-      const std::lock_guard lock(mutex_);
-      calls_.push_back(record);
-    }
-    return AnswerRequest(call, "bind", services_.bind_response, "");
+    reply = [=, this] {
+      return AnswerRequest(bus_, call, "bind", services_.bind_response,
+                           nullptr);
+    };
   } else {
     return 0;  // sd-bus answers that there is no such method
   }
+  // Recorded before the reply goes out: the caller reads the record as
+  // soon as its call returns.
   {
     const std::lock_guard lock(mutex_);
     calls_.push_back(record);
   }
   const int result = reply();
-  return result < 0 ? result : 1;
-}
-
-// A portal call answers with a request object at once and with the
-// request's Response signal later.
-int FakeDesktopServices::AnswerRequest(sd_bus_message* call,
-                                       const std::string& token,
-                                       std::uint32_t code,
-                                       const std::string& session) {
-  const std::string request =
-      std::string(kPortalPath) + "/request/1_1/" + token;
-  int result = sd_bus_reply_method_return(call, "o", request.c_str());
-  if (result >= 0) {
-    result = session.empty()
-                 ? sd_bus_emit_signal(bus_, request.c_str(),
-                                      "org.freedesktop.portal.Request",
-                                      "Response", "ua{sv}", code, 0)
-                 : sd_bus_emit_signal(bus_, request.c_str(),
-                                      "org.freedesktop.portal.Request",
-                                      "Response", "ua{sv}", code, 1,
-                                      "session_handle", "o", session.c_str());
-  }
   return result < 0 ? result : 1;
 }
 

@@ -16,14 +16,13 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace scrivlet::testing {
 
-// By default mutter alone, answering every call.
+// By default mutter, answering every call.
 struct FakeServices {
-  bool mutter = true;
+  // The portal instead of mutter.
   bool portal = false;
   // Whether the portal offers GlobalShortcuts (Debian 12's does not).
   bool shortcuts = true;
@@ -33,11 +32,10 @@ struct FakeServices {
   std::uint32_t bind_response = 0;
 };
 
-// The portal alone; `bind_response` 1 is the user's refusal.
+// The portal; `bind_response` 1 is the user's refusal.
 inline FakeServices Portal(bool shortcuts = true,
                            std::uint32_t bind_response = 0) {
   FakeServices services;
-  services.mutter = false;
   services.portal = true;
   services.shortcuts = shortcuts;
   services.bind_response = bind_response;
@@ -55,22 +53,18 @@ class FakeDesktopServices {
 
   // The calls so far, in order.
   std::vector<std::string> Calls();
-  // Sends GlobalShortcuts' Activated or Deactivated for a shortcut id.
-  void Emit(const std::string& member, const std::string& id);
+  // Sends GlobalShortcuts' Activated for a shortcut id.
+  void Activate(const std::string& id);
 
  private:
-  static int OnCall(sd_bus_message* call, void* data, sd_bus_error* error);
   int Answer(sd_bus_message* call, const std::string& name);
-  int AnswerRequest(sd_bus_message* call, const std::string& token,
-                    std::uint32_t code, const std::string& session);
   void Serve();
 
   FakeServices services_;
   sd_bus* bus_ = nullptr;
   std::mutex mutex_;
   std::vector<std::string> calls_;
-  std::vector<std::pair<std::string, std::string>> emits_;
-  std::string shortcuts_session_;
+  std::vector<std::string> activations_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

@@ -3,12 +3,11 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
-
-#include "platform/absolute_mapping.h"
 
 namespace scrivlet::testing {
 
@@ -70,12 +69,8 @@ std::string ClickRecorder::ReadLine(int timeout_ms) {
 }
 
 std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent) {
-  std::int32_t coordinate = 0;
-  while (coordinate < kAbsoluteSpan &&
-         AbsoluteToPixel(coordinate, extent) < pixel) {
-    ++coordinate;
-  }
-  return coordinate;
+  return static_cast<std::int32_t>(
+      std::nearbyint(static_cast<double>(pixel) * kAbsoluteSpan / extent));
 }
 
 bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder) {

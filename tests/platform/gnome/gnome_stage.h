@@ -36,7 +36,9 @@ class ClickRecorder {
   int pid_ = 0;
 };
 
-// The absolute coordinate that aims at `pixel` of `extent`.
+// The absolute coordinate that aims at `pixel` of `extent`, rounded to the
+// nearest as the engine's plotters do, not worked out from the backend's
+// own mapping.
 std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent);
 
 // The recorder's window goes full-screen a moment after it has painted:

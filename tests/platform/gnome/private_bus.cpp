@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace scrivlet::testing {
 namespace {
@@ -31,12 +32,12 @@ PrivateBus::PrivateBus() {
   if (!pipe) {
     throw std::runtime_error("cannot run dbus-daemon");
   }
-  address_ = ReadLine(pipe.get());
+  const std::string address = ReadLine(pipe.get());
   pid_ = static_cast<pid_t>(std::atoi(ReadLine(pipe.get()).c_str()));
-  if (address_.empty() || pid_ <= 0) {
+  if (address.empty() || pid_ <= 0) {
     throw std::runtime_error("dbus-daemon did not start (is dbus installed?)");
   }
-  setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+  setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
 }
 
 PrivateBus::~PrivateBus() {

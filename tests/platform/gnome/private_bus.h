@@ -6,8 +6,6 @@
 
 #include <sys/types.h>
 
-#include <string>
-
 namespace scrivlet::testing {
 
 class PrivateBus {
@@ -19,10 +17,7 @@ class PrivateBus {
   PrivateBus& operator=(PrivateBus&&) = delete;
   ~PrivateBus();
 
-  [[nodiscard]] const std::string& Address() const { return address_; }
-
  private:
-  std::string address_;
   pid_t pid_ = 0;
 };
 

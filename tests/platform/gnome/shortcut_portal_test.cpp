@@ -57,7 +57,7 @@ TEST_F(ShortcutPortalTest, AnActivationPressesTheKeyLikeACommand) {
   CommandInput input(std::make_unique<testing::FakeDesktop>(), nullptr,
                      std::move(portal));
   for (const Case& c : cases) {
-    fake.Emit("Activated", c.shortcut);
+    fake.Activate(c.shortcut);
     std::uint16_t word = 0;
     for (int tries = 0; tries < 200 && word == 0; ++tries) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));

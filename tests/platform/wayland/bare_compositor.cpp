@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "fake-input-server.h"
+#include "wayland_session.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -51,15 +52,9 @@ void BindFakeInput(wl_client* client, void* /*data*/, std::uint32_t version,
 }  // namespace
 
 BareCompositor::BareCompositor(std::uint32_t fake_input_version)
-    : display_(wl_display_create()) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "scrivlet-bare.XXXXXX")
-          .string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot make a directory for the compositor");
-  }
-  dir_ = pattern;
-  socket_ = dir_ + "/wayland-bare";
+    : dir_(MakeTempDir("scrivlet-bare")),
+      socket_(dir_ + "/wayland-bare"),
+      display_(wl_display_create()) {
   // wl_display_add_socket takes a name under XDG_RUNTIME_DIR; point it at
   // the private directory for this call.
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");

@@ -55,30 +55,9 @@ TEST_F(WaylandDesktopTest, MotionLandsOnTheAimedPixelAndButtonsFollowIt) {
   }
 
   MoveTo(*desktop, {200, 100});
-  desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
-  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
-  // A move and a click in one call: the press comes after the move.
-  MoveTo(*desktop, {31, 47}, MOUSEEVENTF_LEFTDOWN);
-  desktop->mouse_event(MOUSEEVENTF_MOVE, 5, 0);
-  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
-  desktop->Flush();
-  const std::vector<SurfaceRecord> expected{
-      {SurfaceEvent::Press, {200, 100}},
-      {SurfaceEvent::Release, {200, 100}},
-      {SurfaceEvent::Press, {31, 47}},
-      {SurfaceEvent::Release, {36, 47}},
-  };
-  // Motion from the moves above may still come in: wait for the buttons.
-  std::vector<SurfaceRecord> buttons;
-  for (int wait = 0; wait < 10 && buttons.size() < expected.size(); ++wait) {
-    surface.WaitFor(1);
-    for (const SurfaceRecord& record : surface.Take()) {
-      if (record.kind != SurfaceEvent::Motion) {
-        buttons.push_back(record);
-      }
-    }
-  }
-  EXPECT_EQ(buttons, expected);
+  const std::vector<SurfaceRecord> expected =
+      ClickThenDrag(*desktop, {200, 100});
+  EXPECT_EQ(surface.Buttons(expected.size()), expected);
 }
 
 TEST_F(WaylandDesktopTest, ScreenReadsBackAsPainted) {

@@ -23,35 +23,17 @@ namespace {
 
 TEST(KwinRouteTest, ClicksLandWhereAimedAndReadBack) {
   UseWaylandSession(FixtureSessionFile());
-  RecordingSurface surface(true);
+  RecordingSurface surface;
   const auto desktop = OpenWaylandDesktop();
   MoveTo(*desktop, {200, 100});
   EXPECT_EQ(desktop->GetCursorPos(), (ScreenPoint{200, 100}));
   desktop->mouse_event(MOUSEEVENTF_MOVE, 7, -3);
   EXPECT_EQ(desktop->GetCursorPos(), (ScreenPoint{207, 97}));
-  surface.Take();
-  desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
-  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
-  MoveTo(*desktop, {31, 47}, MOUSEEVENTF_LEFTDOWN);
-  desktop->mouse_event(MOUSEEVENTF_MOVE, 5, 0);
-  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
-  desktop->Flush();
-  const std::vector<SurfaceRecord> expected{
-      {SurfaceEvent::Press, {207, 97}},
-      {SurfaceEvent::Release, {207, 97}},
-      {SurfaceEvent::Press, {31, 47}},
-      {SurfaceEvent::Release, {36, 47}},
-  };
-  // KWin may send more motion than was asked for: wait for the buttons.
-  std::vector<SurfaceRecord> buttons;
-  for (int wait = 0; wait < 10 && buttons.size() < expected.size(); ++wait) {
-    surface.WaitFor(1);
-    for (const SurfaceRecord& record : surface.Take()) {
-      // KWin hands programs whole-pixel positions, never pixel centres.
-      if (record.kind != SurfaceEvent::Motion) {
-        buttons.push_back({record.kind, record.at});
-      }
-    }
+  std::vector<SurfaceRecord> expected = ClickThenDrag(*desktop, {207, 97});
+  // KWin hands programs whole-pixel positions, never pixel centres.
+  std::vector<SurfaceRecord> buttons = surface.Buttons(expected.size());
+  for (SurfaceRecord& record : buttons) {
+    record.centred = true;
   }
   EXPECT_EQ(buttons, expected);
 
@@ -78,7 +60,7 @@ TEST(KwinRouteTest, ClicksLandWhereAimedAndReadBack) {
 // than sent at the safe pace; prints the rate for the delivery figures.
 TEST(KwinRouteTest, PacerConfirmsEveryDot) {
   UseWaylandSession(FixtureSessionFile());
-  RecordingSurface surface(true);
+  RecordingSurface surface;
   DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
   constexpr int kDots = 300;
   const auto start = std::chrono::steady_clock::now();

@@ -5,14 +5,16 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
+#include "absolute_aim.h"
 #include "platform/wayland/shared_buffer.h"
 #include "wlr-layer-shell-unstable-v1-client.h"
 
@@ -45,7 +47,6 @@ struct RecordingSurface::State {
   wl_fixed_t x = 0;
   wl_fixed_t y = 0;
   int stop_fd = -1;
-  bool ink_presses = false;
 
   std::mutex mutex;
   std::condition_variable changed;
@@ -96,7 +97,7 @@ const wl_pointer_listener kPointer{
        std::uint32_t pressed) {
       auto* state = static_cast<State*>(data);
       state->Record(pressed != 0 ? SurfaceEvent::Press : SurfaceEvent::Release);
-      if (pressed != 0 && state->ink_presses) {
+      if (pressed != 0) {
         InkAt(*state, wl_fixed_to_int(state->x), wl_fixed_to_int(state->y));
       }
     },
@@ -172,10 +173,8 @@ void Paint(State& state) {
 
 }  // namespace
 
-RecordingSurface::RecordingSurface(bool ink_presses)
-    : state_(std::make_unique<State>()) {
+RecordingSurface::RecordingSurface() : state_(std::make_unique<State>()) {
   State& state = *state_;
-  state.ink_presses = ink_presses;
   state.display = wl_display_connect(nullptr);
   if (state.display == nullptr) {
     throw std::runtime_error("recording surface: no Wayland compositor");
@@ -252,16 +251,35 @@ RecordingSurface::~RecordingSurface() {
   wl_display_disconnect(state.display);
 }
 
-std::vector<SurfaceRecord> RecordingSurface::Take() {
-  const std::lock_guard lock(state_->mutex);
-  return std::exchange(state_->records, {});
+std::vector<SurfaceRecord> RecordingSurface::Buttons(std::size_t count) {
+  const auto is_button = [](const SurfaceRecord& record) {
+    return record.kind != SurfaceEvent::Motion;
+  };
+  std::unique_lock lock(state_->mutex);
+  std::vector<SurfaceRecord>& records = state_->records;
+  state_->changed.wait_for(lock, std::chrono::seconds(5), [&] {
+    return std::count_if(records.begin(), records.end(), is_button) >=
+           static_cast<std::ptrdiff_t>(count);
+  });
+  std::vector<SurfaceRecord> buttons;
+  std::copy_if(records.begin(), records.end(), std::back_inserter(buttons),
+               is_button);
+  records.clear();
+  return buttons;
 }
 
-bool RecordingSurface::WaitFor(std::size_t count) {
-  std::unique_lock lock(state_->mutex);
-  return state_->changed.wait_for(lock, std::chrono::seconds(2), [&] {
-    return state_->records.size() >= count;
-  });
+std::vector<SurfaceRecord> ClickThenDrag(PlatformInput& desktop,
+                                         ScreenPoint here) {
+  desktop.mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  desktop.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  MoveTo(desktop, {31, 47}, MOUSEEVENTF_LEFTDOWN);
+  desktop.mouse_event(MOUSEEVENTF_MOVE, 5, 0);
+  desktop.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  desktop.Flush();
+  return {{SurfaceEvent::Press, here},
+          {SurfaceEvent::Release, here},
+          {SurfaceEvent::Press, {31, 47}},
+          {SurfaceEvent::Release, {36, 47}}};
 }
 
 }  // namespace scrivlet::testing

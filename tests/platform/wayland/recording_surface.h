@@ -1,8 +1,9 @@
 #pragma once
 
 // A Wayland client for the tests: a full-output layer-shell surface painted
-// with a known pattern, which records the pointer events it receives. Its
-// own thread keeps dispatching, as a real program would.
+// with a known pattern, which records the pointer events it receives and
+// paints each pressed pixel black, as a paint program does. Its own thread
+// keeps dispatching, as a real program would.
 
 #include <cstdint>
 #include <memory>
@@ -28,21 +29,26 @@ struct SurfaceRecord {
 // The colour the surface shows at a pixel, as COLORREF.
 COLORREF PatternAt(ScreenPoint at);
 
+// Clicks where the pointer stands at `here`, then presses in the same call
+// as a move to (31, 47), so after it, and releases 5 pixels to the right.
+// Returns the buttons a surface under them should see.
+std::vector<SurfaceRecord> ClickThenDrag(PlatformInput& desktop,
+                                         ScreenPoint here);
+
 class RecordingSurface {
  public:
-  // Connects, maps the surface and waits until it is on the screen. With
-  // `ink_presses` every press paints its pixel black.
-  explicit RecordingSurface(bool ink_presses = false);
+  // Connects, maps the surface and waits until it is on the screen.
+  RecordingSurface();
   RecordingSurface(const RecordingSurface&) = delete;
   RecordingSurface& operator=(const RecordingSurface&) = delete;
   RecordingSurface(RecordingSurface&&) = delete;
   RecordingSurface& operator=(RecordingSurface&&) = delete;
   ~RecordingSurface();
 
-  // The events seen so far; clears them.
-  std::vector<SurfaceRecord> Take();
-  // Waits up to 2 s until `count` events have been recorded.
-  bool WaitFor(std::size_t count);
+  // The presses and releases seen so far, once there are `count` of them
+  // or 5 s passed; clears the record. Motion is left out: compositors may
+  // send more of it than was asked for.
+  std::vector<SurfaceRecord> Buttons(std::size_t count);
 
   struct State;
 

@@ -54,14 +54,16 @@ void UseWaylandSession(const std::string& state_file) {
   unsetenv("DISPLAY");
 }
 
-std::vector<std::string> AsSessionUser() {
+std::vector<std::string> AsSessionUser(std::vector<std::string> command) {
   const char* uid = std::getenv("SCRIVLET_SESSION_UID");
   const char* gid = std::getenv("SCRIVLET_SESSION_GID");
   if (uid == nullptr || *uid == '\0' || gid == nullptr) {
-    return {};
+    return command;
   }
-  return {"setpriv", std::string("--reuid=") + uid,
-          std::string("--regid=") + gid, "--clear-groups", "--"};
+  command.insert(command.begin(),
+                 {"setpriv", std::string("--reuid=") + uid,
+                  std::string("--regid=") + gid, "--clear-groups", "--"});
+  return command;
 }
 
 void GiveToSessionUser(const std::string& path) {
@@ -85,15 +87,17 @@ std::string FixtureSessionFile() {
   return file;
 }
 
-PrivateSway::PrivateSway() {
+std::string MakeTempDir(const std::string& name) {
   std::string pattern =
-      (std::filesystem::temp_directory_path() / "scrivlet-sway.XXXXXX")
-          .string();
+      (std::filesystem::temp_directory_path() / (name + ".XXXXXX")).string();
   if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot make a directory for sway");
+    throw std::runtime_error("cannot make a temporary directory " + name);
   }
-  dir_ = pattern;
-  state_file_ = dir_ + "/session.env";
+  return pattern;
+}
+
+PrivateSway::PrivateSway()
+    : dir_(MakeTempDir("scrivlet-sway")), state_file_(dir_ + "/session.env") {
   if (RunScript("start " + state_file_ + " 640x480 >/dev/null") != 0) {
     throw std::runtime_error("a private sway did not start");
   }

@@ -17,15 +17,18 @@ namespace scrivlet::testing {
 // no compositor.
 void UseWaylandSession(const std::string& state_file);
 
-// The words that run a command as the user the compositor runs as (setpriv
-// when the tests run as root; none otherwise), so that it shares the
-// compositor's runtime directory as in a real session.
-std::vector<std::string> AsSessionUser();
+// `command` run as the user the compositor runs as (through setpriv when
+// the tests run as root), so that it shares the compositor's runtime
+// directory as in a real session.
+std::vector<std::string> AsSessionUser(std::vector<std::string> command);
 // Hands a file or directory made by the test to that user.
 void GiveToSessionUser(const std::string& path);
 
 // The state file of the fixture's session (SCRIVLET_WAYLANDSESSION).
 std::string FixtureSessionFile();
+
+// A new directory in the temporary one, named `name` and a random suffix.
+std::string MakeTempDir(const std::string& name);
 
 // A compositor of the test's own, started and stopped by the script.
 class PrivateSway {

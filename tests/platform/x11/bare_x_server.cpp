@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace scrivlet::testing {
@@ -47,27 +46,6 @@ BareXServer::BareXServer(const std::vector<std::string>& extra_arguments) {
     throw std::runtime_error("Xvfb did not report a display");
   }
   display_ = ":" + number;
-}
-
-ScopedEnvironment::ScopedEnvironment(const char* name, const char* value)
-    : name_(name) {
-  if (const char* old = std::getenv(name)) {
-    had_value_ = true;
-    old_value_ = old;
-  }
-  if (value != nullptr) {
-    setenv(name, value, 1);
-  } else {
-    unsetenv(name);
-  }
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  if (had_value_) {
-    setenv(name_.c_str(), old_value_.c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
 }
 
 }  // namespace scrivlet::testing

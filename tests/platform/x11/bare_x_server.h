@@ -28,20 +28,4 @@ class BareXServer {
   std::string display_;
 };
 
-// Sets an environment variable for the life of the object.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value);
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-  ScopedEnvironment(ScopedEnvironment&&) = delete;
-  ScopedEnvironment& operator=(ScopedEnvironment&&) = delete;
-  ~ScopedEnvironment();
-
- private:
-  std::string name_;
-  bool had_value_ = false;
-  std::string old_value_;
-};
-
 }  // namespace scrivlet::testing

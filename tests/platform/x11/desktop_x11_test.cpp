@@ -26,6 +26,7 @@
 #include "fake_desktop.h"
 #include "fake_picture.h"
 #include "platform/desktop.h"
+#include "poll_for.h"
 #include "recording_client.h"
 
 namespace scrivlet::testing {
@@ -178,10 +179,26 @@ INSTANTIATE_TEST_SUITE_P(
                                  true}),
     [](const auto& instance) { return instance.param.name; });
 
-TEST(X11DesktopTest, ReadsTheScreenBackPixelByPixelAndByRegion) {
+// Reads the screen until nothing more is drawn after a read.
+bool Quietens(PlatformInput& desktop) {
+  for (int tries = 0; tries < 20; ++tries) {
+    desktop.ReadScreenPixel({0, 0});
+    if (!desktop.WaitForScreenChange({0, 0, 4096, 4096}, milliseconds(100))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST(X11DesktopTest, ReportsDrawingSinceTheLastReadAndReadsItBack) {
   RecordingClient client;
-  client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
   std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  ASSERT_TRUE(desktop->ReportsScreenChanges());
+  EXPECT_TRUE(Quietens(*desktop));
+  client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
+  EXPECT_TRUE(
+      desktop->WaitForScreenChange({210, 155, 1, 1}, milliseconds(2000)));
+  EXPECT_TRUE(Quietens(*desktop));
   EXPECT_EQ(desktop->ReadScreenPixel({205, 155}), COLORREF{0x996633});
   EXPECT_EQ(desktop->ReadScreenPixel({219, 159}), COLORREF{0x996633});
   const DesktopArea area = client.ScreenArea();
@@ -199,46 +216,19 @@ TEST(X11DesktopTest, ReadsTheScreenBackPixelByPixelAndByRegion) {
   }
 }
 
-// Reads the screen until nothing more is drawn after a read.
-bool Quietens(PlatformInput& desktop) {
-  for (int tries = 0; tries < 20; ++tries) {
-    desktop.ReadScreenPixel({0, 0});
-    if (!desktop.WaitForScreenChange({0, 0, 4096, 4096}, milliseconds(100))) {
-      return true;
-    }
-  }
-  return false;
-}
-
-TEST(X11DesktopTest, ReportsDrawingSinceTheLastRead) {
-  RecordingClient client;
-  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
-  ASSERT_TRUE(desktop->ReportsScreenChanges());
-  EXPECT_TRUE(Quietens(*desktop));
-  client.MakeWindow({300, 200, 20, 10}, 0x112233, false);
-  EXPECT_TRUE(
-      desktop->WaitForScreenChange({310, 205, 1, 1}, milliseconds(2000)));
-  EXPECT_TRUE(Quietens(*desktop));
-}
-
 // Runs xdotool on the test desktop; it injects through XTest like a real
 // keyboard, to whichever window has the focus.
 void Xdotool(const std::string& arguments) {
   ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
 }
 
-// The first state word that differs from `settled`, or `settled` when
-// nothing changes within the timeout: key events arrive asynchronously.
-std::uint16_t NextChangedWord(PlatformInput& desktop, int key,
-                              std::uint16_t settled) {
-  const auto deadline = std::chrono::steady_clock::now() + milliseconds(3000);
-  for (;;) {
-    const std::uint16_t word = desktop.GetAsyncKeyState(key);
-    if (word != settled || std::chrono::steady_clock::now() > deadline) {
-      return word;
-    }
-    std::this_thread::sleep_for(milliseconds(2));
-  }
+// The first state word other than 0 within 3 s: key events arrive
+// asynchronously.
+std::uint16_t FirstWord(PlatformInput& desktop, int key) {
+  std::uint16_t word = 0;
+  PollFor([&] { return (word = desktop.GetAsyncKeyState(key)) != 0; },
+          milliseconds(3000), milliseconds(2));
+  return word;
 }
 
 // The shared contract on this desktop. F7 and F8 come from xdotool, so they
@@ -271,10 +261,7 @@ class X11HotKeyTest : public ::testing::Test {
     // Another window has the keyboard focus, as when the user draws into
     // a paint program.
     const Window other = client_.MakeWindow({50, 50, 200, 100}, 0xCCCCCC, true);
-    client_.WatchKeys(other);
-    client_.Focus(other);
-    ASSERT_TRUE(
-        client_.WaitUntil([&] { return client_.FocusedWindow() == other; }));
+    ASSERT_TRUE(client_.FocusAndWatchKeys(other));
     desktop_ = OpenNativeDesktop();
   }
 
@@ -293,42 +280,22 @@ class X11HotKeyTest : public ::testing::Test {
   std::unique_ptr<PlatformInput> desktop_;
 };
 
-// Toggles lock keys on for a scope and off again, so that a failing check
-// does not leave them on for the tests after it.
-class LocksOn {
- public:
-  explicit LocksOn(std::vector<std::string> keys) : keys_(std::move(keys)) {
-    Toggle();
-  }
-  LocksOn(const LocksOn&) = delete;
-  LocksOn& operator=(const LocksOn&) = delete;
-  LocksOn(LocksOn&&) = delete;
-  LocksOn& operator=(LocksOn&&) = delete;
-  ~LocksOn() { Toggle(); }
-
- private:
-  void Toggle() const {
-    for (const std::string& key : keys_) {
-      (void)std::system(("xdotool key " + key).c_str());
-    }
-  }
-  std::vector<std::string> keys_;
-};
-
 // F7 and F8 reach Scrivlet only, whatever the lock keys, while other keys
 // still reach the focused window; only they are watched.
 TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
-  const std::vector<std::vector<std::string>> lock_states = {
-      {}, {"Caps_Lock"}, {"Num_Lock"}, {"Caps_Lock", "Num_Lock"}};
-  for (const std::vector<std::string>& locks : lock_states) {
-    std::string label = "locks:";
-    for (const std::string& lock : locks) {
-      label += " " + lock;
-    }
-    SCOPED_TRACE(label);
-    const LocksOn on(locks);
+  for (const std::string locks :
+       {"", "Caps_Lock", "Num_Lock", "Caps_Lock Num_Lock"}) {
+    SCOPED_TRACE("locks: " + locks);
+    // On for this round and off after it: a lock left on would reach the
+    // tests after this one.
+    const auto toggle = [&locks] {
+      if (!locks.empty()) {
+        Xdotool("key " + locks);
+      }
+    };
+    toggle();
     Xdotool("key --delay 0 F7 F8 a");
-    EXPECT_EQ(NextChangedWord(*desktop_, VK_F8, 0), 0x0001);
+    EXPECT_EQ(FirstWord(*desktop_, VK_F8), 0x0001);
     EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F7), 0x0001);
     // The lock keys themselves reach the window; F7 and F8, sent before the
     // letter, must not.
@@ -336,13 +303,14 @@ TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
     EXPECT_NE(std::find(seen.begin(), seen.end(), XK_a), seen.end());
     EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F7), seen.end());
     EXPECT_EQ(std::find(seen.begin(), seen.end(), XK_F8), seen.end());
+    toggle();
   }
   EXPECT_THROW(desktop_->GetAsyncKeyState(0x41), PlatformError);
   // Taps between ticks are seen through the pacer too.
   desktop_.reset();
   std::unique_ptr<PlatformInput> paced = OpenDesktop();
   Xdotool("key --delay 0 F7");
-  EXPECT_EQ(NextChangedWord(*paced, VK_F7, 0), 0x0001);
+  EXPECT_EQ(FirstWord(*paced, VK_F7), 0x0001);
 }
 
 // Another program's grab leaves that key shared, said once; it still works.
@@ -361,7 +329,7 @@ TEST(X11HotKeyGrabTest, AKeyReservedByAnotherProgramStillWorks) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 
   Xdotool("key --delay 0 F8");
-  EXPECT_EQ(NextChangedWord(*desktop, VK_F8, 0), 0x0001);
+  EXPECT_EQ(FirstWord(*desktop, VK_F8), 0x0001);
 }
 
 TEST(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManagerAlsoBeforeShown) {
@@ -386,30 +354,34 @@ TEST(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManagerAlsoBeforeShown) {
   EXPECT_TRUE(above_becomes(later, true));
 }
 
-std::string OpenErrorWith(const char* display) {
-  ScopedEnvironment environment("DISPLAY", display);
-  try {
-    OpenNativeDesktop();
-  } catch (const PlatformError& error) {
-    return error.what();
-  }
-  return "no error";
-}
-
 TEST(X11OpenErrorTest, NamesWhatIsMissing) {
-  EXPECT_NE(OpenErrorWith(nullptr).find("DISPLAY is not set"),
-            std::string::npos);
-  EXPECT_NE(OpenErrorWith(":987").find("Cannot open the X display \":987\""),
-            std::string::npos);
-  {
-    const BareXServer no_xtest({"-extension", "XTEST"});
-    EXPECT_NE(OpenErrorWith(no_xtest.display_name().c_str()).find("XTEST"),
-              std::string::npos);
+  const BareXServer no_xtest({"-extension", "XTEST"});
+  const BareXServer plain({});
+  struct Case {
+    const char* display;
+    std::string named;  // empty: opens
+  };
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+  const std::string session = std::getenv("DISPLAY");
+  for (const Case& c : {Case{nullptr, "DISPLAY is not set"},
+                        Case{":987", "Cannot open the X display \":987\""},
+                        Case{no_xtest.display_name().c_str(), "XTEST"},
+                        Case{plain.display_name().c_str(), ""}}) {
+    if (c.display != nullptr) {
+      setenv("DISPLAY", c.display, 1);
+    } else {
+      unsetenv("DISPLAY");
+    }
+    try {
+      OpenNativeDesktop();
+      EXPECT_EQ(c.named, "") << "opened";
+    } catch (const PlatformError& error) {
+      EXPECT_NE(c.named, "") << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.named), std::string::npos)
+          << error.what();
+    }
   }
-  {
-    const BareXServer plain({});
-    EXPECT_EQ(OpenErrorWith(plain.display_name().c_str()), "no error");
-  }
+  setenv("DISPLAY", session.c_str(), 1);
 }
 
 }  // namespace

@@ -14,21 +14,15 @@
 
 namespace scrivlet::testing {
 
-std::string Describe(const PointerRecord& record) {
-  const char* kind = record.kind == PointerKind::Motion  ? "motion"
-                     : record.kind == PointerKind::Press ? "press"
-                                                         : "release";
-  std::ostringstream out;
-  out << kind << "(" << record.at.x << "," << record.at.y << ")";
-  return out.str();
-}
-
 std::string Describe(const std::vector<PointerRecord>& records) {
-  std::string text;
+  std::ostringstream out;
   for (const PointerRecord& record : records) {
-    text += Describe(record) + " ";
+    out << (record.kind == PointerKind::Motion  ? "motion"
+            : record.kind == PointerKind::Press ? "press"
+                                                : "release")
+        << "(" << record.at.x << "," << record.at.y << ") ";
   }
-  return text;
+  return out.str();
 }
 
 RecordingClient::RecordingClient() : display_(XOpenDisplay(nullptr)) {
@@ -77,11 +71,9 @@ void RecordingClient::Drain() {
                             {event.xmotion.x_root, event.xmotion.y_root}});
         break;
       case ButtonPress:
-        records_.push_back(
-            {PointerKind::Press, {event.xbutton.x_root, event.xbutton.y_root}});
-        break;
       case ButtonRelease:
-        records_.push_back({PointerKind::Release,
+        records_.push_back({event.type == ButtonPress ? PointerKind::Press
+                                                      : PointerKind::Release,
                             {event.xbutton.x_root, event.xbutton.y_root}});
         break;
       case KeyPress:
@@ -93,7 +85,7 @@ void RecordingClient::Drain() {
   }
 }
 
-Window RecordingClient::MakeWindow(WindowRect rect, unsigned long rgb,
+Window RecordingClient::MakeWindow(ScreenRect rect, unsigned long rgb,
                                    bool managed, bool map) {
   const int screen = DefaultScreen(display_);
   XSetWindowAttributes attributes{};
@@ -101,7 +93,7 @@ Window RecordingClient::MakeWindow(WindowRect rect, unsigned long rgb,
   attributes.override_redirect = managed ? False : True;
   attributes.event_mask = StructureNotifyMask;
   const Window window = XCreateWindow(
-      display_, RootWindow(display_, screen), rect.x, rect.y,
+      display_, RootWindow(display_, screen), rect.left, rect.top,
       static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height), 0,
       CopyFromParent, InputOutput, CopyFromParent,
       CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
@@ -110,8 +102,8 @@ Window RecordingClient::MakeWindow(WindowRect rect, unsigned long rgb,
     // Ask the window manager to keep the requested place.
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
-    hints.x = rect.x;
-    hints.y = rect.y;
+    hints.x = rect.left;
+    hints.y = rect.top;
     hints.width = rect.width;
     hints.height = rect.height;
     XSetWMNormalHints(display_, window, &hints);
@@ -136,28 +128,22 @@ void RecordingClient::MapAndWait(Window window) {
   }
 }
 
-void RecordingClient::WatchKeys(Window window) {
+bool RecordingClient::FocusAndWatchKeys(Window window) {
   XSelectInput(display_, window,
                KeyPressMask | KeyReleaseMask | StructureNotifyMask);
-  XSync(display_, False);
+  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+  return WaitUntil([&] {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    return focus == window;
+  });
 }
 
 std::vector<KeySym> RecordingClient::TakeKeyPresses() {
   XSync(display_, False);
   Drain();
   return std::exchange(key_presses_, {});
-}
-
-void RecordingClient::Focus(Window window) {
-  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
-  XSync(display_, False);
-}
-
-Window RecordingClient::FocusedWindow() {
-  Window focus = 0;
-  int revert = 0;
-  XGetInputFocus(display_, &focus, &revert);
-  return focus;
 }
 
 bool RecordingClient::HasWmState(Window window, const char* state_name) {

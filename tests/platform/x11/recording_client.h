@@ -25,15 +25,7 @@ struct PointerRecord {
   friend bool operator==(const PointerRecord&, const PointerRecord&) = default;
 };
 
-std::string Describe(const PointerRecord& record);
 std::string Describe(const std::vector<PointerRecord>& records);
-
-struct WindowRect {
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-};
 
 class RecordingClient {
  public:
@@ -58,16 +50,15 @@ class RecordingClient {
   // A plain window filled with one colour (0xRRGGBB). Managed windows get a
   // frame from the window manager; unmanaged ones stay exactly at `rect`.
   // Waits until the window is shown unless `map` is false.
-  Window MakeWindow(WindowRect rect, unsigned long rgb, bool managed,
+  Window MakeWindow(ScreenRect rect, unsigned long rgb, bool managed,
                     bool map = true);
   void MapAndWait(Window window);
-  // Records the keys pressed while `window` has the focus.
-  void WatchKeys(Window window);
+  // Gives `window` the keyboard focus and records the keys pressed in it;
+  // false if it never gets the focus.
+  bool FocusAndWatchKeys(Window window);
   // The symbols of the keys pressed so far, after a round trip to the
   // server; the record is cleared.
   std::vector<KeySym> TakeKeyPresses();
-  void Focus(Window window);
-  [[nodiscard]] Window FocusedWindow();
   [[nodiscard]] bool HasWmState(Window window, const char* state_name);
 
   void WarpPointer(ScreenPoint to);

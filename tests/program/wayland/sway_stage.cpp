@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 #include "absolute_aim.h"
 #include "platform/desktop_backends.h"
@@ -39,15 +40,6 @@ last-left-rgba=['0.0', '0.0', '0.0', '1.0']
 cursor-theme='scrivlet-transparent'
 )";
 
-std::string MakeTempDir(const char* name) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / name).string() + ".XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot make a temporary directory");
-  }
-  return pattern;
-}
-
 // A socket file nobody listens on, as a crashed program leaves it.
 void LeaveStaleSocket(const std::string& path) {
   // One a stopped program left already will do; it is made anew.
@@ -64,19 +56,11 @@ void LeaveStaleSocket(const std::string& path) {
   }
 }
 
-std::vector<std::string> Joined(std::vector<std::string> first,
-                                const std::vector<std::string>& second) {
-  first.insert(first.end(), second.begin(), second.end());
-  return first;
-}
-
 }  // namespace
 
 std::string ReachableExecutable(const std::string& path,
                                 const std::string& config_dir) {
-  std::vector<std::string> probe = AsSessionUser();
-  probe.insert(probe.end(), {"test", "-x", path});
-  if (RunCapturing(probe).exit_code == 0) {
+  if (RunCapturing(AsSessionUser({"test", "-x", path})).exit_code == 0) {
     return path;
   }
   std::string copy = config_dir + "/scrivlet";
@@ -99,7 +83,7 @@ SwayStage::SwayStage(const std::string& scrivlet)
   GiveToSessionUser(config_dir_);
 
   paint_ = std::make_unique<ChildProcess>(
-      Joined(AsSessionUser(), {"drawing"}),
+      AsSessionUser({"drawing"}),
       ChildOptions{{"GDK_BACKEND=wayland", "GSETTINGS_BACKEND=keyfile",
                     "HOME=" + config_dir_, "XDG_CONFIG_HOME=" + config_dir_,
                     "NO_AT_BRIDGE=1"},
@@ -115,7 +99,7 @@ SwayStage::SwayStage(const std::string& scrivlet)
     throw std::runtime_error("drawing's window did not appear");
   }
   scrivlet_ = std::make_unique<ChildProcess>(
-      Joined(AsSessionUser(), {executable_}),
+      AsSessionUser({executable_}),
       ChildOptions{{"HOME=" + config_dir_, "QT_QPA_PLATFORM=wayland",
                     "QT_WAYLAND_DISABLE_WINDOWDECORATION=1"},
                    true,
@@ -167,9 +151,9 @@ SwayStage::~SwayStage() {
   std::filesystem::remove_all(config_dir_, ignored);
 }
 
-Finished SwayStage::Scrivlet(const std::vector<std::string>& arguments) const {
-  return RunCapturing(
-      Joined(Joined(AsSessionUser(), {executable_}), arguments));
+Finished SwayStage::Scrivlet(std::vector<std::string> arguments) const {
+  arguments.insert(arguments.begin(), executable_);
+  return RunCapturing(AsSessionUser(std::move(arguments)));
 }
 
 void SwayStage::MoveTo(ScreenPoint to) const {

@@ -40,8 +40,7 @@ class SwayStage {
   [[nodiscard]] ChildProcess& Program() const { return *scrivlet_; }
   [[nodiscard]] const std::string& Executable() const { return executable_; }
   // Runs scrivlet with these arguments, as the session's user, to its end.
-  [[nodiscard]] Finished Scrivlet(
-      const std::vector<std::string>& arguments) const;
+  [[nodiscard]] Finished Scrivlet(std::vector<std::string> arguments) const;
 
   void MoveTo(ScreenPoint to) const;
   void Click(ScreenPoint at) const;

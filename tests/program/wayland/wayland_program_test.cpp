@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <ostream>
+#include <regex>
 #include <string>
 
 #include "child_process.h"
@@ -47,18 +47,10 @@ PatternPicture Sample() {
 
 // The percentage the caption shows while drawing ("... 42%"), or -1.
 int Progress(const std::string& caption) {
-  const auto percent = caption.rfind('%');
-  if (percent == std::string::npos) {
-    return -1;
-  }
-  auto digits = percent;
-  while (digits > 0 &&
-         std::isdigit(static_cast<unsigned char>(caption[digits - 1])) != 0) {
-    --digits;
-  }
-  return digits == percent
-             ? -1
-             : std::stoi(caption.substr(digits, percent - digits));
+  std::smatch match;
+  return std::regex_search(caption, match, std::regex(R"((\d+)%[^%]*$)"))
+             ? std::stoi(match[1])
+             : -1;
 }
 
 enum class Trigger : std::uint8_t { Command, SwayBinding };
@@ -206,12 +198,10 @@ TEST(WaylandCompositorDeath, ProgramExitsCleanlyWhenItDiesMidDrawing) {
   std::filesystem::permissions(dir, std::filesystem::perms::others_all,
                                std::filesystem::perm_options::add);
   const std::string program = ReachableExecutable(SCRIVLET_EXECUTABLE, dir);
-  std::vector<std::string> command = AsSessionUser();
-  command.insert(command.end(),
-                 {"sh", "-c", R"(exec "$0" >"$1" 2>&1)", program, log});
-  ChildProcess scrivlet(command, {{"QT_QPA_PLATFORM=wayland"}, false, {}});
-  std::vector<std::string> start = AsSessionUser();
-  start.insert(start.end(), {program, "--start"});
+  ChildProcess scrivlet(
+      AsSessionUser({"sh", "-c", R"(exec "$0" >"$1" 2>&1)", program, log}),
+      {{"QT_QPA_PLATFORM=wayland"}, false, {}});
+  const auto start = AsSessionUser({program, "--start"});
   ASSERT_TRUE(PollFor([&] { return RunCapturing(start).exit_code == 0; },
                       milliseconds(20000), milliseconds(100)));
   ASSERT_TRUE(PollFor(
