@@ -12,7 +12,8 @@ install_groups build wayland
 
 build_dir=build/release
 cmake --preset release >/dev/null
-cmake --build "$build_dir" --target delivery_bench_wayland -j "$(nproc)" >/dev/null
+# The bench starts the program itself on sway.
+cmake --build "$build_dir" --target delivery_bench_wayland scrivlet -j "$(nproc)" >/dev/null
 
 state_dir=$(mktemp -d)
 trap 'scripts/waylandsession.sh stop "$state_dir/session.env"; rm -rf "$state_dir"' EXIT
