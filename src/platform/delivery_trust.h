@@ -19,11 +19,12 @@
 //   the target's own time per dot is known. A target that shows a dot
 //   within a few milliseconds paints as events come (a paint program on an
 //   X server with no compositor): it works through a batch one dot after
-//   another and is confirmed right after the last, so a window beyond a
-//   few dots only makes each look read a larger rectangle. Its window stays
-//   small; one that paints a frame later (a compositor, a browser) gets
-//   many dots per frame. Such a fast target that loses a click among others
-//   drops what comes while it is busy: one dot at a time from then on.
+//   another and is confirmed right after the last, so it gains little from
+//   many dots in flight, while each look would read a larger rectangle:
+//   its window stops sooner. One that paints a frame later (a compositor, a
+//   browser) gets many dots per frame. Such a fast target that loses a
+//   click among others drops what comes while it is busy: one dot at a time
+//   from then on.
 // - How long to wait for a dot depends on its screen colour: see WaitFor.
 
 #include <cstdint>
@@ -54,7 +55,7 @@ struct DeliveryPolicy {
   // Dots in flight at most.
   int max_window = 256;
   // Dots in flight at most into a target that paints as events come.
-  int max_window_as_events_come = 16;
+  int max_window_as_events_come = 64;
   // Dots sent alone before the window may grow, and how fast the fastest
   // of them must have shown for the target to count as painting as events
   // come: faster than any frame.

@@ -212,9 +212,12 @@ class X11Desktop final : public PlatformInput {
   // on the last dot sent. While frozen, the server has not applied the
   // queued release, so the button still reads as down: the next click
   // waits for it to read up. Without such a grab the first query already
-  // says so. A button held down by someone else (the user's
-  // own mouse) never reads up: after one wait has run out, the next ones
-  // only look, until the button reads up again.
+  // says so. Between queries the wait sleeps until the server sends
+  // something, such as the release's raw event, or 0.5 ms: asking over and
+  // over would take the server's time from the window manager. A button
+  // held down by someone else (the user's own mouse) never reads up: after
+  // one wait has run out, the next ones only look, until the button reads
+  // up again.
   void AwaitReleaseTaken() {
     Display* display = display_.get();
     const auto give_up = std::chrono::steady_clock::now() +
@@ -238,8 +241,12 @@ class X11Desktop final : public PlatformInput {
         release_wait_ran_out_ = true;
         return;
       }
-      const timespec pause{0, 50'000};
-      nanosleep(&pause, nullptr);
+      if (XPending(display) == 0) {
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        const timespec wait{0, 500'000};
+        ppoll(&connection, 1, &wait, nullptr);
+      }
+      PumpEvents();
     }
   }
 
@@ -414,6 +421,9 @@ class X11Desktop final : public PlatformInput {
     mask.mask = mask_bits.data();
     XISetMask(mask.mask, XI_RawKeyPress);
     XISetMask(mask.mask, XI_RawKeyRelease);
+    // Wakes a release waiting for the server to apply it (see
+    // AwaitReleaseTaken).
+    XISetMask(mask.mask, XI_RawButtonRelease);
     XISelectEvents(display_.get(), root_, &mask, 1);
     // The root window is resized when monitors change (RandR); its
     // ConfigureNotify keeps the absolute-coordinate span current.
