@@ -247,8 +247,12 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
       marks[next_mark].sent = now;
       stats_.strokes += marks[next_mark].is_stroke ? 1 : 0;
     }
+    // A batch may take long to send (each click waits for the desktop to
+    // take it): F8 is looked at between its dots as in any wait.
     if (pace.count() > 0) {
       Pause(pace);
+    } else {
+      AbortSeen();
     }
   }
   if (aborted_) {

@@ -303,6 +303,23 @@ TEST(DeliveryPacerTest, TheEnginesF8StopsWhatIsHeld) {
   EXPECT_EQ(rig.target().events().size(), before);
 }
 
+TEST(DeliveryPacerTest, F8StopsABatchThatTakesLongToSend) {
+  PacerRig rig;
+  rig.target().frame = milliseconds(16);
+  rig.target().fragile = false;
+  rig.Draw(AbsoluteColumn({50, 50}, 100));
+  ASSERT_GE(rig.pacer().trust().Window(), 64);
+  rig.target().event_time = milliseconds(1);
+  rig.target().abort_key_words = {0, 0, kFreshKeyPress};
+  const std::size_t before = rig.target().events().size();
+  rig.Draw(AbsoluteColumn({70, 50}, 100));
+  // F8 answers the third look at it, some 30 ms in: a dozen dots of 3 ms
+  // went, not the batch of 64.
+  EXPECT_LE(rig.target().events().size() - before, 3U * 14);
+  EXPECT_EQ(rig.target().events().back().flags & MOUSEEVENTF_LEFTUP,
+            MOUSEEVENTF_LEFTUP);
+}
+
 TEST(DeliveryPacerTest, ADesktopErrorLeavesNoButtonDown) {
   class FailingTarget final : public PlatformInput {
    public:

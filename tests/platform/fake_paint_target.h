@@ -78,6 +78,9 @@ class FakePaintTarget final : public PlatformInput {
   std::int32_t relative_gain = 1;
   // Tells WaitForScreenChange when something shows, as DAMAGE does on X11.
   bool reports_changes = false;
+  // How long sending one event takes (a window manager's grab, a slow
+  // input path).
+  microseconds event_time{0};
   // Answers to the F8 queries, in order; 0 once they run out.
   std::vector<std::uint16_t> abort_key_words;
 
@@ -109,6 +112,7 @@ class FakePaintTarget final : public PlatformInput {
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
     events_.push_back({flags, dx, dy, time_.now});
+    time_.now += event_time;
     const ScreenPoint from = pointer_;
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
