@@ -158,7 +158,7 @@ class ProgramDrawsTest : public ::testing::Test {
     RECT placed{};
     ::GetWindowRect(form_, &placed);
     ASSERT_GE(placed.left, canvas_.area.right) << "over the canvas";
-    // Every fourth pixel: a few hundred dots, a drawing of a few seconds.
+    // Every fourth pixel: a few hundred dots.
     SetText(Control::Text2, L"4");
   }
 
@@ -255,6 +255,9 @@ TEST_F(ProgramDrawsTest, F7DrawsEveryDotOfTheSampleAndNothingElse) {
 }
 
 TEST_F(ProgramDrawsTest, F8StopsADrawingMidwayWithNoButtonLeftDown) {
+  // Every other pixel: a drawing long enough to be stopped midway, also
+  // where the dots go in batches, well over a second.
+  SetText(Control::Text2, L"2");
   const std::size_t dots = ExpectedDots().size();
   HoldKey(VK_F7);
   ASSERT_TRUE(PumpUntil([&] { return canvas_.downs >= 20; }, 20s))
