@@ -164,18 +164,7 @@ class X11Desktop final : public PlatformInput {
     XSync(display_.get(), False);
   }
 
-  ScreenPoint GetCursorPos() override {
-    Window root_return = 0;
-    Window child = 0;
-    int root_x = 0;
-    int root_y = 0;
-    int win_x = 0;
-    int win_y = 0;
-    unsigned int mask = 0;
-    XQueryPointer(display_.get(), root_, &root_return, &child, &root_x, &root_y,
-                  &win_x, &win_y, &mask);
-    return {root_x, root_y};
-  }
+  ScreenPoint GetCursorPos() override { return QueryPointer().at; }
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
@@ -204,6 +193,23 @@ class X11Desktop final : public PlatformInput {
     XFlush(display);
   }
 
+  struct PointerState {
+    ScreenPoint at;
+    unsigned int buttons = 0;  // the core button and modifier mask
+  };
+  PointerState QueryPointer() {
+    Window root_return = 0;
+    Window child = 0;
+    int root_x = 0;
+    int root_y = 0;
+    int win_x = 0;
+    int win_y = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display_.get(), root_, &root_return, &child, &root_x, &root_y,
+                  &win_x, &win_y, &mask);
+    return {{root_x, root_y}, mask};
+  }
+
   // Window managers that raise a window on a click (openbox, by default)
   // grab the button passively in synchronous mode: the press freezes the
   // pointer until the window manager has looked at it and replays it to
@@ -224,16 +230,7 @@ class X11Desktop final : public PlatformInput {
                          (release_wait_ran_out_ ? std::chrono::milliseconds(0)
                                                 : kReleaseTakenTimeout);
     for (;;) {
-      Window root_return = 0;
-      Window child = 0;
-      int root_x = 0;
-      int root_y = 0;
-      int win_x = 0;
-      int win_y = 0;
-      unsigned int mask = 0;
-      XQueryPointer(display, root_, &root_return, &child, &root_x, &root_y,
-                    &win_x, &win_y, &mask);
-      if ((mask & Button1Mask) == 0) {
+      if ((QueryPointer().buttons & Button1Mask) == 0) {
         release_wait_ran_out_ = false;
         return;
       }
