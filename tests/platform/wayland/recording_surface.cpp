@@ -257,7 +257,8 @@ std::vector<SurfaceRecord> RecordingSurface::Buttons(std::size_t count) {
   };
   std::unique_lock lock(state_->mutex);
   std::vector<SurfaceRecord>& records = state_->records;
-  state_->changed.wait_for(lock, std::chrono::seconds(5), [&] {
+  // A compositor that has just started, on a busy machine, may take long.
+  state_->changed.wait_for(lock, std::chrono::seconds(20), [&] {
     return std::count_if(records.begin(), records.end(), is_button) >=
            static_cast<std::ptrdiff_t>(count);
   });
