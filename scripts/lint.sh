@@ -8,6 +8,7 @@ build_dir=${1:-build/dev}
 mapfile -t sources < <(git ls-files -- '*.cpp' '*.h')
 clang-format --dry-run -Werror "${sources[@]}"
 echo "clang-format: ${#sources[@]} files clean"
+scripts/check_layers.py
 
 # clang-tidy needs each file's compile command; the Windows backend is only
 # in the cross build's database, so lint the files this build compiles.

@@ -18,4 +18,4 @@ install_groups build
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target scrivlet
-exec build/release/src/window/scrivlet
+exec build/release/src/app/scrivlet

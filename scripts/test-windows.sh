@@ -30,8 +30,9 @@ for dir in "$gcc_dir/include/c++" "$gcc_dir/include/c++/x86_64-w64-mingw32"; do
   tidy_args+=("--extra-arg=-isystem$dir")
 done
 tidy_status=0
-mapfile -t win32_sources < <(git ls-files -- src/platform/desktop_win32.cpp \
-  'src/window/win32/*.cpp' 'tests/window/win32/*.cpp')
+mapfile -t win32_sources < <(git ls-files -- 'src/platform/win32/*.cpp' \
+  'src/session/win32/*.cpp' 'src/window/win32/*.cpp' 'src/app/win32/*.cpp' \
+  'tests/window/win32/*.cpp')
 tidy_output=$(printf '%s\n' "${win32_sources[@]}" |
   xargs -P "$(nproc)" -n 4 clang-tidy "${tidy_args[@]}" 2>&1) || tidy_status=$?
 grep -v -E '^[0-9]+ warnings? generated|^Suppressed [0-9]+ warnings|^Use -header-filter' \

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite:
-# lint, the Linux build under the sanitizers (engine, window, X11 backend and
-# end-to-end tests on a virtual X server), the release build (every preset
-# must build; the windows preset is built by test-windows.sh), and the
-# Windows leg under Wine.
+# Installs what is missing, builds, and runs the whole test suite: the pure
+# layers alone (core preset), lint, the Linux build under the sanitizers
+# (engine, window, backends and end-to-end tests on virtual desktops), the
+# release build (every preset must build; the windows preset is built by
+# test-windows.sh), and the Windows leg under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/deps.sh
@@ -15,6 +15,11 @@ jobs=$(nproc)
 # earlier run compiled. Paths are taken relative to the checkout, so a fresh
 # clone elsewhere still hits.
 export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD
+
+# The pure layers first, with only a compiler and GoogleTest: the fast signal.
+cmake --preset core >/dev/null
+cmake --build --preset core -j "$jobs"
+ctest --preset core -j "$jobs"
 
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"

@@ -19,12 +19,13 @@
 #include <thread>
 #include <vector>
 
+#include "app/open_desktop.h"
+#include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
 #include "fixed_pause_desktop.h"
 #include "one_in_flight_pacer.h"
 #include "paint_program.h"
-#include "platform/delivery_pacer.h"
 #include "platform/desktop.h"
 
 namespace scrivlet::bench {

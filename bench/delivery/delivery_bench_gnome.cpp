@@ -13,10 +13,10 @@
 #include <thread>
 #include <utility>
 
+#include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
 #include "gnome_stage.h"
-#include "platform/delivery_pacer.h"
 #include "platform/desktop_backends.h"
 
 namespace scrivlet::bench {

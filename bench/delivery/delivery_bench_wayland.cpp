@@ -8,9 +8,9 @@
 #include <exception>
 #include <thread>
 
+#include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
-#include "platform/delivery_pacer.h"
 #include "platform/desktop_backends.h"
 #include "sway_stage.h"
 #include "wayland_session.h"

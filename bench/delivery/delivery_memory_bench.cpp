@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/open_desktop.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
 #include "paint_program.h"

@@ -10,7 +10,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "platform/pacing_clock.h"
+#include "delivery/pacing_clock.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet::bench {

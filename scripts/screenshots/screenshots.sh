@@ -11,7 +11,7 @@ grab="$build_dir/scripts/screenshots/screen_grab"
 
 shoot() {
   local program_pid window x y width height
-  "$build_dir/src/window/scrivlet" &
+  "$build_dir/src/app/scrivlet" &
   program_pid=$!
   trap 'kill "$program_pid" 2>/dev/null || true' EXIT
   for _ in $(seq 100); do

@@ -14,11 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/open_desktop.h"
 #include "child_process.h"
+#include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
 #include "paint_program.h"
-#include "platform/delivery_pacer.h"
 #include "platform/desktop.h"
 
 namespace scrivlet::testing {

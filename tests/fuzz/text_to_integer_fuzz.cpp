@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "window/text_to_integer.h"
+#include "window/core/text_to_integer.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "paint_program.h"
 #include "poll_for.h"
 #include "scrivlet_program.h"
-#include "window/form1_layout.h"
+#include "window/core/form1_layout.h"
 #include "xdnd_drop.h"
 
 namespace scrivlet::testing {

@@ -14,7 +14,7 @@
 
 #include "child_process.h"
 #include "platform/platform_input.h"
-#include "window/twips.h"
+#include "window/core/twips.h"
 
 namespace scrivlet::testing {
 

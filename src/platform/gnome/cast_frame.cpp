@@ -2,7 +2,7 @@
 
 #include <spa/param/video/raw.h>
 
-#include "platform/wayland/shm_frame.h"
+#include "platform/shm_frame.h"
 
 namespace scrivlet {
 namespace {

@@ -15,12 +15,12 @@
 #include <string>
 
 #include "platform/absolute_mapping.h"
+#include "platform/dbus/session_bus.h"
 #include "platform/desktop_backends.h"
 #include "platform/gnome/cast_stream.h"
 #include "platform/gnome/gnome_texts.h"
 #include "platform/gnome/pointer_follower.h"
 #include "platform/gnome/primary_monitor.h"
-#include "platform/session_bus.h"
 
 namespace scrivlet {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/session_bus.h"
+#include "platform/dbus/session_bus.h"
 
 namespace scrivlet {
 

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "platform/win32_api.h"
+#include "platform/win32/win32_api.h"
 
 namespace scrivlet {
 

@@ -8,8 +8,8 @@
 
 #include <functional>
 
-#include "window/dropped_files.h"
-#include "window/form1_core.h"
+#include "window/core/dropped_files.h"
+#include "window/core/form1_core.h"
 #include "window/win32/windows_ui.h"
 
 namespace scrivlet {

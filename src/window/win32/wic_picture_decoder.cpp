@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <span>
 
-#include "window/picture_integrity.h"
+#include "window/core/picture_integrity.h"
+#include "window/core/window_texts.h"
 #include "window/win32/picture_header.h"
 #include "window/win32/wide_text.h"
 #include "window/win32/windows_ui.h"
-#include "window/window_texts.h"
 
 namespace scrivlet {
 namespace {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "window/picture.h"
+#include "window/core/picture.h"
 
 namespace scrivlet {
 

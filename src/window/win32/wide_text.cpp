@@ -1,6 +1,6 @@
 #include "window/win32/wide_text.h"
 
-#include "platform/win32_api.h"
+#include "platform/win32/win32_api.h"
 
 namespace scrivlet {
 

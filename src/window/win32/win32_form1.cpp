@@ -3,12 +3,12 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/instance_texts.h"
-#include "window/form1_layout.h"
-#include "window/win32/single_instance.h"
+#include "session/instance_texts.h"
+#include "session/win32/single_instance.h"
+#include "window/core/form1_layout.h"
+#include "window/core/window_texts.h"
 #include "window/win32/wide_text.h"
 #include "window/win32/windows_ui.h"
-#include "window/window_texts.h"
 
 namespace scrivlet {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "window/controls.h"
-#include "window/form1_core.h"
-#include "window/form1_view.h"
+#include "window/core/controls.h"
+#include "window/core/form1_core.h"
+#include "window/core/form1_view.h"
 #include "window/win32/message_window.h"
 #include "window/win32/picture_drop_target.h"
 #include "window/win32/windows_ui.h"

@@ -17,10 +17,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/open_desktop.h"
+#include "delivery/delivery_pacer.h"
 #include "engine/plotter.h"
 #include "fake_picture.h"
 #include "gnome_stage.h"
-#include "platform/delivery_pacer.h"
 #include "platform/desktop.h"
 #include "platform/desktop_backends.h"
 

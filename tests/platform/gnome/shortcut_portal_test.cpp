@@ -4,7 +4,7 @@
 // does, and a portal that lacks the interface or refuses leaves the
 // channel alone with a reason.
 
-#include "platform/shortcut_portal.h"
+#include "session/shortcut_portal.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 
 #include "fake_desktop.h"
 #include "fake_desktop_services.h"
-#include "platform/command_input.h"
 #include "private_bus.h"
+#include "session/command_input.h"
 
 namespace scrivlet {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "absolute_aim.h"
-#include "platform/delivery_pacer.h"
+#include "delivery/delivery_pacer.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
 #include "wayland_session.h"

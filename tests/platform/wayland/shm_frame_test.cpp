@@ -2,7 +2,7 @@
 // compositor stored upside down, a scaled output, and pixels that were
 // never captured.
 
-#include "platform/wayland/shm_frame.h"
+#include "platform/shm_frame.h"
 
 #include <gtest/gtest.h>
 

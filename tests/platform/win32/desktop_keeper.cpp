@@ -7,7 +7,7 @@
 // more. scripts/test-windows.sh starts this keeper before ctest, and the
 // Wine server ends it afterwards.
 
-#include "platform/win32_api.h"
+#include "platform/win32/win32_api.h"
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/,
                     PWSTR /*command_line*/, int /*show*/) {

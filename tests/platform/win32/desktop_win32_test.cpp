@@ -15,7 +15,7 @@
 #include "desktop_contract.h"
 #include "engine/checked_math.h"
 #include "platform/desktop.h"
-#include "platform/win32_api.h"
+#include "platform/win32/win32_api.h"
 #include "pointer_settings.h"
 #include "test_window.h"
 

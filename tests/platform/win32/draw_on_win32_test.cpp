@@ -12,7 +12,7 @@
 #include "engine/plotter.h"
 #include "fake_picture.h"
 #include "platform/desktop.h"
-#include "platform/win32_api.h"
+#include "platform/win32/win32_api.h"
 #include "pointer_settings.h"
 #include "test_window.h"
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/win32_api.h"
+#include "platform/win32/win32_api.h"
 
 namespace scrivlet::testing {
 

@@ -16,7 +16,7 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/win32_api.h"
+#include "platform/win32/win32_api.h"
 
 namespace scrivlet {
 void PrintTo(const ScreenPoint& point, std::ostream* out);

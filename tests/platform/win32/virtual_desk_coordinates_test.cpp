@@ -2,7 +2,7 @@
 // Windows has been seen to use for MOUSEEVENTF_VIRTUALDESK, for every pixel of
 // desktops of many sizes, including the far edges.
 
-#include "platform/virtual_desk_coordinates.h"
+#include "platform/win32/virtual_desk_coordinates.h"
 
 #include <gtest/gtest.h>
 

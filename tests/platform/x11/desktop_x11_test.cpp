@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/open_desktop.h"
 #include "bare_x_server.h"
 #include "click_to_focus_grab.h"
 #include "desktop_contract.h"

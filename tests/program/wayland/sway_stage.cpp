@@ -14,7 +14,7 @@
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
 #include "wayland_session.h"
-#include "window/twips.h"
+#include "window/core/twips.h"
 
 namespace scrivlet::testing {
 namespace {

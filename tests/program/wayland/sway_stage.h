@@ -15,7 +15,7 @@
 #include "platform/platform_input.h"
 #include "screen_capture.h"
 #include "sway_tree.h"
-#include "window/twips.h"
+#include "window/core/twips.h"
 
 namespace scrivlet::testing {
 

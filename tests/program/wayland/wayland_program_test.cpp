@@ -20,7 +20,7 @@
 #include "poll_for.h"
 #include "sway_stage.h"
 #include "wayland_session.h"
-#include "window/form1_layout.h"
+#include "window/core/form1_layout.h"
 
 namespace scrivlet::testing {
 namespace {

@@ -26,9 +26,9 @@
 #include <string>
 
 #include "fake_desktop.h"
-#include "window/form1.h"
-#include "window/picture_box.h"
-#include "window/tab_control.h"
+#include "window/qt/form1.h"
+#include "window/qt/picture_box.h"
+#include "window/qt/tab_control.h"
 
 namespace scrivlet::testing {
 namespace {

@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "gif_writer.h"
-#include "platform/instance_texts.h"
+#include "session/instance_texts.h"
 #include "started_program.h"
-#include "window/controls.h"
-#include "window/form1_layout.h"
+#include "window/core/controls.h"
+#include "window/core/form1_layout.h"
+#include "window/core/window_texts.h"
 #include "window/win32/message_window.h"
-#include "window/window_texts.h"
 
 namespace scrivlet::testing {
 namespace {

@@ -20,9 +20,9 @@
 #include "fake_desktop.h"
 #include "fake_picture.h"
 #include "started_program.h"
-#include "window/controls.h"
+#include "window/core/controls.h"
+#include "window/core/window_texts.h"
 #include "window/win32/wic_picture_decoder.h"
-#include "window/window_texts.h"
 
 namespace scrivlet::testing {
 namespace {

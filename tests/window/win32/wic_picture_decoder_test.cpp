@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "striped_picture.h"
+#include "window/core/window_texts.h"
 #include "window/win32/windows_ui.h"
-#include "window/window_texts.h"
 
 namespace scrivlet::testing {
 namespace {

@@ -1,0 +1,134 @@
+#include "delivery/delivery_trust.h"
+
+#include <algorithm>
+
+namespace scrivlet {
+namespace {
+
+// Colours remembered at most; a drawing over a photograph meets a new colour
+// at almost every dot, and starting afresh is cheaper than growing forever.
+constexpr std::size_t kMaxColours = 4096;
+
+}  // namespace
+
+DeliveryTrust::DeliveryTrust(const DeliveryPolicy& policy)
+    : policy_(policy), miss_allowance_(policy.misses_before_safe_pace) {}
+
+PacingClock::Duration DeliveryTrust::SafePace() const {
+  if (!typical_latency_) {
+    return policy_.safe_pace;
+  }
+  return std::clamp(2 * *typical_latency_, policy_.safe_pace,
+                    std::max(policy_.safe_pace, policy_.confirm_timeout));
+}
+
+DotWait DeliveryTrust::WaitFor(std::optional<COLORREF> before) {
+  if (!before || before == ink_) {
+    return {};
+  }
+  const ColourRecord& colour = RecordOf(*before);
+  if (colour.took_ink && !colour.failed) {
+    return {policy_.stall_timeout, true};
+  }
+  if ((colour.failed && !colour.took_ink) ||
+      misses_in_a_row_ >= miss_allowance_) {
+    return {};
+  }
+  // The first dot of a drawing into a busy target must land too.
+  if (!colour.took_ink && !drawing_missed_) {
+    return {policy_.stall_timeout, true};
+  }
+  return {policy_.confirm_timeout, true};
+}
+
+void DeliveryTrust::Shown(COLORREF before, COLORREF after,
+                          PacingClock::Duration latency, bool alone) {
+  ink_ = after;
+  RecordOf(before).took_ink = true;
+  misses_in_a_row_ = 0;
+  if (++seen_in_a_row_ >= policy_.dots_to_regain_patience) {
+    miss_allowance_ = policy_.misses_before_safe_pace;
+  }
+  if (!alone) {
+    return;
+  }
+  ++alone_shown_;
+  fastest_alone_ =
+      fastest_alone_ ? std::min(*fastest_alone_, latency) : latency;
+  // A stall says the target was busy, not how long it takes to paint.
+  const PacingClock::Duration usual =
+      std::min(latency, policy_.confirm_timeout);
+  typical_latency_ =
+      typical_latency_ ? (7 * *typical_latency_ + usual) / 8 : usual;
+}
+
+void DeliveryTrust::Missed(COLORREF before) {
+  drawing_missed_ = true;
+  RecordOf(before).failed = true;
+  seen_in_a_row_ = 0;
+  window_ = 1;
+  if (++misses_in_a_row_ >= miss_allowance_) {
+    miss_allowance_ = 1;
+  }
+}
+
+void DeliveryTrust::ShownLate(COLORREF before) {
+  ColourRecord& colour = RecordOf(before);
+  colour.took_ink = true;
+  colour.failed = false;
+  misses_in_a_row_ = 0;
+}
+
+bool DeliveryTrust::Pipelines() const {
+  return !smeared_ && !drops_overlapping_ && alone_shown_ >= policy_.probe_dots;
+}
+
+bool DeliveryTrust::PaintsAsEventsCome() const {
+  return fastest_alone_ && *fastest_alone_ < policy_.frame_like_latency;
+}
+
+void DeliveryTrust::BatchLanded(int dots, int lost) {
+  if (!Pipelines()) {
+    return;
+  }
+  if (2 * lost > dots) {
+    window_ = std::max(1, window_ / 2);
+  } else if (4 * lost <= dots && dots >= window_) {
+    window_ = std::min(2 * window_, PaintsAsEventsCome()
+                                        ? policy_.max_window_as_events_come
+                                        : policy_.max_window);
+  }
+}
+
+void DeliveryTrust::DotLost() {
+  if (PaintsAsEventsCome() && window_ > 1) {
+    drops_overlapping_ = true;
+    window_ = 1;
+  }
+  pace_ = std::min(pace_ + policy_.pace_step, policy_.safe_pace);
+}
+
+void DeliveryTrust::InkStrayed() {
+  smeared_ = true;
+  window_ = 1;
+  pace_ = SafePace();
+}
+
+void DeliveryTrust::NewDrawing() {
+  for (auto& [colour, record] : colours_) {
+    record.failed = record.failed && !record.took_ink;
+  }
+  drawing_missed_ = false;
+  misses_in_a_row_ = 0;
+  miss_allowance_ = policy_.misses_before_safe_pace;
+  seen_in_a_row_ = 0;
+}
+
+DeliveryTrust::ColourRecord& DeliveryTrust::RecordOf(COLORREF colour) {
+  if (colours_.size() >= kMaxColours && !colours_.contains(colour)) {
+    colours_.clear();
+  }
+  return colours_[colour];
+}
+
+}  // namespace scrivlet

@@ -1,0 +1,156 @@
+#pragma once
+
+// Pace and trust: how many dots delivery keeps in flight, how fast it sends
+// them, and how long it waits for each, decided from what the screen showed.
+// Pure logic: the pacer reports what it saw and asks what to do next.
+//
+// - The window (dots sent before any is confirmed) starts at one and
+//   doubles after every batch that landed with no stray pixel and at most
+//   a quarter of its dots sent again, so a target that paints late (a
+//   compositor, a browser) soon gets many dots per frame.
+// - Dots sent again slow the pace: the target drops clicks that come too
+//   close together. A batch that lost more than half its dots also halves
+//   the window. Repairs are cheap (they go in batches too), so a target
+//   that drops some clicks still gets large batches.
+// - Ink where no dot was aimed means the target is being overrun (it paints
+//   a line from one dot to the next): one dot at a time and the safe pace
+//   from then on, for this target.
+// - The window grows only after some dots sent alone have shown, so that
+//   the target's own time per dot is known. A target that shows a dot
+//   within a few milliseconds paints as events come (a paint program on an
+//   X server with no compositor): it works through a batch one dot after
+//   another and is confirmed right after the last, so it gains little from
+//   many dots in flight, while each look would read a larger rectangle:
+//   its window stops sooner. One that paints a frame later (a compositor, a
+//   browser) gets many dots per frame. Such a fast target that loses a
+//   click among others drops what comes while it is busy: one dot at a time
+//   from then on.
+// - How long to wait for a dot depends on its screen colour: see WaitFor.
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+
+#include "delivery/pacing_clock.h"
+#include "platform/platform_input.h"
+
+namespace scrivlet {
+
+struct DeliveryPolicy {
+  // The longest wait for a dot where the target may not paint at all: over
+  // a colour that has not taken ink once this drawing has had a dot that
+  // never showed, or over one that has, after a dot on it never showed in
+  // this drawing (off a canvas surrounded by the paper's colour).
+  PacingClock::Duration confirm_timeout = std::chrono::milliseconds(100);
+  // The longest wait for a dot over a colour that has taken ink. A target
+  // that has been painting and falls silent is busy; under heavy CPU load
+  // paint programs stall for most of a second now and then.
+  PacingClock::Duration stall_timeout = std::chrono::milliseconds(2000);
+  // The pause after a dot that cannot be seen to land, or into a target
+  // that smears: twice the time the target takes to show a dot, and never
+  // less than this. Paint programs keep up with clicks this far apart.
+  PacingClock::Duration safe_pace = std::chrono::milliseconds(3);
+  // The pause after a dot grows by this much at each dot sent again.
+  PacingClock::Duration pace_step = std::chrono::microseconds(500);
+  // Dots in flight at most.
+  int max_window = 256;
+  // Dots in flight at most into a target that paints as events come.
+  int max_window_as_events_come = 64;
+  // Dots sent alone before the window may grow, and how fast the fastest
+  // of them must have shown for the target to count as painting as events
+  // come: faster than any frame.
+  int probe_dots = 16;
+  PacingClock::Duration frame_like_latency = std::chrono::milliseconds(4);
+  // Dots in a row that did not show before the pacer stops trusting the
+  // target to show them and keeps to the safe pace.
+  int misses_before_safe_pace = 3;
+  // Once it has fallen back, one miss is enough until the target has shown
+  // this many dots in a row, so that a drawing running off the canvas in
+  // every column does not wait out several timeouts per column.
+  int dots_to_regain_patience = 100;
+};
+
+// How long to wait for a dot, and whether it is expected to show (one that
+// does not then counts against the target). A dot that is not expected is
+// sent at the safe pace.
+struct DotWait {
+  PacingClock::Duration bound{};
+  bool expected = false;
+};
+
+class DeliveryTrust {
+ public:
+  explicit DeliveryTrust(const DeliveryPolicy& policy);
+
+  [[nodiscard]] const DeliveryPolicy& policy() const { return policy_; }
+  [[nodiscard]] int Window() const { return window_; }
+  // The pause after each dot of a batch whose dots can all be seen.
+  [[nodiscard]] PacingClock::Duration Pace() const { return pace_; }
+  [[nodiscard]] PacingClock::Duration SafePace() const;
+  // How long the target takes to show a dot sent alone, smoothed.
+  [[nodiscard]] std::optional<PacingClock::Duration> TypicalLatency() const {
+    return typical_latency_;
+  }
+  [[nodiscard]] bool Smeared() const { return smeared_; }
+  // Whether more than one dot may be in flight (see above).
+  [[nodiscard]] bool Pipelines() const;
+  // Whether the target showed a dot sent alone faster than any frame.
+  [[nodiscard]] bool PaintsAsEventsCome() const;
+  // Whether strokes must show before the button goes up (see StrokeLost).
+  [[nodiscard]] bool HoldStrokes() const { return hold_strokes_; }
+
+  // Over a colour that has taken ink: up to the stall bound. Over one not
+  // seen before: the same, until a dot of this drawing failed to show;
+  // then the confirm bound. Over one where dots never showed, ink over
+  // ink, or a screen that cannot be read: not expected.
+  [[nodiscard]] DotWait WaitFor(std::optional<COLORREF> before);
+
+  // A dot over `before` showed `after` within `latency`; `alone` when it
+  // was the only one in flight, so that the latency is the target's own.
+  void Shown(COLORREF before, COLORREF after, PacingClock::Duration latency,
+             bool alone);
+  // A dot that was expected did not show within its bound.
+  void Missed(COLORREF before);
+  // A dot given up on showed after all: the target was only busy.
+  void ShownLate(COLORREF before);
+  // A batch of `dots` landed with nothing else changed; `lost` of them
+  // had to be sent again.
+  void BatchLanded(int dots, int lost);
+  // Dots had to be sent again; from a batch of several into a target
+  // that paints as events come, this ends the batches there (see above).
+  void DotLost();
+  // A drag stroke did not show although its dot did: the target looks for
+  // the button only when it gets to the move.
+  void StrokeLost() { hold_strokes_ = true; }
+  // Ink showed where no dot was aimed.
+  void InkStrayed();
+  // A new drawing, perhaps elsewhere: failures of colours that have taken
+  // ink are forgotten; a colour that never took ink stays suspect.
+  void NewDrawing();
+
+ private:
+  struct ColourRecord {
+    bool took_ink = false;  // a dot on it showed, in any drawing
+    bool failed = false;    // a dot on it never showed in this drawing
+  };
+  ColourRecord& RecordOf(COLORREF colour);
+
+  DeliveryPolicy policy_;
+  int window_ = 1;
+  PacingClock::Duration pace_{};
+  bool smeared_ = false;
+  // Paints as events come, yet lost a click sent with others.
+  bool drops_overlapping_ = false;
+  bool hold_strokes_ = false;
+  std::optional<COLORREF> ink_;  // the colour the target last painted
+  std::optional<PacingClock::Duration> typical_latency_;
+  int alone_shown_ = 0;
+  std::optional<PacingClock::Duration> fastest_alone_;
+  std::unordered_map<COLORREF, ColourRecord> colours_;
+  bool drawing_missed_ = false;
+  int misses_in_a_row_ = 0;
+  int miss_allowance_;
+  int seen_in_a_row_ = 0;
+};
+
+}  // namespace scrivlet

@@ -1,0 +1,46 @@
+#include "session/command_input.h"
+
+#include <cstdlib>
+
+namespace scrivlet {
+namespace {
+
+// Only a Wayland session lacks the global key state that the portal's
+// shortcuts stand in for; elsewhere they would take F7 from the backend.
+std::unique_ptr<ShortcutPortal> ShortcutsForSession() {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (wayland == nullptr || *wayland == '\0') {
+    return nullptr;
+  }
+  return ShortcutPortal::OpenIfOffered();
+}
+
+}  // namespace
+
+CommandInput::CommandInput(std::unique_ptr<PlatformInput> desktop,
+                           std::unique_ptr<CommandServer> server)
+    : CommandInput(std::move(desktop), std::move(server),
+                   ShortcutsForSession()) {}
+
+std::uint16_t CommandInput::GetAsyncKeyState(int virtual_key) {
+  const std::uint16_t word = desktop_->GetAsyncKeyState(virtual_key);
+  // Only a running drawing polls F8 (the plotters, between dots); the
+  // idle window polls F7. So the key asked for tells whether a drawing
+  // runs, without a second source of truth.
+  const bool drawing = virtual_key == VK_F8;
+  if (server_) {
+    server_->Serve([&](Command command) {
+      const Answer answer = keys_.Apply(command, drawing);
+      if (answer == Answer::Raised && raise_) {
+        raise_();
+      }
+      return answer;
+    });
+  }
+  if (shortcuts_) {
+    shortcuts_->Poll([&](Command command) { keys_.Apply(command, drawing); });
+  }
+  return word | keys_.Query(virtual_key);
+}
+
+}  // namespace scrivlet

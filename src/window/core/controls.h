@@ -1,0 +1,107 @@
+#pragma once
+
+// The main window's controls, shared by every front end. A control's name is
+// its Qt objectName and, through kControls, its Win32 control id; tests on
+// both toolkits find controls by these names.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "window/core/window_texts.h"
+
+namespace scrivlet {
+
+enum class Control : std::uint8_t {
+  SSTab1,
+  Text3,
+  Label5,
+  Picture1,
+  Frame1,
+  Command1,
+  Label6,
+  Label3,
+  Option1_0,  // 絶対座標
+  Option1_1,  // 相対座標
+  Check1,     // 最前面
+  Check2,     // ドラッグ入力
+  Label1,
+  Label2,
+  Label4,
+  Text1,  // magnification
+  Text2,  // coarseness
+  Text4,  // threshold
+};
+
+struct ControlInfo {
+  Control control;
+  const char* name;
+  // Win32 dialog-style id; 100 upwards leaves room for the system's own ids.
+  int id;
+  // The text the control is created with (UTF-8); nullptr for none.
+  const char* text;
+};
+
+inline constexpr std::array<ControlInfo, 18> kControls{{
+    {Control::SSTab1, "SSTab1", 100, nullptr},
+    {Control::Text3, "Text3", 101, nullptr},
+    {Control::Label5, "Label5", 102, texts::kImageLabel},
+    {Control::Picture1, "Picture1", 103, nullptr},
+    {Control::Frame1, "Frame1", 104, texts::kSettingsFrame},
+    {Control::Command1, "Command1", 105, texts::kHomePageButton},
+    {Control::Label6, "Label6", 106, texts::kMakerNotice},
+    {Control::Label3, "Label3", 107, texts::kWholeNumbersNote},
+    {Control::Option1_0, "Option1_0", 108, texts::kAbsolute},
+    {Control::Option1_1, "Option1_1", 109, texts::kRelative},
+    {Control::Check1, "Check1", 110, texts::kTopmost},
+    {Control::Check2, "Check2", 111, texts::kDragInput},
+    {Control::Label1, "Label1", 112, texts::kMagnificationLabel},
+    {Control::Label2, "Label2", 113, texts::kCoarsenessLabel},
+    {Control::Label4, "Label4", 114, texts::kThresholdLabel},
+    {Control::Text1, "Text1", 115, texts::kMagnificationDefault},
+    {Control::Text2, "Text2", 116, texts::kCoarsenessDefault},
+    {Control::Text4, "Text4", 117, texts::kThresholdDefault},
+}};
+
+// kControls is indexed by the enum's value.
+constexpr const ControlInfo& Info(Control control) {
+  return kControls[static_cast<std::size_t>(control)];
+}
+
+constexpr std::optional<Control> ControlById(int id) {
+  for (const ControlInfo& info : kControls) {
+    if (info.id == id) {
+      return info.control;
+    }
+  }
+  return std::nullopt;
+}
+
+constexpr std::optional<Control> ControlByName(std::string_view name) {
+  for (const ControlInfo& info : kControls) {
+    if (name == info.name) {
+      return info.control;
+    }
+  }
+  return std::nullopt;
+}
+
+// The Tab key's order, one chain through both pages (the tab strip first and
+// last); a front end skips the controls of the page not shown. The option
+// group is reached at its selected button only.
+inline constexpr std::array<Control, 11> kFocusOrder{
+    Control::SSTab1,    Control::Text3,     Control::Picture1, Control::Check2,
+    Control::Check1,    Control::Text4,     Control::Text2,    Control::Text1,
+    Control::Option1_1, Control::Option1_0, Control::Command1};
+
+// The window's timer: F7 is polled every 10 ms.
+inline constexpr int kTimer1IntervalMs = 10;
+
+// Font sizes in points; the usage text, option and check boxes ask for
+// "ＭＳ Ｐゴシック", every other control for "MS UI Gothic" at 8.25 pt.
+inline constexpr double kUsageFontPoints = 9.75;
+inline constexpr double kOptionFontPoints = 8.25;
+inline constexpr double kUiFontPoints = 8.25;
+
+}  // namespace scrivlet

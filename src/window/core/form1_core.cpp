@@ -1,0 +1,322 @@
+#include "window/core/form1_core.h"
+
+#include <algorithm>
+#include <new>
+#include <string_view>
+#include <utility>
+
+#include "window/core/form1_layout.h"
+#include "window/core/home_page.h"
+#include "window/core/text_to_integer.h"
+#include "window/core/twips.h"
+#include "window/core/usage_text.h"
+#include "window/core/window_texts.h"
+
+namespace scrivlet {
+namespace {
+
+constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFFU;
+
+// Source-over onto white, as a picture with transparent parts shows.
+std::uint32_t OverWhite(std::uint32_t argb) {
+  const std::uint32_t alpha = argb >> 24U;
+  const auto blend = [alpha](std::uint32_t channel) {
+    return (channel * alpha + 255U * (255U - alpha) + 127U) / 255U;
+  };
+  return 0xFF000000U | blend((argb >> 16U) & 0xFFU) << 16U |
+         blend((argb >> 8U) & 0xFFU) << 8U | blend(argb & 0xFFU);
+}
+
+std::string DrawingCaption(int percent) {
+  std::string caption = texts::kDrawingCaption;
+  const std::size_t at = caption.find("%1");
+  if (at != std::string::npos) {
+    caption.replace(at, 2, std::to_string(percent));
+  }
+  return caption;
+}
+
+}  // namespace
+
+Form1Core::Form1Core(Form1View& view, PlatformInput& desktop,
+                     PictureDecoder& decoder, PixelSize picture_inner_size)
+    : view_(view),
+      desktop_(desktop),
+      drawing_desktop_(desktop),
+      decoder_(decoder),
+      stored_inner_(picture_inner_size) {}
+
+void Form1Core::Guarded(const std::function<void()>& body) noexcept {
+  // No exception may leave an event handler: the toolkit's event loop would
+  // end the program with it.
+  try {
+    body();
+  } catch (const std::bad_alloc& error) {
+    Report(texts::kOutOfMemory, error);
+  } catch (const std::exception& error) {
+    Report(texts::kUnexpectedError, error);
+  } catch (...) {
+    try {
+      view_.ShowMessage(texts::kUnexpectedError);
+    } catch (...) {  // NOLINT(bugprone-empty-catch): nothing left to tell with
+    }
+  }
+}
+
+void Form1Core::Report(const char* what, const std::exception& error) {
+  try {
+    view_.ShowMessage(std::string(what) + '\n' + error.what());
+  } catch (...) {  // NOLINT(bugprone-empty-catch): nothing left to tell with
+  }
+}
+
+void Form1Core::SetPicture(Picture picture) {
+  Picture shown;
+  if (picture.width >= stored_inner_.width &&
+      picture.height >= stored_inner_.height) {
+    // The picture fills the box: composite in place, one copy in memory.
+    shown = std::move(picture);
+    std::transform(shown.argb.begin(), shown.argb.end(), shown.argb.begin(),
+                   OverWhite);
+  } else {
+    shown.width = std::max(stored_inner_.width, picture.width);
+    shown.height = std::max(stored_inner_.height, picture.height);
+    shown.argb.assign(static_cast<std::size_t>(shown.width) *
+                          static_cast<std::size_t>(shown.height),
+                      kOpaqueWhite);
+    for (int y = 0; y < picture.height; ++y) {
+      const auto from = static_cast<std::ptrdiff_t>(y) * picture.width;
+      const auto to = static_cast<std::ptrdiff_t>(y) * shown.width;
+      std::transform(picture.argb.begin() + from,
+                     picture.argb.begin() + from + picture.width,
+                     shown.argb.begin() + to, OverWhite);
+    }
+  }
+  shown_ = std::move(shown);
+  view_.ShowPicture(shown_);
+}
+
+void Form1Core::Form_Load() {
+  Guarded([this] {
+    StoreConverted(Control::Text1, settings_.Magnification);
+    StoreConverted(Control::Text2, settings_.Coarseness);
+    StoreConverted(Control::Text4, settings_.Threshold);
+    view_.SetText(Control::Text3, UsageText());
+  });
+}
+
+void Form1Core::Form_Resize() {
+  Guarded([this] {
+    const PixelSize inner = view_.InnerSize();
+    const Dpi dpi = view_.LogicalDpi();
+    const TwipRect tab = TabControlRectFor(PixelsToTwips(inner.width, dpi.x),
+                                           PixelsToTwips(inner.height, dpi.y));
+    view_.SetTabGeometry(
+        {TwipsToPixels(tab.left, dpi.x), TwipsToPixels(tab.top, dpi.y),
+         TwipsToPixels(tab.width, dpi.x), TwipsToPixels(tab.height, dpi.y)});
+  });
+}
+
+void Form1Core::StoreConverted(Control box, std::int16_t& field) {
+  // A text that does not convert leaves the field as it was.
+  if (const auto value = TextToInteger(view_.GetText(box))) {
+    field = *value;
+  }
+}
+
+void Form1Core::Text1_Change() {
+  Guarded([this] { StoreConverted(Control::Text1, settings_.Magnification); });
+}
+
+void Form1Core::Text2_Change() {
+  Guarded([this] { StoreConverted(Control::Text2, settings_.Coarseness); });
+}
+
+void Form1Core::Text4_Change() {
+  Guarded([this] { StoreConverted(Control::Text4, settings_.Threshold); });
+}
+
+void Form1Core::Option1_Click(std::int16_t index) {
+  Guarded([this, index] {
+    // The presets: absolute 1/2, relative 2/2 (magnification/coarseness).
+    if (index == 0) {
+      view_.SetText(Control::Text1, "1");
+      view_.SetText(Control::Text2, "2");
+    } else if (index == 1) {
+      view_.SetText(Control::Text1, "2");
+      view_.SetText(Control::Text2, "2");
+    }
+  });
+}
+
+void Form1Core::Check1_Click() {
+  Guarded([this] {
+    // Only a plain tick means topmost; grayed counts as not.
+    const ZOrder order = view_.GetCheck(Control::Check1) == CheckValue::Checked
+                             ? ZOrder::Topmost
+                             : ZOrder::NotTopmost;
+    try {
+      desktop_.SetWindowPos(view_.NativeHandle(), order);
+    } catch (const PlatformError& error) {
+      Report(texts::kTopmostFailed, error);
+    }
+  });
+}
+
+void Form1Core::Check2_Click() {
+  Guarded([this] {
+    // Grayed counts as on.
+    settings_.DragInput =
+        view_.GetCheck(Control::Check2) != CheckValue::Unchecked ? kTrue
+                                                                 : kFalse;
+  });
+}
+
+void Form1Core::Command1_Click() {
+  Guarded([this] {
+    if (!view_.OpenUrl(kHomePageUrl)) {
+      view_.ShowMessage(texts::kHomePageFailed);
+    }
+  });
+}
+
+DropEffect Form1Core::Picture1_OLEDragOver(bool copy_offered) const {
+  // Only ever a copy: a "move" would let the source delete the user's file.
+  // Nothing is taken while a drawing runs.
+  return copy_offered && !drawing_ ? DropEffect::Copy : DropEffect::None;
+}
+
+DropEffect Form1Core::Picture1_OLEDragDrop(const DroppedItems& items,
+                                           bool copy_offered) {
+  const DropEffect effect = Picture1_OLEDragOver(copy_offered);
+  if (effect == DropEffect::None) {
+    return effect;
+  }
+  bool taken = false;
+  Guarded([this, &items, &taken] {
+    // Only the first local file counts.
+    const std::optional<std::string> path = FirstLocalFile(items);
+    if (!path) {
+      view_.ShowMessage(texts::kDropNoFile);
+      return;
+    }
+    taken = true;
+    DecodedPicture load = decoder_.Decode(*path);
+    if (!load.problem.empty() || load.picture.empty()) {
+      // A failed drop keeps the current picture.
+      view_.ShowMessage(load.problem.empty() ? texts::kDropBroken
+                                             : load.problem);
+      return;
+    }
+    SetPicture(std::move(load.picture));
+  });
+  // A drop that names no local file is refused: nothing was taken.
+  return taken ? effect : DropEffect::None;
+}
+
+void Form1Core::Timer1_Timer() {
+  if (drawing_) {
+    return;  // a tick that arrives while a drawing repaints the window
+  }
+  Guarded([this] { Tick(); });
+  if (drawing_) {
+    Guarded([this] { EndDrawing(); });
+  }
+}
+
+void Form1Core::Tick() {
+  try {
+    DrawTriggerTick(drawing_desktop_, *this, settings_, *this);
+    key_state_failed_ = false;
+  } catch (const std::exception& error) {
+    // Only reading F7 can fail here; tell it once, not on every tick.
+    if (!key_state_failed_) {
+      Report(texts::kKeyStateFailed, error);
+    }
+    key_state_failed_ = true;
+  }
+}
+
+bool Form1Core::Form_QueryUnload() {
+  if (!drawing_) {
+    return true;
+  }
+  // The drawing stops at its next check for F8 and releases the button; the
+  // window closes once it has ended.
+  close_requested_ = true;
+  drawing_desktop_.RequestAbort();
+  return false;
+}
+
+double Form1Core::ScaleWidth() const { return shown_.width; }
+
+double Form1Core::ScaleHeight() const { return shown_.height; }
+
+COLORREF Form1Core::GetPixel(std::int32_t x, std::int32_t y) const {
+  if (x < 0 || y < 0 || x >= shown_.width || y >= shown_.height) {
+    return kInvalidColour;
+  }
+  const std::uint32_t argb =
+      shown_.argb[static_cast<std::size_t>(y) *
+                      static_cast<std::size_t>(shown_.width) +
+                  static_cast<std::size_t>(x)];
+  return ((argb >> 16U) & 0xFFU) | (argb & 0xFF00U) | (argb & 0xFFU) << 16U;
+}
+
+CoordinateMode Form1Core::SelectedMode() const {
+  return view_.SelectedOption() == 0 ? CoordinateMode::Absolute
+                                     : CoordinateMode::Relative;
+}
+
+void Form1Core::SetTimerEnabled(bool enabled) {
+  if (enabled) {
+    view_.SetTimerEnabled(true);
+    return;
+  }
+  view_.SetTimerEnabled(false);
+  BeginDrawing();
+}
+
+void Form1Core::ReportProblem(const std::string& message) {
+  view_.ShowMessage(message);
+}
+
+void Form1Core::ColumnDone(int columns_done, int columns_total) {
+  const int percent =
+      columns_total > 0
+          ? static_cast<int>(std::int64_t{columns_done} * 100 / columns_total)
+          : 100;
+  if (percent != shown_percent_) {
+    shown_percent_ = percent;
+    view_.SetCaption(DrawingCaption(percent));
+  }
+  // Keeps the window painted and answering the desktop; the user's input
+  // waits and is dropped when the drawing ends.
+  view_.ProcessPendingPaint();
+}
+
+void Form1Core::BeginDrawing() {
+  drawing_ = true;
+  shown_percent_ = -1;
+  view_.SetUserInputEnabled(false);
+}
+
+void Form1Core::EndDrawing() {
+  // Still drawing while the view discards queued input, so that a tick
+  // delivered meanwhile cannot start another drawing inside this one.
+  try {
+    view_.SetUserInputEnabled(true);
+  } catch (...) {
+    drawing_ = false;
+    drawing_desktop_.ClearAbort();
+    throw;
+  }
+  drawing_ = false;
+  drawing_desktop_.ClearAbort();
+  view_.SetCaption(texts::kCaption);
+  if (close_requested_) {
+    view_.Close();
+  }
+}
+
+}  // namespace scrivlet

@@ -1,0 +1,96 @@
+#pragma once
+
+// Form1's behaviour, free of any toolkit: the drawing settings and their
+// rules, the option presets, check values, the order of the drop decisions,
+// the timer tick, caption progress, input blocking and closing mid-drawing.
+// It drives a front end through Form1View (form1_view.h) and is the
+// PictureView the plotters read.
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "engine/draw_settings.h"
+#include "engine/draw_trigger.h"
+#include "engine/picture_view.h"
+#include "platform/platform_input.h"
+#include "window/core/abortable_desktop.h"
+#include "window/core/dropped_files.h"
+#include "window/core/form1_view.h"
+#include "window/core/picture.h"
+
+namespace scrivlet {
+
+// What a drag or drop over Picture1 is confirmed as.
+enum class DropEffect : std::uint8_t { None, Copy };
+
+class Form1Core : public DrawHost, public PictureView {
+ public:
+  // `inner_size` is Picture1's stored inner area in pixels; the box grows
+  // beyond it only for a larger picture. All three must outlive the core.
+  Form1Core(Form1View& view, PlatformInput& desktop, PictureDecoder& decoder,
+            PixelSize picture_inner_size);
+
+  [[nodiscard]] const DrawSettings& settings() const { return settings_; }
+  [[nodiscard]] bool drawing() const { return drawing_; }
+
+  // Shows a picture as a drop would (the built-in sample at start).
+  void SetPicture(Picture picture);
+
+  // The handlers, named after their control and event. None throws.
+  void Form_Load();
+  void Form_Resize();
+  void Text1_Change();
+  void Text2_Change();
+  void Text4_Change();
+  void Option1_Click(std::int16_t index);
+  void Check1_Click();
+  void Check2_Click();
+  void Command1_Click();
+  void Timer1_Timer();
+  // A drag moving over Picture1: what to tell the source now.
+  [[nodiscard]] DropEffect Picture1_OLEDragOver(bool copy_offered) const;
+  // A drop on Picture1: loads its first local file; returns what the drop
+  // is confirmed as (None refuses it, so the source keeps its file).
+  DropEffect Picture1_OLEDragDrop(const DroppedItems& items, bool copy_offered);
+  // The user or the desktop asks the window to close. true: close now.
+  // During a drawing it aborts the drawing (no button left down), answers
+  // false, and calls view.Close() once the drawing has ended.
+  bool Form_QueryUnload();
+
+  // PictureView: what Picture1 shows, composited over white.
+  [[nodiscard]] double ScaleWidth() const override;
+  [[nodiscard]] double ScaleHeight() const override;
+  [[nodiscard]] COLORREF GetPixel(std::int32_t x,
+                                  std::int32_t y) const override;
+
+  // DrawHost
+  [[nodiscard]] CoordinateMode SelectedMode() const override;
+  void SetTimerEnabled(bool enabled) override;
+  void ReportProblem(const std::string& message) override;
+  void ColumnDone(int columns_done, int columns_total) override;
+
+ private:
+  // Runs a handler's body; any exception becomes a message.
+  void Guarded(const std::function<void()>& body) noexcept;
+  void StoreConverted(Control box, std::int16_t& field);
+  void Tick();
+  void Report(const char* what, const std::exception& error);
+  void BeginDrawing();
+  void EndDrawing();
+
+  Form1View& view_;
+  PlatformInput& desktop_;
+  AbortableDesktop drawing_desktop_;
+  PictureDecoder& decoder_;
+  PixelSize stored_inner_;
+  Picture shown_;  // opaque, at least stored_inner_
+  DrawSettings settings_;
+  bool drawing_ = false;
+  bool close_requested_ = false;
+  int shown_percent_ = -1;
+  bool key_state_failed_ = false;
+};
+
+}  // namespace scrivlet

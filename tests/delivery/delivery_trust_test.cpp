@@ -1,0 +1,150 @@
+#include "delivery/delivery_trust.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr COLORREF kPaper = 0xFFFFFF;
+constexpr COLORREF kInk = 0x000000;
+constexpr COLORREF kGrey = 0x808080;
+
+struct WindowCase {
+  std::string name;
+  std::function<void(DeliveryTrust&)> events;
+  int window = 0;
+  bool safe_pace = false;  // the pause after each dot is the safe pace
+  friend void PrintTo(const WindowCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class DeliveryWindowTest : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(DeliveryWindowTest, FollowsWhatTheScreenShowed) {
+  DeliveryPolicy policy;
+  policy.max_window = 16;
+  policy.max_window_as_events_come = 4;
+  DeliveryTrust trust(policy);
+  GetParam().events(trust);
+  EXPECT_EQ(trust.Window(), GetParam().window);
+  EXPECT_EQ(trust.Pace() == trust.SafePace(), GetParam().safe_pace);
+}
+
+// Dots shown alone, each after `latency`.
+void Probe(DeliveryTrust& trust, milliseconds latency) {
+  for (int i = 0; i < trust.policy().probe_dots; ++i) {
+    trust.Shown(kPaper, kInk, latency, true);
+  }
+}
+
+void Clean(DeliveryTrust& trust, int batches) {
+  Probe(trust, milliseconds(16));
+  for (int i = 0; i < batches; ++i) {
+    trust.BatchLanded(trust.Window(), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batches, DeliveryWindowTest,
+    ::testing::Values(
+        // Paints as events come (no compositor): a few dots at a time.
+        WindowCase{"AFastTargetGetsASmallWindow",
+                   [](DeliveryTrust& trust) {
+                     Probe(trust, milliseconds(1));
+                     Clean(trust, 6);
+                   },
+                   4},
+        WindowCase{"AFastTargetLosingAClickAmongOthersGetsOneForGood",
+                   [](DeliveryTrust& trust) {
+                     Probe(trust, milliseconds(1));
+                     trust.BatchLanded(1, 0);
+                     trust.DotLost();
+                     trust.BatchLanded(2, 1);
+                     Clean(trust, 3);
+                   },
+                   1},
+        WindowCase{"GrowsOnlyOnceDotsSentAloneShowed",
+                   [](DeliveryTrust& trust) {
+                     trust.BatchLanded(1, 0);
+                     trust.BatchLanded(1, 0);
+                   },
+                   1},
+        WindowCase{"DoublesPerCleanBatchUpToTheMost",
+                   [](DeliveryTrust& trust) { Clean(trust, 6); }, 16},
+        // A batch cut short (the end of a drawing) proves nothing more.
+        WindowCase{"AShortBatchDoesNotGrowIt",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 2);
+                     trust.BatchLanded(1, 0);
+                   },
+                   4},
+        // Repairs are cheap: a few lost dots do not stop the growth.
+        WindowCase{"GrowsWithAQuarterLost",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.BatchLanded(8, 2);
+                   },
+                   16},
+        WindowCase{"HalvesWhenMostAreLost",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.BatchLanded(8, 5);
+                   },
+                   4},
+        WindowCase{"SlowsTheCleanPaceNoFurtherThanTheSafePace",
+                   [](DeliveryTrust& trust) {
+                     for (int i = 0; i < 20; ++i) {
+                       trust.DotLost();
+                     }
+                   },
+                   1, true},
+        // Overrun: one dot at a time, at the safe pace, for good.
+        WindowCase{"StrayInkKeepsItToOneForGood",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.InkStrayed();
+                     Clean(trust, 3);
+                     trust.NewDrawing();
+                     Clean(trust, 3);
+                   },
+                   1, true}),
+    [](const auto& instance) { return instance.param.name; });
+
+TEST(DeliveryTrustTest, WaitsByWhatEachColourHasDone) {
+  DeliveryTrust trust{DeliveryPolicy{}};
+  const DeliveryPolicy& policy = trust.policy();
+  // A colour not seen before: waited out, until a dot fails somewhere.
+  EXPECT_EQ(trust.WaitFor(kPaper).bound, policy.stall_timeout);
+  EXPECT_FALSE(trust.WaitFor(std::nullopt).expected);
+  trust.Shown(kPaper, kInk, milliseconds(1), true);
+  EXPECT_FALSE(trust.WaitFor(kInk).expected) << "ink over ink";
+  trust.Missed(kGrey);
+  EXPECT_FALSE(trust.WaitFor(kGrey).expected) << "never took ink";
+  EXPECT_EQ(trust.WaitFor(0x123456).bound, policy.confirm_timeout);
+  EXPECT_EQ(trust.WaitFor(kPaper).bound, policy.stall_timeout);
+  trust.Missed(kPaper);
+  EXPECT_EQ(trust.WaitFor(kPaper).bound, policy.confirm_timeout);
+  trust.NewDrawing();
+  EXPECT_EQ(trust.WaitFor(kPaper).bound, policy.stall_timeout);
+  EXPECT_FALSE(trust.WaitFor(kGrey).expected) << "stays suspect";
+  trust.ShownLate(kGrey);
+  EXPECT_EQ(trust.WaitFor(kGrey).bound, policy.stall_timeout);
+}
+
+TEST(DeliveryTrustTest, SafePaceIsTwiceTheTargetsOwnTimeAlone) {
+  DeliveryTrust trust{DeliveryPolicy{}};
+  trust.Shown(kPaper, kInk, milliseconds(10), true);
+  EXPECT_EQ(trust.SafePace(), milliseconds(20));
+  // Latency in a batch is the batch's, not the target's.
+  trust.Shown(kPaper, kInk, milliseconds(90), false);
+  EXPECT_EQ(trust.SafePace(), milliseconds(20));
+}
+
+}  // namespace
+}  // namespace scrivlet

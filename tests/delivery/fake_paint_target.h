@@ -1,0 +1,258 @@
+#pragma once
+
+// A scripted desktop for the pacer's tests: a fake clock, and a screen whose
+// "paint program" paints a dot under every press some time after it, or not
+// at all, and a stroke along a move with the button held. Like real targets
+// it can be fragile (a press that comes while it is still busy is lost, and
+// so is a stroke it has not drawn when the button goes up), drop clicks
+// that come too close together (browsers), smear (paint a line from the
+// last dot when overrun), and show what it painted only once per frame
+// (compositors). Times are fake, so nothing depends on the machine.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "delivery/pacing_clock.h"
+#include "platform/absolute_mapping.h"
+#include "platform/platform_input.h"
+
+namespace scrivlet::testing {
+
+using std::chrono::microseconds;
+using std::chrono::milliseconds;
+
+struct FakeTime {
+  PacingClock::TimePoint now{};
+};
+
+class FakeClock final : public PacingClock {
+ public:
+  explicit FakeClock(FakeTime& time) : time_(time) {}
+  TimePoint Now() override { return time_.now; }
+  void SleepFor(Duration duration) override { time_.now += duration; }
+
+ private:
+  FakeTime& time_;
+};
+
+inline constexpr COLORREF kPaper = 0xFFFFFF;
+inline constexpr COLORREF kInk = 0x000000;
+inline constexpr COLORREF kGrey = 0x808080;
+
+struct SentEvent {
+  std::uint32_t flags = 0;
+  std::int32_t dx = 0;
+  std::int32_t dy = 0;
+  PacingClock::TimePoint at{};
+};
+
+class FakePaintTarget final : public PlatformInput {
+ public:
+  explicit FakePaintTarget(FakeTime& time) : time_(time) {}
+
+  // How the target reacts to a press: paints after `latency`, or never.
+  std::optional<microseconds> paint_latency = microseconds(800);
+  // Extra time the target is busy before it handles its n-th press
+  // (counted from 0): a stall under CPU load, a slow repaint.
+  std::map<int, microseconds> stall_before_press;
+  // Loses presses and strokes that come while it is busy (see above).
+  bool fragile = true;
+  // Points left of this column are not canvas: they show `surround` and
+  // never change.
+  std::int32_t canvas_from_x = 0;
+  COLORREF surround = kPaper;
+  bool readable = true;
+  // Shows paint only at multiples of this (a compositor's frames); zero
+  // shows it at once.
+  microseconds frame{0};
+  // A press this soon after the previous one is lost (a browser).
+  microseconds drop_within{0};
+  // A press that comes while busy paints a line from the last dot to it.
+  bool smears = false;
+  // Relative moves go this many pixels per unit, as with pointer speed.
+  std::int32_t relative_gain = 1;
+  // Tells WaitForScreenChange when something shows, as DAMAGE does on X11.
+  bool reports_changes = false;
+  // How long sending one event takes (a window manager's grab, a slow
+  // input path).
+  microseconds event_time{0};
+  // Answers to the F8 queries, in order; 0 once they run out.
+  std::vector<std::uint16_t> abort_key_words;
+
+  void InkAt(ScreenPoint at) { painted_[Key(at)] = {time_.now, kInk}; }
+
+  [[nodiscard]] const std::vector<SentEvent>& events() const { return events_; }
+  [[nodiscard]] int reads() const { return reads_; }
+  // Presses and strokes lost because they came while the target was busy.
+  [[nodiscard]] int lost() const { return lost_; }
+  // Every pixel painted so far, shown or not.
+  [[nodiscard]] std::vector<ScreenPoint> Painted() const {
+    std::vector<ScreenPoint> points;
+    for (const auto& [key, paint] : painted_) {
+      points.push_back({key.first, key.second});
+    }
+    return points;
+  }
+  // When the press at `at` became visible, if it did.
+  [[nodiscard]] std::optional<PacingClock::TimePoint> PaintedAt(
+      ScreenPoint at) const {
+    const auto found = painted_.find(Key(at));
+    if (found == painted_.end()) {
+      return std::nullopt;
+    }
+    return found->second.first;
+  }
+
+  ScreenPoint GetCursorPos() override { return pointer_; }
+  void mouse_event(std::uint32_t flags, std::int32_t dx,
+                   std::int32_t dy) override {
+    events_.push_back({flags, dx, dy, time_.now});
+    time_.now += event_time;
+    const ScreenPoint from = pointer_;
+    if ((flags & MOUSEEVENTF_MOVE) != 0) {
+      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+        pointer_ = AbsoluteToScreen(dx, dy, kBounds);
+      } else {
+        pointer_ = {
+            std::clamp(pointer_.x + relative_gain * dx, 0, kBounds.width - 1),
+            std::clamp(pointer_.y + relative_gain * dy, 0, kBounds.height - 1)};
+      }
+      if (button_down_ && pointer_ != from && Paint(time_.now)) {
+        stroke_ = Key(pointer_);
+      }
+    }
+    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
+      button_down_ = true;
+      const auto stall = stall_before_press.find(presses_++);
+      const bool too_soon =
+          last_press_ && time_.now - *last_press_ < drop_within;
+      last_press_ = time_.now;
+      if (smears && busy_until_ > time_.now && last_dot_) {
+        SmearTo(*last_dot_);
+      }
+      if ((fragile && busy_until_ > time_.now) || too_soon) {
+        ++lost_;
+      } else {
+        Paint(time_.now + (stall != stall_before_press.end()
+                               ? stall->second
+                               : microseconds(0)));
+      }
+    }
+    if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
+      button_down_ = false;
+      // A stroke not drawn yet is lost: the target looks for the pointer
+      // when it gets to the move, and finds the button up.
+      if (fragile && stroke_ && painted_.at(*stroke_).first > time_.now) {
+        painted_.erase(*stroke_);
+        ++lost_;
+      }
+      stroke_.reset();
+    }
+  }
+  std::uint16_t GetAsyncKeyState(int virtual_key) override {
+    if (virtual_key != VK_F8 || abort_queries_ >= abort_key_words.size()) {
+      return 0;
+    }
+    return abort_key_words[abort_queries_++];
+  }
+  DesktopArea DesktopBounds() override { return kBounds; }
+  void SetWindowPos(NativeWindow /*window*/, ZOrder /*order*/) override {}
+  std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
+    ++reads_;
+    last_read_ = time_.now;
+    if (!readable) {
+      return std::nullopt;
+    }
+    const auto found = painted_.find(Key(at));
+    if (found != painted_.end() && ShowsAt(found->second.first) <= time_.now) {
+      return found->second.second;
+    }
+    return at.x >= canvas_from_x ? kPaper : surround;
+  }
+  void Flush() override {}
+  bool ReportsScreenChanges() override { return reports_changes; }
+  // Passes the fake time up to the moment paint first shows in `area`
+  // after the last read, or by the whole timeout.
+  bool WaitForScreenChange(ScreenRect area, microseconds timeout) override {
+    const PacingClock::TimePoint end = time_.now + timeout;
+    std::optional<PacingClock::TimePoint> next;
+    for (const auto& [key, paint] : painted_) {
+      const PacingClock::TimePoint shows = ShowsAt(paint.first);
+      const bool inside = key.first >= area.left && key.second >= area.top &&
+                          key.first < area.left + area.width &&
+                          key.second < area.top + area.height;
+      if (inside && shows > last_read_ && shows <= end &&
+          (!next || shows < *next)) {
+        next = shows;
+      }
+    }
+    time_.now = next ? std::max(time_.now, *next) : end;
+    return next.has_value();
+  }
+
+  static constexpr DesktopArea kBounds{0, 0, 640, 480};
+
+ private:
+  using PixelKey = std::pair<std::int32_t, std::int32_t>;
+  static PixelKey Key(ScreenPoint at) { return {at.x, at.y}; }
+
+  // When paint made at `painted` shows: at the next frame, if framed.
+  [[nodiscard]] PacingClock::TimePoint ShowsAt(
+      PacingClock::TimePoint painted) const {
+    if (frame.count() == 0) {
+      return painted;
+    }
+    const auto frames =
+        (painted.time_since_epoch() + frame - microseconds(1)) / frame;
+    return PacingClock::TimePoint(frames * frame);
+  }
+
+  // Ink between the last dot and the pointer, as a program that draws a
+  // line when it finds the button down at a later place.
+  void SmearTo(ScreenPoint from) {
+    const int steps =
+        std::max(std::abs(pointer_.x - from.x), std::abs(pointer_.y - from.y));
+    for (int i = 1; i < steps; ++i) {
+      const ScreenPoint at{from.x + (pointer_.x - from.x) * i / steps,
+                           from.y + (pointer_.y - from.y) * i / steps};
+      painted_.try_emplace(Key(at), time_.now, kInk);
+    }
+  }
+
+  // Paints the pixel under the pointer once the target gets to it at
+  // `handled`, after its latency, if it is canvas and still paper.
+  bool Paint(PacingClock::TimePoint handled) {
+    if (!paint_latency || pointer_.x < canvas_from_x ||
+        painted_.contains(Key(pointer_))) {
+      return false;
+    }
+    const PacingClock::TimePoint shows =
+        std::max(handled, busy_until_) + *paint_latency;
+    painted_[Key(pointer_)] = {shows, kInk};
+    busy_until_ = shows;
+    last_dot_ = pointer_;
+    return true;
+  }
+
+  FakeTime& time_;
+  ScreenPoint pointer_{};
+  bool button_down_ = false;
+  std::vector<SentEvent> events_;
+  std::map<PixelKey, std::pair<PacingClock::TimePoint, COLORREF>> painted_;
+  std::optional<PixelKey> stroke_;  // the stroke of the held button
+  PacingClock::TimePoint busy_until_{};
+  std::optional<PacingClock::TimePoint> last_press_;
+  std::optional<ScreenPoint> last_dot_;
+  int presses_ = 0;
+  PacingClock::TimePoint last_read_{};
+  std::size_t abort_queries_ = 0;
+  int reads_ = 0;
+  int lost_ = 0;
+};
+
+}  // namespace scrivlet::testing

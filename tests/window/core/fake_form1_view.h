@@ -1,0 +1,135 @@
+#pragma once
+
+// A front end in memory for Form1Core: controls are strings and flags, and
+// what the core asks of the view is recorded.
+
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "window/core/form1_core.h"
+#include "window/core/form1_view.h"
+
+namespace scrivlet::testing {
+
+class FakeForm1View : public Form1View {
+ public:
+  FakeForm1View() {
+    for (const ControlInfo& info : kControls) {
+      if (info.text != nullptr) texts[info.control] = info.text;
+    }
+  }
+
+  // Set after the core exists: setting an edit box raises its change
+  // event, as on every toolkit.
+  Form1Core* core = nullptr;
+  // Run at the start of every query the core makes (a fault to inject).
+  std::function<void()> on_query;
+  // Run from ProcessPendingPaint, i.e. after every column of a drawing.
+  std::function<void()> on_paint;
+
+  std::map<Control, std::string> texts;
+  std::map<Control, CheckValue> checks;
+  int option = 0;
+  bool open_url_result = true;
+  PixelSize inner{470, 304};
+  Dpi dpi;
+
+  std::vector<std::string> captions;
+  std::vector<std::string> messages;
+  std::vector<bool> input_enabled;
+  std::vector<std::string> opened;
+  std::vector<PixelRect> tab_geometry;
+  bool timer_enabled = true;
+  int paints = 0;
+  PixelSize shown_size;
+  int closes = 0;
+
+  [[nodiscard]] std::string GetText(Control control) const override {
+    Query();
+    const auto found = texts.find(control);
+    return found == texts.end() ? std::string() : found->second;
+  }
+  void SetText(Control control, std::string_view text) override {
+    texts[control] = text;
+    if (core == nullptr) return;
+    if (control == Control::Text1) core->Text1_Change();
+    if (control == Control::Text2) core->Text2_Change();
+    if (control == Control::Text4) core->Text4_Change();
+  }
+  [[nodiscard]] CheckValue GetCheck(Control control) const override {
+    Query();
+    const auto found = checks.find(control);
+    return found == checks.end() ? CheckValue::Unchecked : found->second;
+  }
+  [[nodiscard]] int SelectedOption() const override {
+    Query();
+    return option;
+  }
+  void SetCaption(std::string_view text) override {
+    captions.emplace_back(text);
+  }
+  void ShowMessage(std::string_view text) override {
+    messages.emplace_back(text);
+  }
+  void SetUserInputEnabled(bool enabled) override {
+    input_enabled.push_back(enabled);
+  }
+  void SetTimerEnabled(bool enabled) override { timer_enabled = enabled; }
+  [[nodiscard]] PixelSize InnerSize() const override {
+    Query();
+    return inner;
+  }
+  [[nodiscard]] Dpi LogicalDpi() const override { return dpi; }
+  void SetTabGeometry(PixelRect rect) override { tab_geometry.push_back(rect); }
+  [[nodiscard]] NativeWindow NativeHandle() const override { return 0x4242; }
+  bool OpenUrl(const std::string& url) override {
+    Query();
+    opened.push_back(url);
+    return open_url_result;
+  }
+  void ProcessPendingPaint() override {
+    ++paints;
+    if (on_paint) on_paint();
+  }
+  void ShowPicture(const Picture& shown) override {
+    shown_size = {shown.width, shown.height};
+  }
+  void Close() override { ++closes; }
+
+ private:
+  void Query() const {
+    if (on_query) on_query();
+  }
+};
+
+// A Unix-style path as this system spells it (Windows: C:\\dir\\name).
+inline std::string NativePath(std::string path) {
+#ifdef _WIN32
+  if (path.size() >= 3 && path[0] == '/' && path[2] == ':') path.erase(0, 1);
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+#endif
+  return path;
+}
+
+// Answers each path from a table; anything else is "not found".
+class FakeDecoder : public PictureDecoder {
+ public:
+  std::map<std::string, DecodedPicture> files;
+  std::vector<std::string> asked;
+  bool out_of_memory = false;
+
+  DecodedPicture Decode(const std::string& path) override {
+    asked.push_back(path);
+    if (out_of_memory) throw std::bad_alloc();
+    const auto found = files.find(path);
+    if (found == files.end()) return {{}, texts::kDropNotFound};
+    return found->second;
+  }
+};
+
+}  // namespace scrivlet::testing

@@ -1,0 +1,310 @@
+// The window's behaviour against a front end in memory: settings and their
+// rules, drops, drawing with progress, closing mid-drawing, and no exception
+// leaving a handler.
+
+#include "window/core/form1_core.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <new>
+#include <string>
+
+#include "fake_desktop.h"
+#include "fake_form1_view.h"
+#include "window/core/home_page.h"
+#include "window/core/window_texts.h"
+
+namespace scrivlet::testing {
+namespace {
+
+constexpr std::uint32_t kBlack = 0xFF000000U;
+constexpr std::uint32_t kWhite = 0xFFFFFFFFU;
+constexpr PixelSize kStoredInner{30, 12};
+
+// A picture of `width` x `height` with a dark dot every third pixel.
+Picture Dotted(int width, int height) {
+  Picture picture{width, height, {}};
+  for (int i = 0; i < width * height; ++i) {
+    picture.argb.push_back(i % 3 == 0 ? kBlack : kWhite);
+  }
+  return picture;
+}
+
+class Form1CoreTest : public ::testing::Test {
+ protected:
+  Form1CoreTest() : core_(view_, desktop_, decoder_, kStoredInner) {
+    view_.core = &core_;
+    core_.SetPicture(Dotted(24, 10));
+    core_.Form_Load();
+  }
+
+  void PressF7AndTick() {
+    desktop_.ScriptKey(VK_F7, desktop_.key_queries(VK_F7), kFreshKeyPress);
+    core_.Timer1_Timer();
+  }
+
+  [[nodiscard]] std::size_t Count(std::uint32_t flag) const {
+    return static_cast<std::size_t>(std::count_if(
+        desktop_.events().begin(), desktop_.events().end(),
+        [flag](const MouseEventRecord& e) { return (e.flags & flag) != 0; }));
+  }
+
+  FakeForm1View view_;
+  FakeDesktop desktop_;
+  FakeDecoder decoder_;
+  Form1Core core_;
+};
+
+TEST(Form1CoreSettingsTest, FollowTheBoxesPresetsAndCheckValues) {
+  struct Case {
+    const char* what;
+    Control box;
+    const char* typed;    // into `box` first; nullptr: nothing
+    std::int16_t preset;  // the option clicked then; -1: none
+    CheckValue drag;
+    DrawSettings want;  // Coarseness, Magnification, Threshold, DragInput
+  };
+  constexpr Control kMag = Control::Text1;
+  constexpr Control kStep = Control::Text2;
+  constexpr CheckValue kOff = CheckValue::Unchecked;
+  constexpr DrawSettings kDrag{2, 1, 200, kTrue};
+  const Case cases[] = {
+      {"defaults", kMag, nullptr, -1, kOff, {2, 1, 200, kFalse}},
+      {"magnification", kMag, "7", -1, kOff, {2, 7, 200, kFalse}},
+      {"coarseness rounds", kStep, " 3.5 ", -1, kOff, {4, 1, 200, kFalse}},
+      {"threshold", Control::Text4, "90", -1, kOff, {2, 1, 90, kFalse}},
+      {"no number keeps", kStep, "abc", -1, kOff, {2, 1, 200, kFalse}},
+      {"out of range keeps", kMag, "40000", -1, kOff, {2, 1, 200, kFalse}},
+      {"relative preset", kStep, "5", 1, kOff, {2, 2, 200, kFalse}},
+      {"absolute preset", kMag, "9", 0, kOff, {2, 1, 200, kFalse}},
+      {"drag checked", kMag, nullptr, -1, CheckValue::Checked, kDrag},
+      {"drag grayed", kMag, nullptr, -1, CheckValue::Grayed, kDrag},
+  };
+  const auto fields = [](const DrawSettings& s) {
+    return std::array{s.Coarseness, s.Magnification, s.Threshold, s.DragInput};
+  };
+  for (const Case& c : cases) {
+    FakeForm1View view;
+    FakeDesktop desktop;
+    FakeDecoder decoder;
+    Form1Core core(view, desktop, decoder, kStoredInner);
+    view.core = &core;
+    core.Form_Load();
+    if (c.typed != nullptr) view.SetText(c.box, c.typed);
+    if (c.preset >= 0) core.Option1_Click(c.preset);
+    view.checks[Control::Check2] = c.drag;
+    core.Check2_Click();
+    EXPECT_EQ(fields(core.settings()), fields(c.want)) << c.what;
+  }
+}
+
+TEST_F(Form1CoreTest, OnlyAPlainTickMakesTheWindowTopmost) {
+  for (const auto& [value, order] :
+       {std::pair{CheckValue::Checked, ZOrder::Topmost},
+        std::pair{CheckValue::Grayed, ZOrder::NotTopmost},
+        std::pair{CheckValue::Unchecked, ZOrder::NotTopmost}}) {
+    view_.checks[Control::Check1] = value;
+    core_.Check1_Click();
+    EXPECT_EQ(desktop_.window_pos_calls().back(),
+              (WindowPosRecord{0x4242, order}));
+  }
+}
+
+TEST_F(Form1CoreTest, HomePageOpensOrSaysItCouldNot) {
+  for (const bool opens : {true, false}) {
+    view_.open_url_result = opens;
+    view_.messages.clear();
+    core_.Command1_Click();
+    EXPECT_EQ(view_.opened.back(), kHomePageUrl);
+    EXPECT_EQ(view_.messages.empty(), opens);
+  }
+}
+
+TEST_F(Form1CoreTest, ResizeKeepsTheTabControlInsideTheMargins) {
+  struct Case {
+    PixelSize inner;
+    Dpi dpi;
+    PixelRect want;
+  };
+  for (const Case& c : {Case{{470, 304}, {96, 96}, {8, 8, 454, 288}},
+                        Case{{705, 456}, {144, 144}, {12, 12, 681, 432}},
+                        Case{{10, 30}, {96, 96}, {8, 8, 0, 14}}}) {
+    view_.inner = c.inner;
+    view_.dpi = c.dpi;
+    core_.Form_Resize();
+    EXPECT_EQ(view_.tab_geometry.back(), c.want) << c.inner.width;
+  }
+}
+
+TEST_F(Form1CoreTest, PictureBoxGrowsToALargerPictureAndReadsOverWhite) {
+  EXPECT_EQ(core_.ScaleWidth(), kStoredInner.width);
+  EXPECT_EQ(core_.ScaleHeight(), kStoredInner.height);
+
+  Picture large = Dotted(50, 20);
+  large.argb[1] = 0x00000000U;  // transparent black
+  large.argb[2] = 0x80FF0000U;  // half-transparent red
+  core_.SetPicture(large);
+  EXPECT_EQ(core_.ScaleWidth(), 50);
+  EXPECT_EQ(core_.ScaleHeight(), 20);
+  EXPECT_EQ(view_.shown_size, (PixelSize{50, 20}));
+  struct Read {
+    std::int32_t x, y;
+    COLORREF want;  // 0x00BBGGRR
+  };
+  for (const Read& r :
+       {Read{0, 0, 0x000000}, Read{1, 0, 0xFFFFFF}, Read{2, 0, 0x7F7FFF},
+        Read{50, 0, kInvalidColour}, Read{0, -1, kInvalidColour}}) {
+    EXPECT_EQ(core_.GetPixel(r.x, r.y), r.want) << r.x << "," << r.y;
+  }
+
+  core_.SetPicture(Dotted(4, 4));
+  EXPECT_EQ(core_.ScaleWidth(), kStoredInner.width);
+  EXPECT_EQ(core_.GetPixel(10, 10), 0xFFFFFFU);  // beyond the picture
+}
+
+TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
+  decoder_.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
+  decoder_.files[NativePath("/pics/\xff\xfe.png")] = {Dotted(41, 12), {}};
+  decoder_.files[NativePath("/pics/bad.png")] = {{}, texts::kDropBroken};
+  const std::string a = "file:///pics/a.png";
+  const std::string bad = "file:///pics/bad.png";
+  const std::string web = "https://example.org/x.png";
+  const std::string odd = "file:///pics/%FF%FE.png";
+  const char* const kA = "/pics/a.png";
+  struct Case {
+    const char* what;
+    DroppedItems items;
+    bool copy_offered;
+    const char* taken;    // the path the decoder is asked; nullptr: none
+    const char* message;  // nullptr: none
+    int width_after;
+  };
+  const Case cases[] = {
+      {"a file", {{a}, {}}, true, kA, nullptr, 40},
+      {"move only", {{a}, {}}, false, nullptr, nullptr, 30},
+      {"web address first", {{web, a}, {}}, true, kA, nullptr, 40},
+      {"name not UTF-8", {{odd}, {}}, true, "/pics/\xff\xfe.png", nullptr, 41},
+      {"plain path first", {{bad}, {NativePath(kA)}}, true, kA, nullptr, 40},
+      {"no local file", {{web}, {}}, true, nullptr, texts::kDropNoFile, 30},
+      {"broken", {{bad}, {}}, true, "/pics/bad.png", texts::kDropBroken, 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    core_.SetPicture(Dotted(4, 4));
+    decoder_.asked.clear();
+    view_.messages.clear();
+    EXPECT_EQ(core_.Picture1_OLEDragOver(c.copy_offered) == DropEffect::Copy,
+              c.copy_offered);
+    // Confirmed as a copy exactly when a file was taken, whole or not.
+    EXPECT_EQ(core_.Picture1_OLEDragDrop(c.items, c.copy_offered),
+              c.taken == nullptr ? DropEffect::None : DropEffect::Copy);
+    std::vector<std::string> asked;
+    if (c.taken != nullptr) asked.push_back(NativePath(c.taken));
+    EXPECT_EQ(decoder_.asked, asked);
+    std::vector<std::string> messages;
+    if (c.message != nullptr) messages.emplace_back(c.message);
+    EXPECT_EQ(view_.messages, messages);
+    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
+  }
+}
+
+TEST_F(Form1CoreTest, F7DrawsWithProgressAndNoInputThenPollsOn) {
+  struct Case {
+    int option;
+    const char* coarseness;
+    bool absolute_moves;
+    bool refused;
+  };
+  for (const Case& c : {Case{0, "1", true, false}, Case{1, "1", false, false},
+                        Case{0, "0", false, true}}) {
+    desktop_.ClearEvents();
+    view_.captions.clear();
+    view_.input_enabled.clear();
+    view_.messages.clear();
+    view_.option = c.option;
+    view_.SetText(Control::Text2, c.coarseness);
+    bool input_off_while_drawing = false;
+    view_.on_paint = [&] {
+      input_off_while_drawing = !view_.input_enabled.back();
+    };
+    PressF7AndTick();
+
+    EXPECT_EQ(Count(MOUSEEVENTF_LEFTDOWN) == 0, c.refused) << c.option;
+    EXPECT_EQ(Count(MOUSEEVENTF_ABSOLUTE) > 0, c.absolute_moves) << c.option;
+    EXPECT_EQ(view_.messages.size(), c.refused ? 1U : 0U) << c.option;
+    EXPECT_EQ(input_off_while_drawing, !c.refused);
+    EXPECT_EQ(view_.input_enabled, (std::vector<bool>{false, true}));
+    ASSERT_FALSE(view_.captions.empty());
+    EXPECT_EQ(view_.captions.back(), texts::kCaption);
+    if (!c.refused) {
+      EXPECT_NE(view_.captions[view_.captions.size() - 2].find("100%"),
+                std::string::npos);
+    }
+    EXPECT_TRUE(view_.timer_enabled);
+    EXPECT_FALSE(core_.drawing());
+  }
+}
+
+TEST_F(Form1CoreTest, ClosingMidDrawingStopsItWithTheButtonUpThenCloses) {
+  EXPECT_TRUE(core_.Form_QueryUnload());  // idle: closes at once
+  EXPECT_EQ(view_.closes, 0);
+
+  for (const CheckValue drag : {CheckValue::Unchecked, CheckValue::Checked}) {
+    view_.checks[Control::Check2] = drag;
+    core_.Check2_Click();
+    view_.closes = 0;
+    view_.paints = 0;
+    view_.on_paint = [this] {
+      if (view_.paints == 2) {
+        EXPECT_FALSE(core_.Form_QueryUnload());
+        EXPECT_FALSE(desktop_.left_button_down());
+      }
+      // A drop meanwhile is refused, not taken.
+      EXPECT_EQ(core_.Picture1_OLEDragOver(true), DropEffect::None);
+      EXPECT_EQ(core_.Picture1_OLEDragDrop({{"file:///pics/a.png"}, {}}, true),
+                DropEffect::None);
+    };
+    PressF7AndTick();
+    EXPECT_EQ(view_.paints, 2);
+    EXPECT_FALSE(desktop_.left_button_down());
+    EXPECT_EQ(view_.closes, 1);
+    EXPECT_TRUE(decoder_.asked.empty());
+    view_.on_paint = nullptr;
+    PressF7AndTick();  // the abort does not outlive its drawing
+    EXPECT_GT(view_.paints, 2 + 2);
+  }
+}
+
+TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
+  struct Case {
+    const char* handler;
+    std::function<void(Form1Core&)> call;
+    bool in_decoder;  // else every query of the view throws
+  };
+  const DroppedItems file{{"file:///pics/a.png"}, {}};
+  const Case cases[] = {
+      {"Form_Resize", [](Form1Core& c) { c.Form_Resize(); }, false},
+      {"Text1_Change", [](Form1Core& c) { c.Text1_Change(); }, false},
+      {"Check1_Click", [](Form1Core& c) { c.Check1_Click(); }, false},
+      {"Check2_Click", [](Form1Core& c) { c.Check2_Click(); }, false},
+      {"Command1_Click", [](Form1Core& c) { c.Command1_Click(); }, false},
+      {"Picture1_OLEDragDrop",
+       [&file](Form1Core& c) { (void)c.Picture1_OLEDragDrop(file, true); },
+       true},
+  };
+  for (const Case& c : cases) {
+    view_.messages.clear();
+    decoder_.out_of_memory = c.in_decoder;
+    view_.on_query =
+        c.in_decoder ? std::function<void()>() : [] { throw std::bad_alloc(); };
+    EXPECT_NO_THROW(c.call(core_)) << c.handler;
+    ASSERT_EQ(view_.messages.size(), 1U) << c.handler;
+    EXPECT_EQ(view_.messages[0].rfind(texts::kOutOfMemory, 0), 0U) << c.handler;
+  }
+}
+
+}  // namespace
+}  // namespace scrivlet::testing

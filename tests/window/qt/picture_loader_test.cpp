@@ -1,0 +1,231 @@
+// Loading whole, cut-off, damaged, mislabelled and oversized picture files:
+// each gives the whole picture or a clear reason, never a crash, a hang or
+// a picture with made-up parts.
+
+#include "window/qt/picture_loader.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "striped_picture.h"
+#include "window/core/window_texts.h"
+
+namespace scrivlet::testing {
+namespace {
+
+constexpr int kWidth = kStripesWidth;
+constexpr int kHeight = kStripesHeight;
+
+QByteArray Bytes(const std::vector<std::uint8_t>& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()),
+          static_cast<qsizetype>(bytes.size())};
+}
+
+QByteArray Encoded(const char* format) {
+  if (QByteArray(format) == "GIF") {  // Qt reads GIF but does not write it
+    return Bytes(StripesGif());
+  }
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      image.setPixel(x, y,
+                     StripeDark(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    }
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  EXPECT_TRUE(image.save(&buffer, format)) << format;
+  return bytes;
+}
+
+struct LoadCase {
+  std::string what;  // a test name
+  QString file_name;
+  QByteArray bytes;
+  const char* problem;  // nullptr: the whole picture loads
+};
+
+void PrintTo(const LoadCase& c, std::ostream* out) { *out << c.what; }
+
+std::vector<LoadCase> Cases() {
+  std::vector<LoadCase> cases;
+  for (const char* format : {"PNG", "BMP", "JPEG", "GIF"}) {
+    const QByteArray whole = Encoded(format);
+    const std::string name(format);
+    cases.push_back({name + "_whole", "a.pic", whole, nullptr});
+    cases.push_back({name + "_cut_in_half", "a.pic",
+                     whole.left(whole.size() / 2), texts::kDropBroken});
+    cases.push_back({name + "_cut_after_its_header", "a.pic", whole.left(30),
+                     texts::kDropBroken});
+  }
+  const char* kTooLarge = texts::kDropTooLarge;
+  // A phone's motion photo: the video follows the image's end marker, and
+  // holds bytes that look like markers.
+  const QByteArray video(
+      "\x00\x00\x00\x18"
+      "ftypmp42\xFF\xDA\x00\x08\xFF\xD8"
+      "\xFF\xC0\x12\x34",
+      22);
+  cases.insert(
+      cases.end(),
+      {
+          {"zero_bytes", "empty.bmp", QByteArray(), texts::kDropNotPicture},
+          {"GIF_named_png", "a.png", Encoded("GIF"), nullptr},
+          {"PNG_named_jpg", "a.jpg", Encoded("PNG"), nullptr},
+          {"text_named_gif", "a.gif", "GIF is a format\n",
+           texts::kDropNotPicture},
+          {"PNG_signature_over_garbage", "a.png",
+           QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(300, '\x5A'),
+           texts::kDropBroken},
+          {"JPEG_with_a_video_after_it", "motion.jpg", Encoded("JPEG") + video,
+           nullptr},
+          // Wider than the drawing loops can walk, though few pixels.
+          {"GIF_claiming_32767_by_1", "wide.gif", Bytes(ClaimingGif(32767, 1)),
+           texts::kDropTooWide},
+          {"GIF_claiming_65535_by_65535", "huge.gif",
+           Bytes(ClaimingGif(65535, 65535)), texts::kDropTooWide},
+          // Sides within the loops' range, but 900 million pixels.
+          {"XPM_claiming_30000_by_30000", "huge.xpm",
+           "/* XPM */\nstatic char *a[] = {\n\"30000 30000 1 1\",\n"
+           "\"  c #000000\",\n\"  \"};\n",
+           kTooLarge},
+      });
+  return cases;
+}
+
+class PictureLoaderTest : public ::testing::TestWithParam<LoadCase> {};
+
+TEST_P(PictureLoaderTest, LoadsWholeOrSaysWhy) {
+  const LoadCase& test = GetParam();
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(test.file_name);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(test.bytes);
+  file.close();
+
+  const PictureLoad load = LoadPictureFile(path);
+  if (test.problem != nullptr) {
+    EXPECT_TRUE(load.picture.isNull());
+    EXPECT_EQ(load.problem.toStdString(), test.problem);
+    return;
+  }
+  EXPECT_TRUE(load.problem.isEmpty()) << load.problem.toStdString();
+  ASSERT_EQ(load.picture.size(), QSize(kWidth, kHeight));
+  // JPEG is lossy: compare which pixels are dark.
+  int differ = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      differ +=
+          (qGray(load.picture.pixel(x, y)) < 128) != StripeDark(x, y) ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(differ, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PictureLoaderTest, ::testing::ValuesIn(Cases()),
+                         [](const auto& test) { return test.param.what; });
+
+// Loads on another thread, so that a load that blocks fails the test instead
+// of hanging it; `release` then unblocks it.
+PictureLoad LoadWithin(const QString& path,
+                       const std::function<void()>& release) {
+  auto load =
+      std::async(std::launch::async, [path] { return LoadPictureFile(path); });
+  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "the load blocked";
+    release();
+  }
+  return load.get();
+}
+
+TEST(PictureLoaderSpecialFiles, AreRefusedWithoutWaiting) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString fifo = dir.filePath("f.png");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const struct {
+    QString path;
+    const char* problem;
+  } cases[] = {
+      {fifo, texts::kDropNotRegular},
+      {"/dev/zero", texts::kDropNotRegular},
+      {dir.path(), texts::kDropFolder},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    const PictureLoad load = LoadWithin(c.path, [&c] {
+      ::close(
+          ::open(QFile::encodeName(c.path).constData(), O_WRONLY | O_NONBLOCK));
+    });
+    EXPECT_EQ(load.problem.toStdString(), c.problem);
+  }
+}
+
+// The bytes this process has read through read() and its kin so far.
+long long BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  long long value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return -1;
+}
+
+TEST(PictureLoaderLargeFiles, LoadWithinTheLimitsAndAreNotReadWhole) {
+  struct Case {
+    const char* name;
+    QImage::Format format;
+    int side;
+    qint64 appended;  // bytes of zeros after the picture, a sparse tail
+  };
+  const Case cases[] = {
+      {"5800 x 5800, 8 bits a channel", QImage::Format_RGB32, 5800, 0},
+      {"4500 x 4500, 16 bits a channel", QImage::Format_RGBX64, 4500, 0},
+      {"a small JPEG with 3 GiB after it", QImage::Format_RGB32, 64,
+       qint64{3} << 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("big");
+    {
+      QImage image(c.side, c.side, c.format);
+      image.fill(Qt::white);
+      QImageWriter writer(path, c.appended > 0 ? "jpeg" : "png");
+      writer.setQuality(89);  // PNG: the fastest compression
+      ASSERT_TRUE(writer.write(image)) << writer.errorString().toStdString();
+    }
+    if (c.appended > 0) {
+      QFile file(path);
+      ASSERT_TRUE(file.resize(file.size() + c.appended));
+    }
+    const long long before = BytesRead();
+    const PictureLoad load = LoadPictureFile(path);
+    EXPECT_TRUE(load.problem.isEmpty()) << load.problem.toStdString();
+    EXPECT_EQ(load.picture.size(), QSize(c.side, c.side));
+    EXPECT_LT(BytesRead() - before, 1LL << 30);
+  }
+}
+
+}  // namespace
+}  // namespace scrivlet::testing
