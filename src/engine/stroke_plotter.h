@@ -3,6 +3,10 @@
 // The line style of both plotters: each planned stroke is a move to its
 // first sample, a press, a move to its last sample and a release. The
 // samples land where the dot plotters put their dots.
+//
+// No moves are sent in between: targets that composite or run in a browser
+// join two motion events themselves, and paint programs draw a straight line
+// between successive motion events while the button is held.
 
 #include "engine/draw_settings.h"
 #include "engine/picture_view.h"

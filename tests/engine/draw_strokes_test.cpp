@@ -9,6 +9,7 @@
 #include "engine/draw_plan.h"
 #include "engine/drawing_watch.h"
 #include "engine/plotter.h"
+#include "engine/sample_grid.h"
 #include "fake_desktop.h"
 #include "fake_picture.h"
 #include "mouse_events.h"
@@ -145,6 +146,15 @@ TEST(DrawStrokes, RelativeStopsWhereAMoveIsClippedButNotAfterTheLastLine) {
       EXPECT_EQ(DrawRelative(desktop, FakePicture(c.rows), settings),
                 PlotEnd::Completed);
     }
+  }
+}
+
+TEST(DrawStrokes, AGridTooLargeToHoldIsRefusedBeforeAnyEvent) {
+  const FakePicture picture({"#"}, 5000, 5000);  // 5001 x 5001 samples
+  for (const auto draw : {DrawAbsolute, DrawRelative}) {
+    FakeDesktop desktop;
+    EXPECT_THROW(draw(desktop, picture, Styled(true), nullptr), SettingsError);
+    EXPECT_TRUE(desktop.events().empty());
   }
 }
 
