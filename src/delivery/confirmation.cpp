@@ -17,6 +17,31 @@ std::optional<std::size_t> IndexIn(const ScreenRect& rect, ScreenPoint at) {
          static_cast<std::size_t>(at.x - rect.left);
 }
 
+// A line's stroke is checked every k-th pixel, k chosen so that with its
+// end and the press a line has at most eight checked pixels.
+constexpr std::size_t kLineChecks = 6;
+
+Mark LineMark(const DotInk& dot, std::size_t piece, const ScreenImage& before) {
+  const std::vector<ScreenPoint> pixels = LinePixels(dot.at, *dot.stroke);
+  const std::size_t steps = pixels.size() - 1;
+  const std::size_t spacing = (steps + kLineChecks - 1) / kLineChecks;
+  const std::optional<COLORREF> paper = before.At(dot.at);
+  Mark mark{{}, MarkKind::kStroke, piece, {}};
+  for (std::size_t i = spacing; i <= steps; i += spacing) {
+    // Pixels already of another colour (ink the line crosses) may not
+    // change; the end stands for the line whatever its colour.
+    const std::optional<COLORREF> under = before.At(pixels[i]);
+    if (under == paper) {
+      mark.pixels.push_back({pixels[i], under});
+    }
+  }
+  if (mark.pixels.empty() || mark.pixels.back().at != pixels.back()) {
+    mark.pixels.push_back({pixels.back(), before.At(pixels.back())});
+  }
+  mark.line = Segment{dot.at, *dot.stroke};
+  return mark;
+}
+
 }  // namespace
 
 bool PixelShows(const ExpectedPixel& pixel, std::optional<COLORREF> now) {
@@ -46,7 +71,9 @@ std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
     }
     const DotInk& dot = *batch[i].dot;
     marks.push_back({{{dot.at, before.At(dot.at)}}, MarkKind::kDot, i, {}});
-    if (dot.stroke) {
+    if (dot.line) {
+      marks.push_back(LineMark(dot, i, before));
+    } else if (dot.stroke) {
       marks.push_back(
           {{{*dot.stroke, before.At(*dot.stroke)}}, MarkKind::kStroke, i, {}});
     }
@@ -70,6 +97,14 @@ Confirmation::Confirmation(std::vector<Mark> marks, ScreenImage before,
       for (const ExpectedPixel& pixel : mark.pixels) {
         if (const auto at = IndexIn(before_.area, pixel.at)) {
           aimed_[*at] = true;
+        }
+      }
+      if (mark.line) {
+        for (const ScreenPoint& pixel :
+             LinePixels(mark.line->from, mark.line->to)) {
+          if (const auto at = IndexIn(before_.area, pixel)) {
+            aimed_[*at] = true;
+          }
         }
       }
     }
@@ -158,6 +193,11 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
       if (std::find(verdict.repair.begin(), verdict.repair.end(), mark.piece) ==
           verdict.repair.end()) {
         verdict.repair.push_back(mark.piece);
+        if (mark.line) {
+          if (const auto part = BlankPart(*mark.line, before_, image)) {
+            verdict.parts.emplace_back(mark.piece, *part);
+          }
+        }
       }
       verdict.stroke_lost = verdict.stroke_lost || mark.is_stroke();
       verdict.dot_lost = verdict.dot_lost || !mark.is_stroke();
@@ -191,6 +231,24 @@ BatchOutcome Confirmation::Outcome() const {
   }
   outcome.landed = strays_ == 0 && all_shown;
   return outcome;
+}
+
+std::optional<Segment> BlankPart(const Segment& line, const ScreenImage& before,
+                                 const ScreenImage& now) {
+  const std::vector<ScreenPoint> pixels = LinePixels(line.from, line.to);
+  std::optional<std::size_t> first;
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const std::optional<COLORREF> was = before.At(pixels[i]);
+    if (was && now.At(pixels[i]) == was) {
+      first = first ? first : i;
+      last = i;
+    }
+  }
+  if (!first || *first == 0) {
+    return std::nullopt;
+  }
+  return Segment{pixels[*first], pixels[last]};
 }
 
 PacingClock::Duration LookInterval(PacingClock::Duration waited,

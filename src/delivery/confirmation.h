@@ -9,12 +9,18 @@
 // A mark is the set of pixels one piece of the stream should change, and
 // shows once every one of them has. A dot is one pixel, and the stroke of
 // a drag its end pixel, a mark of its own (a target may draw the dot and
-// drop the stroke). A pixel shows when it no longer has its colour from
-// before the batch.
+// drop the stroke). A line's stroke is checked at up to seven pixels after
+// its press, every k-th and its end: eight with the press. A target draws the
+// line of one motion event whole or loses a run of it (the part it had not
+// drawn when the button went up, a part under a window): a run longer than the
+// spacing is seen, each look stays cheap for a batch of 256 lines, and which
+// part to draw again is read from the look along the whole line. A pixel shows
+// when it no longer has its colour from before the batch.
 
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "delivery/delivery_trust.h"
@@ -36,6 +42,13 @@ struct ExpectedPixel {
 
 enum class MarkKind : std::uint8_t { kDot, kStroke };
 
+// A straight line, both ends included.
+struct Segment {
+  ScreenPoint from;
+  ScreenPoint to;
+  friend bool operator==(const Segment&, const Segment&) = default;
+};
+
 struct Mark {
   std::vector<ExpectedPixel> pixels;  // never empty; the first leads
   MarkKind kind = MarkKind::kDot;
@@ -46,6 +59,8 @@ struct Mark {
   int repairs = 0;
   int shown_look = 0;  // the look that first showed it, from 1
   PacingClock::TimePoint sent{};
+  // A line's stroke: every pixel of it is aimed at, not only the checked.
+  std::optional<Segment> line{};
 
   [[nodiscard]] const ExpectedPixel& lead() const { return pixels.front(); }
   [[nodiscard]] bool is_stroke() const { return kind == MarkKind::kStroke; }
@@ -57,15 +72,17 @@ struct Mark {
     const std::function<std::optional<COLORREF>(ScreenPoint)>& read);
 
 // The marks of a batch, over the screen `before` it: each dot, and the
-// stroke of a drag after it. Their waits are the pacer's to set.
+// stroke of a drag or a line after it. Their waits are the pacer's to set.
 [[nodiscard]] std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
                                         const ScreenImage& before);
 
 // What one look decided.
 struct LookVerdict {
-  std::vector<std::size_t> shown;     // marks first seen at this look
-  int new_strays = 0;                 // pixels newly inked where none aimed
-  std::vector<std::size_t> repair;    // pieces to send again, in order
+  std::vector<std::size_t> shown;   // marks first seen at this look
+  int new_strays = 0;               // pixels newly inked where none aimed
+  std::vector<std::size_t> repair;  // pieces to send again, in order
+  // Of those, lines whose press showed: only this part is drawn again.
+  std::vector<std::pair<std::size_t, Segment>> parts;
   bool dot_lost = false;              // a dot among them
   bool stroke_lost = false;           // a stroke among them
   std::vector<std::size_t> given_up;  // marks given up on at this look
@@ -114,6 +131,13 @@ class Confirmation {
   int progress_look_ = 0;  // the last look that showed a new mark
   PacingClock::TimePoint progress_at_;
 };
+
+// The part of `line` still blank in `now` (its colour from `before`), from
+// the first blank pixel to the last; none when nothing is blank or the line
+// start is: then the whole line goes again.
+[[nodiscard]] std::optional<Segment> BlankPart(const Segment& line,
+                                               const ScreenImage& before,
+                                               const ScreenImage& now);
 
 // How long after `waited` into a wait the next look comes: a quarter of
 // the time waited, within the policy's bounds; where the desktop reports

@@ -66,7 +66,8 @@ class DeliveryPacer final : public PlatformInput {
   // Counts and tells trust what one look decided.
   void Heed(const Confirmation& confirmation, const LookVerdict& verdict,
             const ScreenImage& image, PacingClock::TimePoint seen);
-  bool Repair(const StreamPiece& piece);
+  // Sends a piece again, or only `part` of its line.
+  bool Repair(const StreamPiece& piece, const std::optional<Segment>& part);
   void SendHeld(const DotInk& dot, const ScreenImage& before);
   // Waits until a look at `area` is due: at `due`, or sooner once the
   // desktop reports drawing there. False once F8 has been seen.

@@ -46,7 +46,11 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
         trust_.Window() == 1 ? trust_.SafePace()
                              : std::max(trust_.Pace(), policy_.min_repair_pace);
     for (const std::size_t piece : verdict.repair) {
-      if (aborted_ || !Repair(batch[piece])) {
+      std::optional<Segment> part;
+      for (const auto& [of, blank] : verdict.parts) {
+        part = of == piece ? std::optional(blank) : part;
+      }
+      if (aborted_ || !Repair(batch[piece], part)) {
         break;
       }
       ++stats_.repaired;
@@ -101,8 +105,17 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
   }
 }
 
-bool DeliveryPacer::Repair(const StreamPiece& piece) {
-  const DotInk& dot = *piece.dot;
+bool DeliveryPacer::Repair(const StreamPiece& piece,
+                           const std::optional<Segment>& part) {
+  DotInk dot = *piece.dot;
+  if (part) {
+    // Only the blank part of a line, as a line of its own: redrawing the
+    // rest would only go over ink.
+    dot.click = LinePartClick(dot, part->from, part->to, stream_.bounds());
+    dot.at = part->from;
+    dot.stroke =
+        part->to != part->from ? std::optional(part->to) : std::nullopt;
+  }
   if (dot.relative) {
     if (relative_inexact_ || !MovePointerTo(dot.at)) {
       return false;

@@ -28,10 +28,13 @@ struct MouseEvent {
 };
 
 // Ink a dot should leave: the pixel under the press, and the pixel a drag
-// moved onto with the button held, where that is another one.
+// moved onto with the button held, where that is another one. A press, one
+// move further than the next pixel and the release draw a line: the
+// drawing styles' stroke, inked from `at` to `stroke` whole.
 struct DotInk {
   ScreenPoint at;
   std::optional<ScreenPoint> stroke;
+  bool line = false;
   // Placed by relative moves: sending it again needs the pointer brought
   // back first, since its own events move from wherever the pointer is.
   bool relative = false;
@@ -48,6 +51,20 @@ struct StreamPiece {
   ScreenPoint pointer_after;  // where the pointer is once all are sent
 };
 
+// The pixels of the straight line from `from` to `to`, both ends included,
+// as paint programs draw a one-pixel line between two motion events.
+[[nodiscard]] std::vector<ScreenPoint> LinePixels(ScreenPoint from,
+                                                  ScreenPoint to);
+
+// The events that draw only the part `from`..`to` of a line `dot` drew:
+// for an absolute line a move onto `from`, the press, a move to `to` and the
+// release; for a relative one the press, the move and the release, with the
+// pointer to be brought onto `from` first.
+[[nodiscard]] std::vector<MouseEvent> LinePartClick(const DotInk& dot,
+                                                    ScreenPoint from,
+                                                    ScreenPoint to,
+                                                    const DesktopArea& bounds);
+
 class DotStream {
  public:
   // Starts afresh with the pointer at `pointer` on `bounds`.
@@ -62,6 +79,7 @@ class DotStream {
   [[nodiscard]] std::deque<StreamPiece>& ready() { return ready_; }
   [[nodiscard]] bool button_down() const { return button_down_; }
   [[nodiscard]] ScreenPoint pointer() const { return pointer_; }
+  [[nodiscard]] const DesktopArea& bounds() const { return bounds_; }
 
  private:
   void MovePointer(const MouseEvent& event);
@@ -72,6 +90,7 @@ class DotStream {
   StreamPiece current_;
   // The last absolute move before the press, repeated in front of a repair.
   std::optional<MouseEvent> approach_;
+  int held_moves_ = 0;  // moves with the button down in the current dot
   std::deque<StreamPiece> ready_;
 };
 

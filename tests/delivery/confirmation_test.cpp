@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace scrivlet {
@@ -136,6 +137,85 @@ INSTANTIATE_TEST_SUITE_P(
                     .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
                     .looks = {{{}, kBound}},
                     .given_up = {0, 1}}),
+    [](const auto& instance) { return instance.param.name; });
+
+// A line along a row 40 pixels long: which part of it is drawn again.
+struct LineCase {
+  std::string name;
+  std::vector<int> inked;  // columns of the row inked at the look
+  bool shown = false;      // the line's stroke showed whole
+  int new_strays = 0;
+  std::optional<std::pair<int, int>> part{};  // columns drawn again
+  friend void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LineConfirmationTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(LineConfirmationTest, DrawsAgainOnlyWhatIsBlank) {
+  const LineCase& test = GetParam();
+  constexpr ScreenRect kRow{0, 5, 44, 1};
+  const auto row = [&](const std::vector<int>& inked) {
+    ScreenImage image = UnreadScreenImage(kRow);
+    for (auto& pixel : image.pixels) {
+      pixel = kPaper;
+    }
+    for (const int col : inked) {
+      image.pixels[static_cast<std::size_t>(col)] = kInk;
+    }
+    return image;
+  };
+  const DotInk line{{0, 5}, ScreenPoint{39, 5}, true, false, {}};
+  const std::vector<StreamPiece> batch{{{}, line, {}}};
+  std::vector<Mark> marks = MarksOf(batch, row({}));
+  ASSERT_EQ(marks.size(), 2U);  // the press, and the stroke's checks
+  EXPECT_LE(marks[1].pixels.size(), 7U);
+  for (Mark& mark : marks) {
+    mark.wait = {kBound, true};
+  }
+  Confirmation confirmation(marks, row({}), {}, Time{});
+  // The look after a first one that showed the press: a frame later.
+  confirmation.Look(row({0}), Time{} + milliseconds(1), kPolicy, {}, true);
+  const LookVerdict verdict = confirmation.Look(
+      row(test.inked), Time{} + milliseconds(1) + kFrame, kPolicy, {}, true);
+  EXPECT_EQ(confirmation.marks()[1].shown, test.shown);
+  EXPECT_EQ(verdict.new_strays, test.new_strays);
+  EXPECT_EQ(verdict.repair.size(), test.part ? 1U : 0U);
+  if (test.part) {
+    ASSERT_EQ(verdict.parts.size(), 1U);
+    EXPECT_EQ(verdict.parts[0].second,
+              (Segment{{test.part->first, 5}, {test.part->second, 5}}));
+  } else {
+    EXPECT_TRUE(verdict.parts.empty());
+  }
+}
+
+std::vector<int> Columns(int first, int last) {
+  std::vector<int> cols;
+  for (int col = first; col <= last; ++col) {
+    cols.push_back(col);
+  }
+  return cols;
+}
+
+std::vector<int> Joined(std::vector<int> a, const std::vector<int>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LineConfirmationTest,
+    ::testing::Values(
+        // Ink along all of it, none beside it: no stray.
+        LineCase{"AWholeLineShows", Columns(0, 39), true},
+        LineCase{"InkPastItsEndStrays", Columns(0, 41), true, 2},
+        // The target stopped part way: from the first blank pixel on.
+        LineCase{"ALostTailGoesAgain", Columns(0, 17), false, 0,
+                 std::pair{18, 39}},
+        // A gap between two checked pixels.
+        LineCase{"ALostMiddleGoesAgain", Joined(Columns(0, 9), Columns(25, 39)),
+                 false, 0, std::pair{10, 24}},
+        // Nothing but the press: the rest, not the press again.
+        LineCase{"OnlyThePressShowed", {0}, false, 0, std::pair{1, 39}}),
     [](const auto& instance) { return instance.param.name; });
 
 TEST(ConfirmationTest, ABatchLandsWhenEveryMarkShowedAndNothingStrayed) {

@@ -28,26 +28,39 @@ std::int32_t Normalised(std::int32_t pixel, std::int32_t extent) {
 
 using Stream = std::vector<MouseEvent>;
 
-// A column of absolute dots 2 pixels apart, as the absolute plotter sends it.
-Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false) {
+// Lines of this many pixels after the press, as the stroke plotters draw
+// runs of ink: press, one move down, release; 2 pixels between lines.
+constexpr int kLine = 8;
+
+// A column of absolute dots 2 pixels apart, as the absolute plotter sends
+// it, or of lines of `line` pixels.
+Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false,
+                      int line = 0) {
   Stream events;
+  const auto y_of = [](int pixel) {
+    return Normalised(pixel, FakePaintTarget::kBounds.height);
+  };
   for (int i = 0; i < count; ++i) {
     const std::int32_t x = Normalised(top.x, FakePaintTarget::kBounds.width);
-    const std::int32_t y =
-        Normalised(top.y + 2 * i, FakePaintTarget::kBounds.height);
+    const std::int32_t y = y_of(top.y + (2 + line) * i);
     events.push_back({kAbsMove, x, y});
     events.push_back({kAbsDown, x, y});
-    if (drag) {
-      events.push_back({kAbsMove, x, y + 1});
+    std::int32_t end = drag ? y + 1 : y;
+    if (line > 0) {
+      end = y_of(top.y + (2 + line) * i + line);
     }
-    events.push_back({kAbsUp, x, y + (drag ? 1 : 0)});
+    if (end != y) {
+      events.push_back({kAbsMove, x, end});
+    }
+    events.push_back({kAbsUp, x, end});
   }
   return events;
 }
 
 // The relative plotter's column from the pointer: dots 2 pixels apart, each
-// dragged one pixel down when `drag`, then back to the column's top.
-Stream RelativeColumn(int count, bool drag) {
+// dragged one pixel down when `drag`, then back to the column's top; or
+// lines of `line` pixels.
+Stream RelativeColumn(int count, bool drag, int line = 0) {
   Stream events;
   for (int i = 0; i < count; ++i) {
     events.push_back({MOUSEEVENTF_MOVE, 0, 2});
@@ -57,9 +70,12 @@ Stream RelativeColumn(int count, bool drag) {
                                    {MOUSEEVENTF_LEFTUP, 0, 0},
                                    {MOUSEEVENTF_MOVE, 0, -1}});
     }
+    if (line > 0) {
+      events.push_back({MOUSEEVENTF_MOVE, 0, line});
+    }
     events.push_back({MOUSEEVENTF_LEFTUP, 0, 0});
   }
-  events.push_back({MOUSEEVENTF_MOVE, 2, -2 * count});
+  events.push_back({MOUSEEVENTF_MOVE, 2, -(2 + line) * count});
   return events;
 }
 
@@ -75,7 +91,10 @@ std::set<std::pair<int, int>> InkOf(const Stream& events, ScreenPoint start) {
     if (piece.dot) {
       ink.insert({piece.dot->at.x, piece.dot->at.y});
       if (piece.dot->stroke) {
-        ink.insert({piece.dot->stroke->x, piece.dot->stroke->y});
+        for (const ScreenPoint& at :
+             LinePixels(piece.dot->at, *piece.dot->stroke)) {
+          ink.insert({at.x, at.y});
+        }
       }
     }
   }
@@ -127,6 +146,7 @@ struct TargetCase {
   bool drag = false;
   // At most this much fake time per dot: catches one dot per frame.
   microseconds per_dot{0};
+  int line = 0;  // lines of this many pixels instead of dots
   friend void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -142,13 +162,13 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
     rig.target().mouse_event(kAbsMove, Normalised(start.x, 640),
                              Normalised(start.y, 480));
     for (int column = 0; column < 8; ++column) {
-      const Stream one = RelativeColumn(40, test.drag);
+      const Stream one = RelativeColumn(40, test.drag, test.line);
       events.insert(events.end(), one.begin(), one.end());
     }
   } else {
     for (int column = 0; column < 8; ++column) {
-      const Stream one =
-          AbsoluteColumn({start.x + 2 * column, start.y + 2}, 40, test.drag);
+      const Stream one = AbsoluteColumn({start.x + 2 * column, start.y + 2}, 40,
+                                        test.drag, test.line);
       events.insert(events.end(), one.begin(), one.end());
     }
   }
@@ -227,7 +247,29 @@ INSTANTIATE_TEST_SUITE_P(
                    }},
         TargetCase{"RelativeDots", [](FakePaintTarget&) {}, true},
         TargetCase{"RelativeDragIntoAFragileTarget", [](FakePaintTarget&) {},
-                   true, true}),
+                   true, true},
+        // Strokes: a line per press, confirmed along its pixels.
+        TargetCase{"Lines", [](FakePaintTarget&) {}, false, false,
+                   microseconds(0), kLine},
+        TargetCase{"LinesIntoACompositor",
+                   [](FakePaintTarget& target) {
+                     target.fragile = false;
+                     target.frame = milliseconds(16);
+                   },
+                   // The target's own work is two latencies per line.
+                   false, false, milliseconds(3), kLine},
+        // Lines that lose part of their pixels get that part again.
+        TargetCase{
+            "LinesWithGaps",
+            [](FakePaintTarget& target) {
+              target.line_gaps = {{3, {1, 4}}, {50, {5, 8}}, {200, {2, 6}}};
+            },
+            false, false, microseconds(0), kLine},
+        TargetCase{"RelativeLinesWithGaps",
+                   [](FakePaintTarget& target) {
+                     target.line_gaps = {{3, {2, 6}}, {120, {1, 8}}};
+                   },
+                   true, false, microseconds(0), kLine}),
     [](const auto& instance) { return instance.param.name; });
 
 TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
@@ -248,6 +290,36 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   EXPECT_TRUE(
       std::includes(painted.begin(), painted.end(), ink.begin(), ink.end()));
   EXPECT_LE(painted.size() - ink.size(), 4U);
+}
+
+TEST(DeliveryPacerTest, ALineIsMendedByItsBlankPartAlone) {
+  PacerRig rig;
+  rig.target().fragile = false;
+  rig.target().line_gaps = {{3, {3, 6}}};
+  rig.Draw(AbsoluteColumn({50, 50}, 10, false, kLine));
+  // Presses and the place the pointer went to with the button held.
+  std::vector<std::pair<ScreenPoint, ScreenPoint>> lines;
+  bool down = false;
+  for (const SentEvent& event : rig.target().events()) {
+    const ScreenPoint at =
+        AbsoluteToScreen(event.dx, event.dy, FakePaintTarget::kBounds);
+    if ((event.flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+      lines.emplace_back(at, at);
+    } else if ((event.flags & MOUSEEVENTF_MOVE) != 0 && down) {
+      lines.back().second = at;
+    }
+    down = (event.flags & MOUSEEVENTF_LEFTDOWN) != 0 ||
+           (down && (event.flags & MOUSEEVENTF_LEFTUP) == 0);
+  }
+  // The fourth line starts at 50 + 3 * 10: pixels 3 to 6 after it.
+  ASSERT_EQ(lines.size(), 11U);
+  const auto repair = std::find_if(lines.begin(), lines.end(), [](auto line) {
+    return (line.first.y - 50) % 10 != 0;
+  });
+  ASSERT_NE(repair, lines.end());
+  EXPECT_EQ(repair->first, (ScreenPoint{50, 83}));
+  EXPECT_EQ(repair->second, (ScreenPoint{50, 86}));
+  EXPECT_EQ(Painted(rig.target()).size(), 10U * (kLine + 1));
 }
 
 TEST(DeliveryPacerTest, AnUnreadableScreenGetsTheSafePace) {
@@ -318,6 +390,30 @@ TEST(DeliveryPacerTest, F8StopsABatchThatTakesLongToSend) {
   EXPECT_LE(rig.target().events().size() - before, 3U * dots);
   EXPECT_EQ(rig.target().events().back().flags & MOUSEEVENTF_LEFTUP,
             MOUSEEVENTF_LEFTUP);
+}
+
+// F8 stops a drawing of lines within 100 ms, with the button up: while a
+// batch goes out slowly, and mid-line, while a target that lost a line
+// before (and so gets each line held until its press shows) stalls.
+TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
+  for (const bool mid_line : {false, true}) {
+    SCOPED_TRACE(mid_line ? "mid-line" : "slow batch");
+    PacerRig rig;
+    rig.target().fragile = mid_line;
+    rig.target().frame = mid_line ? microseconds(0) : milliseconds(16);
+    rig.Draw(AbsoluteColumn({50, 50}, 40, false, kLine));
+    ASSERT_EQ(rig.pacer().trust().HoldStrokes(), mid_line);
+    if (mid_line) {
+      rig.target().paint_latency.reset();
+    }
+    rig.target().event_time = milliseconds(2);
+    rig.target().abort_key_words = {0, 0, 0, kFreshKeyPress};
+    rig.Draw(AbsoluteColumn({70, 50}, 40, false, kLine));
+    ASSERT_TRUE(rig.target().abort_answered.has_value());
+    const SentEvent& last = rig.target().events().back();
+    EXPECT_LE(last.at - *rig.target().abort_answered, milliseconds(100));
+    EXPECT_EQ(last.flags & MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTUP);
+  }
 }
 
 TEST(DeliveryPacerTest, ADesktopErrorLeavesNoButtonDown) {

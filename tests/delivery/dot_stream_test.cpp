@@ -19,6 +19,7 @@ struct Expected {
   std::optional<ScreenPoint> stroke;
   bool relative = false;
   std::size_t click_events = 0;
+  bool line = false;
 };
 
 struct StreamCase {
@@ -59,6 +60,7 @@ TEST_P(DotStreamTest, FindsEachDotsInkAndKeepsEveryEvent) {
     EXPECT_EQ(dots[i].stroke, test.dots[i].stroke);
     EXPECT_EQ(dots[i].relative, test.dots[i].relative);
     EXPECT_EQ(dots[i].click.size(), test.dots[i].click_events);
+    EXPECT_EQ(dots[i].line, test.dots[i].line);
   }
 }
 
@@ -84,6 +86,21 @@ INSTANTIATE_TEST_SUITE_P(
                     {kUp | MOUSEEVENTF_ABSOLUTE, kX50, kY40 + 1}},
                    {{{50, 40}, std::nullopt, false, 4}},
                    1},
+        // The drawing styles' stroke: press, one move away, release.
+        StreamCase{"AbsoluteLine",
+                   {{kAbsMove, kX50, kY40},
+                    {kDown | MOUSEEVENTF_ABSOLUTE, kX50, kY40},
+                    {kAbsMove, kX50, kY40 + 3 * 137},
+                    {kUp | MOUSEEVENTF_ABSOLUTE, kX50, kY40 + 3 * 137}},
+                   {{{50, 40}, ScreenPoint{50, 43}, false, 4, true}},
+                   1},
+        StreamCase{"RelativeLine",
+                   {{MOUSEEVENTF_MOVE, 0, 2},
+                    {kDown, 0, 0},
+                    {MOUSEEVENTF_MOVE, 5, 0},
+                    {kUp, 0, 0}},
+                   {{{100, 102}, ScreenPoint{105, 102}, true, 3, true}},
+                   1},
         StreamCase{"RelativeDragStrokesThePixelBelow",
                    {{MOUSEEVENTF_MOVE, 0, 2},
                     {kDown, 0, 0},
@@ -107,6 +124,29 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    0}),
     [](const auto& instance) { return instance.param.name; });
+
+// A line drawn again in part goes from one end of the part to the other,
+// onto exactly those pixels.
+TEST(DotStreamTest, APartOfALineIsALineOfItsOwn) {
+  for (const bool relative : {false, true}) {
+    DotStream stream;
+    stream.Reset(kBounds, {100, 100});
+    const ScreenPoint from{100, 107};
+    const ScreenPoint to{100, 111};
+    const DotInk line{{100, 102}, ScreenPoint{100, 130}, true, relative, {}};
+    if (relative) {
+      stream.Feed({MOUSEEVENTF_MOVE, 0, 7});
+    }
+    for (const MouseEvent& event : LinePartClick(line, from, to, kBounds)) {
+      stream.Feed(event);
+    }
+    ASSERT_EQ(stream.ready().size(), 1U);
+    const DotInk& part = *stream.ready().front().dot;
+    EXPECT_EQ(part.at, from);
+    EXPECT_EQ(part.stroke, to);
+    EXPECT_TRUE(part.line);
+  }
+}
 
 }  // namespace
 }  // namespace scrivlet

@@ -2,7 +2,7 @@
 
 // A scripted desktop for the pacer's tests: a fake clock, and a screen whose
 // "paint program" paints a dot under every press some time after it, or not
-// at all, and a stroke along a move with the button held. Like real targets
+// at all, and a line along a move with the button held. Like real targets
 // it can be fragile (a press that comes while it is still busy is lost, and
 // so is a stroke it has not drawn when the button goes up), drop clicks
 // that come too close together (browsers), smear (paint a line from the
@@ -74,8 +74,13 @@ class FakePaintTarget final : public PlatformInput {
   // How long sending one event takes (a window manager's grab, a slow
   // input path).
   microseconds event_time{0};
+  // Pixels `first`..`last` (from 1 after the press) that the n-th line
+  // (counted from 0) leaves blank, as a target that loses part of one.
+  std::map<int, std::pair<int, int>> line_gaps;
   // Answers to the F8 queries, in order; 0 once they run out.
   std::vector<std::uint16_t> abort_key_words;
+  // When the first of them that was not 0 was given.
+  std::optional<PacingClock::TimePoint> abort_answered;
 
   [[nodiscard]] const std::vector<SentEvent>& events() const { return events_; }
   // Every pixel painted so far, shown or not.
@@ -109,8 +114,8 @@ class FakePaintTarget final : public PlatformInput {
         pointer_ = {std::clamp(pointer_.x + dx, 0, kBounds.width - 1),
                     std::clamp(pointer_.y + dy, 0, kBounds.height - 1)};
       }
-      if (button_down_ && pointer_ != from && Paint(time_.now)) {
-        stroke_ = Key(pointer_);
+      if (button_down_ && pointer_ != from) {
+        DrawLine(from);
       }
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
@@ -123,26 +128,32 @@ class FakePaintTarget final : public PlatformInput {
         SmearTo(*last_dot_);
       }
       if ((!fragile || busy_until_ <= time_.now) && !too_soon) {
-        Paint(time_.now + (stall != stall_before_press.end()
-                               ? stall->second
-                               : microseconds(0)));
+        Paint(time_.now + (stall != stall_before_press.end() ? stall->second
+                                                             : microseconds(0)),
+              {pointer_});
       }
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
       button_down_ = false;
       // A stroke not drawn yet is lost: the target looks for the pointer
       // when it gets to the move, and finds the button up.
-      if (fragile && stroke_ && painted_.at(*stroke_).first > time_.now) {
-        painted_.erase(*stroke_);
+      for (const PixelKey& key : stroke_) {
+        if (fragile && painted_.at(key).first > time_.now) {
+          painted_.erase(key);
+        }
       }
-      stroke_.reset();
+      stroke_.clear();
     }
   }
   std::uint16_t GetAsyncKeyState(int virtual_key) override {
     if (virtual_key != VK_F8 || abort_queries_ >= abort_key_words.size()) {
       return 0;
     }
-    return abort_key_words[abort_queries_++];
+    const std::uint16_t word = abort_key_words[abort_queries_++];
+    if (word != 0 && !abort_answered) {
+      abort_answered = time_.now;
+    }
+    return word;
   }
   DesktopArea DesktopBounds() override { return kBounds; }
   void SetWindowPos(NativeWindow /*window*/, ZOrder /*order*/) override {}
@@ -207,18 +218,44 @@ class FakePaintTarget final : public PlatformInput {
     }
   }
 
-  // Paints the pixel under the pointer once the target gets to it at
-  // `handled`, after its latency, if it is still paper.
-  bool Paint(PacingClock::TimePoint handled) {
-    if (!paint_latency || painted_.contains(Key(pointer_))) {
-      return false;
+  // The line from `from` to the pointer with the button held, less a gap.
+  void DrawLine(ScreenPoint from) {
+    const int steps =
+        std::max(std::abs(pointer_.x - from.x), std::abs(pointer_.y - from.y));
+    const auto gap = line_gaps.find(lines_++);
+    std::vector<ScreenPoint> pixels;
+    for (int i = 1; i <= steps; ++i) {
+      if (gap == line_gaps.end() || i < gap->second.first ||
+          i > gap->second.second) {
+        pixels.push_back({from.x + (pointer_.x - from.x) * i / steps,
+                          from.y + (pointer_.y - from.y) * i / steps});
+      }
+    }
+    for (const ScreenPoint& at : Paint(time_.now, pixels)) {
+      stroke_.push_back(Key(at));
+    }
+  }
+
+  // Paints `pixels` in one go once the target gets to them at `handled`,
+  // after its latency, where they are still paper; returns those painted.
+  std::vector<ScreenPoint> Paint(PacingClock::TimePoint handled,
+                                 const std::vector<ScreenPoint>& pixels) {
+    std::vector<ScreenPoint> done;
+    if (!paint_latency) {
+      return done;
     }
     const PacingClock::TimePoint shows =
         std::max(handled, busy_until_) + *paint_latency;
-    painted_[Key(pointer_)] = {shows, kInk};
-    busy_until_ = shows;
-    last_dot_ = pointer_;
-    return true;
+    for (const ScreenPoint& at : pixels) {
+      if (painted_.try_emplace(Key(at), shows, kInk).second) {
+        done.push_back(at);
+      }
+    }
+    if (!done.empty()) {
+      busy_until_ = shows;
+      last_dot_ = done.back();
+    }
+    return done;
   }
 
   FakeTime& time_;
@@ -226,7 +263,8 @@ class FakePaintTarget final : public PlatformInput {
   bool button_down_ = false;
   std::vector<SentEvent> events_;
   std::map<PixelKey, std::pair<PacingClock::TimePoint, COLORREF>> painted_;
-  std::optional<PixelKey> stroke_;  // the stroke of the held button
+  std::vector<PixelKey> stroke_;  // the line of the held button
+  int lines_ = 0;
   PacingClock::TimePoint busy_until_{};
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
