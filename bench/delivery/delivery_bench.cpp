@@ -27,6 +27,7 @@
 #include "one_in_flight_pacer.h"
 #include "paint_program.h"
 #include "platform/desktop.h"
+#include "settled_canvas.h"
 
 namespace scrivlet::bench {
 namespace {
@@ -91,24 +92,6 @@ std::string PacerNote(PlatformInput& desktop) {
          std::to_string(stats.repaired) + " repaired, " +
          std::to_string(stats.timed_out) + " timed out, " +
          std::to_string(stats.strays) + " strays seen";
-}
-
-// Waits until the canvas stops changing (the target may still be working
-// through queued events) and compares it with the dots.
-CanvasCheck SettledCheck(const PaintProgram& program, ScreenRect area,
-                         const std::vector<ScreenPoint>& dots) {
-  CanvasCheck last = CheckCanvas(program.Capture(area), dots, program.paper());
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    CanvasCheck now = CheckCanvas(program.Capture(area), dots, program.paper());
-    if (now.landed == last.landed && now.stray == last.stray) {
-      return now;
-    }
-    last = std::move(now);
-  }
-  return last;
 }
 
 struct Result {

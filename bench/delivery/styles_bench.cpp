@@ -1,0 +1,218 @@
+// The drawing styles in a real target: the built-in sample drawn as dots
+// and as strokes, and a grey picture drawn as a threshold drawing and
+// dithered, each through pipelined delivery as Scrivlet draws. Run on an X
+// desktop (scripts/bench-styles.sh starts each desktop and calls this once
+// per desktop):
+//
+//   styles_bench DESKTOP TARGET
+//
+// Prints one table row per drawing and a row of what the goals ask for.
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/open_desktop.h"
+#include "artwork.h"
+#include "delivery/delivery_pacer.h"
+#include "dot_pattern.h"
+#include "engine/draw_plan.h"
+#include "engine/plotter.h"
+#include "paint_program.h"
+#include "platform/desktop.h"
+#include "settled_canvas.h"
+#include "stroke_ink.h"
+
+namespace scrivlet::bench {
+namespace {
+
+using testing::PaintProgram;
+using testing::PaintProgramKind;
+using testing::PlotMode;
+using testing::ScreenRect;
+
+// The built-in sample as the window shows it: its palette's greys, white
+// beyond the picture inside the box.
+class SamplePicture final : public PictureView {
+ public:
+  SamplePicture() : image_(art::SampleArtwork()) {}
+  [[nodiscard]] double ScaleWidth() const override { return image_.width; }
+  [[nodiscard]] double ScaleHeight() const override { return image_.height; }
+  [[nodiscard]] COLORREF GetPixel(std::int32_t x,
+                                  std::int32_t y) const override {
+    if (x < 0 || y < 0 || x > image_.width || y > image_.height) {
+      return kInvalidColour;
+    }
+    if (x == image_.width || y == image_.height) {
+      return 0xFFFFFF;
+    }
+    const art::Rgb rgb = image_.palette[image_.at(x, y)];
+    return rgb.red | (rgb.green << 8U) | (rgb.blue << 16U);
+  }
+
+ private:
+  art::IndexedImage image_;
+};
+
+// DitherStyle::None, which Xlib's macro None hides here.
+constexpr DitherStyle kThresholdOnly{};
+
+struct Drawing {
+  std::string picture;  // "sample" or "grey"
+  std::string style;
+  bool strokes = false;
+  DitherStyle dither = kThresholdOnly;
+  std::int16_t threshold = 200;
+  bool paced = true;  // through pipelined delivery, or back to back
+};
+
+// Coarseness 1, one pixel per sample: every dark pixel of the picture.
+// The grey picture's threshold drawing takes the middle grey as its limit;
+// dithered, every brightness can get ink.
+const std::vector<Drawing>& Drawings() {
+  static const std::vector<Drawing> drawings{
+      {"sample", "dots", false},
+      {"sample", "strokes", true},
+      {"grey", "threshold, strokes", true, kThresholdOnly, 128},
+      {"grey", "Floyd-Steinberg, strokes", true, DitherStyle::FloydSteinberg,
+       255},
+      {"grey", "Bayer, strokes", true, DitherStyle::Bayer, 255},
+      // Dense single dots with nothing to keep the target from being
+      // overrun: where it smears, which pattern suffers less.
+      {"grey", "Floyd-Steinberg, dots, back to back", false,
+       DitherStyle::FloydSteinberg, 255, false},
+      {"grey", "Bayer, dots, back to back", false, DitherStyle::Bayer, 255,
+       false},
+  };
+  return drawings;
+}
+
+struct Result {
+  double seconds = 0;
+  double inked = 0;  // percent of the pixels to ink
+  int stray = 0;
+  int expected = 0;
+  double error = -1;  // blurred tone error, grey picture only
+};
+
+std::string PacerNote(PlatformInput& desktop) {
+  const auto* pacer = dynamic_cast<DeliveryPacer*>(&desktop);
+  if (pacer == nullptr) {
+    return "back to back";
+  }
+  const PacingStats& stats = pacer->stats();
+  return std::to_string(stats.batches) + " batches, " +
+         std::to_string(stats.repaired) + " repaired, " +
+         std::to_string(stats.timed_out) + " timed out, " +
+         std::to_string(stats.strays) + " strays seen";
+}
+
+Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
+               const Drawing& drawing) {
+  PaintProgram program(kind);
+  const ScreenRect canvas = program.canvas();
+  const SamplePicture sample;
+  const testing::GreyPicture grey(159, 99);
+  const PictureView& picture = drawing.picture == "sample"
+                                   ? static_cast<const PictureView&>(sample)
+                                   : grey;
+  DrawSettings settings{1, 1, drawing.threshold, kFalse};
+  settings.Strokes = drawing.strokes;
+  settings.Dither = drawing.dither;
+  const ScreenPoint origin{canvas.x + 12, canvas.y + 12};
+  const std::vector<ScreenPoint> ink =
+      ExpectedInk(picture, settings, PlotMode::Absolute, origin);
+  const ScreenRect area{origin.x - 6, origin.y - 6,
+                        static_cast<std::int32_t>(picture.ScaleWidth()) + 13,
+                        static_cast<std::int32_t>(picture.ScaleHeight()) + 13};
+  if (!canvas.Contains({area.x, area.y}) ||
+      !canvas.Contains({area.x + area.width - 1, area.y + area.height - 1})) {
+    throw std::runtime_error("the " + drawing.picture +
+                             " picture does not fit " + kind.name +
+                             "'s canvas");
+  }
+  const int sent = static_cast<int>(
+      PlanDrawing(picture, settings, settings.Threshold).plan.strokes.size());
+
+  Display* display = program.display();
+  XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, origin.x,
+               origin.y);
+  XSync(display, False);
+  std::unique_ptr<PlatformInput> desktop =
+      drawing.paced ? OpenDesktop() : OpenNativeDesktop();
+  const auto start = std::chrono::steady_clock::now();
+  desktop->DrawingStarted();
+  const PlotEnd end = DrawAbsolute(*desktop, picture, settings);
+  desktop->DrawingEnded();
+  Result result;
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  if (end != PlotEnd::Completed) {
+    throw std::runtime_error("the drawing did not complete");
+  }
+  const testing::CanvasCheck check = SettledCheck(program, area, ink);
+  result.inked = 100.0 * check.landed / std::max(check.expected, 1);
+  result.stray = check.stray;
+  result.expected = check.expected;
+  if (drawing.picture == "grey") {
+    result.error = BlurredToneError(picture, program.Capture(area), origin);
+  }
+  const std::string error =
+      result.error < 0 ? "" : std::to_string(result.error).substr(0, 5);
+  std::printf(
+      "| %-7s | %-11s | %-7s | %-36s | %6d | %7.2f | %7.2f%% | %5d | %5s | "
+      "%s\n",
+      desktop_name.c_str(), kind.name.c_str(), drawing.picture.c_str(),
+      drawing.style.c_str(), sent, result.seconds, result.inked, result.stray,
+      error.c_str(), PacerNote(*desktop).c_str());
+  std::fflush(stdout);
+  return result;
+}
+
+const PaintProgramKind& KindNamed(const std::string& name) {
+  for (const PaintProgramKind& kind : testing::PaintPrograms()) {
+    if (kind.name == name) {
+      return kind;
+    }
+  }
+  throw std::invalid_argument("no paint program kind named " + name);
+}
+
+}  // namespace
+}  // namespace scrivlet::bench
+
+int main(int argc, char** argv) {
+  using namespace scrivlet::bench;
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: styles_bench DESKTOP TARGET\n");
+    return 2;
+  }
+  try {
+    const auto& kind = KindNamed(argv[2]);
+    std::vector<Result> results;
+    for (const Drawing& drawing : Drawings()) {
+      results.push_back(Measure(argv[1], kind, drawing));
+    }
+    const Result& dots = results[0];
+    const Result& strokes = results[1];
+    const Result& threshold = results[2];
+    const Result& dithered = results[3];
+    const bool clean =
+        strokes.inked >= 99.0 && 100 * strokes.stray <= strokes.expected;
+    std::printf(
+        "| %-7s | %-11s | **goals** | strokes %.1fx as fast as dots%s | | | "
+        "| | | dithered error %.2f of threshold's\n",
+        argv[1], kind.name.c_str(), dots.seconds / strokes.seconds,
+        clean ? "" : " (NOT 99 % inked with 1 % strays)",
+        dithered.error / threshold.error);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "styles_bench: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
