@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -116,7 +117,7 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   PaintProgram program(kind);
   const ScreenRect canvas = program.canvas();
   const SamplePicture sample;
-  const testing::GreyPicture grey(159, 99);
+  const testing::GreyPicture grey(79, 49);
   const PictureView& picture = drawing.picture == "sample"
                                    ? static_cast<const PictureView&>(sample)
                                    : grey;
@@ -158,9 +159,15 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   const testing::CanvasCheck check = SettledCheck(program, area, ink);
   result.inked = 100.0 * check.landed / std::max(check.expected, 1);
   result.stray = check.stray;
+  if (check.stray > 0 || check.landed < check.expected) {
+    std::fprintf(stderr, "missing: %s\nstray: %s\n",
+                 testing::Describe(check.missing).c_str(),
+                 testing::Describe(check.strays).c_str());
+  }
   result.expected = check.expected;
   if (drawing.picture == "grey") {
-    result.error = BlurredToneError(picture, program.Capture(area), origin);
+    result.error = BlurredToneError(picture, program.Capture(area), origin,
+                                    program.paper());
   }
   const std::string error =
       result.error < 0 ? "" : std::to_string(result.error).substr(0, 5);
@@ -194,9 +201,18 @@ int main(int argc, char** argv) {
   }
   try {
     const auto& kind = KindNamed(argv[2]);
+    // STYLES_BENCH_ONLY=strokes measures the drawings whose picture and
+    // style hold that text alone (looking into one target).
+    const char* only = std::getenv("STYLES_BENCH_ONLY");
     std::vector<Result> results;
     for (const Drawing& drawing : Drawings()) {
-      results.push_back(Measure(argv[1], kind, drawing));
+      const std::string name = drawing.picture + " " + drawing.style;
+      results.push_back(only != nullptr && name.find(only) == std::string::npos
+                            ? Result{}
+                            : Measure(argv[1], kind, drawing));
+    }
+    if (only != nullptr) {
+      return 0;
     }
     const Result& dots = results[0];
     const Result& strokes = results[1];

@@ -21,6 +21,10 @@ double Light(COLORREF colour) {
 std::vector<double> Blurred(const std::vector<double>& light, int width,
                             int height) {
   std::vector<double> out(light.size());
+  const auto at = [width](int x, int y) {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+  };
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       double sum = 0;
@@ -28,10 +32,10 @@ std::vector<double> Blurred(const std::vector<double>& light, int width,
         for (int dx = -2; dx <= 2; ++dx) {
           const int sx = std::clamp(x + dx, 0, width - 1);
           const int sy = std::clamp(y + dy, 0, height - 1);
-          sum += light[static_cast<std::size_t>(sy * width + sx)];
+          sum += light[at(sx, sy)];
         }
       }
-      out[static_cast<std::size_t>(y * width + x)] = sum / 25;
+      out[at(x, y)] = sum / 25;
     }
   }
   return out;
@@ -93,7 +97,7 @@ COLORREF GreyPicture::GetPixel(std::int32_t x, std::int32_t y) const {
 }
 
 double BlurredToneError(const PictureView& picture, const ScreenImage& image,
-                        ScreenPoint origin) {
+                        ScreenPoint origin, COLORREF paper) {
   const int width = static_cast<int>(picture.ScaleWidth()) + 1;
   const int height = static_cast<int>(picture.ScaleHeight()) + 1;
   std::vector<double> wanted;
@@ -101,7 +105,8 @@ double BlurredToneError(const PictureView& picture, const ScreenImage& image,
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       wanted.push_back(Light(picture.GetPixel(x, y)));
-      drawn.push_back(Light(image.At({origin.x + x, origin.y + y})));
+      drawn.push_back(image.At({origin.x + x, origin.y + y}) == paper ? 1.0
+                                                                      : 0.0);
     }
   }
   const std::vector<double> a = Blurred(wanted, width, height);

@@ -40,8 +40,10 @@ class GreyPicture final : public PictureView {
 // How far a drawing's tones are from the picture's: the mean difference of
 // brightness (0..1) between the picture and the drawing captured in `image`
 // from `origin`, one screen pixel per picture pixel, both blurred by the same
-// 5 x 5 box, over the picture's area.
+// 5 x 5 box, over the picture's area. The drawing is read as black where
+// it is not `paper` and white where it is, whatever colours the target
+// paints with (mtpaint's are red on black).
 double BlurredToneError(const PictureView& picture, const ScreenImage& image,
-                        ScreenPoint origin);
+                        ScreenPoint origin, COLORREF paper);
 
 }  // namespace scrivlet::testing
