@@ -32,6 +32,16 @@ enum class Control : std::uint8_t {
   Text1,  // magnification
   Text2,  // coarseness
   Text4,  // threshold
+  // Page 2, "描き方".
+  Frame2,
+  Option2_0,  // 点
+  Option2_1,  // 線
+  Frame3,
+  Option3_0,  // なし
+  Option3_1,  // 誤差拡散
+  Option3_2,  // 組織的
+  Check3,     // プレビュー
+  Label7,     // the preview's count and time estimate
 };
 
 struct ControlInfo {
@@ -43,7 +53,7 @@ struct ControlInfo {
   const char* text;
 };
 
-inline constexpr std::array<ControlInfo, 18> kControls{{
+inline constexpr std::array<ControlInfo, 27> kControls{{
     {Control::SSTab1, "SSTab1", 100, nullptr},
     {Control::Text3, "Text3", 101, nullptr},
     {Control::Label5, "Label5", 102, texts::kImageLabel},
@@ -62,6 +72,15 @@ inline constexpr std::array<ControlInfo, 18> kControls{{
     {Control::Text1, "Text1", 115, texts::kMagnificationDefault},
     {Control::Text2, "Text2", 116, texts::kCoarsenessDefault},
     {Control::Text4, "Text4", 117, texts::kThresholdDefault},
+    {Control::Frame2, "Frame2", 118, texts::kStyleFrame},
+    {Control::Option2_0, "Option2_0", 119, texts::kDots},
+    {Control::Option2_1, "Option2_1", 120, texts::kStrokes},
+    {Control::Frame3, "Frame3", 121, texts::kDitherFrame},
+    {Control::Option3_0, "Option3_0", 122, texts::kDitherNone},
+    {Control::Option3_1, "Option3_1", 123, texts::kDitherDiffusion},
+    {Control::Option3_2, "Option3_2", 124, texts::kDitherOrdered},
+    {Control::Check3, "Check3", 125, texts::kPreview},
+    {Control::Label7, "Label7", 126, nullptr},
 }};
 
 // kControls is indexed by the enum's value.
@@ -87,13 +106,23 @@ constexpr std::optional<Control> ControlByName(std::string_view name) {
   return std::nullopt;
 }
 
-// The Tab key's order, one chain through both pages (the tab strip first and
-// last); a front end skips the controls of the page not shown. The option
+// The Tab key's order, one chain through all pages (the tab strip first and
+// last); a front end skips the controls of the pages not shown. An option
 // group is reached at its selected button only.
-inline constexpr std::array<Control, 11> kFocusOrder{
-    Control::SSTab1,    Control::Text3,     Control::Picture1, Control::Check2,
-    Control::Check1,    Control::Text4,     Control::Text2,    Control::Text1,
-    Control::Option1_1, Control::Option1_0, Control::Command1};
+inline constexpr std::array<Control, 17> kFocusOrder{
+    Control::SSTab1,    Control::Text3,     Control::Picture1,
+    Control::Check2,    Control::Check1,    Control::Text4,
+    Control::Text2,     Control::Text1,     Control::Option1_1,
+    Control::Option1_0, Control::Command1,  Control::Option2_0,
+    Control::Option2_1, Control::Option3_0, Control::Option3_1,
+    Control::Option3_2, Control::Check3};
+
+// The option groups, each in index order: a front end selects the first
+// button of each at start and reports a newly selected one by its index.
+inline constexpr std::array<Control, 2> kStyleOptions{Control::Option2_0,
+                                                      Control::Option2_1};
+inline constexpr std::array<Control, 3> kDitherOptions{
+    Control::Option3_0, Control::Option3_1, Control::Option3_2};
 
 // The window's timer: F7 is polled every 10 ms.
 inline constexpr int kTimer1IntervalMs = 10;

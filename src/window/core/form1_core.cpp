@@ -1,12 +1,16 @@
 #include "window/core/form1_core.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <string_view>
 #include <utility>
 
+#include "engine/checked_math.h"
+#include "engine/messages.h"
 #include "window/core/form1_layout.h"
 #include "window/core/home_page.h"
+#include "window/core/picture_limits.h"
 #include "window/core/text_to_integer.h"
 #include "window/core/twips.h"
 #include "window/core/usage_text.h"
@@ -44,7 +48,12 @@ Form1Core::Form1Core(Form1View& view, PlatformInput& desktop,
       desktop_(desktop),
       drawing_desktop_(desktop),
       decoder_(decoder),
-      stored_inner_(picture_inner_size) {}
+      stored_inner_(picture_inner_size),
+      clock_([] {
+        return std::chrono::duration<double>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+      }) {}
 
 void Form1Core::Guarded(const std::function<void()>& body) noexcept {
   // No exception may leave an event handler: the toolkit's event loop would
@@ -93,7 +102,36 @@ void Form1Core::SetPicture(Picture picture) {
     }
   }
   shown_ = std::move(shown);
-  view_.ShowPicture(shown_);
+  plain_shown_ = false;
+  Refresh();
+}
+
+void Form1Core::Refresh() {
+  if (!preview_on_) {
+    // Settings change on every keystroke: the picture is shown again only
+    // when something else was in its place.
+    if (!plain_shown_) {
+      preview_ = {};
+      plain_shown_ = true;
+      view_.ShowPicture(shown_);
+      view_.SetText(Control::Label7, "");
+    }
+    return;
+  }
+  plain_shown_ = false;
+  std::string estimate;
+  try {
+    InkPreview ink = PreviewInk(*this, settings_, style_, SelectedMode());
+    preview_ = std::move(ink.picture);
+    estimate =
+        EstimateText(style_.strokes, ink.marks, rate_[style_.strokes ? 1 : 0]);
+  } catch (const DrawError& error) {
+    // Settings a drawing would refuse: the picture, and why.
+    preview_ = {};
+    estimate = DrawFailedMessage(error);
+  }
+  view_.ShowPicture(preview_.empty() ? shown_ : preview_);
+  view_.SetText(Control::Label7, estimate);
 }
 
 void Form1Core::Form_Load() {
@@ -125,15 +163,24 @@ void Form1Core::StoreConverted(Control box, std::int16_t& field) {
 }
 
 void Form1Core::Text1_Change() {
-  Guarded([this] { StoreConverted(Control::Text1, settings_.Magnification); });
+  Guarded([this] {
+    StoreConverted(Control::Text1, settings_.Magnification);
+    Refresh();
+  });
 }
 
 void Form1Core::Text2_Change() {
-  Guarded([this] { StoreConverted(Control::Text2, settings_.Coarseness); });
+  Guarded([this] {
+    StoreConverted(Control::Text2, settings_.Coarseness);
+    Refresh();
+  });
 }
 
 void Form1Core::Text4_Change() {
-  Guarded([this] { StoreConverted(Control::Text4, settings_.Threshold); });
+  Guarded([this] {
+    StoreConverted(Control::Text4, settings_.Threshold);
+    Refresh();
+  });
 }
 
 void Form1Core::Option1_Click(std::int16_t index) {
@@ -146,6 +193,8 @@ void Form1Core::Option1_Click(std::int16_t index) {
       view_.SetText(Control::Text1, "2");
       view_.SetText(Control::Text2, "2");
     }
+    // The mode chooses the darkness limit.
+    Refresh();
   });
 }
 
@@ -172,6 +221,31 @@ void Form1Core::Check2_Click() {
   });
 }
 
+void Form1Core::Option2_Click(std::int16_t index) {
+  Guarded([this, index] {
+    style_.strokes = index == 1;
+    // A stroke is a drag already: drag input means nothing then.
+    view_.SetEnabled(Control::Check2, !style_.strokes);
+    Refresh();
+  });
+}
+
+void Form1Core::Option3_Click(std::int16_t index) {
+  Guarded([this, index] {
+    if (index >= 0 && index <= 2) {
+      style_.dither = static_cast<std::uint8_t>(index);
+    }
+    Refresh();
+  });
+}
+
+void Form1Core::Check3_Click() {
+  Guarded([this] {
+    preview_on_ = view_.GetCheck(Control::Check3) != CheckValue::Unchecked;
+    Refresh();
+  });
+}
+
 void Form1Core::Command1_Click() {
   Guarded([this] {
     if (!view_.OpenUrl(kHomePageUrl)) {
@@ -193,25 +267,60 @@ DropEffect Form1Core::Picture1_OLEDragDrop(const DroppedItems& items,
     return effect;
   }
   bool taken = false;
-  Guarded([this, &items, &taken] {
-    // Only the first local file counts.
-    const std::optional<std::string> path = FirstLocalFile(items);
-    if (!path) {
-      view_.ShowMessage(texts::kDropNoFile);
-      return;
-    }
-    taken = true;
-    DecodedPicture load = decoder_.Decode(*path);
-    if (!load.problem.empty() || load.picture.empty()) {
-      // A failed drop keeps the current picture.
-      view_.ShowMessage(load.problem.empty() ? texts::kDropBroken
-                                             : load.problem);
-      return;
-    }
-    SetPicture(std::move(load.picture));
-  });
+  Guarded([this, &items, &taken] { taken = LoadFirstFile(items); });
   // A drop that names no local file is refused: nothing was taken.
   return taken ? effect : DropEffect::None;
+}
+
+bool Form1Core::LoadFirstFile(const DroppedItems& items) {
+  // Only the first local file counts.
+  const std::optional<std::string> path = FirstLocalFile(items);
+  if (!path) {
+    view_.ShowMessage(texts::kDropNoFile);
+    return false;
+  }
+  DecodedPicture load = decoder_.Decode(*path);
+  if (!load.problem.empty() || load.picture.empty()) {
+    // A failed drop keeps the current picture.
+    view_.ShowMessage(load.problem.empty() ? texts::kDropBroken : load.problem);
+    return true;
+  }
+  SetPicture(std::move(load.picture));
+  return true;
+}
+
+void Form1Core::Form_Paste() {
+  if (drawing_) {
+    return;  // nothing is taken while a drawing runs, as with a drop
+  }
+  Guarded([this] {
+    PastedData pasted = view_.ReadClipboard();
+    if (!pasted.items.paths.empty() || !pasted.items.uris.empty()) {
+      LoadFirstFile(pasted.items);
+      return;
+    }
+    if (pasted.picture.empty()) {
+      view_.ShowMessage(texts::kPasteNothing);
+      return;
+    }
+    if (const char* problem =
+            PictureSizeProblem(pasted.picture.width, pasted.picture.height)) {
+      view_.ShowMessage(problem);
+      return;
+    }
+    SetPicture(std::move(pasted.picture));
+  });
+}
+
+void Form1Core::Picture1_DblClick() {
+  if (drawing_) {
+    return;
+  }
+  Guarded([this] {
+    if (std::optional<std::string> path = view_.AskForPictureFile()) {
+      LoadFirstFile(DroppedItems{{}, {std::move(*path)}});
+    }
+  });
 }
 
 void Form1Core::Timer1_Timer() {
@@ -226,8 +335,10 @@ void Form1Core::Timer1_Timer() {
 
 void Form1Core::Tick() {
   try {
-    DrawTriggerTick(drawing_desktop_, *this, settings_, *this);
+    const TickResult result =
+        DrawTriggerTick(drawing_desktop_, *this, settings_, *this);
     key_state_failed_ = false;
+    if (result == TickResult::Drawn) MeasureRate();
   } catch (const std::exception& error) {
     // Only reading F7 can fail here; tell it once, not on every tick.
     if (!key_state_failed_) {
@@ -295,8 +406,20 @@ void Form1Core::ColumnDone(int columns_done, int columns_total) {
   view_.ProcessPendingPaint();
 }
 
+void Form1Core::MeasureRate() {
+  const double seconds = clock_() - drawing_started_;
+  const std::uint64_t marks = drawing_desktop_.presses();
+  // A drawing without a dot says nothing about the pace.
+  if (marks == 0 || !(seconds > 0)) return;
+  rate_[drawing_strokes_ ? 1 : 0] = static_cast<double>(marks) / seconds;
+  if (preview_on_) Refresh();
+}
+
 void Form1Core::BeginDrawing() {
   drawing_ = true;
+  drawing_started_ = clock_();
+  drawing_strokes_ = style_.strokes;
+  drawing_desktop_.ResetPresses();
   shown_percent_ = -1;
   view_.SetUserInputEnabled(false);
 }

@@ -6,9 +6,11 @@
 // It drives a front end through Form1View (form1_view.h) and is the
 // PictureView the plotters read.
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/draw_settings.h"
@@ -18,6 +20,7 @@
 #include "window/core/abortable_desktop.h"
 #include "window/core/dropped_files.h"
 #include "window/core/form1_view.h"
+#include "window/core/ink_preview.h"
 #include "window/core/picture.h"
 
 namespace scrivlet {
@@ -33,7 +36,12 @@ class Form1Core : public DrawHost, public PictureView {
             PixelSize picture_inner_size);
 
   [[nodiscard]] const DrawSettings& settings() const { return settings_; }
+  [[nodiscard]] const InkStyle& style() const { return style_; }
   [[nodiscard]] bool drawing() const { return drawing_; }
+
+  // Seconds on a steady clock; the time estimate measures drawings with it.
+  using Clock = std::function<double()>;
+  void SetClock(Clock clock) { clock_ = std::move(clock); }
 
   // Shows a picture as a drop would (the built-in sample at start).
   void SetPicture(Picture picture);
@@ -47,6 +55,10 @@ class Form1Core : public DrawHost, public PictureView {
   void Option1_Click(std::int16_t index);
   void Check1_Click();
   void Check2_Click();
+  // The third page: dots or strokes, the dithering, the preview.
+  void Option2_Click(std::int16_t index);
+  void Option3_Click(std::int16_t index);
+  void Check3_Click();
   void Command1_Click();
   void Timer1_Timer();
   // A drag moving over Picture1: what to tell the source now.
@@ -58,6 +70,11 @@ class Form1Core : public DrawHost, public PictureView {
   // During a drawing it aborts the drawing (no button left down), answers
   // false, and calls view.Close() once the drawing has ended.
   bool Form_QueryUnload();
+  // Ctrl+V: a pasted file is taken as a drop of it, a pasted picture with
+  // the size checks a dropped one gets.
+  void Form_Paste();
+  // Asks for a picture file and takes it as a drop of it.
+  void Picture1_DblClick();
 
   // PictureView: what Picture1 shows, composited over white.
   [[nodiscard]] double ScaleWidth() const override;
@@ -75,9 +92,16 @@ class Form1Core : public DrawHost, public PictureView {
   // Runs a handler's body; any exception becomes a message.
   void Guarded(const std::function<void()>& body) noexcept;
   void StoreConverted(Control box, std::int16_t& field);
+  // Takes the first local file of `items` as a drop does; false when they
+  // name none (nothing was read).
+  bool LoadFirstFile(const DroppedItems& items);
+  // Shows the preview or the picture, whichever the preview box asks for.
+  void Refresh();
   void Tick();
   void Report(const char* what, const std::exception& error);
   void BeginDrawing();
+  // After a drawing that ran to its end: its dots or strokes a second.
+  void MeasureRate();
   void EndDrawing();
 
   Form1View& view_;
@@ -85,8 +109,18 @@ class Form1Core : public DrawHost, public PictureView {
   AbortableDesktop drawing_desktop_;
   PictureDecoder& decoder_;
   PixelSize stored_inner_;
-  Picture shown_;  // opaque, at least stored_inner_
+  Picture shown_;    // opaque, at least stored_inner_
+  Picture preview_;  // shown instead of shown_; the plotters never read it
   DrawSettings settings_;
+  InkStyle style_;
+  bool preview_on_ = false;
+  bool plain_shown_ = false;  // the view shows shown_, Label7 is empty
+  // Dots or strokes a second in the last drawing that ran to its end, for
+  // dots [0] and strokes [1]; unknown before one.
+  std::array<std::optional<double>, 2> rate_;
+  Clock clock_;
+  double drawing_started_ = 0;
+  bool drawing_strokes_ = false;
   bool drawing_ = false;
   bool close_requested_ = false;
   int shown_percent_ = -1;

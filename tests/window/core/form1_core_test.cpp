@@ -291,6 +291,9 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
       {"Check1_Click", [](Form1Core& c) { c.Check1_Click(); }, false},
       {"Check2_Click", [](Form1Core& c) { c.Check2_Click(); }, false},
       {"Command1_Click", [](Form1Core& c) { c.Command1_Click(); }, false},
+      {"Check3_Click", [](Form1Core& c) { c.Check3_Click(); }, false},
+      {"Form_Paste", [](Form1Core& c) { c.Form_Paste(); }, false},
+      {"Picture1_DblClick", [](Form1Core& c) { c.Picture1_DblClick(); }, false},
       {"Picture1_OLEDragDrop",
        [&file](Form1Core& c) { (void)c.Picture1_OLEDragDrop(file, true); },
        true},
@@ -303,6 +306,142 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
     EXPECT_NO_THROW(c.call(core_)) << c.handler;
     ASSERT_EQ(view_.messages.size(), 1U) << c.handler;
     EXPECT_EQ(view_.messages[0].rfind(texts::kOutOfMemory, 0), 0U) << c.handler;
+  }
+}
+
+TEST_F(Form1CoreTest, StylePageSetsTheStyleAndGreysDragInputForStrokes) {
+  struct Case {
+    std::int16_t style;   // Option2 index clicked
+    std::int16_t dither;  // Option3 index clicked
+    bool strokes;
+    std::uint8_t want_dither;
+  };
+  for (const Case& c : {Case{1, 1, true, 1}, Case{0, 2, false, 2},
+                        Case{1, 0, true, 0}, Case{0, 0, false, 0}}) {
+    core_.Option2_Click(c.style);
+    core_.Option3_Click(c.dither);
+    EXPECT_EQ(core_.style().strokes, c.strokes) << c.style;
+    EXPECT_EQ(core_.style().dither, c.want_dither) << c.dither;
+    EXPECT_EQ(view_.control_enabled.at(Control::Check2), !c.strokes) << c.style;
+  }
+}
+
+TEST_F(Form1CoreTest, PreviewReplacesWhatTheBoxShowsButNotWhatIsDrawn) {
+  // Whether the view shows exactly the picture the plotters read.
+  const auto shows_picture = [this] {
+    for (int y = 0; y < view_.shown_size.height; ++y) {
+      for (int x = 0; x < view_.shown_size.width; ++x) {
+        const std::uint32_t argb = view_.shown_pixels[static_cast<std::size_t>(
+            y * view_.shown_size.width + x)];
+        if ((argb & 0xFFFFFFU) != (core_.GetPixel(x, y) == 0 ? 0U : 0xFFFFFFU))
+          return false;
+      }
+    }
+    return true;
+  };
+  ASSERT_TRUE(shows_picture());
+  view_.checks[Control::Check3] = CheckValue::Checked;
+  core_.Check3_Click();
+  // Coarseness 2 samples even columns only: the dark column 3 is left out
+  // of the preview, yet the plotters still read it dark.
+  EXPECT_FALSE(shows_picture());
+  EXPECT_EQ(view_.shown_pixels[3], 0xFFFFFFFFU);
+  EXPECT_EQ(core_.GetPixel(3, 0), 0U);
+  EXPECT_EQ(view_.shown_size, (PixelSize{30, 12}));
+  // Columns 0, 6, 12, 18 on rows 0, 2, ..., 8.
+  EXPECT_EQ(view_.texts[Control::Label7].rfind("点の数: 20 ", 0), 0U);
+  // Every dark pixel is a sample at coarseness 1: the preview is the picture.
+  view_.SetText(Control::Text2, "1");
+  EXPECT_TRUE(shows_picture());
+  view_.SetText(Control::Text2, "0");
+  EXPECT_TRUE(shows_picture());
+  EXPECT_NE(view_.texts[Control::Label7], "");  // why nothing would be drawn
+  view_.SetText(Control::Text2, "2");
+  view_.checks[Control::Check3] = CheckValue::Unchecked;
+  core_.Check3_Click();
+  EXPECT_TRUE(shows_picture());
+  EXPECT_EQ(view_.texts[Control::Label7], "");
+}
+
+TEST_F(Form1CoreTest, EstimateIsUnknownUntilADrawingEnds) {
+  double now = 0;
+  core_.SetClock([&now] { return now += 0.5; });
+  view_.checks[Control::Check3] = CheckValue::Checked;
+  core_.Check3_Click();
+  const std::string& label = view_.texts[Control::Label7];
+  EXPECT_NE(label.find(texts::kEstimateUnknown), std::string::npos) << label;
+  PressF7AndTick();
+  // 20 dots in 0.5 s: 40 a second, so the same 20 take half a second.
+  EXPECT_NE(label.find("約1秒"), std::string::npos) << label;
+  view_.SetText(Control::Text2, "1");  // 80 dots
+  EXPECT_NE(label.find("点の数: 80  予想時間: 約2秒"), std::string::npos)
+      << label;
+}
+
+TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
+  decoder_.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
+  decoder_.files[NativePath("/pics/text.txt")] = {{}, texts::kDropNotPicture};
+  enum class Way : std::uint8_t { Paste, Dialog };
+  struct Case {
+    const char* what;
+    Way way;
+    PastedData clipboard;
+    std::optional<std::string> chosen;
+    const char* message;  // nullptr: none
+    int width_after;
+  };
+  const std::string web = "https://example.org/x.png";
+  const Case cases[] = {
+      {"pasted file",
+       Way::Paste,
+       {{{}, {NativePath("/pics/a.png")}}, {}},
+       {},
+       nullptr,
+       40},
+      {"pasted text file",
+       Way::Paste,
+       {{{"file:///pics/text.txt"}, {}}, {}},
+       {},
+       texts::kDropNotPicture,
+       30},
+      {"pasted web address",
+       Way::Paste,
+       {{{web}, {}}, {}},
+       {},
+       texts::kDropNoFile,
+       30},
+      {"empty clipboard", Way::Paste, {}, {}, texts::kPasteNothing, 30},
+      {"pasted picture", Way::Paste, {{}, Dotted(45, 3)}, {}, nullptr, 45},
+      {"pasted picture too wide",
+       Way::Paste,
+       {{}, Dotted(32767, 1)},
+       {},
+       texts::kDropTooWide,
+       30},
+      {"chosen file", Way::Dialog, {}, NativePath("/pics/a.png"), nullptr, 40},
+      {"chosen text file",
+       Way::Dialog,
+       {},
+       NativePath("/pics/text.txt"),
+       texts::kDropNotPicture,
+       30},
+      {"dialog cancelled", Way::Dialog, {}, std::nullopt, nullptr, 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    core_.SetPicture(Dotted(4, 4));
+    view_.messages.clear();
+    view_.clipboard = c.clipboard;
+    view_.chosen_file = c.chosen;
+    if (c.way == Way::Paste) {
+      core_.Form_Paste();
+    } else {
+      core_.Picture1_DblClick();
+    }
+    std::vector<std::string> messages;
+    if (c.message != nullptr) messages.emplace_back(c.message);
+    EXPECT_EQ(view_.messages, messages);
+    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
   }
 }
 
