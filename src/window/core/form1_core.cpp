@@ -317,7 +317,9 @@ void Form1Core::Picture1_DblClick() {
     return;
   }
   Guarded([this] {
-    if (std::optional<std::string> path = view_.AskForPictureFile()) {
+    std::optional<std::string> path = view_.AskForPictureFile();
+    // A dialog runs the event loop: F7 may have drawn meanwhile.
+    if (path && !drawing_) {
       LoadFirstFile(DroppedItems{{}, {std::move(*path)}});
     }
   });

@@ -1,9 +1,13 @@
 #include "window/qt/form1.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
@@ -15,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTimer>
 
 #include "window/core/dropped_files.h"
@@ -70,6 +75,11 @@ Form1::Form1(PlatformInput& desktop, Form1Hooks hooks)
   if (!hooks_.open_url) {
     hooks_.open_url = [](const QUrl& url) {
       return QDesktopServices::openUrl(url);
+    };
+  }
+  if (!hooks_.open_file) {
+    hooks_.open_file = [](QWidget* parent) {
+      return QFileDialog::getOpenFileName(parent, Text(texts::kCaption));
     };
   }
   InitWindowResources();
@@ -142,8 +152,21 @@ QWidget* Form1::Create(Control control) {
       option->setFont(ControlFont(kOptionFontPoints));
       return option;
     }
+    case Control::Frame2:
+    case Control::Frame3:
+      return new CaptionFrame(text, nullptr);
+    case Control::Option2_0:
+    case Control::Option2_1:
+    case Control::Option3_0:
+    case Control::Option3_1:
+    case Control::Option3_2: {
+      auto* option = new QRadioButton(text);
+      option->setFont(ControlFont(kOptionFontPoints));
+      return option;
+    }
     case Control::Check1:
-    case Control::Check2: {
+    case Control::Check2:
+    case Control::Check3: {
       auto* check = new GrayableCheckBox(text);
       check->setFont(ControlFont(kOptionFontPoints));
       return check;
@@ -171,6 +194,12 @@ QWidget* Form1::Create(Control control) {
     }
     case Control::Label6:
       return new QLabel(text);
+    case Control::Label7: {
+      auto* label = new QLabel(text);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
   }
   return nullptr;
 }
@@ -178,6 +207,7 @@ QWidget* Form1::Create(Control control) {
 void Form1::BuildControls() {
   QWidget* main_page = nullptr;
   QWidget* settings_page = nullptr;
+  QWidget* style_page = nullptr;
   for (const layout::Placement& place : layout::kPlacements) {
     QWidget* widget = Create(place.control);
     widget->setObjectName(QString::fromLatin1(Info(place.control).name));
@@ -194,6 +224,15 @@ void Form1::BuildControls() {
       case layout::Container::Frame1:
         widget->setParent(Widget(Control::Frame1));
         break;
+      case layout::Container::StylePage:
+        widget->setParent(style_page);
+        break;
+      case layout::Container::Frame2:
+        widget->setParent(Widget(Control::Frame2));
+        break;
+      case layout::Container::Frame3:
+        widget->setParent(Widget(Control::Frame3));
+        break;
     }
     const TwipRect& rect = place.rect;
     if (place.control == Control::Picture1) {
@@ -209,31 +248,26 @@ void Form1::BuildControls() {
     if (place.control == Control::SSTab1) {
       main_page = sstab1_->AddPage(Text(texts::kMainPage));
       settings_page = sstab1_->AddPage(Text(texts::kSettingsPage));
+      style_page = sstab1_->AddPage(Text(texts::kStylePage));
     }
   }
-  qobject_cast<QRadioButton*>(Widget(Control::Option1_0))->setChecked(true);
+  for (const Control first :
+       {Control::Option1_0, kStyleOptions[0], kDitherOptions[0]}) {
+    qobject_cast<QRadioButton*>(Widget(first))->setChecked(true);
+  }
 }
 
 void Form1::Connect() {
-  for (const std::int16_t index : {std::int16_t{0}, std::int16_t{1}}) {
-    auto* option = qobject_cast<QRadioButton*>(
-        Widget(index == 0 ? Control::Option1_0 : Control::Option1_1));
-    option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
-                                               : Qt::ClickFocus);
-    connect(
-        option, &QRadioButton::toggled, this,
-        [this, option, index](bool checked) {
-          // The Tab key reaches the group at its selected button only.
-          option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
-          if (checked && core_) {
-            core_->Option1_Click(index);
-          }
-        });
-  }
+  ConnectOptions(std::array{Control::Option1_0, Control::Option1_1},
+                 &Form1Core::Option1_Click);
+  ConnectOptions(kStyleOptions, &Form1Core::Option2_Click);
+  ConnectOptions(kDitherOptions, &Form1Core::Option3_Click);
   connect(qobject_cast<QCheckBox*>(Widget(Control::Check1)),
           &QCheckBox::stateChanged, this, Forward(&Form1Core::Check1_Click));
   connect(qobject_cast<QCheckBox*>(Widget(Control::Check2)),
           &QCheckBox::stateChanged, this, Forward(&Form1Core::Check2_Click));
+  connect(qobject_cast<QCheckBox*>(Widget(Control::Check3)),
+          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check3_Click));
   connect(qobject_cast<QLineEdit*>(Widget(Control::Text1)),
           &QLineEdit::textChanged, this, Forward(&Form1Core::Text1_Change));
   connect(qobject_cast<QLineEdit*>(Widget(Control::Text2)),
@@ -243,14 +277,37 @@ void Form1::Connect() {
   connect(qobject_cast<QPushButton*>(Widget(Control::Command1)),
           &QPushButton::clicked, this, Forward(&Form1Core::Command1_Click));
   connect(timer1_, &QTimer::timeout, this, Forward(&Form1Core::Timer1_Timer));
+  // Edit boxes keep Ctrl+V for their own text: they take the shortcut first.
+  connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
+          Forward(&Form1Core::Form_Paste));
+  picture1_->SetDoubleClickHandler(Forward(&Form1Core::Picture1_DblClick));
   picture1_->SetDropHandler(
       [this](const QMimeData& mime, bool copy_offered, bool dropped) {
         return core_ && Dropped(mime, copy_offered, dropped);
       });
 }
 
+void Form1::ConnectOptions(std::span<const Control> group,
+                           void (Form1Core::*handler)(std::int16_t)) {
+  for (std::size_t i = 0; i < group.size(); ++i) {
+    auto* option = qobject_cast<QRadioButton*>(Widget(group[i]));
+    const auto index = static_cast<std::int16_t>(i);
+    option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
+                                               : Qt::ClickFocus);
+    connect(
+        option, &QRadioButton::toggled, this,
+        [this, option, index, handler](bool checked) {
+          // The Tab key reaches the group at its selected button only.
+          option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+          if (checked && core_) {
+            ((*core_).*handler)(index);
+          }
+        });
+  }
+}
+
 void Form1::SetFocusOrder() {
-  // One chain through both pages; the hidden page's controls drop out of it.
+  // One chain through all pages; the hidden pages' controls drop out of it.
   QWidget* previous = sstab1_->tabBar();
   for (const Control control : kFocusOrder) {
     QWidget* next = control == Control::SSTab1 ? nullptr : Widget(control);
@@ -406,6 +463,32 @@ void Form1::ShowPicture(const Picture& shown) {
       QImage(reinterpret_cast<const uchar*>(shown.argb.data()), shown.width,
              shown.height, static_cast<qsizetype>(shown.width) * 4,
              QImage::Format_RGB32));
+}
+
+void Form1::SetEnabled(Control control, bool enabled) {
+  Widget(control)->setEnabled(enabled);
+}
+
+PastedData Form1::ReadClipboard() {
+  PastedData pasted;
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  if (mime == nullptr) {
+    return pasted;
+  }
+  pasted.items = ItemsOf(*mime);
+  if (pasted.items.uris.empty() && mime->hasImage()) {
+    pasted.picture = ToPicture(qvariant_cast<QImage>(mime->imageData()));
+  }
+  return pasted;
+}
+
+std::optional<std::string> Form1::AskForPictureFile() {
+  const QString name = hooks_.open_file(this);
+  if (name.isEmpty()) {
+    return std::nullopt;
+  }
+  // The decoder takes the name's bytes as the file system spells them.
+  return QFile::encodeName(name).toStdString();
 }
 
 void Form1::Close() { close(); }
