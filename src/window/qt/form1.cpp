@@ -28,6 +28,7 @@
 #include "window/qt/caption_frame.h"
 #include "window/qt/fonts.h"
 #include "window/qt/grayable_check_box.h"
+#include "window/qt/mime_items.h"
 #include "window/qt/picture_box.h"
 #include "window/qt/tab_control.h"
 #include "window/qt/user_input_blocker.h"
@@ -43,26 +44,6 @@ QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QString Text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-// The entries of a drop's text/uri-list, as raw bytes: QUrl would turn a
-// file name that is not UTF-8 into replacement characters.
-DroppedItems ItemsOf(const QMimeData& data) {
-  DroppedItems items;
-  const QByteArray list = data.data(QStringLiteral("text/uri-list"));
-  for (const QByteArray& line : list.split('\n')) {
-    const QByteArray entry = line.trimmed();
-    if (!entry.isEmpty() && !entry.startsWith('#')) {
-      items.uris.emplace_back(entry.constData(),
-                              static_cast<std::size_t>(entry.size()));
-    }
-  }
-  if (items.uris.empty()) {
-    for (const QUrl& url : data.urls()) {
-      items.uris.push_back(url.toEncoded().toStdString());
-    }
-  }
-  return items;
 }
 
 }  // namespace
@@ -470,16 +451,8 @@ void Form1::SetEnabled(Control control, bool enabled) {
 }
 
 PastedData Form1::ReadClipboard() {
-  PastedData pasted;
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-  if (mime == nullptr) {
-    return pasted;
-  }
-  pasted.items = ItemsOf(*mime);
-  if (pasted.items.uris.empty() && mime->hasImage()) {
-    pasted.picture = ToPicture(qvariant_cast<QImage>(mime->imageData()));
-  }
-  return pasted;
+  return mime != nullptr ? PastedOf(*mime) : PastedData{};
 }
 
 std::optional<std::string> Form1::AskForPictureFile() {
