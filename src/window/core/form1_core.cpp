@@ -121,10 +121,10 @@ void Form1Core::Refresh() {
   plain_shown_ = false;
   std::string estimate;
   try {
-    InkPreview ink = PreviewInk(*this, settings_, style_, SelectedMode());
+    InkPreview ink = PreviewInk(*this, settings_, SelectedMode());
     preview_ = std::move(ink.picture);
-    estimate =
-        EstimateText(style_.strokes, ink.marks, rate_[style_.strokes ? 1 : 0]);
+    estimate = EstimateText(settings_.Strokes, ink.marks,
+                            rate_[settings_.Strokes ? 1 : 0]);
   } catch (const DrawError& error) {
     // Settings a drawing would refuse: the picture, and why.
     preview_ = {};
@@ -223,17 +223,19 @@ void Form1Core::Check2_Click() {
 
 void Form1Core::Option2_Click(std::int16_t index) {
   Guarded([this, index] {
-    style_.strokes = index == 1;
+    settings_.Strokes = index == 1;
     // A stroke is a drag already: drag input means nothing then.
-    view_.SetEnabled(Control::Check2, !style_.strokes);
+    view_.SetEnabled(Control::Check2, !settings_.Strokes);
     Refresh();
   });
 }
 
 void Form1Core::Option3_Click(std::int16_t index) {
   Guarded([this, index] {
-    if (index >= 0 && index <= 2) {
-      style_.dither = static_cast<std::uint8_t>(index);
+    constexpr std::array kStyles{DitherStyle::None, DitherStyle::FloydSteinberg,
+                                 DitherStyle::Bayer};
+    if (index >= 0 && static_cast<std::size_t>(index) < kStyles.size()) {
+      settings_.Dither = kStyles[static_cast<std::size_t>(index)];
     }
     Refresh();
   });
@@ -420,7 +422,7 @@ void Form1Core::MeasureRate() {
 void Form1Core::BeginDrawing() {
   drawing_ = true;
   drawing_started_ = clock_();
-  drawing_strokes_ = style_.strokes;
+  drawing_strokes_ = settings_.Strokes;
   drawing_desktop_.ResetPresses();
   shown_percent_ = -1;
   view_.SetUserInputEnabled(false);

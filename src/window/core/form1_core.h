@@ -36,7 +36,6 @@ class Form1Core : public DrawHost, public PictureView {
             PixelSize picture_inner_size);
 
   [[nodiscard]] const DrawSettings& settings() const { return settings_; }
-  [[nodiscard]] const InkStyle& style() const { return style_; }
   [[nodiscard]] bool drawing() const { return drawing_; }
 
   // Seconds on a steady clock; the time estimate measures drawings with it.
@@ -112,7 +111,6 @@ class Form1Core : public DrawHost, public PictureView {
   Picture shown_;    // opaque, at least stored_inner_
   Picture preview_;  // shown instead of shown_; the plotters never read it
   DrawSettings settings_;
-  InkStyle style_;
   bool preview_on_ = false;
   bool plain_shown_ = false;  // the view shows shown_, Label7 is empty
   // Dots or strokes a second in the last drawing that ran to its end, for

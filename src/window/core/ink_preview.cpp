@@ -1,10 +1,9 @@
 #include "window/core/ink_preview.h"
 
+#include <algorithm>
 #include <cmath>
 
-#include "engine/checked_math.h"
-#include "engine/colour.h"
-#include "engine/sample_grid.h"
+#include "engine/draw_plan.h"
 #include "window/core/window_texts.h"
 
 namespace scrivlet {
@@ -30,7 +29,10 @@ std::string TimeText(double seconds) {
 }  // namespace
 
 InkPreview PreviewInk(const PictureView& picture, const DrawSettings& settings,
-                      const InkStyle& /*style*/, CoordinateMode mode) {
+                      CoordinateMode mode) {
+  const DrawPlan plan =
+      PlanDrawing(picture, settings,
+                  DarknessLimit(settings, mode == CoordinateMode::Absolute));
   InkPreview preview;
   Picture& shown = preview.picture;
   shown.width = static_cast<int>(picture.ScaleWidth());
@@ -38,25 +40,25 @@ InkPreview PreviewInk(const PictureView& picture, const DrawSettings& settings,
   shown.argb.assign(static_cast<std::size_t>(shown.width) *
                         static_cast<std::size_t>(shown.height),
                     kPaper);
-  const GridEnds grid = StartGrid(picture, settings);
-  const double limit = mode == CoordinateMode::Absolute
-                           ? static_cast<double>(settings.Threshold)
-                           : kRelativeDarknessLimit;
-  // The dot plotters' walk: column by column, one dot a dark sample.
-  for (std::int16_t x = 0; WithinEnd(x, grid.column_end, grid.step);
-       x = CheckedAdd16(x, grid.step)) {
-    const std::int16_t row_end = RowEnd(picture);
-    for (std::int16_t y = 0; WithinEnd(y, row_end, grid.step);
-         y = CheckedAdd16(y, grid.step)) {
-      if (!IsDark(picture.GetPixel(x, y), limit)) continue;
-      ++preview.marks;
-      if (x < shown.width && y < shown.height) {
-        shown.argb[static_cast<std::size_t>(y) *
-                       static_cast<std::size_t>(shown.width) +
-                   static_cast<std::size_t>(x)] = kInk;
+  const auto ink = [&shown](long long x, long long y) {
+    if (x >= 0 && y >= 0 && x < shown.width && y < shown.height) {
+      shown.argb[static_cast<std::size_t>(y * shown.width + x)] = kInk;
+    }
+  };
+  // A stroke lies along one column or row: every pixel between its ends.
+  const long long step = plan.step;
+  for (const Stroke& stroke : plan.plan.strokes) {
+    const long long x0 = stroke.first.column * step;
+    const long long y0 = stroke.first.row * step;
+    const long long x1 = stroke.last.column * step;
+    const long long y1 = stroke.last.row * step;
+    for (long long x = std::min(x0, x1); x <= std::max(x0, x1); ++x) {
+      for (long long y = std::min(y0, y1); y <= std::max(y0, y1); ++y) {
+        ink(x, y);
       }
     }
   }
+  preview.marks = plan.plan.strokes.size();
   return preview;
 }
 

@@ -5,7 +5,6 @@
 // or strokes that takes.
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,22 +15,15 @@
 
 namespace scrivlet {
 
-// The drawing style the third page chooses.
-struct InkStyle {
-  bool strokes = false;
-  std::uint8_t dither = 0;  // 0 none, 1 error diffusion, 2 ordered
-};
-
 struct InkPreview {
   Picture picture;        // opaque, the size of `picture`'s box
-  std::size_t marks = 0;  // dots, or strokes with InkStyle::strokes
+  std::size_t marks = 0;  // dots, or strokes with DrawSettings::Strokes
 };
 
-// Reads `picture` as the plotter of `mode` would. Throws what the plotters
-// throw before their first event (SettingsError for coarseness 0,
-// OverflowError for a box too wide to walk).
+// Plans the drawing as the plotter of `mode` would. Throws what planning
+// throws (SettingsError for coarseness 0, a grid too large to hold).
 InkPreview PreviewInk(const PictureView& picture, const DrawSettings& settings,
-                      const InkStyle& style, CoordinateMode mode);
+                      CoordinateMode mode);
 
 // "点の数: 1234  予想時間: 約12秒", the time unknown without a rate.
 std::string EstimateText(bool strokes, std::size_t marks,

@@ -314,14 +314,16 @@ TEST_F(Form1CoreTest, StylePageSetsTheStyleAndGreysDragInputForStrokes) {
     std::int16_t style;   // Option2 index clicked
     std::int16_t dither;  // Option3 index clicked
     bool strokes;
-    std::uint8_t want_dither;
+    DitherStyle want;
   };
-  for (const Case& c : {Case{1, 1, true, 1}, Case{0, 2, false, 2},
-                        Case{1, 0, true, 0}, Case{0, 0, false, 0}}) {
+  for (const Case& c : {Case{1, 1, true, DitherStyle::FloydSteinberg},
+                        Case{0, 2, false, DitherStyle::Bayer},
+                        Case{1, 0, true, DitherStyle::None},
+                        Case{0, 0, false, DitherStyle::None}}) {
     core_.Option2_Click(c.style);
     core_.Option3_Click(c.dither);
-    EXPECT_EQ(core_.style().strokes, c.strokes) << c.style;
-    EXPECT_EQ(core_.style().dither, c.want_dither) << c.dither;
+    EXPECT_EQ(core_.settings().Strokes, c.strokes) << c.style;
+    EXPECT_EQ(core_.settings().Dither, c.want) << c.dither;
     EXPECT_EQ(view_.control_enabled.at(Control::Check2), !c.strokes) << c.style;
   }
 }
@@ -350,6 +352,12 @@ TEST_F(Form1CoreTest, PreviewReplacesWhatTheBoxShowsButNotWhatIsDrawn) {
   EXPECT_EQ(view_.shown_size, (PixelSize{30, 12}));
   // Columns 0, 6, 12, 18 on rows 0, 2, ..., 8.
   EXPECT_EQ(view_.texts[Control::Label7].rfind("点の数: 20 ", 0), 0U);
+  // As strokes: each column of samples is one run, drawn unbroken.
+  core_.Option2_Click(1);
+  EXPECT_EQ(view_.texts[Control::Label7].rfind("線の数: 4 ", 0), 0U);
+  EXPECT_EQ(view_.shown_pixels[30], 0xFF000000U);  // (0, 1), between samples
+  core_.Option2_Click(0);
+  EXPECT_EQ(view_.shown_pixels[30], 0xFFFFFFFFU);
   // Every dark pixel is a sample at coarseness 1: the preview is the picture.
   view_.SetText(Control::Text2, "1");
   EXPECT_TRUE(shows_picture());
