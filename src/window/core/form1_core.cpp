@@ -301,16 +301,21 @@ void Form1Core::Form_Paste() {
       LoadFirstFile(pasted.items);
       return;
     }
-    if (pasted.picture.empty()) {
+    DecodedPicture& load = pasted.picture;
+    if (!load.problem.empty()) {
+      view_.ShowMessage(load.problem);
+      return;
+    }
+    if (load.picture.empty()) {
       view_.ShowMessage(texts::kPasteNothing);
       return;
     }
     if (const char* problem =
-            PictureSizeProblem(pasted.picture.width, pasted.picture.height)) {
+            PictureSizeProblem(load.picture.width, load.picture.height)) {
       view_.ShowMessage(problem);
       return;
     }
-    SetPicture(std::move(pasted.picture));
+    SetPicture(std::move(load.picture));
   });
 }
 

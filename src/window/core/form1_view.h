@@ -63,10 +63,11 @@ struct Dpi {
 enum class CheckValue : std::uint8_t { Unchecked = 0, Checked = 1, Grayed = 2 };
 
 // What the clipboard holds for a paste: files, as a drop names them, and a
-// picture, decoded by the toolkit (empty when there is none).
+// picture decoded by the toolkit, or why it could not be (both empty when
+// there is none).
 struct PastedData {
   DroppedItems items;
-  Picture picture;
+  DecodedPicture picture;
 };
 
 class Form1View {

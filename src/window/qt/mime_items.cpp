@@ -30,7 +30,7 @@ PastedData PastedOf(const QMimeData& data) {
   PastedData pasted;
   pasted.items = ItemsOf(data);
   if (pasted.items.uris.empty() && data.hasImage()) {
-    pasted.picture = ToPicture(qvariant_cast<QImage>(data.imageData()));
+    pasted.picture.picture = ToPicture(qvariant_cast<QImage>(data.imageData()));
   }
   return pasted;
 }

@@ -399,40 +399,51 @@ TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
     int width_after;
   };
   const std::string web = "https://example.org/x.png";
+  const auto files = [](std::vector<std::string> uris,
+                        std::vector<std::string> paths) {
+    return PastedData{{std::move(uris), std::move(paths)}, {}};
+  };
+  const auto picture = [](Picture p, std::string problem) {
+    return PastedData{{}, {std::move(p), std::move(problem)}};
+  };
+  const std::string a = NativePath("/pics/a.png");
+  const std::string text = NativePath("/pics/text.txt");
+  const char* const kNotPicture = texts::kDropNotPicture;
   const Case cases[] = {
-      {"pasted file",
-       Way::Paste,
-       {{{}, {NativePath("/pics/a.png")}}, {}},
-       {},
-       nullptr,
-       40},
+      {"pasted file", Way::Paste, files({}, {a}), {}, nullptr, 40},
       {"pasted text file",
        Way::Paste,
-       {{{"file:///pics/text.txt"}, {}}, {}},
+       files({"file:///pics/text.txt"}, {}),
        {},
-       texts::kDropNotPicture,
+       kNotPicture,
        30},
       {"pasted web address",
        Way::Paste,
-       {{{web}, {}}, {}},
+       files({web}, {}),
        {},
        texts::kDropNoFile,
        30},
       {"empty clipboard", Way::Paste, {}, {}, texts::kPasteNothing, 30},
-      {"pasted picture", Way::Paste, {{}, Dotted(45, 3)}, {}, nullptr, 45},
+      {"pasted picture",
+       Way::Paste,
+       picture(Dotted(45, 3), ""),
+       {},
+       nullptr,
+       45},
       {"pasted picture too wide",
        Way::Paste,
-       {{}, Dotted(32767, 1)},
+       picture(Dotted(32767, 1), ""),
        {},
        texts::kDropTooWide,
        30},
-      {"chosen file", Way::Dialog, {}, NativePath("/pics/a.png"), nullptr, 40},
-      {"chosen text file",
-       Way::Dialog,
+      {"pasted picture broken",
+       Way::Paste,
+       picture({}, texts::kDropBroken),
        {},
-       NativePath("/pics/text.txt"),
-       texts::kDropNotPicture,
+       texts::kDropBroken,
        30},
+      {"chosen file", Way::Dialog, {}, a, nullptr, 40},
+      {"chosen text file", Way::Dialog, {}, text, kNotPicture, 30},
       {"dialog cancelled", Way::Dialog, {}, std::nullopt, nullptr, 30},
   };
   for (const Case& c : cases) {
