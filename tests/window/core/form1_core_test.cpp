@@ -361,6 +361,8 @@ TEST_F(Form1CoreTest, PreviewReplacesWhatTheBoxShowsButNotWhatIsDrawn) {
   // Every dark pixel is a sample at coarseness 1: the preview is the picture.
   view_.SetText(Control::Text2, "1");
   EXPECT_TRUE(shows_picture());
+  view_.SetText(Control::Text2, "-2");  // samples nothing, as a drawing
+  EXPECT_EQ(view_.texts[Control::Label7].rfind("点の数: 0 ", 0), 0U);
   view_.SetText(Control::Text2, "0");
   EXPECT_TRUE(shows_picture());
   EXPECT_NE(view_.texts[Control::Label7], "");  // why nothing would be drawn
