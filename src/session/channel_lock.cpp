@@ -37,11 +37,12 @@ struct flock WholeFile() {
 
 void CheckChannelPlace(const std::string& socket_path) {
   if (socket_path.size() >= sizeof(sockaddr_un{}.sun_path)) {
-    throw PlatformError("The command channel's path is too long for a Unix "
-                        "socket (" +
-                        std::to_string(socket_path.size()) + " bytes, at most " +
-                        std::to_string(sizeof(sockaddr_un{}.sun_path) - 1) +
-                        "): " + socket_path);
+    throw PlatformError(
+        "The command channel's path is too long for a Unix "
+        "socket (" +
+        std::to_string(socket_path.size()) + " bytes, at most " +
+        std::to_string(sizeof(sockaddr_un{}.sun_path) - 1) +
+        "): " + socket_path);
   }
   const std::string dir =
       std::filesystem::path(socket_path).parent_path().string();
@@ -75,8 +76,8 @@ std::unique_ptr<ChannelLock> ChannelLock::Take(const std::string& socket_path) {
   const int fd =
       open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
-    throw PlatformError("Cannot make the command channel's lock file " +
-                        path + ": " + std::strerror(errno));
+    throw PlatformError("Cannot make the command channel's lock file " + path +
+                        ": " + std::strerror(errno));
   }
   struct flock lock = WholeFile();
   if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
@@ -93,8 +94,8 @@ std::unique_ptr<ChannelLock> ChannelLock::Take(const std::string& socket_path) {
 ChannelLock::~ChannelLock() { close(fd_); }
 
 bool ChannelLockHeld(const std::string& socket_path) {
-  const int fd = open(LockPath(socket_path).c_str(),
-                      O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  const int fd =
+      open(LockPath(socket_path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) {
     return false;
   }

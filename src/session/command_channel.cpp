@@ -84,8 +84,8 @@ int Connect(const std::string& path, Clock::time_point deadline,
     }
     const int error = errno;
     if (error != EAGAIN && error != ECONNREFUSED && error != ENOENT) {
-      throw PlatformError("Cannot reach the command channel at " + path +
-                          ": " + std::strerror(error));
+      throw PlatformError("Cannot reach the command channel at " + path + ": " +
+                          std::strerror(error));
     }
     *running = error == EAGAIN || ChannelLockHeld(path);
     const auto now = Clock::now();
@@ -106,7 +106,8 @@ std::string ReadLine(int fd, Clock::time_point deadline) {
   while (line.size() <= kMaxMessage && (line.empty() || line.back() != '\n')) {
     const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now());
     pollfd ready{fd, POLLIN, 0};
-    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
+    if (left.count() <= 0 ||
+        poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
       break;
     }
     const ssize_t got = recv(fd, chunk.data(), chunk.size(), 0);
@@ -157,9 +158,9 @@ std::unique_ptr<CommandServer> CommandServer::Listen(
   // The socket is made with no access for others from the start; the chmod
   // after bind only confirms it.
   const mode_t saved = umask(0177);
-  const bool bound =
-      fd.Get() >= 0 && bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address),
-                            sizeof address) == 0;
+  const bool bound = fd.Get() >= 0 &&
+                     bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address),
+                          sizeof address) == 0;
   umask(saved);
   if (bound) {
     chmod(path.c_str(), 0600);
@@ -189,8 +190,7 @@ CommandServer::~CommandServer() {
 
 void CommandServer::Accept(Clock::time_point now) {
   for (std::size_t taken = 0; taken < kMaxClients; ++taken) {
-    const int fd =
-        accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    const int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
       return;  // none waiting (EAGAIN), or it gave up meanwhile
     }
@@ -238,8 +238,7 @@ bool CommandServer::Step(Client& client,
       return given_up;
     }
     // One line only: a confirmation sent before "ready" confirms nothing.
-    client.command =
-        newline + 1 == in.size() ? ParseCommand(in) : std::nullopt;
+    client.command = newline + 1 == in.size() ? ParseCommand(in) : std::nullopt;
     if (!client.command) {
       return refuse();
     }

@@ -128,8 +128,8 @@ InstanceClaim ClaimInstance(int argc, char** argv) {
       if (auto server = CommandServer::Listen(path)) {
         return {std::nullopt, std::move(server)};
       }
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-          deadline - Clock::now());
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
       const Sent sent =
           SendCommand(path, Command::Raise, std::max(left, kClaimRetry));
       // Not running: the other program ended meanwhile; claim again.

@@ -46,11 +46,20 @@ int ConnectTo(const std::string& path, bool nonblocking = false) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   path.copy(address.sun_path, sizeof address.sun_path - 1);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) !=
-      0) {
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     close(fd);
     return -1;
   }
+  return fd;
+}
+
+// A socket bound at `path`, as a program makes it before it listens.
+int BoundSocket(const std::string& path) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   return fd;
 }
 
@@ -151,8 +160,8 @@ TEST_F(ChannelTest, MessagesReachTheKeysAndBadOnesChangeNothing) {
            "bad-message\n", 0, false},
       Case{"too long", std::string(200, 's') + "\n", VK_F7, false,
            "bad-message\n", 0, false},
-      Case{"binary", std::string("\0start\n", 7), VK_F7, false,
-           "bad-message\n", 0, false},
+      Case{"binary", std::string("\0start\n", 7), VK_F7, false, "bad-message\n",
+           0, false},
   };
   for (const Case& c : cases) {
     auto server = CommandServer::Listen(path_);
@@ -172,16 +181,8 @@ TEST_F(ChannelTest, MessagesReachTheKeysAndBadOnesChangeNothing) {
 }
 
 TEST_F(ChannelTest, SocketIsPrivateAndAStaleOneIsReplaced) {
-  {
-    // A program that crashed left its socket behind: nobody answers there.
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path_.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address),
-              0);
-    close(fd);
-  }
+  // A program that crashed left its socket behind: nobody answers there.
+  close(BoundSocket(path_));
   EXPECT_EQ(SendCommand(path_, Command::Start).result, SendResult::NotRunning);
   auto server = CommandServer::Listen(path_);
   ASSERT_NE(server, nullptr);
@@ -320,33 +321,42 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
   int other_program = -1;
   const auto other_users = [&] {
     // A shared directory open to all, and another user's program in it.
-    chmod(dir_.c_str(), 0777);
-    other_program = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path_.copy(address.sun_path, sizeof address.sun_path - 1);
-    bind(other_program, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(other_program, 1);
-    chown(path_.c_str(), kOtherUser + 1, 0);
+    EXPECT_EQ(chmod(dir_.c_str(), 0777), 0);
+    other_program = BoundSocket(path_);
+    EXPECT_EQ(listen(other_program, 1), 0);
     const std::string lock = dir_ + "/scrivlet.lock";
     close(open(lock.c_str(), O_CREAT | O_WRONLY, 0600));
-    chown(lock.c_str(), kOtherUser + 1, 0);
+    for (const std::string& path : {path_, lock}) {
+      EXPECT_EQ(chown(path.c_str(), kOtherUser + 1, 0), 0);
+    }
   };
   const std::array cases{
       Case{"start, nothing running", {"--start"}, [] {}, 0, 1},
       Case{"abort, nothing running", {"--abort"}, [] {}, 0, 1},
       Case{"both", {"--start", "--abort"}, [] {}, 0, 2},
-      Case{"no runtime directory", {}, [] { unsetenv("XDG_RUNTIME_DIR"); }, 0,
+      Case{"no runtime directory",
+           {},
+           [] { unsetenv("XDG_RUNTIME_DIR"); },
+           0,
            1},
       Case{"runtime path too long", {}, runtime(long_dir), 0, 1},
-      Case{"start, runtime path too long", {"--start"}, runtime(long_dir), 0,
+      Case{
+          "start, runtime path too long", {"--start"}, runtime(long_dir), 0, 1},
+      Case{"a file at the socket's path",
+           {},
+           [this] { std::ofstream(path_) << "a user's file"; },
+           0,
            1},
-      Case{"a file at the socket's path", {},
-           [this] { std::ofstream(path_) << "a user's file"; }, 0, 1},
-      Case{"another user's runtime directory", {},
-           [this] { chown(dir_.c_str(), kOtherUser, 0); }, 0, 1},
-      Case{"another user's program in a shared directory", {}, other_users,
-           kOtherUser, 1},
+      Case{"another user's runtime directory",
+           {},
+           [this] { EXPECT_EQ(chown(dir_.c_str(), kOtherUser, 0), 0); },
+           0,
+           1},
+      Case{"another user's program in a shared directory",
+           {},
+           other_users,
+           kOtherUser,
+           1},
   };
   fs::create_directory(long_dir);
   for (const Case& c : cases) {
@@ -373,8 +383,7 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
     EXPECT_EQ(status, c.exit_code) << c.name;
     EXPECT_EQ(Entries(dir_), before) << c.name << ": the directory changed";
     setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-    chown(dir_.c_str(), 0, 0);
-    chmod(dir_.c_str(), 0700);
+    EXPECT_EQ(chown(dir_.c_str(), 0, 0) | chmod(dir_.c_str(), 0700), 0);
     fs::remove(path_);
     fs::remove(dir_ + "/scrivlet.lock");
   }
