@@ -135,12 +135,30 @@ bool SameUser(int fd) {
 
 std::string CommandChannelPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr || *runtime == '\0') {
-    throw PlatformError(
-        "XDG_RUNTIME_DIR is not set, so Scrivlet has no private place for "
-        "its command channel (scrivlet --start and --abort).");
+  if (runtime != nullptr && *runtime != '\0') {
+    return std::string(runtime) + "/scrivlet.sock";
   }
-  return std::string(runtime) + "/scrivlet.sock";
+  // Sessions started without a login manager (startx, su, a bare X server)
+  // often have no runtime directory; a private one in the temporary
+  // directory does its job, as other toolkits do. It must be this user's
+  // alone: a directory someone else made there, or one others may enter, is
+  // refused.
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string dir =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+      "/scrivlet-runtime-" + std::to_string(geteuid());
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw PlatformError("XDG_RUNTIME_DIR is not set and " + dir +
+                        " cannot be made: " + std::strerror(errno));
+  }
+  struct stat info {};
+  if (lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+      info.st_uid != geteuid() || (info.st_mode & 0077) != 0) {
+    throw PlatformError("XDG_RUNTIME_DIR is not set, and " + dir +
+                        " is not a directory of this user's alone; set "
+                        "XDG_RUNTIME_DIR to a private directory.");
+  }
+  return dir + "/scrivlet.sock";
 }
 
 std::unique_ptr<CommandServer> CommandServer::Listen(

@@ -24,7 +24,8 @@ namespace scrivlet {
 // again from "go" to the answer: a drawing holds an answer back for a dot.
 inline constexpr std::chrono::milliseconds kCommandWait{5000};
 
-// The socket's path; throws PlatformError when XDG_RUNTIME_DIR is unset.
+// The socket's path, in XDG_RUNTIME_DIR, or without one in a private
+// directory in $TMPDIR or /tmp. Throws PlatformError when that cannot be had.
 std::string CommandChannelPath();
 
 // The running program's end. Serving never waits for a client: what a

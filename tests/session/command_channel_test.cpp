@@ -318,6 +318,15 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
   const auto runtime = [](const std::string& dir) {
     return [dir] { setenv("XDG_RUNTIME_DIR", dir.c_str(), 1); };
   };
+  constexpr int kRuns = 100;
+  const std::string tmp = dir_ + "/tmp";
+  const std::string fallback =
+      tmp + "/scrivlet-runtime-" + std::to_string(geteuid());
+  const auto without_runtime = [&] {
+    fs::create_directory(tmp);
+    unsetenv("XDG_RUNTIME_DIR");
+    setenv("TMPDIR", tmp.c_str(), 1);
+  };
   int other_program = -1;
   const auto other_users = [&] {
     // A shared directory open to all, and another user's program in it.
@@ -334,9 +343,18 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
       Case{"start, nothing running", {"--start"}, [] {}, 0, 1},
       Case{"abort, nothing running", {"--abort"}, [] {}, 0, 1},
       Case{"both", {"--start", "--abort"}, [] {}, 0, 2},
-      Case{"no runtime directory",
+      Case{"no runtime directory: a private one in TMPDIR",
            {},
-           [] { unsetenv("XDG_RUNTIME_DIR"); },
+           [&] { without_runtime(); },
+           0,
+           kRuns},
+      Case{"no runtime directory, and TMPDIR's is another user's",
+           {},
+           [&] {
+             without_runtime();
+             fs::create_directory(fallback);
+             EXPECT_EQ(chown(fallback.c_str(), kOtherUser, 0), 0);
+           },
            0,
            1},
       Case{"runtime path too long", {}, runtime(long_dir), 0, 1},
@@ -367,9 +385,8 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
       argv.push_back(const_cast<char*>(argument.c_str()));
     }
     const auto claim = [&] {
-      // 100: the program would run.
       return ClaimInstance(static_cast<int>(argv.size()), argv.data())
-          .exit_code.value_or(100);
+          .exit_code.value_or(kRuns);
     };
     int status = 0;
     if (c.user == 0) {
@@ -383,6 +400,8 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
     EXPECT_EQ(status, c.exit_code) << c.name;
     EXPECT_EQ(Entries(dir_), before) << c.name << ": the directory changed";
     setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    unsetenv("TMPDIR");
+    fs::remove_all(tmp);
     EXPECT_EQ(chown(dir_.c_str(), 0, 0) | chmod(dir_.c_str(), 0700), 0);
     fs::remove(path_);
     fs::remove(dir_ + "/scrivlet.lock");
