@@ -295,7 +295,7 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
 
   const auto dots_in_batch = std::count_if(
       marks.begin(), marks.end(), [](const Mark& m) { return !m.is_stroke; });
-  const PacingClock::TimePoint start = clock_->Now();
+  PacingClock::TimePoint start = clock_->Now();
   // The events go out now (a backend may buffer them), and the first look
   // comes at once: a target that paints as events come may show already.
   // A desktop that reports drawing is looked at once it did; the wait for
@@ -393,6 +393,21 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
         last_shown = mark.piece;
       }
     }
+    // A dot due to go again or to be given up on may have been held back
+    // by another program's grab of the pointer (delivery_pacer_holds.cpp).
+    const auto due = [&](const Mark& mark) {
+      return !mark.shown && !mark.given_up && mark.wait.expected &&
+             ((settled && last_shown &&
+               (*last_shown > mark.piece || quiet_for(mark))) ||
+              alone_overdue(mark) || seen - mark.sent >= mark.wait.bound);
+    };
+    if (std::any_of(marks.begin(), marks.end(), due) && InputHeld()) {
+      if (!ResendAfterHold(marks, batch)) {
+        return;
+      }
+      start = progress_at = look = clock_->Now();
+      continue;
+    }
     std::vector<std::size_t> to_repair;
     bool dot_lost = false;
     bool stroke_lost = false;
@@ -457,6 +472,14 @@ void DeliveryPacer::Confirm(std::vector<Mark>& marks,
                                 : std::clamp(waited / 4, policy_.first_look,
                                              policy_.max_look_interval));
   }
+  // Dots that cannot be seen to land are sent again if they went while
+  // another program held the pointer.
+  if (std::any_of(marks.begin(), marks.end(),
+                  [](const Mark& m) { return !m.wait.expected; }) &&
+      InputHeld() && !ResendAfterHold(marks, batch)) {
+    return;
+  }
+  CountNotLanded(marks);
   int dots = 0;
   int lost_dots = 0;
   for (const Mark& mark : marks) {
@@ -696,6 +719,11 @@ bool DeliveryPacer::AbortSeen() {
   if ((word & (kKeyDown | kKeyPressedSinceLastQuery)) != 0) {
     Drop();
   }
+  // A desktop that changed size sends no more dots; the drawing ends at its
+  // next look at the desktop, so nothing is waited for meanwhile.
+  if (!aborted_ && target_->DesktopChangedDuringDrawing()) {
+    Drop();
+  }
   return aborted_;
 }
 
@@ -758,6 +786,8 @@ void DeliveryPacer::Flush() {
 }
 
 void DeliveryPacer::DrawingStarted() {
+  target_->DrawingStarted();
+  not_landed_ = 0;
   trust_.NewDrawing();
   begun_ = false;
   aborted_ = false;
@@ -772,6 +802,7 @@ void DeliveryPacer::DrawingEnded() {
   target_->Flush();
   begun_ = false;
   aborted_ = false;
+  target_->DrawingEnded();
 }
 
 }  // namespace scrivlet

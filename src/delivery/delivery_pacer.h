@@ -55,6 +55,10 @@ struct PacingPolicy {
   // The largest rectangle captured per look; a batch ends before it grows
   // beyond this.
   std::int64_t max_batch_pixels = std::int64_t{256} * 256;
+  // While another program holds the pointer, how often delivery asks
+  // whether it has let go, and how long it waits before the drawing fails.
+  PacingClock::Duration held_poll = std::chrono::milliseconds(10);
+  PacingClock::Duration max_held_wait = std::chrono::seconds(60);
 };
 
 // What became of the dots and drag strokes so far.
@@ -69,6 +73,7 @@ struct PacingStats {
   int batches = 0;     // captures before sending
   int looks = 0;       // captures while waiting
   int strays = 0;      // pixels inked where no dot was aimed
+  int held = 0;        // waits while another program held the pointer
 
   friend bool operator==(const PacingStats&, const PacingStats&) = default;
 };
@@ -93,6 +98,11 @@ class DeliveryPacer final : public PlatformInput {
   void Flush() override;
   void DrawingStarted() override;
   void DrawingEnded() override;
+  InputDelivery SyntheticInputDelivery() override;
+  bool DesktopChangedDuringDrawing() override;
+  // Dots sent again after another program let go of the pointer that
+  // still did not show (see delivery_pacer_holds.cpp).
+  int DotsNotLanded() override { return not_landed_; }
 
  private:
   // A pixel that should change: a dot, or the stroke of a drag.
@@ -105,6 +115,7 @@ class DeliveryPacer final : public PlatformInput {
     bool shown = false;
     bool given_up = false;
     int repairs = 0;
+    bool resent_after_hold = false;
     int shown_look = 0;  // the look that first showed it
     PacingClock::TimePoint sent{};
   };
@@ -139,6 +150,14 @@ class DeliveryPacer final : public PlatformInput {
   bool AbortSeen();
   void CheckUnseen();
   void Drop();
+  // Another program holds the pointer (delivery_pacer_holds.cpp).
+  bool InputHeld();
+  // Waits until it lets go and sends again every dot of the batch not yet
+  // seen; false once F8 was seen. Throws PlatformError after the longest
+  // wait.
+  bool ResendAfterHold(std::vector<Mark>& marks,
+                       const std::vector<StreamPiece>& batch);
+  void CountNotLanded(const std::vector<Mark>& marks);
 
   std::unique_ptr<PlatformInput> target_;
   std::unique_ptr<PacingClock> clock_;
@@ -163,6 +182,7 @@ class DeliveryPacer final : public PlatformInput {
   std::vector<Mark> unseen_;
   // The last look with its margin, while it is the last read.
   std::optional<ScreenImage> last_look_;
+  int not_landed_ = 0;  // in this drawing (DotsNotLanded)
 };
 
 }  // namespace scrivlet

@@ -87,6 +87,18 @@ class X11Desktop final : public PlatformInput {
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
     Display* display = display_.get();
+    if (drawing_ && (flags & (MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN)) != 0) {
+      // A change of the screen's size is seen before the next dot: the
+      // drawing's positions were worked out for the old area, and a press
+      // there would land elsewhere. Only a release still goes out.
+      PumpEvents();
+      if (changed_during_drawing_) {
+        flags &= MOUSEEVENTF_LEFTUP;
+        if (flags == 0) {
+          return;
+        }
+      }
+    }
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
         const ScreenPoint target = AbsoluteToScreen(dx, dy, bounds_);
@@ -134,6 +146,37 @@ class X11Desktop final : public PlatformInput {
   }
 
   void Flush() override { XSync(display_.get(), False); }
+
+  void DrawingStarted() override {
+    PumpEvents();
+    drawing_ = true;
+    changed_during_drawing_ = false;
+  }
+  void DrawingEnded() override { drawing_ = false; }
+
+  bool DesktopChangedDuringDrawing() override {
+    PumpEvents();
+    return changed_during_drawing_;
+  }
+
+  // While another client grabs the pointer actively, the server sends it
+  // every pointer event, XTest's too. Only then does a grab of our own
+  // fail with AlreadyGrabbed (GrabFrozen: its grab froze the pointer); one
+  // that succeeds is let go at once, before anything else is sent. A
+  // button held down counts as a grab too (the window it was pressed on
+  // gets the events until it is up), so this is asked between clicks.
+  InputDelivery SyntheticInputDelivery() override {
+    Display* display = display_.get();
+    const int result = XGrabPointer(display, root_, False, 0, GrabModeAsync,
+                                    GrabModeAsync, None, None, CurrentTime);
+    if (result == GrabSuccess) {
+      XUngrabPointer(display, CurrentTime);
+      XFlush(display);
+    }
+    return result == AlreadyGrabbed || result == GrabFrozen
+               ? InputDelivery::HeldByAnotherProgram
+               : InputDelivery::Delivered;
+  }
 
   bool ReportsScreenChanges() override { return screen_.reports_changes(); }
 
@@ -230,7 +273,8 @@ class X11Desktop final : public PlatformInput {
     XISetMask(mask.mask, XI_RawButtonRelease);
     XISelectEvents(display_.get(), root_, &mask, 1);
     // The root window is resized when monitors change (RandR); its
-    // ConfigureNotify keeps the absolute-coordinate span current.
+    // ConfigureNotify keeps the absolute-coordinate span current and stops
+    // a drawing before its next dot (DesktopChangedDuringDrawing).
     XSelectInput(display_.get(), root_, StructureNotifyMask);
     if (auto error = errors_.SyncAndTakeError()) {
       throw PlatformError("The X server refused to report key presses: " +
@@ -254,7 +298,11 @@ class X11Desktop final : public PlatformInput {
         continue;
       }
       if (event.type == ConfigureNotify && event.xconfigure.window == root_) {
-        bounds_ = {0, 0, event.xconfigure.width, event.xconfigure.height};
+        const DesktopArea now{0, 0, event.xconfigure.width,
+                              event.xconfigure.height};
+        changed_during_drawing_ =
+            changed_during_drawing_ || (drawing_ && now != bounds_);
+        bounds_ = now;
       }
     }
   }
@@ -267,6 +315,10 @@ class X11Desktop final : public PlatformInput {
   DesktopArea bounds_;
   // A release waited the longest for the button to read up, in vain.
   bool release_wait_ran_out_ = false;
+  // Between DrawingStarted and DrawingEnded.
+  bool drawing_ = false;
+  // The screen's size changed since DrawingStarted.
+  bool changed_during_drawing_ = false;
 };
 
 }  // namespace
