@@ -226,8 +226,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
     if (!seen) {
       return std::nullopt;
     }
-    return PointerFollower::Shown{ToLogical(seen->at, frames_),
-                                  seen->updates};
+    return PointerFollower::Shown{ToLogical(seen->at, frames_), seen->updates};
   }
 
   // Set before Start, so that the signal naming the node cannot pass

@@ -65,10 +65,11 @@ ScreenPoint TransformPixel(ScreenPoint at, std::uint32_t transform,
 ShmFrame UprightFrame(const ShmFrame& frame, std::uint32_t transform,
                       std::vector<std::uint8_t>& pixels) {
   constexpr std::int32_t kBytes = 4;
-  const bool readable = IsReadableShmFormat(frame.format) && frame.width > 0 &&
-                        frame.height > 0 && frame.stride >= frame.width * kBytes &&
-                        frame.size >= static_cast<std::size_t>(frame.stride) *
-                                          static_cast<std::size_t>(frame.height);
+  const bool readable =
+      IsReadableShmFormat(frame.format) && frame.width > 0 &&
+      frame.height > 0 && frame.stride >= frame.width * kBytes &&
+      frame.size >= static_cast<std::size_t>(frame.stride) *
+                        static_cast<std::size_t>(frame.height);
   if ((transform & 7U) == 0 || !readable) {
     return frame;
   }
@@ -84,10 +85,10 @@ ShmFrame UprightFrame(const ShmFrame& frame, std::uint32_t transform,
     // The row as the output stores it, whichever way up the copy came.
     const std::int32_t stored = frame.y_inverted ? frame.height - 1 - row : row;
     for (std::int32_t col = 0; col < frame.width; ++col) {
-      const ScreenPoint to = TransformPixel({col, stored}, transform,
-                                            frame.width, frame.height);
-      std::memcpy(pixels.data() + static_cast<std::ptrdiff_t>(to.y) *
-                                      upright.stride +
+      const ScreenPoint to =
+          TransformPixel({col, stored}, transform, frame.width, frame.height);
+      std::memcpy(pixels.data() +
+                      static_cast<std::ptrdiff_t>(to.y) * upright.stride +
                       static_cast<std::ptrdiff_t>(to.x) * kBytes,
                   frame.data + static_cast<std::ptrdiff_t>(row) * frame.stride +
                       static_cast<std::ptrdiff_t>(col) * kBytes,
@@ -111,7 +112,8 @@ ShmFrame CropFrame(const ShmFrame& frame, ScreenRect part, std::int32_t width,
                                     frame_extent);
   };
   const std::int64_t left = to_frame(part.left, width, frame.width);
-  const std::int64_t right = to_frame(part.left + part.width, width, frame.width);
+  const std::int64_t right =
+      to_frame(part.left + part.width, width, frame.width);
   const std::int64_t top = to_frame(part.top, height, frame.height);
   const std::int64_t bottom =
       to_frame(part.top + part.height, height, frame.height);

@@ -126,14 +126,13 @@ void WaylandDesktop::WatchOutput(Output& output) {
       [](void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
         static_cast<Output*>(data)->logical_position = ScreenPoint{x, y};
       },
-      [](void* data, zxdg_output_v1*, std::int32_t width,
-         std::int32_t height) {
+      [](void* data, zxdg_output_v1*, std::int32_t width, std::int32_t height) {
         static_cast<Output*>(data)->logical_size = ScreenPoint{width, height};
       },
-      [](void*, zxdg_output_v1*) {},
-      [](void*, zxdg_output_v1*, const char*) {},
+      [](void*, zxdg_output_v1*) {}, [](void*, zxdg_output_v1*, const char*) {},
       [](void*, zxdg_output_v1*, const char*) {}};
-  output.xdg = zxdg_output_manager_v1_get_xdg_output(xdg_outputs_, output.proxy);
+  output.xdg =
+      zxdg_output_manager_v1_get_xdg_output(xdg_outputs_, output.proxy);
   zxdg_output_v1_add_listener(output.xdg, &kXdgOutput, &output);
 }
 
@@ -251,6 +250,9 @@ ScreenPoint WaylandDesktop::GetCursorPos() {
   if (pointer_ == nullptr) {
     connection_.Roundtrip("give a pointer");
   }
+  if (outputs_.empty()) {
+    throw PlatformError(Named() + " shows no output to find the pointer on.");
+  }
   return ProbePointer();
 }
 
@@ -314,8 +316,9 @@ ScreenPoint WaylandDesktop::ProbePointer() {
   try {
     connection_.DispatchUntil(
         [&] {
-          return std::all_of(probes.begin(), probes.end(),
-                             [](const auto& probe) { return probe.configured; });
+          return std::all_of(
+              probes.begin(), probes.end(),
+              [](const auto& probe) { return probe.configured; });
         },
         kWaylandFrameTimeoutMs, "place the pointer overlay");
     for (PointerProbe& probe : probes) {

@@ -46,8 +46,9 @@ TEST_F(GnomeDesktopTest, ChosenWhereTheCompositorOffersNoOtherRoute) {
   EXPECT_TRUE(Has(fake.Calls(), "ScreenCast.Session.RecordMonitor Virtual-1"));
   desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, kAbsoluteSpan,
                        kAbsoluteSpan);
-  EXPECT_TRUE(Has(fake.Calls(),
-                  "RemoteDesktop.Session.NotifyPointerMotionAbsolute 798 1278"));
+  EXPECT_TRUE(
+      Has(fake.Calls(),
+          "RemoteDesktop.Session.NotifyPointerMotionAbsolute 798 1278"));
   // No PipeWire here: finding the pointer fails and says why, and the
   // screen stays unread.
   try {

@@ -1,12 +1,12 @@
 // The primary monitor's logical pixels and its screen cast's pixels, for
 // scaled and turned monitors, worked by hand.
 
+#include "platform/gnome/monitor_frames.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <optional>
-
-#include "platform/gnome/monitor_frames.h"
 
 namespace scrivlet {
 namespace {
@@ -16,22 +16,25 @@ TEST(MonitorFrames, LogicalPixelsMapOntoTheStreamsAndBack) {
     const char* name;
     MonitorFrames frames;
     DesktopArea logical;
-    ScreenPoint at;        // a logical pixel
-    double stream_x;       // its corner in the stream
+    ScreenPoint at;   // a logical pixel
+    double stream_x;  // its corner in the stream
     double stream_y;
-    ScreenPoint inside;    // a stream pixel inside it, not its corner
-    ScreenRect area;       // a logical area
-    ScreenRect streamed;   // the stream pixels that show it
+    ScreenPoint inside;   // a stream pixel inside it, not its corner
+    ScreenRect area;      // a logical area
+    ScreenRect streamed;  // the stream pixels that show it
   };
+  // A row a line.
+  // clang-format off
   const std::array cases{
       Case{"as it is", FramesOf(1280, 800, 1, 0), {0, 0, 1280, 800},
            {10, 20}, 10, 20, {10, 20}, {10, 20, 3, 2}, {10, 20, 3, 2}},
       Case{"scale 2, turned 90 degrees", FramesOf(1280, 800, 2, 1),
-           {0, 0, 400, 640}, {10, 20}, 20, 40, {21, 41}, {10, 20, 3, 2},
-           {20, 40, 6, 4}},
+           {0, 0, 400, 640},
+           {10, 20}, 20, 40, {21, 41}, {10, 20, 3, 2}, {20, 40, 6, 4}},
       Case{"scale 1.5", FramesOf(1920, 1200, 1.5, 0), {0, 0, 1280, 800},
            {1, 3}, 1.5, 4.5, {2, 5}, {1, 1, 2, 2}, {1, 1, 4, 4}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(LogicalArea(c.frames), c.logical) << c.name;
     const StreamPoint aim = ToStream(c.at, c.frames);
@@ -49,7 +52,8 @@ TEST(MonitorFrames, ALogicalReadSamplesEachPixelsCentre) {
   ScreenImage stream = UnreadScreenImage({1, 1, 4, 4});
   for (std::int32_t y = 1; y < 5; ++y) {
     for (std::int32_t x = 1; x < 5; ++x) {
-      stream.pixels[static_cast<std::size_t>((y - 1) * 4 + (x - 1))] =
+      stream.pixels[static_cast<std::size_t>(y - 1) * 4 +
+                    static_cast<std::size_t>(x - 1)] =
           static_cast<COLORREF>(10 * y + x);
     }
   }

@@ -1,12 +1,13 @@
 // A monitor's logical size, the layout around outputs, and turning a copy
 // of an output's pixels upright, each worked by hand.
 
+#include "platform/output_geometry.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <vector>
 
-#include "platform/output_geometry.h"
 #include "platform/wayland/output_layout.h"
 
 namespace scrivlet {
@@ -23,16 +24,15 @@ TEST(OutputGeometry, LogicalSizeTurnsThenDividesByTheScale) {
   const std::array cases{
       Case{1280, 1024, 1, 0, {1280, 1024}},
       Case{1280, 1024, 2, 0, {640, 512}},
-      Case{640, 480, 1.5, 0, {426, 320}},     // 426.67 cut, as wlroots does
-      Case{1280, 1024, 1, 1, {1024, 1280}},   // 90 degrees
-      Case{1280, 800, 2, 7, {400, 640}},      // flipped, 270 degrees
-      Case{1920, 1080, 1, 2, {1920, 1080}},   // 180 degrees
+      Case{640, 480, 1.5, 0, {426, 320}},    // 426.67 cut, as wlroots does
+      Case{1280, 1024, 1, 1, {1024, 1280}},  // 90 degrees
+      Case{1280, 800, 2, 7, {400, 640}},     // flipped, 270 degrees
+      Case{1920, 1080, 1, 2, {1920, 1080}},  // 180 degrees
       Case{2560, 1440, 1.25, 0, {2048, 1152}},
-      Case{2560, 1440, 0, 0, {2560, 1440}},   // no scale told: 1
+      Case{2560, 1440, 0, 0, {2560, 1440}},  // no scale told: 1
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ToLogicalSize(c.width, c.height, c.scale, c.transform),
-              c.logical)
+    EXPECT_EQ(ToLogicalSize(c.width, c.height, c.scale, c.transform), c.logical)
         << c.width << "x" << c.height << " scale " << c.scale << " transform "
         << c.transform;
   }
@@ -73,11 +73,11 @@ TEST(OutputGeometry, TransformsMovePixelsAsWlrootsMovesBoxes) {
 // upright it is 2x3, and a part of it is cut out at the output's scale.
 TEST(OutputGeometry, FramesAreTurnedUprightAndCut) {
   // One byte of each pixel tells it apart: pixel (x, y) as stored is 10y+x.
-  std::vector<std::uint8_t> stored(3 * 2 * 4, 0);
+  std::vector<std::uint8_t> stored(std::size_t{24}, 0);  // 3x2, 4 bytes each
   for (std::uint8_t row = 0; row < 2; ++row) {
     for (std::uint8_t col = 0; col < 3; ++col) {
       // Upside down: the stored row 0 is the memory's last.
-      stored[static_cast<std::size_t>(((1 - row) * 3 + col) * 4)] =
+      stored[(static_cast<std::size_t>(1 - row) * 3 + col) * 4] =
           static_cast<std::uint8_t>(10 * row + col);
     }
   }

@@ -65,8 +65,9 @@ TEST(WaylandAim, ClicksPaintTheAimedPixelInQtAndGtkPrograms) {
   UseWaylandSession(FixtureSessionFile());
   const std::array programs{
       Program{"Qt", QtClickRecorder()},
-      Program{"GTK", "GDK_BACKEND=wayland NO_AT_BRIDGE=1 exec "
-                     "/usr/bin/python3 " SCRIVLET_GTK_CLICK_RECORDER},
+      Program{"GTK",
+              "GDK_BACKEND=wayland NO_AT_BRIDGE=1 exec "
+              "/usr/bin/python3 " SCRIVLET_GTK_CLICK_RECORDER},
   };
   for (const Program& program : programs) {
     ClickRecorder recorder(program.command);
@@ -103,7 +104,8 @@ TEST(WaylandOutputs, ClicksLandWhereAimedOnScaledTurnedAndSecondOutputs) {
   UseWaylandSession(sway.StateFile());
   const std::array cases{
       OutputCase{"scale 2", {"output HEADLESS-1 scale 2"}, {0, 0, 320, 240}},
-      OutputCase{"scale 1.5", {"output HEADLESS-1 scale 1.5"}, {0, 0, 426, 320}},
+      OutputCase{
+          "scale 1.5", {"output HEADLESS-1 scale 1.5"}, {0, 0, 426, 320}},
       OutputCase{"turned 90 degrees",
                  {"output HEADLESS-1 scale 1 transform 90"},
                  {0, 0, 480, 640}},

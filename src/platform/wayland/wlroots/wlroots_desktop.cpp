@@ -139,11 +139,11 @@ class WlrootsDesktop final : public WaylandDesktop {
     // pixel a dot was just clicked on. The region is in the output's
     // logical pixels.
     zwlr_screencopy_frame_v1* frame =
-        turned ? zwlr_screencopy_manager_v1_capture_output(
-                     screencopy_.get(), 0, CurrentOutput())
+        turned ? zwlr_screencopy_manager_v1_capture_output(screencopy_.get(), 0,
+                                                           CurrentOutput())
                : zwlr_screencopy_manager_v1_capture_output_region(
-                     screencopy_.get(), 0, CurrentOutput(), part.left,
-                     part.top, part.width, part.height);
+                     screencopy_.get(), 0, CurrentOutput(), part.left, part.top,
+                     part.width, part.height);
     zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
     try {
       connection_.DispatchUntil([&] { return copy.finished; },
@@ -163,10 +163,9 @@ class WlrootsDesktop final : public WaylandDesktop {
     }
     // The copy comes as the output stores its pixels: unturned.
     std::vector<std::uint8_t> upright;
-    return ToScreenImage(
-        CropFrame(UprightFrame(copy.frame, transform, upright), part,
-                  bounds.width, bounds.height),
-        area, captured);
+    return ToScreenImage(CropFrame(UprightFrame(copy.frame, transform, upright),
+                                   part, bounds.width, bounds.height),
+                         area, captured);
   }
 
  protected:
