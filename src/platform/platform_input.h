@@ -128,6 +128,14 @@ using NativeWindow = std::uintptr_t;
 // The z-order bands a window can be put in (HWND_TOPMOST / HWND_NOTOPMOST).
 enum class ZOrder : std::uint8_t { Topmost, NotTopmost };
 
+// Whether the events mouse_event sends reach the windows.
+enum class InputDelivery : std::uint8_t {
+  Delivered,
+  // Another program holds the pointer (an open popup menu, a screenshot
+  // tool choosing an area): every event goes to it until it lets go.
+  HeldByAnotherProgram,
+};
+
 // The desktop is missing something Scrivlet needs, or refused a request.
 class PlatformError : public std::runtime_error {
  public:
@@ -210,6 +218,23 @@ class PlatformInput {
   // in an error, so that delivery can tell one drawing from the next.
   virtual void DrawingStarted() {}
   virtual void DrawingEnded() {}
+
+  // Whether the events sent now reach the windows. Asked when dots did not
+  // show: a loss while another program holds the pointer is not the
+  // target's. Costs a round trip. Backends that cannot tell say Delivered.
+  virtual InputDelivery SyntheticInputDelivery() {
+    return InputDelivery::Delivered;
+  }
+
+  // Whether the desktop's area changed since DrawingStarted, even if it is
+  // back as it was: dots placed for the old area land elsewhere. A backend
+  // that tells sends no press after the change. Others say false, and the
+  // drawing compares DesktopBounds() now and then.
+  virtual bool DesktopChangedDuringDrawing() { return false; }
+
+  // Dots of the drawing that ended last that were expected to show and
+  // never did, although delivery sent them again; 0 where it cannot tell.
+  virtual int DotsNotLanded() { return 0; }
 };
 
 }  // namespace scrivlet

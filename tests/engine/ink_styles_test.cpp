@@ -101,7 +101,7 @@ TEST(Dither, ChoosesTonesAsWorkedByHand) {
   };
   const Case cases[] = {
       {"bare limit: 200 ink, 201 paper",
-       DitherStyle::None,
+       DitherStyle::Off,
        200,
        {{200, 201}},
        {"#."}},

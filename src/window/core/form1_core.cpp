@@ -31,13 +31,14 @@ std::uint32_t OverWhite(std::uint32_t argb) {
          blend((argb >> 8U) & 0xFFU) << 8U | blend(argb & 0xFFU);
 }
 
-std::string DrawingCaption(int percent) {
-  std::string caption = texts::kDrawingCaption;
-  const std::size_t at = caption.find("%1");
+// A text with %1 replaced by `number`.
+std::string WithNumber(const char* text, int number) {
+  std::string filled = text;
+  const std::size_t at = filled.find("%1");
   if (at != std::string::npos) {
-    caption.replace(at, 2, std::to_string(percent));
+    filled.replace(at, 2, std::to_string(number));
   }
-  return caption;
+  return filled;
 }
 
 }  // namespace
@@ -343,17 +344,23 @@ void Form1Core::Timer1_Timer() {
 }
 
 void Form1Core::Tick() {
+  TickResult result = TickResult::Idle;
   try {
-    const TickResult result =
-        DrawTriggerTick(drawing_desktop_, *this, settings_, *this);
+    result = DrawTriggerTick(drawing_desktop_, *this, settings_, *this);
     key_state_failed_ = false;
-    if (result == TickResult::Drawn) MeasureRate();
   } catch (const std::exception& error) {
     // Only reading F7 can fail here; tell it once, not on every tick.
     if (!key_state_failed_) {
       Report(texts::kKeyStateFailed, error);
     }
     key_state_failed_ = true;
+  }
+  // Delivery could not get every dot onto the screen: not complete.
+  if (result == TickResult::Drawn) {
+    MeasureRate();
+    if (const int lost = drawing_desktop_.DotsNotLanded(); lost > 0) {
+      view_.ShowMessage(WithNumber(texts::kDrawingIncomplete, lost));
+    }
   }
 }
 
@@ -408,7 +415,7 @@ void Form1Core::ColumnDone(int columns_done, int columns_total) {
           : 100;
   if (percent != shown_percent_) {
     shown_percent_ = percent;
-    view_.SetCaption(DrawingCaption(percent));
+    view_.SetCaption(WithNumber(texts::kDrawingCaption, percent));
   }
   // Keeps the window painted and answering the desktop; the user's input
   // waits and is dropped when the drawing ends.

@@ -52,6 +52,12 @@ inline constexpr const char* kNoDisplay =
 inline constexpr const char* kDrawingCaption =
     "Scrivlet - 手書き入力 (描画中 %1%)";
 
+// A drawing that ran to its end with dots that never showed; %1 is how
+// many.
+inline constexpr const char* kDrawingIncomplete =
+    "描画は終わりましたが、%1ドットが描けませんでした"
+    "(ほかのプログラムがマウスを使っていたためです)";
+
 // Why a drop did not replace the picture.
 inline constexpr const char* kDropNoFile = "ファイルをドロップしてください";
 inline constexpr const char* kDropNotFound = "ファイルが見つかりません";

@@ -40,9 +40,15 @@ TEST_F(GnomeDesktopTest, ChosenWhereTheCompositorOffersNoOtherRoute) {
   unsetenv("WAYLAND_DISPLAY");
 
   // The primary monitor's current mode, not the other monitor's nor the
-  // preferred mode, is what absolute coordinates span.
-  EXPECT_EQ(desktop->DesktopBounds(), (DesktopArea{0, 0, 1280, 800}));
+  // preferred mode, turned and scaled as its logical monitor is, is what
+  // absolute coordinates span; mutter takes them in the stream's pixels.
+  EXPECT_EQ(desktop->DesktopBounds(), (DesktopArea{0, 0, 400, 640}));
   EXPECT_TRUE(Has(fake.Calls(), "ScreenCast.Session.RecordMonitor Virtual-1"));
+  desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, kAbsoluteSpan,
+                       kAbsoluteSpan);
+  EXPECT_TRUE(
+      Has(fake.Calls(),
+          "RemoteDesktop.Session.NotifyPointerMotionAbsolute 798 1278"));
   // No PipeWire here: finding the pointer fails and says why, and the
   // screen stays unread.
   try {

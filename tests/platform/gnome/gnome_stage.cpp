@@ -30,11 +30,14 @@ void EnterGnomeSession() {
   }
 }
 
-ClickRecorder::ClickRecorder()
-    // exec: the shell becomes the recorder, so that the pid it prints is
-    // the process popen waits for, and no shell reports its end.
-    : pipe_(
-          popen("QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER, "r")) {
+std::string QtClickRecorder() {
+  // exec: the shell becomes the recorder, so that the pid it prints is the
+  // process popen waits for, and no shell reports its end.
+  return "QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER;
+}
+
+ClickRecorder::ClickRecorder(const std::string& command)
+    : pipe_(popen(command.c_str(), "r")) {
   if (pipe_ != nullptr) {
     pid_ = std::atoi(ReadLine().substr(4).c_str());
   }

@@ -16,12 +16,16 @@ namespace scrivlet::testing {
 // throws std::runtime_error when it is not set.
 void EnterGnomeSession();
 
-// The click recorder (tests/platform/gnome/click_recorder.cpp): a white
-// full-screen window that prints each press and release and paints a black
-// pixel at each press.
+// The Qt click recorder (tests/platform/gnome/click_recorder.cpp), as a
+// shell command.
+std::string QtClickRecorder();
+
+// A click recorder: a white full-screen window that prints each press and
+// release and paints a black pixel at each press. `command` starts it with
+// exec, so that the pid it prints is the one waited for.
 class ClickRecorder {
  public:
-  ClickRecorder();
+  explicit ClickRecorder(const std::string& command = QtClickRecorder());
   ClickRecorder(const ClickRecorder&) = delete;
   ClickRecorder& operator=(const ClickRecorder&) = delete;
   ClickRecorder(ClickRecorder&&) = delete;

@@ -20,7 +20,8 @@ inline void MoveTo(PlatformInput& desktop, ScreenPoint to,
                    std::uint32_t extra = 0) {
   const DesktopArea area = desktop.DesktopBounds();
   desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | extra,
-                      Aim(to.x, area.width), Aim(to.y, area.height));
+                      Aim(to.x - area.left, area.width),
+                      Aim(to.y - area.top, area.height));
 }
 
 }  // namespace scrivlet::testing

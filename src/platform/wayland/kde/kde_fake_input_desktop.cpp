@@ -45,7 +45,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     ListGlobals();
     RequireRoute();
     WatchOutputAndSeat();
-    connection_.Roundtrip("describe its output");
+    connection_.Roundtrip("describe its outputs");
     RequireOutputSize();
     // Once per connection; KWin drops the events of a client that has not.
     org_kde_kwin_fake_input_authenticate(fake_input_.get(), kApplication,
@@ -138,16 +138,15 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     }
   }
 
-  // KWin's absolute motion is in the desktop's logical pixels, fractions
-  // allowed, but KWin 5.27 rounds the position it hands to programs to
-  // whole pixels: a quarter pixel in lands on the aimed pixel whether KWin
-  // rounds or not, where a half would round onto the next one.
+  // KWin's absolute motion is in the layout's logical pixels, as screen
+  // points are, fractions allowed, but KWin 5.27 rounds the position it
+  // hands to programs to whole pixels: a quarter pixel in lands on the
+  // aimed pixel whether KWin rounds or not, where a half would round onto
+  // the next one.
   void MoveOntoPixel(ScreenPoint at) override {
-    const DesktopArea bounds = Bounds();
     org_kde_kwin_fake_input_pointer_motion_absolute(
-        fake_input_.get(),
-        wl_fixed_from_double(at.x - bounds.left + kIntoPixel),
-        wl_fixed_from_double(at.y - bounds.top + kIntoPixel));
+        fake_input_.get(), wl_fixed_from_double(at.x + kIntoPixel),
+        wl_fixed_from_double(at.y + kIntoPixel));
   }
 
   void NudgePointer() override {
@@ -171,7 +170,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
                           std::to_string(fake_input_version_) +
                           "; absolute motion needs version 3 or later.");
     }
-    if (output_ == nullptr) {
+    if (CurrentOutput() == nullptr) {
       throw PlatformError(Named() + " lacks wl_output.");
     }
   }
