@@ -233,7 +233,7 @@ void Form1Core::Option2_Click(std::int16_t index) {
 
 void Form1Core::Option3_Click(std::int16_t index) {
   Guarded([this, index] {
-    constexpr std::array kStyles{DitherStyle::None, DitherStyle::FloydSteinberg,
+    constexpr std::array kStyles{DitherStyle::Off, DitherStyle::FloydSteinberg,
                                  DitherStyle::Bayer};
     if (index >= 0 && static_cast<std::size_t>(index) < kStyles.size()) {
       settings_.Dither = kStyles[static_cast<std::size_t>(index)];

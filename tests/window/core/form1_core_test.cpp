@@ -318,8 +318,8 @@ TEST_F(Form1CoreTest, StylePageSetsTheStyleAndGreysDragInputForStrokes) {
   };
   for (const Case& c : {Case{1, 1, true, DitherStyle::FloydSteinberg},
                         Case{0, 2, false, DitherStyle::Bayer},
-                        Case{1, 0, true, DitherStyle::None},
-                        Case{0, 0, false, DitherStyle::None}}) {
+                        Case{1, 0, true, DitherStyle::Off},
+                        Case{0, 0, false, DitherStyle::Off}}) {
     core_.Option2_Click(c.style);
     core_.Option3_Click(c.dither);
     EXPECT_EQ(core_.settings().Strokes, c.strokes) << c.style;
