@@ -1,7 +1,9 @@
 #include "window/win32/win32_controls.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "platform/platform_input.h"
 #include "window/core/form1_layout.h"
@@ -39,18 +41,26 @@ Kind KindOf(Control control, const wchar_t* picture_class) {
       // which would let a refused OLE drop arrive again as WM_DROPFILES.
       return {picture_class, kChild | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE};
     case Control::Frame1:
+    case Control::Frame2:
+    case Control::Frame3:
       return {L"BUTTON", kChild | BS_GROUPBOX, 0};
     case Control::Command1:
       return {L"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0};
     case Control::Option1_0:
+    case Control::Option2_1:
+    case Control::Option3_1:
+    case Control::Option3_2:
       return {L"BUTTON", kChild | BS_AUTORADIOBUTTON, 0};
     case Control::Option1_1:
+    case Control::Option2_0:
+    case Control::Option3_0:
       // First of the group in the focus order: the group starts here. The
       // Tab key stops at the checked button only: an automatic radio button
       // takes WS_TABSTOP when checked and gives it up when cleared.
       return {L"BUTTON", kChild | WS_GROUP | BS_AUTORADIOBUTTON, 0};
     case Control::Check1:
     case Control::Check2:
+    case Control::Check3:
       // Three states, switched here: a user's click never grays a box.
       return {L"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_3STATE, 0};
     case Control::Text1:
@@ -64,6 +74,7 @@ Kind KindOf(Control control, const wchar_t* picture_class) {
     case Control::Label4:
     case Control::Label5:
     case Control::Label6:
+    case Control::Label7:
       return {L"STATIC", kChild | SS_LEFT, 0};
   }
   return {L"STATIC", kChild, 0};
@@ -104,8 +115,14 @@ HFONT ControlFonts::For(Control control) const {
       return usage;
     case Control::Check1:
     case Control::Check2:
+    case Control::Check3:
     case Control::Option1_0:
     case Control::Option1_1:
+    case Control::Option2_0:
+    case Control::Option2_1:
+    case Control::Option3_0:
+    case Control::Option3_1:
+    case Control::Option3_2:
       return option;
     default:
       return ui;
@@ -138,10 +155,11 @@ void ArrangeFocusOrder(const ControlHandles& handles) {
     previous = control;
   }
   // Beneath the controls: Label3, whose stored place overlaps the labels
-  // and buttons below its one line of text; the group box, which fills its
-  // inside; the tab control at the bottom.
+  // and buttons below its one line of text; the group boxes, which fill
+  // their inside; the tab control at the bottom.
   for (const Control lowest :
-       {Control::Label3, Control::Frame1, Control::SSTab1}) {
+       {Control::Label3, Control::Frame1, Control::Frame2, Control::Frame3,
+        Control::SSTab1}) {
     ::SetWindowPos(HandleOf(handles, lowest), HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
@@ -155,9 +173,14 @@ void PlaceControls(const ControlHandles& handles, int dpi, bool keep_picture) {
       at.x += pixels(layout::kSSTab1.left);
       at.y += pixels(layout::kSSTab1.top);
     }
-    if (parent == layout::Container::Frame1) {
-      at.x += pixels(layout::kFrame1.left);
-      at.y += pixels(layout::kFrame1.top);
+    for (const auto& [frame, rect] :
+         {std::pair{layout::Container::Frame1, layout::kFrame1},
+          std::pair{layout::Container::Frame2, layout::kFrame2},
+          std::pair{layout::Container::Frame3, layout::kFrame3}}) {
+      if (parent == frame) {
+        at.x += pixels(rect.left);
+        at.y += pixels(rect.top);
+      }
     }
     return at;
   };
@@ -172,6 +195,30 @@ void PlaceControls(const ControlHandles& handles, int dpi, bool keep_picture) {
                    at.y + pixels(place.rect.top), pixels(place.rect.width),
                    pixels(place.rect.height), flags);
   }
+}
+
+bool NewlySelected(HWND button, Control control, std::span<const Control> group,
+                   int& selected) {
+  if (::SendMessageW(button, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+    return false;
+  }
+  const auto index = static_cast<int>(
+      std::find(group.begin(), group.end(), control) - group.begin());
+  if (index == selected) {
+    return false;
+  }
+  selected = index;
+  return true;
+}
+
+bool IsPasteKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != 'V' ||
+      ::GetKeyState(VK_CONTROL) >= 0) {
+    return false;
+  }
+  wchar_t name[16] = {};
+  ::GetClassNameW(message.hwnd, name, 16);
+  return ::lstrcmpiW(name, L"Edit") != 0;
 }
 
 bool IsUserInput(UINT message) {

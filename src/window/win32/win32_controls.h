@@ -5,6 +5,7 @@
 // layout table at the window's DPI.
 
 #include <array>
+#include <span>
 
 #include "window/core/controls.h"
 #include "window/win32/windows_ui.h"
@@ -43,6 +44,26 @@ void ArrangeFocusOrder(const ControlHandles& handles);
 // Places every control at `dpi`; Picture1 keeps its size when `keep_picture`
 // (it is sized by its picture).
 void PlaceControls(const ControlHandles& handles, int dpi, bool keep_picture);
+
+[[nodiscard]] constexpr bool IsCheckBox(Control control) {
+  return control == Control::Check1 || control == Control::Check2 ||
+         control == Control::Check3;
+}
+
+// A group box, whose inside shows the page's colour.
+[[nodiscard]] constexpr bool IsFrame(Control control) {
+  return control == Control::Frame1 || control == Control::Frame2 ||
+         control == Control::Frame3;
+}
+
+// A click on `button`, the option `control` of `group`: true when it made
+// another button of the group the selected one, whose index goes to
+// `selected`.
+bool NewlySelected(HWND button, Control control, std::span<const Control> group,
+                   int& selected);
+
+// Ctrl+V anywhere in the window but in an edit box, which pastes text.
+[[nodiscard]] bool IsPasteKey(const MSG& message);
 
 // Keys, clicks and pointer moves: what is thrown away while a drawing runs.
 [[nodiscard]] bool IsUserInput(UINT message);

@@ -1,5 +1,7 @@
 #include "window/win32/win32_form1.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -17,6 +19,7 @@ namespace scrivlet {
 namespace {
 
 constexpr UINT_PTR kTimer1Id = 1;
+constexpr std::array kModeOptions{Control::Option1_0, Control::Option1_1};
 
 void RegisterFormClass(HINSTANCE instance, WNDPROC form) {
   HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
@@ -114,16 +117,24 @@ void Win32Form1::CreateControls() {
     controls_[static_cast<std::size_t>(place.control)] = control;
     ::SendMessageW(control, WM_SETFONT,
                    reinterpret_cast<WPARAM>(fonts_.For(place.control)), FALSE);
-    if (place.control == Control::Check1 || place.control == Control::Check2 ||
-        place.control == Control::Text3 || place.control == Control::Frame1) {
+    if (IsCheckBox(place.control) || IsFrame(place.control) ||
+        place.control == Control::Text3) {
       ::SetWindowSubclass(control, &Win32Form1::ControlSubclass, 0,
                           reinterpret_cast<DWORD_PTR>(this));
     }
   }
   ::SetWindowLongPtrW(Handle(Control::Picture1), GWLP_USERDATA,
                       reinterpret_cast<LONG_PTR>(&picture_box_));
+  picture_box_.double_click = [this] {
+    if (core_ && input_enabled_) {
+      core_->Picture1_DblClick();
+    }
+  };
   AddTabPages(Handle(Control::SSTab1));
-  ::SendMessageW(Handle(Control::Option1_0), BM_SETCHECK, BST_CHECKED, 0);
+  for (const Control first :
+       {Control::Option1_0, kStyleOptions[0], kDitherOptions[0]}) {
+    ::SendMessageW(Handle(first), BM_SETCHECK, BST_CHECKED, 0);
+  }
   ArrangeFocusOrder(controls_);
 }
 
@@ -143,6 +154,10 @@ void Win32Form1::Show(int show_command) {
 bool Win32Form1::TranslateDialogMessage(MSG& message) {
   HWND box = message_.hwnd();
   if (box != nullptr && ::IsDialogMessageW(box, &message) != FALSE) {
+    return true;
+  }
+  if (IsPasteKey(message)) {
+    ::SendMessageW(window_, WM_PASTE, 0, 0);
     return true;
   }
   return ::IsDialogMessageW(window_, &message) != FALSE;
@@ -237,6 +252,12 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       ::SetBkColor(dc, page_colour_);
       return reinterpret_cast<LRESULT>(page_brush_);
     }
+    case WM_PASTE:
+      // Nothing is taken while a drawing runs, as with a drop.
+      if (input_enabled_) {
+        core_->Form_Paste();
+      }
+      return 0;
     case WM_CLOSE:
       if (core_->Form_QueryUnload()) {
         Close();
@@ -274,6 +295,20 @@ void Win32Form1::OnCommand(int id, int code) {
   if (!control) {
     return;
   }
+  const struct {
+    std::span<const Control> buttons;
+    int& selected;
+    void (Form1Core::*handler)(std::int16_t);
+  } groups[] = {{kModeOptions, selected_option_, &Form1Core::Option1_Click},
+                {kStyleOptions, selected_style_, &Form1Core::Option2_Click},
+                {kDitherOptions, selected_dither_, &Form1Core::Option3_Click}};
+  for (const auto& group : groups) {
+    if (code == BN_CLICKED && std::ranges::count(group.buttons, *control) > 0 &&
+        NewlySelected(Handle(*control), *control, group.buttons,
+                      group.selected)) {
+      ((*core_).*group.handler)(static_cast<std::int16_t>(group.selected));
+    }
+  }
   switch (*control) {
     case Control::Text1:
     case Control::Text2:
@@ -288,20 +323,9 @@ void Win32Form1::OnCommand(int id, int code) {
         }
       }
       break;
-    case Control::Option1_0:
-    case Control::Option1_1:
-      if (code == BN_CLICKED) {
-        const int index = *control == Control::Option1_0 ? 0 : 1;
-        if (::SendMessageW(Handle(*control), BM_GETCHECK, 0, 0) ==
-                BST_CHECKED &&
-            index != selected_option_) {
-          selected_option_ = index;
-          core_->Option1_Click(static_cast<std::int16_t>(index));
-        }
-      }
-      break;
     case Control::Check1:
     case Control::Check2:
+    case Control::Check3:
       if (code == BN_CLICKED) {
         // The change reaches the core through BM_SETCHECK (ControlSubclass).
         ClickCheckBox(Handle(*control));
@@ -331,7 +355,8 @@ LRESULT CALLBACK Win32Form1::ControlSubclass(HWND window, UINT message,
     }
     return code;
   }
-  if (message == WM_ERASEBKGND && window == self->Handle(Control::Frame1)) {
+  const std::optional<Control> which = ControlById(::GetDlgCtrlID(window));
+  if (message == WM_ERASEBKGND && which && IsFrame(*which)) {
     // The group box would erase its inside with the window's face; the
     // page's colour lies behind it.
     RECT inside{};
@@ -346,8 +371,10 @@ LRESULT CALLBACK Win32Form1::ControlSubclass(HWND window, UINT message,
       }
       if (window == self->Handle(Control::Check1)) {
         self->core_->Check1_Click();
-      } else {
+      } else if (window == self->Handle(Control::Check2)) {
         self->core_->Check2_Click();
+      } else {
+        self->core_->Check3_Click();
       }
     });
   }

@@ -6,13 +6,16 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "window/core/controls.h"
 #include "window/core/form1_core.h"
 #include "window/core/form1_view.h"
+#include "window/win32/clipboard_paste.h"
 #include "window/win32/message_window.h"
+#include "window/win32/open_picture_dialog.h"
 #include "window/win32/picture_drop_target.h"
 #include "window/win32/win32_controls.h"
 #include "window/win32/win32_picture_box.h"
@@ -59,6 +62,15 @@ class Win32Form1 final : public Form1View {
   bool OpenUrl(const std::string& url) override;
   void ProcessPendingPaint() override;
   void ShowPicture(const Picture& shown) override;
+  void SetEnabled(Control control, bool enabled) override {
+    ::EnableWindow(Handle(control), enabled ? TRUE : FALSE);
+  }
+  [[nodiscard]] PastedData ReadClipboard() override {
+    return ReadClipboardWin32();
+  }
+  [[nodiscard]] std::optional<std::string> AskForPictureFile() override {
+    return AskForPictureFileWin32(window_);
+  }
   void Close() override;
 
  private:
@@ -84,6 +96,8 @@ class Win32Form1 final : public Form1View {
   HBRUSH page_brush_ = nullptr;
   int dpi_ = 96;
   int selected_option_ = 0;
+  int selected_style_ = 0;
+  int selected_dither_ = 0;
   bool input_enabled_ = true;
   bool closing_ = false;
   PictureBoxState picture_box_;

@@ -38,6 +38,11 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wparam,
     case WM_LBUTTONDOWN:
       ::SetFocus(window);
       return 0;
+    case WM_LBUTTONDBLCLK:
+      if (state->double_click) {
+        state->double_click();
+      }
+      return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     default:
@@ -50,6 +55,7 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wparam,
 void RegisterPictureBoxClass(HINSTANCE instance) {
   WNDCLASSEXW type{};
   type.cbSize = sizeof(type);
+  type.style = CS_DBLCLKS;
   type.hInstance = instance;
   type.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   type.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));

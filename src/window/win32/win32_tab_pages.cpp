@@ -10,8 +10,8 @@
 namespace scrivlet {
 namespace {
 
-// Which page a control lives on: 0 メイン, 1 設定, -1 neither (the tab
-// control itself).
+// Which page a control lives on: 0 メイン, 1 設定, 2 描き方, -1 none (the
+// tab control itself).
 int PageOf(layout::Container parent) {
   switch (parent) {
     case layout::Container::MainPage:
@@ -19,6 +19,10 @@ int PageOf(layout::Container parent) {
     case layout::Container::SettingsPage:
     case layout::Container::Frame1:
       return 1;
+    case layout::Container::StylePage:
+    case layout::Container::Frame2:
+    case layout::Container::Frame3:
+      return 2;
     case layout::Container::Form:
       break;
   }
@@ -31,8 +35,9 @@ void AddTabPages(HWND tab) {
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   std::wstring captions[] = {Utf16(texts::kMainPage),
-                             Utf16(texts::kSettingsPage)};
-  for (int page = 0; page < 2; ++page) {
+                             Utf16(texts::kSettingsPage),
+                             Utf16(texts::kStylePage)};
+  for (int page = 0; page < 3; ++page) {
     item.pszText = captions[page].data();
     ::SendMessageW(tab, TCM_INSERTITEMW, static_cast<WPARAM>(page),
                    reinterpret_cast<LPARAM>(&item));
