@@ -29,22 +29,21 @@ void PutLe32(std::vector<std::uint8_t>& out, std::size_t at,
   }
 }
 
-// The CF_DIB block of the clipboard, copied out.
-std::vector<std::uint8_t> ClipboardDib(IDataObject& data) {
-  FORMATETC wanted{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium{};
+// The clipboard's CF_DIB block, copied out (Windows makes one from a
+// CF_BITMAP or CF_DIBV5 too).
+std::vector<std::uint8_t> ClipboardDib() {
   std::vector<std::uint8_t> dib;
-  if (data.GetData(&wanted, &medium) != S_OK) {
+  if (::OpenClipboard(nullptr) == FALSE) {
     return dib;
   }
-  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+  if (HANDLE block = ::GetClipboardData(CF_DIB)) {
     if (const auto* bytes =
-            static_cast<const std::uint8_t*>(::GlobalLock(medium.hGlobal))) {
-      dib.assign(bytes, bytes + ::GlobalSize(medium.hGlobal));
-      ::GlobalUnlock(medium.hGlobal);
+            static_cast<const std::uint8_t*>(::GlobalLock(block))) {
+      dib.assign(bytes, bytes + ::GlobalSize(block));
+      ::GlobalUnlock(block);
     }
   }
-  ::ReleaseStgMedium(&medium);
+  ::CloseClipboard();
   return dib;
 }
 
@@ -87,15 +86,16 @@ std::vector<std::uint8_t> BmpFileOfDib(std::span<const std::uint8_t> dib) {
 
 PastedData ReadClipboardWin32() {
   PastedData pasted;
-  Microsoft::WRL::ComPtr<IDataObject> data;
-  if (FAILED(::OleGetClipboard(&data)) || data == nullptr) {
-    return pasted;
+  {
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    if (SUCCEEDED(::OleGetClipboard(&data)) && data != nullptr) {
+      pasted.items = ItemsOf(*data.Get());
+    }
   }
-  pasted.items = ItemsOf(*data.Get());
   if (!pasted.items.paths.empty() || !pasted.items.uris.empty()) {
     return pasted;
   }
-  const std::vector<std::uint8_t> dib = ClipboardDib(*data.Get());
+  const std::vector<std::uint8_t> dib = ClipboardDib();
   if (dib.empty()) {
     return pasted;
   }
