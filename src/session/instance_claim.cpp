@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/platform_input.h"
+#include "session/draw_channel.h"
 #include "session/instance_texts.h"
 
 namespace scrivlet {
@@ -75,6 +76,10 @@ InstanceClaim ClaimInstance(int argc, char** argv) {
     command = named ? named : command;
   }
   if (command) {
+    // At most one drawing runs: a draw command's, or else the window's.
+    if (*command == Command::Abort && AbortDrawCommand()) {
+      return {0, nullptr};
+    }
     return {SendFromCommandLine(*command), nullptr};
   }
 
