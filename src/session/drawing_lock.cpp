@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -37,12 +36,9 @@ std::unique_ptr<DrawingLock> DrawingLock::TryTake() {
     throw PlatformError("Cannot take the drawing lock " + path + ": " +
                         std::strerror(error));
   }
-  return std::unique_ptr<DrawingLock>(
-      new DrawingLock(reinterpret_cast<void*>(static_cast<std::intptr_t>(fd))));
+  return std::unique_ptr<DrawingLock>(new DrawingLock(fd));
 }
 
-DrawingLock::~DrawingLock() {
-  ::close(static_cast<int>(reinterpret_cast<std::intptr_t>(handle_)));
-}
+DrawingLock::~DrawingLock() { ::close(handle_); }
 
 }  // namespace scrivlet

@@ -25,8 +25,13 @@ class DrawingLock {
   ~DrawingLock();
 
  private:
-  explicit DrawingLock(void* handle) : handle_(handle) {}
-  void* handle_;  // the locked file's descriptor, or the mutex
+#ifdef _WIN32
+  using Handle = void*;  // the mutex
+#else
+  using Handle = int;  // the locked file's descriptor
+#endif
+  explicit DrawingLock(Handle handle) : handle_(handle) {}
+  Handle handle_;
 };
 
 // What a busy lock is reported as.

@@ -42,7 +42,7 @@ class Scrivlet {
       : out_(dir.filePath("out").toStdString()),
         err_(dir.filePath("err").toStdString()) {
     std::vector<std::string> command = {
-        "sh", "-c", "exec \"$0\" \"$@\" >'" + out_ + "' 2>'" + err_ + "'",
+        "sh", "-c", R"(exec "$0" "$@" >')" + out_ + "' 2>'" + err_ + "'",
         SCRIVLET_EXECUTABLE};
     command.insert(command.end(), words.begin(), words.end());
     process_.emplace(
