@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/ditherer.h"
+#include "engine/ink_grid.h"
 #include "engine/plotter.h"
+#include "engine/stroke_planner.h"
 
 namespace scrivlet {
 namespace {
@@ -71,12 +74,13 @@ double PeakResidentMiB() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-template <auto Plotter>
+template <auto Plotter, bool Strokes = false>
 void BM_Plotter(benchmark::State& state) {
   const auto side = static_cast<std::int32_t>(state.range(0));
   const auto coarseness = static_cast<std::int16_t>(state.range(1));
   const StrokePicture picture(side, side);
-  const DrawSettings settings{coarseness, 1, 200, kFalse};
+  DrawSettings settings{coarseness, 1, 200, kFalse};
+  settings.Strokes = Strokes;
   const std::int64_t per_axis = side / coarseness + 1;
   std::int64_t events = 0;
   for (auto _ : state) {
@@ -104,6 +108,69 @@ BENCHMARK(BM_Plotter<DrawRelative>)
     ->Args({346, 2})
     ->Args({3000, 2})
     ->Args({3000, 1})
+    ->Unit(benchmark::kMillisecond);
+// The line style: reading, planning and one press-move-release per run.
+BENCHMARK(BM_Plotter<DrawAbsolute, true>)
+    ->Name("DrawAbsoluteStrokes")
+    ->Args({346, 2})
+    ->Args({3000, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Plotter<DrawRelative, true>)
+    ->Name("DrawRelativeStrokes")
+    ->Args({346, 2})
+    ->Args({3000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// The ditherer alone over a grid read beforehand; a mid-grey field under the
+// strokes, so that error diffusion has work everywhere.
+template <DitherStyle Style>
+void BM_Dither(benchmark::State& state) {
+  const auto width = static_cast<std::int32_t>(state.range(0));
+  const auto height = static_cast<std::int32_t>(state.range(1));
+  const StrokePicture picture(width, height);
+  SampleColours samples = ReadSamples(picture, {1, 1, 200, kFalse});
+  for (COLORREF& colour : samples.colour) {
+    if (colour == 0xFFFFFFU) colour = 0x808080U;
+  }
+  const Palette palette = BlackOnWhite();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(Dither(samples, Style, palette, 200).tone.data());
+  }
+  state.counters["samples/s"] =
+      benchmark::Counter(static_cast<double>(samples.colour.size()) *
+                             static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+
+// The stroke planner alone over the strokes' ink grid.
+void BM_PlanStrokes(benchmark::State& state) {
+  const auto width = static_cast<std::int32_t>(state.range(0));
+  const auto height = static_cast<std::int32_t>(state.range(1));
+  const StrokePicture picture(width, height);
+  const InkGrid ink = BuildInkGrid(picture, {1, 1, 200, kFalse}, 200);
+  std::size_t strokes = 0;
+  for (auto _ : state) strokes = PlanStrokes(ink).strokes.size();
+  state.counters["samples/s"] =
+      benchmark::Counter(static_cast<double>(ink.ink.size()) *
+                             static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+  state.counters["strokes"] = static_cast<double>(strokes);
+}
+
+BENCHMARK(BM_Dither<DitherStyle::FloydSteinberg>)
+    ->Name("DitherFloydSteinberg")
+    ->Args({346, 93})
+    ->Args({3000, 3000})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Dither<DitherStyle::Bayer>)
+    ->Name("DitherBayer")
+    ->Args({346, 93})
+    ->Args({3000, 3000})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanStrokes)
+    ->Name("PlanStrokes")
+    ->Args({346, 93})
+    ->Args({3000, 3000})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

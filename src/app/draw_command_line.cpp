@@ -13,7 +13,7 @@ namespace {
 
 // Options that belong to features still to come: named, so that a script
 // written for them fails clearly instead of drawing something else.
-constexpr std::string_view kNotYet[] = {"--strokes", "--dither", "--swatch"};
+constexpr std::string_view kNotYet[] = {"--swatch"};
 
 // A whole decimal number, sign allowed, nothing around it.
 template <typename Integer>
@@ -68,8 +68,10 @@ std::variant<DrawRequest, UsageError> ParseDrawCommandLine(
       request.mode = CoordinateMode::Relative;
       continue;
     }
-    if (word == "--drag") {
-      request.drag = true;
+    if (word == "--drag" || word == "--strokes" || word == "--dither") {
+      (word == "--drag"      ? request.drag
+       : word == "--strokes" ? request.strokes
+                             : request.dither) = true;
       continue;
     }
     const bool takes_value = word == "--at" || word == "--magnification" ||
@@ -118,6 +120,9 @@ DrawSettings SettingsFor(const DrawRequest& request) {
   settings.Threshold =
       request.threshold.value_or(Preset(texts::kThresholdDefault));
   settings.DragInput = request.drag ? kTrue : kFalse;
+  settings.Strokes = request.strokes;
+  settings.Dither =
+      request.dither ? DitherStyle::FloydSteinberg : DitherStyle::None;
   return settings;
 }
 
@@ -125,6 +130,7 @@ std::string DrawUsage() {
   return "使い方: scrivlet draw PICTURE [--at X,Y] [--relative] "
          "[--magnification N]\n"
          "                      [--coarseness N] [--threshold N] [--drag]\n"
+         "                      [--strokes] [--dither]\n"
          "  PICTURE を一度だけ描きます(F7 と同じ描き方)。F8 か "
          "scrivlet --abort で中止。\n"
          "  --at X,Y          始点(画面の座標)。省略時はマウスカーソルの位置\n"
@@ -133,7 +139,9 @@ std::string DrawUsage() {
          "  --coarseness N    粗さ     (座標の種類ごとのプリセット)\n"
          "  --threshold N     白黒の閾値\n"
          "  --drag            ドラッグ入力\n"
-         "  --strokes, --dither, --swatch X,Y は今後の機能で、まだ使えません\n"
+         "  --strokes         続いた黒を一本の線で描く\n"
+         "  --dither          濃淡を点の密度で描く(誤差拡散)\n"
+         "  --swatch X,Y は今後の機能で、まだ使えません\n"
          "終了コード: 0 描き終えた / 1 エラーか中止 / 2 使い方の誤り\n";
 }
 

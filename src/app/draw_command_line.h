@@ -24,6 +24,8 @@ struct DrawRequest {
   std::optional<std::int16_t> coarseness;
   std::optional<std::int16_t> threshold;
   bool drag = false;
+  bool strokes = false;  // runs of ink as strokes
+  bool dither = false;   // Floyd-Steinberg ink
 };
 
 // Why the command line cannot be used; printed above the usage text.

@@ -52,11 +52,13 @@ int main(int argc, char** argv) {
 
   scrivlet::CommandInput input(std::move(desktop), std::move(claim.server));
   scrivlet::Form1 form(input);
-  input.OnRaise([&form] {
-    form.showNormal();
-    form.raise();
-    form.activateWindow();
-  });
+  input.OnRaise(
+      [&form] {
+        form.showNormal();
+        form.raise();
+        form.activateWindow();
+      },
+      [&form] { return form.core().drawing(); });
   form.show();
   return QApplication::exec();
 }

@@ -24,54 +24,15 @@
 #include <optional>
 #include <vector>
 
+#include "delivery/confirmation.h"
 #include "delivery/delivery_trust.h"
 #include "delivery/dot_stream.h"
 #include "delivery/pacing_clock.h"
+#include "delivery/pacing_policy.h"
+#include "delivery/screen_looks.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet {
-
-struct PacingPolicy {
-  DeliveryPolicy trust;
-  // The first look at the screen after a batch, and the longest gap between
-  // looks: a look captures the whole rectangle, so it is never repeated
-  // faster than this, and a longer wait looks less often (a quarter of the
-  // time waited so far).
-  PacingClock::Duration first_look = std::chrono::microseconds(250);
-  PacingClock::Duration max_look_interval = std::chrono::milliseconds(8);
-  // Where the desktop reports drawing, a look comes as soon as something
-  // was drawn, but no sooner than this after the previous look, so that a
-  // busy screen elsewhere does not keep the rectangle being read.
-  PacingClock::Duration min_look_gap = std::chrono::microseconds(100);
-  // How often F8 is looked at during a wait or a paced batch.
-  PacingClock::Duration abort_check_interval = std::chrono::milliseconds(10);
-  // A dot missing is sent again only once no new dot has shown for this
-  // long (about a frame), so that a frame caught half drawn does not count.
-  PacingClock::Duration repair_after = std::chrono::milliseconds(20);
-  // The least pause after a dot sent again.
-  PacingClock::Duration min_repair_pace = std::chrono::microseconds(500);
-  // Times a dot is sent again at most.
-  int max_repairs = 12;
-  // The largest rectangle captured per look; a batch ends before it grows
-  // beyond this.
-  std::int64_t max_batch_pixels = std::int64_t{256} * 256;
-};
-
-// What became of the dots and drag strokes so far.
-struct PacingStats {
-  int dots = 0;        // clicks delivered
-  int strokes = 0;     // drag strokes onto a new pixel
-  int confirmed = 0;   // dots and strokes seen to land on the screen
-  int late = 0;        // of those, seen only after the confirm bound
-  int timed_out = 0;   // expected to show but did not within the bound
-  int safe_paced = 0;  // could not be seen, sent at the safe pace
-  int repaired = 0;    // sent again after later dots showed
-  int batches = 0;     // captures before sending
-  int looks = 0;       // captures while waiting
-  int strays = 0;      // pixels inked where no dot was aimed
-
-  friend bool operator==(const PacingStats&, const PacingStats&) = default;
-};
 
 class DeliveryPacer final : public PlatformInput {
  public:
@@ -95,35 +56,18 @@ class DeliveryPacer final : public PlatformInput {
   void DrawingEnded() override;
 
  private:
-  // A pixel that should change: a dot, or the stroke of a drag.
-  struct Mark {
-    ScreenPoint at;
-    std::optional<COLORREF> before;
-    DotWait wait;
-    std::size_t piece = 0;  // index in the batch
-    bool is_stroke = false;
-    bool shown = false;
-    bool given_up = false;
-    int repairs = 0;
-    int shown_look = 0;  // the look that first showed it
-    PacingClock::TimePoint sent{};
-  };
-
   void Begin();
   void Deliver(bool all);
   void DeliverBatch(std::vector<StreamPiece> batch);
   void DeliverOneFound(StreamPiece piece);
-  void Confirm(std::vector<Mark>& marks, const std::vector<StreamPiece>& batch,
-               const ScreenRect& rect, const ScreenImage& before);
+  // Looks until every mark has shown or been given up on, repairing.
+  void Confirm(Confirmation& confirmation,
+               const std::vector<StreamPiece>& batch, const ScreenRect& rect);
+  // Counts and tells trust what one look decided.
+  void Heed(const Confirmation& confirmation, const LookVerdict& verdict,
+            const ScreenImage& image, PacingClock::TimePoint seen);
   bool Repair(const StreamPiece& piece);
-  void SendHeld(const DotInk& dot, ScreenRect rect, const ScreenImage& before);
-  // Every read of the screen goes through these: a read forgets the last
-  // look, which is reused only while nothing has been drawn since it.
-  ScreenImage Capture(ScreenRect rect);
-  // A look at a batch's rectangle; with a margin around a single dot.
-  ScreenImage Look(ScreenRect rect, bool with_margin);
-  // The screen before a batch: from the last look where it still holds.
-  ScreenImage CaptureBefore(ScreenRect rect);
+  void SendHeld(const DotInk& dot, const ScreenImage& before);
   // Waits until a look at `area` is due: at `due`, or sooner once the
   // desktop reports drawing there. False once F8 has been seen.
   bool AwaitLook(ScreenRect area, PacingClock::TimePoint due,
@@ -145,6 +89,7 @@ class DeliveryPacer final : public PlatformInput {
   PacingPolicy policy_;
   DeliveryTrust trust_;
   PacingStats stats_;
+  ScreenLooks looks_;
   DotStream stream_;
   bool begun_ = false;
   // The desktop reports drawing (see PlatformInput::ReportsScreenChanges).
@@ -161,8 +106,6 @@ class DeliveryPacer final : public PlatformInput {
   bool button_down_ = false;  // on the desktop, as sent
   // Dots given up on, in case they show late; bounded.
   std::vector<Mark> unseen_;
-  // The last look with its margin, while it is the last read.
-  std::optional<ScreenImage> last_look_;
 };
 
 }  // namespace scrivlet

@@ -1,35 +1,18 @@
+#include "engine/absolute_coordinates.h"
 #include "engine/checked_math.h"
-#include "engine/colour.h"
 #include "engine/drawing_watch.h"
+#include "engine/ink_grid.h"
 #include "engine/left_button_guard.h"
 #include "engine/plotter.h"
 #include "engine/sample_grid.h"
+#include "engine/stroke_plotter.h"
 
 namespace scrivlet {
-namespace {
-
-// One axis of a dot's pixel, counted from the desktop area's edge.
-std::int32_t Pixel(std::int32_t origin_from_edge, std::int16_t i,
-                   std::int16_t magnification) {
-  return CheckedAdd32(origin_from_edge, CheckedMul16(i, magnification));
-}
-
-// The pixel scaled so that the desktop area spans 0..65535.
-std::int32_t Normalised(std::int32_t pixel, std::int32_t extent) {
-  const std::int32_t scaled = CheckedMul32(pixel, kAbsoluteSpan);
-  return RoundToInt32(CheckedDivide(scaled, extent));
-}
-
-// A dot off the desktop would be pinned to its edge, where taskbars and
-// other programs' controls live: it is not sent.
-bool OnDesktop(std::int32_t pixel, std::int32_t extent) {
-  return pixel >= 0 && pixel < extent;
-}
-
-}  // namespace
-
 PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings, DrawProgress* progress) {
+  if (settings.Strokes) {
+    return DrawAbsoluteStrokes(desktop, picture, settings, progress);
+  }
   ForgetEarlierAbort(desktop);
   const DesktopArea area = desktop.DesktopBounds();
   if (area.width <= 0 || area.height <= 0) {
@@ -40,7 +23,7 @@ PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
                            CheckedSub32(cursor.y, area.top)};
   const GridEnds grid = StartGrid(picture, settings);
   const int columns = GridCount(grid.column_end, grid.step);
-  const double limit = settings.Threshold;
+  const InkLookup ink(picture, settings, settings.Threshold);
   LeftButtonGuard button(desktop);
 
   int columns_done = 0;
@@ -49,7 +32,7 @@ PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
     const std::int16_t row_end = RowEnd(picture);
     for (std::int16_t y = 0; WithinEnd(y, row_end, grid.step);
          y = CheckedAdd16(y, grid.step)) {
-      if (!IsDark(picture.GetPixel(x, y), limit)) continue;
+      if (!ink.Ink(x, y)) continue;
       const std::int32_t pixel_x = Pixel(origin.x, x, settings.Magnification);
       const std::int32_t pixel_y = Pixel(origin.y, y, settings.Magnification);
       if (!OnDesktop(pixel_x, area.width) || !OnDesktop(pixel_y, area.height)) {

@@ -1,9 +1,11 @@
 #include "engine/checked_math.h"
 #include "engine/colour.h"
 #include "engine/drawing_watch.h"
+#include "engine/ink_grid.h"
 #include "engine/left_button_guard.h"
 #include "engine/plotter.h"
 #include "engine/sample_grid.h"
+#include "engine/stroke_plotter.h"
 
 namespace scrivlet {
 namespace {
@@ -21,11 +23,15 @@ std::int16_t NextColumn(std::int16_t x, std::int16_t step) {
 
 PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings, DrawProgress* progress) {
+  if (settings.Strokes) {
+    return DrawRelativeStrokes(desktop, picture, settings, progress);
+  }
   ForgetEarlierAbort(desktop);
   const GridEnds grid = StartGrid(picture, settings);
   const int columns = GridCount(grid.column_end, grid.step);
   const std::int16_t step_down = settings.Magnification;
   const DesktopArea area = desktop.DesktopBounds();
+  const InkLookup ink(picture, settings, kRelativeDarknessLimit);
   PointerTracker pointer(desktop);
   LeftButtonGuard button(desktop);
 
@@ -39,10 +45,10 @@ PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
     const std::int16_t row_end = RowEnd(picture);
     for (std::int16_t y = 0; WithinEnd(y, row_end, grid.step);
          y = CheckedAdd16(y, grid.step)) {
-      const COLORREF colour = picture.GetPixel(x, y);
+      const bool dark = ink.Ink(x, y);
       pending = CheckedAdd16(pending, step_down);
       column_total = CheckedAdd16(column_total, step_down);
-      if (!IsDark(colour, kRelativeDarknessLimit)) continue;
+      if (!dark) continue;
       // Checked with the button up, so a stop here leaves it up.
       if (AbortRequested(desktop)) return PlotEnd::Aborted;
       desktop.mouse_event(MOUSEEVENTF_MOVE, 0, pending);

@@ -4,6 +4,13 @@
 
 namespace scrivlet {
 
+// How a sample's brightness becomes ink or paper.
+enum class DitherStyle : std::uint8_t {
+  None,            // dark when not above the darkness limit
+  FloydSteinberg,  // error diffusion, alternating direction row by row
+  Bayer,           // ordered, a 4 x 4 threshold pattern
+};
+
 // The four drawing parameters, owned by the main window for the whole run.
 // All are 0 until the window's load handler fills them.
 struct DrawSettings {
@@ -12,6 +19,11 @@ struct DrawSettings {
                                    // (relative) per sample step
   std::int16_t Threshold = 0;      // darkness limit of the absolute plotter
   std::int16_t DragInput = 0;      // 0 false, -1 true
+  // Drawing styles, off by default: runs of ink become one press-move-release
+  // stroke each (DragInput then has no meaning), and the ink comes from a
+  // ditherer instead of the bare darkness limit.
+  bool Strokes = false;
+  DitherStyle Dither = DitherStyle::None;
 
   [[nodiscard]] bool drag() const { return DragInput != 0; }
 };

@@ -25,13 +25,15 @@ class DrawProgress {
 // Absolute coordinates: each dark sample becomes a click at
 // origin + (x, y) * Magnification, the origin being the pointer position.
 // Throws DrawError (overflow) and whatever the desktop throws; never leaves
-// the left button down.
+// the left button down. With settings.Dither the dark samples come from the
+// ditherer; with settings.Strokes it draws DrawAbsoluteStrokes instead.
 PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings,
                      DrawProgress* progress = nullptr);
 
 // Relative moves only: walks each column down, clicks dark samples, returns
 // to the column's top and steps right. Darkness limit fixed at 200.
+// Dither and Strokes as for DrawAbsolute (DrawRelativeStrokes).
 PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings,
                      DrawProgress* progress = nullptr);

@@ -1,5 +1,9 @@
 #include "session/draw_channel.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "platform/platform_input.h"
@@ -7,11 +11,17 @@
 namespace scrivlet {
 
 std::string DrawChannelPath() {
+  // A folder of its own: a channel's claim is a lock file named for the
+  // folder, which the window's channel holds beside its socket.
   const std::string window = CommandChannelPath();
-  return window.substr(0, window.rfind('/')) + "/scrivlet-draw.sock";
+  return window.substr(0, window.rfind('/')) + "/draw/scrivlet.sock";
 }
 
 std::unique_ptr<DrawChannel> DrawChannel::Listen(const std::string& path) {
+  const std::string dir = path.substr(0, path.rfind('/'));
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw PlatformError("Cannot make " + dir + ": " + std::strerror(errno));
+  }
   std::unique_ptr<CommandServer> server = CommandServer::Listen(path);
   if (!server) {
     throw PlatformError("Another scrivlet draw already answers at " + path);
@@ -42,7 +52,12 @@ bool AbortDrawCommand() {
   } catch (const PlatformError&) {
     return false;  // the window's channel says why
   }
-  const Sent sent = SendCommand(path, Command::Abort);
+  Sent sent;
+  try {
+    sent = SendCommand(path, Command::Abort);
+  } catch (const PlatformError&) {
+    return false;  // not this user's: no draw command of theirs is there
+  }
   if (sent.result != SendResult::Answered || sent.answer != Answer::Aborted) {
     return false;
   }

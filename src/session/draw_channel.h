@@ -1,8 +1,8 @@
 #pragma once
 
-// The channel of a running `scrivlet draw`: a Unix socket beside the
-// window's ($XDG_RUNTIME_DIR/scrivlet-draw.sock, mode 0600), served while
-// the command draws. `scrivlet --abort` asks it first, so that the one
+// The channel of a running `scrivlet draw`: a Unix socket in a folder
+// beside the window's (draw/scrivlet.sock), served while the command
+// draws. `scrivlet --abort` asks it first, so that the one
 // command stops whichever drawing runs: the drawing lock lets only one run.
 
 #include <memory>
@@ -12,13 +12,13 @@
 
 namespace scrivlet {
 
-// The socket's path; throws PlatformError when XDG_RUNTIME_DIR is unset.
+// The socket's path; throws PlatformError when there is no place for it.
 std::string DrawChannelPath();
 
 class DrawChannel {
  public:
-  // Listens at `path`; throws PlatformError when it cannot, or when another
-  // draw command answers there.
+  // Listens at `path`, making its folder; throws PlatformError when it
+  // cannot, or when another draw command answers there.
   static std::unique_ptr<DrawChannel> Listen(const std::string& path);
 
   // Answers what has arrived, without waiting. True once an abort has

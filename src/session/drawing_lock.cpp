@@ -5,20 +5,18 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "session/command_channel.h"
 
 namespace scrivlet {
 
 std::unique_ptr<DrawingLock> DrawingLock::TryTake() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr || *runtime == '\0') {
-    throw PlatformError(
-        "XDG_RUNTIME_DIR is not set, so there is no private place for the "
-        "lock that keeps two drawings apart.");
-  }
-  const std::string path = std::string(runtime) + "/scrivlet-drawing.lock";
+  // Beside the command channel, in the same private place.
+  const std::string channel = CommandChannelPath();
+  const std::string path =
+      channel.substr(0, channel.rfind('/')) + "/scrivlet-drawing.lock";
   // The file only carries the lock; it is never written nor removed, so
   // that every taker locks the same file.
   const int fd =

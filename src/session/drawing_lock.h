@@ -2,7 +2,7 @@
 
 // One drawing at a time per user, whoever starts it: the window on F7 or a
 // `scrivlet draw` command. Two drawings would move one pointer under each
-// other. On Linux a lock (flock) on a file in the runtime directory, on
+// other. On Linux a lock (flock) on a file beside the command channel, on
 // Windows a named mutex in the session's namespace; either is freed by the
 // system when its holder ends, however it ends.
 
@@ -15,7 +15,7 @@ namespace scrivlet {
 class DrawingLock {
  public:
   // Takes the lock: nullptr while another drawing holds it. Throws
-  // PlatformError when there is no lock to take (no runtime directory).
+  // PlatformError when there is no lock to take (no private directory).
   static std::unique_ptr<DrawingLock> TryTake();
 
   DrawingLock(const DrawingLock&) = delete;
@@ -40,8 +40,8 @@ inline constexpr const char* kDrawingElsewhere =
 
 // The window's desktop: holds the lock from each drawing's start to its
 // end. A drawing that finds the lock taken ends before its first event with
-// a PlatformError. Without a runtime directory there is nothing to share and
-// the window draws as before.
+// a PlatformError. Without a place for the lock there is nothing to share
+// and the window draws as before.
 class DrawingLockDesktop final : public ForwardingDesktop {
  public:
   explicit DrawingLockDesktop(std::unique_ptr<PlatformInput> desktop)

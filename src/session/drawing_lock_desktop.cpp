@@ -9,7 +9,7 @@ void DrawingLockDesktop::DrawingStarted() {
     lock = DrawingLock::TryTake();
     free = lock != nullptr;
   } catch (const PlatformError&) {  // NOLINT(bugprone-empty-catch)
-    // No lock to take (no runtime directory): nothing to share it with.
+    // No lock to take (no private directory): nothing to share it with.
   }
   if (!free) {
     throw PlatformError(kDrawingElsewhere);

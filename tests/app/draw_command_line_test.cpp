@@ -23,8 +23,6 @@ TEST(DrawCommandLine, RefusesBadUsage) {
       {"a point without y", {"a.png", "--at", "12"}},
       {"a point with junk", {"a.png", "--at", "1,2,3"}},
       {"colours to come", {"a.png", "--swatch", "1,2"}},
-      {"strokes to come", {"a.png", "--strokes"}},
-      {"dithering to come", {"a.png", "--dither"}},
   };
   for (const Case& c : cases) {
     const auto parsed = ParseDrawCommandLine(c.words);
@@ -35,9 +33,10 @@ TEST(DrawCommandLine, RefusesBadUsage) {
 }
 
 TEST(DrawCommandLine, TakesEveryOptionInAnyOrder) {
-  const auto parsed = ParseDrawCommandLine(
-      {"--relative", "--at", "-5,+7", "--magnification", "3", "pic.png",
-       "--coarseness", "-1", "--threshold", "90", "--drag"});
+  const auto parsed =
+      ParseDrawCommandLine({"--relative", "--at", "-5,+7", "--magnification",
+                            "3", "pic.png", "--coarseness", "-1", "--threshold",
+                            "90", "--drag", "--strokes", "--dither"});
   const auto* request = std::get_if<DrawRequest>(&parsed);
   ASSERT_NE(request, nullptr) << std::get<UsageError>(parsed).message;
   EXPECT_EQ(request->picture, "pic.png");
@@ -49,6 +48,8 @@ TEST(DrawCommandLine, TakesEveryOptionInAnyOrder) {
             -1);  // the engine refuses it, as in the window
   EXPECT_EQ(settings.Threshold, 90);
   EXPECT_EQ(settings.DragInput, kTrue);
+  EXPECT_TRUE(settings.Strokes);
+  EXPECT_EQ(settings.Dither, DitherStyle::FloydSteinberg);
 }
 
 TEST(DrawCommandLine, LeftOutSettingsFollowTheChosenMode) {
@@ -57,6 +58,8 @@ TEST(DrawCommandLine, LeftOutSettingsFollowTheChosenMode) {
       std::get<DrawRequest>(ParseDrawCommandLine({"p.png", "--relative"}));
   EXPECT_EQ(absolute.at, std::nullopt);
   EXPECT_EQ(SettingsFor(absolute).DragInput, kFalse);
+  EXPECT_FALSE(SettingsFor(absolute).Strokes);
+  EXPECT_EQ(SettingsFor(absolute).Dither, DitherStyle::None);
   // The relative mode's own preset magnifies more.
   EXPECT_GT(SettingsFor(relative).Magnification,
             SettingsFor(absolute).Magnification);

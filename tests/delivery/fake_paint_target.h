@@ -42,7 +42,6 @@ class FakeClock final : public PacingClock {
 
 inline constexpr COLORREF kPaper = 0xFFFFFF;
 inline constexpr COLORREF kInk = 0x000000;
-inline constexpr COLORREF kGrey = 0x808080;
 
 struct SentEvent {
   std::uint32_t flags = 0;
@@ -62,10 +61,6 @@ class FakePaintTarget final : public PlatformInput {
   std::map<int, microseconds> stall_before_press;
   // Loses presses and strokes that come while it is busy (see above).
   bool fragile = true;
-  // Points left of this column are not canvas: they show `surround` and
-  // never change.
-  std::int32_t canvas_from_x = 0;
-  COLORREF surround = kPaper;
   bool readable = true;
   // Shows paint only at multiples of this (a compositor's frames); zero
   // shows it at once.
@@ -74,8 +69,6 @@ class FakePaintTarget final : public PlatformInput {
   microseconds drop_within{0};
   // A press that comes while busy paints a line from the last dot to it.
   bool smears = false;
-  // Relative moves go this many pixels per unit, as with pointer speed.
-  std::int32_t relative_gain = 1;
   // Tells WaitForScreenChange when something shows, as DAMAGE does on X11.
   bool reports_changes = false;
   // How long sending one event takes (a window manager's grab, a slow
@@ -84,12 +77,7 @@ class FakePaintTarget final : public PlatformInput {
   // Answers to the F8 queries, in order; 0 once they run out.
   std::vector<std::uint16_t> abort_key_words;
 
-  void InkAt(ScreenPoint at) { painted_[Key(at)] = {time_.now, kInk}; }
-
   [[nodiscard]] const std::vector<SentEvent>& events() const { return events_; }
-  [[nodiscard]] int reads() const { return reads_; }
-  // Presses and strokes lost because they came while the target was busy.
-  [[nodiscard]] int lost() const { return lost_; }
   // Every pixel painted so far, shown or not.
   [[nodiscard]] std::vector<ScreenPoint> Painted() const {
     std::vector<ScreenPoint> points;
@@ -118,9 +106,8 @@ class FakePaintTarget final : public PlatformInput {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
         pointer_ = AbsoluteToScreen(dx, dy, kBounds);
       } else {
-        pointer_ = {
-            std::clamp(pointer_.x + relative_gain * dx, 0, kBounds.width - 1),
-            std::clamp(pointer_.y + relative_gain * dy, 0, kBounds.height - 1)};
+        pointer_ = {std::clamp(pointer_.x + dx, 0, kBounds.width - 1),
+                    std::clamp(pointer_.y + dy, 0, kBounds.height - 1)};
       }
       if (button_down_ && pointer_ != from && Paint(time_.now)) {
         stroke_ = Key(pointer_);
@@ -135,9 +122,7 @@ class FakePaintTarget final : public PlatformInput {
       if (smears && busy_until_ > time_.now && last_dot_) {
         SmearTo(*last_dot_);
       }
-      if ((fragile && busy_until_ > time_.now) || too_soon) {
-        ++lost_;
-      } else {
+      if ((!fragile || busy_until_ <= time_.now) && !too_soon) {
         Paint(time_.now + (stall != stall_before_press.end()
                                ? stall->second
                                : microseconds(0)));
@@ -149,7 +134,6 @@ class FakePaintTarget final : public PlatformInput {
       // when it gets to the move, and finds the button up.
       if (fragile && stroke_ && painted_.at(*stroke_).first > time_.now) {
         painted_.erase(*stroke_);
-        ++lost_;
       }
       stroke_.reset();
     }
@@ -163,7 +147,6 @@ class FakePaintTarget final : public PlatformInput {
   DesktopArea DesktopBounds() override { return kBounds; }
   void SetWindowPos(NativeWindow /*window*/, ZOrder /*order*/) override {}
   std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
-    ++reads_;
     last_read_ = time_.now;
     if (!readable) {
       return std::nullopt;
@@ -172,7 +155,7 @@ class FakePaintTarget final : public PlatformInput {
     if (found != painted_.end() && ShowsAt(found->second.first) <= time_.now) {
       return found->second.second;
     }
-    return at.x >= canvas_from_x ? kPaper : surround;
+    return kPaper;
   }
   void Flush() override {}
   bool ReportsScreenChanges() override { return reports_changes; }
@@ -225,10 +208,9 @@ class FakePaintTarget final : public PlatformInput {
   }
 
   // Paints the pixel under the pointer once the target gets to it at
-  // `handled`, after its latency, if it is canvas and still paper.
+  // `handled`, after its latency, if it is still paper.
   bool Paint(PacingClock::TimePoint handled) {
-    if (!paint_latency || pointer_.x < canvas_from_x ||
-        painted_.contains(Key(pointer_))) {
+    if (!paint_latency || painted_.contains(Key(pointer_))) {
       return false;
     }
     const PacingClock::TimePoint shows =
@@ -251,8 +233,6 @@ class FakePaintTarget final : public PlatformInput {
   int presses_ = 0;
   PacingClock::TimePoint last_read_{};
   std::size_t abort_queries_ = 0;
-  int reads_ = 0;
-  int lost_ = 0;
 };
 
 }  // namespace scrivlet::testing

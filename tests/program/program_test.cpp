@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -65,6 +66,21 @@ PatternPicture InBox(std::int32_t width, std::int32_t height,
             return x < width && y < height && shade(x, y) <= limit;
           }};
 }
+
+// A private runtime directory, as a desktop session gives each user: the
+// program claims its command channel there and refuses to start without.
+class RuntimeDirectory : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    setenv("XDG_RUNTIME_DIR", dir_.path().toUtf8().constData(), 1);
+  }
+
+ private:
+  QTemporaryDir dir_;
+};
+[[maybe_unused]] ::testing::Environment* const kRuntimeDirectory =
+    ::testing::AddGlobalTestEnvironment(new RuntimeDirectory);
 
 Shade Ink(const PatternPicture& picture) {
   return [&picture](std::int32_t x, std::int32_t y) {

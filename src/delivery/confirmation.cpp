@@ -1,0 +1,204 @@
+#include "delivery/confirmation.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+
+namespace scrivlet {
+namespace {
+
+std::optional<std::size_t> IndexIn(const ScreenRect& rect, ScreenPoint at) {
+  if (at.x < rect.left || at.y < rect.top || at.x >= rect.left + rect.width ||
+      at.y >= rect.top + rect.height) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(at.y - rect.top) *
+             static_cast<std::size_t>(rect.width) +
+         static_cast<std::size_t>(at.x - rect.left);
+}
+
+}  // namespace
+
+bool PixelShows(const ExpectedPixel& pixel, std::optional<COLORREF> now) {
+  return now && pixel.before && *now != *pixel.before;
+}
+
+std::optional<COLORREF> MarkShows(
+    const Mark& mark,
+    const std::function<std::optional<COLORREF>(ScreenPoint)>& read) {
+  std::optional<COLORREF> lead;
+  for (const ExpectedPixel& pixel : mark.pixels) {
+    const std::optional<COLORREF> now = read(pixel.at);
+    if (!PixelShows(pixel, now)) {
+      return std::nullopt;
+    }
+    lead = lead ? lead : now;
+  }
+  return lead;
+}
+
+std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
+                          const ScreenImage& before) {
+  std::vector<Mark> marks;
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (!batch[i].dot) {
+      continue;
+    }
+    const DotInk& dot = *batch[i].dot;
+    marks.push_back({{{dot.at, before.At(dot.at)}}, MarkKind::kDot, i, {}});
+    if (dot.stroke) {
+      marks.push_back(
+          {{{*dot.stroke, before.At(*dot.stroke)}}, MarkKind::kStroke, i, {}});
+    }
+  }
+  return marks;
+}
+
+Confirmation::Confirmation(std::vector<Mark> marks, ScreenImage before,
+                           const std::vector<Mark>& earlier,
+                           PacingClock::TimePoint start)
+    : marks_(std::move(marks)),
+      before_(std::move(before)),
+      aimed_(before_.pixels.size(), false),
+      start_(start),
+      progress_at_(start) {
+  // Pixels where ink is expected, and those of marks given up on earlier
+  // that may still show: ink anywhere else is a stray.
+  for (const std::vector<Mark>* list :
+       std::initializer_list<const std::vector<Mark>*>{&marks_, &earlier}) {
+    for (const Mark& mark : *list) {
+      for (const ExpectedPixel& pixel : mark.pixels) {
+        if (const auto at = IndexIn(before_.area, pixel.at)) {
+          aimed_[*at] = true;
+        }
+      }
+    }
+  }
+  dots_ = static_cast<int>(
+      std::count_if(marks_.begin(), marks_.end(),
+                    [](const Mark& m) { return !m.is_stroke(); }));
+}
+
+bool Confirmation::Waiting() const {
+  return std::any_of(marks_.begin(), marks_.end(), [](const Mark& m) {
+    return m.wait.expected && !m.shown && !m.given_up;
+  });
+}
+
+LookVerdict Confirmation::Look(const ScreenImage& image,
+                               PacingClock::TimePoint seen,
+                               const PacingPolicy& policy,
+                               std::optional<PacingClock::Duration> typical,
+                               bool decide) {
+  LookVerdict verdict;
+  const auto read = [&](ScreenPoint at) { return image.At(at); };
+  for (std::size_t i = 0; i < marks_.size(); ++i) {
+    Mark& mark = marks_[i];
+    if (!mark.shown && MarkShows(mark, read)) {
+      mark.shown = true;
+      mark.shown_look = looks_ + 1;
+      verdict.shown.push_back(i);
+    }
+  }
+  int strays_now = 0;
+  for (std::size_t i = 0; i < aimed_.size(); ++i) {
+    strays_now +=
+        !aimed_[i] && PixelShows({{}, before_.pixels[i]}, image.pixels[i]) ? 1
+                                                                           : 0;
+  }
+  if (strays_now > strays_) {
+    verdict.new_strays = strays_now - strays_;
+    strays_ = strays_now;
+  }
+
+  // A dot still blank while a later one shows, or while the others have
+  // shown and nothing more has come for a while, was dropped by the
+  // target: it is sent again. A click on a dot already drawn changes
+  // nothing. A stalled target shows nothing at all, and is waited out.
+  ++looks_;
+  if (!verdict.shown.empty()) {
+    progress_look_ = looks_;
+    progress_at_ = seen;
+  }
+  // A capture may catch a compositor half-way through a frame: a later
+  // dot counts only once it showed in an earlier look, a frame ago.
+  const bool settled = progress_look_ > 0 && looks_ > progress_look_ &&
+                       seen - progress_at_ >= policy.repair_after;
+  // Nothing new for as long as the first dot took, and twice as long at
+  // each repair: a stalled target shows nothing either, and must not be
+  // given its dots again and again meanwhile.
+  const auto quiet_for = [&](const Mark& mark) {
+    return settled && seen - progress_at_ >=
+                          std::max(policy.repair_after, progress_at_ - start_) *
+                              (1 << mark.repairs);
+  };
+  // A dot sent alone that has not shown in several times the target's
+  // usual time was dropped or is stalled; sent again, a click on the same
+  // place does no harm either way, with the same backing off.
+  const auto alone_overdue = [&](const Mark& mark) {
+    return Alone() && progress_look_ == 0 && typical &&
+           seen - mark.sent >= std::max(policy.repair_after, 4 * *typical) *
+                                   (1 << mark.repairs);
+  };
+  std::optional<std::size_t> last_shown;
+  for (const Mark& mark : marks_) {
+    if (mark.shown && mark.shown_look < looks_) {
+      last_shown = mark.piece;
+    }
+  }
+  for (std::size_t i = 0; i < marks_.size(); ++i) {
+    Mark& mark = marks_[i];
+    if (mark.shown || mark.given_up || !mark.wait.expected || !decide) {
+      continue;
+    }
+    if (((settled && last_shown &&
+          (*last_shown > mark.piece || quiet_for(mark))) ||
+         alone_overdue(mark)) &&
+        mark.repairs < policy.max_repairs) {
+      if (std::find(verdict.repair.begin(), verdict.repair.end(), mark.piece) ==
+          verdict.repair.end()) {
+        verdict.repair.push_back(mark.piece);
+      }
+      verdict.stroke_lost = verdict.stroke_lost || mark.is_stroke();
+      verdict.dot_lost = verdict.dot_lost || !mark.is_stroke();
+      continue;
+    }
+    if (seen - mark.sent >= mark.wait.bound) {
+      mark.given_up = true;
+      verdict.given_up.push_back(i);
+    }
+  }
+  return verdict;
+}
+
+void Confirmation::Repaired(std::size_t piece, PacingClock::TimePoint sent) {
+  for (Mark& mark : marks_) {
+    if (mark.piece == piece) {
+      mark.sent = sent;
+      ++mark.repairs;
+    }
+  }
+}
+
+BatchOutcome Confirmation::Outcome() const {
+  BatchOutcome outcome;
+  bool all_shown = true;
+  for (const Mark& mark : marks_) {
+    outcome.unexpected += mark.wait.expected ? 0 : 1;
+    outcome.dots += mark.is_stroke() ? 0 : 1;
+    outcome.lost_dots += !mark.is_stroke() && mark.repairs > 0 ? 1 : 0;
+    all_shown = all_shown && (mark.shown || !mark.wait.expected);
+  }
+  outcome.landed = strays_ == 0 && all_shown;
+  return outcome;
+}
+
+PacingClock::Duration LookInterval(PacingClock::Duration waited,
+                                   bool reports_changes,
+                                   const PacingPolicy& policy) {
+  return reports_changes ? policy.max_look_interval
+                         : std::clamp(waited / 4, policy.first_look,
+                                      policy.max_look_interval);
+}
+
+}  // namespace scrivlet

@@ -1,0 +1,125 @@
+#pragma once
+
+// Confirmation: what the looks at the screen after a batch say. Pure: the
+// pacer sends and captures; this decides, from the batch's marks, the
+// screen before the batch, each look and the time it was taken, which
+// marks have shown, how many pixels were inked where nothing was aimed,
+// which pieces to send again and which marks to give up on.
+//
+// A mark is the set of pixels one piece of the stream should change, and
+// shows once every one of them has. A dot is one pixel, and the stroke of
+// a drag its end pixel, a mark of its own (a target may draw the dot and
+// drop the stroke). A pixel shows when it no longer has its colour from
+// before the batch.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "delivery/delivery_trust.h"
+#include "delivery/dot_stream.h"
+#include "delivery/pacing_clock.h"
+#include "delivery/pacing_policy.h"
+#include "platform/platform_input.h"
+
+namespace scrivlet {
+
+struct ExpectedPixel {
+  ScreenPoint at;
+  std::optional<COLORREF> before;  // the screen there before the batch
+};
+
+// Whether `now` shows ink at `pixel`; an unreadable colour never does.
+[[nodiscard]] bool PixelShows(const ExpectedPixel& pixel,
+                              std::optional<COLORREF> now);
+
+enum class MarkKind : std::uint8_t { kDot, kStroke };
+
+struct Mark {
+  std::vector<ExpectedPixel> pixels;  // never empty; the first leads
+  MarkKind kind = MarkKind::kDot;
+  std::size_t piece = 0;  // the index of its piece in the batch
+  DotWait wait;           // for the lead pixel's colour
+  bool shown = false;
+  bool given_up = false;
+  int repairs = 0;
+  int shown_look = 0;  // the look that first showed it, from 1
+  PacingClock::TimePoint sent{};
+
+  [[nodiscard]] const ExpectedPixel& lead() const { return pixels.front(); }
+  [[nodiscard]] bool is_stroke() const { return kind == MarkKind::kStroke; }
+};
+
+// The lead pixel's colour now, if every pixel of `mark` shows by `read`.
+[[nodiscard]] std::optional<COLORREF> MarkShows(
+    const Mark& mark,
+    const std::function<std::optional<COLORREF>(ScreenPoint)>& read);
+
+// The marks of a batch, over the screen `before` it: each dot, and the
+// stroke of a drag after it. Their waits are the pacer's to set.
+[[nodiscard]] std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
+                                        const ScreenImage& before);
+
+// What one look decided.
+struct LookVerdict {
+  std::vector<std::size_t> shown;     // marks first seen at this look
+  int new_strays = 0;                 // pixels newly inked where none aimed
+  std::vector<std::size_t> repair;    // pieces to send again, in order
+  bool dot_lost = false;              // a dot among them
+  bool stroke_lost = false;           // a stroke among them
+  std::vector<std::size_t> given_up;  // marks given up on at this look
+};
+
+// What became of the batch once nothing is awaited any more.
+struct BatchOutcome {
+  int dots = 0;         // dot marks (not strokes)
+  int lost_dots = 0;    // of those, sent again at least once
+  int unexpected = 0;   // marks not expected to show (sent at the safe pace)
+  bool landed = false;  // every expected mark showed, and nothing strayed
+};
+
+class Confirmation {
+ public:
+  // `earlier` are marks given up on in earlier batches: they may still
+  // show, and their ink is not a stray.
+  Confirmation(std::vector<Mark> marks, ScreenImage before,
+               const std::vector<Mark>& earlier, PacingClock::TimePoint start);
+
+  [[nodiscard]] const std::vector<Mark>& marks() const { return marks_; }
+  [[nodiscard]] PacingClock::TimePoint start() const { return start_; }
+  // Whether a mark expected to show has neither shown nor been given up.
+  [[nodiscard]] bool Waiting() const;
+  // Whether the batch holds a single dot: its latency is the target's own.
+  [[nodiscard]] bool Alone() const { return dots_ == 1; }
+
+  // A look at the batch's rectangle, taken at `seen`. `typical` is how
+  // long the target usually takes to show a dot sent alone. With `decide`
+  // false (F8 seen) nothing is sent again or given up on.
+  LookVerdict Look(const ScreenImage& image, PacingClock::TimePoint seen,
+                   const PacingPolicy& policy,
+                   std::optional<PacingClock::Duration> typical, bool decide);
+  // The piece's marks were sent again at `sent`.
+  void Repaired(std::size_t piece, PacingClock::TimePoint sent);
+  [[nodiscard]] BatchOutcome Outcome() const;
+
+ private:
+  std::vector<Mark> marks_;
+  ScreenImage before_;
+  std::vector<bool> aimed_;  // per pixel of the rectangle
+  PacingClock::TimePoint start_;
+  int dots_ = 0;
+  int strays_ = 0;
+  int looks_ = 0;
+  int progress_look_ = 0;  // the last look that showed a new mark
+  PacingClock::TimePoint progress_at_;
+};
+
+// How long after `waited` into a wait the next look comes: a quarter of
+// the time waited, within the policy's bounds; where the desktop reports
+// drawing, the timed look is only a fallback.
+[[nodiscard]] PacingClock::Duration LookInterval(PacingClock::Duration waited,
+                                                 bool reports_changes,
+                                                 const PacingPolicy& policy);
+
+}  // namespace scrivlet

@@ -1,0 +1,184 @@
+// The pacer's side of confirmation: it looks at a batch's rectangle until
+// Confirmation says every mark has shown or been given up on, and sends
+// again what it says; and it waits for single dots to show.
+
+#include <algorithm>
+
+#include "delivery/delivery_pacer.h"
+
+namespace scrivlet {
+namespace {
+
+// Dots given up on that are still watched, in case they show late.
+constexpr std::size_t kMaxUnseen = 64;
+
+}  // namespace
+
+void DeliveryPacer::Confirm(Confirmation& confirmation,
+                            const std::vector<StreamPiece>& batch,
+                            const ScreenRect& rect) {
+  const PacingClock::TimePoint start = confirmation.start();
+  // The events go out now (a backend may buffer them), and the first look
+  // comes at once: a target that paints as events come may show already.
+  // A desktop that reports drawing is looked at once it did; the wait for
+  // that sends the events, and the timed look is only a fallback.
+  PacingClock::TimePoint look = start;
+  if (reports_changes_) {
+    look = start + policy_.max_look_interval;
+  } else {
+    target_->Flush();
+  }
+  PacingClock::TimePoint last_look = start;
+  while (confirmation.Waiting()) {
+    if (!AwaitLook(rect, look, last_look)) {
+      return;
+    }
+    const ScreenImage image = looks_.Look(rect, confirmation.Alone());
+    ++stats_.looks;
+    const PacingClock::TimePoint seen = clock_->Now();
+    last_look = seen;
+    const LookVerdict verdict = confirmation.Look(
+        image, seen, policy_, trust_.TypicalLatency(), !aborted_);
+    Heed(confirmation, verdict, image, seen);
+    // A target kept to one dot at a time would drop repairs close together
+    // as well: there they go at the safe pace.
+    const PacingClock::Duration repair_pace =
+        trust_.Window() == 1 ? trust_.SafePace()
+                             : std::max(trust_.Pace(), policy_.min_repair_pace);
+    for (const std::size_t piece : verdict.repair) {
+      if (aborted_ || !Repair(batch[piece])) {
+        break;
+      }
+      ++stats_.repaired;
+      confirmation.Repaired(piece, clock_->Now());
+      Pause(repair_pace);
+    }
+    look = clock_->Now() +
+           LookInterval(clock_->Now() - start, reports_changes_, policy_);
+  }
+  const BatchOutcome outcome = confirmation.Outcome();
+  stats_.safe_paced += outcome.unexpected;
+  if (outcome.landed) {
+    trust_.BatchLanded(outcome.dots, outcome.lost_dots);
+  }
+  CheckUnseen();
+}
+
+void DeliveryPacer::Heed(const Confirmation& confirmation,
+                         const LookVerdict& verdict, const ScreenImage& image,
+                         PacingClock::TimePoint seen) {
+  for (const std::size_t i : verdict.shown) {
+    const Mark& mark = confirmation.marks()[i];
+    ++stats_.confirmed;
+    const PacingClock::Duration latency = seen - mark.sent;
+    stats_.late += latency > policy_.trust.confirm_timeout ? 1 : 0;
+    trust_.Shown(*mark.lead().before, *image.At(mark.lead().at), latency,
+                 confirmation.Alone());
+    if (mark.given_up) {
+      trust_.ShownLate(*mark.lead().before);
+    }
+  }
+  if (verdict.new_strays > 0) {
+    stats_.strays += verdict.new_strays;
+    trust_.InkStrayed();
+  }
+  for (const std::size_t i : verdict.given_up) {
+    const Mark& mark = confirmation.marks()[i];
+    ++stats_.timed_out;
+    trust_.Missed(*mark.lead().before);
+    if (unseen_.size() < kMaxUnseen) {
+      unseen_.push_back(mark);
+    }
+  }
+  // The repairs of one look go together, at the (now slower) pace, as
+  // the batch did: sent one by one with a frame between, a target that
+  // drops clicks would take a frame per dot.
+  if (verdict.dot_lost) {
+    trust_.DotLost();
+  }
+  if (verdict.stroke_lost) {
+    trust_.StrokeLost();
+  }
+}
+
+bool DeliveryPacer::Repair(const StreamPiece& piece) {
+  const DotInk& dot = *piece.dot;
+  if (dot.relative) {
+    if (relative_inexact_ || !MovePointerTo(dot.at)) {
+      return false;
+    }
+  }
+  if (trust_.HoldStrokes() && dot.stroke) {
+    const ScreenImage before = looks_.Capture(
+        Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
+    SendHeld(dot, before);
+  } else {
+    SendAll(dot.click);
+  }
+  return !dot.relative || MovePointerTo(sent_pointer_);
+}
+
+bool DeliveryPacer::AwaitLook(ScreenRect area, PacingClock::TimePoint due,
+                              PacingClock::TimePoint last_look) {
+  if (!reports_changes_) {
+    const PacingClock::TimePoint now = clock_->Now();
+    return due <= now || Pause(due - now);
+  }
+  for (;;) {
+    if (AbortSeen()) {
+      return false;
+    }
+    const PacingClock::TimePoint now = clock_->Now();
+    if (now >= due) {
+      return true;
+    }
+    if (target_->WaitForScreenChange(
+            area, std::min(due - now, policy_.abort_check_interval))) {
+      const PacingClock::TimePoint drawn = clock_->Now();
+      const PacingClock::TimePoint earliest = last_look + policy_.min_look_gap;
+      if (drawn < earliest) {
+        clock_->SleepFor(earliest - drawn);
+      }
+      return true;
+    }
+  }
+}
+
+bool DeliveryPacer::WaitShown(ScreenPoint at, std::optional<COLORREF> before,
+                              PacingClock::Duration bound) {
+  const PacingClock::TimePoint start = clock_->Now();
+  for (;;) {
+    const ScreenImage image = looks_.Capture({at.x, at.y, 1, 1});
+    ++stats_.looks;
+    const PacingClock::TimePoint now = clock_->Now();
+    if (PixelShows({at, before}, image.At(at))) {
+      return true;
+    }
+    const PacingClock::Duration waited = now - start;
+    if (!before || waited >= bound) {
+      return false;
+    }
+    const PacingClock::TimePoint due =
+        now + LookInterval(waited, reports_changes_, policy_);
+    if (!AwaitLook({at.x, at.y, 1, 1}, std::min(due, start + bound), now)) {
+      return false;
+    }
+  }
+}
+
+void DeliveryPacer::CheckUnseen() {
+  if (unseen_.empty()) {
+    return;
+  }
+  const PacingClock::TimePoint now = clock_->Now();
+  std::erase_if(unseen_, [&](const Mark& mark) {
+    if (MarkShows(mark, [&](ScreenPoint at) { return looks_.ReadPixel(at); })) {
+      trust_.ShownLate(*mark.lead().before);
+      return true;
+    }
+    // One still unseen after twice the stall bound never will be.
+    return now - mark.sent > 2 * policy_.trust.stall_timeout;
+  });
+}
+
+}  // namespace scrivlet

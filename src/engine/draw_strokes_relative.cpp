@@ -1,0 +1,95 @@
+#include <cstddef>
+
+#include "engine/checked_math.h"
+#include "engine/colour.h"
+#include "engine/draw_plan.h"
+#include "engine/drawing_watch.h"
+#include "engine/left_button_guard.h"
+#include "engine/stroke_plotter.h"
+
+namespace scrivlet {
+namespace {
+
+// A pointer position in mouse units from the current line's start.
+struct Offset {
+  std::int16_t x = 0;
+  std::int16_t y = 0;
+};
+
+// The dot plotter's geometry: sample (c, r) lies at (c, r + 1) steps from
+// where the pointer started. A column starts at its top (c, 0), a row at its
+// left end one step up (0, r), so either way the first move goes to the
+// first sample from one step before it.
+class LineWalk {
+ public:
+  LineWalk(StrokeAxis axis, std::int16_t magnification)
+      : columns_(axis == StrokeAxis::Columns), step_(magnification) {}
+
+  // Sample `along` on the line, from the line's start.
+  [[nodiscard]] Offset Sample(int along) const {
+    const auto at = static_cast<std::int16_t>(along);
+    if (columns_) return {0, CheckedMul16(CheckedAdd16(at, 1), step_)};
+    return {CheckedMul16(at, step_), step_};
+  }
+  // The next line's start, from this line's start.
+  [[nodiscard]] Offset NextLine() const {
+    return columns_ ? Offset{step_, 0} : Offset{0, step_};
+  }
+  [[nodiscard]] int Along(SamplePoint sample) const {
+    return columns_ ? sample.row : sample.column;
+  }
+
+ private:
+  bool columns_;
+  std::int16_t step_;
+};
+
+}  // namespace
+
+PlotEnd DrawRelativeStrokes(PlatformInput& desktop, const PictureView& picture,
+                            const DrawSettings& settings,
+                            DrawProgress* progress) {
+  ForgetEarlierAbort(desktop);
+  const DrawPlan drawing =
+      PlanDrawing(picture, settings, kRelativeDarknessLimit);
+  const StrokePlan& plan = drawing.plan;
+  const int lines =
+      plan.axis == StrokeAxis::Columns ? drawing.columns : drawing.rows;
+  const LineWalk walk(plan.axis, settings.Magnification);
+  const DesktopArea area = desktop.DesktopBounds();
+  PointerTracker pointer(desktop);
+  LeftButtonGuard button(desktop);
+
+  Offset at;
+  const auto move_to = [&](Offset target, bool tracked) {
+    const std::int16_t dx = CheckedSub16(target.x, at.x);
+    const std::int16_t dy = CheckedSub16(target.y, at.y);
+    desktop.mouse_event(MOUSEEVENTF_MOVE, dx, dy);
+    if (tracked) pointer.Moved(dx, dy);
+    at = target;
+  };
+
+  std::size_t next = 0;
+  for (int line = 0; line < lines; ++line) {
+    for (; next < plan.strokes.size() &&
+           LineOf(plan.strokes[next], plan.axis) == line;
+         ++next) {
+      const Stroke& stroke = plan.strokes[next];
+      // Checked with the button up, so a stop here leaves it up.
+      if (AbortRequested(desktop)) return PlotEnd::Aborted;
+      move_to(walk.Sample(walk.Along(stroke.first)), true);
+      button.Press(MOUSEEVENTF_LEFTDOWN, 0, 0);
+      if (!stroke.dot()) move_to(walk.Sample(walk.Along(stroke.last)), true);
+      button.Release(MOUSEEVENTF_LEFTUP, 0, 0);
+    }
+    // After the last line nothing is drawn where the move leads.
+    move_to(walk.NextLine(), line + 1 < lines);
+    at = Offset{};
+    if (AbortRequested(desktop)) return PlotEnd::Aborted;
+    RequireSameDesktop(desktop, area);
+    if (progress != nullptr) progress->ColumnDone(line + 1, lines);
+  }
+  return PlotEnd::Completed;
+}
+
+}  // namespace scrivlet

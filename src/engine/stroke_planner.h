@@ -1,0 +1,44 @@
+#pragma once
+
+// Planning strokes: each run of consecutive ink samples along a column or a
+// row becomes one press-move-release.
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/ink_grid.h"
+
+namespace scrivlet {
+
+enum class StrokeAxis : std::uint8_t { Columns, Rows };
+
+struct SamplePoint {
+  int column = 0;
+  int row = 0;
+  friend bool operator==(const SamplePoint&, const SamplePoint&) = default;
+};
+
+// From `first` to `last` along one column (top to bottom) or one row (left
+// to right). Equal ends: a dot.
+struct Stroke {
+  SamplePoint first;
+  SamplePoint last;
+  friend bool operator==(const Stroke&, const Stroke&) = default;
+  [[nodiscard]] bool dot() const { return first == last; }
+};
+
+struct StrokePlan {
+  StrokeAxis axis = StrokeAxis::Columns;
+  std::vector<Stroke> strokes;  // line by line, each line in walking order
+};
+
+// The column or row a stroke lies on, whichever the axis walks.
+inline int LineOf(const Stroke& stroke, StrokeAxis axis) {
+  return axis == StrokeAxis::Columns ? stroke.first.column : stroke.first.row;
+}
+
+// Walks columns or rows, whichever gives fewer strokes; on a tie columns,
+// the order the dot plotters walk.
+StrokePlan PlanStrokes(const InkGrid& ink);
+
+}  // namespace scrivlet

@@ -1,0 +1,153 @@
+#include "delivery/confirmation.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+namespace {
+
+using std::chrono::milliseconds;
+using Time = PacingClock::TimePoint;
+
+constexpr COLORREF kPaper = 0xFFFFFF;
+constexpr COLORREF kInk = 0x000000;
+// A strip of paper five pixels wide; marks and ink name its columns.
+constexpr ScreenRect kStrip{10, 10, 5, 1};
+const PacingPolicy kPolicy;
+const milliseconds kBound = milliseconds(100);
+
+ScreenImage Strip(const std::vector<int>& inked) {
+  ScreenImage image = UnreadScreenImage(kStrip);
+  for (auto& pixel : image.pixels) {
+    pixel = kPaper;
+  }
+  for (const int col : inked) {
+    image.pixels[static_cast<std::size_t>(col)] = kInk;
+  }
+  return image;
+}
+
+// A mark on the columns `cols` of the strip, of the batch's piece `piece`.
+Mark MarkOn(const std::vector<int>& cols, std::size_t piece,
+            MarkKind kind = MarkKind::kDot) {
+  Mark mark{{}, kind, piece, {kBound, true}};
+  for (const int col : cols) {
+    mark.pixels.push_back({{kStrip.left + col, kStrip.top}, kPaper});
+  }
+  return mark;
+}
+
+struct Seen {
+  std::vector<int> inked;
+  milliseconds at;
+};
+
+struct ConfirmCase {
+  std::string name;
+  std::vector<Mark> marks{};
+  std::vector<Seen> looks{};
+  // What the last look decided.
+  std::vector<std::size_t> shown{};
+  int new_strays = 0;
+  std::vector<std::size_t> repair{};
+  std::vector<std::size_t> given_up{};
+  bool stroke_lost = false;
+  std::optional<milliseconds> typical{};  // the target's time alone
+  bool decide = true;                     // false: F8 seen
+  std::vector<Mark> earlier{};            // given up in earlier batches
+  friend void PrintTo(const ConfirmCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ConfirmationTest : public ::testing::TestWithParam<ConfirmCase> {};
+
+TEST_P(ConfirmationTest, DecidesFromEachLook) {
+  const ConfirmCase& test = GetParam();
+  Confirmation confirmation(test.marks, Strip({}), test.earlier, Time{});
+  LookVerdict verdict;
+  for (const Seen& look : test.looks) {
+    verdict = confirmation.Look(Strip(look.inked), Time{} + look.at, kPolicy,
+                                test.typical, test.decide);
+  }
+  EXPECT_EQ(verdict.shown, test.shown);
+  EXPECT_EQ(verdict.new_strays, test.new_strays);
+  EXPECT_EQ(verdict.repair, test.repair);
+  EXPECT_EQ(verdict.given_up, test.given_up);
+  EXPECT_EQ(verdict.stroke_lost, test.stroke_lost);
+  EXPECT_EQ(verdict.dot_lost, !test.repair.empty() && !test.stroke_lost);
+}
+
+const milliseconds kFrame =
+    std::chrono::duration_cast<milliseconds>(kPolicy.repair_after);
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, ConfirmationTest,
+    ::testing::Values(
+        ConfirmCase{.name = "InkOnAMarkShowsIt",
+                    .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+                    .looks = {{{0}, milliseconds(1)}},
+                    .shown = {0}},
+        ConfirmCase{
+            .name = "AMarkShowsOnceAllItsPixelsDo",
+            .marks = {MarkOn({0, 1}, 0)},
+            .looks = {{{0}, milliseconds(1)}, {{0, 1}, milliseconds(2)}},
+            .shown = {0}},
+        ConfirmCase{
+            .name = "OnlyNewInkElsewhereIsAStray",
+            .marks = {MarkOn({0}, 0)},
+            .looks = {{{3}, milliseconds(1)}, {{0, 3, 4}, milliseconds(2)}},
+            .shown = {0},
+            .new_strays = 1},
+        ConfirmCase{.name = "InkOfADotGivenUpEarlierIsNoStray",
+                    .marks = {MarkOn({0}, 0)},
+                    .looks = {{{4}, milliseconds(1)}},
+                    .earlier = {MarkOn({4}, 0)}},
+        // A frame after a later dot showed, the blank one was dropped.
+        ConfirmCase{
+            .name = "ADotBlankBehindOneShownIsSentAgain",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+            .looks = {{{1}, milliseconds(1)}, {{1}, milliseconds(1) + kFrame}},
+            .repair = {0}},
+        ConfirmCase{
+            .name = "NotWithinAFrameOfIt",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+            .looks = {{{1}, milliseconds(2)}, {{1}, milliseconds(1) + kFrame}}},
+        ConfirmCase{.name = "AStrokeLostGoesAgainWithItsDot",
+                    .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke),
+                              MarkOn({2}, 1)},
+                    .looks = {{{0, 2}, milliseconds(1)},
+                              {{0, 2}, milliseconds(1) + kFrame}},
+                    .repair = {0},
+                    .stroke_lost = true},
+        ConfirmCase{
+            .name = "NotAfterF8",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+            .looks = {{{1}, milliseconds(1)}, {{1}, milliseconds(1) + kFrame}},
+            .decide = false},
+        // Alone and overdue by four times the target's usual time.
+        ConfirmCase{.name = "ADotAloneOverdueIsSentAgain",
+                    .marks = {MarkOn({0}, 0)},
+                    .looks = {{{}, milliseconds(40)}},
+                    .repair = {0},
+                    .typical = milliseconds(10)},
+        ConfirmCase{.name = "ADotUnseenForItsBoundIsGivenUp",
+                    .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+                    .looks = {{{}, kBound}},
+                    .given_up = {0, 1}}),
+    [](const auto& instance) { return instance.param.name; });
+
+TEST(ConfirmationTest, ABatchLandsWhenEveryMarkShowedAndNothingStrayed) {
+  Confirmation clean({MarkOn({0}, 0), MarkOn({1}, 1)}, Strip({}), {}, Time{});
+  clean.Look(Strip({0, 1}), Time{}, kPolicy, {}, true);
+  EXPECT_FALSE(clean.Waiting());
+  EXPECT_TRUE(clean.Outcome().landed);
+  Confirmation strayed({MarkOn({0}, 0)}, Strip({}), {}, Time{});
+  strayed.Look(Strip({0, 3}), Time{}, kPolicy, {}, true);
+  EXPECT_FALSE(strayed.Waiting());
+  EXPECT_FALSE(strayed.Outcome().landed);
+}
+
+}  // namespace
+}  // namespace scrivlet
