@@ -37,6 +37,13 @@ using COLORREF = std::uint32_t;
 // The invalid colour; the engine reads it as white.
 inline constexpr COLORREF kInvalidColour = 0xFFFFFFFFU;
 
+// The colour of a 32-bit pixel that keeps red in bits 16..23 (xRGB: a DIB,
+// most shared-memory frames); COLORREF keeps red in the lowest byte.
+constexpr COLORREF ColourOfXrgb(std::uint32_t pixel) {
+  return ((pixel >> 16U) & 0xFFU) | (pixel & 0xFF00U) |
+         ((pixel & 0xFFU) << 16U);
+}
+
 // Mouse event flag words, with the values Windows gives them, so that an
 // event stream reads the same on every desktop.
 inline constexpr std::uint32_t MOUSEEVENTF_MOVE = 0x0001;

@@ -31,6 +31,7 @@
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
 #include "platform/key_latch.h"
+#include "platform/mouse_flags.h"
 #include "platform/x11/x11_errors.h"
 
 namespace scrivlet {
@@ -168,9 +169,10 @@ class X11Desktop final : public PlatformInput {
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
     Display* display = display_.get();
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    if (mouse.move) {
+      if (mouse.absolute) {
         const ScreenPoint target = AbsoluteToScreen(dx, dy, bounds_);
         XTestFakeMotionEvent(display, DefaultScreen(display), target.x,
                              target.y, CurrentTime);
@@ -180,10 +182,10 @@ class X11Desktop final : public PlatformInput {
         XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       XTestFakeButtonEvent(display, kLeftButton, True, CurrentTime);
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       XTestFakeButtonEvent(display, kLeftButton, False, CurrentTime);
       AwaitReleaseTaken();
       return;
