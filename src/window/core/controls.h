@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 #include "window/core/window_texts.h"
 
@@ -72,15 +71,6 @@ constexpr const ControlInfo& Info(Control control) {
 constexpr std::optional<Control> ControlById(int id) {
   for (const ControlInfo& info : kControls) {
     if (info.id == id) {
-      return info.control;
-    }
-  }
-  return std::nullopt;
-}
-
-constexpr std::optional<Control> ControlByName(std::string_view name) {
-  for (const ControlInfo& info : kControls) {
-    if (name == info.name) {
       return info.control;
     }
   }

@@ -25,6 +25,9 @@ namespace scrivlet {
 // What a drag or drop over Picture1 is confirmed as.
 enum class DropEffect : std::uint8_t { None, Copy };
 
+// Picture1's stored inner area at `dpi`: its stored size less its border.
+[[nodiscard]] PixelSize Picture1InnerSize(Dpi dpi);
+
 class Form1Core : public DrawHost, public PictureView {
  public:
   // `inner_size` is Picture1's stored inner area in pixels; the box grows
@@ -49,6 +52,10 @@ class Form1Core : public DrawHost, public PictureView {
   void Check2_Click();
   void Command1_Click();
   void Timer1_Timer();
+  // The change or click handler of `control`, as both views raise it: a
+  // text box's change, a check box's or Command1's click, an option
+  // button's selection. Other controls raise none.
+  void ControlEvent(Control control);
   // A drag moving over Picture1: what to tell the source now.
   [[nodiscard]] DropEffect Picture1_OLEDragOver(bool copy_offered) const;
   // A drop on Picture1: loads its first local file; returns what the drop

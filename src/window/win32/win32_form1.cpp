@@ -62,10 +62,8 @@ Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
   TakePageColour();
   ShowPage(controls_, 0);
 
-  const PixelSize picture_inner{
-      Pixels(layout::kPicture1.width) - 2 * layout::kPictureBorderPixels,
-      Pixels(layout::kPicture1.height) - 2 * layout::kPictureBorderPixels};
-  core_ = std::make_unique<Form1Core>(*this, desktop, decoder, picture_inner);
+  core_ = std::make_unique<Form1Core>(*this, desktop, decoder,
+                                      Picture1InnerSize(LogicalDpi()));
   core_->Form_Load();
   core_->Form_Resize();
   // Nothing is taken while a drawing runs, as with every other input.
@@ -279,13 +277,7 @@ void Win32Form1::OnCommand(int id, int code) {
     case Control::Text2:
     case Control::Text4:
       if (code == EN_CHANGE) {
-        if (*control == Control::Text1) {
-          core_->Text1_Change();
-        } else if (*control == Control::Text2) {
-          core_->Text2_Change();
-        } else {
-          core_->Text4_Change();
-        }
+        core_->ControlEvent(*control);
       }
       break;
     case Control::Option1_0:
@@ -296,7 +288,7 @@ void Win32Form1::OnCommand(int id, int code) {
                 BST_CHECKED &&
             index != selected_option_) {
           selected_option_ = index;
-          core_->Option1_Click(static_cast<std::int16_t>(index));
+          core_->ControlEvent(*control);
         }
       }
       break;
@@ -309,7 +301,7 @@ void Win32Form1::OnCommand(int id, int code) {
       break;
     case Control::Command1:
       if (code == BN_CLICKED) {
-        core_->Command1_Click();
+        core_->ControlEvent(*control);
       }
       break;
     default:
@@ -341,13 +333,10 @@ LRESULT CALLBACK Win32Form1::ControlSubclass(HWND window, UINT message,
   }
   if (message == BM_SETCHECK) {
     return SetCheckRaisingClick(window, wparam, lparam, [self, window] {
-      if (self->core_ == nullptr) {
-        return;
-      }
-      if (window == self->Handle(Control::Check1)) {
-        self->core_->Check1_Click();
-      } else {
-        self->core_->Check2_Click();
+      if (self->core_ != nullptr) {
+        self->core_->ControlEvent(window == self->Handle(Control::Check1)
+                                      ? Control::Check1
+                                      : Control::Check2);
       }
     });
   }
