@@ -5,9 +5,10 @@
 // Everything the drawing engine and the main window do to the desktop goes
 // through PlatformInput: synthetic mouse events, the global key state, the
 // pointer position, the desktop's size, a window's z-order band and reading
-// the screen back. Backends (X11, Win32) implement only these primitives; the
-// delivery pacing that lets real paint programs keep up wraps a backend as
-// another PlatformInput (see delivery_pacer.h), so the policy exists once.
+// the screen back. Backends (X11; Wayland through wlroots, KDE or GNOME;
+// Win32) implement only these primitives; the delivery pacing that lets
+// real paint programs keep up wraps a backend as another PlatformInput (see
+// delivery/delivery_pacer.h), so the policy exists once.
 //
 // Units and origin: screen pixels in the desktop's own coordinates. The area
 // that absolute coordinates span is DesktopBounds(); on a single monitor it

@@ -42,16 +42,16 @@ class Form1Core : public DrawHost, public PictureView {
   void SetPicture(Picture picture);
 
   // The handlers, named after their control and event. None throws.
-  void Form_Load();
-  void Form_Resize();
-  void Text1_Change();
-  void Text2_Change();
-  void Text4_Change();
-  void Option1_Click(std::int16_t index);
-  void Check1_Click();
-  void Check2_Click();
-  void Command1_Click();
-  void Timer1_Timer();
+  void Form_Load();     // reads the settings boxes, writes the usage text
+  void Form_Resize();   // lays the tab control out over the window
+  void Text1_Change();  // magnification
+  void Text2_Change();  // coarseness
+  void Text4_Change();  // threshold
+  void Option1_Click(std::int16_t index);  // 0 absolute, 1 relative moves
+  void Check1_Click();                     // window on top or not
+  void Check2_Click();                     // drag input on or off
+  void Command1_Click();                   // opens the home page
+  void Timer1_Timer();  // looks for F7 and draws when it is pressed
   // The change or click handler of `control`, as both views raise it: a
   // text box's change, a check box's or Command1's click, an option
   // button's selection. Other controls raise none.
