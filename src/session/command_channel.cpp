@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/platform_input.h"
+#include "platform/unique_fd.h"
 
 namespace scrivlet {
 namespace {
@@ -26,25 +27,6 @@ constexpr std::size_t kMaxMessage = 32;
 // for one dot.
 constexpr int kServerReadMs = 200;
 constexpr int kClientReadMs = 5000;
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  Fd(Fd&&) = delete;
-  Fd& operator=(Fd&&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) {
-      close(fd_);
-    }
-  }
-  [[nodiscard]] int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 sockaddr_un AddressOf(const std::string& path) {
   sockaddr_un address{};
@@ -131,7 +113,7 @@ std::unique_ptr<CommandServer> CommandServer::Listen(const std::string& path) {
       // Nobody answers: a socket left behind by a program that crashed.
       unlink(path.c_str());
     }
-    Fd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (fd.Get() < 0) {
       break;
     }
@@ -166,7 +148,7 @@ CommandServer::~CommandServer() {
 
 void CommandServer::Serve(const std::function<Answer(Command)>& handle) const {
   for (;;) {
-    const Fd client(accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC));
+    const UniqueFd client(accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC));
     if (client.Get() < 0) {
       return;  // none waiting (EAGAIN), or it gave up meanwhile
     }
@@ -183,7 +165,7 @@ void CommandServer::Serve(const std::function<Answer(Command)>& handle) const {
 }
 
 Sent SendCommand(const std::string& path, Command command) {
-  const Fd fd(Connect(path));
+  const UniqueFd fd(Connect(path));
   if (fd.Get() < 0) {
     return {SendResult::NotRunning, std::nullopt};
   }
