@@ -31,6 +31,13 @@ std::string WithNumber(const char* text, int number) {
 
 }  // namespace
 
+PixelSize Picture1InnerSize(Dpi dpi) {
+  return {TwipsToPixels(layout::kPicture1.width, dpi.x) -
+              2 * layout::kPictureBorderPixels,
+          TwipsToPixels(layout::kPicture1.height, dpi.y) -
+              2 * layout::kPictureBorderPixels};
+}
+
 Form1Core::Form1Core(Form1View& view, PlatformInput& desktop,
                      PictureDecoder& decoder, PixelSize picture_inner_size)
     : view_(view),
@@ -203,6 +210,37 @@ DropEffect Form1Core::Picture1_OLEDragDrop(const DroppedItems& items,
   });
   // A drop that names no local file is refused: nothing was taken.
   return taken ? effect : DropEffect::None;
+}
+
+void Form1Core::ControlEvent(Control control) {
+  switch (control) {
+    case Control::Text1:
+      Text1_Change();
+      break;
+    case Control::Text2:
+      Text2_Change();
+      break;
+    case Control::Text4:
+      Text4_Change();
+      break;
+    case Control::Option1_0:
+      Option1_Click(0);
+      break;
+    case Control::Option1_1:
+      Option1_Click(1);
+      break;
+    case Control::Check1:
+      Check1_Click();
+      break;
+    case Control::Check2:
+      Check2_Click();
+      break;
+    case Control::Command1:
+      Command1_Click();
+      break;
+    default:
+      break;
+  }
 }
 
 void Form1Core::Timer1_Timer() {

@@ -88,11 +88,8 @@ Form1::Form1(PlatformInput& desktop, Form1Hooks hooks)
   timer1_->setObjectName(QStringLiteral("Timer1"));
   timer1_->setInterval(kTimer1IntervalMs);
 
-  const PixelSize inner{TwipsToPixels(layout::kPicture1.width, dpi_x_) -
-                            2 * layout::kPictureBorderPixels,
-                        TwipsToPixels(layout::kPicture1.height, dpi_y_) -
-                            2 * layout::kPictureBorderPixels};
-  core_ = std::make_unique<Form1Core>(*this, desktop, decoder_, inner);
+  core_ = std::make_unique<Form1Core>(*this, desktop, decoder_,
+                                      Picture1InnerSize({dpi_x_, dpi_y_}));
   core_->SetPicture(ToPicture(QImage(QStringLiteral(":/scrivlet/sample.gif"))));
   Connect();
   core_->Form_Load();
@@ -226,22 +223,28 @@ void Form1::Connect() {
           // The Tab key reaches the group at its selected button only.
           option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
           if (checked && core_) {
-            core_->Option1_Click(index);
+            core_->ControlEvent(index == 0 ? Control::Option1_0
+                                           : Control::Option1_1);
           }
         });
   }
-  connect(qobject_cast<QCheckBox*>(Widget(Control::Check1)),
-          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check1_Click));
-  connect(qobject_cast<QCheckBox*>(Widget(Control::Check2)),
-          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check2_Click));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text1)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text1_Change));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text2)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text2_Change));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text4)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text4_Change));
+  const auto raise = [this](Control control) {
+    return [this, control] {
+      if (core_) {
+        core_->ControlEvent(control);
+      }
+    };
+  };
+  for (const Control box : {Control::Check1, Control::Check2}) {
+    connect(qobject_cast<QCheckBox*>(Widget(box)), &QCheckBox::stateChanged,
+            this, raise(box));
+  }
+  for (const Control text : {Control::Text1, Control::Text2, Control::Text4}) {
+    connect(qobject_cast<QLineEdit*>(Widget(text)), &QLineEdit::textChanged,
+            this, raise(text));
+  }
   connect(qobject_cast<QPushButton*>(Widget(Control::Command1)),
-          &QPushButton::clicked, this, Forward(&Form1Core::Command1_Click));
+          &QPushButton::clicked, this, raise(Control::Command1));
   connect(timer1_, &QTimer::timeout, this, Forward(&Form1Core::Timer1_Timer));
   picture1_->SetDropHandler(
       [this](const QMimeData& mime, bool copy_offered, bool dropped) {
