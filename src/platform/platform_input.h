@@ -5,9 +5,10 @@
 // Everything the drawing engine and the main window do to the desktop goes
 // through PlatformInput: synthetic mouse events, the global key state, the
 // pointer position, the desktop's size, a window's z-order band and reading
-// the screen back. Backends (X11, Win32) implement only these primitives; the
-// delivery pacing that lets real paint programs keep up wraps a backend as
-// another PlatformInput (see delivery_pacer.h), so the policy exists once.
+// the screen back. Backends (X11; Wayland through wlroots, KDE or GNOME;
+// Win32) implement only these primitives; the delivery pacing that lets
+// real paint programs keep up wraps a backend as another PlatformInput (see
+// delivery/delivery_pacer.h), so the policy exists once.
 //
 // Units and origin: screen pixels in the desktop's own coordinates. The area
 // that absolute coordinates span is DesktopBounds(); on a single monitor it
@@ -36,6 +37,13 @@ using COLORREF = std::uint32_t;
 
 // The invalid colour; the engine reads it as white.
 inline constexpr COLORREF kInvalidColour = 0xFFFFFFFFU;
+
+// The colour of a 32-bit pixel that keeps red in bits 16..23 (xRGB: a DIB,
+// most shared-memory frames); COLORREF keeps red in the lowest byte.
+constexpr COLORREF ColourOfXrgb(std::uint32_t pixel) {
+  return ((pixel >> 16U) & 0xFFU) | (pixel & 0xFF00U) |
+         ((pixel & 0xFFU) << 16U);
+}
 
 // Mouse event flag words, with the values Windows gives them, so that an
 // event stream reads the same on every desktop.

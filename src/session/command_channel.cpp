@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/platform_input.h"
+#include "platform/unique_fd.h"
 
 namespace scrivlet {
 namespace {
@@ -38,25 +39,6 @@ constexpr milliseconds kConnectRetry{20};
 constexpr std::string_view kReady = "ready\n";
 constexpr std::string_view kGo = "go\n";
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  Fd(Fd&&) = delete;
-  Fd& operator=(Fd&&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) {
-      close(fd_);
-    }
-  }
-  [[nodiscard]] int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
 sockaddr_un AddressOf(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -72,7 +54,7 @@ int Connect(const std::string& path, Clock::time_point deadline,
             bool* running) {
   const sockaddr_un address = AddressOf(path);
   for (;;) {
-    Fd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (fd.Get() < 0) {
       throw PlatformError(std::string("Cannot make a socket: ") +
                           std::strerror(errno));
@@ -172,7 +154,7 @@ std::unique_ptr<CommandServer> CommandServer::Listen(
   // CheckChannelPlace that it was this user's.
   unlink(path.c_str());
   const sockaddr_un address = AddressOf(path);
-  Fd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   // The socket is made with no access for others from the start; the chmod
   // after bind only confirms it.
   const mode_t saved = umask(0177);
@@ -297,7 +279,7 @@ Sent SendCommand(const std::string& path, Command command,
   CheckChannelPlace(path);
   const auto deadline = Clock::now() + wait;
   bool running = false;
-  const Fd fd(Connect(path, deadline, &running));
+  const UniqueFd fd(Connect(path, deadline, &running));
   if (fd.Get() < 0) {
     return {running ? SendResult::NoAnswer : SendResult::NotRunning,
             std::nullopt};

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/platform_input.h"
+#include "session/draw_channel.h"
 #include "session/instance_texts.h"
 
 namespace scrivlet {
@@ -117,6 +118,10 @@ InstanceClaim ClaimInstance(int argc, char** argv) {
     command = named ? named : command;
   }
   if (command) {
+    // At most one drawing runs: a draw command's, or else the window's.
+    if (*command == Command::Abort && AbortDrawCommand()) {
+      return {0, nullptr};
+    }
     return {SendFromCommandLine(*command), nullptr};
   }
 

@@ -24,6 +24,7 @@
 #include "platform/gnome/monitor_frames.h"
 #include "platform/gnome/pointer_follower.h"
 #include "platform/gnome/primary_monitor.h"
+#include "platform/mouse_flags.h"
 
 namespace scrivlet {
 namespace {
@@ -112,8 +113,9 @@ class GnomeRemoteDesktop final : public PlatformInput {
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
+    if (mouse.move) {
+      if (mouse.absolute) {
         const ScreenPoint to = AbsoluteToScreen(dx, dy, DesktopBounds());
         const StreamPoint aim = ToStream(to, frames_);
         bus_.Call(session_, "NotifyPointerMotionAbsolute", "sdd",
@@ -131,14 +133,14 @@ class GnomeRemoteDesktop final : public PlatformInput {
         Sent();
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       // Counted as down before asking: a press that failed may still have
       // taken effect, and releasing an unpressed button is harmless.
       button_down_ = true;
       bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 1);
       Sent();
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 0);
       button_down_ = false;
       Sent();

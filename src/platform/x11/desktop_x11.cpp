@@ -19,6 +19,7 @@
 
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
+#include "platform/mouse_flags.h"
 #include "platform/x11/x11_errors.h"
 #include "platform/x11/x11_hot_keys.h"
 #include "platform/x11/x11_screen.h"
@@ -99,8 +100,9 @@ class X11Desktop final : public PlatformInput {
         }
       }
     }
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
+    if (mouse.move) {
+      if (mouse.absolute) {
         const ScreenPoint target = AbsoluteToScreen(dx, dy, bounds_);
         XTestFakeMotionEvent(display, DefaultScreen(display), target.x,
                              target.y, CurrentTime);
@@ -110,10 +112,10 @@ class X11Desktop final : public PlatformInput {
         XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       XTestFakeButtonEvent(display, kLeftButton, True, CurrentTime);
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       XTestFakeButtonEvent(display, kLeftButton, False, CurrentTime);
       AwaitReleaseTaken();
       return;

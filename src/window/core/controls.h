@@ -7,31 +7,31 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 #include "window/core/window_texts.h"
 
 namespace scrivlet {
 
+// Each control's role, where its name does not say it.
 enum class Control : std::uint8_t {
-  SSTab1,
-  Text3,
-  Label5,
-  Picture1,
-  Frame1,
-  Command1,
-  Label6,
-  Label3,
-  Option1_0,  // 絶対座標
-  Option1_1,  // 相対座標
-  Check1,     // 最前面
-  Check2,     // ドラッグ入力
-  Label1,
-  Label2,
-  Label4,
-  Text1,  // magnification
-  Text2,  // coarseness
-  Text4,  // threshold
+  SSTab1,     // the tab control: メイン, 設定 and 描き方
+  Text3,      // the usage text
+  Label5,     // the caption over the picture
+  Picture1,   // the picture to draw; takes dropped files
+  Frame1,     // the settings group
+  Command1,   // opens the home page
+  Label6,     // the maker's notice
+  Label3,     // the note that settings are whole numbers
+  Option1_0,  // 絶対座標: absolute pointer moves
+  Option1_1,  // 相対座標: relative pointer moves
+  Check1,     // 最前面: the window stays on top
+  Check2,     // ドラッグ入力: each dot a one-pixel drag
+  Label1,     // labels Text1
+  Label2,     // labels Text2
+  Label4,     // labels Text4
+  Text1,      // magnification
+  Text2,      // coarseness
+  Text4,      // threshold
   // Page 2, "描き方".
   Frame2,
   Option2_0,  // 点
@@ -91,15 +91,6 @@ constexpr const ControlInfo& Info(Control control) {
 constexpr std::optional<Control> ControlById(int id) {
   for (const ControlInfo& info : kControls) {
     if (info.id == id) {
-      return info.control;
-    }
-  }
-  return std::nullopt;
-}
-
-constexpr std::optional<Control> ControlByName(std::string_view name) {
-  for (const ControlInfo& info : kControls) {
-    if (name == info.name) {
       return info.control;
     }
   }

@@ -10,7 +10,9 @@
 #include "engine/messages.h"
 #include "window/core/form1_layout.h"
 #include "window/core/home_page.h"
+#include "window/core/option_presets.h"
 #include "window/core/picture_limits.h"
+#include "window/core/shown_picture.h"
 #include "window/core/text_to_integer.h"
 #include "window/core/twips.h"
 #include "window/core/usage_text.h"
@@ -20,16 +22,6 @@ namespace scrivlet {
 namespace {
 
 constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFFU;
-
-// Source-over onto white, as a picture with transparent parts shows.
-std::uint32_t OverWhite(std::uint32_t argb) {
-  const std::uint32_t alpha = argb >> 24U;
-  const auto blend = [alpha](std::uint32_t channel) {
-    return (channel * alpha + 255U * (255U - alpha) + 127U) / 255U;
-  };
-  return 0xFF000000U | blend((argb >> 16U) & 0xFFU) << 16U |
-         blend((argb >> 8U) & 0xFFU) << 8U | blend(argb & 0xFFU);
-}
 
 // A text with %1 replaced by `number`.
 std::string WithNumber(const char* text, int number) {
@@ -42,6 +34,13 @@ std::string WithNumber(const char* text, int number) {
 }
 
 }  // namespace
+
+PixelSize Picture1InnerSize(Dpi dpi) {
+  return {TwipsToPixels(layout::kPicture1.width, dpi.x) -
+              2 * layout::kPictureBorderPixels,
+          TwipsToPixels(layout::kPicture1.height, dpi.y) -
+              2 * layout::kPictureBorderPixels};
+}
 
 Form1Core::Form1Core(Form1View& view, PlatformInput& desktop,
                      PictureDecoder& decoder, PixelSize picture_inner_size)
@@ -186,13 +185,11 @@ void Form1Core::Text4_Change() {
 
 void Form1Core::Option1_Click(std::int16_t index) {
   Guarded([this, index] {
-    // The presets: absolute 1/2, relative 2/2 (magnification/coarseness).
-    if (index == 0) {
-      view_.SetText(Control::Text1, "1");
-      view_.SetText(Control::Text2, "2");
-    } else if (index == 1) {
-      view_.SetText(Control::Text1, "2");
-      view_.SetText(Control::Text2, "2");
+    if (index >= 0 && static_cast<std::size_t>(index) < kOptionPresets.size()) {
+      const OptionPreset& preset =
+          kOptionPresets[static_cast<std::size_t>(index)];
+      view_.SetText(Control::Text1, preset.magnification);
+      view_.SetText(Control::Text2, preset.coarseness);
     }
     // The mode chooses the darkness limit.
     Refresh();
@@ -333,6 +330,50 @@ void Form1Core::Picture1_DblClick() {
   });
 }
 
+void Form1Core::ControlEvent(Control control) {
+  switch (control) {
+    case Control::Text1:
+      Text1_Change();
+      break;
+    case Control::Text2:
+      Text2_Change();
+      break;
+    case Control::Text4:
+      Text4_Change();
+      break;
+    case Control::Option1_0:
+      Option1_Click(0);
+      break;
+    case Control::Option1_1:
+      Option1_Click(1);
+      break;
+    case Control::Check1:
+      Check1_Click();
+      break;
+    case Control::Check2:
+      Check2_Click();
+      break;
+    case Control::Option2_0:
+    case Control::Option2_1:
+      Option2_Click(control == Control::Option2_0 ? 0 : 1);
+      break;
+    case Control::Option3_0:
+    case Control::Option3_1:
+    case Control::Option3_2:
+      Option3_Click(static_cast<std::int16_t>(
+          static_cast<int>(control) - static_cast<int>(Control::Option3_0)));
+      break;
+    case Control::Check3:
+      Check3_Click();
+      break;
+    case Control::Command1:
+      Command1_Click();
+      break;
+    default:
+      break;
+  }
+}
+
 void Form1Core::Timer1_Timer() {
   if (drawing_) {
     return;  // a tick that arrives while a drawing repaints the window
@@ -380,14 +421,7 @@ double Form1Core::ScaleWidth() const { return shown_.width; }
 double Form1Core::ScaleHeight() const { return shown_.height; }
 
 COLORREF Form1Core::GetPixel(std::int32_t x, std::int32_t y) const {
-  if (x < 0 || y < 0 || x >= shown_.width || y >= shown_.height) {
-    return kInvalidColour;
-  }
-  const std::uint32_t argb =
-      shown_.argb[static_cast<std::size_t>(y) *
-                      static_cast<std::size_t>(shown_.width) +
-                  static_cast<std::size_t>(x)];
-  return ((argb >> 16U) & 0xFFU) | (argb & 0xFF00U) | (argb & 0xFFU) << 16U;
+  return ColourAt(shown_, x, y);
 }
 
 CoordinateMode Form1Core::SelectedMode() const {

@@ -28,6 +28,9 @@ namespace scrivlet {
 // What a drag or drop over Picture1 is confirmed as.
 enum class DropEffect : std::uint8_t { None, Copy };
 
+// Picture1's stored inner area at `dpi`: its stored size less its border.
+[[nodiscard]] PixelSize Picture1InnerSize(Dpi dpi);
+
 class Form1Core : public DrawHost, public PictureView {
  public:
   // `inner_size` is Picture1's stored inner area in pixels; the box grows
@@ -46,20 +49,24 @@ class Form1Core : public DrawHost, public PictureView {
   void SetPicture(Picture picture);
 
   // The handlers, named after their control and event. None throws.
-  void Form_Load();
-  void Form_Resize();
-  void Text1_Change();
-  void Text2_Change();
-  void Text4_Change();
-  void Option1_Click(std::int16_t index);
-  void Check1_Click();
-  void Check2_Click();
+  void Form_Load();     // reads the settings boxes, writes the usage text
+  void Form_Resize();   // lays the tab control out over the window
+  void Text1_Change();  // magnification
+  void Text2_Change();  // coarseness
+  void Text4_Change();  // threshold
+  void Option1_Click(std::int16_t index);  // 0 absolute, 1 relative moves
+  void Check1_Click();                     // window on top or not
+  void Check2_Click();                     // drag input on or off
   // The third page: dots or strokes, the dithering, the preview.
-  void Option2_Click(std::int16_t index);
-  void Option3_Click(std::int16_t index);
-  void Check3_Click();
-  void Command1_Click();
-  void Timer1_Timer();
+  void Option2_Click(std::int16_t index);  // 0 dots, 1 strokes
+  void Option3_Click(std::int16_t index);  // 0 none, 1 diffusion, 2 ordered
+  void Check3_Click();                     // the preview on or off
+  void Command1_Click();                   // opens the home page
+  void Timer1_Timer();  // looks for F7 and draws when it is pressed
+  // The change or click handler of `control`, as both views raise it: a
+  // text box's change, a check box's or Command1's click, an option
+  // button's selection. Other controls raise none.
+  void ControlEvent(Control control);
   // A drag moving over Picture1: what to tell the source now.
   [[nodiscard]] DropEffect Picture1_OLEDragOver(bool copy_offered) const;
   // A drop on Picture1: loads its first local file; returns what the drop

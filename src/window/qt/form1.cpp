@@ -79,11 +79,8 @@ Form1::Form1(PlatformInput& desktop, Form1Hooks hooks)
   timer1_->setObjectName(QStringLiteral("Timer1"));
   timer1_->setInterval(kTimer1IntervalMs);
 
-  const PixelSize inner{TwipsToPixels(layout::kPicture1.width, dpi_x_) -
-                            2 * layout::kPictureBorderPixels,
-                        TwipsToPixels(layout::kPicture1.height, dpi_y_) -
-                            2 * layout::kPictureBorderPixels};
-  core_ = std::make_unique<Form1Core>(*this, desktop, decoder_, inner);
+  core_ = std::make_unique<Form1Core>(*this, desktop, decoder_,
+                                      Picture1InnerSize({dpi_x_, dpi_y_}));
   core_->SetPicture(ToPicture(QImage(QStringLiteral(":/scrivlet/sample.gif"))));
   Connect();
   core_->Form_Load();
@@ -239,24 +236,27 @@ void Form1::BuildControls() {
 }
 
 void Form1::Connect() {
-  ConnectOptions(std::array{Control::Option1_0, Control::Option1_1},
-                 &Form1Core::Option1_Click);
-  ConnectOptions(kStyleOptions, &Form1Core::Option2_Click);
-  ConnectOptions(kDitherOptions, &Form1Core::Option3_Click);
-  connect(qobject_cast<QCheckBox*>(Widget(Control::Check1)),
-          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check1_Click));
-  connect(qobject_cast<QCheckBox*>(Widget(Control::Check2)),
-          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check2_Click));
-  connect(qobject_cast<QCheckBox*>(Widget(Control::Check3)),
-          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check3_Click));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text1)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text1_Change));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text2)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text2_Change));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text4)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text4_Change));
+  ConnectOptions(std::array{Control::Option1_0, Control::Option1_1});
+  ConnectOptions(kStyleOptions);
+  ConnectOptions(kDitherOptions);
+  const auto raise = [this](Control control) {
+    return [this, control] {
+      if (core_) {
+        core_->ControlEvent(control);
+      }
+    };
+  };
+  for (const Control box :
+       {Control::Check1, Control::Check2, Control::Check3}) {
+    connect(qobject_cast<QCheckBox*>(Widget(box)), &QCheckBox::stateChanged,
+            this, raise(box));
+  }
+  for (const Control text : {Control::Text1, Control::Text2, Control::Text4}) {
+    connect(qobject_cast<QLineEdit*>(Widget(text)), &QLineEdit::textChanged,
+            this, raise(text));
+  }
   connect(qobject_cast<QPushButton*>(Widget(Control::Command1)),
-          &QPushButton::clicked, this, Forward(&Form1Core::Command1_Click));
+          &QPushButton::clicked, this, raise(Control::Command1));
   connect(timer1_, &QTimer::timeout, this, Forward(&Form1Core::Timer1_Timer));
   // Edit boxes keep Ctrl+V for their own text: they take the shortcut first.
   connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
@@ -268,20 +268,18 @@ void Form1::Connect() {
       });
 }
 
-void Form1::ConnectOptions(std::span<const Control> group,
-                           void (Form1Core::*handler)(std::int16_t)) {
-  for (std::size_t i = 0; i < group.size(); ++i) {
-    auto* option = qobject_cast<QRadioButton*>(Widget(group[i]));
-    const auto index = static_cast<std::int16_t>(i);
+void Form1::ConnectOptions(std::span<const Control> group) {
+  for (const Control button : group) {
+    auto* option = qobject_cast<QRadioButton*>(Widget(button));
     option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
                                                : Qt::ClickFocus);
     connect(
         option, &QRadioButton::toggled, this,
-        [this, option, index, handler](bool checked) {
+        [this, option, button](bool checked) {
           // The Tab key reaches the group at its selected button only.
           option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
           if (checked && core_) {
-            ((*core_).*handler)(index);
+            core_->ControlEvent(button);
           }
         });
   }

@@ -84,8 +84,7 @@ class Form1 : public QWidget, public Form1View {
   // A slot that calls a core handler while the core exists.
   std::function<void()> Forward(void (Form1Core::*handler)());
   // Reports a newly selected button of `group` by its index.
-  void ConnectOptions(std::span<const Control> group,
-                      void (Form1Core::*handler)(std::int16_t));
+  void ConnectOptions(std::span<const Control> group);
   void SetFocusOrder();
   [[nodiscard]] QWidget* Widget(Control control) const;
   bool Dropped(const QMimeData& mime, bool copy_offered, bool dropped);

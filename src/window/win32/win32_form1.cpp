@@ -65,10 +65,8 @@ Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
   TakePageColour();
   ShowPage(controls_, 0);
 
-  const PixelSize picture_inner{
-      Pixels(layout::kPicture1.width) - 2 * layout::kPictureBorderPixels,
-      Pixels(layout::kPicture1.height) - 2 * layout::kPictureBorderPixels};
-  core_ = std::make_unique<Form1Core>(*this, desktop, decoder, picture_inner);
+  core_ = std::make_unique<Form1Core>(*this, desktop, decoder,
+                                      Picture1InnerSize(LogicalDpi()));
   core_->Form_Load();
   core_->Form_Resize();
   // Nothing is taken while a drawing runs, as with every other input.
@@ -298,15 +296,14 @@ void Win32Form1::OnCommand(int id, int code) {
   const struct {
     std::span<const Control> buttons;
     int& selected;
-    void (Form1Core::*handler)(std::int16_t);
-  } groups[] = {{kModeOptions, selected_option_, &Form1Core::Option1_Click},
-                {kStyleOptions, selected_style_, &Form1Core::Option2_Click},
-                {kDitherOptions, selected_dither_, &Form1Core::Option3_Click}};
+  } groups[] = {{kModeOptions, selected_option_},
+                {kStyleOptions, selected_style_},
+                {kDitherOptions, selected_dither_}};
   for (const auto& group : groups) {
     if (code == BN_CLICKED && std::ranges::count(group.buttons, *control) > 0 &&
         NewlySelected(Handle(*control), *control, group.buttons,
                       group.selected)) {
-      ((*core_).*group.handler)(static_cast<std::int16_t>(group.selected));
+      core_->ControlEvent(*control);
     }
   }
   switch (*control) {
@@ -314,13 +311,7 @@ void Win32Form1::OnCommand(int id, int code) {
     case Control::Text2:
     case Control::Text4:
       if (code == EN_CHANGE) {
-        if (*control == Control::Text1) {
-          core_->Text1_Change();
-        } else if (*control == Control::Text2) {
-          core_->Text2_Change();
-        } else {
-          core_->Text4_Change();
-        }
+        core_->ControlEvent(*control);
       }
       break;
     case Control::Check1:
@@ -333,7 +324,7 @@ void Win32Form1::OnCommand(int id, int code) {
       break;
     case Control::Command1:
       if (code == BN_CLICKED) {
-        core_->Command1_Click();
+        core_->ControlEvent(*control);
       }
       break;
     default:
@@ -366,15 +357,13 @@ LRESULT CALLBACK Win32Form1::ControlSubclass(HWND window, UINT message,
   }
   if (message == BM_SETCHECK) {
     return SetCheckRaisingClick(window, wparam, lparam, [self, window] {
-      if (self->core_ == nullptr) {
-        return;
-      }
-      if (window == self->Handle(Control::Check1)) {
-        self->core_->Check1_Click();
-      } else if (window == self->Handle(Control::Check2)) {
-        self->core_->Check2_Click();
-      } else {
-        self->core_->Check3_Click();
+      if (self->core_ != nullptr) {
+        for (const Control box :
+             {Control::Check1, Control::Check2, Control::Check3}) {
+          if (window == self->Handle(box)) {
+            self->core_->ControlEvent(box);
+          }
+        }
       }
     });
   }

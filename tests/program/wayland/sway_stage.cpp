@@ -40,7 +40,8 @@ last-left-rgba=['0.0', '0.0', '0.0', '1.0']
 cursor-theme='scrivlet-transparent'
 )";
 
-// A socket file nobody listens on, as a crashed program leaves it.
+// A socket file nobody listens on, as a crashed program of the session's
+// user leaves it.
 void LeaveStaleSocket(const std::string& path) {
   // One a stopped program left already will do; it is made anew.
   unlink(path.c_str());
@@ -54,6 +55,7 @@ void LeaveStaleSocket(const std::string& path) {
   if (bound != 0) {
     throw std::runtime_error("cannot leave a stale socket at " + path);
   }
+  GiveToSessionUser(path);
 }
 
 }  // namespace

@@ -254,6 +254,28 @@ TEST_F(ProgramDrawsTest, F7DrawsEveryDotOfTheSampleAndNothingElse) {
   EXPECT_EQ(canvas_.ups, canvas_.downs);
 }
 
+TEST_F(ProgramDrawsTest, DrawCommandDrawsBesideTheWindow) {
+  const auto run = [this](const std::wstring& arguments) -> DWORD {
+    PROCESS_INFORMATION command{};
+    EXPECT_TRUE(StartProgram(command, {}, arguments));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ::WaitForSingleObject(command.hProcess, 0) == 0; }, 90s));
+    DWORD status = 0;
+    ::GetExitCodeProcess(command.hProcess, &status);
+    ::CloseHandle(command.hProcess);
+    return status;
+  };
+  EXPECT_EQ(run(L"draw --bogus"), 2U);
+  EXPECT_TRUE(canvas_.painted.empty());
+
+  const std::set<Pixel> dots = ExpectedDots();
+  const std::wstring sample = WindowsPath(SCRIVLET_SAMPLE).wstring();
+  EXPECT_EQ(run(L"draw \"" + sample + L"\" --coarseness 4 --at 40,40"), 0U);
+  Canvas::Pump(100ms);
+  EXPECT_EQ(canvas_.painted, dots);
+  EXPECT_EQ(canvas_.ups, canvas_.downs);
+}
+
 TEST_F(ProgramDrawsTest, F8StopsADrawingMidwayWithNoButtonLeftDown) {
   // Every other pixel: a drawing long enough to be stopped midway, also
   // where the dots go in batches, well over a second.

@@ -47,12 +47,13 @@ inline HWND WindowOf(DWORD process, const wchar_t* window_class) {
   return search.found;
 }
 
-// Starts scrivlet.exe (false if it could not be started).
+// Starts scrivlet.exe with `arguments` (false if it could not be started).
 inline bool StartProgram(PROCESS_INFORMATION& started,
-                         STARTUPINFOW startup = {}) {
+                         STARTUPINFOW startup = {},
+                         const std::wstring& arguments = {}) {
   startup.cb = sizeof(startup);
   std::wstring command =
-      L"\"" + WindowsPath(SCRIVLET_EXECUTABLE).wstring() + L"\"";
+      L"\"" + WindowsPath(SCRIVLET_EXECUTABLE).wstring() + L"\" " + arguments;
   if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
                        nullptr, nullptr, &startup, &started) == FALSE) {
     return false;

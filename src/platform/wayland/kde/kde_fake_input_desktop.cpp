@@ -20,6 +20,7 @@
 #include "fake-input-client.h"
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
+#include "platform/mouse_flags.h"
 #include "platform/wayland/kde/kwin_screenshot.h"
 #include "platform/wayland/wayland_desktop.h"
 
@@ -63,8 +64,9 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
+    if (mouse.move) {
+      if (mouse.absolute) {
         MoveOntoPixel(AbsoluteToScreen(dx, dy, Bounds()));
       } else {
         // Fake input is no libinput device, so KWin applies no pointer
@@ -73,11 +75,11 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
             fake_input_.get(), wl_fixed_from_int(dx), wl_fixed_from_int(dy));
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       org_kde_kwin_fake_input_button(fake_input_.get(), BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_PRESSED);
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       org_kde_kwin_fake_input_button(fake_input_.get(), BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
     }

@@ -11,6 +11,7 @@
 
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
+#include "platform/mouse_flags.h"
 #include "platform/shm_frame.h"
 #include "platform/wayland/output_layout.h"
 #include "platform/wayland/shared_buffer.h"
@@ -90,9 +91,10 @@ class WlrootsDesktop final : public WaylandDesktop {
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
     const std::uint32_t now = NowMs();
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    if (mouse.move) {
+      if (mouse.absolute) {
         MoveOntoPixel(AbsoluteToScreen(dx, dy, Bounds()));
       } else {
         // Virtual pointer motion skips pointer acceleration, which applies
@@ -103,12 +105,12 @@ class WlrootsDesktop final : public WaylandDesktop {
         zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       zwlr_virtual_pointer_v1_button(virtual_pointer_.get(), now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_PRESSED);
       zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       zwlr_virtual_pointer_v1_button(virtual_pointer_.get(), now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
       zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
