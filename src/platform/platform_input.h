@@ -118,6 +118,21 @@ struct ScreenImage {
                     static_cast<std::size_t>(area.height))};
 }
 
+// An image of `area` whose every pixel is `colour_at` of its screen point.
+template <typename ColourAt>
+[[nodiscard]] ScreenImage ImageOf(ScreenRect area, ColourAt colour_at) {
+  ScreenImage image = UnreadScreenImage(area);
+  for (std::int32_t row = 0; row < image.area.height; ++row) {
+    for (std::int32_t col = 0; col < image.area.width; ++col) {
+      image.pixels[static_cast<std::size_t>(row) *
+                       static_cast<std::size_t>(area.width) +
+                   static_cast<std::size_t>(col)] =
+          colour_at(ScreenPoint{area.left + col, area.top + row});
+    }
+  }
+  return image;
+}
+
 // The part of `area` that lies on the desktop; 0 wide or high where none.
 [[nodiscard]] inline ScreenRect ClipToDesktop(ScreenRect area,
                                               DesktopArea desktop) {
@@ -192,16 +207,8 @@ class PlatformInput {
   // are confirmed by one read of the screen. This default reads pixel by
   // pixel; backends override it with one capture of the region.
   virtual ScreenImage CaptureScreenRegion(ScreenRect area) {
-    ScreenImage image = UnreadScreenImage(area);
-    for (std::int32_t row = 0; row < image.area.height; ++row) {
-      for (std::int32_t col = 0; col < image.area.width; ++col) {
-        image.pixels[static_cast<std::size_t>(row) *
-                         static_cast<std::size_t>(area.width) +
-                     static_cast<std::size_t>(col)] =
-            ReadScreenPixel({area.left + col, area.top + row});
-      }
-    }
-    return image;
+    return ImageOf(area,
+                   [this](ScreenPoint at) { return ReadScreenPixel(at); });
   }
 
   // Blocks until every event queued so far has reached the desktop.
