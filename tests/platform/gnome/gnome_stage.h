@@ -5,9 +5,10 @@
 // shared by the tests on mutter and the delivery benchmark's GNOME row.
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "child_process.h"
+#include "engine_coordinate.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet::testing {
@@ -30,20 +31,14 @@ class ClickRecorder {
   ClickRecorder& operator=(const ClickRecorder&) = delete;
   ClickRecorder(ClickRecorder&&) = delete;
   ClickRecorder& operator=(ClickRecorder&&) = delete;
-  ~ClickRecorder();
+  ~ClickRecorder() = default;
 
   // The next line it prints; empty after `timeout_ms` without one.
   std::string ReadLine(int timeout_ms = 5000);
 
  private:
-  std::FILE* pipe_;
-  int pid_ = 0;
+  ChildProcess process_;
 };
-
-// The absolute coordinate that aims at `pixel` of `extent`, rounded to the
-// nearest as the engine's plotters do, not worked out from the backend's
-// own mapping.
-std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent);
 
 // The recorder's window goes full-screen a moment after it has painted:
 // clicks until one lands on the same pixel in the window as on the screen,

@@ -28,7 +28,7 @@
 namespace scrivlet {
 namespace {
 
-using testing::AbsoluteFor;
+using testing::EngineCoordinate;
 using testing::EnterGnomeSession;
 using Recorder = testing::ClickRecorder;
 
@@ -62,7 +62,8 @@ TEST(MutterClicks, ClicksAndThePlotterLandAtTheAimedPixels) {
     const bool relative = c.dx != 0 || c.dy != 0;
     hand->mouse_event(
         MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | (relative ? 0 : kClick),
-        AbsoluteFor(c.to.x, area.width), AbsoluteFor(c.to.y, area.height));
+        EngineCoordinate(c.to.x, area.width),
+        EngineCoordinate(c.to.y, area.height));
     if (relative) {
       hand->mouse_event(MOUSEEVENTF_MOVE, c.dx, c.dy);
       hand->mouse_event(kClick, 0, 0);
@@ -99,8 +100,8 @@ TEST(MutterClicks, ClicksAndThePlotterLandAtTheAimedPixels) {
   // It stays: headless mutter shows no pointer once no pointing device is
   // left.
   hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                    AbsoluteFor(corner.x, area.width),
-                    AbsoluteFor(corner.y, area.height));
+                    EngineCoordinate(corner.x, area.width),
+                    EngineCoordinate(corner.y, area.height));
   const auto desktop = OpenDesktop();
   for (int tries = 0; tries < 100; ++tries) {
     try {
