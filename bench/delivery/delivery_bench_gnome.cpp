@@ -29,7 +29,6 @@ constexpr std::int32_t kGridWidth = 79;
 constexpr std::int32_t kGridHeight = 59;
 
 void PrintRow() {
-  testing::EnterGnomeSession();
   testing::ClickRecorder recorder;
   if (recorder.ReadLine() != "ready") {
     throw std::runtime_error("the click recorder did not show");

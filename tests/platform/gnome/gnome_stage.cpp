@@ -1,30 +1,8 @@
 #include "gnome_stage.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <stdexcept>
 
 namespace scrivlet::testing {
-
-void EnterGnomeSession() {
-  const char* file = std::getenv("SCRIVLET_GNOMESESSION");
-  if (file == nullptr) {
-    throw std::runtime_error(
-        "no GNOME test session: run through ctest or "
-        "scripts/bench-delivery-gnome.sh (SCRIVLET_GNOMESESSION)");
-  }
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    const auto equals = line.find('=');
-    const std::string key = line.substr(0, equals);
-    if (key == "XDG_RUNTIME_DIR" || key == "WAYLAND_DISPLAY" ||
-        key == "DBUS_SESSION_BUS_ADDRESS") {
-      setenv(key.c_str(), line.substr(equals + 1).c_str(), 1);
-    }
-  }
-}
 
 std::string QtClickRecorder() {
   return "QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER;

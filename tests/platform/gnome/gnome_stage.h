@@ -13,17 +13,12 @@
 
 namespace scrivlet::testing {
 
-// Exports the variables the session script recorded in $SCRIVLET_GNOMESESSION;
-// throws std::runtime_error when it is not set.
-void EnterGnomeSession();
-
 // The Qt click recorder (tests/platform/gnome/click_recorder.cpp), as a
 // shell command.
 std::string QtClickRecorder();
 
-// A click recorder: a white full-screen window that prints each press and
-// release and paints a black pixel at each press. `command` starts it with
-// exec, so that the pid it prints is the one waited for.
+// A click recorder: a white full-screen window that prints its pid, then
+// each press and release, and paints a black pixel at each press.
 class ClickRecorder {
  public:
   explicit ClickRecorder(const std::string& command = QtClickRecorder());

@@ -29,13 +29,11 @@ namespace scrivlet {
 namespace {
 
 using testing::EngineCoordinate;
-using testing::EnterGnomeSession;
 using Recorder = testing::ClickRecorder;
 
 // One recorder for both halves: starting it and waiting until it covers
 // the screen is most of the time a test on mutter takes.
 TEST(MutterClicks, ClicksAndThePlotterLandAtTheAimedPixels) {
-  ASSERT_NO_THROW(EnterGnomeSession());
   Recorder recorder;
   ASSERT_EQ(recorder.ReadLine(), "ready");
   const auto hand = OpenGnomeRemoteDesktop();
