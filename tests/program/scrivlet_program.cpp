@@ -1,8 +1,5 @@
 #include "scrivlet_program.h"
 
-#include <X11/Xatom.h>
-
-#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <regex>
@@ -67,35 +64,25 @@ void ScrivletProgram::MoveInnerAreaTo(ScreenPoint target) {
 }
 
 void ScrivletProgram::WaitForWindow() {
-  std::vector<std::string> found;
+  std::vector<Window> found;
   const bool shown = PollFor(
       [&] {
         if (process_->HasExited()) {
           throw std::runtime_error("scrivlet ended before showing its window");
         }
-        // xdotool's search fails while nothing matches.
-        try {
-          found = Xdotool({"search", "--onlyvisible", "--pid",
-                           std::to_string(process_->pid())});
-        } catch (const std::runtime_error&) {
-        }
+        found = FindWindows({"--pid", std::to_string(process_->pid())});
         return !found.empty();
       },
       kStartTimeout, milliseconds(50));
   if (!shown) {
     throw std::runtime_error("scrivlet showed no window");
   }
-  window_ = std::stoul(found.front());
+  window_ = found.front();
   PollFor([&] { return Caption() == kIdleCaption; }, milliseconds(2000));
 }
 
 ScreenPoint ScrivletProgram::InnerOrigin() const {
-  int x = 0;
-  int y = 0;
-  Window child = 0;
-  XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0,
-                        &x, &y, &child);
-  return {x, y};
+  return RootPosition(display_, window_);
 }
 
 ScreenPoint ScrivletProgram::TabCentre(int index) const {

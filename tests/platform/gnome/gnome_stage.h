@@ -1,8 +1,9 @@
 #pragma once
 
-// A stage on the test GNOME session (scripts/gnomesession.sh): its
-// variables, and the click recorder as a Wayland client of its mutter,
-// shared by the tests on mutter and the delivery benchmark's GNOME row.
+// A stage on the test GNOME session (scripts/gnomesession.sh, whose
+// variables scripts/in-session.sh sets): the click recorder as a Wayland
+// client of its mutter, shared by the tests on mutter and the delivery
+// benchmark's GNOME row.
 
 #include <cstdint>
 #include <string>
