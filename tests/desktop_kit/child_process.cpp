@@ -39,6 +39,7 @@ std::vector<std::string> EnvironmentWith(
 
 std::vector<char*> NullTerminated(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
+  pointers.reserve(strings.size() + 1);
   for (std::string& text : strings) {
     pointers.push_back(text.data());
   }

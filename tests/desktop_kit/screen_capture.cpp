@@ -21,9 +21,9 @@ ScreenImage CaptureScreen(Display* display, ScreenRect rect) {
     for (int x = 0; x < rect.width; ++x) {
       const unsigned long pixel = XGetPixel(image, x, y);
       // 0xRRGGBB on the screen, 0xBBGGRR as COLORREF.
-      pixels.push_back(static_cast<COLORREF>(((pixel >> 16U) & 0xFFU) |
-                                             (pixel & 0xFF00U) |
-                                             ((pixel & 0xFFU) << 16U)));
+      pixels.emplace_back(static_cast<COLORREF>(((pixel >> 16U) & 0xFFU) |
+                                                (pixel & 0xFF00U) |
+                                                ((pixel & 0xFFU) << 16U)));
     }
   }
   XDestroyImage(image);

@@ -4,9 +4,8 @@
 // arguments (for instance "-extension XTEST" to take an extension away).
 // Open to any client (-ac): the test connects without xvfb-run's cookie.
 
-#include <signal.h>
-
 #include <chrono>
+#include <csignal>
 #include <stdexcept>
 #include <string>
 #include <vector>

@@ -11,8 +11,8 @@
 
 // Xlib's types without Xlib.h, whose None macro would otherwise break the
 // engine headers included after this one.
-using Display = struct _XDisplay;
-using Window = unsigned long;  // XID
+using Display = struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
+using Window = unsigned long;      // XID
 
 namespace scrivlet::testing {
 
