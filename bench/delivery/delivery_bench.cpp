@@ -34,7 +34,6 @@ namespace {
 using testing::CanvasCheck;
 using testing::PaintProgram;
 using testing::PaintProgramKind;
-using testing::ScreenRect;
 
 // Single clicks 2 pixels apart.
 const DrawSettings kSettings{2, 1, 200, kFalse};
@@ -97,12 +96,14 @@ std::string PacerNote(PlatformInput& desktop) {
 // through queued events) and compares it with the dots.
 CanvasCheck SettledCheck(const PaintProgram& program, ScreenRect area,
                          const std::vector<ScreenPoint>& dots) {
-  CanvasCheck last = CheckCanvas(program.Capture(area), dots, program.paper());
+  CanvasCheck last =
+      testing::CheckCanvas(program.Capture(area), dots, program.paper());
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    CanvasCheck now = CheckCanvas(program.Capture(area), dots, program.paper());
+    CanvasCheck now =
+        testing::CheckCanvas(program.Capture(area), dots, program.paper());
     if (now.landed == last.landed && now.stray == last.stray) {
       return now;
     }
@@ -122,12 +123,11 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   const ScreenRect canvas = program.canvas();
   const testing::PatternPicture picture =
       testing::SolidPicture(2 * columns - 1, 2 * rows - 1);
-  const ScreenPoint origin{canvas.x + 20, canvas.y + 20};
+  const ScreenPoint origin{canvas.left + 20, canvas.top + 20};
   const std::vector<ScreenPoint> dots =
       ExpectedDots(picture, kSettings, testing::PlotMode::Absolute, origin);
   const ScreenRect area = testing::BoundingRect(dots, 10);
-  if (!canvas.Contains({area.x, area.y}) ||
-      !canvas.Contains({area.x + area.width - 1, area.y + area.height - 1})) {
+  if (!testing::Holds(canvas, area)) {
     throw std::runtime_error("the grid does not fit " + kind.name +
                              "'s canvas");
   }

@@ -149,7 +149,8 @@ TEST_F(DrawCommandTest, RefusesBadCommandLinesAndPictures) {
 TEST_F(DrawCommandTest, DrawsOnceAtTheStartPointAndCountsWhatLanded) {
   OpenPaint();
   const PatternPicture picture = MixedPicture(120, 40);
-  const ScreenPoint origin{paint_->canvas().x + 20, paint_->canvas().y + 20};
+  const ScreenPoint origin{paint_->canvas().left + 20,
+                           paint_->canvas().top + 20};
   ASSERT_EQ(Run({"draw", Png(picture), "--at", At(origin)}), 0) << err_;
 
   // The window's start-up settings: coarseness 2, magnification 1,
@@ -168,7 +169,8 @@ TEST_F(DrawCommandTest, DrawsOnceAtTheStartPointAndCountsWhatLanded) {
 TEST_F(DrawCommandTest, WaitsForNoOtherDrawingAndStopsOnAbort) {
   OpenPaint();
   const std::string path = Png(MixedPicture(300, 90));
-  const std::string at = At({paint_->canvas().x + 20, paint_->canvas().y + 20});
+  const std::string at =
+      At({paint_->canvas().left + 20, paint_->canvas().top + 20});
   {
     // The window's drawing holds the same lock.
     const std::unique_ptr<DrawingLock> window = DrawingLock::TryTake();
@@ -178,8 +180,8 @@ TEST_F(DrawCommandTest, WaitsForNoOtherDrawingAndStopsOnAbort) {
   }
 
   Scrivlet drawing(runtime_, {"draw", path, "--at", at});
-  const ScreenRect first_dots{paint_->canvas().x + 20, paint_->canvas().y + 20,
-                              8, 8};
+  const ScreenRect first_dots{paint_->canvas().left + 20,
+                              paint_->canvas().top + 20, 8, 8};
   ASSERT_TRUE(PollFor(
       [&] {
         return CheckCanvas(paint_->Capture(first_dots), {}, paint_->paper())
