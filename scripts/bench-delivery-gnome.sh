@@ -18,5 +18,6 @@ cmake --build "$build_dir" --target delivery_bench_gnome -j "$(nproc)" >/dev/nul
 state_dir=$(mktemp -d)
 trap 'scripts/gnomesession.sh stop "$state_dir/session.env"; rm -rf "$state_dir"' EXIT
 scripts/gnomesession.sh start "$state_dir/session.env" >/dev/null
-SCRIVLET_GNOMESESSION="$state_dir/session.env" \
+scripts/in-session.sh "$state_dir/session.env" \
+  XDG_RUNTIME_DIR,WAYLAND_DISPLAY,DBUS_SESSION_BUS_ADDRESS \
   "$build_dir/bench/delivery/delivery_bench_gnome"

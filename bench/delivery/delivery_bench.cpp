@@ -35,7 +35,6 @@ namespace {
 using testing::CanvasCheck;
 using testing::PaintProgram;
 using testing::PaintProgramKind;
-using testing::ScreenRect;
 
 // Single clicks 2 pixels apart.
 const DrawSettings kSettings{2, 1, 200, kFalse};
@@ -105,12 +104,11 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   const ScreenRect canvas = program.canvas();
   const testing::PatternPicture picture =
       testing::SolidPicture(2 * columns - 1, 2 * rows - 1);
-  const ScreenPoint origin{canvas.x + 20, canvas.y + 20};
+  const ScreenPoint origin{canvas.left + 20, canvas.top + 20};
   const std::vector<ScreenPoint> dots =
       ExpectedDots(picture, kSettings, testing::PlotMode::Absolute, origin);
   const ScreenRect area = testing::BoundingRect(dots, 10);
-  if (!canvas.Contains({area.x, area.y}) ||
-      !canvas.Contains({area.x + area.width - 1, area.y + area.height - 1})) {
+  if (!testing::Holds(canvas, area)) {
     throw std::runtime_error("the grid does not fit " + kind.name +
                              "'s canvas");
   }

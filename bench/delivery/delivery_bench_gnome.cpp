@@ -29,7 +29,6 @@ constexpr std::int32_t kGridWidth = 79;
 constexpr std::int32_t kGridHeight = 59;
 
 void PrintRow() {
-  testing::EnterGnomeSession();
   testing::ClickRecorder recorder;
   if (recorder.ReadLine() != "ready") {
     throw std::runtime_error("the click recorder did not show");
@@ -43,8 +42,8 @@ void PrintRow() {
   const ScreenPoint origin{40, 40};
   const DesktopArea area = hand->DesktopBounds();
   hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                    testing::AbsoluteFor(origin.x, area.width),
-                    testing::AbsoluteFor(origin.y, area.height));
+                    testing::EngineCoordinate(origin.x, area.width),
+                    testing::EngineCoordinate(origin.y, area.height));
   DeliveryPacer pacer(OpenGnomeRemoteDesktop(), MakeSteadyPacingClock());
   for (int tries = 0; tries < 100; ++tries) {
     try {

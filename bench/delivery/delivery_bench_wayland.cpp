@@ -27,7 +27,7 @@ void PrintRow() {
   const testing::SwayStage stage(SCRIVLET_EXECUTABLE);
   const testing::PatternPicture picture =
       testing::SolidPicture(kGridWidth, kGridHeight);
-  const ScreenPoint origin{stage.Canvas().x + 20, stage.Canvas().y + 20};
+  const ScreenPoint origin{stage.Canvas().left + 20, stage.Canvas().top + 20};
   const auto dots =
       ExpectedDots(picture, kSettings, testing::PlotMode::Absolute, origin);
   stage.MoveTo(origin);
@@ -42,7 +42,7 @@ void PrintRow() {
           .count();
   // The last dots may still be on their way to the screen.
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  stage.MoveTo({stage.Canvas().x + stage.Canvas().width + 40, 5});
+  stage.MoveTo({stage.Canvas().left + stage.Canvas().width + 40, 5});
   const testing::CanvasCheck check = testing::CheckCanvas(
       stage.Capture(testing::BoundingRect(dots, 10)), dots, 0xFFFFFFU);
   const PacingStats& stats = pacer.stats();

@@ -28,7 +28,6 @@ namespace {
 
 using testing::PaintProgram;
 using testing::PlotMode;
-using testing::ScreenRect;
 
 constexpr int kDrawings = 50;
 // Each drawing: 10 x 10 single clicks 2 pixels apart, in a cell of its own.
@@ -77,8 +76,8 @@ void Run() {
       "\n");
   for (int drawing = 1; drawing <= kDrawings; ++drawing) {
     const int cell = drawing - 1;
-    const ScreenPoint origin{canvas.x + 4 + (cell % columns) * kCell,
-                             canvas.y + 4 + (cell / columns) * kCell};
+    const ScreenPoint origin{canvas.left + 4 + (cell % columns) * kCell,
+                             canvas.top + 4 + (cell / columns) * kCell};
     const PlotMode mode =
         drawing % 2 == 1 ? PlotMode::Absolute : PlotMode::Relative;
     Display* display = program.display();
@@ -97,7 +96,7 @@ void Run() {
     }
     const std::vector<ScreenPoint> dots =
         ExpectedDots(picture, kSettings, mode, origin);
-    const testing::CanvasCheck check = CheckCanvas(
+    const testing::CanvasCheck check = testing::CheckCanvas(
         program.Capture(testing::BoundingRect(dots, 1)), dots, program.paper());
     std::printf("| %7d | %-8s | %4d | %6d | %5d | %7ld | %15zu\n", drawing,
                 mode == PlotMode::Absolute ? "absolute" : "relative",

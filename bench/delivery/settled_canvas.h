@@ -16,7 +16,7 @@ namespace scrivlet::bench {
 // Waits until the canvas stops changing (the target may still be working
 // through queued events) and compares it with the dots.
 inline testing::CanvasCheck SettledCheck(const testing::PaintProgram& program,
-                                         testing::ScreenRect area,
+                                         ScreenRect area,
                                          const std::vector<ScreenPoint>& dots) {
   testing::CanvasCheck last =
       CheckCanvas(program.Capture(area), dots, program.paper());

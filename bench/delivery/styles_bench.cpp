@@ -34,7 +34,6 @@ namespace {
 using testing::PaintProgram;
 using testing::PaintProgramKind;
 using testing::PlotMode;
-using testing::ScreenRect;
 
 // The built-in sample as the window shows it: its palette's greys, white
 // beyond the picture inside the box.
@@ -124,14 +123,13 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   DrawSettings settings{1, 1, drawing.threshold, kFalse};
   settings.Strokes = drawing.strokes;
   settings.Dither = drawing.dither;
-  const ScreenPoint origin{canvas.x + 12, canvas.y + 12};
+  const ScreenPoint origin{canvas.left + 12, canvas.top + 12};
   const std::vector<ScreenPoint> ink =
       ExpectedInk(picture, settings, PlotMode::Absolute, origin);
   const ScreenRect area{origin.x - 6, origin.y - 6,
                         static_cast<std::int32_t>(picture.ScaleWidth()) + 13,
                         static_cast<std::int32_t>(picture.ScaleHeight()) + 13};
-  if (!canvas.Contains({area.x, area.y}) ||
-      !canvas.Contains({area.x + area.width - 1, area.y + area.height - 1})) {
+  if (!testing::Holds(canvas, area)) {
     throw std::runtime_error("the " + drawing.picture +
                              " picture does not fit " + kind.name +
                              "'s canvas");

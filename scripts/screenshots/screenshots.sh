@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes the documentation's screenshots of both pages of the main window on a
-# virtual X desktop: docs/images/window-main.png and window-settings.png.
+# Takes the documentation's screenshots of the three pages of the main window
+# on a virtual X desktop: docs/images/window-main.png, window-settings.png and
+# window-style.png.
 # Usage: scripts/screenshots/screenshots.sh BUILD_DIR   (a configured build;
 #   the program and screen_grab are built in it first)
 set -euo pipefail
@@ -34,6 +35,12 @@ shoot() {
   xdotool mousemove "$((x + width + 50))" "$((y + height + 50))"
   sleep 0.3
   "$grab" "$out_dir/window-settings.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
+  # The third tab, in the middle of the strip's last third.
+  xdotool mousemove "$((x + 8 + (width - 16) * 5 / 6))" "$((y + 16))" click 1
+  sleep 0.5
+  xdotool mousemove "$((x + width + 50))" "$((y + height + 50))"
+  sleep 0.3
+  "$grab" "$out_dir/window-style.png" "$((x - 4)),$((y - 24)),$((width + 8)),$((height + 28))"
   kill "$program_pid"
   wait "$program_pid" 2>/dev/null || true
   trap - EXIT
@@ -45,4 +52,4 @@ if [ -z "${SCRIVLET_SHOOTING:-}" ]; then
   SCRIVLET_SHOOTING=1 exec scripts/xsession.sh with "$0" "$build_dir"
 fi
 shoot
-echo "screenshots: $out_dir/window-main.png $out_dir/window-settings.png"
+echo "screenshots: $out_dir/window-main.png $out_dir/window-settings.png $out_dir/window-style.png"

@@ -9,16 +9,19 @@
 #include <string>
 
 #include "app/display_check.h"
+#include "app/draw_command.h"
 #include "app/open_desktop.h"
 #include "app/termination_signals.h"
 #include "platform/desktop.h"
 #include "session/command_input.h"
+#include "session/drawing_lock.h"
 #include "session/instance_claim.h"
 #include "window/core/window_texts.h"
 #include "window/qt/fonts.h"
 #include "window/qt/form1.h"
 
 int main(int argc, char** argv) {
+  if (const auto drawn = scrivlet::RunIfDrawCommand(argc, argv)) return *drawn;
   auto claim = scrivlet::ClaimInstance(argc, argv);
   if (claim.exit_code) {
     return *claim.exit_code;
@@ -35,7 +38,8 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<scrivlet::PlatformInput> desktop;
   try {
-    desktop = scrivlet::OpenDesktop();
+    desktop =
+        std::make_unique<scrivlet::DrawingLockDesktop>(scrivlet::OpenDesktop());
   } catch (const scrivlet::PlatformError& error) {
     const QString message = QString::fromUtf8(scrivlet::texts::kDesktopFailed) +
                             QLatin1Char('\n') +
@@ -48,11 +52,13 @@ int main(int argc, char** argv) {
 
   scrivlet::CommandInput input(std::move(desktop), std::move(claim.server));
   scrivlet::Form1 form(input);
-  input.OnRaise([&form] {
-    form.showNormal();
-    form.raise();
-    form.activateWindow();
-  });
+  input.OnRaise(
+      [&form] {
+        form.showNormal();
+        form.raise();
+        form.activateWindow();
+      },
+      [&form] { return form.core().drawing(); });
   form.show();
   return QApplication::exec();
 }

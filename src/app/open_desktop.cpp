@@ -5,7 +5,9 @@
 
 namespace scrivlet {
 
-std::unique_ptr<PlatformInput> OpenDesktop() {
+std::unique_ptr<PlatformInput> OpenDesktop() { return OpenPacedDesktop(); }
+
+std::unique_ptr<DeliveryPacer> OpenPacedDesktop() {
   return std::make_unique<DeliveryPacer>(OpenNativeDesktop(),
                                          MakeSteadyPacingClock());
 }

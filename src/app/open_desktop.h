@@ -9,7 +9,12 @@
 
 namespace scrivlet {
 
+class DeliveryPacer;
+
 // Throws PlatformError naming what is missing (no display, no XTest, ...).
 std::unique_ptr<PlatformInput> OpenDesktop();
+
+// The same desktop, as the pacer whose counts a summary reads.
+std::unique_ptr<DeliveryPacer> OpenPacedDesktop();
 
 }  // namespace scrivlet

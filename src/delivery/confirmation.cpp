@@ -124,7 +124,7 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
                                PacingClock::TimePoint seen,
                                const PacingPolicy& policy,
                                std::optional<PacingClock::Duration> typical,
-                               bool decide) {
+                               bool decide, const std::function<bool()>& held) {
   LookVerdict verdict;
   const auto read = [&](ScreenPoint at) { return image.At(at); };
   for (std::size_t i = 0; i < marks_.size(); ++i) {
@@ -181,15 +181,29 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
       last_shown = mark.piece;
     }
   }
+  const auto undecided = [&](const Mark& mark) {
+    return !mark.shown && !mark.given_up && mark.wait.expected && decide;
+  };
+  const auto repair_due = [&](const Mark& mark) {
+    return ((settled && last_shown &&
+             (*last_shown > mark.piece || quiet_for(mark))) ||
+            alone_overdue(mark)) &&
+           mark.repairs < policy.max_repairs;
+  };
+  const bool due =
+      std::any_of(marks_.begin(), marks_.end(), [&](const Mark& m) {
+        return undecided(m) && (repair_due(m) || seen - m.sent >= m.wait.bound);
+      });
+  if (due && held && held()) {
+    verdict.held = true;
+    return verdict;
+  }
   for (std::size_t i = 0; i < marks_.size(); ++i) {
     Mark& mark = marks_[i];
-    if (mark.shown || mark.given_up || !mark.wait.expected || !decide) {
+    if (!undecided(mark)) {
       continue;
     }
-    if (((settled && last_shown &&
-          (*last_shown > mark.piece || quiet_for(mark))) ||
-         alone_overdue(mark)) &&
-        mark.repairs < policy.max_repairs) {
+    if (repair_due(mark)) {
       if (std::find(verdict.repair.begin(), verdict.repair.end(), mark.piece) ==
           verdict.repair.end()) {
         verdict.repair.push_back(mark.piece);
@@ -218,6 +232,24 @@ void Confirmation::Repaired(std::size_t piece, PacingClock::TimePoint sent) {
       ++mark.repairs;
     }
   }
+}
+
+void Confirmation::ResentAfterHold(PacingClock::TimePoint sent) {
+  start_ = progress_at_ = sent;
+  for (Mark& mark : marks_) {
+    if (!mark.shown && !mark.given_up) {
+      mark.sent = sent;
+      mark.resent_after_hold = true;
+    }
+  }
+}
+
+int Confirmation::NotLandedAfterHold() const {
+  return static_cast<int>(
+      std::count_if(marks_.begin(), marks_.end(), [](const Mark& mark) {
+        return mark.resent_after_hold && mark.wait.expected && !mark.shown &&
+               !mark.is_stroke();
+      }));
 }
 
 BatchOutcome Confirmation::Outcome() const {

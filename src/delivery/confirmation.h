@@ -57,7 +57,8 @@ struct Mark {
   bool shown = false;
   bool given_up = false;
   int repairs = 0;
-  int shown_look = 0;  // the look that first showed it, from 1
+  bool resent_after_hold = false;  // sent again once the pointer was let go
+  int shown_look = 0;              // the look that first showed it, from 1
   PacingClock::TimePoint sent{};
   // A line's stroke: every pixel of it is aimed at, not only the checked.
   std::optional<Segment> line{};
@@ -86,6 +87,9 @@ struct LookVerdict {
   bool dot_lost = false;              // a dot among them
   bool stroke_lost = false;           // a stroke among them
   std::vector<std::size_t> given_up;  // marks given up on at this look
+  // A mark was due to go again or to be given up on while `held` said
+  // another program held the pointer: nothing was decided.
+  bool held = false;
 };
 
 // What became of the batch once nothing is awaited any more.
@@ -112,10 +116,18 @@ class Confirmation {
 
   // A look at the batch's rectangle, taken at `seen`. `typical` is how
   // long the target usually takes to show a dot sent alone. With `decide`
-  // false (F8 seen) nothing is sent again or given up on.
+  // false (F8 seen) nothing is sent again or given up on. `held`, asked
+  // only once a mark is due, says whether another program holds the
+  // pointer: its dots are not the target's loss.
   LookVerdict Look(const ScreenImage& image, PacingClock::TimePoint seen,
                    const PacingPolicy& policy,
-                   std::optional<PacingClock::Duration> typical, bool decide);
+                   std::optional<PacingClock::Duration> typical, bool decide,
+                   const std::function<bool()>& held = {});
+  // Every mark not yet shown was sent again at `sent`, after another
+  // program let go of the pointer: the waits start afresh.
+  void ResentAfterHold(PacingClock::TimePoint sent);
+  // Marks sent again after a hold that were expected and never showed.
+  [[nodiscard]] int NotLandedAfterHold() const;
   // The piece's marks were sent again at `sent`.
   void Repaired(std::size_t piece, PacingClock::TimePoint sent);
   [[nodiscard]] BatchOutcome Outcome() const;

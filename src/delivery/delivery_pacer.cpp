@@ -347,6 +347,11 @@ bool DeliveryPacer::AbortSeen() {
   if ((word & (kKeyDown | kKeyPressedSinceLastQuery)) != 0) {
     Drop();
   }
+  // A desktop that changed size sends no more dots; the drawing ends at its
+  // next look at the desktop, so nothing is waited for meanwhile.
+  if (!aborted_ && target_->DesktopChangedDuringDrawing()) {
+    Drop();
+  }
   return aborted_;
 }
 
@@ -392,6 +397,8 @@ void DeliveryPacer::Flush() {
 }
 
 void DeliveryPacer::DrawingStarted() {
+  target_->DrawingStarted();
+  not_landed_ = 0;
   trust_.NewDrawing();
   begun_ = false;
   aborted_ = false;
@@ -406,6 +413,7 @@ void DeliveryPacer::DrawingEnded() {
   target_->Flush();
   begun_ = false;
   aborted_ = false;
+  target_->DrawingEnded();
 }
 
 }  // namespace scrivlet

@@ -54,6 +54,11 @@ class DeliveryPacer final : public PlatformInput {
   void Flush() override;
   void DrawingStarted() override;
   void DrawingEnded() override;
+  InputDelivery SyntheticInputDelivery() override;
+  bool DesktopChangedDuringDrawing() override;
+  // Dots sent again after another program let go of the pointer that
+  // still did not show (see delivery_pacer_holds.cpp).
+  int DotsNotLanded() override { return not_landed_; }
 
  private:
   void Begin();
@@ -67,7 +72,8 @@ class DeliveryPacer final : public PlatformInput {
   void Heed(const Confirmation& confirmation, const LookVerdict& verdict,
             const ScreenImage& image, PacingClock::TimePoint seen);
   // Sends a piece again, or only `part` of its line.
-  bool Repair(const StreamPiece& piece, const std::optional<Segment>& part);
+  bool Repair(const StreamPiece& piece,
+              const std::optional<Segment>& part = std::nullopt);
   void SendHeld(const DotInk& dot, const ScreenImage& before);
   // Waits until a look at `area` is due: at `due`, or sooner once the
   // desktop reports drawing there. False once F8 has been seen.
@@ -84,6 +90,13 @@ class DeliveryPacer final : public PlatformInput {
   bool AbortSeen();
   void CheckUnseen();
   void Drop();
+  // Another program holds the pointer (delivery_pacer_holds.cpp).
+  bool InputHeld();
+  // Waits until it lets go and sends again every mark of the batch not yet
+  // seen; false once F8 was seen. Throws PlatformError after the longest
+  // wait.
+  bool ResendAfterHold(Confirmation& confirmation,
+                       const std::vector<StreamPiece>& batch);
 
   std::unique_ptr<PlatformInput> target_;
   std::unique_ptr<PacingClock> clock_;
@@ -107,6 +120,7 @@ class DeliveryPacer final : public PlatformInput {
   bool button_down_ = false;  // on the desktop, as sent
   // Dots given up on, in case they show late; bounded.
   std::vector<Mark> unseen_;
+  int not_landed_ = 0;  // in this drawing (DotsNotLanded)
 };
 
 }  // namespace scrivlet

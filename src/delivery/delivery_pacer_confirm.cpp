@@ -37,9 +37,19 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
     ++stats_.looks;
     const PacingClock::TimePoint seen = clock_->Now();
     last_look = seen;
-    const LookVerdict verdict = confirmation.Look(
-        image, seen, policy_, trust_.TypicalLatency(), !aborted_);
+    const LookVerdict verdict =
+        confirmation.Look(image, seen, policy_, trust_.TypicalLatency(),
+                          !aborted_, [this] { return InputHeld(); });
     Heed(confirmation, verdict, image, seen);
+    // Dots held back by another program's grab of the pointer go again
+    // once it lets go (delivery_pacer_holds.cpp).
+    if (verdict.held) {
+      if (!ResendAfterHold(confirmation, batch)) {
+        return;
+      }
+      look = clock_->Now();
+      continue;
+    }
     // A target kept to one dot at a time would drop repairs close together
     // as well: there they go at the safe pace.
     const PacingClock::Duration repair_pace =
@@ -60,6 +70,16 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
     look = clock_->Now() +
            LookInterval(clock_->Now() - start, reports_changes_, policy_);
   }
+  // Dots that cannot be seen to land are sent again if they went while
+  // another program held the pointer.
+  const bool unconfirmable =
+      std::any_of(confirmation.marks().begin(), confirmation.marks().end(),
+                  [](const Mark& m) { return !m.wait.expected; });
+  if (unconfirmable && !aborted_ && InputHeld() &&
+      !ResendAfterHold(confirmation, batch)) {
+    return;
+  }
+  not_landed_ += confirmation.NotLandedAfterHold();
   const BatchOutcome outcome = confirmation.Outcome();
   stats_.safe_paced += outcome.unexpected;
   if (outcome.landed) {

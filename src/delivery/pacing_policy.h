@@ -34,6 +34,10 @@ struct PacingPolicy {
   // The largest rectangle captured per look; a batch ends before it grows
   // beyond this.
   std::int64_t max_batch_pixels = std::int64_t{256} * 256;
+  // While another program holds the pointer, how often delivery asks
+  // whether it has let go, and how long it waits before the drawing fails.
+  PacingClock::Duration held_poll = std::chrono::milliseconds(10);
+  PacingClock::Duration max_held_wait = std::chrono::seconds(60);
 };
 
 // What became of the dots and drag strokes so far.
@@ -48,6 +52,7 @@ struct PacingStats {
   int batches = 0;     // captures before sending
   int looks = 0;       // captures while waiting
   int strays = 0;      // pixels inked where no dot was aimed
+  int held = 0;        // waits while another program held the pointer
 
   friend bool operator==(const PacingStats&, const PacingStats&) = default;
 };

@@ -16,16 +16,7 @@ bool Covers(const ScreenRect& outer, const ScreenRect& inner) {
 }
 
 ScreenImage Crop(const ScreenImage& image, const ScreenRect& rect) {
-  ScreenImage part = UnreadScreenImage(rect);
-  for (std::int32_t row = 0; row < part.area.height; ++row) {
-    for (std::int32_t col = 0; col < part.area.width; ++col) {
-      part.pixels[static_cast<std::size_t>(row) *
-                      static_cast<std::size_t>(rect.width) +
-                  static_cast<std::size_t>(col)] =
-          image.At({rect.left + col, rect.top + row});
-    }
-  }
-  return part;
+  return ImageOf(rect, [&image](ScreenPoint at) { return image.At(at); });
 }
 
 }  // namespace

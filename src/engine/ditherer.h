@@ -52,7 +52,7 @@ struct ToneGrid {
 };
 
 // Chooses a tone for every sample. Whatever the style, a sample whose
-// brightness is above `limit` is paper. With DitherStyle::None every other
+// brightness is above `limit` is paper. With DitherStyle::Off every other
 // sample takes the nearest ink; Floyd-Steinberg diffuses each sample's error
 // to its unvisited neighbours, rows alternating left-to-right and
 // right-to-left; Bayer compares against a 4 x 4 ordered pattern.

@@ -6,7 +6,8 @@ namespace scrivlet {
 
 // How a sample's brightness becomes ink or paper.
 enum class DitherStyle : std::uint8_t {
-  None,            // dark when not above the darkness limit
+  // Not "None": X11's headers make that a macro.
+  Off,             // dark when not above the darkness limit
   FloydSteinberg,  // error diffusion, alternating direction row by row
   Bayer,           // ordered, a 4 x 4 threshold pattern
 };
@@ -23,7 +24,7 @@ struct DrawSettings {
   // stroke each (DragInput then has no meaning), and the ink comes from a
   // ditherer instead of the bare darkness limit.
   bool Strokes = false;
-  DitherStyle Dither = DitherStyle::None;
+  DitherStyle Dither = DitherStyle::Off;
 
   [[nodiscard]] bool drag() const { return DragInput != 0; }
 };

@@ -49,6 +49,12 @@ void RequireSameDesktop(PlatformInput& desktop, const DesktopArea& started) {
     throw DesktopChangedError("desktop changed from " + AreaText(started) +
                               " to " + AreaText(now));
   }
+  // Changed and back again: the dots sent meanwhile went astray, and the
+  // desktop sent none after the change.
+  if (desktop.DesktopChangedDuringDrawing()) {
+    throw DesktopChangedError("desktop changed from " + AreaText(started) +
+                              " and back during the drawing");
+  }
 }
 
 bool MoveWasClipped(const DesktopArea& area, ScreenPoint from, ScreenPoint to,

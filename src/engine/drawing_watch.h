@@ -37,7 +37,8 @@ bool AbortRequested(PlatformInput& desktop);
 void RequestEnd() noexcept;
 bool EndRequested() noexcept;
 
-// Throws DesktopChangedError when the desktop area is no longer `started`.
+// Throws DesktopChangedError when the desktop area is no longer `started`,
+// or the desktop says it changed since the drawing started.
 void RequireSameDesktop(PlatformInput& desktop, const DesktopArea& started);
 
 // Follows the pointer through relative moves and notices a clipped one.

@@ -58,7 +58,7 @@ InkLookup::InkLookup(const PictureView& picture, const DrawSettings& settings,
     : picture_(picture),
       limit_(limit),
       step_(settings.Coarseness),
-      dithered_(settings.Dither != DitherStyle::None) {
+      dithered_(settings.Dither != DitherStyle::Off) {
   if (dithered_) grid_ = BuildInkGrid(picture, settings, limit);
 }
 

@@ -39,6 +39,13 @@ class ForwardingDesktop : public PlatformInput {
   }
   void DrawingStarted() override { inner_.DrawingStarted(); }
   void DrawingEnded() override { inner_.DrawingEnded(); }
+  InputDelivery SyntheticInputDelivery() override {
+    return inner_.SyntheticInputDelivery();
+  }
+  bool DesktopChangedDuringDrawing() override {
+    return inner_.DesktopChangedDuringDrawing();
+  }
+  int DotsNotLanded() override { return inner_.DotsNotLanded(); }
 
  protected:
   [[nodiscard]] PlatformInput& inner() { return inner_; }

@@ -5,9 +5,10 @@
 // Everything the drawing engine and the main window do to the desktop goes
 // through PlatformInput: synthetic mouse events, the global key state, the
 // pointer position, the desktop's size, a window's z-order band and reading
-// the screen back. Backends (X11, Win32) implement only these primitives; the
-// delivery pacing that lets real paint programs keep up wraps a backend as
-// another PlatformInput (see delivery_pacer.h), so the policy exists once.
+// the screen back. Backends (X11; Wayland through wlroots, KDE or GNOME;
+// Win32) implement only these primitives; the delivery pacing that lets
+// real paint programs keep up wraps a backend as another PlatformInput (see
+// delivery/delivery_pacer.h), so the policy exists once.
 //
 // Units and origin: screen pixels in the desktop's own coordinates. The area
 // that absolute coordinates span is DesktopBounds(); on a single monitor it
@@ -36,6 +37,13 @@ using COLORREF = std::uint32_t;
 
 // The invalid colour; the engine reads it as white.
 inline constexpr COLORREF kInvalidColour = 0xFFFFFFFFU;
+
+// The colour of a 32-bit pixel that keeps red in bits 16..23 (xRGB: a DIB,
+// most shared-memory frames); COLORREF keeps red in the lowest byte.
+constexpr COLORREF ColourOfXrgb(std::uint32_t pixel) {
+  return ((pixel >> 16U) & 0xFFU) | (pixel & 0xFF00U) |
+         ((pixel & 0xFFU) << 16U);
+}
 
 // Mouse event flag words, with the values Windows gives them, so that an
 // event stream reads the same on every desktop.
@@ -110,6 +118,21 @@ struct ScreenImage {
                     static_cast<std::size_t>(area.height))};
 }
 
+// An image of `area` whose every pixel is `colour_at` of its screen point.
+template <typename ColourAt>
+[[nodiscard]] ScreenImage ImageOf(ScreenRect area, ColourAt colour_at) {
+  ScreenImage image = UnreadScreenImage(area);
+  for (std::int32_t row = 0; row < image.area.height; ++row) {
+    for (std::int32_t col = 0; col < image.area.width; ++col) {
+      image.pixels[static_cast<std::size_t>(row) *
+                       static_cast<std::size_t>(area.width) +
+                   static_cast<std::size_t>(col)] =
+          colour_at(ScreenPoint{area.left + col, area.top + row});
+    }
+  }
+  return image;
+}
+
 // The part of `area` that lies on the desktop; 0 wide or high where none.
 [[nodiscard]] inline ScreenRect ClipToDesktop(ScreenRect area,
                                               DesktopArea desktop) {
@@ -127,6 +150,14 @@ using NativeWindow = std::uintptr_t;
 
 // The z-order bands a window can be put in (HWND_TOPMOST / HWND_NOTOPMOST).
 enum class ZOrder : std::uint8_t { Topmost, NotTopmost };
+
+// Whether the events mouse_event sends reach the windows.
+enum class InputDelivery : std::uint8_t {
+  Delivered,
+  // Another program holds the pointer (an open popup menu, a screenshot
+  // tool choosing an area): every event goes to it until it lets go.
+  HeldByAnotherProgram,
+};
 
 // The desktop is missing something Scrivlet needs, or refused a request.
 class PlatformError : public std::runtime_error {
@@ -176,16 +207,8 @@ class PlatformInput {
   // are confirmed by one read of the screen. This default reads pixel by
   // pixel; backends override it with one capture of the region.
   virtual ScreenImage CaptureScreenRegion(ScreenRect area) {
-    ScreenImage image = UnreadScreenImage(area);
-    for (std::int32_t row = 0; row < image.area.height; ++row) {
-      for (std::int32_t col = 0; col < image.area.width; ++col) {
-        image.pixels[static_cast<std::size_t>(row) *
-                         static_cast<std::size_t>(area.width) +
-                     static_cast<std::size_t>(col)] =
-            ReadScreenPixel({area.left + col, area.top + row});
-      }
-    }
-    return image;
+    return ImageOf(area,
+                   [this](ScreenPoint at) { return ReadScreenPixel(at); });
   }
 
   // Blocks until every event queued so far has reached the desktop.
@@ -210,6 +233,23 @@ class PlatformInput {
   // in an error, so that delivery can tell one drawing from the next.
   virtual void DrawingStarted() {}
   virtual void DrawingEnded() {}
+
+  // Whether the events sent now reach the windows. Asked when dots did not
+  // show: a loss while another program holds the pointer is not the
+  // target's. Costs a round trip. Backends that cannot tell say Delivered.
+  virtual InputDelivery SyntheticInputDelivery() {
+    return InputDelivery::Delivered;
+  }
+
+  // Whether the desktop's area changed since DrawingStarted, even if it is
+  // back as it was: dots placed for the old area land elsewhere. A backend
+  // that tells sends no press after the change. Others say false, and the
+  // drawing compares DesktopBounds() now and then.
+  virtual bool DesktopChangedDuringDrawing() { return false; }
+
+  // Dots of the drawing that ended last that were expected to show and
+  // never did, although delivery sent them again; 0 where it cannot tell.
+  virtual int DotsNotLanded() { return 0; }
 };
 
 }  // namespace scrivlet

@@ -17,8 +17,7 @@ COLORREF ToColorref(std::uint32_t format, std::uint32_t pixel) {
   if (format == kAbgr8888 || format == kXbgr8888) {
     return pixel & 0xFFFFFFU;
   }
-  return ((pixel >> 16U) & 0xFFU) | (pixel & 0xFF00U) |
-         ((pixel & 0xFFU) << 16U);
+  return ColourOfXrgb(pixel);
 }
 
 }  // namespace

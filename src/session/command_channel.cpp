@@ -7,78 +7,89 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <thread>
 #include <utility>
 
 #include "platform/platform_input.h"
+#include "platform/unique_fd.h"
 
 namespace scrivlet {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
 // A command is a short word; anything longer is not one.
 constexpr std::size_t kMaxMessage = 32;
-// How long a connected peer may take to send its line or its answer. The
-// program waits at most this long for a client that connects and says
-// nothing; a client waits longer, as a drawing may hold the answer back
-// for one dot.
-constexpr int kServerReadMs = 200;
-constexpr int kClientReadMs = 5000;
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  Fd(Fd&&) = delete;
-  Fd& operator=(Fd&&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) {
-      close(fd_);
-    }
-  }
-  [[nodiscard]] int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
+constexpr int kBacklog = 8;
+// Clients served at once; a new one pushes out the oldest, which has had
+// its chance, so that silent clients cannot keep others out.
+constexpr std::size_t kMaxClients = 16;
+// Past its own wait a client has given up; the program lets it go then.
+constexpr auto kServerPatience = kCommandWait + std::chrono::seconds(1);
+// How often a client tries again to reach a program that holds the claim
+// but does not accept yet.
+constexpr milliseconds kConnectRetry{20};
+constexpr std::string_view kReady = "ready\n";
+constexpr std::string_view kGo = "go\n";
 
 sockaddr_un AddressOf(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) {
-    throw PlatformError("The command channel's path is too long: " + path);
-  }
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  // CheckChannelPlace has refused a path that does not fit.
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
   return address;
 }
 
-int Connect(const std::string& path) {
+// Connects within `deadline`. A program that holds the claim but does not
+// accept yet (starting, or stalled with its queue full) is waited for.
+// -1 with `*running` false: no program holds the channel.
+int Connect(const std::string& path, Clock::time_point deadline,
+            bool* running) {
   const sockaddr_un address = AddressOf(path);
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    return -1;
+  for (;;) {
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (fd.Get() < 0) {
+      throw PlatformError(std::string("Cannot make a socket: ") +
+                          std::strerror(errno));
+    }
+    if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address),
+                sizeof address) == 0) {
+      *running = true;
+      return fd.Release();
+    }
+    const int error = errno;
+    if (error != EAGAIN && error != ECONNREFUSED && error != ENOENT) {
+      throw PlatformError("Cannot reach the command channel at " + path + ": " +
+                          std::strerror(error));
+    }
+    *running = error == EAGAIN || ChannelLockHeld(path);
+    const auto now = Clock::now();
+    if (!*running || now >= deadline) {
+      return -1;
+    }
+    std::this_thread::sleep_for(
+        std::min<Clock::duration>(kConnectRetry, deadline - now));
   }
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&address),
-              sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
 }
 
-// Reads one line of at most kMaxMessage bytes within `timeout_ms`; what a
+// Reads one line of at most kMaxMessage bytes until `deadline`; what a
 // peer sends beyond that, or without a newline in time, is returned as it
 // is and fails to parse.
-std::string ReadLine(int fd, int timeout_ms) {
+std::string ReadLine(int fd, Clock::time_point deadline) {
   std::string line;
   std::array<char, kMaxMessage + 1> chunk{};
   while (line.size() <= kMaxMessage && (line.empty() || line.back() != '\n')) {
+    const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now());
     pollfd ready{fd, POLLIN, 0};
-    if (poll(&ready, 1, timeout_ms) <= 0) {
+    if (left.count() <= 0 ||
+        poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
       break;
     }
     const ssize_t got = recv(fd, chunk.data(), chunk.size(), 0);
@@ -90,9 +101,9 @@ std::string ReadLine(int fd, int timeout_ms) {
   return line;
 }
 
-void WriteAll(int fd, const std::string& text) {
+void WriteAll(int fd, std::string_view text) {
   // MSG_NOSIGNAL: a peer that hung up must not kill the program by SIGPIPE.
-  (void)send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+  (void)send(fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 bool SameUser(int fd) {
@@ -106,93 +117,184 @@ bool SameUser(int fd) {
 
 std::string CommandChannelPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr || *runtime == '\0') {
-    throw PlatformError(
-        "XDG_RUNTIME_DIR is not set, so Scrivlet has no private place for "
-        "its command channel (scrivlet --start and --abort).");
+  if (runtime != nullptr && *runtime != '\0') {
+    return std::string(runtime) + "/scrivlet.sock";
   }
-  return std::string(runtime) + "/scrivlet.sock";
+  // Sessions started without a login manager (startx, su, a bare X server)
+  // often have no runtime directory; a private one in the temporary
+  // directory does its job, as other toolkits do. It must be this user's
+  // alone: a directory someone else made there, or one others may enter, is
+  // refused.
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string dir =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+      "/scrivlet-runtime-" + std::to_string(geteuid());
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw PlatformError("XDG_RUNTIME_DIR is not set and " + dir +
+                        " cannot be made: " + std::strerror(errno));
+  }
+  struct stat info {};
+  if (lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+      info.st_uid != geteuid() || (info.st_mode & 0077) != 0) {
+    throw PlatformError("XDG_RUNTIME_DIR is not set, and " + dir +
+                        " is not a directory of this user's alone; set "
+                        "XDG_RUNTIME_DIR to a private directory.");
+  }
+  return dir + "/scrivlet.sock";
 }
 
-std::unique_ptr<CommandServer> CommandServer::Listen(const std::string& path) {
+std::unique_ptr<CommandServer> CommandServer::Listen(
+    const std::string& path, const std::function<void()>& before_listen) {
+  CheckChannelPlace(path);
+  auto lock = ChannelLock::Take(path);
+  if (!lock) {
+    return nullptr;
+  }
+  // The lock proves that whoever made a socket here has ended, and
+  // CheckChannelPlace that it was this user's.
+  unlink(path.c_str());
   const sockaddr_un address = AddressOf(path);
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const int running = Connect(path);
-    if (running >= 0) {
-      close(running);
-      return nullptr;
-    }
-    struct stat existing {};
-    if (lstat(path.c_str(), &existing) == 0) {
-      if (!S_ISSOCK(existing.st_mode)) {
-        throw PlatformError("Cannot open the command channel: " + path +
-                            " exists and is not a socket.");
-      }
-      // Nobody answers: a socket left behind by a program that crashed.
-      unlink(path.c_str());
-    }
-    Fd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (fd.Get() < 0) {
-      break;
-    }
-    // The socket is made with no access for others from the start; the
-    // chmod after bind only confirms it.
-    const mode_t saved = umask(0177);
-    const int bound = bind(
-        fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    umask(saved);
-    if (bound != 0) {
-      if (errno == EADDRINUSE) {
-        continue;  // another program started at the same moment: ask it
-      }
-      break;
-    }
+  UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  // The socket is made with no access for others from the start; the chmod
+  // after bind only confirms it.
+  const mode_t saved = umask(0177);
+  const bool bound = fd.Get() >= 0 &&
+                     bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address),
+                          sizeof address) == 0;
+  umask(saved);
+  if (bound) {
     chmod(path.c_str(), 0600);
-    if (listen(fd.Get(), 8) != 0) {
-      unlink(path.c_str());
-      break;
+    if (before_listen) {
+      before_listen();
     }
-    return std::unique_ptr<CommandServer>(
-        new CommandServer(fd.Release(), path));
+    if (listen(fd.Get(), kBacklog) == 0) {
+      return std::unique_ptr<CommandServer>(
+          new CommandServer(std::move(lock), fd.Release(), path));
+    }
+    const int error = errno;
+    unlink(path.c_str());
+    errno = error;
   }
   throw PlatformError("Cannot open the command channel at " + path + ": " +
                       std::strerror(errno));
 }
 
 CommandServer::~CommandServer() {
-  close(fd_);
+  for (const Client& client : clients_) {
+    close(client.fd);
+  }
+  // Still holding the lock: a program starting now finds no socket of ours.
   unlink(path_.c_str());
+  close(fd_);
 }
 
-void CommandServer::Serve(const std::function<Answer(Command)>& handle) const {
-  for (;;) {
-    const Fd client(accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC));
-    if (client.Get() < 0) {
+void CommandServer::Accept(Clock::time_point now) {
+  for (std::size_t taken = 0; taken < kMaxClients; ++taken) {
+    const int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
       return;  // none waiting (EAGAIN), or it gave up meanwhile
     }
     // The socket's mode already keeps others out; root could still
     // connect, and is not the user either.
-    if (!SameUser(client.Get())) {
-      WriteAll(client.Get(), AnswerMessage(Answer::BadMessage));
+    if (!SameUser(fd)) {
+      WriteAll(fd, AnswerMessage(Answer::BadMessage));
+      close(fd);
       continue;
     }
-    const auto command = ParseCommand(ReadLine(client.Get(), kServerReadMs));
-    const Answer answer = command ? handle(*command) : Answer::BadMessage;
-    WriteAll(client.Get(), AnswerMessage(answer));
+    if (clients_.size() == kMaxClients) {
+      close(clients_.front().fd);
+      clients_.erase(clients_.begin());
+    }
+    clients_.push_back({fd, {}, std::nullopt, now});
   }
 }
 
-Sent SendCommand(const std::string& path, Command command) {
-  const Fd fd(Connect(path));
+bool CommandServer::Step(Client& client,
+                         const std::function<Answer(Command)>& handle,
+                         Clock::time_point now) {
+  std::string& in = client.received;
+  bool ended = false;
+  std::array<char, kMaxMessage + 1> chunk{};
+  while (in.size() <= kMaxMessage) {
+    const ssize_t got = recv(client.fd, chunk.data(), chunk.size(), 0);
+    if (got > 0) {
+      in.append(chunk.data(), static_cast<std::size_t>(got));
+      continue;
+    }
+    ended = got == 0 || (errno != EAGAIN && errno != EINTR);
+    break;
+  }
+  const auto refuse = [&] {
+    WriteAll(client.fd, AnswerMessage(Answer::BadMessage));
+    return true;
+  };
+  const bool given_up = ended || now - client.since > kServerPatience;
+  if (!client.command) {
+    const std::size_t newline = in.find('\n');
+    if (newline == std::string::npos) {
+      if (in.size() > kMaxMessage || (ended && !in.empty())) {
+        return refuse();
+      }
+      return given_up;
+    }
+    // One line only: a confirmation sent before "ready" confirms nothing.
+    client.command = newline + 1 == in.size() ? ParseCommand(in) : std::nullopt;
+    if (!client.command) {
+      return refuse();
+    }
+    in.clear();
+    if (given_up) {
+      return true;  // its sender is gone: the command is not carried out
+    }
+    WriteAll(client.fd, kReady);
+    return false;
+  }
+  if (in == kGo) {
+    WriteAll(client.fd, AnswerMessage(handle(*client.command)));
+    return true;
+  }
+  if (!kGo.starts_with(in)) {
+    return refuse();
+  }
+  return given_up;
+}
+
+void CommandServer::Serve(const std::function<Answer(Command)>& handle) {
+  const auto now = Clock::now();
+  Accept(now);
+  std::vector<Client> open;
+  open.reserve(clients_.size());
+  for (Client& client : clients_) {
+    if (Step(client, handle, now)) {
+      close(client.fd);
+    } else {
+      open.push_back(std::move(client));
+    }
+  }
+  clients_ = std::move(open);
+}
+
+Sent SendCommand(const std::string& path, Command command,
+                 std::chrono::milliseconds wait) {
+  CheckChannelPlace(path);
+  const auto deadline = Clock::now() + wait;
+  bool running = false;
+  const UniqueFd fd(Connect(path, deadline, &running));
   if (fd.Get() < 0) {
-    return {SendResult::NotRunning, std::nullopt};
+    return {running ? SendResult::NoAnswer : SendResult::NotRunning,
+            std::nullopt};
   }
   WriteAll(fd.Get(), CommandMessage(command));
-  const auto answer = ParseAnswer(ReadLine(fd.Get(), kClientReadMs));
-  if (!answer) {
-    return {SendResult::NoAnswer, std::nullopt};
+  const std::string reply = ReadLine(fd.Get(), deadline);
+  if (reply != kReady) {
+    // Refused at once, or not taken in time: either way nothing was done.
+    const auto refusal = ParseAnswer(reply);
+    return {refusal ? SendResult::Answered : SendResult::NoAnswer, refusal};
   }
-  return {SendResult::Answered, answer};
+  WriteAll(fd.Get(), kGo);
+  const auto answer =
+      ParseAnswer(ReadLine(fd.Get(), Clock::now() + kCommandWait));
+  return {answer ? SendResult::Answered : SendResult::Unconfirmed, answer};
 }
 
 }  // namespace scrivlet

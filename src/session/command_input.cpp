@@ -25,9 +25,8 @@ CommandInput::CommandInput(std::unique_ptr<PlatformInput> desktop,
 std::uint16_t CommandInput::GetAsyncKeyState(int virtual_key) {
   const std::uint16_t word = desktop_->GetAsyncKeyState(virtual_key);
   // Only a running drawing polls F8 (the plotters, between dots); the
-  // idle window polls F7. So the key asked for tells whether a drawing
-  // runs, without a second source of truth.
-  const bool drawing = virtual_key == VK_F8;
+  // idle window polls F7. The window, where it says so, knows for certain.
+  const bool drawing = virtual_key == VK_F8 || (drawing_ && drawing_());
   if (server_) {
     server_->Serve([&](Command command) {
       const Answer answer = keys_.Apply(command, drawing);

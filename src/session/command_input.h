@@ -30,8 +30,13 @@ class CommandInput final : public ForwardingDesktop {
         server_(std::move(server)),
         shortcuts_(std::move(shortcuts)) {}
 
-  // What a second start of the program asks for: the window brought forward.
-  void OnRaise(std::function<void()> raise) { raise_ = std::move(raise); }
+  // What a second start of the program asks for: the window brought
+  // forward, unless `drawing` says that a drawing runs.
+  void OnRaise(std::function<void()> raise,
+               std::function<bool()> drawing = {}) {
+    raise_ = std::move(raise);
+    drawing_ = std::move(drawing);
+  }
 
   std::uint16_t GetAsyncKeyState(int virtual_key) override;
 
@@ -41,6 +46,7 @@ class CommandInput final : public ForwardingDesktop {
   std::unique_ptr<ShortcutPortal> shortcuts_;
   CommandKeys keys_;
   std::function<void()> raise_;
+  std::function<bool()> drawing_;
 };
 
 }  // namespace scrivlet

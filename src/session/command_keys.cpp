@@ -79,7 +79,9 @@ Answer CommandKeys::Apply(Command command, bool drawing) {
       f8_.Press();
       return Answer::Aborted;
     case Command::Raise:
-      return Answer::Raised;
+      // A window that came up over the drawing area would take the clicks
+      // meant for the program drawn into.
+      return drawing ? Answer::Busy : Answer::Raised;
   }
   return Answer::BadMessage;
 }

@@ -23,7 +23,8 @@ enum class Command : std::uint8_t {
 // The answers the running program sends back, one word each.
 enum class Answer : std::uint8_t {
   Started,     // F7 pressed: the drawing starts at the pointer
-  Busy,        // a drawing runs; the start was ignored, as F7 would be
+  Busy,        // a drawing runs: a start is ignored, as F7 would be, and
+               // the window is not brought forward
   Aborted,     // F8 pressed: the drawing stops at the column
   Idle,        // nothing to abort; ignored, so the next drawing is not hit
   Raised,      // the window was brought forward

@@ -1,18 +1,30 @@
 #include "session/instance_claim.h"
 
+#include <algorithm>
+#include <chrono>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/platform_input.h"
+#include "session/draw_channel.h"
 #include "session/instance_texts.h"
 
 namespace scrivlet {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kUsageError = 2;
 constexpr const char* kNoChannel =
     "コマンド用の接続口(scrivlet --start / --abort)を使えません。\n";
+constexpr const char* kNoClaim =
+    "起動中の Scrivlet があるかどうかを確かめられないため、起動しません"
+    "(二つの Scrivlet が同時に描くのを防ぐためです)。\n";
+// How long a second start waits between finding no program and claiming
+// the channel again.
+constexpr std::chrono::milliseconds kClaimRetry{20};
 
 const char* AnswerText(Answer answer) {
   switch (answer) {
@@ -34,28 +46,59 @@ const char* AnswerText(Answer answer) {
 
 void Say(const std::string& text) { std::cerr << "scrivlet: " << text << '\n'; }
 
+// Says why a command was not answered; the exit status for it.
+int NotAnswered(SendResult result) {
+  switch (result) {
+    case SendResult::NotRunning:
+      Say("起動中の Scrivlet が見つかりません。先に scrivlet "
+          "を起動してください。");
+      break;
+    case SendResult::Unconfirmed:
+      Say("指示は届きましたが、起動中の Scrivlet が結果を返しませんでした。");
+      break;
+    case SendResult::NoAnswer:
+    case SendResult::Answered:
+      Say("起動中の Scrivlet が応答しませんでした。");
+      break;
+  }
+  return 1;
+}
+
 int SendFromCommandLine(Command command) {
-  std::string path;
+  Sent sent;
   try {
-    path = CommandChannelPath();
+    sent = SendCommand(CommandChannelPath(), command);
   } catch (const PlatformError& error) {
     Say(std::string(kNoChannel) + error.what());
     return 1;
   }
-  const Sent sent = SendCommand(path, command);
-  switch (sent.result) {
-    case SendResult::NotRunning:
-      Say("起動中の Scrivlet が見つかりません。先に scrivlet "
-          "を起動してください。");
-      return 1;
-    case SendResult::NoAnswer:
-      Say("起動中の Scrivlet が応答しませんでした。");
-      return 1;
-    case SendResult::Answered:
-      break;
+  if (sent.result != SendResult::Answered) {
+    return NotAnswered(sent.result);
   }
   Say(AnswerText(*sent.answer));
   return *sent.answer == Answer::BadMessage ? 1 : 0;
+}
+
+// A second start: the running program is asked to come forward.
+int HandOver(const Sent& sent) {
+  if (sent.result == SendResult::NoAnswer) {
+    Say(texts::kInstanceNoAnswer);
+    return 1;
+  }
+  if (sent.result != SendResult::Answered) {
+    return NotAnswered(sent.result);
+  }
+  switch (*sent.answer) {
+    case Answer::Raised:
+      Say(texts::kInstanceRaised);
+      return 0;
+    case Answer::Busy:
+      Say(texts::kInstanceBusy);
+      return 0;
+    default:
+      Say(AnswerText(Answer::BadMessage));
+      return 1;
+  }
 }
 
 }  // namespace
@@ -75,41 +118,39 @@ InstanceClaim ClaimInstance(int argc, char** argv) {
     command = named ? named : command;
   }
   if (command) {
+    // At most one drawing runs: a draw command's, or else the window's.
+    if (*command == Command::Abort && AbortDrawCommand()) {
+      return {0, nullptr};
+    }
     return {SendFromCommandLine(*command), nullptr};
   }
 
-  std::string path;
+  // Without the channel nothing keeps a second program from drawing too.
   try {
-    path = CommandChannelPath();
+    const std::string path = CommandChannelPath();
+    const auto deadline = Clock::now() + kCommandWait;
+    for (;;) {
+      if (auto server = CommandServer::Listen(path)) {
+        return {std::nullopt, std::move(server)};
+      }
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      const Sent sent =
+          SendCommand(path, Command::Raise, std::max(left, kClaimRetry));
+      // Not running: the other program ended meanwhile; claim again.
+      if (sent.result != SendResult::NotRunning) {
+        return {HandOver(sent), nullptr};
+      }
+      if (Clock::now() >= deadline) {
+        Say("コマンド用の接続口を開けませんでした: " + path);
+        return {1, nullptr};
+      }
+      std::this_thread::sleep_for(kClaimRetry);
+    }
   } catch (const PlatformError& error) {
-    Say(std::string(kNoChannel) + error.what());
-    return {std::nullopt, nullptr};
+    Say(std::string(kNoClaim) + error.what());
+    return {1, nullptr};
   }
-  // Twice: a program that quits between the two steps frees the channel.
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    std::unique_ptr<CommandServer> server;
-    try {
-      server = CommandServer::Listen(path);
-    } catch (const PlatformError& error) {
-      // Drawing still works through the desktop's own keys.
-      Say(std::string(kNoChannel) + error.what());
-      return {std::nullopt, nullptr};
-    }
-    if (server) {
-      return {std::nullopt, std::move(server)};
-    }
-    const Sent sent = SendCommand(path, Command::Raise);
-    if (sent.result == SendResult::Answered) {
-      Say(AnswerText(*sent.answer));
-      return {0, nullptr};
-    }
-    if (sent.result == SendResult::NoAnswer) {
-      Say(texts::kInstanceNoAnswer);
-      return {1, nullptr};
-    }
-  }
-  Say("コマンド用の接続口を開けませんでした: " + path);
-  return {1, nullptr};
 }
 
 }  // namespace scrivlet

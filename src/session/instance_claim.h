@@ -15,13 +15,14 @@ struct InstanceClaim {
   // Set when this process has done its job and exits with it: a command
   // sent to the running program, or a second start handed over to it.
   std::optional<int> exit_code;
-  // The channel this program now serves; nullptr when it has none (no
-  // runtime directory), which leaves only the desktop's own F7 and F8.
+  // The channel this program now serves, its claim to be the only one;
+  // nullptr exactly when exit_code is set.
   std::unique_ptr<CommandServer> server;
 };
 
 // Reads --start and --abort from the command line (the program takes no
-// other arguments of its own) and claims or hands over the instance.
+// other arguments of its own) and claims or hands over the instance. A
+// start that cannot claim the channel does not run (exit status 1).
 // Messages to the user go to stderr.
 InstanceClaim ClaimInstance(int argc, char** argv);
 

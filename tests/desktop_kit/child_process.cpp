@@ -1,12 +1,15 @@
 #include "child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
 
 #include "poll_for.h"
@@ -63,26 +66,42 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command,
   const std::vector<char*> argv = NullTerminated(arguments);
   const std::vector<char*> envp = NullTerminated(environment);
 
+  std::array<int, 2> pipe_fds{-1, -1};
+  if (options.read_output && pipe2(pipe_fds.data(), O_CLOEXEC) != 0) {
+    throw std::runtime_error("Cannot make a pipe for " + command.front());
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
                                    O_RDONLY, 0);
-  if (options.silent) {
+  if (options.read_output) {
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+  } else if (options.silent) {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null",
                                      O_WRONLY, 0);
+  }
+  if (options.silent) {
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null",
                                      O_WRONLY, 0);
-  }
-  for (const int descriptor : options.close_in_child) {
-    posix_spawn_file_actions_addclose(&actions, descriptor);
   }
   const int spawned =
       posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  if (options.read_output) {
+    close(pipe_fds[1]);
+    output_ = pipe_fds[0];
+  }
   if (spawned != 0) {
     pid_ = -1;
     throw std::runtime_error("Cannot start " + command.front() + ": " +
                              std::strerror(spawned));
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  Stop();
+  if (output_ >= 0) {
+    close(output_);
   }
 }
 
@@ -123,13 +142,60 @@ void ChildProcess::Stop(std::chrono::milliseconds grace) {
   }
 }
 
-void RunToSuccess(const std::vector<std::string>& command) {
-  ChildProcess process(command);
+std::optional<std::string> ChildProcess::ReadLine(
+    std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (pending_.find('\n') == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ready{output_, POLLIN, 0};
+    if (output_ < 0 || left.count() <= 0 ||
+        poll(&ready, 1, static_cast<int>(left.count())) != 1) {
+      return std::nullopt;
+    }
+    std::array<char, 256> chunk{};
+    const ssize_t got = read(output_, chunk.data(), chunk.size());
+    if (got <= 0) {  // the end: a last line without its newline counts
+      close(output_);
+      output_ = -1;
+      pending_ += pending_.empty() ? "" : "\n";
+      if (pending_.empty()) {
+        return std::nullopt;
+      }
+    } else {
+      pending_.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+  }
+  const std::size_t end = pending_.find('\n');
+  std::string line = pending_.substr(0, end);
+  pending_.erase(0, end + 1);
+  return line;
+}
+
+std::string RunToSuccess(const std::vector<std::string>& command) {
+  ChildProcess process(command, {{}, false, true});
+  std::string output;
+  while (const std::optional<std::string> line =
+             process.ReadLine(std::chrono::minutes(1))) {
+    output += *line + '\n';
+  }
   const int status = process.Wait();
   if (status != 0) {
     throw std::runtime_error(command.front() + " failed with status " +
                              std::to_string(status) + " (is it installed?)");
   }
+  return output;
+}
+
+std::vector<std::string> Xdotool(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command{"xdotool"};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::istringstream output(RunToSuccess(command));
+  std::vector<std::string> words;
+  for (std::string word; output >> word;) {
+    words.push_back(word);
+  }
+  return words;
 }
 
 }  // namespace scrivlet::testing

@@ -1,8 +1,8 @@
 #pragma once
 
-// A program started from the kit or a test (a paint program, Xvfb, xdotool,
-// scrivlet itself), its standard input on /dev/null, and stopped again by
-// its process id.
+// The one way tests and the kit start other programs (a paint program, Xvfb,
+// xdotool, scrivlet itself): standard input on /dev/null, standard output
+// optionally read line by line, and stopped again by process id.
 
 #include <sys/types.h>
 
@@ -18,8 +18,8 @@ struct ChildOptions {
   std::vector<std::string> environment;
   // Sends standard output and error to /dev/null.
   bool silent = false;
-  // Descriptors of ours the child must not inherit.
-  std::vector<int> close_in_child;
+  // Keeps standard output for ReadLine (standard error stays inherited).
+  bool read_output = false;
 };
 
 class ChildProcess {
@@ -32,7 +32,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
   ChildProcess(ChildProcess&&) = delete;
   ChildProcess& operator=(ChildProcess&&) = delete;
-  ~ChildProcess() { Stop(); }
+  ~ChildProcess();
 
   // The process id, or -1 once the process has ended and been reaped.
   [[nodiscard]] pid_t pid() const { return pid_; }
@@ -44,12 +44,21 @@ class ChildProcess {
   std::optional<int> WaitFor(std::chrono::milliseconds timeout);
   // SIGTERM, then SIGKILL if it has not ended within `grace`.
   void Stop(std::chrono::milliseconds grace = std::chrono::milliseconds(3000));
+  // The next line of its output (read_output); nullopt once the output has
+  // ended or after `timeout` without a whole line.
+  std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
 
  private:
   pid_t pid_ = -1;
+  int output_ = -1;
+  std::string pending_;
 };
 
-// Runs `command` to its end; throws std::runtime_error unless it exits 0.
-void RunToSuccess(const std::vector<std::string>& command);
+// Runs `command` to its end and returns its output; throws
+// std::runtime_error unless it exits 0.
+std::string RunToSuccess(const std::vector<std::string>& command);
+
+// Runs xdotool with these arguments; its output, split at white space.
+std::vector<std::string> Xdotool(const std::vector<std::string>& arguments);
 
 }  // namespace scrivlet::testing

@@ -97,9 +97,9 @@ CanvasCheck CheckCanvas(const ScreenImage& image,
     wanted.insert({dot.x, dot.y});
   }
   check.expected = static_cast<int>(wanted.size());
-  const ScreenRect& rect = image.rect();
-  for (std::int32_t y = rect.y; y < rect.y + rect.height; ++y) {
-    for (std::int32_t x = rect.x; x < rect.x + rect.width; ++x) {
+  const ScreenRect& rect = image.area;
+  for (std::int32_t y = rect.top; y < rect.top + rect.height; ++y) {
+    for (std::int32_t x = rect.left; x < rect.left + rect.width; ++x) {
       const bool inked = image.At({x, y}) != paper;
       if (wanted.contains({x, y})) {
         if (inked) {
@@ -116,6 +116,12 @@ CanvasCheck CheckCanvas(const ScreenImage& image,
     }
   }
   return check;
+}
+
+bool Holds(const ScreenRect& outer, const ScreenRect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top &&
+         inner.left + inner.width <= outer.left + outer.width &&
+         inner.top + inner.height <= outer.top + outer.height;
 }
 
 std::string Describe(const std::vector<ScreenPoint>& points) {

@@ -10,6 +10,7 @@
 
 #include "engine/draw_settings.h"
 #include "engine/picture_view.h"
+#include "poll_for.h"
 #include "screen_capture.h"
 
 namespace scrivlet::testing {
@@ -64,6 +65,25 @@ struct CanvasCheck {
 // from the paper colour, every other pixel must still be paper.
 CanvasCheck CheckCanvas(const ScreenImage& image,
                         const std::vector<ScreenPoint>& dots, COLORREF paper);
+
+// Whether `inner` lies wholly inside `outer`.
+bool Holds(const ScreenRect& outer, const ScreenRect& inner);
+
+// Compares the screen with the dots, again until every dot shows or 3 s have
+// passed: the last ones may still be on their way when a drawing ends.
+template <typename Capture>  // ScreenImage(ScreenRect)
+CanvasCheck CheckWhenLanded(Capture capture,
+                            const std::vector<ScreenPoint>& dots,
+                            COLORREF paper, std::int32_t margin) {
+  CanvasCheck check;
+  PollFor(
+      [&] {
+        check = CheckCanvas(capture(BoundingRect(dots, margin)), dots, paper);
+        return check.landed == check.expected;
+      },
+      std::chrono::seconds(3), std::chrono::milliseconds(20));
+  return check;
+}
 
 // "(x,y) (x,y) ...", for failure messages.
 std::string Describe(const std::vector<ScreenPoint>& points);

@@ -44,8 +44,8 @@ user_pref("app.update.disabledForTesting", true);
 user_pref("layout.css.devPixelsPerPx", "1.0");
 )";
 
-// Windows of a program that was just stopped vanish while the client list
-// is read; such errors are expected. Any other error is reported.
+// Windows of a program that was just stopped vanish while they are looked
+// at; such errors are expected. Any other error is reported.
 int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
   if (error->error_code != BadWindow) {
     char text[256] = {};
@@ -129,15 +129,7 @@ void PaintProgram::Stop() {
 
 void PaintProgram::Launch() {
   // Windows already there belong to someone else, even if titled alike.
-  // The window manager's list may still name windows of a program that has
-  // just ended, whose ids the new program can get again: skip those.
-  earlier_windows_.clear();
-  for (const Window window : ClientWindows(display_)) {
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display_, window, &attributes) != 0) {
-      earlier_windows_.push_back(window);
-    }
-  }
+  earlier_windows_ = FindWindows({"--name", "."});
   // A fresh home directory: no settings left from an earlier run.
   std::string home_template =
       (std::filesystem::temp_directory_path() / "scrivlet-paint-XXXXXX")
@@ -170,62 +162,55 @@ Window PaintProgram::WaitForWindow(const std::string& title_prefix) {
   Window found = 0;
   const bool shown = PollFor(
       [&] {
-        for (const Window window : ClientWindows(display_)) {
+        for (const Window window :
+             FindWindows({"--name", "^" + title_prefix})) {
           if (std::find(earlier_windows_.begin(), earlier_windows_.end(),
-                        window) == earlier_windows_.end() &&
-              WindowTitle(display_, window).rfind(title_prefix, 0) == 0) {
+                        window) == earlier_windows_.end()) {
             found = window;
             return true;
           }
         }
         return false;
       },
-      milliseconds(60000), kPollInterval);
+      milliseconds(60000), milliseconds(100));
   if (!shown) {
-    std::string titles;
-    for (const Window window : ClientWindows(display_)) {
-      titles += " \"" + WindowTitle(display_, window) + "\"";
-    }
     throw std::runtime_error(kind_.name + " showed no window titled \"" +
-                             title_prefix + "...\" (windows:" + titles + ")");
+                             title_prefix + "...\"");
   }
   return found;
 }
 
 void PaintProgram::Arrange() {
-  if (kind_.full_screen) {
-    XSetInputFocus(display_, canvas_window_, RevertToParent, CurrentTime);
-    XSync(display_, False);
-    return;
-  }
+  const std::string canvas = std::to_string(canvas_window_);
   for (const std::string& title : kind_.side_window_titles) {
-    XMoveWindow(display_, WaitForWindow(title), kSideWindowX, 0);
+    Xdotool({"windowmove", std::to_string(WaitForWindow(title)),
+             std::to_string(kSideWindowX), "0"});
   }
   // Asked again until it holds: a program that sizes its window itself
   // once mapped (xpaint, now and then) undoes a request that came first.
-  const bool placed = PollFor(
-      [&] {
-        XWindowAttributes attributes{};
-        XGetWindowAttributes(display_, canvas_window_, &attributes);
-        if (attributes.width == kCanvasWindow.width &&
-            attributes.height == kCanvasWindow.height &&
-            attributes.map_state == IsViewable) {
-          return true;
-        }
-        XMoveResizeWindow(display_, canvas_window_, kCanvasWindow.x,
-                          kCanvasWindow.y, kCanvasWindow.width,
-                          kCanvasWindow.height);
-        XRaiseWindow(display_, canvas_window_);
-        XSync(display_, False);
-        return false;
-      },
-      milliseconds(15000), milliseconds(200));
+  const bool placed =
+      kind_.full_screen ||
+      PollFor(
+          [&] {
+            XWindowAttributes attributes{};
+            XGetWindowAttributes(display_, canvas_window_, &attributes);
+            if (attributes.width == kCanvasWindow.width &&
+                attributes.height == kCanvasWindow.height &&
+                attributes.map_state == IsViewable) {
+              return true;
+            }
+            Xdotool({"windowsize", canvas, std::to_string(kCanvasWindow.width),
+                     std::to_string(kCanvasWindow.height), "windowmove", canvas,
+                     std::to_string(kCanvasWindow.left),
+                     std::to_string(kCanvasWindow.top), "windowraise", canvas});
+            return false;
+          },
+          milliseconds(15000), milliseconds(200));
   if (!placed) {
     throw std::runtime_error(kind_.name + "'s window could not be arranged");
   }
   // The keyboard focus goes to the paint program, as when a user clicks it.
-  XSetInputFocus(display_, canvas_window_, RevertToParent, CurrentTime);
-  XSync(display_, False);
+  Xdotool({"windowfocus", canvas});
 }
 
 void PaintProgram::PickPaintTool() {
@@ -260,12 +245,10 @@ void PaintProgram::FindBlankCanvas() {
         } catch (const std::runtime_error&) {
           return false;
         }
-        const bool same = last && last->x == area.x && last->y == area.y &&
-                          last->width == area.width &&
-                          last->height == area.height;
+        const bool same = last && *last == area;
         last = area;
         canvas_ = area;
-        paper_ = image.At(centre);
+        paper_ = image.At(centre).value_or(kInvalidColour);
         return same && area.width >= 300 && area.height >= 200;
       },
       // A compositor under load may take seconds to map and repaint it.

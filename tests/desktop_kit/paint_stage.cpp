@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
       const PaintProgram program(kind);
       std::remove(paper.c_str());
       const auto& canvas = program.canvas();
-      std::cout << "CANVAS " << canvas.x << ' ' << canvas.y << ' '
+      std::cout << "CANVAS " << canvas.left << ' ' << canvas.top << ' '
                 << canvas.width << ' ' << canvas.height << std::endl;
       int signal = 0;
       sigwait(&stop_signals, &signal);

@@ -8,22 +8,22 @@ namespace scrivlet::testing {
 
 ScreenImage CaptureScreen(Display* display, ScreenRect rect) {
   XImage* image =
-      XGetImage(display, DefaultRootWindow(display), rect.x, rect.y,
+      XGetImage(display, DefaultRootWindow(display), rect.left, rect.top,
                 static_cast<unsigned>(rect.width),
                 static_cast<unsigned>(rect.height), AllPlanes, ZPixmap);
   if (image == nullptr) {
     throw std::runtime_error("Cannot read the screen back");
   }
-  std::vector<COLORREF> pixels;
+  std::vector<std::optional<COLORREF>> pixels;
   pixels.reserve(static_cast<std::size_t>(rect.width) *
                  static_cast<std::size_t>(rect.height));
   for (int y = 0; y < rect.height; ++y) {
     for (int x = 0; x < rect.width; ++x) {
       const unsigned long pixel = XGetPixel(image, x, y);
       // 0xRRGGBB on the screen, 0xBBGGRR as COLORREF.
-      pixels.push_back(static_cast<COLORREF>(((pixel >> 16U) & 0xFFU) |
-                                             (pixel & 0xFF00U) |
-                                             ((pixel & 0xFFU) << 16U)));
+      pixels.emplace_back(static_cast<COLORREF>(((pixel >> 16U) & 0xFFU) |
+                                                (pixel & 0xFF00U) |
+                                                ((pixel & 0xFFU) << 16U)));
     }
   }
   XDestroyImage(image);
@@ -31,10 +31,9 @@ ScreenImage CaptureScreen(Display* display, ScreenRect rect) {
 }
 
 ScreenRect UniformAreaAround(const ScreenImage& image, ScreenPoint seed) {
-  const ScreenRect& bounds = image.rect();
-  const COLORREF colour = image.At(seed);
+  const std::optional<COLORREF> colour = image.At(seed);
   const auto same = [&](std::int32_t x, std::int32_t y) {
-    return bounds.Contains({x, y}) && image.At({x, y}) == colour;
+    return colour && image.At({x, y}) == colour;
   };
   std::int32_t left = seed.x;
   std::int32_t right = seed.x;

@@ -1,6 +1,8 @@
 #include "x_windows.h"
 
-#include <X11/Xatom.h>
+#include <stdexcept>
+
+#include "child_process.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -48,27 +50,18 @@ std::string TextProperty(Display* display, Window window, Atom property) {
   return text;
 }
 
-std::vector<Window> ClientWindows(Display* display) {
-  const std::vector<long> ids =
-      LongsProperty(display, DefaultRootWindow(display),
-                    XInternAtom(display, "_NET_CLIENT_LIST", False), XA_WINDOW);
-  return {ids.begin(), ids.end()};
-}
-
-std::string WindowTitle(Display* display, Window window) {
-  char* name = nullptr;
-  std::string title;
-  if (XFetchName(display, window, &name) != 0 && name != nullptr) {
-    title = name;
-    XFree(name);
+std::vector<Window> FindWindows(const std::vector<std::string>& search) {
+  std::vector<std::string> arguments{"search", "--onlyvisible"};
+  arguments.insert(arguments.end(), search.begin(), search.end());
+  std::vector<Window> windows;
+  try {
+    for (const std::string& id : Xdotool(arguments)) {
+      windows.push_back(std::stoul(id));
+    }
+  } catch (const std::runtime_error&) {
+    // xdotool's search fails while nothing matches.
   }
-  // A title that is not Latin-1 (Firefox's has an em dash) is only in the
-  // UTF-8 property.
-  if (title.empty()) {
-    title = TextProperty(display, window,
-                         XInternAtom(display, "_NET_WM_NAME", False));
-  }
-  return title;
+  return windows;
 }
 
 ScreenPoint RootPosition(Display* display, Window window) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Looking other clients' windows up on the X display: the window manager's
-// list, titles, properties, positions.
+// Other clients' windows on the X display: found with xdotool, their
+// properties and positions read with Xlib.
 
 #include <X11/Xlib.h>
 
@@ -19,10 +19,9 @@ std::vector<long> LongsProperty(Display* display, Window window, Atom property,
 // The bytes of an 8-bit property of any type, such as a UTF-8 caption.
 std::string TextProperty(Display* display, Window window, Atom property);
 
-// The window manager's client windows (_NET_CLIENT_LIST).
-std::vector<Window> ClientWindows(Display* display);
-// The window's WM_NAME, or its _NET_WM_NAME; empty if it has neither.
-std::string WindowTitle(Display* display, Window window);
+// The visible windows `xdotool search` finds with these options and pattern
+// (such as {"--name", "^mtPaint"}); empty if none.
+std::vector<Window> FindWindows(const std::vector<std::string>& search);
 // Where the window's top-left corner is on the screen.
 ScreenPoint RootPosition(Display* display, Window window);
 

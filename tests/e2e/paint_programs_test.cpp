@@ -7,11 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/open_desktop.h"
@@ -85,7 +83,7 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   const GreyPicture grey(160, 60);
   const PictureView& picture =
       test.dithered ? static_cast<const PictureView&>(grey) : pattern;
-  const ScreenPoint origin{canvas.x + 12, canvas.y + 12};
+  const ScreenPoint origin{canvas.left + 12, canvas.top + 12};
   std::vector<ScreenPoint> dots =
       test.strokes ? ExpectedInk(picture, settings, test.mode, origin)
                    : ExpectedDots(pattern, settings, test.mode, origin);
@@ -99,9 +97,7 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
     }
   }
   const ScreenRect checked = BoundingRect(dots, 6);
-  ASSERT_TRUE(canvas.Contains({checked.x, checked.y}) &&
-              canvas.Contains({checked.x + checked.width - 1,
-                               checked.y + checked.height - 1}))
+  ASSERT_TRUE(Holds(canvas, checked))
       << "the drawing does not fit the canvas in view";
 
   std::unique_ptr<PlatformInput> desktop = OpenDesktop();
@@ -120,17 +116,9 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   ASSERT_EQ(end, PlotEnd::Completed);
   const PacingStats stats = dynamic_cast<DeliveryPacer&>(*desktop).stats();
 
-  // A target may still be painting what it was sent; give it time.
-  CanvasCheck check;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  do {
-    check = CheckCanvas(program.Capture(checked), dots, program.paper());
-    if (check.landed == check.expected) {
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  } while (std::chrono::steady_clock::now() < deadline);
+  const CanvasCheck check =
+      CheckWhenLanded([&](ScreenRect area) { return program.Capture(area); },
+                      dots, program.paper(), 6);
 
   if (test.strokes) {
     // A line is the target's to draw: at least 99 % of it, and at most 1 %

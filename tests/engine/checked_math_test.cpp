@@ -1,3 +1,6 @@
+// The engine's number rules: checked 16- and 32-bit arithmetic, rounding,
+// and when a colour counts as dark.
+
 #include "engine/checked_math.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+
+#include "engine/colour.h"
 
 namespace scrivlet {
 namespace {
@@ -32,28 +37,18 @@ TEST(CheckedMath, ThirtyTwoBitOperationsStopAtTheirRange) {
 }
 
 TEST(CheckedMath, RoundsHalvesToEven) {
-  struct Case {
-    double value;
-    std::int32_t expected;
-  };
-  const Case cases[] = {
-      {0.5, 0},
-      {1.5, 2},
-      {2.5, 2},
-      {3.5, 4},
-      {-0.5, 0},
-      {-1.5, -2},
-      {-2.5, -2},
-      {2.4999, 2},
-      {2.5001, 3},
-      {-2.5001, -3},
-      {1e9 + 0.5, 1000000000},
-      {3447.4140625, 3447},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.value);
-    EXPECT_EQ(RoundToInt32(c.value), c.expected);
-  }
+  EXPECT_EQ(RoundToInt32(0.5), 0);
+  EXPECT_EQ(RoundToInt32(1.5), 2);
+  EXPECT_EQ(RoundToInt32(2.5), 2);
+  EXPECT_EQ(RoundToInt32(3.5), 4);
+  EXPECT_EQ(RoundToInt32(-0.5), 0);
+  EXPECT_EQ(RoundToInt32(-1.5), -2);
+  EXPECT_EQ(RoundToInt32(-2.5), -2);
+  EXPECT_EQ(RoundToInt32(2.4999), 2);
+  EXPECT_EQ(RoundToInt32(2.5001), 3);
+  EXPECT_EQ(RoundToInt32(-2.5001), -3);
+  EXPECT_EQ(RoundToInt32(1e9 + 0.5), 1000000000);
+  EXPECT_EQ(RoundToInt32(3447.4140625), 3447);
   EXPECT_EQ(RoundToInt16(346.0), 346);
   EXPECT_EQ(RoundToInt16(32766.5), 32766);
 }
@@ -69,6 +64,22 @@ TEST(CheckedMath, ConversionsRejectWhatDoesNotFit) {
                FloatingPointError);
   EXPECT_THROW(CheckedDivide(1.0, 0.0), FloatingPointError);
   EXPECT_DOUBLE_EQ(CheckedDivide(1.0, 4.0), 0.25);
+}
+
+TEST(Colour, DarkMeansNotAboveTheLimit) {
+  EXPECT_TRUE(IsDark(0xC8C8C8, 200.0));   // 600
+  EXPECT_FALSE(IsDark(0xC8C8C9, 200.0));  // 601
+  EXPECT_TRUE(IsDark(0x0000FF, 85.0));    // 255 / 3 == 85 exactly
+  // Each channel counts once.
+  EXPECT_FALSE(IsDark(0x0000FF, 84.0));
+  EXPECT_FALSE(IsDark(0x00FF00, 84.0));
+  EXPECT_FALSE(IsDark(0xFF0000, 84.0));
+  EXPECT_FALSE(IsDark(0x000100, 0.0));
+  EXPECT_TRUE(IsDark(0x000000, 0.0));
+  EXPECT_FALSE(IsDark(0x000000, -1.0));  // a negative threshold draws nothing
+  // The invalid colour reads as white, not as a negative number.
+  EXPECT_FALSE(IsDark(kInvalidColour, 254.0));
+  EXPECT_TRUE(IsDark(kInvalidColour, 255.0));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace {
 constexpr DesktopArea kFivePixels{0, 0, 5, 5};
 constexpr std::int32_t U = 13107;
 
-DrawSettings Styled(bool strokes, DitherStyle dither = DitherStyle::None) {
+DrawSettings Styled(bool strokes, DitherStyle dither = DitherStyle::Off) {
   DrawSettings settings = Settings(1, 1, 200);
   settings.Strokes = strokes;
   settings.Dither = dither;

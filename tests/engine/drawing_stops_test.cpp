@@ -55,7 +55,6 @@ TEST(DrawingStops, AnyF8PressStopsBeforeTheNextDot) {
       {"pressed mid-dot: the dot is finished", 0x8001, 4, PlotEnd::Aborted, 6},
       {"held since before, no new press", 0x8000, 3, PlotEnd::Completed, 0},
       // Pressed before the drawing: forgotten.
-      {"tapped while idle", 0x0001, 0, PlotEnd::Completed, 0},
       {"still down as F7 starts the drawing", 0x8001, 0, PlotEnd::Completed, 0},
   };
   for (const Mode& mode : kModes) {

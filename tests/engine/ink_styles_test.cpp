@@ -101,7 +101,7 @@ TEST(Dither, ChoosesTonesAsWorkedByHand) {
   };
   const Case cases[] = {
       {"bare limit: 200 ink, 201 paper",
-       DitherStyle::None,
+       DitherStyle::Off,
        200,
        {{200, 201}},
        {"#."}},
@@ -117,11 +117,6 @@ TEST(Dither, ChoosesTonesAsWorkedByHand) {
        200,
        {{210, 210, 210, 210, 150}},
        {"....."}},
-      {"light grey above the limit is never ink",
-       DitherStyle::FloydSteinberg,
-       200,
-       std::vector<std::vector<int>>(4, {210, 210, 210, 210}),
-       {"....", "....", "....", "...."}},
       {"light grey above the limit, ordered",
        DitherStyle::Bayer,
        200,

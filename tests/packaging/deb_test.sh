@@ -4,8 +4,7 @@
 # program on the test X session until its window shows, and removes the
 # package again.
 # Usage: tests/packaging/deb_test.sh BUILD_DIR
-#   (as root; SCRIVLET_XSESSION names the X session's state file, else the
-#   current DISPLAY is used)
+#   (as root, on DISPLAY)
 set -euo pipefail
 build_dir=$(realpath "${1:?usage: deb_test.sh BUILD_DIR}")
 readonly skip=77
@@ -22,10 +21,6 @@ fi
 if dpkg-query -W -f='${Status}' scrivlet 2>/dev/null | grep -q 'install ok installed'; then
   echo "deb_test.sh: scrivlet is installed already; left alone, skipped"
   exit "$skip"
-fi
-if [ -n "${SCRIVLET_XSESSION:-}" ]; then
-  DISPLAY=$(sed -n 's/^DISPLAY=//p' "$SCRIVLET_XSESSION")
-  export DISPLAY
 fi
 [ -n "${DISPLAY:-}" ] || fail "no X display to start the program on"
 

@@ -2,18 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
+
+#include "engine_coordinate.h"
 
 namespace scrivlet {
 namespace {
-
-// The engine's forward map: nearest, halves to even (the default rounding
-// mode of nearbyint).
-std::int32_t Forward(std::int32_t pixel, std::int32_t extent) {
-  return static_cast<std::int32_t>(
-      std::nearbyint(static_cast<double>(pixel) * 65535.0 / extent));
-}
 
 // Every pixel of every extent that real desktops have, and every extent up
 // to 4096 pixels, comes back as the pixel it was aimed at.
@@ -24,7 +18,8 @@ TEST(AbsoluteMappingTest, EveryAimedPixelComesBackExactly) {
   }
   for (const std::int32_t extent : extents) {
     for (std::int32_t pixel = 0; pixel < extent; ++pixel) {
-      const std::int32_t back = AbsoluteToPixel(Forward(pixel, extent), extent);
+      const std::int32_t back =
+          AbsoluteToPixel(testing::EngineCoordinate(pixel, extent), extent);
       if (back != pixel) {
         FAIL() << "extent " << extent << ": pixel " << pixel << " came back as "
                << back;
@@ -38,7 +33,9 @@ TEST(AbsoluteMappingTest, EveryAimedPixelComesBackExactly) {
 TEST(AbsoluteMappingTest, OneUnitDragStaysOnTheDotsPixel) {
   for (const std::int32_t extent : {480, 768, 1080, 1440, 2160, 4320, 8640}) {
     for (std::int32_t pixel = 0; pixel + 1 < extent; ++pixel) {
-      ASSERT_EQ(AbsoluteToPixel(Forward(pixel, extent) + 1, extent), pixel)
+      ASSERT_EQ(
+          AbsoluteToPixel(testing::EngineCoordinate(pixel, extent) + 1, extent),
+          pixel)
           << "extent " << extent;
     }
   }
@@ -61,7 +58,8 @@ TEST(AbsoluteMappingTest, LandsOnTheNearestPixelOfTheDesktop) {
   }
   // The screen point is offset by the desktop's origin.
   const DesktopArea area{-1280, 100, 3200, 1080};
-  EXPECT_EQ(AbsoluteToScreen(Forward(1500, 3200), Forward(7, 1080), area),
+  EXPECT_EQ(AbsoluteToScreen(testing::EngineCoordinate(1500, 3200),
+                             testing::EngineCoordinate(7, 1080), area),
             (ScreenPoint{220, 107}));
 }
 

@@ -1,17 +1,12 @@
 #include "desktop_contract.h"
 
-#include <cmath>
 #include <string>
 #include <vector>
 
+#include "engine_coordinate.h"
+
 namespace scrivlet::testing {
 namespace {
-
-// The coordinate the absolute plotter sends for pixel `offset` of `extent`.
-std::int32_t EngineCoordinate(std::int32_t offset, std::int32_t extent) {
-  return static_cast<std::int32_t>(
-      std::nearbyint(static_cast<double>(offset) * kAbsoluteSpan / extent));
-}
 
 TEST_P(DesktopContractTest, AbsoluteMovesLandOnTheAimedPixel) {
   PlatformInput& desktop = rig_->desktop();

@@ -1,8 +1,5 @@
 #include "scrivlet_program.h"
 
-#include <X11/Xatom.h>
-
-#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <regex>
@@ -16,26 +13,11 @@ namespace {
 
 using std::chrono::milliseconds;
 constexpr const char* kIdleCaption = "Scrivlet - 手書き入力";
-constexpr double kDpi = 96.0;
 constexpr milliseconds kStartTimeout{20000};
 // Long enough for a key press to be seen by the 10 ms polling timer.
 constexpr const char* kKeyHold = "0.1";
 
-// The process that owns a window, as its client says.
-std::optional<long> WindowPid(Display* display, Window window) {
-  const std::vector<long> pid =
-      LongsProperty(display, window, XInternAtom(display, "_NET_WM_PID", False),
-                    XA_CARDINAL, 1);
-  return pid.size() == 1 ? std::optional<long>(pid.front()) : std::nullopt;
-}
-
 }  // namespace
-
-void Xdotool(const std::vector<std::string>& arguments) {
-  std::vector<std::string> command{"xdotool"};
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  RunToSuccess(command);
-}
 
 ScrivletProgram::ScrivletProgram(const std::string& executable,
                                  ScreenPoint inner_origin)
@@ -70,13 +52,9 @@ void ScrivletProgram::MoveInnerAreaTo(ScreenPoint target) {
   // area there; aim again by what the first move did.
   ScreenPoint asked = target;
   for (int attempt = 0; attempt < 3; ++attempt) {
-    XMoveWindow(display_, window_, asked.x, asked.y);
-    XSync(display_, False);
-    const auto arrived = [&] {
-      const ScreenPoint at = InnerOrigin();
-      return at.x == target.x && at.y == target.y;
-    };
-    if (PollFor(arrived, milliseconds(1000))) {
+    Xdotool({"windowmove", std::to_string(window_), std::to_string(asked.x),
+             std::to_string(asked.y)});
+    if (PollFor([&] { return InnerOrigin() == target; }, milliseconds(1000))) {
       return;
     }
     const ScreenPoint at = InnerOrigin();
@@ -86,26 +64,20 @@ void ScrivletProgram::MoveInnerAreaTo(ScreenPoint target) {
 }
 
 void ScrivletProgram::WaitForWindow() {
+  std::vector<Window> found;
   const bool shown = PollFor(
       [&] {
         if (process_->HasExited()) {
           throw std::runtime_error("scrivlet ended before showing its window");
         }
-        const std::vector<Window> windows = ClientWindows(display_);
-        const auto ours =
-            std::find_if(windows.begin(), windows.end(), [&](Window window) {
-              return WindowPid(display_, window) == process_->pid();
-            });
-        if (ours == windows.end()) {
-          return false;
-        }
-        window_ = *ours;
-        return true;
+        found = FindWindows({"--pid", std::to_string(process_->pid())});
+        return !found.empty();
       },
-      kStartTimeout);
+      kStartTimeout, milliseconds(50));
   if (!shown) {
     throw std::runtime_error("scrivlet showed no window");
   }
+  window_ = found.front();
   PollFor([&] { return Caption() == kIdleCaption; }, milliseconds(2000));
 }
 
@@ -113,31 +85,10 @@ ScreenPoint ScrivletProgram::InnerOrigin() const {
   return RootPosition(display_, window_);
 }
 
-ScreenPoint ScrivletProgram::CentreOf(
-    const std::vector<TwipRect>& containers_and_control) const {
-  ScreenPoint at = InnerOrigin();
-  for (const TwipRect& rect : containers_and_control) {
-    at.x += TwipsToPixels(rect.left, kDpi);
-    at.y += TwipsToPixels(rect.top, kDpi);
-  }
-  const TwipRect& control = containers_and_control.back();
-  return {at.x + TwipsToPixels(control.width, kDpi) / 2,
-          at.y + TwipsToPixels(control.height, kDpi) / 2};
-}
-
 ScreenPoint ScrivletProgram::TabCentre(int index) const {
-  // The tab control keeps 120 twips from each edge; three equal tabs share
-  // its width, and the strip is 295 twips high.
-  constexpr int kMargin = 120;
-  constexpr int kTabHeight = 295;
-  constexpr int kTabsPerRow = 3;
   XWindowAttributes inner{};
   XGetWindowAttributes(display_, window_, &inner);
-  const int margin = TwipsToPixels(kMargin, kDpi);
-  const int strip_width = inner.width - 2 * margin;
-  const ScreenPoint origin = InnerOrigin();
-  return {origin.x + margin + (2 * index + 1) * strip_width / (2 * kTabsPerRow),
-          origin.y + margin + TwipsToPixels(kTabHeight, kDpi) / 2};
+  return testing::TabCentre(InnerOrigin(), inner.width, index);
 }
 
 void ScrivletProgram::Click(ScreenPoint at) const {
@@ -192,21 +143,6 @@ bool ScrivletProgram::WaitForProgress(int percent, milliseconds timeout) const {
                std::stoi(match[1]) >= percent;
       },
       timeout);
-}
-
-bool ScrivletProgram::CloseAndWait(milliseconds timeout) {
-  XEvent close{};
-  close.xclient.type = ClientMessage;
-  close.xclient.window = window_;
-  close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-  close.xclient.format = 32;
-  close.xclient.data.l[0] =
-      static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-  close.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display_, window_, False, NoEventMask, &close);
-  XFlush(display_);
-  return PollFor([&] { return process_->HasExited(); }, timeout,
-                 milliseconds(20));
 }
 
 bool ScrivletProgram::TapF8UntilStopped(milliseconds timeout) {

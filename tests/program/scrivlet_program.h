@@ -1,9 +1,9 @@
 #pragma once
 
 // The real scrivlet executable on the test desktop, driven as a user drives
-// it: xdotool moves the pointer, clicks, types and presses keys; the window
-// is found among the window manager's clients and watched through its
-// caption. The process is stopped by its id.
+// it: xdotool finds and moves its window, moves the pointer, clicks, types
+// and presses keys; the window is watched through its caption. The process is
+// stopped by its id.
 
 #include <X11/Xlib.h>
 
@@ -13,13 +13,9 @@
 #include <vector>
 
 #include "child_process.h"
-#include "platform/platform_input.h"
-#include "window/core/twips.h"
+#include "window_places.h"
 
 namespace scrivlet::testing {
-
-// Runs xdotool with these arguments; throws std::runtime_error if it fails.
-void Xdotool(const std::vector<std::string>& arguments);
 
 class ScrivletProgram {
  public:
@@ -35,10 +31,10 @@ class ScrivletProgram {
   [[nodiscard]] Display* display() const { return display_; }
   [[nodiscard]] Window window() const { return window_; }
 
-  // The screen point at the centre of a control, given its stored place in
-  // twips inside its containers (outermost first), at 96 DPI.
-  [[nodiscard]] ScreenPoint CentreOf(
-      const std::vector<TwipRect>& containers_and_control) const;
+  // The centre of a control (window_places.h).
+  [[nodiscard]] ScreenPoint CentreOf(const std::vector<TwipRect>& path) const {
+    return ControlCentre(InnerOrigin(), path);
+  }
   // The centre of the tab control's tab `index`.
   [[nodiscard]] ScreenPoint TabCentre(int index) const;
 
@@ -58,9 +54,6 @@ class ScrivletProgram {
   // Sends `signal` to the process and waits up to `timeout` for its end:
   // the exit status, or nullopt if it still runs.
   std::optional<int> EndWith(int signal, std::chrono::milliseconds timeout);
-  // Asks the window to close as its title bar's close button does
-  // (WM_DELETE_WINDOW): false if the process still runs after `timeout`.
-  bool CloseAndWait(std::chrono::milliseconds timeout);
 
  private:
   void Stop();

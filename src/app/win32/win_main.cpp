@@ -6,8 +6,10 @@
 #include <span>
 #include <string>
 
+#include "app/draw_command.h"
 #include "app/open_desktop.h"
 #include "platform/desktop.h"
+#include "session/drawing_lock.h"
 #include "session/instance_texts.h"
 #include "session/win32/reserved_keys.h"
 #include "session/win32/single_instance.h"
@@ -50,6 +52,7 @@ void Fail(const std::string& message) {
 // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
                     PWSTR /*command_line*/, int show) {
+  if (const auto drawn = scrivlet::RunIfDrawCommand(0, nullptr)) return *drawn;
   const scrivlet::SingleInstance instance_claim;
   if (!instance_claim.first()) {
     if (scrivlet::RaiseRunningInstance(scrivlet::kFormWindowClass)) {
@@ -67,7 +70,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
 
   std::unique_ptr<scrivlet::PlatformInput> desktop;
   try {
-    desktop = scrivlet::OpenDesktop();
+    desktop =
+        std::make_unique<scrivlet::DrawingLockDesktop>(scrivlet::OpenDesktop());
   } catch (const scrivlet::PlatformError& error) {
     Fail(std::string(scrivlet::texts::kDesktopFailed) + "\n" + error.what());
     return 1;

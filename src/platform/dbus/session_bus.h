@@ -1,9 +1,9 @@
 #pragma once
 
 // A connection of our own to the user's D-Bus session bus (sd-bus), for the
-// desktop services reached there: GNOME's remote-desktop API and the
-// shortcuts portal. Every failed call becomes a PlatformError naming the
-// call and the bus's own message.
+// desktop services reached there: GNOME's remote-desktop API, KWin's
+// screenshot interface and the shortcuts portal. Every failed call becomes a
+// PlatformError naming the call and the bus's own message.
 
 #include <systemd/sd-bus.h>
 

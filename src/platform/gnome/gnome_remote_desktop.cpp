@@ -4,7 +4,9 @@
 // primary monitor, because absolute motion is given in a stream's
 // coordinates: the monitor's pixels. The stream's PipeWire frames show
 // the screen, which is how dots are confirmed, and tell the pointer's
-// position as cursor metadata, the only place mutter tells it.
+// position as cursor metadata, the only place mutter tells it. Screen
+// points are the monitor's logical pixels, as programs see them on a
+// scaled or turned monitor (monitor_frames.h).
 
 #include <linux/input-event-codes.h>
 
@@ -19,8 +21,10 @@
 #include "platform/desktop_backends.h"
 #include "platform/gnome/cast_stream.h"
 #include "platform/gnome/gnome_texts.h"
+#include "platform/gnome/monitor_frames.h"
 #include "platform/gnome/pointer_follower.h"
 #include "platform/gnome/primary_monitor.h"
+#include "platform/mouse_flags.h"
 
 namespace scrivlet {
 namespace {
@@ -45,7 +49,10 @@ constexpr std::chrono::milliseconds kFrameWait{150};
 
 class GnomeRemoteDesktop final : public PlatformInput {
  public:
-  GnomeRemoteDesktop() : monitor_(ReadPrimaryMonitor(bus_)) {
+  GnomeRemoteDesktop()
+      : monitor_(ReadPrimaryMonitor(bus_)),
+        frames_(FramesOf(monitor_.width, monitor_.height, monitor_.scale,
+                         monitor_.transform)) {
     session_.path = bus_.CallForPath(
         {kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop},
         "CreateSession", "");
@@ -106,30 +113,34 @@ class GnomeRemoteDesktop final : public PlatformInput {
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
+    if (mouse.move) {
+      if (mouse.absolute) {
         const ScreenPoint to = AbsoluteToScreen(dx, dy, DesktopBounds());
+        const StreamPoint aim = ToStream(to, frames_);
         bus_.Call(session_, "NotifyPointerMotionAbsolute", "sdd",
-                  stream_.c_str(), static_cast<double>(to.x),
-                  static_cast<double>(to.y));
+                  stream_.c_str(), aim.x, aim.y);
         follower_.MovedTo(to, Shown(), Now());
         Sent();
       } else {
-        // Mutter applies no pointer acceleration to these: exact pixels.
+        // Mutter applies no pointer acceleration to these: exact pixels of
+        // its layout.
+        const double layout_pixels =
+            monitor_.physical_layout ? monitor_.scale : 1.0;
         bus_.Call(session_, "NotifyPointerMotionRelative", "dd",
-                  static_cast<double>(dx), static_cast<double>(dy));
+                  dx * layout_pixels, dy * layout_pixels);
         follower_.MovedBy(dx, dy, DesktopBounds(), Shown(), Now());
         Sent();
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       // Counted as down before asking: a press that failed may still have
       // taken effect, and releasing an unpressed button is harmless.
       button_down_ = true;
       bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 1);
       Sent();
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 0);
       button_down_ = false;
       Sent();
@@ -140,9 +151,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
   // above this backend: Wayland shows no program the global key state.
   std::uint16_t GetAsyncKeyState(int /*virtual_key*/) override { return 0; }
 
-  DesktopArea DesktopBounds() override {
-    return {0, 0, monitor_.width, monitor_.height};
-  }
+  DesktopArea DesktopBounds() override { return LogicalArea(frames_); }
 
   void SetWindowPos(NativeWindow /*window*/, ZOrder /*order*/) override {
     throw PlatformError(
@@ -164,7 +173,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
     }
     const bool wait = !settled_ && !frameless_;
     CastStream::Capture capture =
-        cast_->Read(area, sent_at_,
+        cast_->Read(ToStream(area, frames_), sent_at_,
                     wait ? CastStream::Clock::duration{kFrameWait}
                          : CastStream::Clock::duration{});
     settled_ = true;
@@ -174,18 +183,19 @@ class GnomeRemoteDesktop final : public PlatformInput {
       SayUnread("mutter sent no frame of the screen.");
     }
     frameless_ = frameless_ && !capture.any_frame;
-    if (capture.any_frame && (capture.width != monitor_.width ||
-                              capture.height != monitor_.height)) {
+    const LogicalSize stream = frames_.stream;
+    if (capture.any_frame &&
+        (capture.width != stream.width || capture.height != stream.height)) {
       // A frame of another size (a mode change since the session began)
       // would put every pixel in the wrong place.
       SayUnread("the screen cast's frames are " +
                 std::to_string(capture.width) + "x" +
                 std::to_string(capture.height) + ", the monitor " +
-                std::to_string(monitor_.width) + "x" +
-                std::to_string(monitor_.height) + ".");
+                std::to_string(stream.width) + "x" +
+                std::to_string(stream.height) + ".");
       return UnreadScreenImage(area);
     }
-    return std::move(capture.image);
+    return ToLogical(capture.image, area, frames_);
   }
 
   // Every call above waited for mutter's reply: nothing is queued.
@@ -218,7 +228,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
     if (!seen) {
       return std::nullopt;
     }
-    return PointerFollower::Shown{seen->at, seen->updates};
+    return PointerFollower::Shown{ToLogical(seen->at, frames_), seen->updates};
   }
 
   // Set before Start, so that the signal naming the node cannot pass
@@ -276,6 +286,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
 
   SessionBus bus_;
   PrimaryMonitor monitor_;
+  MonitorFrames frames_;
   BusObject session_{kRemoteDesktop, "", kRemoteSession};
   std::string stream_;
   bool button_down_ = false;

@@ -73,21 +73,30 @@ std::map<std::string, std::pair<std::int32_t, std::int32_t>> ReadCurrentModes(
   return modes;
 }
 
-// The first connector of the logical monitor marked primary; empty if none.
-std::string ReadPrimaryConnector(sd_bus_message* reply) {
-  std::string primary;
+struct PrimaryLogical {
+  std::string connector;  // empty if no logical monitor is marked primary
+  double scale = 1;
+  std::uint32_t transform = 0;
+};
+
+// The first connector of the logical monitor marked primary, and its scale
+// and transform.
+PrimaryLogical ReadPrimaryLogical(sd_bus_message* reply) {
+  PrimaryLogical primary;
   Check(sd_bus_message_enter_container(reply, 'a', "(iiduba(ssss)a{sv})"));
   while (Check(sd_bus_message_enter_container(reply, 'r',
                                               "iiduba(ssss)a{sv}")) > 0) {
+    double scale = 1;
+    std::uint32_t transform = 0;
     int is_primary = 0;
-    Check(sd_bus_message_read(reply, "iidub", nullptr, nullptr, nullptr,
-                              nullptr, &is_primary));
+    Check(sd_bus_message_read(reply, "iidub", nullptr, nullptr, &scale,
+                              &transform, &is_primary));
     Check(sd_bus_message_enter_container(reply, 'a', "(ssss)"));
     const char* connector = nullptr;
     while (Check(sd_bus_message_read(reply, "(ssss)", &connector, nullptr,
                                      nullptr, nullptr)) > 0) {
-      if (is_primary != 0 && primary.empty()) {
-        primary = connector;
+      if (is_primary != 0 && primary.connector.empty()) {
+        primary = {connector, scale, transform};
       }
     }
     Check(sd_bus_message_exit_container(reply));
@@ -96,6 +105,27 @@ std::string ReadPrimaryConnector(sd_bus_message* reply) {
   }
   Check(sd_bus_message_exit_container(reply));
   return primary;
+}
+
+// Mutter's "layout-mode": 2 lays monitors out in physical pixels.
+bool ReadPhysicalLayout(sd_bus_message* reply) {
+  constexpr std::uint32_t kPhysical = 2;
+  bool physical = false;
+  Check(sd_bus_message_enter_container(reply, 'a', "{sv}"));
+  while (Check(sd_bus_message_enter_container(reply, 'e', "sv")) > 0) {
+    const char* key = nullptr;
+    Check(sd_bus_message_read(reply, "s", &key));
+    if (std::strcmp(key, "layout-mode") == 0) {
+      std::uint32_t mode = 0;
+      Check(sd_bus_message_read(reply, "v", "u", &mode));
+      physical = mode == kPhysical;
+    } else {
+      Check(sd_bus_message_skip(reply, "v"));
+    }
+    Check(sd_bus_message_exit_container(reply));
+  }
+  Check(sd_bus_message_exit_container(reply));
+  return physical;
 }
 
 }  // namespace
@@ -107,13 +137,15 @@ PrimaryMonitor ReadPrimaryMonitor(SessionBus& bus) {
       "GetCurrentState", "");
   Check(sd_bus_message_skip(reply.get(), "u"));
   const auto modes = ReadCurrentModes(reply.get());
-  const std::string connector = ReadPrimaryConnector(reply.get());
-  const auto mode = modes.find(connector);
-  if (connector.empty() || mode == modes.end()) {
+  const PrimaryLogical primary = ReadPrimaryLogical(reply.get());
+  const bool physical = ReadPhysicalLayout(reply.get());
+  const auto mode = modes.find(primary.connector);
+  if (primary.connector.empty() || mode == modes.end()) {
     throw PlatformError(std::string(kGetCurrentState) +
                         " lists no primary monitor with a current mode.");
   }
-  return {connector, mode->second.first, mode->second.second};
+  return {primary.connector, mode->second.first, mode->second.second,
+          primary.scale,     primary.transform,  physical};
 }
 
 }  // namespace scrivlet

@@ -1,7 +1,8 @@
 #pragma once
 
 // The primary monitor as mutter's DisplayConfig describes it: the connector
-// a screen cast records and the size of its current mode.
+// a screen cast records, the size of its current mode, and the scale and
+// transform of the logical monitor it is part of.
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,11 @@ struct PrimaryMonitor {
   std::string connector;
   std::int32_t width = 0;
   std::int32_t height = 0;
+  double scale = 1;
+  std::uint32_t transform = 0;
+  // Mutter's layout in physical pixels (its default), where relative
+  // motion counts those, not the logical ones programs see.
+  bool physical_layout = false;
 };
 
 // Asks org.gnome.Mutter.DisplayConfig.GetCurrentState; throws PlatformError

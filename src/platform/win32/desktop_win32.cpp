@@ -235,16 +235,12 @@ class Win32Desktop final : public PlatformInput {
       const auto* pixels = static_cast<const std::uint32_t*>(bits);
       for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-          // A DIB pixel is 0x00RRGGBB; COLORREF has red in the low byte.
-          const std::uint32_t bgra =
-              pixels[static_cast<std::size_t>(y) *
-                         static_cast<std::size_t>(width) +
-                     static_cast<std::size_t>(x)];
           image.pixels[static_cast<std::size_t>(y + top - area.top) *
                            static_cast<std::size_t>(area.width) +
                        static_cast<std::size_t>(x + left - area.left)] =
-              ((bgra >> 16) & 0xFFU) | (bgra & 0xFF00U) |
-              ((bgra & 0xFFU) << 16);
+              ColourOfXrgb(pixels[static_cast<std::size_t>(y) *
+                                      static_cast<std::size_t>(width) +
+                                  static_cast<std::size_t>(x)]);
         }
       }
     }

@@ -7,31 +7,41 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 #include "window/core/window_texts.h"
 
 namespace scrivlet {
 
+// Each control's role, where its name does not say it.
 enum class Control : std::uint8_t {
-  SSTab1,
-  Text3,
-  Label5,
-  Picture1,
-  Frame1,
-  Command1,
-  Label6,
-  Label3,
-  Option1_0,  // 絶対座標
-  Option1_1,  // 相対座標
-  Check1,     // 最前面
-  Check2,     // ドラッグ入力
-  Label1,
-  Label2,
-  Label4,
-  Text1,  // magnification
-  Text2,  // coarseness
-  Text4,  // threshold
+  SSTab1,     // the tab control: メイン, 設定 and 描き方
+  Text3,      // the usage text
+  Label5,     // the caption over the picture
+  Picture1,   // the picture to draw; takes dropped files
+  Frame1,     // the settings group
+  Command1,   // opens the home page
+  Label6,     // the maker's notice
+  Label3,     // the note that settings are whole numbers
+  Option1_0,  // 絶対座標: absolute pointer moves
+  Option1_1,  // 相対座標: relative pointer moves
+  Check1,     // 最前面: the window stays on top
+  Check2,     // ドラッグ入力: each dot a one-pixel drag
+  Label1,     // labels Text1
+  Label2,     // labels Text2
+  Label4,     // labels Text4
+  Text1,      // magnification
+  Text2,      // coarseness
+  Text4,      // threshold
+  // Page 2, "描き方".
+  Frame2,
+  Option2_0,  // 点
+  Option2_1,  // 線
+  Frame3,
+  Option3_0,  // なし
+  Option3_1,  // 誤差拡散
+  Option3_2,  // 組織的
+  Check3,     // プレビュー
+  Label7,     // the preview's count and time estimate
 };
 
 struct ControlInfo {
@@ -43,7 +53,7 @@ struct ControlInfo {
   const char* text;
 };
 
-inline constexpr std::array<ControlInfo, 18> kControls{{
+inline constexpr std::array<ControlInfo, 27> kControls{{
     {Control::SSTab1, "SSTab1", 100, nullptr},
     {Control::Text3, "Text3", 101, nullptr},
     {Control::Label5, "Label5", 102, texts::kImageLabel},
@@ -62,6 +72,15 @@ inline constexpr std::array<ControlInfo, 18> kControls{{
     {Control::Text1, "Text1", 115, texts::kMagnificationDefault},
     {Control::Text2, "Text2", 116, texts::kCoarsenessDefault},
     {Control::Text4, "Text4", 117, texts::kThresholdDefault},
+    {Control::Frame2, "Frame2", 118, texts::kStyleFrame},
+    {Control::Option2_0, "Option2_0", 119, texts::kDots},
+    {Control::Option2_1, "Option2_1", 120, texts::kStrokes},
+    {Control::Frame3, "Frame3", 121, texts::kDitherFrame},
+    {Control::Option3_0, "Option3_0", 122, texts::kDitherNone},
+    {Control::Option3_1, "Option3_1", 123, texts::kDitherDiffusion},
+    {Control::Option3_2, "Option3_2", 124, texts::kDitherOrdered},
+    {Control::Check3, "Check3", 125, texts::kPreview},
+    {Control::Label7, "Label7", 126, nullptr},
 }};
 
 // kControls is indexed by the enum's value.
@@ -78,22 +97,23 @@ constexpr std::optional<Control> ControlById(int id) {
   return std::nullopt;
 }
 
-constexpr std::optional<Control> ControlByName(std::string_view name) {
-  for (const ControlInfo& info : kControls) {
-    if (name == info.name) {
-      return info.control;
-    }
-  }
-  return std::nullopt;
-}
-
-// The Tab key's order, one chain through both pages (the tab strip first and
-// last); a front end skips the controls of the page not shown. The option
+// The Tab key's order, one chain through all pages (the tab strip first and
+// last); a front end skips the controls of the pages not shown. An option
 // group is reached at its selected button only.
-inline constexpr std::array<Control, 11> kFocusOrder{
-    Control::SSTab1,    Control::Text3,     Control::Picture1, Control::Check2,
-    Control::Check1,    Control::Text4,     Control::Text2,    Control::Text1,
-    Control::Option1_1, Control::Option1_0, Control::Command1};
+inline constexpr std::array<Control, 17> kFocusOrder{
+    Control::SSTab1,    Control::Text3,     Control::Picture1,
+    Control::Check2,    Control::Check1,    Control::Text4,
+    Control::Text2,     Control::Text1,     Control::Option1_1,
+    Control::Option1_0, Control::Command1,  Control::Option2_0,
+    Control::Option2_1, Control::Option3_0, Control::Option3_1,
+    Control::Option3_2, Control::Check3};
+
+// The option groups, each in index order: a front end selects the first
+// button of each at start and reports a newly selected one by its index.
+inline constexpr std::array<Control, 2> kStyleOptions{Control::Option2_0,
+                                                      Control::Option2_1};
+inline constexpr std::array<Control, 3> kDitherOptions{
+    Control::Option3_0, Control::Option3_1, Control::Option3_2};
 
 // The window's timer: F7 is polled every 10 ms.
 inline constexpr int kTimer1IntervalMs = 10;

@@ -1,12 +1,18 @@
 #include "window/core/form1_core.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <string_view>
 #include <utility>
 
+#include "engine/checked_math.h"
+#include "engine/messages.h"
 #include "window/core/form1_layout.h"
 #include "window/core/home_page.h"
+#include "window/core/option_presets.h"
+#include "window/core/picture_limits.h"
+#include "window/core/shown_picture.h"
 #include "window/core/text_to_integer.h"
 #include "window/core/twips.h"
 #include "window/core/usage_text.h"
@@ -17,26 +23,24 @@ namespace {
 
 constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFFU;
 
-// Source-over onto white, as a picture with transparent parts shows.
-std::uint32_t OverWhite(std::uint32_t argb) {
-  const std::uint32_t alpha = argb >> 24U;
-  const auto blend = [alpha](std::uint32_t channel) {
-    return (channel * alpha + 255U * (255U - alpha) + 127U) / 255U;
-  };
-  return 0xFF000000U | blend((argb >> 16U) & 0xFFU) << 16U |
-         blend((argb >> 8U) & 0xFFU) << 8U | blend(argb & 0xFFU);
-}
-
-std::string DrawingCaption(int percent) {
-  std::string caption = texts::kDrawingCaption;
-  const std::size_t at = caption.find("%1");
+// A text with %1 replaced by `number`.
+std::string WithNumber(const char* text, int number) {
+  std::string filled = text;
+  const std::size_t at = filled.find("%1");
   if (at != std::string::npos) {
-    caption.replace(at, 2, std::to_string(percent));
+    filled.replace(at, 2, std::to_string(number));
   }
-  return caption;
+  return filled;
 }
 
 }  // namespace
+
+PixelSize Picture1InnerSize(Dpi dpi) {
+  return {TwipsToPixels(layout::kPicture1.width, dpi.x) -
+              2 * layout::kPictureBorderPixels,
+          TwipsToPixels(layout::kPicture1.height, dpi.y) -
+              2 * layout::kPictureBorderPixels};
+}
 
 Form1Core::Form1Core(Form1View& view, PlatformInput& desktop,
                      PictureDecoder& decoder, PixelSize picture_inner_size)
@@ -44,7 +48,12 @@ Form1Core::Form1Core(Form1View& view, PlatformInput& desktop,
       desktop_(desktop),
       drawing_desktop_(desktop),
       decoder_(decoder),
-      stored_inner_(picture_inner_size) {}
+      stored_inner_(picture_inner_size),
+      clock_([] {
+        return std::chrono::duration<double>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+      }) {}
 
 void Form1Core::Guarded(const std::function<void()>& body) noexcept {
   // No exception may leave an event handler: the toolkit's event loop would
@@ -93,7 +102,36 @@ void Form1Core::SetPicture(Picture picture) {
     }
   }
   shown_ = std::move(shown);
-  view_.ShowPicture(shown_);
+  plain_shown_ = false;
+  Refresh();
+}
+
+void Form1Core::Refresh() {
+  if (!preview_on_) {
+    // Settings change on every keystroke: the picture is shown again only
+    // when something else was in its place.
+    if (!plain_shown_) {
+      preview_ = {};
+      plain_shown_ = true;
+      view_.ShowPicture(shown_);
+      view_.SetText(Control::Label7, "");
+    }
+    return;
+  }
+  plain_shown_ = false;
+  std::string estimate;
+  try {
+    InkPreview ink = PreviewInk(*this, settings_, SelectedMode());
+    preview_ = std::move(ink.picture);
+    estimate = EstimateText(settings_.Strokes, ink.marks,
+                            rate_[settings_.Strokes ? 1 : 0]);
+  } catch (const DrawError& error) {
+    // Settings a drawing would refuse: the picture, and why.
+    preview_ = {};
+    estimate = DrawFailedMessage(error);
+  }
+  view_.ShowPicture(preview_.empty() ? shown_ : preview_);
+  view_.SetText(Control::Label7, estimate);
 }
 
 void Form1Core::Form_Load() {
@@ -125,27 +163,36 @@ void Form1Core::StoreConverted(Control box, std::int16_t& field) {
 }
 
 void Form1Core::Text1_Change() {
-  Guarded([this] { StoreConverted(Control::Text1, settings_.Magnification); });
+  Guarded([this] {
+    StoreConverted(Control::Text1, settings_.Magnification);
+    Refresh();
+  });
 }
 
 void Form1Core::Text2_Change() {
-  Guarded([this] { StoreConverted(Control::Text2, settings_.Coarseness); });
+  Guarded([this] {
+    StoreConverted(Control::Text2, settings_.Coarseness);
+    Refresh();
+  });
 }
 
 void Form1Core::Text4_Change() {
-  Guarded([this] { StoreConverted(Control::Text4, settings_.Threshold); });
+  Guarded([this] {
+    StoreConverted(Control::Text4, settings_.Threshold);
+    Refresh();
+  });
 }
 
 void Form1Core::Option1_Click(std::int16_t index) {
   Guarded([this, index] {
-    // The presets: absolute 1/2, relative 2/2 (magnification/coarseness).
-    if (index == 0) {
-      view_.SetText(Control::Text1, "1");
-      view_.SetText(Control::Text2, "2");
-    } else if (index == 1) {
-      view_.SetText(Control::Text1, "2");
-      view_.SetText(Control::Text2, "2");
+    if (index >= 0 && static_cast<std::size_t>(index) < kOptionPresets.size()) {
+      const OptionPreset& preset =
+          kOptionPresets[static_cast<std::size_t>(index)];
+      view_.SetText(Control::Text1, preset.magnification);
+      view_.SetText(Control::Text2, preset.coarseness);
     }
+    // The mode chooses the darkness limit.
+    Refresh();
   });
 }
 
@@ -172,6 +219,33 @@ void Form1Core::Check2_Click() {
   });
 }
 
+void Form1Core::Option2_Click(std::int16_t index) {
+  Guarded([this, index] {
+    settings_.Strokes = index == 1;
+    // A stroke is a drag already: drag input means nothing then.
+    view_.SetEnabled(Control::Check2, !settings_.Strokes);
+    Refresh();
+  });
+}
+
+void Form1Core::Option3_Click(std::int16_t index) {
+  Guarded([this, index] {
+    constexpr std::array kStyles{DitherStyle::Off, DitherStyle::FloydSteinberg,
+                                 DitherStyle::Bayer};
+    if (index >= 0 && static_cast<std::size_t>(index) < kStyles.size()) {
+      settings_.Dither = kStyles[static_cast<std::size_t>(index)];
+    }
+    Refresh();
+  });
+}
+
+void Form1Core::Check3_Click() {
+  Guarded([this] {
+    preview_on_ = view_.GetCheck(Control::Check3) != CheckValue::Unchecked;
+    Refresh();
+  });
+}
+
 void Form1Core::Command1_Click() {
   Guarded([this] {
     if (!view_.OpenUrl(kHomePageUrl)) {
@@ -193,25 +267,111 @@ DropEffect Form1Core::Picture1_OLEDragDrop(const DroppedItems& items,
     return effect;
   }
   bool taken = false;
-  Guarded([this, &items, &taken] {
-    // Only the first local file counts.
-    const std::optional<std::string> path = FirstLocalFile(items);
-    if (!path) {
-      view_.ShowMessage(texts::kDropNoFile);
+  Guarded([this, &items, &taken] { taken = LoadFirstFile(items); });
+  // A drop that names no local file is refused: nothing was taken.
+  return taken ? effect : DropEffect::None;
+}
+
+bool Form1Core::LoadFirstFile(const DroppedItems& items) {
+  // Only the first local file counts.
+  const std::optional<std::string> path = FirstLocalFile(items);
+  if (!path) {
+    view_.ShowMessage(texts::kDropNoFile);
+    return false;
+  }
+  DecodedPicture load = decoder_.Decode(*path);
+  if (!load.problem.empty() || load.picture.empty()) {
+    // A failed drop keeps the current picture.
+    view_.ShowMessage(load.problem.empty() ? texts::kDropBroken : load.problem);
+    return true;
+  }
+  SetPicture(std::move(load.picture));
+  return true;
+}
+
+void Form1Core::Form_Paste() {
+  if (drawing_) {
+    return;  // nothing is taken while a drawing runs, as with a drop
+  }
+  Guarded([this] {
+    PastedData pasted = view_.ReadClipboard();
+    if (!pasted.items.paths.empty() || !pasted.items.uris.empty()) {
+      LoadFirstFile(pasted.items);
       return;
     }
-    taken = true;
-    DecodedPicture load = decoder_.Decode(*path);
-    if (!load.problem.empty() || load.picture.empty()) {
-      // A failed drop keeps the current picture.
-      view_.ShowMessage(load.problem.empty() ? texts::kDropBroken
-                                             : load.problem);
+    DecodedPicture& load = pasted.picture;
+    if (!load.problem.empty()) {
+      view_.ShowMessage(load.problem);
+      return;
+    }
+    if (load.picture.empty()) {
+      view_.ShowMessage(texts::kPasteNothing);
+      return;
+    }
+    if (const char* problem =
+            PictureSizeProblem(load.picture.width, load.picture.height)) {
+      view_.ShowMessage(problem);
       return;
     }
     SetPicture(std::move(load.picture));
   });
-  // A drop that names no local file is refused: nothing was taken.
-  return taken ? effect : DropEffect::None;
+}
+
+void Form1Core::Picture1_DblClick() {
+  if (drawing_) {
+    return;
+  }
+  Guarded([this] {
+    std::optional<std::string> path = view_.AskForPictureFile();
+    // A dialog runs the event loop: F7 may have drawn meanwhile.
+    if (path && !drawing_) {
+      LoadFirstFile(DroppedItems{{}, {std::move(*path)}});
+    }
+  });
+}
+
+void Form1Core::ControlEvent(Control control) {
+  switch (control) {
+    case Control::Text1:
+      Text1_Change();
+      break;
+    case Control::Text2:
+      Text2_Change();
+      break;
+    case Control::Text4:
+      Text4_Change();
+      break;
+    case Control::Option1_0:
+      Option1_Click(0);
+      break;
+    case Control::Option1_1:
+      Option1_Click(1);
+      break;
+    case Control::Check1:
+      Check1_Click();
+      break;
+    case Control::Check2:
+      Check2_Click();
+      break;
+    case Control::Option2_0:
+    case Control::Option2_1:
+      Option2_Click(control == Control::Option2_0 ? 0 : 1);
+      break;
+    case Control::Option3_0:
+    case Control::Option3_1:
+    case Control::Option3_2:
+      Option3_Click(static_cast<std::int16_t>(
+          static_cast<int>(control) - static_cast<int>(Control::Option3_0)));
+      break;
+    case Control::Check3:
+      Check3_Click();
+      break;
+    case Control::Command1:
+      Command1_Click();
+      break;
+    default:
+      break;
+  }
 }
 
 void Form1Core::Timer1_Timer() {
@@ -225,8 +385,9 @@ void Form1Core::Timer1_Timer() {
 }
 
 void Form1Core::Tick() {
+  TickResult result = TickResult::Idle;
   try {
-    DrawTriggerTick(drawing_desktop_, *this, settings_, *this);
+    result = DrawTriggerTick(drawing_desktop_, *this, settings_, *this);
     key_state_failed_ = false;
   } catch (const std::exception& error) {
     // Only reading F7 can fail here; tell it once, not on every tick.
@@ -234,6 +395,13 @@ void Form1Core::Tick() {
       Report(texts::kKeyStateFailed, error);
     }
     key_state_failed_ = true;
+  }
+  // Delivery could not get every dot onto the screen: not complete.
+  if (result == TickResult::Drawn) {
+    MeasureRate();
+    if (const int lost = drawing_desktop_.DotsNotLanded(); lost > 0) {
+      view_.ShowMessage(WithNumber(texts::kDrawingIncomplete, lost));
+    }
   }
 }
 
@@ -253,14 +421,7 @@ double Form1Core::ScaleWidth() const { return shown_.width; }
 double Form1Core::ScaleHeight() const { return shown_.height; }
 
 COLORREF Form1Core::GetPixel(std::int32_t x, std::int32_t y) const {
-  if (x < 0 || y < 0 || x >= shown_.width || y >= shown_.height) {
-    return kInvalidColour;
-  }
-  const std::uint32_t argb =
-      shown_.argb[static_cast<std::size_t>(y) *
-                      static_cast<std::size_t>(shown_.width) +
-                  static_cast<std::size_t>(x)];
-  return ((argb >> 16U) & 0xFFU) | (argb & 0xFF00U) | (argb & 0xFFU) << 16U;
+  return ColourAt(shown_, x, y);
 }
 
 CoordinateMode Form1Core::SelectedMode() const {
@@ -288,15 +449,27 @@ void Form1Core::ColumnDone(int columns_done, int columns_total) {
           : 100;
   if (percent != shown_percent_) {
     shown_percent_ = percent;
-    view_.SetCaption(DrawingCaption(percent));
+    view_.SetCaption(WithNumber(texts::kDrawingCaption, percent));
   }
   // Keeps the window painted and answering the desktop; the user's input
   // waits and is dropped when the drawing ends.
   view_.ProcessPendingPaint();
 }
 
+void Form1Core::MeasureRate() {
+  const double seconds = clock_() - drawing_started_;
+  const std::uint64_t marks = drawing_desktop_.presses();
+  // A drawing without a dot says nothing about the pace.
+  if (marks == 0 || !(seconds > 0)) return;
+  rate_[drawing_strokes_ ? 1 : 0] = static_cast<double>(marks) / seconds;
+  if (preview_on_) Refresh();
+}
+
 void Form1Core::BeginDrawing() {
   drawing_ = true;
+  drawing_started_ = clock_();
+  drawing_strokes_ = settings_.Strokes;
+  drawing_desktop_.ResetPresses();
   shown_percent_ = -1;
   view_.SetUserInputEnabled(false);
 }

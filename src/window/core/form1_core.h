@@ -6,9 +6,11 @@
 // It drives a front end through Form1View (form1_view.h) and is the
 // PictureView the plotters read.
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/draw_settings.h"
@@ -18,12 +20,16 @@
 #include "window/core/abortable_desktop.h"
 #include "window/core/dropped_files.h"
 #include "window/core/form1_view.h"
+#include "window/core/ink_preview.h"
 #include "window/core/picture.h"
 
 namespace scrivlet {
 
 // What a drag or drop over Picture1 is confirmed as.
 enum class DropEffect : std::uint8_t { None, Copy };
+
+// Picture1's stored inner area at `dpi`: its stored size less its border.
+[[nodiscard]] PixelSize Picture1InnerSize(Dpi dpi);
 
 class Form1Core : public DrawHost, public PictureView {
  public:
@@ -35,20 +41,32 @@ class Form1Core : public DrawHost, public PictureView {
   [[nodiscard]] const DrawSettings& settings() const { return settings_; }
   [[nodiscard]] bool drawing() const { return drawing_; }
 
+  // Seconds on a steady clock; the time estimate measures drawings with it.
+  using Clock = std::function<double()>;
+  void SetClock(Clock clock) { clock_ = std::move(clock); }
+
   // Shows a picture as a drop would (the built-in sample at start).
   void SetPicture(Picture picture);
 
   // The handlers, named after their control and event. None throws.
-  void Form_Load();
-  void Form_Resize();
-  void Text1_Change();
-  void Text2_Change();
-  void Text4_Change();
-  void Option1_Click(std::int16_t index);
-  void Check1_Click();
-  void Check2_Click();
-  void Command1_Click();
-  void Timer1_Timer();
+  void Form_Load();     // reads the settings boxes, writes the usage text
+  void Form_Resize();   // lays the tab control out over the window
+  void Text1_Change();  // magnification
+  void Text2_Change();  // coarseness
+  void Text4_Change();  // threshold
+  void Option1_Click(std::int16_t index);  // 0 absolute, 1 relative moves
+  void Check1_Click();                     // window on top or not
+  void Check2_Click();                     // drag input on or off
+  // The third page: dots or strokes, the dithering, the preview.
+  void Option2_Click(std::int16_t index);  // 0 dots, 1 strokes
+  void Option3_Click(std::int16_t index);  // 0 none, 1 diffusion, 2 ordered
+  void Check3_Click();                     // the preview on or off
+  void Command1_Click();                   // opens the home page
+  void Timer1_Timer();  // looks for F7 and draws when it is pressed
+  // The change or click handler of `control`, as both views raise it: a
+  // text box's change, a check box's or Command1's click, an option
+  // button's selection. Other controls raise none.
+  void ControlEvent(Control control);
   // A drag moving over Picture1: what to tell the source now.
   [[nodiscard]] DropEffect Picture1_OLEDragOver(bool copy_offered) const;
   // A drop on Picture1: loads its first local file; returns what the drop
@@ -58,6 +76,11 @@ class Form1Core : public DrawHost, public PictureView {
   // During a drawing it aborts the drawing (no button left down), answers
   // false, and calls view.Close() once the drawing has ended.
   bool Form_QueryUnload();
+  // Ctrl+V: a pasted file is taken as a drop of it, a pasted picture with
+  // the size checks a dropped one gets.
+  void Form_Paste();
+  // Asks for a picture file and takes it as a drop of it.
+  void Picture1_DblClick();
 
   // PictureView: what Picture1 shows, composited over white.
   [[nodiscard]] double ScaleWidth() const override;
@@ -75,9 +98,16 @@ class Form1Core : public DrawHost, public PictureView {
   // Runs a handler's body; any exception becomes a message.
   void Guarded(const std::function<void()>& body) noexcept;
   void StoreConverted(Control box, std::int16_t& field);
+  // Takes the first local file of `items` as a drop does; false when they
+  // name none (nothing was read).
+  bool LoadFirstFile(const DroppedItems& items);
+  // Shows the preview or the picture, whichever the preview box asks for.
+  void Refresh();
   void Tick();
   void Report(const char* what, const std::exception& error);
   void BeginDrawing();
+  // After a drawing that ran to its end: its dots or strokes a second.
+  void MeasureRate();
   void EndDrawing();
 
   Form1View& view_;
@@ -85,8 +115,17 @@ class Form1Core : public DrawHost, public PictureView {
   AbortableDesktop drawing_desktop_;
   PictureDecoder& decoder_;
   PixelSize stored_inner_;
-  Picture shown_;  // opaque, at least stored_inner_
+  Picture shown_;    // opaque, at least stored_inner_
+  Picture preview_;  // shown instead of shown_; the plotters never read it
   DrawSettings settings_;
+  bool preview_on_ = false;
+  bool plain_shown_ = false;  // the view shows shown_, Label7 is empty
+  // Dots or strokes a second in the last drawing that ran to its end, for
+  // dots [0] and strokes [1]; unknown before one.
+  std::array<std::optional<double>, 2> rate_;
+  Clock clock_;
+  double drawing_started_ = 0;
+  bool drawing_strokes_ = false;
   bool drawing_ = false;
   bool close_requested_ = false;
   int shown_percent_ = -1;

@@ -44,8 +44,27 @@ inline constexpr TwipRect kText1{3000, 480, 615, 270};
 inline constexpr TwipRect kText2{3000, 720, 615, 270};
 inline constexpr TwipRect kText4{3000, 960, 615, 270};
 
+// Page 2, "描き方".
+inline constexpr TwipRect kFrame2{360, 480, 1815, 855};
+inline constexpr TwipRect kFrame3{2400, 480, 2175, 1095};
+inline constexpr TwipRect kCheck3{360, 1680, 1815, 255};
+inline constexpr TwipRect kLabel7{360, 2040, 6135, 495};
+
+// Inside Frame2 and Frame3: one button a row.
+inline constexpr TwipRect OptionRow(int row, int width) {
+  return {120, 240 + 240 * row, width, 255};
+}
+
 // What a control's stored position is measured from.
-enum class Container : std::uint8_t { Form, MainPage, SettingsPage, Frame1 };
+enum class Container : std::uint8_t {
+  Form,
+  MainPage,
+  SettingsPage,
+  Frame1,
+  StylePage,
+  Frame2,
+  Frame3,
+};
 
 struct Placement {
   Control control;
@@ -54,7 +73,7 @@ struct Placement {
 };
 
 // Every control's place, in creation order (parents before children).
-inline constexpr std::array<Placement, 18> kPlacements{{
+inline constexpr std::array<Placement, 27> kPlacements{{
     {Control::SSTab1, Container::Form, kSSTab1},
     {Control::Text3, Container::MainPage, kText3},
     {Control::Label5, Container::MainPage, kLabel5},
@@ -73,6 +92,15 @@ inline constexpr std::array<Placement, 18> kPlacements{{
     {Control::Text1, Container::Frame1, kText1},
     {Control::Text2, Container::Frame1, kText2},
     {Control::Text4, Container::Frame1, kText4},
+    {Control::Frame2, Container::StylePage, kFrame2},
+    {Control::Option2_0, Container::Frame2, OptionRow(0, 1575)},
+    {Control::Option2_1, Container::Frame2, OptionRow(1, 1575)},
+    {Control::Frame3, Container::StylePage, kFrame3},
+    {Control::Option3_0, Container::Frame3, OptionRow(0, 1935)},
+    {Control::Option3_1, Container::Frame3, OptionRow(1, 1935)},
+    {Control::Option3_2, Container::Frame3, OptionRow(2, 1935)},
+    {Control::Check3, Container::StylePage, kCheck3},
+    {Control::Label7, Container::StylePage, kLabel7},
 }};
 
 // Picture1's sunken border, in pixels on every side.

@@ -14,7 +14,10 @@
 //   click on Check1/Check2 to CheckN_Click, Command1's click, each timer
 //   tick, a close request to Form_QueryUnload, and drags/drops over
 //   Picture1 to Picture1_OLEDragOver/Picture1_OLEDragDrop, confirming the
-//   DropEffect the core returns (never "move").
+//   DropEffect the core returns (never "move"). Likewise a newly selected
+//   button of Option2/Option3 to Option2_Click/Option3_Click(index), a
+//   click on Check3 to Check3_Click, Ctrl+V in the window to Form_Paste and
+//   a double click on Picture1 to Picture1_DblClick.
 // - The core never throws out of a handler: it catches at every handler
 //   boundary and reports through ShowMessage. A view method may throw; the
 //   core treats that as any other failure of the handler that called it.
@@ -25,11 +28,13 @@
 //   SetUserInputEnabled(false) is in force.
 // - Texts are UTF-8 throughout.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/platform_input.h"
 #include "window/core/controls.h"
+#include "window/core/dropped_files.h"
 #include "window/core/picture.h"
 
 namespace scrivlet {
@@ -56,6 +61,14 @@ struct Dpi {
 // A check box's value: clear, checked, or grayed (set by the program; a
 // user's click on a grayed box clears it).
 enum class CheckValue : std::uint8_t { Unchecked = 0, Checked = 1, Grayed = 2 };
+
+// What the clipboard holds for a paste: files, as a drop names them, and a
+// picture decoded by the toolkit, or why it could not be (both empty when
+// there is none).
+struct PastedData {
+  DroppedItems items;
+  DecodedPicture picture;
+};
 
 class Form1View {
  public:
@@ -115,6 +128,16 @@ class Form1View {
   // and stays alive and unchanged until the next call, so a view may show
   // it without a copy.
   virtual void ShowPicture(const Picture& shown) = 0;
+
+  // Greys a control out (false) or gives it back to the user (true).
+  virtual void SetEnabled(Control control, bool enabled) = 0;
+
+  // The clipboard's files and picture now.
+  [[nodiscard]] virtual PastedData ReadClipboard() = 0;
+
+  // Asks the user for a picture file; nullopt if they cancel. The name is
+  // spelled as PictureDecoder::Decode takes it.
+  [[nodiscard]] virtual std::optional<std::string> AskForPictureFile() = 0;
 
   // Closes the window for good; the program ends when it is gone.
   virtual void Close() = 0;

@@ -25,6 +25,25 @@ inline constexpr const char* kMagnificationDefault = "1";
 inline constexpr const char* kCoarsenessDefault = "2";
 inline constexpr const char* kThresholdDefault = "200";
 
+// Page 2, "描き方": how the picture is drawn, and a preview of it.
+inline constexpr const char* kStylePage = "描き方";
+inline constexpr const char* kStyleFrame = "描き方";
+inline constexpr const char* kDots = "点";
+inline constexpr const char* kStrokes = "線";
+inline constexpr const char* kDitherFrame = "ディザリング";
+inline constexpr const char* kDitherNone = "なし";
+inline constexpr const char* kDitherDiffusion = "誤差拡散";
+inline constexpr const char* kDitherOrdered = "組織的";
+inline constexpr const char* kPreview = "プレビュー";
+
+// The preview's count and time estimate, filled in at %1 and %2.
+inline constexpr const char* kDotCount = "点の数: %1";
+inline constexpr const char* kStrokeCount = "線の数: %1";
+inline constexpr const char* kEstimate = "予想時間: %1";
+inline constexpr const char* kEstimateUnknown = "不明";
+inline constexpr const char* kSeconds = "約%1秒";
+inline constexpr const char* kMinutes = "約%1分%2秒";
+
 // Printed when there is no display to open the window on.
 inline constexpr const char* kNoDisplay =
     "画面(ディスプレイ)に接続できないので起動できません";
@@ -32,6 +51,12 @@ inline constexpr const char* kNoDisplay =
 // The caption while a drawing runs; %1 is the percentage done.
 inline constexpr const char* kDrawingCaption =
     "Scrivlet - 手書き入力 (描画中 %1%)";
+
+// A drawing that ran to its end with dots that never showed; %1 is how
+// many.
+inline constexpr const char* kDrawingIncomplete =
+    "描画は終わりましたが、%1ドットが描けませんでした"
+    "(ほかのプログラムがマウスを使っていたためです)";
 
 // Why a drop did not replace the picture.
 inline constexpr const char* kDropNoFile = "ファイルをドロップしてください";
@@ -49,6 +74,10 @@ inline constexpr const char* kDropTooWide =
     "画像の幅か高さが描画できる大きさを超えています(縦横32766ドットまで)";
 inline constexpr const char* kDropOutOfMemory =
     "メモリが足りないため画像を読み込めません";
+
+// A paste that holds neither a picture nor a file.
+inline constexpr const char* kPasteNothing =
+    "クリップボードに画像もファイルもありません";
 
 inline constexpr const char* kHomePageFailed = "ホームページを開けませんでした";
 inline constexpr const char* kTopmostFailed = "最前面にできませんでした";

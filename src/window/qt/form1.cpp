@@ -1,9 +1,13 @@
 #include "window/qt/form1.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
@@ -15,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTimer>
 
 #include "window/core/dropped_files.h"
@@ -23,6 +28,7 @@
 #include "window/qt/caption_frame.h"
 #include "window/qt/fonts.h"
 #include "window/qt/grayable_check_box.h"
+#include "window/qt/mime_items.h"
 #include "window/qt/picture_box.h"
 #include "window/qt/tab_control.h"
 #include "window/qt/user_input_blocker.h"
@@ -40,26 +46,6 @@ QString Text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// The entries of a drop's text/uri-list, as raw bytes: QUrl would turn a
-// file name that is not UTF-8 into replacement characters.
-DroppedItems ItemsOf(const QMimeData& data) {
-  DroppedItems items;
-  const QByteArray list = data.data(QStringLiteral("text/uri-list"));
-  for (const QByteArray& line : list.split('\n')) {
-    const QByteArray entry = line.trimmed();
-    if (!entry.isEmpty() && !entry.startsWith('#')) {
-      items.uris.emplace_back(entry.constData(),
-                              static_cast<std::size_t>(entry.size()));
-    }
-  }
-  if (items.uris.empty()) {
-    for (const QUrl& url : data.urls()) {
-      items.uris.push_back(url.toEncoded().toStdString());
-    }
-  }
-  return items;
-}
-
 }  // namespace
 
 Form1::Form1(PlatformInput& desktop, Form1Hooks hooks)
@@ -70,6 +56,11 @@ Form1::Form1(PlatformInput& desktop, Form1Hooks hooks)
   if (!hooks_.open_url) {
     hooks_.open_url = [](const QUrl& url) {
       return QDesktopServices::openUrl(url);
+    };
+  }
+  if (!hooks_.open_file) {
+    hooks_.open_file = [](QWidget* parent) {
+      return QFileDialog::getOpenFileName(parent, Text(texts::kCaption));
     };
   }
   InitWindowResources();
@@ -88,11 +79,8 @@ Form1::Form1(PlatformInput& desktop, Form1Hooks hooks)
   timer1_->setObjectName(QStringLiteral("Timer1"));
   timer1_->setInterval(kTimer1IntervalMs);
 
-  const PixelSize inner{TwipsToPixels(layout::kPicture1.width, dpi_x_) -
-                            2 * layout::kPictureBorderPixels,
-                        TwipsToPixels(layout::kPicture1.height, dpi_y_) -
-                            2 * layout::kPictureBorderPixels};
-  core_ = std::make_unique<Form1Core>(*this, desktop, decoder_, inner);
+  core_ = std::make_unique<Form1Core>(*this, desktop, decoder_,
+                                      Picture1InnerSize({dpi_x_, dpi_y_}));
   core_->SetPicture(ToPicture(QImage(QStringLiteral(":/scrivlet/sample.gif"))));
   Connect();
   core_->Form_Load();
@@ -142,8 +130,21 @@ QWidget* Form1::Create(Control control) {
       option->setFont(ControlFont(kOptionFontPoints));
       return option;
     }
+    case Control::Frame2:
+    case Control::Frame3:
+      return new CaptionFrame(text, nullptr);
+    case Control::Option2_0:
+    case Control::Option2_1:
+    case Control::Option3_0:
+    case Control::Option3_1:
+    case Control::Option3_2: {
+      auto* option = new QRadioButton(text);
+      option->setFont(ControlFont(kOptionFontPoints));
+      return option;
+    }
     case Control::Check1:
-    case Control::Check2: {
+    case Control::Check2:
+    case Control::Check3: {
       auto* check = new GrayableCheckBox(text);
       check->setFont(ControlFont(kOptionFontPoints));
       return check;
@@ -171,6 +172,12 @@ QWidget* Form1::Create(Control control) {
     }
     case Control::Label6:
       return new QLabel(text);
+    case Control::Label7: {
+      auto* label = new QLabel(text);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
   }
   return nullptr;
 }
@@ -178,6 +185,7 @@ QWidget* Form1::Create(Control control) {
 void Form1::BuildControls() {
   QWidget* main_page = nullptr;
   QWidget* settings_page = nullptr;
+  QWidget* style_page = nullptr;
   for (const layout::Placement& place : layout::kPlacements) {
     QWidget* widget = Create(place.control);
     widget->setObjectName(QString::fromLatin1(Info(place.control).name));
@@ -194,6 +202,15 @@ void Form1::BuildControls() {
       case layout::Container::Frame1:
         widget->setParent(Widget(Control::Frame1));
         break;
+      case layout::Container::StylePage:
+        widget->setParent(style_page);
+        break;
+      case layout::Container::Frame2:
+        widget->setParent(Widget(Control::Frame2));
+        break;
+      case layout::Container::Frame3:
+        widget->setParent(Widget(Control::Frame3));
+        break;
     }
     const TwipRect& rect = place.rect;
     if (place.control == Control::Picture1) {
@@ -209,48 +226,67 @@ void Form1::BuildControls() {
     if (place.control == Control::SSTab1) {
       main_page = sstab1_->AddPage(Text(texts::kMainPage));
       settings_page = sstab1_->AddPage(Text(texts::kSettingsPage));
+      style_page = sstab1_->AddPage(Text(texts::kStylePage));
     }
   }
-  qobject_cast<QRadioButton*>(Widget(Control::Option1_0))->setChecked(true);
+  for (const Control first :
+       {Control::Option1_0, kStyleOptions[0], kDitherOptions[0]}) {
+    qobject_cast<QRadioButton*>(Widget(first))->setChecked(true);
+  }
 }
 
 void Form1::Connect() {
-  for (const std::int16_t index : {std::int16_t{0}, std::int16_t{1}}) {
-    auto* option = qobject_cast<QRadioButton*>(
-        Widget(index == 0 ? Control::Option1_0 : Control::Option1_1));
-    option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
-                                               : Qt::ClickFocus);
-    connect(
-        option, &QRadioButton::toggled, this,
-        [this, option, index](bool checked) {
-          // The Tab key reaches the group at its selected button only.
-          option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
-          if (checked && core_) {
-            core_->Option1_Click(index);
-          }
-        });
+  ConnectOptions(std::array{Control::Option1_0, Control::Option1_1});
+  ConnectOptions(kStyleOptions);
+  ConnectOptions(kDitherOptions);
+  const auto raise = [this](Control control) {
+    return [this, control] {
+      if (core_) {
+        core_->ControlEvent(control);
+      }
+    };
+  };
+  for (const Control box :
+       {Control::Check1, Control::Check2, Control::Check3}) {
+    connect(qobject_cast<QCheckBox*>(Widget(box)), &QCheckBox::stateChanged,
+            this, raise(box));
   }
-  connect(qobject_cast<QCheckBox*>(Widget(Control::Check1)),
-          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check1_Click));
-  connect(qobject_cast<QCheckBox*>(Widget(Control::Check2)),
-          &QCheckBox::stateChanged, this, Forward(&Form1Core::Check2_Click));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text1)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text1_Change));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text2)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text2_Change));
-  connect(qobject_cast<QLineEdit*>(Widget(Control::Text4)),
-          &QLineEdit::textChanged, this, Forward(&Form1Core::Text4_Change));
+  for (const Control text : {Control::Text1, Control::Text2, Control::Text4}) {
+    connect(qobject_cast<QLineEdit*>(Widget(text)), &QLineEdit::textChanged,
+            this, raise(text));
+  }
   connect(qobject_cast<QPushButton*>(Widget(Control::Command1)),
-          &QPushButton::clicked, this, Forward(&Form1Core::Command1_Click));
+          &QPushButton::clicked, this, raise(Control::Command1));
   connect(timer1_, &QTimer::timeout, this, Forward(&Form1Core::Timer1_Timer));
+  // Edit boxes keep Ctrl+V for their own text: they take the shortcut first.
+  connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
+          Forward(&Form1Core::Form_Paste));
+  picture1_->SetDoubleClickHandler(Forward(&Form1Core::Picture1_DblClick));
   picture1_->SetDropHandler(
       [this](const QMimeData& mime, bool copy_offered, bool dropped) {
         return core_ && Dropped(mime, copy_offered, dropped);
       });
 }
 
+void Form1::ConnectOptions(std::span<const Control> group) {
+  for (const Control button : group) {
+    auto* option = qobject_cast<QRadioButton*>(Widget(button));
+    option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
+                                               : Qt::ClickFocus);
+    connect(
+        option, &QRadioButton::toggled, this,
+        [this, option, button](bool checked) {
+          // The Tab key reaches the group at its selected button only.
+          option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+          if (checked && core_) {
+            core_->ControlEvent(button);
+          }
+        });
+  }
+}
+
 void Form1::SetFocusOrder() {
-  // One chain through both pages; the hidden page's controls drop out of it.
+  // One chain through all pages; the hidden pages' controls drop out of it.
   QWidget* previous = sstab1_->tabBar();
   for (const Control control : kFocusOrder) {
     QWidget* next = control == Control::SSTab1 ? nullptr : Widget(control);
@@ -406,6 +442,24 @@ void Form1::ShowPicture(const Picture& shown) {
       QImage(reinterpret_cast<const uchar*>(shown.argb.data()), shown.width,
              shown.height, static_cast<qsizetype>(shown.width) * 4,
              QImage::Format_RGB32));
+}
+
+void Form1::SetEnabled(Control control, bool enabled) {
+  Widget(control)->setEnabled(enabled);
+}
+
+PastedData Form1::ReadClipboard() {
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  return mime != nullptr ? PastedOf(*mime) : PastedData{};
+}
+
+std::optional<std::string> Form1::AskForPictureFile() {
+  const QString name = hooks_.open_file(this);
+  if (name.isEmpty()) {
+    return std::nullopt;
+  }
+  // The decoder takes the name's bytes as the file system spells them.
+  return QFile::encodeName(name).toStdString();
 }
 
 void Form1::Close() { close(); }

@@ -10,6 +10,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
+#include <string>
 
 #include "window/core/form1_core.h"
 #include "window/core/form1_view.h"
@@ -30,6 +33,8 @@ class UserInputBlocker;
 struct Form1Hooks {
   // Opens an address in the desktop's browser; false if it could not.
   std::function<bool(const QUrl&)> open_url;
+  // Asks for a picture file; an empty name if the user cancels.
+  std::function<QString(QWidget* parent)> open_file;
 };
 
 class Form1 : public QWidget, public Form1View {
@@ -63,6 +68,9 @@ class Form1 : public QWidget, public Form1View {
   bool OpenUrl(const std::string& url) override;
   void ProcessPendingPaint() override;
   void ShowPicture(const Picture& shown) override;
+  void SetEnabled(Control control, bool enabled) override;
+  [[nodiscard]] PastedData ReadClipboard() override;
+  [[nodiscard]] std::optional<std::string> AskForPictureFile() override;
   void Close() override;
 
  protected:
@@ -75,6 +83,8 @@ class Form1 : public QWidget, public Form1View {
   void Connect();
   // A slot that calls a core handler while the core exists.
   std::function<void()> Forward(void (Form1Core::*handler)());
+  // Reports a newly selected button of `group` by its index.
+  void ConnectOptions(std::span<const Control> group);
   void SetFocusOrder();
   [[nodiscard]] QWidget* Widget(Control control) const;
   bool Dropped(const QMimeData& mime, bool copy_offered, bool dropped);

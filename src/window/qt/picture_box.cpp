@@ -4,6 +4,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "window/core/form1_layout.h"
@@ -51,5 +52,13 @@ void PictureBox::dragEnterEvent(QDragEnterEvent* event) {
 void PictureBox::dragMoveEvent(QDragMoveEvent* event) { Answer(event, false); }
 
 void PictureBox::dropEvent(QDropEvent* event) { Answer(event, true); }
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && double_click_) {
+    double_click_();
+    return;
+  }
+  QFrame::mouseDoubleClickEvent(event);
+}
 
 }  // namespace scrivlet

@@ -23,6 +23,10 @@ class PictureBox : public QFrame {
   explicit PictureBox(QWidget* parent);
 
   void SetDropHandler(DropHandler handler) { handler_ = std::move(handler); }
+  // Called on a double click with the left button.
+  void SetDoubleClickHandler(std::function<void()> handler) {
+    double_click_ = std::move(handler);
+  }
 
   // Shows `shown` (opaque) and sizes the box to it plus the border.
   void SetPicture(const QImage& shown);
@@ -33,11 +37,13 @@ class PictureBox : public QFrame {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   void Answer(QDropEvent* event, bool dropped);
 
   DropHandler handler_;
+  std::function<void()> double_click_;
   QImage shown_;
 };
 

@@ -31,13 +31,7 @@ constexpr int kReaderLimitMb = static_cast<int>(
     (kMaxPicturePixels * kBytesPerPixelAtMost + (1 << 20) - 1) >> 20);
 
 const char* SizeProblem(QSize size) {
-  if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
-    return texts::kDropTooWide;
-  }
-  if (qint64{size.width()} * size.height() > kMaxPicturePixels) {
-    return texts::kDropTooLarge;
-  }
-  return nullptr;
+  return PictureSizeProblem(size.width(), size.height());
 }
 
 PictureLoad Problem(const char* text) {

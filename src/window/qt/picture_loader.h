@@ -6,16 +6,11 @@
 #include <QImage>
 #include <QString>
 
+#include "window/core/picture_limits.h"
+
 class QMimeData;
 
 namespace scrivlet {
-
-// The loops that walk a picture count in 16 bits and visit every pixel from
-// 0 to the side's length: at coarseness 1 the counter steps to the side plus
-// one, which must still fit 16 bits.
-inline constexpr int kMaxPictureSide = 32766;
-// Keeps a decoded picture and its composited copy within a few hundred MB.
-inline constexpr qint64 kMaxPicturePixels = 40'000'000;
 
 // Exactly one of the two is set.
 struct PictureLoad {

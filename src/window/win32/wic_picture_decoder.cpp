@@ -6,6 +6,7 @@
 #include <span>
 
 #include "window/core/picture_integrity.h"
+#include "window/core/picture_limits.h"
 #include "window/core/window_texts.h"
 #include "window/win32/picture_header.h"
 #include "window/win32/wide_text.h"
@@ -16,17 +17,7 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The same limits as the Qt window: the drawing loops count in 16 bits, and a
-// decoded picture and its composited copy stay within a few hundred MB.
-constexpr UINT kMaxSide = 32767;
-constexpr std::uint64_t kMaxPixels = 40'000'000;
-
 DecodedPicture Problem(const char* text) { return {{}, text}; }
-
-bool TooLarge(std::uint32_t width, std::uint32_t height) {
-  return width > kMaxSide || height > kMaxSide ||
-         std::uint64_t{width} * height > kMaxPixels;
-}
 
 // COM for the calling thread, released again if this call started it.
 class ComScope {
@@ -112,8 +103,8 @@ DecodedPicture DecodeFirstFrame(IWICBitmapDecoder& decoder) {
     return Problem(texts::kDropBroken);
   }
   // The header's size, before any pixel memory.
-  if (TooLarge(width, height)) {
-    return Problem(texts::kDropTooLarge);
+  if (const char* problem = PictureSizeProblem(width, height)) {
+    return Problem(problem);
   }
   ComPtr<IWICBitmapSource> converted;
   if (FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.Get(),
@@ -155,9 +146,10 @@ DecodedPicture DecodePictureFileWic(const std::wstring& path) {
     return Problem(texts::kDropUnreadable);
   }
   // The header's size, before any decoder reads the file.
-  if (const auto size = SizeInHeader(start);
-      size && TooLarge(size->width, size->height)) {
-    return Problem(texts::kDropTooLarge);
+  if (const auto size = SizeInHeader(start); size) {
+    if (const char* problem = PictureSizeProblem(size->width, size->height)) {
+      return Problem(problem);
+    }
   }
 
   const ComScope com;

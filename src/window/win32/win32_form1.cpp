@@ -1,5 +1,7 @@
 #include "window/win32/win32_form1.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -8,115 +10,18 @@
 #include "window/core/form1_layout.h"
 #include "window/core/window_texts.h"
 #include "window/win32/wide_text.h"
+#include "window/win32/win32_check_box.h"
+#include "window/win32/win32_picture_box.h"
+#include "window/win32/win32_tab_pages.h"
 #include "window/win32/windows_ui.h"
 
 namespace scrivlet {
 namespace {
 
-constexpr const wchar_t* kPictureClass = L"ScrivletPicture1";
 constexpr UINT_PTR kTimer1Id = 1;
-constexpr const wchar_t* kControlFont = L"ＭＳ Ｐゴシック";
-constexpr const wchar_t* kUiFont = L"MS UI Gothic";
+constexpr std::array kModeOptions{Control::Option1_0, Control::Option1_1};
 
-[[noreturn]] void ThrowLastError(const char* what) {
-  throw PlatformError(std::string(what) + " failed (error " +
-                      std::to_string(::GetLastError()) + ")");
-}
-
-std::size_t Index(Control control) { return static_cast<std::size_t>(control); }
-
-bool IsCheckBox(Control control) {
-  return control == Control::Check1 || control == Control::Check2;
-}
-
-// Which page a control lives on: 0 メイン, 1 設定, -1 neither (the tab
-// control itself).
-int PageOf(layout::Container parent) {
-  switch (parent) {
-    case layout::Container::MainPage:
-      return 0;
-    case layout::Container::SettingsPage:
-    case layout::Container::Frame1:
-      return 1;
-    case layout::Container::Form:
-      break;
-  }
-  return -1;
-}
-
-// The window class, styles and extended styles of each kind of control.
-struct Kind {
-  const wchar_t* window_class;
-  DWORD style;
-  DWORD ex_style;
-};
-
-Kind KindOf(Control control) {
-  constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
-  switch (control) {
-    case Control::SSTab1:
-      return {WC_TABCONTROLW,
-              kChild | WS_TABSTOP | WS_GROUP | TCS_FIXEDWIDTH | TCS_MULTILINE,
-              0};
-    case Control::Text3:
-      return {L"EDIT",
-              kChild | WS_TABSTOP | WS_GROUP | ES_MULTILINE | ES_AUTOVSCROLL |
-                  ES_WANTRETURN,
-              WS_EX_CLIENTEDGE};
-    case Control::Picture1:
-      // The client edge is the classic two-pixel sunken border.
-      // Drops come through OLE (PictureDropTarget); no WS_EX_ACCEPTFILES,
-      // which would let a refused OLE drop arrive again as WM_DROPFILES.
-      return {kPictureClass, kChild | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE};
-    case Control::Frame1:
-      return {L"BUTTON", kChild | BS_GROUPBOX, 0};
-    case Control::Command1:
-      return {L"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0};
-    case Control::Option1_0:
-      return {L"BUTTON", kChild | BS_AUTORADIOBUTTON, 0};
-    case Control::Option1_1:
-      // First of the group in the focus order: the group starts here. The
-      // Tab key stops at the checked button only: an automatic radio button
-      // takes WS_TABSTOP when checked and gives it up when cleared.
-      return {L"BUTTON", kChild | WS_GROUP | BS_AUTORADIOBUTTON, 0};
-    case Control::Check1:
-    case Control::Check2:
-      // Three states, switched here: a user's click never grays a box.
-      return {L"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_3STATE, 0};
-    case Control::Text1:
-    case Control::Text2:
-    case Control::Text4:
-      return {L"EDIT", kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
-              WS_EX_CLIENTEDGE};
-    case Control::Label1:
-    case Control::Label2:
-    case Control::Label3:
-    case Control::Label4:
-    case Control::Label5:
-    case Control::Label6:
-      return {L"STATIC", kChild | SS_LEFT, 0};
-  }
-  return {L"STATIC", kChild, 0};
-}
-
-bool IsUserInput(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) ||
-         message == WM_NCMOUSEHOVER || message == WM_NCMOUSELEAVE ||
-         message == WM_MOUSEHOVER || message == WM_MOUSELEAVE ||
-         message == WM_CONTEXTMENU || message == WM_HOTKEY;
-}
-
-HFONT MakeFont(const wchar_t* face, double points, int dpi) {
-  const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
-  return ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
-void RegisterClasses(HINSTANCE instance, WNDPROC form, WNDPROC picture) {
+void RegisterFormClass(HINSTANCE instance, WNDPROC form) {
   HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
   WNDCLASSEXW type{};
   type.cbSize = sizeof(type);
@@ -128,10 +33,6 @@ void RegisterClasses(HINSTANCE instance, WNDPROC form, WNDPROC picture) {
   type.lpfnWndProc = form;
   type.lpszClassName = kFormWindowClass;
   ::RegisterClassExW(&type);
-  type.hbrBackground = nullptr;  // painted whole by the picture
-  type.lpfnWndProc = picture;
-  type.lpszClassName = kPictureClass;
-  ::RegisterClassExW(&type);
 }
 
 }  // namespace
@@ -139,7 +40,8 @@ void RegisterClasses(HINSTANCE instance, WNDPROC form, WNDPROC picture) {
 Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
                        PictureDecoder& decoder)
     : instance_(instance) {
-  RegisterClasses(instance, &Win32Form1::FormProc, &Win32Form1::PictureProc);
+  RegisterFormClass(instance, &Win32Form1::FormProc);
+  RegisterPictureBoxClass(instance);
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   window_ = ::CreateWindowExW(
       0, kFormWindowClass, Utf16(texts::kCaption).c_str(), style, CW_USEDEFAULT,
@@ -156,16 +58,15 @@ Win32Form1::Win32Form1(HINSTANCE instance, PlatformInput& desktop,
   ::AdjustWindowRectExForDpi(&frame, style, FALSE, 0, static_cast<UINT>(dpi_));
   ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
-  MakeFonts();
+  fonts_.Make(dpi_);
   CreateControls();
-  PlaceControls();
+  PlaceControls(controls_, dpi_, false);
+  SizeTabs(Handle(Control::SSTab1), dpi_);
   TakePageColour();
-  ShowPage(0);
+  ShowPage(controls_, 0);
 
-  const PixelSize picture_inner{
-      Pixels(layout::kPicture1.width) - 2 * layout::kPictureBorderPixels,
-      Pixels(layout::kPicture1.height) - 2 * layout::kPictureBorderPixels};
-  core_ = std::make_unique<Form1Core>(*this, desktop, decoder, picture_inner);
+  core_ = std::make_unique<Form1Core>(*this, desktop, decoder,
+                                      Picture1InnerSize(LogicalDpi()));
   core_->Form_Load();
   core_->Form_Resize();
   // Nothing is taken while a drawing runs, as with every other input.
@@ -191,9 +92,7 @@ Win32Form1::~Win32Form1() {
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     ::DestroyWindow(window_);
   }
-  for (HFONT font : {ui_font_, usage_font_, option_font_}) {
-    ::DeleteObject(font);
-  }
+  fonts_.Destroy();
   ::DeleteObject(page_brush_);
 }
 
@@ -206,145 +105,41 @@ int Win32Form1::Pixels(double twips) const {
 }
 
 HWND Win32Form1::Handle(Control control) const {
-  return controls_[Index(control)];
-}
-
-void Win32Form1::MakeFonts() {
-  for (HFONT font : {ui_font_, usage_font_, option_font_}) {
-    ::DeleteObject(font);
-  }
-  ui_font_ = MakeFont(kUiFont, kUiFontPoints, dpi_);
-  usage_font_ = MakeFont(kControlFont, kUsageFontPoints, dpi_);
-  option_font_ = MakeFont(kControlFont, kOptionFontPoints, dpi_);
+  return HandleOf(controls_, control);
 }
 
 void Win32Form1::CreateControls() {
   for (const layout::Placement& place : layout::kPlacements) {
-    const ControlInfo& info = Info(place.control);
-    const Kind kind = KindOf(place.control);
-    HWND control = ::CreateWindowExW(
-        kind.ex_style, kind.window_class,
-        info.text != nullptr ? Utf16(info.text).c_str() : L"", kind.style, 0, 0,
-        0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(info.id)),
-        instance_, nullptr);
-    if (control == nullptr) {
-      ThrowLastError("Creating a control (CreateWindowExW)");
-    }
-    ::SetWindowLongPtrW(control, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(this));
-    controls_[Index(place.control)] = control;
-    HFONT font = ui_font_;
-    if (place.control == Control::Text3) {
-      font = usage_font_;
-    } else if (IsCheckBox(place.control) ||
-               place.control == Control::Option1_0 ||
-               place.control == Control::Option1_1) {
-      font = option_font_;
-    }
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (IsCheckBox(place.control) || place.control == Control::Text3 ||
-        place.control == Control::Frame1) {
+    HWND control =
+        CreateControl(place.control, window_, instance_, kPictureClass);
+    controls_[static_cast<std::size_t>(place.control)] = control;
+    ::SendMessageW(control, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(fonts_.For(place.control)), FALSE);
+    if (IsCheckBox(place.control) || IsFrame(place.control) ||
+        place.control == Control::Text3) {
       ::SetWindowSubclass(control, &Win32Form1::ControlSubclass, 0,
                           reinterpret_cast<DWORD_PTR>(this));
     }
   }
-  HWND tab = Handle(Control::SSTab1);
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  std::wstring captions[] = {Utf16(texts::kMainPage),
-                             Utf16(texts::kSettingsPage)};
-  for (int page = 0; page < 2; ++page) {
-    item.pszText = captions[page].data();
-    ::SendMessageW(tab, TCM_INSERTITEMW, static_cast<WPARAM>(page),
-                   reinterpret_cast<LPARAM>(&item));
-  }
-  ::SendMessageW(Handle(Control::Option1_0), BM_SETCHECK, BST_CHECKED, 0);
-  // The Tab key follows the z-order: arrange it as the shared focus order.
-  // The tab control goes last, which closes the cycle back to it, and so
-  // lies beneath the pages' controls that it would otherwise paint over.
-  HWND previous = HWND_TOP;
-  for (std::size_t i = 1; i < kFocusOrder.size(); ++i) {
-    HWND control = Handle(kFocusOrder[i]);
-    ::SetWindowPos(control, previous, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    previous = control;
-  }
-  // Beneath the controls: Label3, whose stored place overlaps the labels
-  // and buttons below its one line of text; the group box, which fills its
-  // inside; the tab control at the bottom.
-  for (const Control lowest :
-       {Control::Label3, Control::Frame1, Control::SSTab1}) {
-    ::SetWindowPos(Handle(lowest), HWND_BOTTOM, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-}
-
-void Win32Form1::PlaceControls() {
-  const auto origin = [this](layout::Container parent) {
-    POINT at{0, 0};
-    if (parent != layout::Container::Form) {
-      at.x += Pixels(layout::kSSTab1.left);
-      at.y += Pixels(layout::kSSTab1.top);
+  ::SetWindowLongPtrW(Handle(Control::Picture1), GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(&picture_box_));
+  picture_box_.double_click = [this] {
+    if (core_ && input_enabled_) {
+      core_->Picture1_DblClick();
     }
-    if (parent == layout::Container::Frame1) {
-      at.x += Pixels(layout::kFrame1.left);
-      at.y += Pixels(layout::kFrame1.top);
-    }
-    return at;
   };
-  for (const layout::Placement& place : layout::kPlacements) {
-    HWND control = Handle(place.control);
-    const POINT at = origin(place.parent);
-    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (place.control == Control::Picture1 && shown_ != nullptr) {
-      flags |= SWP_NOSIZE;  // sized by its picture
-    }
-    ::SetWindowPos(control, nullptr, at.x + Pixels(place.rect.left),
-                   at.y + Pixels(place.rect.top), Pixels(place.rect.width),
-                   Pixels(place.rect.height), flags);
+  AddTabPages(Handle(Control::SSTab1));
+  for (const Control first :
+       {Control::Option1_0, kStyleOptions[0], kDitherOptions[0]}) {
+    ::SendMessageW(Handle(first), BM_SETCHECK, BST_CHECKED, 0);
   }
-  // Equal tabs, a fixed number per row, each the stored tab height.
-  HWND tab = Handle(Control::SSTab1);
-  const int width = Pixels(layout::kSSTab1.width) / layout::kTabsPerRow;
-  ::SendMessageW(tab, TCM_SETITEMSIZE, 0,
-                 MAKELPARAM(width, Pixels(layout::kTabHeight)));
+  ArrangeFocusOrder(controls_);
 }
 
 void Win32Form1::TakePageColour() {
-  // The tab control paints its body itself (a theme's or the classic face);
-  // one pixel of it, printed off screen, is the colour of every page.
-  HWND tab = Handle(Control::SSTab1);
-  RECT area{};
-  ::GetClientRect(tab, &area);
-  page_colour_ = ::GetSysColor(COLOR_BTNFACE);
-  HDC screen = ::GetDC(tab);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, area.right, area.bottom);
-  if (memory != nullptr && bitmap != nullptr && area.bottom > 8) {
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::SendMessageW(tab, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
-                   PRF_CLIENT | PRF_ERASEBKGND);
-    const ::COLORREF body = ::GetPixel(memory, area.right / 2, area.bottom - 6);
-    if (body != CLR_INVALID) {
-      page_colour_ = body;
-    }
-    ::SelectObject(memory, old);
-  }
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(tab, screen);
+  page_colour_ = PageColour(Handle(Control::SSTab1));
   ::DeleteObject(page_brush_);
   page_brush_ = ::CreateSolidBrush(page_colour_);
-}
-
-void Win32Form1::ShowPage(int page) {
-  for (const layout::Placement& place : layout::kPlacements) {
-    const int on = PageOf(place.parent);
-    if (on >= 0) {
-      ::ShowWindow(Handle(place.control), on == page ? SW_SHOWNA : SW_HIDE);
-    }
-  }
-  ::ShowWindow(Handle(Control::SSTab1), SW_SHOWNA);
 }
 
 void Win32Form1::Show(int show_command) {
@@ -357,6 +152,10 @@ void Win32Form1::Show(int show_command) {
 bool Win32Form1::TranslateDialogMessage(MSG& message) {
   HWND box = message_.hwnd();
   if (box != nullptr && ::IsDialogMessageW(box, &message) != FALSE) {
+    return true;
+  }
+  if (IsPasteKey(message)) {
+    ::SendMessageW(window_, WM_PASTE, 0, 0);
     return true;
   }
   return ::IsDialogMessageW(window_, &message) != FALSE;
@@ -393,8 +192,8 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->hwndFrom == Handle(Control::SSTab1) &&
           header->code == TCN_SELCHANGE) {
-        ShowPage(static_cast<int>(
-            ::SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+        ShowPage(controls_, static_cast<int>(::SendMessageW(
+                                header->hwndFrom, TCM_GETCURSEL, 0, 0)));
       }
       return 0;
     }
@@ -410,18 +209,14 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // Per-monitor DPI: fonts and places follow the monitor the window is
       // on; Windows suggests the new frame.
       dpi_ = HIWORD(wparam);
-      MakeFonts();
+      fonts_.Make(dpi_);
       for (const layout::Placement& place : layout::kPlacements) {
-        HFONT font = place.control == Control::Text3 ? usage_font_
-                     : IsCheckBox(place.control) ||
-                             place.control == Control::Option1_0 ||
-                             place.control == Control::Option1_1
-                         ? option_font_
-                         : ui_font_;
         ::SendMessageW(Handle(place.control), WM_SETFONT,
-                       reinterpret_cast<WPARAM>(font), TRUE);
+                       reinterpret_cast<WPARAM>(fonts_.For(place.control)),
+                       TRUE);
       }
-      PlaceControls();
+      PlaceControls(controls_, dpi_, picture_box_.shown != nullptr);
+      SizeTabs(Handle(Control::SSTab1), dpi_);
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
       ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left,
@@ -455,6 +250,12 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       ::SetBkColor(dc, page_colour_);
       return reinterpret_cast<LRESULT>(page_brush_);
     }
+    case WM_PASTE:
+      // Nothing is taken while a drawing runs, as with a drop.
+      if (input_enabled_) {
+        core_->Form_Paste();
+      }
+      return 0;
     case WM_CLOSE:
       if (core_->Form_QueryUnload()) {
         Close();
@@ -492,47 +293,38 @@ void Win32Form1::OnCommand(int id, int code) {
   if (!control) {
     return;
   }
+  const struct {
+    std::span<const Control> buttons;
+    int& selected;
+  } groups[] = {{kModeOptions, selected_option_},
+                {kStyleOptions, selected_style_},
+                {kDitherOptions, selected_dither_}};
+  for (const auto& group : groups) {
+    if (code == BN_CLICKED && std::ranges::count(group.buttons, *control) > 0 &&
+        NewlySelected(Handle(*control), *control, group.buttons,
+                      group.selected)) {
+      core_->ControlEvent(*control);
+    }
+  }
   switch (*control) {
     case Control::Text1:
     case Control::Text2:
     case Control::Text4:
       if (code == EN_CHANGE) {
-        if (*control == Control::Text1) {
-          core_->Text1_Change();
-        } else if (*control == Control::Text2) {
-          core_->Text2_Change();
-        } else {
-          core_->Text4_Change();
-        }
-      }
-      break;
-    case Control::Option1_0:
-    case Control::Option1_1:
-      if (code == BN_CLICKED) {
-        const int index = *control == Control::Option1_0 ? 0 : 1;
-        if (::SendMessageW(Handle(*control), BM_GETCHECK, 0, 0) ==
-                BST_CHECKED &&
-            index != selected_option_) {
-          selected_option_ = index;
-          core_->Option1_Click(static_cast<std::int16_t>(index));
-        }
+        core_->ControlEvent(*control);
       }
       break;
     case Control::Check1:
     case Control::Check2:
+    case Control::Check3:
       if (code == BN_CLICKED) {
-        // A click turns a clear box on and a checked or grayed one off; the
-        // change reaches the core through BM_SETCHECK (ControlSubclass).
-        HWND box = Handle(*control);
-        const bool clear =
-            ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_UNCHECKED;
-        ::SendMessageW(box, BM_SETCHECK, clear ? BST_CHECKED : BST_UNCHECKED,
-                       0);
+        // The change reaches the core through BM_SETCHECK (ControlSubclass).
+        ClickCheckBox(Handle(*control));
       }
       break;
     case Control::Command1:
       if (code == BN_CLICKED) {
-        core_->Command1_Click();
+        core_->ControlEvent(*control);
       }
       break;
     default:
@@ -554,7 +346,8 @@ LRESULT CALLBACK Win32Form1::ControlSubclass(HWND window, UINT message,
     }
     return code;
   }
-  if (message == WM_ERASEBKGND && window == self->Handle(Control::Frame1)) {
+  const std::optional<Control> which = ControlById(::GetDlgCtrlID(window));
+  if (message == WM_ERASEBKGND && which && IsFrame(*which)) {
     // The group box would erase its inside with the window's face; the
     // page's colour lies behind it.
     RECT inside{};
@@ -563,61 +356,18 @@ LRESULT CALLBACK Win32Form1::ControlSubclass(HWND window, UINT message,
     return 1;
   }
   if (message == BM_SETCHECK) {
-    // A check box's value changed by the program or a click raises its click
-    // event, as a VB check box does; setting the same value does not.
-    const LRESULT before = ::DefSubclassProc(window, BM_GETCHECK, 0, 0);
-    const LRESULT result = ::DefSubclassProc(window, message, wparam, lparam);
-    if (before != ::DefSubclassProc(window, BM_GETCHECK, 0, 0) &&
-        self->core_ != nullptr) {
-      if (window == self->Handle(Control::Check1)) {
-        self->core_->Check1_Click();
-      } else {
-        self->core_->Check2_Click();
+    return SetCheckRaisingClick(window, wparam, lparam, [self, window] {
+      if (self->core_ != nullptr) {
+        for (const Control box :
+             {Control::Check1, Control::Check2, Control::Check3}) {
+          if (window == self->Handle(box)) {
+            self->core_->ControlEvent(box);
+          }
+        }
       }
-    }
-    return result;
+    });
   }
   return ::DefSubclassProc(window, message, wparam, lparam);
-}
-
-LRESULT CALLBACK Win32Form1::PictureProc(HWND window, UINT message,
-                                         WPARAM wparam, LPARAM lparam) {
-  auto* self =
-      reinterpret_cast<Win32Form1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) {
-    return ::DefWindowProcW(window, message, wparam, lparam);
-  }
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = ::BeginPaint(window, &paint);
-      if (self->shown_ != nullptr && !self->shown_->empty()) {
-        const Picture& shown = *self->shown_;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = shown.width;
-        info.bmiHeader.biHeight = -shown.height;  // top-down rows
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(shown.width),
-                            static_cast<DWORD>(shown.height), 0, 0, 0,
-                            static_cast<UINT>(shown.height), shown.argb.data(),
-                            &info, DIB_RGB_COLORS);
-      }
-      ::EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;  // the picture covers the whole inner area
-    case WM_LBUTTONDOWN:
-      ::SetFocus(window);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS;
-    default:
-      return ::DefWindowProcW(window, message, wparam, lparam);
-  }
 }
 
 std::string Win32Form1::GetText(Control control) const {
@@ -635,14 +385,7 @@ void Win32Form1::SetText(Control control, std::string_view text) {
 }
 
 CheckValue Win32Form1::GetCheck(Control control) const {
-  switch (::SendMessageW(Handle(control), BM_GETCHECK, 0, 0)) {
-    case BST_CHECKED:
-      return CheckValue::Checked;
-    case BST_INDETERMINATE:
-      return CheckValue::Grayed;
-    default:
-      return CheckValue::Unchecked;
-  }
+  return CheckValueOf(Handle(control));
 }
 
 int Win32Form1::SelectedOption() const {
@@ -657,7 +400,7 @@ void Win32Form1::SetCaption(std::string_view text) {
 }
 
 void Win32Form1::ShowMessage(std::string_view text) {
-  message_.Show(window_, ui_font_, dpi_, Utf16(texts::kCaption), Utf16(text));
+  message_.Show(window_, fonts_.ui, dpi_, Utf16(texts::kCaption), Utf16(text));
 }
 
 void Win32Form1::SetUserInputEnabled(bool enabled) {
@@ -732,16 +475,7 @@ void Win32Form1::ProcessPendingPaint() {
 }
 
 void Win32Form1::ShowPicture(const Picture& shown) {
-  shown_ = &shown;
-  HWND box = Handle(Control::Picture1);
-  RECT frame{0, 0, shown.width, shown.height};
-  ::AdjustWindowRectEx(
-      &frame, static_cast<DWORD>(::GetWindowLongW(box, GWL_STYLE)), FALSE,
-      static_cast<DWORD>(::GetWindowLongW(box, GWL_EXSTYLE)));
-  ::SetWindowPos(box, nullptr, 0, 0, frame.right - frame.left,
-                 frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ::InvalidateRect(box, nullptr, FALSE);
+  ShowInPictureBox(Handle(Control::Picture1), picture_box_, shown);
 }
 
 void Win32Form1::Close() {

@@ -6,14 +6,19 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "window/core/controls.h"
 #include "window/core/form1_core.h"
 #include "window/core/form1_view.h"
+#include "window/win32/clipboard_paste.h"
 #include "window/win32/message_window.h"
+#include "window/win32/open_picture_dialog.h"
 #include "window/win32/picture_drop_target.h"
+#include "window/win32/win32_controls.h"
+#include "window/win32/win32_picture_box.h"
 #include "window/win32/windows_ui.h"
 
 namespace scrivlet {
@@ -57,13 +62,20 @@ class Win32Form1 final : public Form1View {
   bool OpenUrl(const std::string& url) override;
   void ProcessPendingPaint() override;
   void ShowPicture(const Picture& shown) override;
+  void SetEnabled(Control control, bool enabled) override {
+    ::EnableWindow(Handle(control), enabled ? TRUE : FALSE);
+  }
+  [[nodiscard]] PastedData ReadClipboard() override {
+    return ReadClipboardWin32();
+  }
+  [[nodiscard]] std::optional<std::string> AskForPictureFile() override {
+    return AskForPictureFileWin32(window_);
+  }
   void Close() override;
 
  private:
   static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wparam,
                                    LPARAM lparam);
-  static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wparam,
-                                      LPARAM lparam);
   static LRESULT CALLBACK ControlSubclass(HWND window, UINT message,
                                           WPARAM wparam, LPARAM lparam,
                                           UINT_PTR id, DWORD_PTR data);
@@ -72,27 +84,23 @@ class Win32Form1 final : public Form1View {
   // A second start of the program asks this one to come to the front.
   void OnRaiseRequest();
   void CreateControls();
-  void PlaceControls();
-  void MakeFonts();
-  void ShowPage(int page);
   void TakePageColour();
   [[nodiscard]] HWND Handle(Control control) const;
   [[nodiscard]] int Pixels(double twips) const;
 
   HINSTANCE instance_;
   HWND window_ = nullptr;
-  std::array<HWND, kControls.size()> controls_{};
-  HFONT ui_font_ = nullptr;
-  HFONT usage_font_ = nullptr;
-  HFONT option_font_ = nullptr;
+  ControlHandles controls_{};
+  ControlFonts fonts_;
   ::COLORREF page_colour_ = 0;
   HBRUSH page_brush_ = nullptr;
   int dpi_ = 96;
   int selected_option_ = 0;
+  int selected_style_ = 0;
+  int selected_dither_ = 0;
   bool input_enabled_ = true;
   bool closing_ = false;
-  // What Picture1 shows, top-down 0xAARRGGBB rows, owned by the core.
-  const Picture* shown_ = nullptr;
+  PictureBoxState picture_box_;
   MessageWindow message_;
   PictureDropTarget* drop_target_ = nullptr;
   std::unique_ptr<Form1Core> core_;

@@ -1,6 +1,7 @@
 #include "fake_desktop_services.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -55,8 +56,9 @@ int ReplyDisplayState(sd_bus_message* call) {
       "1280x800", 1280, 800, 60.0, 1.0, 1, 1.0, 1, "is-current", "b", 1,
       "1920x1200", 1920, 1200, 60.0, 1.0, 1, 1.0, 2, "is-current", "b", 0,
       "is-preferred", "b", 1, 0,
-      // Logical monitors: DP-1 left, the primary Virtual-1 right of it.
-      2, 0, 0, 1.0, 0U, 0, 1, "DP-1", "Fake", "Wide", "1", 0, 1920, 0, 1.0, 0U,
+      // Logical monitors: DP-1 left, the primary Virtual-1 right of it,
+      // at scale 2 and turned by 90 degrees.
+      2, 0, 0, 1.0, 0U, 0, 1, "DP-1", "Fake", "Wide", "1", 0, 1920, 0, 2.0, 1U,
       1, 1, "Virtual-1", "Fake", "Small", "2", 0,
       // Properties.
       1, "layout-mode", "u", 1U);
@@ -197,6 +199,15 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
                                            "org.gnome.Mutter.ScreenCast.Stream",
                                            "PipeWireStreamAdded", "u", 42U);
     };
+  } else if (name == "RemoteDesktop.Session.NotifyPointerMotionAbsolute") {
+    const char* stream = nullptr;
+    double x = 0;
+    double y = 0;
+    sd_bus_message_read(call, "sdd", &stream, &x, &y);
+    char where[64];
+    std::snprintf(where, sizeof where, " %g %g", x, y);
+    record += where;
+    reply = empty;
   } else if (name.rfind("RemoteDesktop.Session.NotifyPointerMotion", 0) == 0 ||
              name == "RemoteDesktop.Session.Stop" || name == "Session.Close") {
     reply = empty;

@@ -1,45 +1,40 @@
 #pragma once
 
-// A stage on the test GNOME session (scripts/gnomesession.sh): its
-// variables, and the click recorder as a Wayland client of its mutter,
-// shared by the tests on mutter and the delivery benchmark's GNOME row.
+// A stage on the test GNOME session (scripts/gnomesession.sh, whose
+// variables scripts/in-session.sh sets): the click recorder as a Wayland
+// client of its mutter, shared by the tests on mutter and the delivery
+// benchmark's GNOME row.
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "child_process.h"
+#include "engine_coordinate.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet::testing {
 
-// Exports the variables the session script recorded in $SCRIVLET_GNOMESESSION;
-// throws std::runtime_error when it is not set.
-void EnterGnomeSession();
+// The Qt click recorder (tests/platform/gnome/click_recorder.cpp), as a
+// shell command.
+std::string QtClickRecorder();
 
-// The click recorder (tests/platform/gnome/click_recorder.cpp): a white
-// full-screen window that prints each press and release and paints a black
-// pixel at each press.
+// A click recorder: a white full-screen window that prints its pid, then
+// each press and release, and paints a black pixel at each press.
 class ClickRecorder {
  public:
-  ClickRecorder();
+  explicit ClickRecorder(const std::string& command = QtClickRecorder());
   ClickRecorder(const ClickRecorder&) = delete;
   ClickRecorder& operator=(const ClickRecorder&) = delete;
   ClickRecorder(ClickRecorder&&) = delete;
   ClickRecorder& operator=(ClickRecorder&&) = delete;
-  ~ClickRecorder();
+  ~ClickRecorder() = default;
 
   // The next line it prints; empty after `timeout_ms` without one.
   std::string ReadLine(int timeout_ms = 5000);
 
  private:
-  std::FILE* pipe_;
-  int pid_ = 0;
+  ChildProcess process_;
 };
-
-// The absolute coordinate that aims at `pixel` of `extent`, rounded to the
-// nearest as the engine's plotters do, not worked out from the backend's
-// own mapping.
-std::int32_t AbsoluteFor(std::int32_t pixel, std::int32_t extent);
 
 // The recorder's window goes full-screen a moment after it has painted:
 // clicks until one lands on the same pixel in the window as on the screen,

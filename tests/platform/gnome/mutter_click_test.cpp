@@ -28,14 +28,12 @@
 namespace scrivlet {
 namespace {
 
-using testing::AbsoluteFor;
-using testing::EnterGnomeSession;
+using testing::EngineCoordinate;
 using Recorder = testing::ClickRecorder;
 
 // One recorder for both halves: starting it and waiting until it covers
 // the screen is most of the time a test on mutter takes.
 TEST(MutterClicks, ClicksAndThePlotterLandAtTheAimedPixels) {
-  ASSERT_NO_THROW(EnterGnomeSession());
   Recorder recorder;
   ASSERT_EQ(recorder.ReadLine(), "ready");
   const auto hand = OpenGnomeRemoteDesktop();
@@ -62,7 +60,8 @@ TEST(MutterClicks, ClicksAndThePlotterLandAtTheAimedPixels) {
     const bool relative = c.dx != 0 || c.dy != 0;
     hand->mouse_event(
         MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | (relative ? 0 : kClick),
-        AbsoluteFor(c.to.x, area.width), AbsoluteFor(c.to.y, area.height));
+        EngineCoordinate(c.to.x, area.width),
+        EngineCoordinate(c.to.y, area.height));
     if (relative) {
       hand->mouse_event(MOUSEEVENTF_MOVE, c.dx, c.dy);
       hand->mouse_event(kClick, 0, 0);
@@ -99,8 +98,8 @@ TEST(MutterClicks, ClicksAndThePlotterLandAtTheAimedPixels) {
   // It stays: headless mutter shows no pointer once no pointing device is
   // left.
   hand->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                    AbsoluteFor(corner.x, area.width),
-                    AbsoluteFor(corner.y, area.height));
+                    EngineCoordinate(corner.x, area.width),
+                    EngineCoordinate(corner.y, area.height));
   const auto desktop = OpenDesktop();
   for (int tries = 0; tries < 100; ++tries) {
     try {

@@ -5,22 +5,18 @@
 
 #include <cstdint>
 
+#include "engine_coordinate.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet::testing {
-
-// The absolute coordinate that aims at pixel `p` of `extent` pixels.
-inline std::int32_t Aim(std::int32_t p, std::int32_t extent) {
-  return static_cast<std::int32_t>(
-      (std::int64_t{p} * kAbsoluteSpan + extent / 2) / extent);
-}
 
 // Moves the pointer onto pixel `to`, with `extra` flags in the same call.
 inline void MoveTo(PlatformInput& desktop, ScreenPoint to,
                    std::uint32_t extra = 0) {
   const DesktopArea area = desktop.DesktopBounds();
   desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | extra,
-                      Aim(to.x, area.width), Aim(to.y, area.height));
+                      EngineCoordinate(to.x - area.left, area.width),
+                      EngineCoordinate(to.y - area.top, area.height));
 }
 
 }  // namespace scrivlet::testing

@@ -30,10 +30,10 @@ TEST(KwinRouteTest, ClicksLandWhereAimedAndReadBack) {
   desktop->mouse_event(MOUSEEVENTF_MOVE, 7, -3);
   EXPECT_EQ(desktop->GetCursorPos(), (ScreenPoint{207, 97}));
   std::vector<SurfaceRecord> expected = ClickThenDrag(*desktop, {207, 97});
-  // KWin hands programs whole-pixel positions, never pixel centres.
+  // KWin hands programs whole-pixel positions: on the corner, not inside.
   std::vector<SurfaceRecord> buttons = surface.Buttons(expected.size());
   for (SurfaceRecord& record : buttons) {
-    record.centred = true;
+    record.inside = true;
   }
   EXPECT_EQ(buttons, expected);
 

@@ -54,10 +54,10 @@ struct RecordingSurface::State {
 
   void Record(SurfaceEvent kind) {
     const std::lock_guard lock(mutex);
-    // wl_fixed_t has 8 fraction bits: 128 is one half.
+    // wl_fixed_t has 8 fraction bits: none set is the corner.
     records.push_back({kind,
                        {wl_fixed_to_int(x), wl_fixed_to_int(y)},
-                       (x & 0xFF) == 128 && (y & 0xFF) == 128});
+                       (x & 0xFF) != 0 && (y & 0xFF) != 0});
     changed.notify_all();
   }
 };

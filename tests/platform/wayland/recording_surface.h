@@ -20,9 +20,9 @@ enum class SurfaceEvent : std::uint8_t { Motion, Press, Release };
 struct SurfaceRecord {
   SurfaceEvent kind = SurfaceEvent::Motion;
   ScreenPoint at;
-  // On the pixel's centre, as a real pointer over the pixel would be, not
-  // on its corner.
-  bool centred = true;
+  // Inside the pixel, as a real pointer over the pixel would be, not on its
+  // corner.
+  bool inside = true;
   friend bool operator==(const SurfaceRecord&, const SurfaceRecord&) = default;
 };
 

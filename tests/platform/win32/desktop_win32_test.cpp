@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "desktop_contract.h"
-#include "engine/checked_math.h"
+#include "engine_coordinate.h"
 #include "platform/desktop.h"
 #include "platform/win32/win32_api.h"
 #include "pointer_settings.h"
@@ -21,12 +21,6 @@
 
 namespace scrivlet::testing {
 namespace {
-
-// The coordinate the absolute plotter sends for pixel `offset` of `extent`.
-std::int32_t EngineCoordinate(std::int32_t offset, std::int32_t extent) {
-  return RoundToInt32(
-      CheckedDivide(static_cast<double>(offset) * kAbsoluteSpan, extent));
-}
 
 ScreenPoint Centre(const DesktopArea& area) {
   return {area.left + area.width / 2, area.top + area.height / 2};

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/checked_math.h"
+#include "engine_coordinate.h"
 
 namespace scrivlet {
 namespace {
@@ -54,14 +54,6 @@ TEST(VirtualDeskCoordinatesTest, EveryPixelLandsOnItselfUnderEveryMapping) {
   }
 }
 
-// The engine's coordinate for a screen pixel, as the absolute plotter forms
-// it: rounded to nearest, halves to even, over the desktop's bounds.
-std::int32_t EngineCoordinate(std::int32_t pixel, std::int32_t origin,
-                              std::int32_t extent) {
-  return RoundToInt32(CheckedDivide(
-      static_cast<double>(pixel - origin) * kAbsoluteSpan, extent));
-}
-
 // Virtual desktops of several monitors: the primary one starts at (0, 0), so
 // monitors to its left or above it give negative coordinates.
 TEST(AbsoluteToVirtualDeskTest, EveryPixelOfEveryMonitorIsHitExactly) {
@@ -74,8 +66,8 @@ TEST(AbsoluteToVirtualDeskTest, EveryPixelOfEveryMonitorIsHitExactly) {
       for (const std::int32_t y :
            {area.top, area.top + area.height / 2, area.top + area.height - 1}) {
         const ScreenPoint sent = AbsoluteToVirtualDesk(
-            EngineCoordinate(x, area.left, area.width),
-            EngineCoordinate(y, area.top, area.height), area);
+            testing::EngineCoordinate(x - area.left, area.width),
+            testing::EngineCoordinate(y - area.top, area.height), area);
         ASSERT_EQ(area.left + windows.pixel(sent.x, area.width), x)
             << area.left << "," << area.top;
         ASSERT_EQ(area.top + windows.pixel(sent.y, area.height), y)

@@ -1,5 +1,7 @@
 #include "click_to_focus_grab.h"
 
+#include <X11/Xlib.h>
+
 #include <stdexcept>
 
 namespace scrivlet::testing {

@@ -5,11 +5,14 @@
 // Each press freezes the pointer until the grab's owner has seen it and
 // replays it to the window, a moment later.
 
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <stop_token>
 #include <thread>
+
+// Xlib's types without Xlib.h, whose None macro would otherwise break the
+// engine headers included after this one.
+using Display = struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
+using Window = unsigned long;      // XID
 
 namespace scrivlet::testing {
 

@@ -220,7 +220,7 @@ TEST(X11DesktopTest, ReportsDrawingSinceTheLastReadAndReadsItBack) {
 // Runs xdotool on the test desktop; it injects through XTest like a real
 // keyboard, to whichever window has the focus.
 void Xdotool(const std::string& arguments) {
-  ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+  RunToSuccess({"sh", "-c", "xdotool " + arguments});
 }
 
 // The first state word other than 0 within 3 s: key events arrive

@@ -14,14 +14,13 @@
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
 #include "wayland_session.h"
-#include "window/core/twips.h"
+#include "window_places.h"
 
 namespace scrivlet::testing {
 namespace {
 
 using std::chrono::milliseconds;
 
-constexpr int kDpi = 96;
 // The paint program's settings: a one-pixel black pencil without
 // antialiasing, no first-run dialog, and the transparent cursor for its
 // own pointer images.
@@ -40,7 +39,8 @@ last-left-rgba=['0.0', '0.0', '0.0', '1.0']
 cursor-theme='scrivlet-transparent'
 )";
 
-// A socket file nobody listens on, as a crashed program leaves it.
+// A socket file nobody listens on, as a crashed program of the session's
+// user leaves it.
 void LeaveStaleSocket(const std::string& path) {
   // One a stopped program left already will do; it is made anew.
   unlink(path.c_str());
@@ -54,6 +54,7 @@ void LeaveStaleSocket(const std::string& path) {
   if (bound != 0) {
     throw std::runtime_error("cannot leave a stale socket at " + path);
   }
+  GiveToSessionUser(path);
 }
 
 }  // namespace
@@ -130,9 +131,7 @@ SwayStage::SwayStage(const std::string& scrivlet)
           [&] {
             const ScreenRect now =
                 UniformAreaAround(Capture({0, 0, 1280, 1024}), seed);
-            const bool settled = now.x == before.x && now.y == before.y &&
-                                 now.width == before.width &&
-                                 now.height == before.height;
+            const bool settled = now == before;
             before = now;
             canvas_ = now;
             return settled && now.width >= 500 && now.height >= 300 &&
@@ -170,23 +169,11 @@ void SwayStage::Click(ScreenPoint at) const {
 
 ScreenPoint SwayStage::ControlCentre(
     const std::vector<TwipRect>& containers_and_control) const {
-  ScreenPoint at = window_.origin;
-  for (const TwipRect& rect : containers_and_control) {
-    at.x += TwipsToPixels(rect.left, kDpi);
-    at.y += TwipsToPixels(rect.top, kDpi);
-  }
-  const TwipRect& control = containers_and_control.back();
-  return {at.x + TwipsToPixels(control.width, kDpi) / 2,
-          at.y + TwipsToPixels(control.height, kDpi) / 2};
+  return testing::ControlCentre(window_.origin, containers_and_control);
 }
 
 ScreenPoint SwayStage::TabCentre(int index) const {
-  // As in the X11 program tests: 120 twips margins, three equal tabs, a
-  // strip 295 twips high.
-  const int margin = TwipsToPixels(120, kDpi);
-  const int strip_width = window_.size.x - 2 * margin;
-  return {window_.origin.x + margin + (2 * index + 1) * strip_width / 6,
-          window_.origin.y + margin + TwipsToPixels(295, kDpi) / 2};
+  return testing::TabCentre(window_.origin, window_.size.x, index);
 }
 
 std::string SwayStage::Caption() const {
@@ -195,14 +182,7 @@ std::string SwayStage::Caption() const {
 }
 
 ScreenImage SwayStage::Capture(ScreenRect rect) const {
-  const scrivlet::ScreenImage image =
-      mouse_->CaptureScreenRegion({rect.x, rect.y, rect.width, rect.height});
-  std::vector<COLORREF> pixels;
-  pixels.reserve(image.pixels.size());
-  for (const auto& pixel : image.pixels) {
-    pixels.push_back(pixel.value_or(kInvalidColour));
-  }
-  return {rect, std::move(pixels)};
+  return mouse_->CaptureScreenRegion(rect);
 }
 
 }  // namespace scrivlet::testing

@@ -105,7 +105,7 @@ class WaylandStageTest : public ::testing::Test {
   // the screen when the caption returns), then compares.
   CanvasCheck Check(const std::vector<ScreenPoint>& dots) const {
     // The pointer off the canvas, so that only the paint shows.
-    stage_->MoveTo({stage_->Canvas().x + stage_->Canvas().width + 40, 5});
+    stage_->MoveTo({stage_->Canvas().left + stage_->Canvas().width + 40, 5});
     const ScreenRect area = BoundingRect(dots, 4);
     CanvasCheck check;
     PollFor(
@@ -134,7 +134,8 @@ TEST_P(WaylandProgramTest, EveryDotOfTheSampleLandsAndNothingElse) {
     settings.Magnification = 2;
   }
   UseSettings();
-  const ScreenPoint origin{stage_->Canvas().x + 20, stage_->Canvas().y + 20};
+  const ScreenPoint origin{stage_->Canvas().left + 20,
+                           stage_->Canvas().top + 20};
   stage_->MoveTo(origin);
   Press(c.trigger, "F7");
   ASSERT_TRUE(WaitForCaption(false)) << "the drawing did not start";
@@ -145,7 +146,7 @@ TEST_P(WaylandProgramTest, EveryDotOfTheSampleLandsAndNothingElse) {
       << "missing: " << Describe(check.missing);
   EXPECT_EQ(check.stray, 0)
       << "strays: " << Describe(check.strays) << " canvas at "
-      << stage_->Canvas().x << "," << stage_->Canvas().y;
+      << stage_->Canvas().left << "," << stage_->Canvas().top;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
 // run by sway reaches the program in the relative drawing above.
 TEST_F(WaylandStageTest, AbortStopsTheDrawingWithNoButtonLeftDown) {
   UseSettings();
-  const ScreenPoint origin{stage_->Canvas().x + 20, stage_->Canvas().y + 20};
+  const ScreenPoint origin{stage_->Canvas().left + 20,
+                           stage_->Canvas().top + 20};
   stage_->MoveTo(origin);
   Press(Trigger::Command, "F7");
   ASSERT_TRUE(WaitForCaption(false));

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,6 +46,10 @@ class FakeForm1View : public Form1View {
   bool timer_enabled = true;
   int paints = 0;
   PixelSize shown_size;
+  std::vector<std::uint32_t> shown_pixels;
+  std::map<Control, bool> control_enabled;  // only what the core switched
+  PastedData clipboard;
+  std::optional<std::string> chosen_file;  // what the file dialog answers
   int closes = 0;
 
   [[nodiscard]] std::string GetText(Control control) const override {
@@ -96,6 +101,18 @@ class FakeForm1View : public Form1View {
   }
   void ShowPicture(const Picture& shown) override {
     shown_size = {shown.width, shown.height};
+    shown_pixels = shown.argb;
+  }
+  void SetEnabled(Control control, bool on) override {
+    control_enabled[control] = on;
+  }
+  [[nodiscard]] PastedData ReadClipboard() override {
+    Query();
+    return clipboard;
+  }
+  [[nodiscard]] std::optional<std::string> AskForPictureFile() override {
+    Query();
+    return chosen_file;
   }
   void Close() override { ++closes; }
 

@@ -291,6 +291,9 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
       {"Check1_Click", [](Form1Core& c) { c.Check1_Click(); }, false},
       {"Check2_Click", [](Form1Core& c) { c.Check2_Click(); }, false},
       {"Command1_Click", [](Form1Core& c) { c.Command1_Click(); }, false},
+      {"Check3_Click", [](Form1Core& c) { c.Check3_Click(); }, false},
+      {"Form_Paste", [](Form1Core& c) { c.Form_Paste(); }, false},
+      {"Picture1_DblClick", [](Form1Core& c) { c.Picture1_DblClick(); }, false},
       {"Picture1_OLEDragDrop",
        [&file](Form1Core& c) { (void)c.Picture1_OLEDragDrop(file, true); },
        true},
@@ -303,6 +306,163 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
     EXPECT_NO_THROW(c.call(core_)) << c.handler;
     ASSERT_EQ(view_.messages.size(), 1U) << c.handler;
     EXPECT_EQ(view_.messages[0].rfind(texts::kOutOfMemory, 0), 0U) << c.handler;
+  }
+}
+
+TEST_F(Form1CoreTest, StylePageSetsTheStyleAndGreysDragInputForStrokes) {
+  struct Case {
+    std::int16_t style;   // Option2 index clicked
+    std::int16_t dither;  // Option3 index clicked
+    bool strokes;
+    DitherStyle want;
+  };
+  for (const Case& c : {Case{1, 1, true, DitherStyle::FloydSteinberg},
+                        Case{0, 2, false, DitherStyle::Bayer},
+                        Case{1, 0, true, DitherStyle::Off},
+                        Case{0, 0, false, DitherStyle::Off}}) {
+    core_.Option2_Click(c.style);
+    core_.Option3_Click(c.dither);
+    EXPECT_EQ(core_.settings().Strokes, c.strokes) << c.style;
+    EXPECT_EQ(core_.settings().Dither, c.want) << c.dither;
+    EXPECT_EQ(view_.control_enabled.at(Control::Check2), !c.strokes) << c.style;
+  }
+}
+
+TEST_F(Form1CoreTest, PreviewReplacesWhatTheBoxShowsButNotWhatIsDrawn) {
+  // Whether the view shows exactly the picture the plotters read.
+  const auto shows_picture = [this] {
+    for (int y = 0; y < view_.shown_size.height; ++y) {
+      for (int x = 0; x < view_.shown_size.width; ++x) {
+        const std::uint32_t argb = view_.shown_pixels[static_cast<std::size_t>(
+            y * view_.shown_size.width + x)];
+        if ((argb & 0xFFFFFFU) != (core_.GetPixel(x, y) == 0 ? 0U : 0xFFFFFFU))
+          return false;
+      }
+    }
+    return true;
+  };
+  ASSERT_TRUE(shows_picture());
+  view_.checks[Control::Check3] = CheckValue::Checked;
+  core_.Check3_Click();
+  // Coarseness 2 samples even columns only: the dark column 3 is left out
+  // of the preview, yet the plotters still read it dark.
+  EXPECT_FALSE(shows_picture());
+  EXPECT_EQ(view_.shown_pixels[3], 0xFFFFFFFFU);
+  EXPECT_EQ(core_.GetPixel(3, 0), 0U);
+  EXPECT_EQ(view_.shown_size, (PixelSize{30, 12}));
+  // Columns 0, 6, 12, 18 on rows 0, 2, ..., 8.
+  EXPECT_EQ(view_.texts[Control::Label7].rfind("点の数: 20 ", 0), 0U);
+  // As strokes: each column of samples is one run, drawn unbroken.
+  core_.Option2_Click(1);
+  EXPECT_EQ(view_.texts[Control::Label7].rfind("線の数: 4 ", 0), 0U);
+  EXPECT_EQ(view_.shown_pixels[30], 0xFF000000U);  // (0, 1), between samples
+  core_.Option2_Click(0);
+  EXPECT_EQ(view_.shown_pixels[30], 0xFFFFFFFFU);
+  // Every dark pixel is a sample at coarseness 1: the preview is the picture.
+  view_.SetText(Control::Text2, "1");
+  EXPECT_TRUE(shows_picture());
+  view_.SetText(Control::Text2, "-2");  // samples nothing, as a drawing
+  EXPECT_EQ(view_.texts[Control::Label7].rfind("点の数: 0 ", 0), 0U);
+  view_.SetText(Control::Text2, "0");
+  EXPECT_TRUE(shows_picture());
+  EXPECT_NE(view_.texts[Control::Label7], "");  // why nothing would be drawn
+  view_.SetText(Control::Text2, "2");
+  view_.checks[Control::Check3] = CheckValue::Unchecked;
+  core_.Check3_Click();
+  EXPECT_TRUE(shows_picture());
+  EXPECT_EQ(view_.texts[Control::Label7], "");
+}
+
+TEST_F(Form1CoreTest, EstimateIsUnknownUntilADrawingEnds) {
+  double now = 0;
+  core_.SetClock([&now] { return now += 0.5; });
+  view_.checks[Control::Check3] = CheckValue::Checked;
+  core_.Check3_Click();
+  const std::string& label = view_.texts[Control::Label7];
+  EXPECT_NE(label.find(texts::kEstimateUnknown), std::string::npos) << label;
+  PressF7AndTick();
+  // 20 dots in 0.5 s: 40 a second, so the same 20 take half a second.
+  EXPECT_NE(label.find("約1秒"), std::string::npos) << label;
+  view_.SetText(Control::Text2, "1");  // 80 dots
+  EXPECT_NE(label.find("点の数: 80  予想時間: 約2秒"), std::string::npos)
+      << label;
+}
+
+TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
+  decoder_.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
+  decoder_.files[NativePath("/pics/text.txt")] = {{}, texts::kDropNotPicture};
+  enum class Way : std::uint8_t { Paste, Dialog };
+  struct Case {
+    const char* what;
+    Way way;
+    PastedData clipboard;
+    std::optional<std::string> chosen;
+    const char* message;  // nullptr: none
+    int width_after;
+  };
+  const std::string web = "https://example.org/x.png";
+  const auto files = [](std::vector<std::string> uris,
+                        std::vector<std::string> paths) {
+    return PastedData{{std::move(uris), std::move(paths)}, {}};
+  };
+  const auto picture = [](Picture p, std::string problem) {
+    return PastedData{{}, {std::move(p), std::move(problem)}};
+  };
+  const std::string a = NativePath("/pics/a.png");
+  const std::string text = NativePath("/pics/text.txt");
+  const char* const kNotPicture = texts::kDropNotPicture;
+  const Case cases[] = {
+      {"pasted file", Way::Paste, files({}, {a}), {}, nullptr, 40},
+      {"pasted text file",
+       Way::Paste,
+       files({"file:///pics/text.txt"}, {}),
+       {},
+       kNotPicture,
+       30},
+      {"pasted web address",
+       Way::Paste,
+       files({web}, {}),
+       {},
+       texts::kDropNoFile,
+       30},
+      {"empty clipboard", Way::Paste, {}, {}, texts::kPasteNothing, 30},
+      {"pasted picture",
+       Way::Paste,
+       picture(Dotted(45, 3), ""),
+       {},
+       nullptr,
+       45},
+      {"pasted picture too wide",
+       Way::Paste,
+       picture(Dotted(32767, 1), ""),
+       {},
+       texts::kDropTooWide,
+       30},
+      {"pasted picture broken",
+       Way::Paste,
+       picture({}, texts::kDropBroken),
+       {},
+       texts::kDropBroken,
+       30},
+      {"chosen file", Way::Dialog, {}, a, nullptr, 40},
+      {"chosen text file", Way::Dialog, {}, text, kNotPicture, 30},
+      {"dialog cancelled", Way::Dialog, {}, std::nullopt, nullptr, 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    core_.SetPicture(Dotted(4, 4));
+    view_.messages.clear();
+    view_.clipboard = c.clipboard;
+    view_.chosen_file = c.chosen;
+    if (c.way == Way::Paste) {
+      core_.Form_Paste();
+    } else {
+      core_.Picture1_DblClick();
+    }
+    std::vector<std::string> messages;
+    if (c.message != nullptr) messages.emplace_back(c.message);
+    EXPECT_EQ(view_.messages, messages);
+    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
   }
 }
 

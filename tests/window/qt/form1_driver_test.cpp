@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -25,7 +26,9 @@
 #include <memory>
 #include <string>
 
+#include "engine/plotter.h"
 #include "fake_desktop.h"
+#include "window/core/window_texts.h"
 #include "window/qt/form1.h"
 #include "window/qt/picture_box.h"
 #include "window/qt/tab_control.h"
@@ -37,7 +40,8 @@ class Form1DriverTest : public ::testing::Test {
  protected:
   Form1DriverTest()
       : form_(std::make_unique<Form1>(
-            desktop_, Form1Hooks{[](const QUrl&) { return true; }})) {}
+            desktop_, Form1Hooks{[](const QUrl&) { return true; },
+                                 [this](QWidget*) { return chosen_file_; }})) {}
 
   template <typename Widget>
   Widget* Find(const char* name) const {
@@ -78,6 +82,16 @@ class Form1DriverTest : public ::testing::Test {
     return count;
   }
 
+  [[nodiscard]] QString MessageShown() const {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr) {
+        return box->text();
+      }
+    }
+    return {};
+  }
+
+  QString chosen_file_;  // what the file dialog answers
   FakeDesktop desktop_;
   std::unique_ptr<Form1> form_;
 };
@@ -168,9 +182,13 @@ TEST_F(Form1DriverTest, FocusOrderOfEachPageAndFontsThatFit) {
   tabs->tabBar()->setCurrentIndex(1);
   EXPECT_EQ(cycle(),
             "strip Check2 Check1 Text4 Text2 Text1 Option1_0 Command1 ");
+  tabs->tabBar()->setCurrentIndex(2);
+  EXPECT_EQ(cycle(), "strip Option2_0 Option3_0 Check3 ");
 
-  for (const char* name : {"Label1", "Label2", "Label4", "Label5", "Label6",
-                           "Option1_0", "Option1_1", "Check1", "Check2"}) {
+  for (const char* name :
+       {"Label1", "Label2", "Label4", "Label5", "Label6", "Option1_0",
+        "Option1_1", "Check1", "Check2", "Option2_0", "Option2_1", "Option3_0",
+        "Option3_1", "Option3_2", "Check3"}) {
     const auto* widget = Find<QWidget>(name);
     EXPECT_LE(widget->sizeHint().width(), widget->width()) << name;
     const QString family = QFontInfo(widget->font()).family();
@@ -199,6 +217,37 @@ TEST_F(Form1DriverTest, MidDrawingInputIsOffAndCloseStopsTheDrawing) {
   desktop_.ClearEvents();
   PressF7AndTick();  // a whole drawing, for comparison
   EXPECT_LT(events_after_close * 4, desktop_.events().size());
+}
+
+TEST_F(Form1DriverTest, StylePageKeepsF7AsItWasAndPasteAndDoubleClickLoad) {
+  auto* tabs = Find<TabControl>("SSTab1");
+  ASSERT_EQ(tabs->tabBar()->count(), 3);
+  EXPECT_EQ(tabs->tabBar()->tabText(2), QString::fromUtf8(texts::kStylePage));
+  // The preview on, F7 still draws the picture as the bare plotter does.
+  Find<QCheckBox>("Check3")->setCheckState(Qt::Checked);
+  PressF7AndTick();
+  FakeDesktop bare;
+  ASSERT_EQ(
+      DrawAbsolute(bare, form_->core(), form_->core().settings(), nullptr),
+      PlotEnd::Completed);
+  EXPECT_FALSE(bare.events().empty());
+  EXPECT_EQ(desktop_.events(), bare.events());
+  Find<QAbstractButton>("Option2_1")->click();
+  EXPECT_FALSE(Find<QCheckBox>("Check2")->isEnabled());
+
+  // Ctrl+V and a double click take their file through the drop's checks.
+  form_->show();
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  auto* mime = new QMimeData;
+  mime->setData(QStringLiteral("text/uri-list"), "file:///no/such/a.png\r\n");
+  QGuiApplication::clipboard()->setMimeData(mime);
+  tabs->tabBar()->setFocus();
+  QTest::keyClick(tabs->tabBar(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(MessageShown(), QString::fromUtf8(texts::kDropNotFound));
+  chosen_file_ = QDir::tempPath();
+  QTest::mouseDClick(Find<PictureBox>("Picture1"), Qt::LeftButton);
+  EXPECT_EQ(MessageShown(), QString::fromUtf8(texts::kDropFolder));
 }
 
 }  // namespace

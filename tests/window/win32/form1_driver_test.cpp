@@ -2,12 +2,14 @@
 // as UI Automation is not there under Wine: every shared control is found by
 // its id, pages switch, presets rewrite the boxes, check boxes set topmost
 // (grayed does not), files dropped from an X client load or are refused
-// with the shared message in the one message box, and a second start only
-// brings the first to the front.
+// with the shared message in the one message box, strokes grey drag input,
+// a broken pasted picture is refused with the drop's message, and a second
+// start only brings the first to the front.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -90,19 +92,14 @@ class Form1DriverTest : public ::testing::Test {
     ::GetWindowRect(Item(Control::Picture1), &box);
     const std::string result = std::string(SCRIVLET_DROP_DIR) + "/outcome";
     std::filesystem::remove(WindowsPath(result));
-    std::wstring command =
-        L"\"" + WindowsPath(SCRIVLET_XDND_DROP).wstring() + L"\" " +
-        std::to_wstring((box.left + box.right) / 2) + L" " +
-        std::to_wstring((box.top + box.bottom) / 2) + L" \"" + Utf16(result) +
-        L"\" \"" + Utf16(unix_path) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
-    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
-                         nullptr, nullptr, &startup, &started) == FALSE) {
+    if (!Start(L"\"" + WindowsPath(SCRIVLET_XDND_DROP).wstring() + L"\" " +
+                   std::to_wstring((box.left + box.right) / 2) + L" " +
+                   std::to_wstring((box.top + box.bottom) / 2) + L" \"" +
+                   Utf16(result) + L"\" \"" + Utf16(unix_path) + L"\"",
+               started)) {
       return "not started";
     }
-    ::CloseHandle(started.hThread);
     ::CloseHandle(started.hProcess);
     for (int i = 0; i < 1000; ++i) {
       std::ifstream file(WindowsPath(result));
@@ -125,20 +122,38 @@ class Form1DriverTest : public ::testing::Test {
 PROCESS_INFORMATION Form1DriverTest::process_{};
 HWND Form1DriverTest::form_ = nullptr;
 
+// The page a control's container lies on; -1 for the tab control itself.
+int PageOf(layout::Container parent) {
+  switch (parent) {
+    case layout::Container::MainPage:
+      return 0;
+    case layout::Container::SettingsPage:
+    case layout::Container::Frame1:
+      return 1;
+    case layout::Container::StylePage:
+    case layout::Container::Frame2:
+    case layout::Container::Frame3:
+      return 2;
+    case layout::Container::Form:
+      break;
+  }
+  return -1;
+}
+
 TEST_F(Form1DriverTest, EveryControlHasItsIdAndPagesSwitch) {
   EXPECT_EQ(Text(form_), texts::kCaption);
   for (const ControlInfo& info : kControls) {
     EXPECT_NE(::GetDlgItem(form_, info.id), nullptr) << info.name;
   }
-  for (const int page : {1, 0, 1}) {
+  EXPECT_EQ(::SendMessageW(Item(Control::SSTab1), TCM_GETITEMCOUNT, 0, 0), 3);
+  for (const int page : {1, 0, 2, 1}) {
     ShowPage(page);
     for (const layout::Placement& place : layout::kPlacements) {
       if (place.parent == layout::Container::Form) {
         continue;
       }
-      const bool on_main = place.parent == layout::Container::MainPage;
       EXPECT_EQ(::IsWindowVisible(Item(place.control)) != FALSE,
-                on_main == (page == 0))
+                PageOf(place.parent) == page)
           << Info(place.control).name << " on page " << page;
     }
   }
@@ -155,18 +170,12 @@ TEST_F(Form1DriverTest, TabKeyFollowsTheFocusOrderAndTheTabsKeepTheirMargin) {
   };
   ::SendMessageW(form_, WM_NEXTDLGCTL,
                  reinterpret_cast<WPARAM>(Item(Control::SSTab1)), TRUE);
-  // The settings page's part of the shared order, and round to the tabs.
-  std::vector<Control> expected;
-  for (const Control control : kFocusOrder) {
-    const bool on_main =
-        control == Control::Text3 || control == Control::Picture1;
-    const bool unselected_option = control == Control::Option1_1;
-    if (!on_main && !unselected_option && control != Control::SSTab1) {
-      expected.push_back(control);
-    }
-  }
-  expected.push_back(Control::SSTab1);
-  for (const Control control : expected) {
+  // The settings page's controls (of the options, the selected one), and
+  // round to the tabs.
+  for (const Control control :
+       {Control::Check2, Control::Check1, Control::Text4, Control::Text2,
+        Control::Text1, Control::Option1_0, Control::Command1,
+        Control::SSTab1}) {
     // A posted key waits behind sent messages: wait for the focus to move.
     HWND before = focused();
     ::PostMessageW(before, WM_KEYDOWN, VK_TAB, 0);
@@ -280,6 +289,36 @@ TEST_F(Form1DriverTest, FilesDroppedFromAnXClientLoadOrSayWhy) {
   ::GetClientRect(Item(Control::Picture1), &inner);
   EXPECT_EQ(inner.right, 600);
   EXPECT_EQ(inner.bottom, 200);
+}
+
+TEST_F(Form1DriverTest, StrokesGreyDragInputAndABadPasteSaysWhy) {
+  ShowPage(2);
+  for (const auto& [style, drag_enabled] :
+       {std::pair{Control::Option2_1, false},
+        std::pair{Control::Option2_0, true}}) {
+    ::SendMessageW(Item(style), BM_CLICK, 0, 0);
+    Settle();
+    EXPECT_EQ(::IsWindowEnabled(Item(Control::Check2)) != FALSE, drag_enabled);
+  }
+  // A DIB whose header announces 100 x 100 pixels that are not there.
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = 100;
+  header.biHeight = 100;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(header) + 16);
+  ASSERT_NE(block, nullptr);
+  std::memcpy(::GlobalLock(block), &header, sizeof(header));
+  ::GlobalUnlock(block);
+  ASSERT_NE(::OpenClipboard(nullptr), FALSE);
+  ::EmptyClipboard();
+  EXPECT_NE(::SetClipboardData(CF_DIB, block), nullptr);
+  ::CloseClipboard();
+  // What Ctrl+V in the window sends it.
+  ::SendMessageW(form_, WM_PASTE, 0, 0);
+  EXPECT_EQ(TakeMessage(), texts::kDropBroken);
 }
 
 TEST_F(Form1DriverTest, ASecondStartRaisesTheFirstAndLeaves) {

@@ -16,9 +16,6 @@
 #include <string>
 #include <utility>
 
-#include "engine/plotter.h"
-#include "fake_desktop.h"
-#include "fake_picture.h"
 #include "started_program.h"
 #include "window/core/controls.h"
 #include "window/core/window_texts.h"
@@ -194,35 +191,29 @@ class ProgramDrawsTest : public ::testing::Test {
     return false;
   }
 
-  // The dots the engine's absolute plotter aims at for the sample with the
-  // window's settings, from the pointer at kOrigin. Over a desktop as wide
-  // as the absolute range, its coordinates are pixels.
+  // Where the sample's dots belong with the window's settings, from the
+  // pointer at kOrigin, worked out here rather than by the engine's plotter:
+  // every step-th pixel along both axes whose brightness is not above the
+  // threshold (the box, as large as the sample, is white beyond it, and so
+  // are the sample's transparent pixels).
   [[nodiscard]] std::set<Pixel> ExpectedDots() const {
-    const DecodedPicture decoded = WicPictureDecoder().Decode(
-        Utf8(WindowsPath(SCRIVLET_SAMPLE).wstring()));
-    const Picture& sample = decoded.picture;
-    FakePicture view(sample.width, sample.height, RGB(255, 255, 255));
-    for (int y = 0; y < sample.height; ++y) {
-      for (int x = 0; x < sample.width; ++x) {
+    const Picture sample =
+        WicPictureDecoder()
+            .Decode(Utf8(WindowsPath(SCRIVLET_SAMPLE).wstring()))
+            .picture;
+    const int scale = Number(Control::Text1);
+    const int step = Number(Control::Text2);
+    const int limit = 3 * Number(Control::Text4);
+    std::set<Pixel> dots;
+    for (int x = 0; x < sample.width; x += step) {
+      for (int y = 0; y < sample.height; y += step) {
         const std::uint32_t argb =
             sample.argb[(static_cast<std::size_t>(y) * sample.width) + x];
-        // A GIF's pixels are opaque or transparent, which shows white.
-        if ((argb >> 24U) != 0) {
-          view.SetPixel(
-              x, y, RGB(argb >> 16U & 0xFFU, argb >> 8U & 0xFFU, argb & 0xFFU));
+        const auto sum = static_cast<int>(
+            (argb >> 16U & 0xFFU) + (argb >> 8U & 0xFFU) + (argb & 0xFFU));
+        if ((argb >> 24U) != 0 && sum <= limit) {
+          dots.insert({kOrigin.x + x * scale, kOrigin.y + y * scale});
         }
-      }
-    }
-    DrawSettings settings;
-    settings.Magnification = Number(Control::Text1);
-    settings.Coarseness = Number(Control::Text2);
-    settings.Threshold = Number(Control::Text4);
-    FakeDesktop desktop({0, 0, kAbsoluteSpan, kAbsoluteSpan}, kOrigin);
-    EXPECT_EQ(DrawAbsolute(desktop, view, settings), PlotEnd::Completed);
-    std::set<Pixel> dots;
-    for (const MouseEventRecord& event : desktop.events()) {
-      if ((event.flags & MOUSEEVENTF_LEFTDOWN) != 0) {
-        dots.insert({event.dx, event.dy});
       }
     }
     return dots;
@@ -251,6 +242,28 @@ TEST_F(ProgramDrawsTest, F7DrawsEveryDotOfTheSampleAndNothingElse) {
   EXPECT_EQ(stray.size(), 0U)
       << "first at " << stray.begin()->first << "," << stray.begin()->second;
   EXPECT_EQ(canvas_.downs, static_cast<int>(dots.size()));
+  EXPECT_EQ(canvas_.ups, canvas_.downs);
+}
+
+TEST_F(ProgramDrawsTest, DrawCommandDrawsBesideTheWindow) {
+  const auto run = [this](const std::wstring& arguments) -> DWORD {
+    PROCESS_INFORMATION command{};
+    EXPECT_TRUE(StartProgram(command, {}, arguments));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ::WaitForSingleObject(command.hProcess, 0) == 0; }, 90s));
+    DWORD status = 0;
+    ::GetExitCodeProcess(command.hProcess, &status);
+    ::CloseHandle(command.hProcess);
+    return status;
+  };
+  EXPECT_EQ(run(L"draw --bogus"), 2U);
+  EXPECT_TRUE(canvas_.painted.empty());
+
+  const std::set<Pixel> dots = ExpectedDots();
+  const std::wstring sample = WindowsPath(SCRIVLET_SAMPLE).wstring();
+  EXPECT_EQ(run(L"draw \"" + sample + L"\" --coarseness 4 --at 40,40"), 0U);
+  Canvas::Pump(100ms);
+  EXPECT_EQ(canvas_.painted, dots);
   EXPECT_EQ(canvas_.ups, canvas_.downs);
 }
 

@@ -47,18 +47,26 @@ inline HWND WindowOf(DWORD process, const wchar_t* window_class) {
   return search.found;
 }
 
-// Starts scrivlet.exe (false if it could not be started).
-inline bool StartProgram(PROCESS_INFORMATION& started,
-                         STARTUPINFOW startup = {}) {
+// Starts a program from its command line (false if it could not be
+// started); the caller closes started.hProcess.
+inline bool Start(std::wstring command, PROCESS_INFORMATION& started,
+                  STARTUPINFOW startup = {}) {
   startup.cb = sizeof(startup);
-  std::wstring command =
-      L"\"" + WindowsPath(SCRIVLET_EXECUTABLE).wstring() + L"\"";
   if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
                        nullptr, nullptr, &startup, &started) == FALSE) {
     return false;
   }
   ::CloseHandle(started.hThread);
   return true;
+}
+
+// Starts scrivlet.exe with `arguments`.
+inline bool StartProgram(PROCESS_INFORMATION& started,
+                         STARTUPINFOW startup = {},
+                         const std::wstring& arguments = {}) {
+  return Start(L"\"" + WindowsPath(SCRIVLET_EXECUTABLE).wstring() + L"\" " +
+                   arguments,
+               started, startup);
 }
 
 // The program's window once it shows, which it does once its controls are

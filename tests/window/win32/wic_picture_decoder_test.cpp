@@ -167,8 +167,8 @@ std::vector<LoadCase> Cases() {
           {"zero_bytes", {}, texts::kDropNotPicture},
           {"text", Bytes(text.begin(), text.end()), texts::kDropNotPicture},
           {"PNG_signature_over_garbage", png_over_garbage, texts::kDropBroken},
-          {"GIF_claiming_40000_by_1", ClaimingGif(40000, 1),
-           texts::kDropTooLarge},
+          {"GIF_claiming_32767_by_1", ClaimingGif(32767, 1),
+           texts::kDropTooWide},
           {"GIF_claiming_8000_by_8000", ClaimingGif(8000, 8000),
            texts::kDropTooLarge},
       });

@@ -20,6 +20,7 @@
 #include "fake-input-client.h"
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
+#include "platform/mouse_flags.h"
 #include "platform/wayland/kde/kwin_screenshot.h"
 #include "platform/wayland/wayland_desktop.h"
 
@@ -45,7 +46,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     ListGlobals();
     RequireRoute();
     WatchOutputAndSeat();
-    connection_.Roundtrip("describe its output");
+    connection_.Roundtrip("describe its outputs");
     RequireOutputSize();
     // Once per connection; KWin drops the events of a client that has not.
     org_kde_kwin_fake_input_authenticate(fake_input_.get(), kApplication,
@@ -63,8 +64,9 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
+    if (mouse.move) {
+      if (mouse.absolute) {
         MoveOntoPixel(AbsoluteToScreen(dx, dy, Bounds()));
       } else {
         // Fake input is no libinput device, so KWin applies no pointer
@@ -73,11 +75,11 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
             fake_input_.get(), wl_fixed_from_int(dx), wl_fixed_from_int(dy));
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       org_kde_kwin_fake_input_button(fake_input_.get(), BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_PRESSED);
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       org_kde_kwin_fake_input_button(fake_input_.get(), BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
     }
@@ -138,16 +140,15 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
     }
   }
 
-  // KWin's absolute motion is in the desktop's logical pixels, fractions
-  // allowed, but KWin 5.27 rounds the position it hands to programs to
-  // whole pixels: a quarter pixel in lands on the aimed pixel whether KWin
-  // rounds or not, where a half would round onto the next one.
+  // KWin's absolute motion is in the layout's logical pixels, as screen
+  // points are, fractions allowed, but KWin 5.27 rounds the position it
+  // hands to programs to whole pixels: a quarter pixel in lands on the
+  // aimed pixel whether KWin rounds or not, where a half would round onto
+  // the next one.
   void MoveOntoPixel(ScreenPoint at) override {
-    const DesktopArea bounds = Bounds();
     org_kde_kwin_fake_input_pointer_motion_absolute(
-        fake_input_.get(),
-        wl_fixed_from_double(at.x - bounds.left + kIntoPixel),
-        wl_fixed_from_double(at.y - bounds.top + kIntoPixel));
+        fake_input_.get(), wl_fixed_from_double(at.x + kIntoPixel),
+        wl_fixed_from_double(at.y + kIntoPixel));
   }
 
   void NudgePointer() override {
@@ -171,7 +172,7 @@ class KdeFakeInputDesktop final : public WaylandDesktop {
                           std::to_string(fake_input_version_) +
                           "; absolute motion needs version 3 or later.");
     }
-    if (output_ == nullptr) {
+    if (CurrentOutput() == nullptr) {
       throw PlatformError(Named() + " lacks wl_output.");
     }
   }

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace scrivlet {
 namespace {
 
@@ -46,26 +48,6 @@ std::optional<std::uint32_t> ShmFormatOf(std::uint32_t qt_format) {
       return std::nullopt;
   }
 }
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  Fd(Fd&&) = delete;
-  Fd& operator=(Fd&&) = delete;
-  ~Fd() { Close(); }
-  [[nodiscard]] int Get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) {
-      close(fd_);
-      fd_ = -1;
-    }
-  }
-
- private:
-  int fd_;
-};
 
 struct Results {
   std::string type;
@@ -161,8 +143,8 @@ KwinCapture KwinScreenshot::CaptureArea(ScreenRect area) {
     throw PlatformError(std::string("No pipe for KWin's screenshot: ") +
                         std::strerror(errno));
   }
-  Fd read_end(ends[0]);
-  Fd write_end(ends[1]);
+  UniqueFd read_end(ends[0]);
+  UniqueFd write_end(ends[1]);
 
   sd_bus_message* raw_call = nullptr;
   Check(sd_bus_message_new_method_call(

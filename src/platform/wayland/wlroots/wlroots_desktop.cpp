@@ -7,10 +7,13 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/absolute_mapping.h"
 #include "platform/desktop_backends.h"
+#include "platform/mouse_flags.h"
 #include "platform/shm_frame.h"
+#include "platform/wayland/output_layout.h"
 #include "platform/wayland/shared_buffer.h"
 #include "platform/wayland/wayland_desktop.h"
 #include "wlr-screencopy-unstable-v1-client.h"
@@ -18,6 +21,13 @@
 
 namespace scrivlet {
 namespace {
+
+// Absolute motion aims a quarter pixel into the aimed pixel: its extent is
+// the layout's size in quarter pixels.
+constexpr std::int64_t kQuarters = 4;
+
+// wl_output's eight transforms; any bit set turns or flips the output.
+constexpr std::uint32_t kTransforms = 7;
 
 // One screencopy request and what the compositor answered.
 struct FrameCopy {
@@ -61,12 +71,12 @@ class WlrootsDesktop final : public WaylandDesktop {
     ListGlobals();
     RequireRoute();
     WatchOutputAndSeat();
-    connection_.Roundtrip("describe its output");
-    // The virtual pointer is made for the output, so that absolute motion
-    // spans exactly that output's pixels.
+    connection_.Roundtrip("describe its outputs");
+    // Made for no output in particular, so that absolute motion spans the
+    // whole layout and reaches every output.
     virtual_pointer_.reset(
-        zwlr_virtual_pointer_manager_v1_create_virtual_pointer_with_output(
-            pointer_manager_.get(), seat_, output_));
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(
+            pointer_manager_.get(), seat_));
     // A client gets a wl_pointer only while the seat has a pointer device:
     // the virtual pointer just made is one.
     connection_.Roundtrip("add the virtual pointer");
@@ -81,9 +91,10 @@ class WlrootsDesktop final : public WaylandDesktop {
 
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
+    const MouseFlags mouse = DecodeMouseFlags(flags);
     const std::uint32_t now = NowMs();
-    if ((flags & MOUSEEVENTF_MOVE) != 0) {
-      if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
+    if (mouse.move) {
+      if (mouse.absolute) {
         MoveOntoPixel(AbsoluteToScreen(dx, dy, Bounds()));
       } else {
         // Virtual pointer motion skips pointer acceleration, which applies
@@ -94,12 +105,12 @@ class WlrootsDesktop final : public WaylandDesktop {
         zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+    if (mouse.press) {
       zwlr_virtual_pointer_v1_button(virtual_pointer_.get(), now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_PRESSED);
       zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
     }
-    if ((flags & MOUSEEVENTF_LEFTUP) != 0) {
+    if (mouse.release) {
       zwlr_virtual_pointer_v1_button(virtual_pointer_.get(), now, BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
       zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
@@ -119,12 +130,22 @@ class WlrootsDesktop final : public WaylandDesktop {
     }
     FrameCopy copy;
     copy.shm = shm_;
+    const ScreenRect part{captured.left - bounds.left,
+                          captured.top - bounds.top, captured.width,
+                          captured.height};
+    // A turned output is copied whole: sway 1.7 copies a region of one
+    // from the wrong place.
+    const std::uint32_t transform = CurrentTransform();
+    const bool turned = (transform & kTransforms) != 0;
     // The software cursor stays out of the copy: it would cover the very
-    // pixel a dot was just clicked on.
+    // pixel a dot was just clicked on. The region is in the output's
+    // logical pixels.
     zwlr_screencopy_frame_v1* frame =
-        zwlr_screencopy_manager_v1_capture_output_region(
-            screencopy_.get(), 0, output_, captured.left - bounds.left,
-            captured.top - bounds.top, captured.width, captured.height);
+        turned ? zwlr_screencopy_manager_v1_capture_output(screencopy_.get(), 0,
+                                                           CurrentOutput())
+               : zwlr_screencopy_manager_v1_capture_output_region(
+                     screencopy_.get(), 0, CurrentOutput(), part.left, part.top,
+                     part.width, part.height);
     zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
     try {
       connection_.DispatchUntil([&] { return copy.finished; },
@@ -139,7 +160,14 @@ class WlrootsDesktop final : public WaylandDesktop {
       throw PlatformError(Named() + " could not copy the screen" +
                           copy.problem + ".");
     }
-    return ToScreenImage(copy.frame, area, captured);
+    if (!turned) {
+      return ToScreenImage(copy.frame, area, captured);
+    }
+    // The copy comes as the output stores its pixels: unturned.
+    std::vector<std::uint8_t> upright;
+    return ToScreenImage(CropFrame(UprightFrame(copy.frame, transform, upright),
+                                   part, bounds.width, bounds.height),
+                         area, captured);
   }
 
  protected:
@@ -158,17 +186,21 @@ class WlrootsDesktop final : public WaylandDesktop {
     }
   }
 
-  // Aimed at the pixel's centre: twice the output's size as the extent puts
-  // the pointer on half pixels. At a pixel's corner, programs that paint
-  // with cairo (GTK) put a one-pixel dot on the pixel up and left of it.
+  // Aimed a quarter pixel in, as the KDE route does. At a pixel's corner,
+  // programs that paint with cairo (GTK) put a one-pixel dot on the pixel
+  // up and left of it; at its centre, Qt programs round the half up and
+  // paint the pixel right of and below it. A quarter lands on the pixel
+  // whether a program cuts the fraction off or rounds it.
   void MoveOntoPixel(ScreenPoint at) override {
-    const DesktopArea bounds = Bounds();
+    const DesktopArea layout = LayoutBounds();
+    const auto quarters = [](std::int32_t offset) {
+      return static_cast<std::uint32_t>(kQuarters * offset + 1);
+    };
     zwlr_virtual_pointer_v1_motion_absolute(
-        virtual_pointer_.get(), NowMs(),
-        static_cast<std::uint32_t>(2 * (at.x - bounds.left) + 1),
-        static_cast<std::uint32_t>(2 * (at.y - bounds.top) + 1),
-        static_cast<std::uint32_t>(2 * bounds.width),
-        static_cast<std::uint32_t>(2 * bounds.height));
+        virtual_pointer_.get(), NowMs(), quarters(at.x - layout.left),
+        quarters(at.y - layout.top),
+        static_cast<std::uint32_t>(kQuarters * layout.width),
+        static_cast<std::uint32_t>(kQuarters * layout.height));
     zwlr_virtual_pointer_v1_frame(virtual_pointer_.get());
   }
 
@@ -182,7 +214,7 @@ class WlrootsDesktop final : public WaylandDesktop {
   void RequireRoute() const {
     MissingGlobals missing;
     missing.Need(seat_, "wl_seat");
-    missing.Need(output_, "wl_output");
+    missing.Need(CurrentOutput(), "wl_output");
     missing.Need(shm_, "wl_shm");
     missing.Need(pointer_manager_.get(), "zwlr_virtual_pointer_manager_v1");
     missing.Need(screencopy_.get(), "zwlr_screencopy_manager_v1");

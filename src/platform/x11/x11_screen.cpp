@@ -1,0 +1,140 @@
+#include "platform/x11/x11_screen.h"
+
+#include <X11/Xutil.h>
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+namespace scrivlet {
+namespace {
+
+// One colour channel of a TrueColor pixel, scaled to 0..255.
+std::uint32_t Channel(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) {
+    return 0;
+  }
+  const int shift = std::countr_zero(mask);
+  const unsigned long max = mask >> shift;
+  const unsigned long value = (pixel & mask) >> shift;
+  return static_cast<std::uint32_t>((value * 255 + max / 2) / max);
+}
+
+}  // namespace
+
+// DAMAGE on the root window reports drawing anywhere on a screen that is
+// not composited: windows there draw straight into the root's pixels.
+// Under a compositor it reports the composited output. It is reported once
+// until re-armed (DamageReportNonEmpty), which each read of the screen
+// does, so a busy screen wakes delivery at most once per read. (Reports of
+// each growing box, DamageReportBoundingBox, would tell where, but with
+// them Xlib lost track of the connection's sequence numbers within a
+// drawing on Xvfb.) A server without DAMAGE leaves delivery on its timer.
+X11Screen::X11Screen(Display* display, Window root, X11ErrorCapture& errors)
+    : display_(display), root_(root), errors_(errors) {
+  int error_base = 0;
+  if (XDamageQueryExtension(display_, &damage_event_base_, &error_base) ==
+      False) {
+    return;
+  }
+  damage_ = XDamageCreate(display_, root_, XDamageReportNonEmpty);
+  if (errors_.SyncAndTakeError()) {
+    damage_ = 0;
+  }
+}
+
+std::optional<COLORREF> X11Screen::ReadPixel(ScreenPoint at,
+                                             const DesktopArea& bounds) {
+  if (at.x < bounds.left || at.y < bounds.top ||
+      at.x >= bounds.left + bounds.width ||
+      at.y >= bounds.top + bounds.height) {
+    return std::nullopt;
+  }
+  // Reading the root window gives what the screen shows there, whichever
+  // window it belongs to. The X server hides a software cursor from reads,
+  // so the pointer itself never shows up in the colour.
+  RearmDamage();
+  XImage* image =
+      XGetImage(display_, root_, at.x, at.y, 1, 1, AllPlanes, ZPixmap);
+  if (image == nullptr) {
+    errors_.SyncAndClear();
+    return std::nullopt;
+  }
+  const unsigned long pixel = XGetPixel(image, 0, 0);
+  XDestroyImage(image);
+  return ToColorref(pixel);
+}
+
+ScreenImage X11Screen::Capture(ScreenRect area, const DesktopArea& bounds) {
+  // Only the part on the screen is read; the rest stays unreadable.
+  ScreenImage image = UnreadScreenImage(area);
+  const ScreenRect on_screen = ClipToDesktop(area, bounds);
+  if (image.pixels.empty() || on_screen.width == 0 || on_screen.height == 0) {
+    return image;
+  }
+  const std::int32_t left = on_screen.left;
+  const std::int32_t top = on_screen.top;
+  const std::int32_t right = left + on_screen.width;
+  const std::int32_t bottom = top + on_screen.height;
+  // One request for the whole rectangle: a pixel at a time costs a round
+  // trip to the server each.
+  RearmDamage();
+  XImage* shot =
+      XGetImage(display_, root_, left, top, static_cast<unsigned>(right - left),
+                static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
+  if (shot == nullptr) {
+    errors_.SyncAndClear();
+    return image;
+  }
+  for (std::int32_t y = top; y < bottom; ++y) {
+    for (std::int32_t x = left; x < right; ++x) {
+      image.pixels[static_cast<std::size_t>(y - area.top) *
+                       static_cast<std::size_t>(area.width) +
+                   static_cast<std::size_t>(x - area.left)] =
+          ToColorref(XGetPixel(shot, x - left, y - top));
+    }
+  }
+  XDestroyImage(shot);
+  return image;
+}
+
+bool X11Screen::Handle(const XEvent& event) {
+  if (damage_ == 0 || event.type != damage_event_base_ + XDamageNotify) {
+    return false;
+  }
+  damaged_ = damaged_ || event.xany.serial >= fresh_serial_;
+  return true;
+}
+
+// Forgets the drawing reported so far, just before a read of the screen
+// shows its result. A report queued before the read's reply may still
+// arrive; its serial, older than the read's, marks it as stale.
+void X11Screen::RearmDamage() {
+  if (damage_ == 0) {
+    return;
+  }
+  XDamageSubtract(display_, damage_, None, None);
+  damaged_ = false;
+  fresh_serial_ = NextRequest(display_);
+}
+
+COLORREF X11Screen::ToColorref(unsigned long pixel) {
+  const Visual* visual = DefaultVisual(display_, DefaultScreen(display_));
+  if (visual->c_class == TrueColor || visual->c_class == DirectColor) {
+    return Channel(pixel, visual->red_mask) |
+           (Channel(pixel, visual->green_mask) << 8U) |
+           (Channel(pixel, visual->blue_mask) << 16U);
+  }
+  // Colour-mapped screens: ask the server what the pixel value shows.
+  XColor colour{};
+  colour.pixel = pixel;
+  XQueryColor(display_, DefaultColormap(display_, DefaultScreen(display_)),
+              &colour);
+  const auto byte = [](unsigned short value) {
+    return static_cast<std::uint32_t>(value >> 8U);
+  };
+  return byte(colour.red) | (byte(colour.green) << 8U) |
+         (byte(colour.blue) << 16U);
+}
+
+}  // namespace scrivlet

@@ -1,0 +1,51 @@
+#pragma once
+
+// Reading the X screen back, and DAMAGE on the root window, which says when
+// something was drawn, so that delivery looks at the screen right after a
+// target painted.
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
+
+#include <optional>
+
+#include "platform/platform_input.h"
+#include "platform/x11/x11_errors.h"
+
+namespace scrivlet {
+
+class X11Screen {
+ public:
+  X11Screen(Display* display, Window root, X11ErrorCapture& errors);
+
+  // The colour at a point of `bounds`, the screen's area; nullopt outside
+  // it or where the read fails.
+  std::optional<COLORREF> ReadPixel(ScreenPoint at, const DesktopArea& bounds);
+  // The part of `area` on the screen in one read; the rest stays unread.
+  ScreenImage Capture(ScreenRect area, const DesktopArea& bounds);
+
+  // Whether the server reports drawing (it has DAMAGE).
+  [[nodiscard]] bool reports_changes() const { return damage_ != 0; }
+  // Something was drawn since the last read, or cannot be told.
+  [[nodiscard]] bool drawn_since_read() const {
+    return damage_ == 0 || damaged_;
+  }
+  // Takes a DAMAGE event; false for every other event.
+  bool Handle(const XEvent& event);
+
+ private:
+  void RearmDamage();
+  COLORREF ToColorref(unsigned long pixel);
+
+  Display* display_;
+  Window root_;
+  X11ErrorCapture& errors_;
+  Damage damage_ = 0;
+  int damage_event_base_ = 0;
+  // Something was drawn since the last read of the screen.
+  bool damaged_ = false;
+  // The serial of that read: reports generated before it are stale.
+  unsigned long fresh_serial_ = 0;
+};
+
+}  // namespace scrivlet

@@ -1,0 +1,67 @@
+// The primary monitor's logical pixels and its screen cast's pixels, for
+// scaled and turned monitors, worked by hand.
+
+#include "platform/gnome/monitor_frames.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+
+namespace scrivlet {
+namespace {
+
+TEST(MonitorFrames, LogicalPixelsMapOntoTheStreamsAndBack) {
+  struct Case {
+    const char* name;
+    MonitorFrames frames;
+    DesktopArea logical;
+    ScreenPoint at;   // a logical pixel
+    double stream_x;  // its corner in the stream
+    double stream_y;
+    ScreenPoint inside;   // a stream pixel inside it, not its corner
+    ScreenRect area;      // a logical area
+    ScreenRect streamed;  // the stream pixels that show it
+  };
+  // A row a line.
+  // clang-format off
+  const std::array cases{
+      Case{"as it is", FramesOf(1280, 800, 1, 0), {0, 0, 1280, 800},
+           {10, 20}, 10, 20, {10, 20}, {10, 20, 3, 2}, {10, 20, 3, 2}},
+      Case{"scale 2, turned 90 degrees", FramesOf(1280, 800, 2, 1),
+           {0, 0, 400, 640},
+           {10, 20}, 20, 40, {21, 41}, {10, 20, 3, 2}, {20, 40, 6, 4}},
+      Case{"scale 1.5", FramesOf(1920, 1200, 1.5, 0), {0, 0, 1280, 800},
+           {1, 3}, 1.5, 4.5, {2, 5}, {1, 1, 2, 2}, {1, 1, 4, 4}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    EXPECT_EQ(LogicalArea(c.frames), c.logical) << c.name;
+    const StreamPoint aim = ToStream(c.at, c.frames);
+    EXPECT_DOUBLE_EQ(aim.x, c.stream_x) << c.name;
+    EXPECT_DOUBLE_EQ(aim.y, c.stream_y) << c.name;
+    EXPECT_EQ(ToLogical(c.inside, c.frames), c.at) << c.name;
+    EXPECT_EQ(ToStream(c.area, c.frames), c.streamed) << c.name;
+  }
+}
+
+// Each logical pixel reads the stream pixel at its centre: at scale 1.5,
+// logical 1 and 2 are stream 2 and 3 (centres 2.25 and 3.75).
+TEST(MonitorFrames, ALogicalReadSamplesEachPixelsCentre) {
+  const MonitorFrames frames = FramesOf(1920, 1200, 1.5, 0);
+  ScreenImage stream = UnreadScreenImage({1, 1, 4, 4});
+  for (std::int32_t y = 1; y < 5; ++y) {
+    for (std::int32_t x = 1; x < 5; ++x) {
+      stream.pixels[static_cast<std::size_t>(y - 1) * 4 +
+                    static_cast<std::size_t>(x - 1)] =
+          static_cast<COLORREF>(10 * y + x);
+    }
+  }
+  const ScreenImage logical = ToLogical(stream, {1, 1, 2, 2}, frames);
+  ASSERT_EQ(logical.area, (ScreenRect{1, 1, 2, 2}));
+  EXPECT_EQ(logical.pixels,
+            (std::vector<std::optional<COLORREF>>{22, 23, 32, 33}));
+}
+
+}  // namespace
+}  // namespace scrivlet

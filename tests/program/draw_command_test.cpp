@@ -1,0 +1,207 @@
+// `scrivlet draw` as a script runs it: the real executable on the test
+// desktop draws a picture file into mtpaint once and reports what it sent;
+// bad command lines, bad pictures, a drawing already running and
+// `scrivlet --abort` each end it with their exit status.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "dot_pattern.h"
+#include "paint_program.h"
+#include "poll_for.h"
+#include "session/drawing_lock.h"
+
+namespace scrivlet::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+std::string Slurp(const std::string& path) {
+  std::ifstream file(path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The draw command (or --abort) running with its own runtime directory,
+// its output kept in files there.
+class Scrivlet {
+ public:
+  Scrivlet(const QTemporaryDir& dir, const std::vector<std::string>& words)
+      : out_(dir.filePath("out").toStdString()),
+        err_(dir.filePath("err").toStdString()) {
+    std::vector<std::string> command = {
+        "sh", "-c", R"(exec "$0" "$@" >')" + out_ + "' 2>'" + err_ + "'",
+        SCRIVLET_EXECUTABLE};
+    command.insert(command.end(), words.begin(), words.end());
+    process_.emplace(
+        command,
+        ChildOptions{
+            {"XDG_RUNTIME_DIR=" + dir.path().toStdString()}, false, {}});
+  }
+  std::optional<int> WaitFor(milliseconds timeout) {
+    return process_->WaitFor(timeout);
+  }
+  [[nodiscard]] std::string out() const { return Slurp(out_); }
+  [[nodiscard]] std::string err() const { return Slurp(err_); }
+
+ private:
+  std::string out_;
+  std::string err_;
+  std::optional<ChildProcess> process_;
+};
+
+class DrawCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(runtime_.isValid() && files_.isValid());
+    setenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit().constData(), 1);
+  }
+
+  // Runs to the end (at most a minute): the exit status.
+  int Run(const std::vector<std::string>& words) {
+    Scrivlet run(runtime_, words);
+    const std::optional<int> status = run.WaitFor(milliseconds(60000));
+    out_ = run.out();
+    err_ = run.err();
+    return status.value_or(-1);
+  }
+
+  std::string Png(const PatternPicture& picture) {
+    const auto width = static_cast<int>(picture.ScaleWidth());
+    const auto height = static_cast<int>(picture.ScaleHeight());
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        image.setPixel(
+            x, y, picture.Dark(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+      }
+    }
+    const QString path = files_.filePath("picture.png");
+    EXPECT_TRUE(image.save(path, "PNG"));
+    return path.toStdString();
+  }
+
+  void OpenPaint() {
+    const auto& kinds = PaintPrograms();
+    paint_.emplace(*std::find_if(kinds.begin(), kinds.end(), [](const auto& k) {
+      return k.name == "mtpaint";
+    }));
+  }
+
+  std::string At(ScreenPoint point) const {
+    return std::to_string(point.x) + "," + std::to_string(point.y);
+  }
+
+  QTemporaryDir runtime_;
+  QTemporaryDir files_;
+  std::string out_;
+  std::string err_;
+  std::optional<PaintProgram> paint_;
+};
+
+// The summary's counts by name.
+int Count(const std::string& summary, const std::string& name) {
+  std::smatch found;
+  if (!std::regex_search(summary, found, std::regex(name + "=([0-9]+)"))) {
+    ADD_FAILURE() << "no " << name << " in: " << summary;
+    return -1;
+  }
+  return std::stoi(found[1]);
+}
+
+TEST_F(DrawCommandTest, RefusesBadCommandLinesAndPictures) {
+  std::ofstream(files_.filePath("text.png").toStdString()) << "not a picture";
+  struct Case {
+    std::vector<std::string> words;
+    int status;
+    const char* said;
+  };
+  const Case cases[] = {
+      {{"draw", "a.png", "--colour"}, 2, "使い方"},
+      {{"draw", "a.png", "--swatch", "1,2"}, 2, "使い方"},
+      {{"draw", files_.filePath("none.png").toStdString()},
+       1,
+       "ファイルが見つかりません"},
+      {{"draw", files_.filePath("text.png").toStdString()},
+       1,
+       "画像ファイルではありません"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words.back());
+    EXPECT_EQ(Run(c.words), c.status);
+    EXPECT_NE(err_.find(c.said), std::string::npos) << err_;
+    EXPECT_EQ(out_, "");
+  }
+}
+
+TEST_F(DrawCommandTest, DrawsOnceAtTheStartPointAndCountsWhatLanded) {
+  OpenPaint();
+  const PatternPicture picture = MixedPicture(120, 40);
+  const ScreenPoint origin{paint_->canvas().left + 20,
+                           paint_->canvas().top + 20};
+  ASSERT_EQ(Run({"draw", Png(picture), "--at", At(origin)}), 0) << err_;
+
+  // The window's start-up settings: coarseness 2, magnification 1,
+  // threshold 200.
+  const std::vector<ScreenPoint> dots = ExpectedDots(
+      picture, DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
+  const CanvasCheck check = CheckCanvas(paint_->Capture(BoundingRect(dots, 4)),
+                                        dots, paint_->paper());
+  EXPECT_EQ(check.landed, check.expected)
+      << "missing: " << Describe(check.missing);
+  EXPECT_EQ(check.stray, 0) << "stray: " << Describe(check.strays);
+  EXPECT_EQ(Count(out_, "dots"), static_cast<int>(dots.size())) << out_;
+  EXPECT_EQ(Count(out_, "confirmed"), static_cast<int>(dots.size())) << out_;
+}
+
+TEST_F(DrawCommandTest, WaitsForNoOtherDrawingAndStopsOnAbort) {
+  OpenPaint();
+  const std::string path = Png(MixedPicture(300, 90));
+  const std::string at =
+      At({paint_->canvas().left + 20, paint_->canvas().top + 20});
+  {
+    // The window's drawing holds the same lock.
+    const std::unique_ptr<DrawingLock> window = DrawingLock::TryTake();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(Run({"draw", path, "--at", at}), 1);
+    EXPECT_NE(err_.find(kDrawingElsewhere), std::string::npos) << err_;
+  }
+
+  Scrivlet drawing(runtime_, {"draw", path, "--at", at});
+  const ScreenRect first_dots{paint_->canvas().left + 20,
+                              paint_->canvas().top + 20, 8, 8};
+  ASSERT_TRUE(PollFor(
+      [&] {
+        return CheckCanvas(paint_->Capture(first_dots), {}, paint_->paper())
+                   .stray > 0;
+      },
+      milliseconds(20000)))
+      << "the drawing did not start";
+  EXPECT_EQ(Run({"--abort"}), 0) << err_;
+  ASSERT_EQ(drawing.WaitFor(milliseconds(5000)), 1) << drawing.err();
+  const std::string summary = drawing.out();
+  EXPECT_GT(Count(summary, "dots"), 0) << summary;
+  EXPECT_LT(Count(summary, "dots"), 3000) << "it was not stopped: " << summary;
+  Window root = 0;
+  Window child = 0;
+  int x = 0;
+  unsigned int buttons = 0;
+  XQueryPointer(paint_->display(), DefaultRootWindow(paint_->display()), &root,
+                &child, &x, &x, &x, &x, &buttons);
+  EXPECT_EQ(buttons & Button1Mask, 0U) << "the left button was left down";
+}
+
+}  // namespace
+}  // namespace scrivlet::testing
