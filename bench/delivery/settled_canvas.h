@@ -19,13 +19,13 @@ inline testing::CanvasCheck SettledCheck(const testing::PaintProgram& program,
                                          ScreenRect area,
                                          const std::vector<ScreenPoint>& dots) {
   testing::CanvasCheck last =
-      CheckCanvas(program.Capture(area), dots, program.paper());
+      testing::CheckCanvas(program.Capture(area), dots, program.paper());
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     testing::CanvasCheck now =
-        CheckCanvas(program.Capture(area), dots, program.paper());
+        testing::CheckCanvas(program.Capture(area), dots, program.paper());
     if (now.landed == last.landed && now.stray == last.stray) {
       return now;
     }

@@ -125,7 +125,7 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   settings.Dither = drawing.dither;
   const ScreenPoint origin{canvas.left + 12, canvas.top + 12};
   const std::vector<ScreenPoint> ink =
-      ExpectedInk(picture, settings, PlotMode::Absolute, origin);
+      testing::ExpectedInk(picture, settings, PlotMode::Absolute, origin);
   const ScreenRect area{origin.x - 6, origin.y - 6,
                         static_cast<std::int32_t>(picture.ScaleWidth()) + 13,
                         static_cast<std::int32_t>(picture.ScaleHeight()) + 13};
@@ -164,8 +164,8 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   }
   result.expected = check.expected;
   if (drawing.picture == "grey") {
-    result.error = BlurredToneError(picture, program.Capture(area), origin,
-                                    program.paper());
+    result.error = testing::BlurredToneError(picture, program.Capture(area),
+                                             origin, program.paper());
   }
   const std::string error =
       result.error < 0 ? "" : std::to_string(result.error).substr(0, 5);
