@@ -13,6 +13,8 @@
 #include <stop_token>
 #include <thread>
 
+#include "recording_client.h"
+
 namespace scrivlet::testing {
 
 // Grabs the pointer actively for `duration`, as an open popup menu does:
@@ -37,7 +39,7 @@ class PaintingCover {
  private:
   void Run(const std::stop_token& stop);
 
-  Display* display_;
+  RecordingClient client_;
   Window window_ = 0;
   GC gc_ = nullptr;
   int after_presses_;
