@@ -1,6 +1,6 @@
 // Reading a copied frame: each pixel format's channel order, a frame the
-// compositor stored upside down, a scaled output, and pixels that were
-// never captured.
+// compositor stored upside down, and pixels that were never captured. A
+// scaled output's frame is read on sway (wayland_outputs_test).
 
 #include "platform/shm_frame.h"
 
@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstring>
-#include <vector>
 
 namespace scrivlet {
 namespace {
@@ -72,25 +71,6 @@ TEST(ShmFrame, UncapturedUnreadableOrShortFramesGiveNoColour) {
     const ScreenImage image = ToScreenImage(c.frame, {0, 0, 2, 2}, c.captured);
     EXPECT_EQ(image.At(c.probe).has_value(), c.readable) << c.name;
   }
-}
-
-TEST(ShmFrame, ScaledOutputPicksTheCoveringBufferPixel) {
-  // A 2x scaled output: screen pixel (x, y) is the 2x2 buffer pixels of
-  // value 1 + x + 2y.
-  std::vector<std::uint32_t> words(16);
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    words[i] = 1 + (i % 4) / 2 + 2 * (i / 8);
-  }
-  const ShmFrame frame{1,
-                       4,
-                       4,
-                       16,
-                       false,
-                       reinterpret_cast<const std::uint8_t*>(words.data()),
-                       words.size() * 4};
-  const ScreenImage image = ToScreenImage(frame, {0, 0, 2, 2}, {0, 0, 2, 2});
-  EXPECT_EQ(image.At({1, 0}), COLORREF{0x020000});
-  EXPECT_EQ(image.At({0, 1}), COLORREF{0x030000});
 }
 
 }  // namespace
