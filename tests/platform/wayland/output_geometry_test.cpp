@@ -45,16 +45,10 @@ TEST(OutputGeometry, LayoutEnclosesEveryOutput) {
 
 // Pixel (2, 0) of a 3x2 image, the top-right one, after each transform.
 TEST(OutputGeometry, TransformsMovePixelsAsWlrootsMovesBoxes) {
-  const std::array<ScreenPoint, 8> moved{{
-      {2, 0},  // normal
-      {1, 2},  // 90: the image is 2 wide, 3 high
-      {0, 1},  // 180
-      {0, 0},  // 270
-      {0, 0},  // flipped
-      {0, 2},  // flipped, 90
-      {2, 1},  // flipped, 180
-      {1, 0},  // flipped, 270
-  }};
+  // Normal, 90 (the image is 2 wide, 3 high), 180, 270, then flipped and
+  // each of those.
+  const std::array<ScreenPoint, 8> moved{
+      {{2, 0}, {1, 2}, {0, 1}, {0, 0}, {0, 0}, {0, 2}, {2, 1}, {1, 0}}};
   for (std::uint32_t transform = 0; transform < 8; ++transform) {
     const ScreenPoint to = TransformPixel({2, 0}, transform, 3, 2);
     EXPECT_EQ(to, moved[transform]) << "transform " << transform;
