@@ -5,15 +5,6 @@
 
 namespace scrivlet::testing {
 
-void HoldPointer(Display* display, std::chrono::milliseconds duration) {
-  XGrabPointer(display, DefaultRootWindow(display), False, 0, GrabModeAsync,
-               GrabModeAsync, None, None, CurrentTime);
-  XSync(display, False);
-  std::this_thread::sleep_for(duration);
-  XUngrabPointer(display, CurrentTime);
-  XSync(display, False);
-}
-
 PaintingCover::PaintingCover(int after_presses,
                              std::function<bool(Display*)> interlude)
     : after_presses_(after_presses), interlude_(std::move(interlude)) {

@@ -8,7 +8,6 @@
 #include <X11/Xlib.h>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <stop_token>
 #include <thread>
@@ -16,10 +15,6 @@
 #include "recording_client.h"
 
 namespace scrivlet::testing {
-
-// Grabs the pointer actively for `duration`, as an open popup menu does:
-// meanwhile every pointer event goes to this connection, which drops it.
-void HoldPointer(Display* display, std::chrono::milliseconds duration);
 
 class PaintingCover {
  public:
