@@ -16,8 +16,17 @@ using std::chrono::milliseconds;
 
 TEST(PointerFollower, OwnMovesHoldUntilTheStreamCatchesUpOrTheUserMoves) {
   const auto t0 = PointerFollower::Clock::time_point{} + milliseconds(10'000);
-  const DesktopArea area{0, 0, 1280, 800};
   const Shown old{{5, 5}, 3};
+  const std::optional<Shown> none;
+  const std::optional<ScreenPoint> nowhere;
+  const auto to = [&](ScreenPoint p) {
+    return [=](PointerFollower& f) { f.MovedTo(p, old, t0); };
+  };
+  const auto by = [&](std::int32_t dx, std::optional<Shown> from) {
+    return [=](PointerFollower& f) {
+      f.MovedBy(dx, 3, {0, 0, 1280, 800}, from, t0);
+    };
+  };
   struct Case {
     const char* name;
     std::function<void(PointerFollower&)> moves;
@@ -26,37 +35,18 @@ TEST(PointerFollower, OwnMovesHoldUntilTheStreamCatchesUpOrTheUserMoves) {
     std::optional<ScreenPoint> first;
     std::optional<ScreenPoint> then;
   };
+  // clang-format off
   const std::array cases{
-      Case{"nothing shown yet",
-           {},
-           std::nullopt,
-           std::nullopt,
-           std::nullopt,
-           std::nullopt},
-      Case{"the stream alone",
-           {},
-           old,
-           old,
-           ScreenPoint{5, 5},
-           ScreenPoint{5, 5}},
-      Case{"own move, stream silent",
-           [&](PointerFollower& f) {
-             f.MovedTo({100, 90}, old, t0);
-           },
-           old, old, ScreenPoint{100, 90}, ScreenPoint{100, 90}},
-      Case{"own move, a stale frame in flight, then the user moves",
-           [&](PointerFollower& f) {
-             f.MovedTo({100, 90}, old, t0);
-           },
-           Shown{{5, 5}, 4}, Shown{{7, 7}, 5}, ScreenPoint{100, 90},
-           ScreenPoint{7, 7}},
-      Case{"relative from the stream's place, stopped at the edges",
-           [&](PointerFollower& f) { f.MovedBy(-10, 3, area, old, t0); }, old,
-           old, ScreenPoint{0, 8}, ScreenPoint{0, 8}},
-      Case{"relative without a known start",
-           [&](PointerFollower& f) { f.MovedBy(4, 4, area, std::nullopt, t0); },
-           std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+      Case{"nothing shown yet", {}, none, none, nowhere, nowhere},
+      Case{"the stream alone", {}, old, old, ScreenPoint{5, 5}, ScreenPoint{5, 5}},
+      Case{"own move, stream silent", to({100, 90}), old, old, ScreenPoint{100, 90}, ScreenPoint{100, 90}},
+      Case{"own move, a stale frame in flight, then the user moves", to({100, 90}),
+           Shown{{5, 5}, 4}, Shown{{7, 7}, 5}, ScreenPoint{100, 90}, ScreenPoint{7, 7}},
+      Case{"relative from the stream's place, stopped at the edges", by(-10, old), old, old,
+           ScreenPoint{0, 8}, ScreenPoint{0, 8}},
+      Case{"relative without a known start", by(4, none), none, none, nowhere, nowhere},
   };
+  // clang-format on
   for (const Case& c : cases) {
     PointerFollower follower;
     if (c.moves) {

@@ -1,18 +1,13 @@
 #include "recording_surface.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 #include <wayland-client.h>
 
-#include <algorithm>
-#include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
-#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "absolute_aim.h"
 #include "platform/wayland/shared_buffer.h"
@@ -46,7 +41,7 @@ struct RecordingSurface::State {
   bool configured = false;
   wl_fixed_t x = 0;
   wl_fixed_t y = 0;
-  int stop_fd = -1;
+  std::atomic<bool> stop = false;
 
   std::mutex mutex;
   std::condition_variable changed;
@@ -54,10 +49,15 @@ struct RecordingSurface::State {
 
   void Record(SurfaceEvent kind) {
     const std::lock_guard lock(mutex);
-    // wl_fixed_t has 8 fraction bits: none set is the corner.
+    // wl_fixed_t has 8 fraction bits. Past the corner and short of the
+    // half, programs that cut the fraction off (GTK) and those that round
+    // it (Qt) find the same pixel.
+    const auto inside = [](wl_fixed_t v) {
+      return (v & 0xFF) > 0 && (v & 0xFF) < 0x80;
+    };
     records.push_back({kind,
                        {wl_fixed_to_int(x), wl_fixed_to_int(y)},
-                       (x & 0xFF) != 0 && (y & 0xFF) != 0});
+                       inside(x) && inside(y)});
     changed.notify_all();
   }
 };
@@ -66,15 +66,19 @@ namespace {
 
 using State = RecordingSurface::State;
 
+// The pixel's word in the shared picture, XRGB8888.
+std::uint32_t& Pixel(State& state, std::int32_t x, std::int32_t y) {
+  auto* words = reinterpret_cast<std::uint32_t*>(
+      const_cast<std::uint8_t*>(state.picture->Data()));
+  return words[std::ptrdiff_t{y} * state.width + x];
+}
+
 // Paints the pixel black, as a paint program does where it is clicked.
 void InkAt(State& state, std::int32_t x, std::int32_t y) {
   if (x < 0 || y < 0 || x >= state.width || y >= state.height) {
     return;
   }
-  auto* pixels = const_cast<std::uint8_t*>(state.picture->Data());
-  std::memset(
-      pixels + std::ptrdiff_t{y} * state.width * 4 + std::ptrdiff_t{x} * 4, 0,
-      3);
+  Pixel(state, x, y) = 0xFF000000U;
   wl_surface_attach(state.surface, state.picture->Buffer(), 0, 0);
   wl_surface_damage(state.surface, x, y, 1, 1);
   wl_surface_commit(state.surface);
@@ -88,10 +92,8 @@ const wl_pointer_listener kPointer{
     },
     [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},
     [](void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-      auto* state = static_cast<State*>(data);
-      state->x = x;
-      state->y = y;
-      state->Record(SurfaceEvent::Motion);
+      static_cast<State*>(data)->x = x;
+      static_cast<State*>(data)->y = y;
     },
     [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
        std::uint32_t pressed) {
@@ -153,20 +155,15 @@ const zwlr_layer_surface_v1_listener kLayer{
     [](void*, zwlr_layer_surface_v1*) {}};
 
 void Paint(State& state) {
-  const std::int32_t stride = state.width * 4;
   state.picture = std::make_unique<SharedBuffer>(
-      state.shm, WL_SHM_FORMAT_XRGB8888, state.width, state.height, stride);
-  auto* pixels = const_cast<std::uint8_t*>(state.picture->Data());
+      state.shm, WL_SHM_FORMAT_XRGB8888, state.width, state.height,
+      state.width * 4);
   for (std::int32_t y = 0; y < state.height; ++y) {
     for (std::int32_t x = 0; x < state.width; ++x) {
-      const COLORREF colour = PatternAt({x, y});
-      // XRGB8888 is a little-endian word: blue, green, red, unused.
-      std::uint8_t* pixel =
-          pixels + std::ptrdiff_t{y} * stride + std::ptrdiff_t{x} * 4;
-      pixel[0] = static_cast<std::uint8_t>(colour >> 16U);
-      pixel[1] = static_cast<std::uint8_t>(colour >> 8U);
-      pixel[2] = static_cast<std::uint8_t>(colour);
-      pixel[3] = 0xFF;
+      // COLORREF is 0x00BBGGRR, XRGB8888 0xFFRRGGBB.
+      const COLORREF c = PatternAt({x, y});
+      Pixel(state, x, y) = 0xFF000000U | ((c & 0xFFU) << 16U) | (c & 0xFF00U) |
+                           ((c >> 16U) & 0xFFU);
     }
   }
 }
@@ -202,37 +199,20 @@ RecordingSurface::RecordingSurface() : state_(std::make_unique<State>()) {
   wl_surface_damage(state.surface, 0, 0, state.width, state.height);
   wl_surface_commit(state.surface);
   wl_display_roundtrip(state.display);
-  state.stop_fd = eventfd(0, EFD_CLOEXEC);
   dispatcher_ = std::thread([&state] {
-    const int fd = wl_display_get_fd(state.display);
-    for (;;) {
-      while (wl_display_prepare_read(state.display) != 0) {
-        wl_display_dispatch_pending(state.display);
-      }
-      wl_display_flush(state.display);
-      std::array<pollfd, 2> ready{pollfd{fd, POLLIN, 0},
-                                  pollfd{state.stop_fd, POLLIN, 0}};
-      poll(ready.data(), ready.size(), -1);
-      if ((ready[1].revents & POLLIN) != 0) {
-        wl_display_cancel_read(state.display);
-        return;
-      }
-      if (wl_display_read_events(state.display) < 0 ||
-          wl_display_dispatch_pending(state.display) < 0) {
-        return;
-      }
+    while (!state.stop && wl_display_dispatch(state.display) >= 0) {
     }
   });
 }
 
 RecordingSurface::~RecordingSurface() {
   State& state = *state_;
-  if (dispatcher_.joinable()) {
-    const std::uint64_t one = 1;
-    (void)write(state.stop_fd, &one, sizeof one);
-    dispatcher_.join();
-    close(state.stop_fd);
-  }
+  // The answer to a sync wakes the dispatcher to see the stop.
+  state.stop = true;
+  wl_callback* woken = wl_display_sync(state.display);
+  wl_display_flush(state.display);
+  dispatcher_.join();
+  wl_callback_destroy(woken);
   zwlr_layer_surface_v1_destroy(state.layer);
   wl_surface_destroy(state.surface);
   state.picture.reset();
@@ -252,21 +232,11 @@ RecordingSurface::~RecordingSurface() {
 }
 
 std::vector<SurfaceRecord> RecordingSurface::Buttons(std::size_t count) {
-  const auto is_button = [](const SurfaceRecord& record) {
-    return record.kind != SurfaceEvent::Motion;
-  };
   std::unique_lock lock(state_->mutex);
-  std::vector<SurfaceRecord>& records = state_->records;
   // A compositor that has just started, on a busy machine, may take long.
-  state_->changed.wait_for(lock, std::chrono::seconds(20), [&] {
-    return std::count_if(records.begin(), records.end(), is_button) >=
-           static_cast<std::ptrdiff_t>(count);
-  });
-  std::vector<SurfaceRecord> buttons;
-  std::copy_if(records.begin(), records.end(), std::back_inserter(buttons),
-               is_button);
-  records.clear();
-  return buttons;
+  state_->changed.wait_for(lock, std::chrono::seconds(20),
+                           [&] { return state_->records.size() >= count; });
+  return std::exchange(state_->records, {});
 }
 
 std::vector<SurfaceRecord> ClickThenDrag(PlatformInput& desktop,

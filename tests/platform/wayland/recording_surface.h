@@ -15,13 +15,13 @@
 
 namespace scrivlet::testing {
 
-enum class SurfaceEvent : std::uint8_t { Motion, Press, Release };
+enum class SurfaceEvent : std::uint8_t { Press, Release };
 
 struct SurfaceRecord {
-  SurfaceEvent kind = SurfaceEvent::Motion;
+  SurfaceEvent kind = SurfaceEvent::Press;
   ScreenPoint at;
-  // Inside the pixel, as a real pointer over the pixel would be, not on its
-  // corner.
+  // Inside the pixel's first half, as programs that cut the fraction off
+  // and those that round it both need, not on its corner.
   bool inside = true;
   friend bool operator==(const SurfaceRecord&, const SurfaceRecord&) = default;
 };
@@ -46,8 +46,7 @@ class RecordingSurface {
   ~RecordingSurface();
 
   // The presses and releases seen so far, once there are `count` of them
-  // or 5 s passed; clears the record. Motion is left out: compositors may
-  // send more of it than was asked for.
+  // or 20 s passed; clears the record.
   std::vector<SurfaceRecord> Buttons(std::size_t count);
 
   struct State;

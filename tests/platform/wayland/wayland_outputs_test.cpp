@@ -1,7 +1,5 @@
-// Where clicks land on headless sway: in Qt and GTK programs, which turn
-// the pointer's fraction of a pixel into a pixel differently, and on
-// scaled, turned and second outputs, whose logical pixels are what
-// programs see.
+// Where clicks land on headless sway's scaled, turned and second outputs,
+// whose logical pixels are what programs see.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +11,6 @@
 #include <vector>
 
 #include "absolute_aim.h"
-#include "gnome_stage.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
 #include "wayland_session.h"
@@ -21,7 +18,6 @@
 namespace scrivlet::testing {
 namespace {
 
-constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0;
 
 void Click(PlatformInput& desktop, ScreenPoint at) {
@@ -40,51 +36,6 @@ ScreenImage AroundOnce(PlatformInput& desktop, ScreenPoint at,
     image = desktop.CaptureScreenRegion(around);
   }
   return image;
-}
-
-// Black at `at` and nowhere around it.
-std::string Painted(const ScreenImage& image, ScreenPoint at) {
-  std::string wrong;
-  for (std::int32_t y = at.y - 1; y <= at.y + 1; ++y) {
-    for (std::int32_t x = at.x - 1; x <= at.x + 1; ++x) {
-      const bool black = image.At({x, y}) == kBlack;
-      if (black != (ScreenPoint{x, y} == at)) {
-        wrong += " " + std::to_string(x) + "," + std::to_string(y);
-      }
-    }
-  }
-  return wrong.empty() ? "" : "wrong at" + wrong;
-}
-
-struct Program {
-  const char* name;
-  std::string command;
-};
-
-TEST(WaylandAim, ClicksPaintTheAimedPixelInQtAndGtkPrograms) {
-  UseWaylandSession(FixtureSessionFile());
-  const std::array programs{
-      Program{"Qt", QtClickRecorder()},
-      Program{"GTK",
-              "GDK_BACKEND=wayland NO_AT_BRIDGE=1 exec "
-              "/usr/bin/python3 " SCRIVLET_GTK_CLICK_RECORDER},
-  };
-  for (const Program& program : programs) {
-    ClickRecorder recorder(program.command);
-    ASSERT_EQ(recorder.ReadLine(20000), "ready") << program.name;
-    const auto desktop = OpenWaylandDesktop();
-    const DesktopArea area = desktop->DesktopBounds();
-    const ScreenPoint far{area.width - 2, area.height - 2};
-    // Covering the screen once it is white from corner to corner.
-    AroundOnce(*desktop, {1, 1}, kWhite);
-    ASSERT_EQ(AroundOnce(*desktop, far, kWhite).At(far), kWhite)
-        << program.name << " never covered the screen";
-    for (const ScreenPoint at : {ScreenPoint{100, 60}, ScreenPoint{517, 333}}) {
-      Click(*desktop, at);
-      EXPECT_EQ(Painted(AroundOnce(*desktop, at, kBlack), at), "")
-          << program.name << " clicked at " << at.x << "," << at.y;
-    }
-  }
 }
 
 void Sway(const std::string& command) {

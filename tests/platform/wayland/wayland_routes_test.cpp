@@ -49,30 +49,19 @@ TEST(WaylandRoutesTest, NoRouteNamesWhatEachLacked) {
     std::unique_ptr<PlatformInput> (*open)();
     std::vector<std::string> named;
   };
+  // clang-format off
   const std::array cases{
-      Case{"neither route",
-           0,
-           true,
-           &OpenWaylandDesktop,
-           {"wlroots: ", "zwlr_virtual_pointer_manager_v1",
-            "zwlr_screencopy_manager_v1", "KDE: ", "org_kde_kwin_fake_input",
-            "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input"}},
-      Case{"fake input without absolute motion",
-           2,
-           true,
-           &OpenWaylandDesktop,
+      Case{"neither route", 0, true, &OpenWaylandDesktop,
+           {"wlroots: ", "zwlr_virtual_pointer_manager_v1", "zwlr_screencopy_manager_v1", "KDE: ",
+            "org_kde_kwin_fake_input", "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input"}},
+      Case{"fake input without absolute motion", 2, true, &OpenWaylandDesktop,
            {"zwlr_virtual_pointer_manager_v1", "version 2", "version 3"}},
-      Case{"no X11 to fall back on",
-           0,
-           true,
-           &OpenNativeDesktop,
+      Case{"no X11 to fall back on", 0, true, &OpenNativeDesktop,
            {"org_kde_kwin_fake_input", "DISPLAY is not set"}},
-      Case{"no compositor: said once for all routes",
-           0,
-           false,
-           &OpenWaylandDesktop,
+      Case{"no compositor: said once for all routes", 0, false, &OpenWaylandDesktop,
            {"wlroots, KDE: Cannot connect"}},
   };
+  // clang-format on
   unsetenv("DISPLAY");
   for (const Case& c : cases) {
     const BareCompositor compositor(c.fake_input_version);

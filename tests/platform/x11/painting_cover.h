@@ -8,16 +8,13 @@
 #include <X11/Xlib.h>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <stop_token>
 #include <thread>
 
-namespace scrivlet::testing {
+#include "recording_client.h"
 
-// Grabs the pointer actively for `duration`, as an open popup menu does:
-// meanwhile every pointer event goes to this connection, which drops it.
-void HoldPointer(Display* display, std::chrono::milliseconds duration);
+namespace scrivlet::testing {
 
 class PaintingCover {
  public:
@@ -37,7 +34,7 @@ class PaintingCover {
  private:
   void Run(const std::stop_token& stop);
 
-  Display* display_;
+  RecordingClient client_;
   Window window_ = 0;
   GC gc_ = nullptr;
   int after_presses_;
