@@ -49,15 +49,10 @@ struct RecordingSurface::State {
 
   void Record(SurfaceEvent kind) {
     const std::lock_guard lock(mutex);
-    // wl_fixed_t has 8 fraction bits. Past the corner and short of the
-    // half, programs that cut the fraction off (GTK) and those that round
-    // it (Qt) find the same pixel.
-    const auto inside = [](wl_fixed_t v) {
-      return (v & 0xFF) > 0 && (v & 0xFF) < 0x80;
-    };
+    // wl_fixed_t has 8 fraction bits: none set is the corner.
     records.push_back({kind,
                        {wl_fixed_to_int(x), wl_fixed_to_int(y)},
-                       inside(x) && inside(y)});
+                       (x & 0xFF) != 0 && (y & 0xFF) != 0});
     changed.notify_all();
   }
 };

@@ -20,8 +20,8 @@ enum class SurfaceEvent : std::uint8_t { Press, Release };
 struct SurfaceRecord {
   SurfaceEvent kind = SurfaceEvent::Press;
   ScreenPoint at;
-  // Inside the pixel's first half, as programs that cut the fraction off
-  // and those that round it both need, not on its corner.
+  // Inside the pixel, as a real pointer over the pixel would be, not on its
+  // corner.
   bool inside = true;
   friend bool operator==(const SurfaceRecord&, const SurfaceRecord&) = default;
 };

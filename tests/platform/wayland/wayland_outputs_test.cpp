@@ -1,5 +1,7 @@
-// Where clicks land on headless sway's scaled, turned and second outputs,
-// whose logical pixels are what programs see.
+// Where clicks land on headless sway: in a Qt program, which rounds the
+// pointer's fraction of a pixel where the recording surface cuts it off,
+// and on scaled, turned and second outputs, whose logical pixels are what
+// programs see.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "absolute_aim.h"
+#include "gnome_stage.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
 #include "wayland_session.h"
@@ -18,6 +21,7 @@
 namespace scrivlet::testing {
 namespace {
 
+constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0;
 
 void Click(PlatformInput& desktop, ScreenPoint at) {
@@ -36,6 +40,28 @@ ScreenImage AroundOnce(PlatformInput& desktop, ScreenPoint at,
     image = desktop.CaptureScreenRegion(around);
   }
   return image;
+}
+
+TEST(WaylandAim, ClicksPaintTheAimedPixelInAQtProgram) {
+  UseWaylandSession(FixtureSessionFile());
+  ClickRecorder recorder;
+  ASSERT_EQ(recorder.ReadLine(20000), "ready");
+  const auto desktop = OpenWaylandDesktop();
+  const DesktopArea area = desktop->DesktopBounds();
+  const ScreenPoint far{area.width - 2, area.height - 2};
+  // Covering the screen once it is white from corner to corner.
+  AroundOnce(*desktop, {1, 1}, kWhite);
+  ASSERT_EQ(AroundOnce(*desktop, far, kWhite).At(far), kWhite)
+      << "the recorder never covered the screen";
+  for (const ScreenPoint at : {ScreenPoint{100, 60}, ScreenPoint{517, 333}}) {
+    Click(*desktop, at);
+    // Black at `at` and nowhere around it.
+    const ScreenImage around = AroundOnce(*desktop, at, kBlack);
+    for (std::size_t i = 0; i < around.pixels.size(); ++i) {
+      EXPECT_EQ(around.pixels[i] == kBlack, i == 4)
+          << "clicked at " << at.x << "," << at.y << ", pixel " << i;
+    }
+  }
 }
 
 void Sway(const std::string& command) {
