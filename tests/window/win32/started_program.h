@@ -64,9 +64,9 @@ inline bool Start(std::wstring command, PROCESS_INFORMATION& started,
 inline bool StartProgram(PROCESS_INFORMATION& started,
                          STARTUPINFOW startup = {},
                          const std::wstring& arguments = {}) {
-  return Start(L"\"" + WindowsPath(SCRIVLET_EXECUTABLE).wstring() + L"\" " +
-                   arguments,
-               started, startup);
+  return Start(
+      L"\"" + WindowsPath(SCRIVLET_EXECUTABLE).wstring() + L"\" " + arguments,
+      started, startup);
 }
 
 // The program's window once it shows, which it does once its controls are
