@@ -333,10 +333,15 @@ TEST_F(Form1CoreTest, PreviewReplacesWhatTheBoxShowsButNotWhatIsDrawn) {
   const auto shows_picture = [this] {
     for (int y = 0; y < view_.shown_size.height; ++y) {
       for (int x = 0; x < view_.shown_size.width; ++x) {
-        const std::uint32_t argb = view_.shown_pixels[static_cast<std::size_t>(
-            y * view_.shown_size.width + x)];
-        if ((argb & 0xFFFFFFU) != (core_.GetPixel(x, y) == 0 ? 0U : 0xFFFFFFU))
+        const std::size_t at =
+            static_cast<std::size_t>(y) *
+                static_cast<std::size_t>(view_.shown_size.width) +
+            static_cast<std::size_t>(x);
+        const std::uint32_t argb = view_.shown_pixels[at];
+        if ((argb & 0xFFFFFFU) !=
+            (core_.GetPixel(x, y) == 0 ? 0U : 0xFFFFFFU)) {
           return false;
+        }
       }
     }
     return true;
