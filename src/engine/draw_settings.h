@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/inks.h"
+
 namespace scrivlet {
 
 // How a sample's brightness becomes ink or paper.
@@ -25,6 +27,8 @@ struct DrawSettings {
   // ditherer instead of the bare darkness limit.
   bool Strokes = false;
   DitherStyle Dither = DitherStyle::Off;
+  // The target's swatches to draw with; empty draws black.
+  InkList Inks{};
 
   [[nodiscard]] bool drag() const { return DragInput != 0; }
 };
