@@ -46,6 +46,20 @@ class Form1CoreTest : public ::testing::Test {
     core_.Timer1_Timer();
   }
 
+  // A file arrives over the small picture, with no message shown yet.
+  void BeforeAFile() {
+    core_.SetPicture(Dotted(4, 4));
+    decoder_.asked.clear();
+    view_.messages.clear();
+  }
+  // Then `message` (nullptr: none) was shown, and the picture is as wide.
+  void ExpectOutcome(const char* message, int width) const {
+    EXPECT_EQ(view_.messages, message == nullptr
+                                  ? std::vector<std::string>()
+                                  : std::vector<std::string>{message});
+    EXPECT_EQ(core_.ScaleWidth(), width);
+  }
+
   [[nodiscard]] std::size_t Count(std::uint32_t flag) const {
     return static_cast<std::size_t>(std::count_if(
         desktop_.events().begin(), desktop_.events().end(),
@@ -193,9 +207,7 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    core_.SetPicture(Dotted(4, 4));
-    decoder_.asked.clear();
-    view_.messages.clear();
+    BeforeAFile();
     EXPECT_EQ(core_.Picture1_OLEDragOver(c.copy_offered) == DropEffect::Copy,
               c.copy_offered);
     // Confirmed as a copy exactly when a file was taken, whole or not.
@@ -204,10 +216,7 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
     std::vector<std::string> asked;
     if (c.taken != nullptr) asked.push_back(NativePath(c.taken));
     EXPECT_EQ(decoder_.asked, asked);
-    std::vector<std::string> messages;
-    if (c.message != nullptr) messages.emplace_back(c.message);
-    EXPECT_EQ(view_.messages, messages);
-    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
+    ExpectOutcome(c.message, c.width_after);
   }
 }
 
@@ -422,8 +431,7 @@ TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    core_.SetPicture(Dotted(4, 4));
-    view_.messages.clear();
+    BeforeAFile();
     view_.clipboard = c.clipboard.value_or(PastedData{});
     view_.chosen_file = c.chosen;
     if (c.clipboard) {
@@ -431,10 +439,7 @@ TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
     } else {
       core_.Picture1_DblClick();
     }
-    EXPECT_EQ(view_.messages.size(), c.message == nullptr ? 0U : 1U);
-    EXPECT_EQ(view_.messages.empty() ? "" : view_.messages[0],
-              c.message == nullptr ? "" : c.message);
-    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
+    ExpectOutcome(c.message, c.width_after);
   }
 }
 

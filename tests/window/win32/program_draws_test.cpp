@@ -168,8 +168,12 @@ class ProgramDrawsTest : public ::testing::Test {
   [[nodiscard]] int Number(Control box) const {
     return std::stoi(TextOf(Item(box)));
   }
+  // The caption as Windows keeps it: a message to the program would wait
+  // for its drawing, which waits for this thread's canvas.
   [[nodiscard]] bool Drawing() const {
-    return TextOf(form_) != texts::kCaption;
+    wchar_t text[256] = {};
+    ::GetWindowTextW(form_, text, 256);
+    return Utf8(text) != texts::kCaption;
   }
 
   // Works the canvas until `done` holds or `timeout` has passed.
