@@ -5,6 +5,7 @@
 // files that are no picture; and GIF headers that claim sizes their data
 // does not have.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -62,14 +63,15 @@ inline std::vector<LoadCase> LoadCases(
     const std::vector<std::pair<std::string, Bytes>>& wholes) {
   std::vector<LoadCase> cases;
   for (const auto& [name, whole] : wholes) {
-    const auto cut = [&whole](std::size_t size) {
-      return Bytes(whole.begin(), whole.begin() + static_cast<long>(size));
+    const auto cut = [](const Bytes& bytes, std::size_t size) {
+      return Bytes(bytes.begin(),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(size));
     };
     cases.push_back({name + "_whole", whole, nullptr});
+    cases.push_back({name + "_cut_in_half", cut(whole, whole.size() / 2),
+                     texts::kDropBroken});
     cases.push_back(
-        {name + "_cut_in_half", cut(whole.size() / 2), texts::kDropBroken});
-    cases.push_back(
-        {name + "_cut_after_its_header", cut(30), texts::kDropBroken});
+        {name + "_cut_after_its_header", cut(whole, 30), texts::kDropBroken});
   }
   const std::string text = "GIF is a format\n";
   Bytes png_over_garbage{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
