@@ -26,6 +26,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "fake_desktop.h"
 #include "window/core/window_texts.h"
@@ -71,24 +72,15 @@ class Form1DriverTest : public ::testing::Test {
     return event.isAccepted() && event.dropAction() == Qt::CopyAction;
   }
 
-  [[nodiscard]] int VisibleMessageBoxes() const {
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      count +=
-          qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible()
-              ? 1
-              : 0;
-    }
-    return count;
-  }
-
-  [[nodiscard]] QString MessageShown() const {
+  // The texts of the message boxes showing.
+  [[nodiscard]] static std::vector<std::string> Messages() {
+    std::vector<std::string> texts;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr) {
-        return box->text();
+        if (box->isVisible()) texts.push_back(box->text().toStdString());
       }
     }
-    return {};
+    return texts;
   }
 
   QString chosen_file_;  // what the file dialog answers
@@ -125,7 +117,7 @@ TEST_F(Form1DriverTest, RepeatedProblemsShareOneMessageBox) {
   PressF7AndTick();
   PressF7AndTick();
   PressF7AndTick();
-  EXPECT_EQ(VisibleMessageBoxes(), 1);
+  EXPECT_EQ(Messages().size(), 1U);
   EXPECT_TRUE(desktop_.events().empty());
 }
 
@@ -154,7 +146,7 @@ TEST_F(Form1DriverTest, DropsAreCopiesAndNamesNeedNotBeUtf8) {
                    Qt::CopyAction | Qt::MoveAction));
   EXPECT_EQ(form_->core().ScaleWidth(), 400);
   EXPECT_GE(Find<PictureBox>("Picture1")->width(), 400);
-  EXPECT_EQ(VisibleMessageBoxes(), 0);
+  EXPECT_TRUE(Messages().empty());
   // What the core refuses is not confirmed to the source.
   EXPECT_FALSE(Drop("https://example.org/x.png\r\n", Qt::CopyAction));
   std::remove(raw.c_str());
@@ -245,10 +237,10 @@ TEST_F(Form1DriverTest, StrokesGreyDragInputAndPasteAndDoubleClickLoad) {
   auto* tabs = Find<TabControl>("SSTab1");
   tabs->tabBar()->setFocus();
   QTest::keyClick(tabs->tabBar(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(MessageShown(), QString::fromUtf8(texts::kDropNotFound));
+  EXPECT_EQ(Messages(), std::vector<std::string>{texts::kDropNotFound});
   chosen_file_ = QDir::tempPath();
   QTest::mouseDClick(Find<PictureBox>("Picture1"), Qt::LeftButton);
-  EXPECT_EQ(MessageShown(), QString::fromUtf8(texts::kDropFolder));
+  EXPECT_EQ(Messages(), std::vector<std::string>{texts::kDropFolder});
 }
 
 }  // namespace
