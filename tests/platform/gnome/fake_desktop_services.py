@@ -1,16 +1,13 @@
 #!/usr/bin/python3
-"""A recording fake of the desktop's D-Bus services on the session bus.
-
-Mutter's RemoteDesktop, ScreenCast and DisplayConfig, or with --portal the
-portal's GlobalShortcuts. Prints "ready" once it owns its names, then every
-call as one line, "<interface>.<member> <arguments>", the interface without
-its "org.gnome.Mutter." or "org.freedesktop.portal." prefix, each before
-its reply goes out. org.scrivlet.Fake.Activate(s) sends GlobalShortcuts'
-Activated for that shortcut id.
+"""A recording fake of mutter's RemoteDesktop, ScreenCast and DisplayConfig
+(or with --portal, the portal's GlobalShortcuts) on the session bus. Prints
+"ready" once it owns its names, then each call as one line before its reply
+goes out (fake_desktop_services.h). org.scrivlet.Fake.Activate(s) sends
+GlobalShortcuts' Activated for that shortcut id.
 
 Its display: "DP-1" 1920x1080 and the primary "Virtual-1", whose current
-mode is 1280x800 (its preferred one is 1920x1200), at scale 2 and turned by
-90 degrees.
+mode is 1280x800 (its preferred one is 1920x1200), at scale 2, turned by 90
+degrees.
 """
 
 import argparse
