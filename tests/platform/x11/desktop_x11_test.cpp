@@ -148,37 +148,18 @@ TEST_P(X11StreamTest, EveryEventArrivesAtTheAimedPixel) {
       << "seen:     " << Describe(seen) << "\nexpected: " << Describe(expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EngineStreams, X11StreamTest,
-    ::testing::Values(StreamCase{"AbsoluteIntoBottomRightCorner",
-                                 Mode::Absolute,
-                                 {-9, -7},
-                                 {1, 1, 200, 0}},
-                      StreamCase{"AbsoluteMagnifiedWithDrag",
-                                 Mode::Absolute,
-                                 {301, 207},
-                                 {2, 3, 200, kTrue}},
-                      StreamCase{"RelativeWithDrag",
-                                 Mode::Relative,
-                                 {400, 300},
-                                 {2, 2, 200, kTrue}},
-                      StreamCase{"RelativeStopsWhereClippedAtTheEdge",
-                                 Mode::Relative,
-                                 {-5, -6},
-                                 {1, 2, 200, 0}},
-                      StreamCase{"AbsoluteThroughThePacer",
-                                 Mode::Absolute,
-                                 {640, 480},
-                                 {2, 2, 200, 0},
-                                 true},
-                      // Clicks back to back must not pile up behind it.
-                      StreamCase{"AbsoluteUnderAClickToFocusGrab",
-                                 Mode::Absolute,
-                                 {100, 100},
-                                 {1, 1, 200, 0},
-                                 false,
-                                 true}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EngineStreams, X11StreamTest, ::testing::Values(
+    StreamCase{"AbsoluteIntoBottomRightCorner", Mode::Absolute, {-9, -7}, {1, 1, 200, 0}},
+    StreamCase{"AbsoluteMagnifiedWithDrag", Mode::Absolute, {301, 207}, {2, 3, 200, kTrue}},
+    StreamCase{"RelativeWithDrag", Mode::Relative, {400, 300}, {2, 2, 200, kTrue}},
+    StreamCase{"RelativeStopsWhereClippedAtTheEdge", Mode::Relative, {-5, -6}, {1, 2, 200, 0}},
+    StreamCase{"AbsoluteThroughThePacer", Mode::Absolute, {640, 480}, {2, 2, 200, 0}, true},
+    // Clicks back to back must not pile up behind it.
+    StreamCase{"AbsoluteUnderAClickToFocusGrab", Mode::Absolute, {100, 100}, {1, 1, 200, 0},
+               false, true}),
     [](const auto& instance) { return instance.param.name; });
+// clang-format on
 
 // Reads the screen until nothing more is drawn after a read.
 bool Quietens(PlatformInput& desktop) {
