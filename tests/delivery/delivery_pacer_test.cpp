@@ -79,28 +79,6 @@ Stream RelativeColumn(int count, bool drag, int line = 0) {
   return events;
 }
 
-// The pixels a stream should ink, from the pointer at `start`.
-std::set<std::pair<int, int>> InkOf(const Stream& events, ScreenPoint start) {
-  DotStream stream;
-  stream.Reset(FakePaintTarget::kBounds, start);
-  for (const MouseEvent& event : events) {
-    stream.Feed(event);
-  }
-  std::set<std::pair<int, int>> ink;
-  for (const StreamPiece& piece : stream.ready()) {
-    if (piece.dot) {
-      ink.insert({piece.dot->at.x, piece.dot->at.y});
-      if (piece.dot->stroke) {
-        for (const ScreenPoint& at :
-             LinePixels(piece.dot->at, *piece.dot->stroke)) {
-          ink.insert({at.x, at.y});
-        }
-      }
-    }
-  }
-  return ink;
-}
-
 // The pacer in front of a fake target, both on one fake clock.
 class PacerRig {
  public:
@@ -137,6 +115,22 @@ std::set<std::pair<int, int>> Painted(const FakePaintTarget& target) {
     painted.insert({at.x, at.y});
   }
   return painted;
+}
+
+// What the stream paints sent straight into a target that loses nothing,
+// with the pointer at `start` and relative moves scaled as `like` scales.
+std::set<std::pair<int, int>> InkOf(const Stream& events, ScreenPoint start,
+                                    const FakePaintTarget& like) {
+  FakeTime time;
+  FakePaintTarget target(time);
+  target.fragile = false;
+  target.relative_scale = like.relative_scale;
+  target.mouse_event(kAbsMove, Normalised(start.x, 640),
+                     Normalised(start.y, 480));
+  for (const MouseEvent& event : events) {
+    target.mouse_event(event.flags, event.dx, event.dy);
+  }
+  return Painted(target);
 }
 
 struct TargetCase {
@@ -178,7 +172,7 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
   rig.Settle();
 
   const auto painted = Painted(rig.target());
-  const auto ink = InkOf(events, start);
+  const auto ink = InkOf(events, start, rig.target());
   std::vector<std::pair<int, int>> missing;
   std::vector<std::pair<int, int>> stray;
   std::set_difference(ink.begin(), ink.end(), painted.begin(), painted.end(),
@@ -248,6 +242,15 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"RelativeDots", [](FakePaintTarget&) {}, true},
         TargetCase{"RelativeDragIntoAFragileTarget", [](FakePaintTarget&) {},
                    true, true},
+        // Pointer speed: each dot is found where the pointer went.
+        TargetCase{"RelativeDragSpedUp",
+                   [](FakePaintTarget& target) { target.relative_scale = 1.5; },
+                   true, true},
+        TargetCase{"RelativeDragSlowedDown",
+                   [](FakePaintTarget& target) {
+                     target.relative_scale = 0.75;
+                   },
+                   true, true},
         // Strokes: a line per press, confirmed along its pixels.
         TargetCase{"Lines", [](FakePaintTarget&) {}, false, false,
                    microseconds(0), kLine},
@@ -286,7 +289,7 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   EXPECT_EQ(rig.pacer().trust().Window(), 1);
   // Once seen, nothing more strays: no more than the first batch's worth.
   const auto painted = Painted(rig.target());
-  const auto ink = InkOf(events, {});
+  const auto ink = InkOf(events, {}, rig.target());
   EXPECT_TRUE(
       std::includes(painted.begin(), painted.end(), ink.begin(), ink.end()));
   EXPECT_LE(painted.size() - ink.size(), 4U);
