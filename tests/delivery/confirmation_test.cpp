@@ -227,6 +227,13 @@ TEST(ConfirmationTest, ABatchLandsWhenEveryMarkShowedAndNothingStrayed) {
   strayed.Look(Strip({0, 3}), Time{}, kPolicy, {}, true);
   EXPECT_FALSE(strayed.Waiting());
   EXPECT_FALSE(strayed.Outcome().landed);
+  // One that cannot be sent again is not waited for, nor a loss.
+  Confirmation out_of_reach({MarkOn({0}, 0), MarkOn({1}, 1)}, Strip({}), {},
+                            Time{});
+  out_of_reach.Look(Strip({1}), Time{}, kPolicy, {}, true);
+  out_of_reach.CannotRepair(0);
+  EXPECT_FALSE(out_of_reach.Waiting());
+  EXPECT_TRUE(out_of_reach.Outcome().landed);
 }
 
 }  // namespace

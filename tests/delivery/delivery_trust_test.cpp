@@ -116,6 +116,92 @@ INSTANTIATE_TEST_SUITE_P(
                    1, true}),
     [](const auto& instance) { return instance.param.name; });
 
+// Off the canvas, dots over the paper's colour never show: after a few
+// misses in a row the rest are sent at the safe pace, and once it fell back
+// one miss is enough until dots have shown for a while.
+struct OffCanvasCase {
+  std::string name;
+  std::function<void(DeliveryTrust&)> events;
+  bool waits = false;  // the next dot over paper is waited for
+  friend void PrintTo(const OffCanvasCase& c, std::ostream* os) {
+    *os << c.name;
+  }
+};
+
+class OffCanvasTest : public ::testing::TestWithParam<OffCanvasCase> {};
+
+TEST_P(OffCanvasTest, FallsBackAfterMissesAndRegainsPatience) {
+  DeliveryTrust trust{DeliveryPolicy{}};
+  trust.Shown(kPaper, kInk, milliseconds(1), true);
+  GetParam().events(trust);
+  EXPECT_EQ(trust.WaitFor(kPaper).expected, GetParam().waits);
+}
+
+void Miss(DeliveryTrust& trust, int dots) {
+  for (int i = 0; i < dots; ++i) {
+    trust.Missed(kPaper);
+  }
+}
+void Show(DeliveryTrust& trust, int dots) {
+  for (int i = 0; i < dots; ++i) {
+    trust.Shown(kPaper, kInk, milliseconds(1), false);
+  }
+}
+// Misses in a row that make it fall back, and dots that restore patience.
+int Limit(const DeliveryTrust& trust) {
+  return trust.policy().misses_before_safe_pace;
+}
+int Regain(const DeliveryTrust& trust) {
+  return trust.policy().dots_to_regain_patience;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, OffCanvasTest,
+    ::testing::Values(
+        OffCanvasCase{
+            "MissesBelowTheLimitAreWaitedOut",
+            [](DeliveryTrust& trust) { Miss(trust, Limit(trust) - 1); }, true},
+        OffCanvasCase{"FallsBackAtTheLimit",
+                      [](DeliveryTrust& trust) { Miss(trust, Limit(trust)); }},
+        OffCanvasCase{"AShownDotEndsTheRun",
+                      [](DeliveryTrust& trust) {
+                        Miss(trust, Limit(trust) - 1);
+                        Show(trust, 1);
+                        Miss(trust, Limit(trust) - 1);
+                      },
+                      true},
+        OffCanvasCase{"OnceFallenBackOneMissIsEnough",
+                      [](DeliveryTrust& trust) {
+                        Miss(trust, Limit(trust));
+                        Show(trust, Regain(trust) - 1);
+                        Miss(trust, 1);
+                      }},
+        OffCanvasCase{"PatienceReturnsAfterEnoughDotsShown",
+                      [](DeliveryTrust& trust) {
+                        Miss(trust, Limit(trust));
+                        Show(trust, Regain(trust));
+                        Miss(trust, Limit(trust) - 1);
+                      },
+                      true},
+        // A miss starts the count of dots shown afresh.
+        OffCanvasCase{"OnlyDotsShownInARowCount",
+                      [](DeliveryTrust& trust) {
+                        Miss(trust, Limit(trust));
+                        Show(trust, Regain(trust) - 1);
+                        Miss(trust, 1);
+                        Show(trust, 1);
+                        Miss(trust, 1);
+                      }},
+        OffCanvasCase{"ANewDrawingRestoresPatience",
+                      [](DeliveryTrust& trust) {
+                        Miss(trust, Limit(trust));
+                        trust.NewDrawing();
+                        Show(trust, 1);
+                        Miss(trust, Limit(trust) - 1);
+                      },
+                      true}),
+    [](const auto& instance) { return instance.param.name; });
+
 TEST(DeliveryTrustTest, WaitsByWhatEachColourHasDone) {
   DeliveryTrust trust{DeliveryPolicy{}};
   const DeliveryPolicy& policy = trust.policy();
