@@ -246,11 +246,10 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"RelativeDragSpedUp",
                    [](FakePaintTarget& target) { target.relative_scale = 1.5; },
                    true, true},
-        TargetCase{"RelativeDragSlowedDown",
-                   [](FakePaintTarget& target) {
-                     target.relative_scale = 0.75;
-                   },
-                   true, true},
+        TargetCase{
+            "RelativeDragSlowedDown",
+            [](FakePaintTarget& target) { target.relative_scale = 0.75; }, true,
+            true},
         // Strokes: a line per press, confirmed along its pixels.
         TargetCase{"Lines", [](FakePaintTarget&) {}, false, false,
                    microseconds(0), kLine},
@@ -293,36 +292,6 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   EXPECT_TRUE(
       std::includes(painted.begin(), painted.end(), ink.begin(), ink.end()));
   EXPECT_LE(painted.size() - ink.size(), 4U);
-}
-
-TEST(DeliveryPacerTest, ALineIsMendedByItsBlankPartAlone) {
-  PacerRig rig;
-  rig.target().fragile = false;
-  rig.target().line_gaps = {{3, {3, 6}}};
-  rig.Draw(AbsoluteColumn({50, 50}, 10, false, kLine));
-  // Presses and the place the pointer went to with the button held.
-  std::vector<std::pair<ScreenPoint, ScreenPoint>> lines;
-  bool down = false;
-  for (const SentEvent& event : rig.target().events()) {
-    const ScreenPoint at =
-        AbsoluteToScreen(event.dx, event.dy, FakePaintTarget::kBounds);
-    if ((event.flags & MOUSEEVENTF_LEFTDOWN) != 0) {
-      lines.emplace_back(at, at);
-    } else if ((event.flags & MOUSEEVENTF_MOVE) != 0 && down) {
-      lines.back().second = at;
-    }
-    down = (event.flags & MOUSEEVENTF_LEFTDOWN) != 0 ||
-           (down && (event.flags & MOUSEEVENTF_LEFTUP) == 0);
-  }
-  // The fourth line starts at 50 + 3 * 10: pixels 3 to 6 after it.
-  ASSERT_EQ(lines.size(), 11U);
-  const auto repair = std::find_if(lines.begin(), lines.end(), [](auto line) {
-    return (line.first.y - 50) % 10 != 0;
-  });
-  ASSERT_NE(repair, lines.end());
-  EXPECT_EQ(repair->first, (ScreenPoint{50, 83}));
-  EXPECT_EQ(repair->second, (ScreenPoint{50, 86}));
-  EXPECT_EQ(Painted(rig.target()).size(), 10U * (kLine + 1));
 }
 
 TEST(DeliveryPacerTest, AnUnreadableScreenGetsTheSafePace) {
@@ -373,26 +342,6 @@ TEST(DeliveryPacerTest, TheEnginesF8StopsWhatIsHeld) {
   rig.pacer().mouse_event(kAbsMove, 0, 0);
   rig.pacer().DrawingEnded();
   EXPECT_EQ(rig.target().events().size(), before);
-}
-
-TEST(DeliveryPacerTest, F8StopsABatchThatTakesLongToSend) {
-  PacerRig rig;
-  rig.target().frame = milliseconds(16);
-  rig.target().fragile = false;
-  rig.Draw(AbsoluteColumn({50, 50}, 100));
-  const int window = rig.pacer().trust().Window();
-  rig.target().event_time = milliseconds(1);
-  rig.target().abort_key_words = {0, 0, kFreshKeyPress};
-  const std::size_t before = rig.target().events().size();
-  rig.Draw(AbsoluteColumn({70, 50}, 100));
-  // F8 answers the third look at it: the dots of 3 events that went by
-  // then and a few more, not the whole batch.
-  const auto third_look = 3 * PacingPolicy{}.abort_check_interval;
-  const auto dots = static_cast<int>(third_look / (3 * milliseconds(1))) + 4;
-  ASSERT_LT(dots, window);
-  EXPECT_LE(rig.target().events().size() - before, 3U * dots);
-  EXPECT_EQ(rig.target().events().back().flags & MOUSEEVENTF_LEFTUP,
-            MOUSEEVENTF_LEFTUP);
 }
 
 // F8 stops a drawing of lines within 100 ms, with the button up: while a
