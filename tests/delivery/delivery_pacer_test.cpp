@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <iterator>
 #include <memory>
 #include <ostream>
@@ -12,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine_coordinate.h"
 #include "fake_paint_target.h"
 
 namespace scrivlet::testing {
@@ -20,11 +20,6 @@ namespace {
 constexpr std::uint32_t kAbsMove = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
 constexpr std::uint32_t kAbsDown = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
 constexpr std::uint32_t kAbsUp = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-
-// The engine's forward map: nearest, halves to even.
-std::int32_t Normalised(std::int32_t pixel, std::int32_t extent) {
-  return static_cast<std::int32_t>(std::nearbyint(pixel * 65535.0 / extent));
-}
 
 using Stream = std::vector<MouseEvent>;
 
@@ -38,10 +33,11 @@ Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false,
                       int line = 0) {
   Stream events;
   const auto y_of = [](int pixel) {
-    return Normalised(pixel, FakePaintTarget::kBounds.height);
+    return EngineCoordinate(pixel, FakePaintTarget::kBounds.height);
   };
   for (int i = 0; i < count; ++i) {
-    const std::int32_t x = Normalised(top.x, FakePaintTarget::kBounds.width);
+    const std::int32_t x =
+        EngineCoordinate(top.x, FakePaintTarget::kBounds.width);
     const std::int32_t y = y_of(top.y + (2 + line) * i);
     events.push_back({kAbsMove, x, y});
     events.push_back({kAbsDown, x, y});
@@ -125,8 +121,8 @@ std::set<std::pair<int, int>> InkOf(const Stream& events, ScreenPoint start,
   FakePaintTarget target(time);
   target.fragile = false;
   target.relative_scale = like.relative_scale;
-  target.mouse_event(kAbsMove, Normalised(start.x, 640),
-                     Normalised(start.y, 480));
+  target.mouse_event(kAbsMove, EngineCoordinate(start.x, 640),
+                     EngineCoordinate(start.y, 480));
   for (const MouseEvent& event : events) {
     target.mouse_event(event.flags, event.dx, event.dy);
   }
@@ -153,8 +149,8 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
   const ScreenPoint start{40, 30};
   Stream events;
   if (test.relative) {
-    rig.target().mouse_event(kAbsMove, Normalised(start.x, 640),
-                             Normalised(start.y, 480));
+    rig.target().mouse_event(kAbsMove, EngineCoordinate(start.x, 640),
+                             EngineCoordinate(start.y, 480));
     for (int column = 0; column < 8; ++column) {
       const Stream one = RelativeColumn(40, test.drag, test.line);
       events.insert(events.end(), one.begin(), one.end());
