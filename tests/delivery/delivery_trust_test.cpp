@@ -119,88 +119,44 @@ INSTANTIATE_TEST_SUITE_P(
 // Off the canvas, dots over the paper's colour never show: after a few
 // misses in a row the rest are sent at the safe pace, and once it fell back
 // one miss is enough until dots have shown for a while.
-struct OffCanvasCase {
-  std::string name;
-  std::function<void(DeliveryTrust&)> events;
-  bool waits = false;  // the next dot over paper is waited for
-  friend void PrintTo(const OffCanvasCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(DeliveryTrustTest, OffTheCanvasFallsBackAfterMissesAndRegainsPatience) {
+  const DeliveryPolicy policy;
+  const int limit = policy.misses_before_safe_pace;
+  const int regain = policy.dots_to_regain_patience;
+  // Runs of dots shown (positive) or missed (negative); 0 a new drawing.
+  const struct {
+    const char* name;
+    std::vector<int> runs;
+    bool waits;  // the next dot over paper is waited for
+  } cases[] = {
+      {"misses below the limit are waited out", {-(limit - 1)}, true},
+      {"falls back at the limit", {-limit}, false},
+      {"a shown dot ends the run", {-(limit - 1), 1, -(limit - 1)}, true},
+      {"once fallen back one miss is enough", {-limit, regain - 1, -1}, false},
+      {"patience returns", {-limit, regain, -(limit - 1)}, true},
+      {"only dots shown in a row count",
+       {-limit, regain - 1, -1, 1, -1},
+       false},
+      {"a new drawing restores it", {-limit, 0, 1, -(limit - 1)}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeliveryTrust trust(policy);
+    trust.Shown(kPaper, kInk, milliseconds(1), true);
+    for (const int run : c.runs) {
+      if (run == 0) {
+        trust.NewDrawing();
+      }
+      for (int i = 0; i < run; ++i) {
+        trust.Shown(kPaper, kInk, milliseconds(1), false);
+      }
+      for (int i = 0; i < -run; ++i) {
+        trust.Missed(kPaper);
+      }
+    }
+    EXPECT_EQ(trust.WaitFor(kPaper).expected, c.waits);
   }
-};
-
-class OffCanvasTest : public ::testing::TestWithParam<OffCanvasCase> {};
-
-TEST_P(OffCanvasTest, FallsBackAfterMissesAndRegainsPatience) {
-  DeliveryTrust trust{DeliveryPolicy{}};
-  trust.Shown(kPaper, kInk, milliseconds(1), true);
-  GetParam().events(trust);
-  EXPECT_EQ(trust.WaitFor(kPaper).expected, GetParam().waits);
 }
-
-void Miss(DeliveryTrust& trust, int dots) {
-  for (int i = 0; i < dots; ++i) {
-    trust.Missed(kPaper);
-  }
-}
-void Show(DeliveryTrust& trust, int dots) {
-  for (int i = 0; i < dots; ++i) {
-    trust.Shown(kPaper, kInk, milliseconds(1), false);
-  }
-}
-// Misses in a row that make it fall back, and dots that restore patience.
-int Limit(const DeliveryTrust& trust) {
-  return trust.policy().misses_before_safe_pace;
-}
-int Regain(const DeliveryTrust& trust) {
-  return trust.policy().dots_to_regain_patience;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, OffCanvasTest,
-    ::testing::Values(
-        OffCanvasCase{
-            "MissesBelowTheLimitAreWaitedOut",
-            [](DeliveryTrust& trust) { Miss(trust, Limit(trust) - 1); }, true},
-        OffCanvasCase{"FallsBackAtTheLimit",
-                      [](DeliveryTrust& trust) { Miss(trust, Limit(trust)); }},
-        OffCanvasCase{"AShownDotEndsTheRun",
-                      [](DeliveryTrust& trust) {
-                        Miss(trust, Limit(trust) - 1);
-                        Show(trust, 1);
-                        Miss(trust, Limit(trust) - 1);
-                      },
-                      true},
-        OffCanvasCase{"OnceFallenBackOneMissIsEnough",
-                      [](DeliveryTrust& trust) {
-                        Miss(trust, Limit(trust));
-                        Show(trust, Regain(trust) - 1);
-                        Miss(trust, 1);
-                      }},
-        OffCanvasCase{"PatienceReturnsAfterEnoughDotsShown",
-                      [](DeliveryTrust& trust) {
-                        Miss(trust, Limit(trust));
-                        Show(trust, Regain(trust));
-                        Miss(trust, Limit(trust) - 1);
-                      },
-                      true},
-        // A miss starts the count of dots shown afresh.
-        OffCanvasCase{"OnlyDotsShownInARowCount",
-                      [](DeliveryTrust& trust) {
-                        Miss(trust, Limit(trust));
-                        Show(trust, Regain(trust) - 1);
-                        Miss(trust, 1);
-                        Show(trust, 1);
-                        Miss(trust, 1);
-                      }},
-        OffCanvasCase{"ANewDrawingRestoresPatience",
-                      [](DeliveryTrust& trust) {
-                        Miss(trust, Limit(trust));
-                        trust.NewDrawing();
-                        Show(trust, 1);
-                        Miss(trust, Limit(trust) - 1);
-                      },
-                      true}),
-    [](const auto& instance) { return instance.param.name; });
 
 TEST(DeliveryTrustTest, WaitsByWhatEachColourHasDone) {
   DeliveryTrust trust{DeliveryPolicy{}};
