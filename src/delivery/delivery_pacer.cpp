@@ -182,24 +182,31 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
   std::vector<MouseEvent> last_lead;
   for (std::size_t i = 0; i < batch.size() && !aborted_; ++i) {
     const StreamPiece& piece = batch[i];
-    std::vector<MouseEvent> lead = LeadOf(piece);
-    SendAll(lead);
-    // A desktop that scales relative moves (pointer speed on Windows)
-    // shows it at a move unlike the last: from there on dots go one at a
-    // time, each found where the pointer went.
-    if (relative && piece.dot && (i == 0 || lead != last_lead) &&
-        !PointerReaches(piece.dot->at)) {
-      relative_inexact_ = true;
-      sent = i;
-      break;
-    }
-    last_lead = std::move(lead);
-    if (piece.dot && trust_.HoldStrokes() && piece.dot->stroke) {
-      // This target draws a stroke only while the button is still down
-      // when it gets to the move: one at a time, as shown.
+    // This target draws a stroke only while the button is still down when
+    // it gets to the move: one at a time, as shown.
+    const bool hold = piece.dot && trust_.HoldStrokes() && piece.dot->stroke;
+    if (piece.dot && piece.dot->relative) {
+      std::vector<MouseEvent> lead = LeadOf(piece);
+      SendAll(lead);
+      // A desktop that scales relative moves (pointer speed on Windows)
+      // shows it at a move unlike the last: from there on dots go one at a
+      // time, each found where the pointer went.
+      if ((i == 0 || lead != last_lead) && !PointerReaches(piece.dot->at)) {
+        relative_inexact_ = true;
+        sent = i;
+        break;
+      }
+      last_lead = std::move(lead);
+      if (hold) {
+        SendHeld(*piece.dot, before);
+      } else {
+        SendAll(piece.dot->click);
+      }
+    } else if (hold) {
+      SendAll(LeadOf(piece));
       SendHeld(*piece.dot, before);
-    } else if (piece.dot) {
-      SendAll(piece.dot->click);
+    } else {
+      SendAll(piece.events);
     }
     sent_pointer_ = piece.pointer_after;
     if (!piece.dot) {
