@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/open_desktop.h"
+#include "bench_rows.h"
 #include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
@@ -80,19 +81,6 @@ std::vector<Method> Methods() {
   };
 }
 
-std::string PacerNote(PlatformInput& desktop) {
-  const auto* pacer = dynamic_cast<DeliveryPacer*>(&desktop);
-  if (pacer == nullptr) {
-    return {};
-  }
-  const PacingStats& stats = pacer->stats();
-  return std::to_string(stats.batches) + " batches, " +
-         std::to_string(stats.looks) + " looks, " +
-         std::to_string(stats.repaired) + " repaired, " +
-         std::to_string(stats.timed_out) + " timed out, " +
-         std::to_string(stats.strays) + " strays seen";
-}
-
 struct Result {
   bool clean = false;  // every dot landed, nothing strayed
   double rate = 0;
@@ -134,15 +122,6 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
       seconds, rate, PacerNote(*desktop).c_str());
   std::fflush(stdout);
   return {check.landed == check.expected && check.stray == 0, rate};
-}
-
-const PaintProgramKind& KindNamed(const std::string& name) {
-  for (const PaintProgramKind& kind : testing::PaintPrograms()) {
-    if (kind.name == name) {
-      return kind;
-    }
-  }
-  throw std::invalid_argument("no paint program kind named " + name);
 }
 
 }  // namespace

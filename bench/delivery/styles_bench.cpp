@@ -19,6 +19,7 @@
 
 #include "app/open_desktop.h"
 #include "artwork.h"
+#include "bench_rows.h"
 #include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/draw_plan.h"
@@ -99,18 +100,6 @@ struct Result {
   double error = -1;  // blurred tone error, grey picture only
 };
 
-std::string PacerNote(PlatformInput& desktop) {
-  const auto* pacer = dynamic_cast<DeliveryPacer*>(&desktop);
-  if (pacer == nullptr) {
-    return "back to back";
-  }
-  const PacingStats& stats = pacer->stats();
-  return std::to_string(stats.batches) + " batches, " +
-         std::to_string(stats.repaired) + " repaired, " +
-         std::to_string(stats.timed_out) + " timed out, " +
-         std::to_string(stats.strays) + " strays seen";
-}
-
 Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
                const Drawing& drawing) {
   PaintProgram program(kind);
@@ -174,18 +163,9 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
       "%s\n",
       desktop_name.c_str(), kind.name.c_str(), drawing.picture.c_str(),
       drawing.style.c_str(), sent, result.seconds, result.inked, result.stray,
-      error.c_str(), PacerNote(*desktop).c_str());
+      error.c_str(), PacerNote(*desktop, "back to back").c_str());
   std::fflush(stdout);
   return result;
-}
-
-const PaintProgramKind& KindNamed(const std::string& name) {
-  for (const PaintProgramKind& kind : testing::PaintPrograms()) {
-    if (kind.name == name) {
-      return kind;
-    }
-  }
-  throw std::invalid_argument("no paint program kind named " + name);
 }
 
 }  // namespace

@@ -234,6 +234,14 @@ void Confirmation::Repaired(std::size_t piece, PacingClock::TimePoint sent) {
   }
 }
 
+void Confirmation::CannotRepair(std::size_t piece) {
+  for (Mark& mark : marks_) {
+    if (mark.piece == piece && !mark.shown) {
+      mark.wait.expected = false;
+    }
+  }
+}
+
 void Confirmation::ResentAfterHold(PacingClock::TimePoint sent) {
   start_ = progress_at_ = sent;
   for (Mark& mark : marks_) {

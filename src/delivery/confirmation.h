@@ -130,6 +130,9 @@ class Confirmation {
   [[nodiscard]] int NotLandedAfterHold() const;
   // The piece's marks were sent again at `sent`.
   void Repaired(std::size_t piece, PacingClock::TimePoint sent);
+  // The piece cannot be sent again (the pointer cannot be brought back
+  // onto it): its marks not yet shown are no longer waited for.
+  void CannotRepair(std::size_t piece);
   [[nodiscard]] BatchOutcome Outcome() const;
 
  private:

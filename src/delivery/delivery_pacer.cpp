@@ -21,6 +21,14 @@ class SteadyPacingClock final : public PacingClock {
 // Looks at the pointer, a millisecond apart, before a move counts as not
 // gone where it was sent.
 constexpr int kPointerTries = 20;
+
+// The moves before a piece's click: all of a piece without a dot.
+std::vector<MouseEvent> LeadOf(const StreamPiece& piece) {
+  const std::size_t click = piece.dot ? piece.dot->click.size() : 0;
+  return {piece.events.begin(),
+          piece.events.end() - static_cast<std::ptrdiff_t>(click)};
+}
+
 }  // namespace
 
 std::unique_ptr<PacingClock> MakeSteadyPacingClock() {
@@ -170,14 +178,32 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
                                          : PacingClock::Duration{};
 
   std::size_t next_mark = 0;
+  std::size_t sent = batch.size();
+  std::vector<MouseEvent> last_lead;
   for (std::size_t i = 0; i < batch.size() && !aborted_; ++i) {
     const StreamPiece& piece = batch[i];
-    if (piece.dot && trust_.HoldStrokes() && piece.dot->stroke) {
-      // This target draws a stroke only while the button is still down
-      // when it gets to the move: one at a time, as shown.
-      const std::size_t lead = piece.events.size() - piece.dot->click.size();
-      SendAll({piece.events.begin(),
-               piece.events.begin() + static_cast<std::ptrdiff_t>(lead)});
+    // This target draws a stroke only while the button is still down when
+    // it gets to the move: one at a time, as shown.
+    const bool hold = piece.dot && trust_.HoldStrokes() && piece.dot->stroke;
+    if (piece.dot && piece.dot->relative) {
+      std::vector<MouseEvent> lead = LeadOf(piece);
+      SendAll(lead);
+      // A desktop that scales relative moves (pointer speed on Windows)
+      // shows it at a move unlike the last: from there on dots go one at a
+      // time, each found where the pointer went.
+      if ((i == 0 || lead != last_lead) && !PointerReaches(piece.dot->at)) {
+        relative_inexact_ = true;
+        sent = i;
+        break;
+      }
+      last_lead = std::move(lead);
+      if (hold) {
+        SendHeld(*piece.dot, before);
+      } else {
+        SendAll(piece.dot->click);
+      }
+    } else if (hold) {
+      SendAll(LeadOf(piece));
       SendHeld(*piece.dot, before);
     } else {
       SendAll(piece.events);
@@ -204,17 +230,28 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
   if (aborted_) {
     return;
   }
-  if (relative) {
+  std::vector<StreamPiece> rest(
+      std::make_move_iterator(batch.begin() +
+                              static_cast<std::ptrdiff_t>(sent)),
+      std::make_move_iterator(batch.end()));
+  batch.resize(sent);
+  std::erase_if(marks, [&](const Mark& mark) { return mark.piece >= sent; });
+  if (relative && rest.empty() && !PointerReaches(sent_pointer_)) {
     // Relative moves must go exactly as far as they say for the dots to be
-    // where the stream puts them; a desktop that scales them (pointer speed
-    // on Windows) gets one dot at a time from here on.
-    if (!PointerReaches(sent_pointer_)) {
-      relative_inexact_ = true;
+    // where the stream puts them. Where this batch's dots went is not
+    // known: they are not waited for, nor held against the target.
+    relative_inexact_ = true;
+    for (Mark& mark : marks) {
+      mark.wait.expected = false;
     }
   }
   Confirmation confirmation(std::move(marks), std::move(before), unseen_,
                             clock_->Now());
   Confirm(confirmation, batch, *rect);
+  // The first of the rest has had its lead moves.
+  for (std::size_t i = 0; i < rest.size() && !aborted_; ++i) {
+    DeliverOneFound(std::move(rest[i]), i == 0);
+  }
 }
 
 void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before) {
@@ -237,15 +274,14 @@ void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before) {
   }
 }
 
-void DeliveryPacer::DeliverOneFound(StreamPiece piece) {
+void DeliveryPacer::DeliverOneFound(StreamPiece piece, bool lead_sent) {
+  if (!lead_sent) {
+    SendAll(LeadOf(piece));
+  }
   if (!piece.dot) {
-    SendAll(piece.events);
     return;
   }
   DotInk dot = *piece.dot;
-  const std::size_t lead = piece.events.size() - dot.click.size();
-  SendAll({piece.events.begin(),
-           piece.events.begin() + static_cast<std::ptrdiff_t>(lead)});
   target_->Flush();
   const ScreenPoint went = target_->GetCursorPos();
   if (dot.stroke) {

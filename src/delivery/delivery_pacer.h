@@ -64,7 +64,8 @@ class DeliveryPacer final : public PlatformInput {
   void Begin();
   void Deliver(bool all);
   void DeliverBatch(std::vector<StreamPiece> batch);
-  void DeliverOneFound(StreamPiece piece);
+  // `lead_sent`: its moves before the click have gone already.
+  void DeliverOneFound(StreamPiece piece, bool lead_sent = false);
   // Looks until every mark has shown or been given up on, repairing.
   void Confirm(Confirmation& confirmation,
                const std::vector<StreamPiece>& batch, const ScreenRect& rect);

@@ -20,8 +20,9 @@ constexpr ScreenRect kStrip{10, 10, 5, 1};
 const PacingPolicy kPolicy;
 const milliseconds kBound = milliseconds(100);
 
-ScreenImage Strip(const std::vector<int>& inked) {
-  ScreenImage image = UnreadScreenImage(kStrip);
+// Paper over `area`, inked at the columns `inked` of its first row.
+ScreenImage Inked(const ScreenRect& area, const std::vector<int>& inked) {
+  ScreenImage image = UnreadScreenImage(area);
   for (auto& pixel : image.pixels) {
     pixel = kPaper;
   }
@@ -29,6 +30,9 @@ ScreenImage Strip(const std::vector<int>& inked) {
     image.pixels[static_cast<std::size_t>(col)] = kInk;
   }
   return image;
+}
+ScreenImage Strip(const std::vector<int>& inked) {
+  return Inked(kStrip, inked);
 }
 
 // A mark on the columns `cols` of the strip, of the batch's piece `piece`.
@@ -155,14 +159,7 @@ TEST_P(LineConfirmationTest, DrawsAgainOnlyWhatIsBlank) {
   const LineCase& test = GetParam();
   constexpr ScreenRect kRow{0, 5, 44, 1};
   const auto row = [&](const std::vector<int>& inked) {
-    ScreenImage image = UnreadScreenImage(kRow);
-    for (auto& pixel : image.pixels) {
-      pixel = kPaper;
-    }
-    for (const int col : inked) {
-      image.pixels[static_cast<std::size_t>(col)] = kInk;
-    }
-    return image;
+    return Inked(kRow, inked);
   };
   const DotInk line{{0, 5}, ScreenPoint{39, 5}, true, false, {}};
   const std::vector<StreamPiece> batch{{{}, line, {}}};
@@ -227,6 +224,13 @@ TEST(ConfirmationTest, ABatchLandsWhenEveryMarkShowedAndNothingStrayed) {
   strayed.Look(Strip({0, 3}), Time{}, kPolicy, {}, true);
   EXPECT_FALSE(strayed.Waiting());
   EXPECT_FALSE(strayed.Outcome().landed);
+  // One that cannot be sent again is not waited for, nor a loss.
+  Confirmation out_of_reach({MarkOn({0}, 0), MarkOn({1}, 1)}, Strip({}), {},
+                            Time{});
+  out_of_reach.Look(Strip({1}), Time{}, kPolicy, {}, true);
+  out_of_reach.CannotRepair(0);
+  EXPECT_FALSE(out_of_reach.Waiting());
+  EXPECT_TRUE(out_of_reach.Outcome().landed);
 }
 
 }  // namespace

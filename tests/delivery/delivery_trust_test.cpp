@@ -116,6 +116,48 @@ INSTANTIATE_TEST_SUITE_P(
                    1, true}),
     [](const auto& instance) { return instance.param.name; });
 
+// Off the canvas, dots over the paper's colour never show: after a few
+// misses in a row the rest are sent at the safe pace, and once it fell back
+// one miss is enough until dots have shown for a while.
+TEST(DeliveryTrustTest, OffTheCanvasFallsBackAfterMissesAndRegainsPatience) {
+  const DeliveryPolicy policy;
+  const int limit = policy.misses_before_safe_pace;
+  const int regain = policy.dots_to_regain_patience;
+  // Runs of dots shown (positive) or missed (negative); 0 a new drawing.
+  const struct {
+    const char* name;
+    std::vector<int> runs;
+    bool waits;  // the next dot over paper is waited for
+  } cases[] = {
+      {"misses below the limit are waited out", {-(limit - 1)}, true},
+      {"falls back at the limit", {-limit}, false},
+      {"a shown dot ends the run", {-(limit - 1), 1, -(limit - 1)}, true},
+      {"once fallen back one miss is enough", {-limit, regain - 1, -1}, false},
+      {"patience returns", {-limit, regain, -(limit - 1)}, true},
+      {"only dots shown in a row count",
+       {-limit, regain - 1, -1, 1, -1},
+       false},
+      {"a new drawing restores it", {-limit, 0, 1, -(limit - 1)}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeliveryTrust trust(policy);
+    trust.Shown(kPaper, kInk, milliseconds(1), true);
+    for (const int run : c.runs) {
+      if (run == 0) {
+        trust.NewDrawing();
+      }
+      for (int i = 0; i < run; ++i) {
+        trust.Shown(kPaper, kInk, milliseconds(1), false);
+      }
+      for (int i = 0; i < -run; ++i) {
+        trust.Missed(kPaper);
+      }
+    }
+    EXPECT_EQ(trust.WaitFor(kPaper).expected, c.waits);
+  }
+}
+
 TEST(DeliveryTrustTest, WaitsByWhatEachColourHasDone) {
   DeliveryTrust trust{DeliveryPolicy{}};
   const DeliveryPolicy& policy = trust.policy();

@@ -10,6 +10,7 @@
 // (compositors). Times are fake, so nothing depends on the machine.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -77,6 +78,9 @@ class FakePaintTarget final : public PlatformInput {
   // Pixels `first`..`last` (from 1 after the press) that the n-th line
   // (counted from 0) leaves blank, as a target that loses part of one.
   std::map<int, std::pair<int, int>> line_gaps;
+  // Relative moves go this many times as far, rounded (pointer speed on
+  // Windows); 1 moves exact pixels.
+  double relative_scale = 1.0;
   // Answers to the F8 queries, in order; 0 once they run out.
   std::vector<std::uint16_t> abort_key_words;
   // When the first of them that was not 0 was given.
@@ -111,8 +115,11 @@ class FakePaintTarget final : public PlatformInput {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
         pointer_ = AbsoluteToScreen(dx, dy, kBounds);
       } else {
-        pointer_ = {std::clamp(pointer_.x + dx, 0, kBounds.width - 1),
-                    std::clamp(pointer_.y + dy, 0, kBounds.height - 1)};
+        const auto scaled = [this](std::int32_t d) {
+          return static_cast<std::int32_t>(std::lround(d * relative_scale));
+        };
+        pointer_ = {std::clamp(pointer_.x + scaled(dx), 0, kBounds.width - 1),
+                    std::clamp(pointer_.y + scaled(dy), 0, kBounds.height - 1)};
       }
       if (button_down_ && pointer_ != from) {
         DrawLine(from);
