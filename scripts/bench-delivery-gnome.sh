@@ -5,6 +5,9 @@
 # Prints one row in the columns of scripts/bench-delivery.sh, which calls it
 # for its gnome row.
 # Usage: scripts/bench-delivery-gnome.sh
+# DELIVERY_BENCH_BEFORE=DIR first runs the delivery_bench_gnome of another
+# release build directory (say, of an older commit) on the same session,
+# labelled "before (other build)", for a side-by-side measurement.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/deps.sh
@@ -18,6 +21,13 @@ cmake --build "$build_dir" --target delivery_bench_gnome -j "$(nproc)" >/dev/nul
 state_dir=$(mktemp -d)
 trap 'scripts/gnomesession.sh stop "$state_dir/session.env"; rm -rf "$state_dir"' EXIT
 scripts/gnomesession.sh start "$state_dir/session.env" >/dev/null
-scripts/in-session.sh "$state_dir/session.env" \
-  XDG_RUNTIME_DIR,WAYLAND_DISPLAY,DBUS_SESSION_BUS_ADDRESS \
-  "$build_dir/bench/delivery/delivery_bench_gnome"
+run() {
+  scripts/in-session.sh "$state_dir/session.env" \
+    XDG_RUNTIME_DIR,WAYLAND_DISPLAY,DBUS_SESSION_BUS_ADDRESS \
+    "$1/bench/delivery/delivery_bench_gnome"
+}
+if [[ -n ${DELIVERY_BENCH_BEFORE:-} ]]; then
+  run "$DELIVERY_BENCH_BEFORE" |
+    sed 's/| pipelined delivery   |/| before (other build) |/'
+fi
+run "$build_dir"

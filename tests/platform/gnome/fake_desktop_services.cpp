@@ -208,6 +208,14 @@ int FakeDesktopServices::Answer(sd_bus_message* call, const std::string& name) {
     std::snprintf(where, sizeof where, " %g %g", x, y);
     record += where;
     reply = empty;
+  } else if (name == "RemoteDesktop.Session.NotifyPointerMotionRelative") {
+    double dx = 0;
+    double dy = 0;
+    sd_bus_message_read(call, "dd", &dx, &dy);
+    char by[64];
+    std::snprintf(by, sizeof by, " %g %g", dx, dy);
+    record += by;
+    reply = empty;
   } else if (name.rfind("RemoteDesktop.Session.NotifyPointerMotion", 0) == 0 ||
              name == "RemoteDesktop.Session.Stop" || name == "Session.Close") {
     reply = empty;

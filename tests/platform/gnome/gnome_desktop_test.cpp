@@ -41,6 +41,7 @@ TEST(GnomeDesktopTest, ChosenWhereTheCompositorOffersNoOtherRoute) {
   EXPECT_TRUE(Has(fake.Calls(), "ScreenCast.Session.RecordMonitor Virtual-1"));
   desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, kAbsoluteSpan,
                        kAbsoluteSpan);
+  desktop->Flush();  // sent without waiting for the answer
   EXPECT_TRUE(
       Has(fake.Calls(),
           "RemoteDesktop.Session.NotifyPointerMotionAbsolute 798 1278"));
@@ -85,6 +86,7 @@ TEST(GnomeDesktopTest, ARefusedCallIsNamedAndTheSessionStops) {
       const auto desktop = OpenGnomeRemoteDesktop();
       EXPECT_TRUE(c.opens) << c.named;
       desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+      desktop->Flush();  // the press went without waiting for the answer
       ADD_FAILURE() << "the refused click went through: " << c.named;
     } catch (const PlatformError& error) {
       EXPECT_NE(std::string(error.what()).find(c.named), std::string::npos)
@@ -93,6 +95,52 @@ TEST(GnomeDesktopTest, ARefusedCallIsNamedAndTheSessionStops) {
     const bool created = Has(fake.Calls(), "RemoteDesktop.CreateSession");
     EXPECT_EQ(Has(fake.Calls(), "RemoteDesktop.Session.Stop"), created)
         << c.named;
+  }
+}
+
+// Events go without waiting for mutter's answers: they must still reach it
+// in order, and a refused one must surface and let the button go, also
+// where the events sent after it left the button down.
+TEST(GnomeDesktopTest, PipelinedEventsKeepOrderAndARefusalLetsTheButtonGo) {
+  const char* const kMove = "RemoteDesktop.Session.NotifyPointerMotionRelative";
+  const char* const kButton = "RemoteDesktop.Session.NotifyPointerButton 272 ";
+  for (const bool refuse : {false, true}) {
+    FakeDesktopServices fake(refuse ? Refusing(kMove) : FakeServices{});
+    const auto desktop = OpenGnomeRemoteDesktop();
+    std::vector<std::string> sent;
+    try {
+      for (int stroke = 1; stroke <= (refuse ? 1 : 40); ++stroke) {
+        desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+        desktop->mouse_event(MOUSEEVENTF_MOVE, stroke, -stroke);
+        sent.insert(sent.end(), {std::string(kButton) + "1",
+                                 kMove + (" " + std::to_string(stroke)) + " " +
+                                     std::to_string(-stroke)});
+        if (!refuse) {
+          desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+          sent.push_back(std::string(kButton) + "0");
+        }
+      }
+      desktop->Flush();
+      EXPECT_FALSE(refuse) << "the refused move was not reported";
+    } catch (const PlatformError& error) {
+      EXPECT_TRUE(refuse) << error.what();
+      EXPECT_NE(std::string(error.what()).find("NotifyPointerMotionRelative"),
+                std::string::npos)
+          << error.what();
+    }
+    std::vector<std::string> events;
+    for (const std::string& call : fake.Calls()) {
+      if (call.rfind("RemoteDesktop.Session.NotifyPointer", 0) == 0) {
+        events.push_back(call);
+      }
+    }
+    if (refuse) {
+      EXPECT_EQ(events,
+                (std::vector<std::string>{std::string(kButton) + "1", kMove,
+                                          std::string(kButton) + "0"}));
+    } else {
+      EXPECT_EQ(events, sent);
+    }
   }
 }
 
