@@ -18,8 +18,8 @@ build_dir=build/release
 cmake --preset release >/dev/null
 cmake --build "$build_dir" --target delivery_bench_gnome -j "$(nproc)" >/dev/null
 
-# Each binary gets a fresh session: a mutter that has served one drawing
-# answers the next one's calls several times slower.
+# Each binary gets a fresh session, so that neither measures a mutter the
+# other has left behind.
 state_dir=
 trap '[[ -z $state_dir ]] || { scripts/gnomesession.sh stop "$state_dir/session.env"; rm -rf "$state_dir"; }' EXIT
 run() {  # BUILD_DIR LABEL

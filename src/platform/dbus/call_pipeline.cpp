@@ -35,7 +35,7 @@ void CallPipeline::DropAnswered() {
   }
 }
 
-void CallPipeline::TakeReplies(bool wait) {
+void CallPipeline::TakeReplies(std::size_t in_flight) {
   for (;;) {
     const int processed = sd_bus_process(bus_.Get(), nullptr);
     if (processed < 0) {
@@ -45,7 +45,7 @@ void CallPipeline::TakeReplies(bool wait) {
     if (processed > 0) {
       continue;
     }
-    if (!wait || pending_.empty()) {
+    if (pending_.size() <= in_flight) {
       break;
     }
     // Until a message comes or the oldest call's own timeout.

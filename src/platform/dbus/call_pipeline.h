@@ -26,21 +26,21 @@ namespace scrivlet {
 class CallPipeline {
  public:
   using Clock = std::chrono::steady_clock;
-  // Calls in flight at most; the bus limits how many replies one
-  // connection may be owed.
-  static constexpr std::size_t kMaxInFlight = 128;
+  // Calls in flight at most: the bus limits how many replies one
+  // connection may be owed, and each call's timeout runs from its sending,
+  // so a service that answers slowly must not be handed a long queue.
+  static constexpr std::size_t kMaxInFlight = 64;
 
   explicit CallPipeline(SessionBus& bus) : bus_(bus) {}
 
-  // Sends `member` with `types` and `args` as for sd_bus_call_method, and
-  // takes the replies that have come meanwhile. Throws PlatformError when
-  // the call cannot be sent, or for an earlier call's error reply.
+  // Takes the replies that have come (waiting for the oldest while
+  // kMaxInFlight calls are unanswered), then sends `member` with `types`
+  // and `args` as for sd_bus_call_method. Throws PlatformError for an
+  // earlier call's error reply, or when the call cannot be sent.
   template <typename... Args>
   void Send(const BusObject& target, const char* member, const char* types,
             Args... args) {
-    if (pending_.size() >= kMaxInFlight) {
-      Collect();
-    }
+    TakeReplies(kMaxInFlight - 1);
     auto call = std::make_unique<Pending>();
     call->what = target.interface + "." + member;
     sd_bus_slot* slot = nullptr;
@@ -53,15 +53,11 @@ class CallPipeline {
     }
     call->slot.reset(slot);
     pending_.push_back(std::move(call));
-    TakeReplies(false);
   }
 
   // Waits for every reply. Throws PlatformError for the first call in
   // order that failed; the calls after it were still handled.
-  void Collect() { TakeReplies(true); }
-
-  // Whether calls are in flight or a failure waits to be thrown.
-  [[nodiscard]] bool Busy() const { return !pending_.empty() || failure_; }
+  void Collect() { TakeReplies(0); }
 
   // When the latest reply came; the service had handled every call answered.
   [[nodiscard]] Clock::time_point LastReply() const { return last_reply_; }
@@ -76,9 +72,9 @@ class CallPipeline {
   };
 
   static int OnReply(sd_bus_message* reply, void* data, sd_bus_error*);
-  // Takes the replies that have come, or waits for all with `wait`, then
-  // throws a failure kept.
-  void TakeReplies(bool wait);
+  // Takes the replies that have come and waits until at most `in_flight`
+  // calls are unanswered, then throws a failure kept.
+  void TakeReplies(std::size_t in_flight);
   void DropAnswered();
   // The connection itself failed: what was in flight is lost with it.
   [[noreturn]] void Failed(const std::string& what, int result);
