@@ -69,7 +69,7 @@ Method FixedPace() {
 }
 
 std::vector<Method> Methods() {
-  return {
+  std::vector<Method> methods{
       {"back to back", [] { return OpenNativeDesktop(); }},
       FixedPace(),
       {"one in flight",
@@ -79,6 +79,19 @@ std::vector<Method> Methods() {
        }},
       {"pipelined (Scrivlet)", [] { return OpenDesktop(); }},
   };
+  // DELIVERY_BENCH_PROBE_DOTS=4 adds pipelined delivery with another count
+  // of dots sent alone before the window grows, beside Scrivlet's own.
+  const int probe = EnvironmentNumber("DELIVERY_BENCH_PROBE_DOTS", 0);
+  if (probe > 0) {
+    methods.push_back({"pipelined, probe " + std::to_string(probe), [probe] {
+                         PacingPolicy policy;
+                         policy.trust.probe_dots = probe;
+                         return std::make_unique<DeliveryPacer>(
+                             OpenNativeDesktop(), MakeSteadyPacingClock(),
+                             policy);
+                       }});
+  }
+  return methods;
 }
 
 struct Result {

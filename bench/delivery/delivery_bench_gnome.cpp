@@ -89,6 +89,7 @@ void PrintRow() {
       landed.emplace(x, y);
     } else {
       ++stray;
+      std::fprintf(stderr, "delivery_bench_gnome: stray %s\n", line.c_str());
     }
   }
   const PacingStats& stats = pacer.stats();

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/absolute_mapping.h"
+#include "platform/dbus/call_pipeline.h"
 #include "platform/dbus/session_bus.h"
 #include "platform/desktop_backends.h"
 #include "platform/gnome/cast_stream.h"
@@ -85,13 +86,12 @@ class GnomeRemoteDesktop final : public PlatformInput {
 
   // No button stays down behind a program that ends mid-dot.
   ~GnomeRemoteDesktop() override {
-    if (button_down_) {
-      try {
-        bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 0);
-      } catch (const PlatformError&) {
-        // Mutter is gone or refuses; stopping the session releases it too.
-      }
+    try {
+      Collect();
+    } catch (const PlatformError&) {
+      // Collect let the button go; the session ends anyway.
     }
+    LetGo();
     StopSession();
   }
 
@@ -118,32 +118,30 @@ class GnomeRemoteDesktop final : public PlatformInput {
       if (mouse.absolute) {
         const ScreenPoint to = AbsoluteToScreen(dx, dy, DesktopBounds());
         const StreamPoint aim = ToStream(to, frames_);
-        bus_.Call(session_, "NotifyPointerMotionAbsolute", "sdd",
-                  stream_.c_str(), aim.x, aim.y);
+        Send("NotifyPointerMotionAbsolute", "sdd", stream_.c_str(), aim.x,
+             aim.y);
         follower_.MovedTo(to, Shown(), Now());
-        Sent();
       } else {
         // Mutter applies no pointer acceleration to these: exact pixels of
         // its layout.
         const double layout_pixels =
             monitor_.physical_layout ? monitor_.scale : 1.0;
-        bus_.Call(session_, "NotifyPointerMotionRelative", "dd",
-                  dx * layout_pixels, dy * layout_pixels);
+        Send("NotifyPointerMotionRelative", "dd", dx * layout_pixels,
+             dy * layout_pixels);
         follower_.MovedBy(dx, dy, DesktopBounds(), Shown(), Now());
-        Sent();
       }
     }
     if (mouse.press) {
-      // Counted as down before asking: a press that failed may still have
-      // taken effect, and releasing an unpressed button is harmless.
+      // Counted as down before mutter answers: a press that failed may
+      // still have taken effect, and releasing an unpressed button is
+      // harmless.
       button_down_ = true;
-      bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 1);
-      Sent();
+      press_unanswered_ = true;
+      Send("NotifyPointerButton", "ib", BTN_LEFT, 1);
     }
     if (mouse.release) {
-      bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 0);
       button_down_ = false;
-      Sent();
+      Send("NotifyPointerButton", "ib", BTN_LEFT, 0);
     }
   }
 
@@ -167,6 +165,7 @@ class GnomeRemoteDesktop final : public PlatformInput {
   // has sent none for a while. Unread where no frame ever came: the
   // delivery pacer then sends at its fixed safe pace.
   ScreenImage CaptureScreenRegion(ScreenRect area) override {
+    Collect();
     if (!cast_) {
       SayUnread(cursor_problem_);
       return UnreadScreenImage(area);
@@ -198,18 +197,55 @@ class GnomeRemoteDesktop final : public PlatformInput {
     return ToLogical(capture.image, area, frames_);
   }
 
-  // Every call above waited for mutter's reply: nothing is queued.
-  void Flush() override {}
+  // Every event sent has been taken by mutter, or its error is thrown.
+  void Flush() override { Collect(); }
 
  private:
   static PointerFollower::Clock::time_point Now() {
     return PointerFollower::Clock::now();
   }
 
-  // An event of ours reached mutter: the screen may change.
-  void Sent() {
-    sent_at_ = CastStream::Clock::now();
-    settled_ = false;
+  // Events go without waiting for mutter's answers (each costs a round
+  // trip through the bus, which capped drawing at about 80 dots/s); their
+  // answers are taken at the next look or Flush. A refused event lets the
+  // button go before its error goes on: the calls after it were handled.
+  template <typename... Args>
+  void Send(const char* member, const char* types, Args... args) {
+    settled_ = false;  // the screen may change
+    try {
+      calls_.Send(session_, member, types, args...);
+    } catch (const PlatformError&) {
+      LetGo();
+      throw;
+    }
+  }
+
+  void Collect() {
+    try {
+      calls_.Collect();
+    } catch (const PlatformError&) {
+      LetGo();
+      throw;
+    }
+    // The events before this have reached mutter, a press taken there
+    // only now.
+    sent_at_ = calls_.LastReply();
+    press_unanswered_ = button_down_;
+  }
+
+  // Releases the button where a press may have taken effect: after the
+  // calls in flight, on the same connection.
+  void LetGo() {
+    if (!button_down_ && !press_unanswered_) {
+      return;
+    }
+    button_down_ = false;
+    press_unanswered_ = false;
+    try {
+      bus_.Call(session_, "NotifyPointerButton", "ib", BTN_LEFT, 0);
+    } catch (const PlatformError&) {
+      // Mutter is gone or refuses; stopping the session releases it too.
+    }
   }
 
   // Once per session, why dots go out unconfirmed.
@@ -285,16 +321,20 @@ class GnomeRemoteDesktop final : public PlatformInput {
   }
 
   SessionBus bus_;
+  CallPipeline calls_{bus_};  // after bus_, which it calls on
   PrimaryMonitor monitor_;
   MonitorFrames frames_;
   BusObject session_{kRemoteDesktop, "", kRemoteSession};
   std::string stream_;
-  bool button_down_ = false;
+  bool button_down_ = false;  // by the events sent
+  // A press was sent that mutter has not answered since the button went up:
+  // it may be down, whatever the events after it said.
+  bool press_unanswered_ = false;
   BusSlot node_match_;  // after bus_, so that it is released before it
   std::optional<std::uint32_t> node_;
   std::unique_ptr<CastStream> cast_;
   std::string cursor_problem_;
-  CastStream::Clock::time_point sent_at_;  // our latest event reached mutter
+  CastStream::Clock::time_point sent_at_;  // mutter answered our latest event
   bool settled_ = true;     // a capture has seen the screen since then
   bool frameless_ = false;  // no frame yet, and none came when one was due
   bool said_unread_ = false;

@@ -109,6 +109,8 @@ def main():
                        "PipeWireStreamAdded", "u", dbus.UInt32(42))
         elif name == "RemoteDesktop.Session.NotifyPointerMotionAbsolute":
             record += f" {args[1]:g} {args[2]:g}"
+        elif name == "RemoteDesktop.Session.NotifyPointerMotionRelative":
+            record += f" {args[0]:g} {args[1]:g}"
         elif name.startswith("RemoteDesktop.Session.NotifyPointerMotion") or name in (
                 "RemoteDesktop.Session.Stop", "Session.Close"):
             pass

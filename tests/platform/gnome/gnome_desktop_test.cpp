@@ -40,6 +40,7 @@ TEST(GnomeDesktopTest, ChosenWhereTheCompositorOffersNoOtherRoute) {
   EXPECT_TRUE(Has(fake.Calls(), "ScreenCast.Session.RecordMonitor Virtual-1"));
   desktop->mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, kAbsoluteSpan,
                        kAbsoluteSpan);
+  desktop->Flush();  // sent without waiting for the answer
   EXPECT_TRUE(
       Has(fake.Calls(),
           "RemoteDesktop.Session.NotifyPointerMotionAbsolute 798 1278"));
@@ -79,6 +80,7 @@ TEST(GnomeDesktopTest, ARefusedCallIsNamedAndTheSessionStops) {
       const auto desktop = OpenGnomeRemoteDesktop();
       EXPECT_TRUE(c.opens) << c.named;
       desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+      desktop->Flush();  // the press went without waiting for the answer
       ADD_FAILURE() << "the refused click went through: " << c.named;
     } catch (const PlatformError& error) {
       EXPECT_NE(std::string(error.what()).find(c.named), std::string::npos)
@@ -87,6 +89,46 @@ TEST(GnomeDesktopTest, ARefusedCallIsNamedAndTheSessionStops) {
     const bool created = Has(fake.Calls(), "RemoteDesktop.CreateSession");
     EXPECT_EQ(Has(fake.Calls(), "RemoteDesktop.Session.Stop"), created)
         << c.named;
+  }
+}
+
+// Events go without waiting for mutter's answers: they must still reach it
+// in order, and a refused one must surface and let the button go, also
+// where the events sent after it left the button down.
+TEST(GnomeDesktopTest, PipelinedEventsKeepOrderAndARefusalLetsTheButtonGo) {
+  const std::string move = "RemoteDesktop.Session.NotifyPointerMotionRelative";
+  const std::string button = "RemoteDesktop.Session.NotifyPointerButton 272 ";
+  for (const bool refuse : {false, true}) {
+    FakeDesktopServices fake(refuse ? std::vector<std::string>{"--refuse", move}
+                                    : std::vector<std::string>{});
+    const auto desktop = OpenGnomeRemoteDesktop();
+    std::vector<std::string> sent;  // a refused call is kept without values
+    try {
+      for (int i = 1; i <= (refuse ? 1 : 40); ++i) {
+        const std::string by =
+            " " + std::to_string(i) + " -" + std::to_string(i);
+        sent.insert(sent.end(),
+                    {button + "1", move + (refuse ? "" : by), button + "0"});
+        desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+        desktop->mouse_event(MOUSEEVENTF_MOVE, i, -i);
+        if (!refuse) {  // else the backend's own release
+          desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+        }
+      }
+      desktop->Flush();
+      EXPECT_FALSE(refuse) << "the refused move was not reported";
+    } catch (const PlatformError& error) {
+      EXPECT_TRUE(refuse) << error.what();
+      EXPECT_NE(std::string(error.what()).find(move), std::string::npos)
+          << error.what();
+    }
+    std::vector<std::string> events;
+    for (const std::string& call : fake.Calls()) {
+      if (call.rfind("RemoteDesktop.Session.NotifyPointer", 0) == 0) {
+        events.push_back(call);
+      }
+    }
+    EXPECT_EQ(events, sent);
   }
 }
 

@@ -26,6 +26,9 @@ bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder) {
                         EngineCoordinate(10, area.height));
     desktop.mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
     desktop.mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+    // Taken by mutter before the wait starts: a click still in flight
+    // would land after the one this returns on.
+    desktop.Flush();
     for (std::string line = recorder.ReadLine(250); !line.empty();
          line = recorder.ReadLine(250)) {
       if (line == "release 10 10") {
