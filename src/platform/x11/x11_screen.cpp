@@ -121,8 +121,12 @@ std::optional<COLORREF> X11Screen::ReadDrawn(ScreenPoint at,
   }
   // An input-only window (a toolkit's event window) has no pixels: its
   // parent's are read instead.
-  for (auto found = chain.rbegin(); found != chain.rend(); ++found) {
-    const auto colour = ReadWindowPixel(found->window, found->x, found->y);
+  for (std::size_t level = chain.size(); level-- > 0;) {
+    const Found& found = chain[level];
+    const auto colour = ReadWindowPixel(found.window, found.x, found.y);
+    if (!colour) {
+      continue;
+    }
     Window root = 0;
     int x = 0;
     int y = 0;
@@ -130,16 +134,14 @@ std::optional<COLORREF> X11Screen::ReadDrawn(ScreenPoint at,
     unsigned int height = 0;
     unsigned int border = 0;
     unsigned int depth = 0;
-    if (colour && XGetGeometry(display_, found->window, &root, &x, &y, &width,
-                               &height, &border, &depth) != False) {
+    if (XGetGeometry(display_, found.window, &root, &x, &y, &width, &height,
+                     &border, &depth) != False) {
       drawn_window_ = DrawnWindow{
-          found->window,
-          {at.x - found->x, at.y - found->y, static_cast<std::int32_t>(width),
+          found.window,
+          {at.x - found.x, at.y - found.y, static_cast<std::int32_t>(width),
            static_cast<std::int32_t>(height)}};
     }
-    if (colour) {
-      return colour;
-    }
+    return colour;
   }
   return ReadPixel(at, bounds);
 }
