@@ -134,8 +134,10 @@ std::optional<COLORREF> X11Screen::ReadDrawn(ScreenPoint at,
     unsigned int height = 0;
     unsigned int border = 0;
     unsigned int depth = 0;
-    if (XGetGeometry(display_, found.window, &root, &x, &y, &width, &height,
-                     &border, &depth) != False) {
+    // The root is the screen itself: a window below it that could not be
+    // read this time is looked for again at the next read.
+    if (level > 0 && XGetGeometry(display_, found.window, &root, &x, &y, &width,
+                                  &height, &border, &depth) != False) {
       drawn_window_ = DrawnWindow{
           found.window,
           {at.x - found.x, at.y - found.y, static_cast<std::int32_t>(width),
