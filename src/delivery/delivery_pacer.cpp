@@ -180,6 +180,7 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
   std::size_t next_mark = 0;
   std::size_t sent = batch.size();
   std::vector<MouseEvent> last_lead;
+  held_from_.assign(batch.size(), std::nullopt);
   for (std::size_t i = 0; i < batch.size() && !aborted_; ++i) {
     const StreamPiece& piece = batch[i];
     // This target draws a stroke only while the button is still down when
@@ -198,12 +199,14 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
       }
       last_lead = std::move(lead);
       if (hold) {
+        held_from_[i] = clock_->Now();
         SendHeld(*piece.dot, before);
       } else {
         SendAll(piece.dot->click);
       }
     } else if (hold) {
       SendAll(LeadOf(piece));
+      held_from_[i] = clock_->Now();
       SendHeld(*piece.dot, before);
     } else {
       SendAll(piece.events);
@@ -254,21 +257,25 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
   }
 }
 
+// What matters here is that the target has handled the press, or the
+// move, not that the screen shows it: the pixel is read from what the
+// target drew, which a compositor shows only a frame later. The line
+// itself is confirmed on the screen with its batch.
 void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before) {
   for (const MouseEvent& event : dot.click) {
     if ((event.flags & MOUSEEVENTF_LEFTUP) != 0 && dot.stroke) {
       const std::optional<COLORREF> under = before.At(*dot.stroke);
-      WaitShown(*dot.stroke, under, trust_.WaitFor(under).bound);
+      WaitShown(*dot.stroke, under, trust_.WaitFor(under).bound, true);
     }
     if (aborted_ && button_down_) {
       Send({MOUSEEVENTF_LEFTUP, 0, 0});
       return;
     }
     if ((event.flags & MOUSEEVENTF_MOVE) != 0 && button_down_) {
-      // The press must have shown before the pointer moves on with the
-      // button held, or the target draws from wherever the pointer is.
+      // The press must have been drawn before the pointer moves on with
+      // the button held, or the target draws from wherever the pointer is.
       const std::optional<COLORREF> under = before.At(dot.at);
-      WaitShown(dot.at, under, trust_.WaitFor(under).bound);
+      WaitShown(dot.at, under, trust_.WaitFor(under).bound, true);
     }
     Send(event);
   }

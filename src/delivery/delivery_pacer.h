@@ -80,8 +80,10 @@ class DeliveryPacer final : public PlatformInput {
   // desktop reports drawing there. False once F8 has been seen.
   bool AwaitLook(ScreenRect area, PacingClock::TimePoint due,
                  PacingClock::TimePoint last_look);
+  // Waits until the dot at `at` shows; or, `drawn`, until the target has
+  // drawn it, shown yet or not (see SendHeld).
   bool WaitShown(ScreenPoint at, std::optional<COLORREF> before,
-                 PacingClock::Duration bound);
+                 PacingClock::Duration bound, bool drawn = false);
   bool MovePointerTo(ScreenPoint to);
   bool PointerReaches(ScreenPoint to);
   void Send(const MouseEvent& event);
@@ -119,6 +121,8 @@ class DeliveryPacer final : public PlatformInput {
   bool abort_pressed_latch_ = false;
   PacingClock::TimePoint next_abort_check_{};
   bool button_down_ = false;  // on the desktop, as sent
+  // When each held stroke of the batch being confirmed was pressed.
+  std::vector<std::optional<PacingClock::TimePoint>> held_from_;
   // Dots given up on, in case they show late; bounded.
   std::vector<Mark> unseen_;
   int not_landed_ = 0;  // in this drawing (DotsNotLanded)

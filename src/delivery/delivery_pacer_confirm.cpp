@@ -100,7 +100,14 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
   for (const std::size_t i : verdict.shown) {
     const Mark& mark = confirmation.marks()[i];
     ++stats_.confirmed;
-    const PacingClock::Duration latency = seen - mark.sent;
+    // A held stroke went only once the target had drawn it: its time to
+    // show counts from its press, or the target would look as fast as
+    // one that paints as events come.
+    const PacingClock::TimePoint sent =
+        mark.repairs == 0 && mark.piece < held_from_.size()
+            ? held_from_[mark.piece].value_or(mark.sent)
+            : mark.sent;
+    const PacingClock::Duration latency = seen - sent;
     stats_.late += latency > policy_.trust.confirm_timeout ? 1 : 0;
     trust_.Shown(*mark.lead().before, *image.At(mark.lead().at), latency,
                  confirmation.Alone());
@@ -184,21 +191,25 @@ bool DeliveryPacer::AwaitLook(ScreenRect area, PacingClock::TimePoint due,
 }
 
 bool DeliveryPacer::WaitShown(ScreenPoint at, std::optional<COLORREF> before,
-                              PacingClock::Duration bound) {
+                              PacingClock::Duration bound, bool drawn) {
   const PacingClock::TimePoint start = clock_->Now();
   for (;;) {
-    const ScreenImage image = looks_.Capture({at.x, at.y, 1, 1});
+    const std::optional<COLORREF> colour =
+        drawn ? looks_.ReadDrawn(at)
+              : looks_.Capture({at.x, at.y, 1, 1}).At(at);
     ++stats_.looks;
     const PacingClock::TimePoint now = clock_->Now();
-    if (PixelShows({at, before}, image.At(at))) {
+    if (PixelShows({at, before}, colour)) {
       return true;
     }
     const PacingClock::Duration waited = now - start;
     if (!before || waited >= bound) {
       return false;
     }
+    // What a target draws is reported only once a compositor shows it, a
+    // frame later: drawn pixels are looked at on the timer as well.
     const PacingClock::TimePoint due =
-        now + LookInterval(waited, reports_changes_, policy_);
+        now + LookInterval(waited, reports_changes_ && !drawn, policy_);
     if (!AwaitLook({at.x, at.y, 1, 1}, std::min(due, start + bound), now)) {
       return false;
     }

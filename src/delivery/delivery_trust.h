@@ -96,7 +96,7 @@ class DeliveryTrust {
   [[nodiscard]] bool Pipelines() const;
   // Whether the target showed a dot sent alone faster than any frame.
   [[nodiscard]] bool PaintsAsEventsCome() const;
-  // Whether strokes must show before the button goes up (see StrokeLost).
+  // Whether strokes must be drawn before the button goes up (StrokeLost).
   [[nodiscard]] bool HoldStrokes() const { return hold_strokes_; }
 
   // Over a colour that has taken ink: up to the stall bound. Over one not

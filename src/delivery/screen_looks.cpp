@@ -67,4 +67,9 @@ std::optional<COLORREF> ScreenLooks::ReadPixel(ScreenPoint at) {
   return target_->ReadScreenPixel(at);
 }
 
+std::optional<COLORREF> ScreenLooks::ReadDrawn(ScreenPoint at) {
+  last_look_.reset();
+  return target_->ReadDrawnPixel(at);
+}
+
 }  // namespace scrivlet

@@ -31,6 +31,8 @@ class ScreenLooks {
   // The screen before a batch: from the last look where it still holds.
   ScreenImage Before(ScreenRect rect);
   std::optional<COLORREF> ReadPixel(ScreenPoint at);
+  // What the target has drawn at `at`, shown yet or not (ReadDrawnPixel).
+  std::optional<COLORREF> ReadDrawn(ScreenPoint at);
 
  private:
   PlatformInput* target_;

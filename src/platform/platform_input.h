@@ -203,6 +203,14 @@ class PlatformInput {
   // cannot be read back there. Used to confirm that a dot has landed.
   virtual std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) = 0;
 
+  // The colour the window under a point has drawn there, which a compositor
+  // shows only at its next frame: it tells that the target has handled an
+  // event, not that the user sees it yet. Where the desktop cannot tell the
+  // two apart, what the screen shows.
+  virtual std::optional<COLORREF> ReadDrawnPixel(ScreenPoint at) {
+    return ReadScreenPixel(at);
+  }
+
   // The colours of a whole rectangle at once, so that many dots in flight
   // are confirmed by one read of the screen. This default reads pixel by
   // pixel; backends override it with one capture of the region.

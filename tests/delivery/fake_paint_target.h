@@ -175,6 +175,17 @@ class FakePaintTarget final : public PlatformInput {
     }
     return kPaper;
   }
+  // What the target has drawn, shown at a frame yet or not.
+  std::optional<COLORREF> ReadDrawnPixel(ScreenPoint at) override {
+    last_read_ = time_.now;
+    const auto found = painted_.find(Key(at));
+    if (!readable) {
+      return std::nullopt;
+    }
+    return found != painted_.end() && found->second.first <= time_.now
+               ? found->second.second
+               : kPaper;
+  }
   void Flush() override {}
   bool ReportsScreenChanges() override { return reports_changes; }
   // Passes the fake time up to the moment paint first shows in `area`

@@ -143,6 +143,10 @@ class X11Desktop final : public PlatformInput {
     return screen_.ReadPixel(at, bounds_);
   }
 
+  std::optional<COLORREF> ReadDrawnPixel(ScreenPoint at) override {
+    return screen_.ReadDrawn(at, bounds_);
+  }
+
   ScreenImage CaptureScreenRegion(ScreenRect area) override {
     return screen_.Capture(area, bounds_);
   }
@@ -151,6 +155,7 @@ class X11Desktop final : public PlatformInput {
 
   void DrawingStarted() override {
     PumpEvents();
+    screen_.ForgetWindows();
     drawing_ = true;
     changed_during_drawing_ = false;
   }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace scrivlet {
 namespace {
@@ -18,6 +19,14 @@ std::uint32_t Channel(unsigned long pixel, unsigned long mask) {
   const unsigned long max = mask >> shift;
   const unsigned long value = (pixel & mask) >> shift;
   return static_cast<std::uint32_t>((value * 255 + max / 2) / max);
+}
+
+// Windows nested deeper than this at one point are read at this depth.
+constexpr int kMaxWindowDepth = 16;
+
+bool Contains(const ScreenRect& rect, ScreenPoint at) {
+  return at.x >= rect.left && at.y >= rect.top &&
+         at.x < rect.left + rect.width && at.y < rect.top + rect.height;
 }
 
 }  // namespace
@@ -62,6 +71,99 @@ std::optional<COLORREF> X11Screen::ReadPixel(ScreenPoint at,
   }
   const unsigned long pixel = XGetPixel(image, 0, 0);
   XDestroyImage(image);
+  return ToColorref(pixel);
+}
+
+std::optional<COLORREF> X11Screen::ReadDrawn(ScreenPoint at,
+                                             const DesktopArea& bounds) {
+  if (at.x < bounds.left || at.y < bounds.top ||
+      at.x >= bounds.left + bounds.width ||
+      at.y >= bounds.top + bounds.height) {
+    return std::nullopt;
+  }
+  RearmDamage();
+  // The window found last is read again while the point is inside it: the
+  // walk down to it costs a round trip per level, and a held stroke reads
+  // its pixels several times.
+  if (drawn_window_ && Contains(drawn_window_->area, at)) {
+    if (const auto colour = ReadWindowPixel(drawn_window_->window,
+                                            at.x - drawn_window_->area.left,
+                                            at.y - drawn_window_->area.top)) {
+      return colour;
+    }
+  }
+  drawn_window_.reset();
+  // The windows at the point, root first. A compositor's overlay takes no
+  // input, so the walk passes it by, down to the window the target draws in.
+  struct Found {
+    Window window;
+    int x;
+    int y;
+  };
+  std::vector<Found> chain{{root_, at.x, at.y}};
+  for (int depth = 0; depth < kMaxWindowDepth; ++depth) {
+    Window child = None;
+    int x = 0;
+    int y = 0;
+    if (XTranslateCoordinates(display_, root_, chain.back().window, at.x, at.y,
+                              &x, &y, &child) == False) {
+      // A window gone meanwhile: read the one above it.
+      errors_.SyncAndClear();
+      chain.pop_back();
+      break;
+    }
+    chain.back().x = x;
+    chain.back().y = y;
+    if (child == None || depth + 1 == kMaxWindowDepth) {
+      break;
+    }
+    chain.push_back({child, 0, 0});
+  }
+  // An input-only window (a toolkit's event window) has no pixels: its
+  // parent's are read instead.
+  for (std::size_t level = chain.size(); level-- > 0;) {
+    const Found& found = chain[level];
+    const auto colour = ReadWindowPixel(found.window, found.x, found.y);
+    if (!colour) {
+      continue;
+    }
+    Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int width = 0;
+    unsigned int height = 0;
+    unsigned int border = 0;
+    unsigned int depth = 0;
+    // The root is the screen itself: a window below it that could not be
+    // read this time is looked for again at the next read.
+    if (level > 0 && XGetGeometry(display_, found.window, &root, &x, &y, &width,
+                                  &height, &border, &depth) != False) {
+      drawn_window_ = DrawnWindow{
+          found.window,
+          {at.x - found.x, at.y - found.y, static_cast<std::int32_t>(width),
+           static_cast<std::int32_t>(height)}};
+    }
+    return colour;
+  }
+  return ReadPixel(at, bounds);
+}
+
+std::optional<COLORREF> X11Screen::ReadWindowPixel(Window window, int x,
+                                                   int y) {
+  XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (image == nullptr) {
+    errors_.SyncAndClear();
+    return std::nullopt;
+  }
+  // Only pixels in the screen's own format are taken: ToColorref reads
+  // them by the screen's visual.
+  const bool screen_format =
+      image->depth == DefaultDepth(display_, DefaultScreen(display_));
+  const unsigned long pixel = XGetPixel(image, 0, 0);
+  XDestroyImage(image);
+  if (!screen_format) {
+    return std::nullopt;
+  }
   return ToColorref(pixel);
 }
 

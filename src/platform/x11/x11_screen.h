@@ -21,6 +21,10 @@ class X11Screen {
   // The colour at a point of `bounds`, the screen's area; nullopt outside
   // it or where the read fails.
   std::optional<COLORREF> ReadPixel(ScreenPoint at, const DesktopArea& bounds);
+  // The colour the deepest window at `at` has drawn there, read from that
+  // window (under a compositor, its own pixmap) rather than from the
+  // screen; the screen's colour where the window cannot be read.
+  std::optional<COLORREF> ReadDrawn(ScreenPoint at, const DesktopArea& bounds);
   // The part of `area` on the screen in one read; the rest stays unread.
   ScreenImage Capture(ScreenRect area, const DesktopArea& bounds);
 
@@ -32,14 +36,25 @@ class X11Screen {
   }
   // Takes a DAMAGE event; false for every other event.
   bool Handle(const XEvent& event);
+  // A new drawing looks for the windows under its pixels afresh.
+  void ForgetWindows() { drawn_window_.reset(); }
 
  private:
   void RearmDamage();
+  // One pixel of a window, in its coordinates; nullopt where it has none
+  // (input only, gone) or they are not in the screen's format.
+  std::optional<COLORREF> ReadWindowPixel(Window window, int x, int y);
   COLORREF ToColorref(unsigned long pixel);
 
   Display* display_;
   Window root_;
   X11ErrorCapture& errors_;
+  // The window ReadDrawn read last, and where it is on the screen.
+  struct DrawnWindow {
+    Window window;
+    ScreenRect area;
+  };
+  std::optional<DrawnWindow> drawn_window_;
   Damage damage_ = 0;
   int damage_event_base_ = 0;
   // Something was drawn since the last read of the screen.
