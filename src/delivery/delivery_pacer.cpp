@@ -102,6 +102,9 @@ void DeliveryPacer::SendSwatchClick() {
     throw;
   }
   sent_pointer_ = piece.pointer_after;
+  // A browser loses a press that comes right after another: the first dot
+  // waits as long as a dot that cannot be seen would.
+  Pause(trust_.SafePace());
 }
 
 void DeliveryPacer::Deliver(bool all) {

@@ -125,6 +125,7 @@ class FakePaintTarget final : public PlatformInput {
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ && OnSwatch()) {
       button_down_ = true;
+      last_press_ = time_.now;
     } else if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
       button_down_ = true;
       const auto stall = stall_before_press.find(presses_++);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "delivery/confirmation.h"
+#include "paint_program.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -70,6 +71,14 @@ InkList FindSwatches(const ScreenImage& image,
     inks.push_back(*best);
   }
   return inks;
+}
+
+InkList FindPrimarySwatches(const PaintProgram& program) {
+  const ScreenRect canvas = program.canvas();
+  Display* display = program.display();
+  const std::int32_t width = DisplayWidth(display, DefaultScreen(display));
+  return FindSwatches(program.Capture({0, canvas.top, width, canvas.height}),
+                      PrimaryColours());
 }
 
 InkShapes::InkShapes(const InkList& inks) {

@@ -23,6 +23,13 @@ std::vector<COLORREF> PrimaryColours();
 InkList FindSwatches(const ScreenImage& image,
                      const std::vector<COLORREF>& wanted);
 
+class PaintProgram;
+
+// The swatches nearest PrimaryColours() in the screen's rows of the
+// program's canvas, where paint programs and drawing games keep their
+// palettes (beside the canvas, not among the toolbars' icons above it).
+InkList FindPrimarySwatches(const PaintProgram& program);
+
 // Four flat shapes on white, 120 x 60: a rectangle, a disc, a triangle and
 // a bar, shape i in inks[i]'s colour moved 24 steps a channel towards grey,
 // so that it is near that ink and none of the others.
