@@ -76,6 +76,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command,
                                    O_RDONLY, 0);
   if (options.read_output) {
     posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    if (options.read_errors) {
+      posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
+    }
   } else if (options.silent) {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null",
                                      O_WRONLY, 0);
@@ -146,7 +149,7 @@ std::optional<std::string> ChildProcess::ReadLine(
     std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (pending_.find('\n') == std::string::npos) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     pollfd ready{output_, POLLIN, 0};
     if (output_ < 0 || left.count() <= 0 ||
@@ -172,19 +175,26 @@ std::optional<std::string> ChildProcess::ReadLine(
   return line;
 }
 
-std::string RunToSuccess(const std::vector<std::string>& command) {
-  ChildProcess process(command, {{}, false, true});
-  std::string output;
+Finished RunToEnd(const std::vector<std::string>& command,
+                  bool errors_inherited) {
+  ChildProcess process(command, {{}, false, true, !errors_inherited});
+  Finished finished;
   while (const std::optional<std::string> line =
              process.ReadLine(std::chrono::minutes(1))) {
-    output += *line + '\n';
+    finished.output += *line + '\n';
   }
-  const int status = process.Wait();
-  if (status != 0) {
+  finished.exit_code = process.Wait();
+  return finished;
+}
+
+std::string RunToSuccess(const std::vector<std::string>& command) {
+  const Finished finished = RunToEnd(command, true);
+  if (finished.exit_code != 0) {
     throw std::runtime_error(command.front() + " failed with status " +
-                             std::to_string(status) + " (is it installed?)");
+                             std::to_string(finished.exit_code) +
+                             " (is it installed?)");
   }
-  return output;
+  return finished.output;
 }
 
 std::vector<std::string> Xdotool(const std::vector<std::string>& arguments) {

@@ -20,6 +20,8 @@ struct ChildOptions {
   bool silent = false;
   // Keeps standard output for ReadLine (standard error stays inherited).
   bool read_output = false;
+  // With read_output: standard error goes the same way.
+  bool read_errors = false;
 };
 
 class ChildProcess {
@@ -54,6 +56,15 @@ class ChildProcess {
   std::string pending_;
 };
 
+struct Finished {
+  int exit_code = -1;
+  std::string output;
+};
+
+// Runs `command` to its end: its output, and its errors too unless
+// `errors_inherited`.
+Finished RunToEnd(const std::vector<std::string>& command,
+                  bool errors_inherited = false);
 // Runs `command` to its end and returns its output; throws
 // std::runtime_error unless it exits 0.
 std::string RunToSuccess(const std::vector<std::string>& command);

@@ -1,7 +1,6 @@
 #include "paint_program.h"
 
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -89,6 +88,16 @@ const std::vector<PaintProgramKind>& PaintPrograms() {
   };
   return programs;
 }
+
+PaintProgram::PaintProgram(const std::string& name)
+    : PaintProgram([&name] {
+        for (const PaintProgramKind& kind : PaintPrograms()) {
+          if (kind.name == name) {
+            return kind;
+          }
+        }
+        throw std::invalid_argument("unknown paint program " + name);
+      }()) {}
 
 PaintProgram::PaintProgram(PaintProgramKind kind)
     : kind_(std::move(kind)), display_(XOpenDisplay(nullptr)) {
@@ -215,15 +224,8 @@ void PaintProgram::Arrange() {
 
 void PaintProgram::PickPaintTool() {
   for (const std::string& key : kind_.tool_keys) {
-    const KeyCode code =
-        XKeysymToKeycode(display_, XStringToKeysym(key.c_str()));
-    if (code == 0) {
-      throw std::runtime_error("No key " + key + " on the test keyboard");
-    }
-    XTestFakeKeyEvent(display_, code, True, CurrentTime);
-    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    Xdotool({"key", key});
   }
-  XSync(display_, False);
 }
 
 void PaintProgram::FindBlankCanvas() {

@@ -41,6 +41,8 @@ class PaintProgram {
   // Starts the program and waits until its blank canvas shows; throws
   // std::runtime_error if it does not.
   explicit PaintProgram(PaintProgramKind kind);
+  // The same for the kind of PaintPrograms() with that name.
+  explicit PaintProgram(const std::string& name);
   PaintProgram(const PaintProgram&) = delete;
   PaintProgram& operator=(const PaintProgram&) = delete;
   PaintProgram(PaintProgram&&) = delete;

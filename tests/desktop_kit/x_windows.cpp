@@ -73,4 +73,14 @@ ScreenPoint RootPosition(Display* display, Window window) {
   return {x, y};
 }
 
+bool LeftButtonDown(Display* display) {
+  Window root = 0;
+  Window child = 0;
+  int x = 0;
+  unsigned int buttons = 0;
+  XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &x, &x,
+                &x, &buttons);
+  return (buttons & Button1Mask) != 0;
+}
+
 }  // namespace scrivlet::testing

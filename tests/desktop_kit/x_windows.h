@@ -24,5 +24,7 @@ std::string TextProperty(Display* display, Window window, Atom property);
 std::vector<Window> FindWindows(const std::vector<std::string>& search);
 // Where the window's top-left corner is on the screen.
 ScreenPoint RootPosition(Display* display, Window window);
+// Whether the pointer's left button is down.
+bool LeftButtonDown(Display* display);
 
 }  // namespace scrivlet::testing

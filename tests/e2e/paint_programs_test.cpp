@@ -53,20 +53,11 @@ class CpuLoad {
   std::vector<std::unique_ptr<ChildProcess>> busy_;
 };
 
-const PaintProgramKind& ProgramNamed(const std::string& name) {
-  for (const PaintProgramKind& kind : PaintPrograms()) {
-    if (kind.name == name) {
-      return kind;
-    }
-  }
-  throw std::invalid_argument("unknown paint program " + name);
-}
-
 class PaintProgramTest : public ::testing::TestWithParam<PaintCase> {};
 
 TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   const PaintCase& test = GetParam();
-  PaintProgram program(ProgramNamed(test.program));
+  PaintProgram program(test.program);
   const ScreenRect canvas = program.canvas();
 
   // The presets of each mode: a dot every 2 pixels.

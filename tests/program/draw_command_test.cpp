@@ -7,7 +7,6 @@
 
 #include <QImage>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <optional>
@@ -21,6 +20,7 @@
 #include "paint_program.h"
 #include "poll_for.h"
 #include "session/drawing_lock.h"
+#include "x_windows.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -93,12 +93,7 @@ class DrawCommandTest : public ::testing::Test {
     return path.toStdString();
   }
 
-  void OpenPaint() {
-    const auto& kinds = PaintPrograms();
-    paint_.emplace(*std::find_if(kinds.begin(), kinds.end(), [](const auto& k) {
-      return k.name == "mtpaint";
-    }));
-  }
+  void OpenPaint() { paint_.emplace("mtpaint"); }
 
   std::string At(ScreenPoint point) const {
     return std::to_string(point.x) + "," + std::to_string(point.y);
@@ -194,13 +189,8 @@ TEST_F(DrawCommandTest, WaitsForNoOtherDrawingAndStopsOnAbort) {
   const std::string summary = drawing.out();
   EXPECT_GT(Count(summary, "dots"), 0) << summary;
   EXPECT_LT(Count(summary, "dots"), 3000) << "it was not stopped: " << summary;
-  Window root = 0;
-  Window child = 0;
-  int x = 0;
-  unsigned int buttons = 0;
-  XQueryPointer(paint_->display(), DefaultRootWindow(paint_->display()), &root,
-                &child, &x, &x, &x, &x, &buttons);
-  EXPECT_EQ(buttons & Button1Mask, 0U) << "the left button was left down";
+  EXPECT_FALSE(LeftButtonDown(paint_->display()))
+      << "the left button was left down";
 }
 
 }  // namespace

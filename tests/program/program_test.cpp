@@ -24,6 +24,7 @@
 #include "paint_program.h"
 #include "scrivlet_program.h"
 #include "window/core/form1_layout.h"
+#include "x_windows.h"
 #include "xdnd_drop.h"
 
 namespace scrivlet::testing {
@@ -92,10 +93,7 @@ class ProgramTest : public ::testing::Test {
  protected:
   // Starts mtpaint, then the program beside it.
   void Open() {
-    const auto& kinds = PaintPrograms();
-    paint_ = std::make_unique<PaintProgram>(
-        *std::find_if(kinds.begin(), kinds.end(),
-                      [](const auto& kind) { return kind.name == "mtpaint"; }));
+    paint_ = std::make_unique<PaintProgram>("mtpaint");
     program_ =
         std::make_unique<ScrivletProgram>(SCRIVLET_EXECUTABLE, kWindowAt);
   }
@@ -217,17 +215,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    {{layout::kText4, "100"}},
                                    DrawSettings{2, 2, 100, kTrue}}),
     [](const auto& instance) { return std::string(instance.param.name); });
-
-bool LeftButtonDown(Display* display) {
-  Window root = 0;
-  Window child = 0;
-  int x = 0;
-  int y = 0;
-  unsigned int buttons = 0;
-  XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &x,
-                &y, &buttons);
-  return (buttons & Button1Mask) != 0;
-}
 
 TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
   // mtpaint hides its palette on F8, which would move the canvas under the

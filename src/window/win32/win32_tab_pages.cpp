@@ -8,10 +8,6 @@
 #include "window/win32/wide_text.h"
 
 namespace scrivlet {
-namespace {
-
-// Which page a control lives on: 0 メイン, 1 設定, 2 描き方, -1 none (the
-// tab control itself).
 int PageOf(layout::Container parent) {
   switch (parent) {
     case layout::Container::MainPage:
@@ -28,8 +24,6 @@ int PageOf(layout::Container parent) {
   }
   return -1;
 }
-
-}  // namespace
 
 void AddTabPages(HWND tab) {
   TCITEMW item{};

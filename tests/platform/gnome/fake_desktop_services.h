@@ -1,72 +1,60 @@
 #pragma once
 
-// A recording fake of the desktop's D-Bus services: mutter's RemoteDesktop,
-// ScreenCast and DisplayConfig, and the portal's GlobalShortcuts. It serves
-// from its own thread and connection on the session bus and keeps every
-// call as one line: "<interface>.<member> <arguments>", the interface
-// without its "org.gnome.Mutter." or "org.freedesktop.portal." prefix.
-//
-// Its display: "DP-1" 1920x1080 and the primary "Virtual-1", whose
-// current mode is 1280x800 (its preferred one is 1920x1200).
+// The recording fake of the desktop's D-Bus services
+// (fake_desktop_services.py, which says what it offers), on the session bus
+// for as long as this object lives. Each call is one line:
+// "<interface>.<member> <arguments>", the interface without its
+// "org.gnome.Mutter." or "org.freedesktop.portal." prefix.
 
-#include <systemd/sd-bus.h>
-
-#include <atomic>
-#include <cstdint>
-#include <mutex>
+#include <chrono>
+#include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "child_process.h"
 
 namespace scrivlet::testing {
 
-// By default mutter, answering every call.
-struct FakeServices {
-  // The portal instead of mutter.
-  bool portal = false;
-  // Whether the portal offers GlobalShortcuts (Debian 12's does not).
-  bool shortcuts = true;
-  // A call answered with an error, e.g. "RemoteDesktop.Session.Start".
-  std::string refuse;
-  // The Response code BindShortcuts' request ends with (1: user refused).
-  std::uint32_t bind_response = 0;
-};
-
-// The portal; `bind_response` 1 is the user's refusal.
-inline FakeServices Portal(bool shortcuts = true,
-                           std::uint32_t bind_response = 0) {
-  FakeServices services;
-  services.portal = true;
-  services.shortcuts = shortcuts;
-  services.bind_response = bind_response;
-  return services;
-}
-
 class FakeDesktopServices {
  public:
-  explicit FakeDesktopServices(FakeServices services);
-  FakeDesktopServices(const FakeDesktopServices&) = delete;
-  FakeDesktopServices& operator=(const FakeDesktopServices&) = delete;
-  FakeDesktopServices(FakeDesktopServices&&) = delete;
-  FakeDesktopServices& operator=(FakeDesktopServices&&) = delete;
-  ~FakeDesktopServices();
+  // Mutter answering every call, or as the script's options say:
+  // --portal, --no-shortcuts, --refuse CALL, --bind-response CODE.
+  // Returns once the fake owns its names.
+  explicit FakeDesktopServices(std::vector<std::string> options = {})
+      : fake_(With({"/usr/bin/python3", SCRIVLET_FAKE_SERVICES},
+                   std::move(options)),
+              {{}, false, true}) {
+    if (fake_.ReadLine(std::chrono::seconds(20)) != "ready") {
+      throw std::runtime_error("the fake desktop services did not start");
+    }
+  }
 
-  // The calls so far, in order.
-  std::vector<std::string> Calls();
+  // The calls so far, in order. Each is written before its reply goes out:
+  // what has been answered is in the pipe already.
+  std::vector<std::string> Calls() {
+    while (const auto call = fake_.ReadLine(std::chrono::milliseconds(1))) {
+      calls_.push_back(*call);
+    }
+    return calls_;
+  }
+
   // Sends GlobalShortcuts' Activated for a shortcut id.
-  void Activate(const std::string& id);
+  void Activate(const std::string& id) {
+    RunToSuccess({"dbus-send", "--session", "--type=method_call",
+                  "--dest=org.freedesktop.portal.Desktop",
+                  "/org/freedesktop/portal/desktop",
+                  "org.scrivlet.Fake.Activate", "string:" + id});
+  }
 
  private:
-  int Answer(sd_bus_message* call, const std::string& name);
-  void Serve();
+  static std::vector<std::string> With(std::vector<std::string> command,
+                                       std::vector<std::string> options) {
+    command.insert(command.end(), options.begin(), options.end());
+    return command;
+  }
 
-  FakeServices services_;
-  sd_bus* bus_ = nullptr;
-  std::mutex mutex_;
+  ChildProcess fake_;
   std::vector<std::string> calls_;
-  std::vector<std::string> activations_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
 };
 
 }  // namespace scrivlet::testing

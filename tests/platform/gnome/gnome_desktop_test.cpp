@@ -21,7 +21,6 @@ namespace scrivlet {
 namespace {
 
 using testing::FakeDesktopServices;
-using testing::FakeServices;
 
 bool Has(const std::vector<std::string>& calls, const std::string& call) {
   return std::find(calls.begin(), calls.end(), call) != calls.end();
@@ -30,7 +29,7 @@ bool Has(const std::vector<std::string>& calls, const std::string& call) {
 TEST(GnomeDesktopTest, ChosenWhereTheCompositorOffersNoOtherRoute) {
   const testing::BareCompositor bare;
   setenv("WAYLAND_DISPLAY", bare.Socket().c_str(), 1);
-  FakeDesktopServices fake(FakeServices{});
+  FakeDesktopServices fake;
   const auto desktop = OpenNativeDesktop();
   unsetenv("WAYLAND_DISPLAY");
 
@@ -56,31 +55,26 @@ TEST(GnomeDesktopTest, ChosenWhereTheCompositorOffersNoOtherRoute) {
   EXPECT_FALSE(desktop->ReadScreenPixel({1, 1}).has_value());
 }
 
-// Built in a function, not with a designated initialiser in the table:
-// GCC 12 at -O3 then takes the string for uninitialised.
-FakeServices Refusing(const char* call) {
-  FakeServices services;
-  services.refuse = call;
-  return services;
-}
-
 TEST(GnomeDesktopTest, ARefusedCallIsNamedAndTheSessionStops) {
   struct Case {
-    FakeServices services;
+    std::vector<std::string> fake_options;
     bool opens;  // the refusal comes with the first click, not at opening
     std::string named;
   };
   const std::array cases{
-      Case{testing::Portal(), false,
+      Case{{"--portal"},
+           false,
            "org.gnome.Mutter.DisplayConfig.GetCurrentState failed"},
-      Case{Refusing("RemoteDesktop.Session.Start"), false,
+      Case{{"--refuse", "RemoteDesktop.Session.Start"},
+           false,
            "org.gnome.Mutter.RemoteDesktop.Session.Start failed: the fake "
            "refuses RemoteDesktop.Session.Start"},
-      Case{Refusing("RemoteDesktop.Session.NotifyPointerButton"), true,
+      Case{{"--refuse", "RemoteDesktop.Session.NotifyPointerButton"},
+           true,
            "NotifyPointerButton failed: the fake refuses"},
   };
   for (const Case& c : cases) {
-    FakeDesktopServices fake(c.services);  // gone before the next case
+    FakeDesktopServices fake(c.fake_options);  // gone before the next case
     try {
       const auto desktop = OpenGnomeRemoteDesktop();
       EXPECT_TRUE(c.opens) << c.named;
@@ -98,7 +92,7 @@ TEST(GnomeDesktopTest, ARefusedCallIsNamedAndTheSessionStops) {
 
 TEST(GnomeDesktopTest, EndingReleasesAHeldButtonThenStopsTheSession) {
   for (const bool held : {false, true}) {
-    FakeDesktopServices fake(FakeServices{});
+    FakeDesktopServices fake;
     {
       const auto desktop = OpenGnomeRemoteDesktop();
       if (held) {

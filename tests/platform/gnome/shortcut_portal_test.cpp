@@ -41,7 +41,7 @@ TEST(ShortcutPortalTest, AnActivationPressesTheKeyLikeACommand) {
     int polled;  // the key the trigger (F7) or a plotter (F8) polls
   };
   const std::array cases{Case{"start", VK_F7}, Case{"abort", VK_F8}};
-  FakeDesktopServices fake(testing::Portal());
+  FakeDesktopServices fake({"--portal"});
   auto portal = ShortcutPortal::OpenIfOffered();
   ASSERT_NE(portal, nullptr);
   ASSERT_TRUE(PollUntil(*portal, [&] { return portal->Bound(); }))
@@ -67,11 +67,10 @@ TEST(ShortcutPortalTest, AnActivationPressesTheKeyLikeACommand) {
 TEST(ShortcutPortalTest, NoPortalOrARefusalLeavesTheKeysUnbound) {
   EXPECT_EQ(ShortcutPortal::OpenIfOffered(), nullptr) << "no portal";
   {
-    FakeDesktopServices older(testing::Portal(/*shortcuts=*/false));
+    FakeDesktopServices older({"--portal", "--no-shortcuts"});
     EXPECT_EQ(ShortcutPortal::OpenIfOffered(), nullptr) << "no shortcuts";
   }
-  FakeDesktopServices refusing(
-      testing::Portal(/*shortcuts=*/true, /*bind_response=*/1));
+  FakeDesktopServices refusing({"--portal", "--bind-response", "1"});
   auto portal = ShortcutPortal::OpenIfOffered();
   ASSERT_NE(portal, nullptr);
   ASSERT_TRUE(PollUntil(*portal, [&] { return !portal->Problem().empty(); }));

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,11 +63,6 @@ TEST(WaylandAim, ClicksPaintTheAimedPixelInAQtProgram) {
   }
 }
 
-void Sway(const std::string& command) {
-  const std::string line = "swaymsg -q '" + command + "'";
-  ASSERT_EQ(std::system(line.c_str()), 0) << line;  // NOLINT(cert-env33-c)
-}
-
 struct OutputCase {
   const char* name;
   std::vector<std::string> commands;
@@ -94,7 +88,7 @@ TEST(WaylandOutputs, ClicksLandWhereAimedOnScaledTurnedAndSecondOutputs) {
   };
   for (const OutputCase& c : cases) {
     for (const std::string& command : c.commands) {
-      Sway(command);
+      Swaymsg(command);
     }
     RecordingSurface surface;
     const auto desktop = OpenWaylandDesktop();

@@ -8,6 +8,9 @@
 #include <fstream>
 #include <map>
 #include <stdexcept>
+#include <vector>
+
+#include "child_process.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -24,10 +27,10 @@ std::map<std::string, std::string> ReadState(const std::string& state_file) {
   return values;
 }
 
-int RunScript(const std::string& arguments) {
-  const std::string command =
-      std::string(SCRIVLET_SCRIPTS_DIR) + "/waylandsession.sh " + arguments;
-  return std::system(command.c_str());  // NOLINT(cert-env33-c): test helper
+int RunScript(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(),
+                   std::string(SCRIVLET_SCRIPTS_DIR) + "/waylandsession.sh");
+  return ChildProcess(arguments, {{}, true}).Wait();
 }
 
 }  // namespace
@@ -89,6 +92,13 @@ std::string FixtureSessionFile() {
   return file;
 }
 
+void Swaymsg(const std::string& command) {
+  const Finished done = RunToEnd({"swaymsg", command});
+  if (done.exit_code != 0) {
+    throw std::runtime_error("swaymsg " + command + ": " + done.output);
+  }
+}
+
 std::string MakeTempDir(const std::string& name) {
   std::string pattern =
       (std::filesystem::temp_directory_path() / (name + ".XXXXXX")).string();
@@ -100,13 +110,13 @@ std::string MakeTempDir(const std::string& name) {
 
 PrivateSway::PrivateSway()
     : dir_(MakeTempDir("scrivlet-sway")), state_file_(dir_ + "/session.env") {
-  if (RunScript("start " + state_file_ + " 640x480 >/dev/null") != 0) {
+  if (RunScript({"start", state_file_, "640x480"}) != 0) {
     throw std::runtime_error("a private sway did not start");
   }
 }
 
 PrivateSway::~PrivateSway() {
-  RunScript("stop " + state_file_);
+  RunScript({"stop", state_file_});
   std::error_code ignored;
   std::filesystem::remove_all(dir_, ignored);
 }

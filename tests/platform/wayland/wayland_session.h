@@ -27,6 +27,9 @@ void GiveToSessionUser(const std::string& path);
 // The state file of the fixture's session (SCRIVLET_WAYLANDSESSION).
 std::string FixtureSessionFile();
 
+// Runs a sway command; throws std::runtime_error if sway refuses it.
+void Swaymsg(const std::string& command);
+
 // A new directory in the temporary one, named `name` and a random suffix.
 std::string MakeTempDir(const std::string& name);
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/open_desktop.h"
-#include "bare_x_server.h"
+#include "child_process.h"
 #include "click_to_focus_grab.h"
 #include "desktop_contract.h"
 #include "engine/drawing_watch.h"
@@ -148,37 +148,18 @@ TEST_P(X11StreamTest, EveryEventArrivesAtTheAimedPixel) {
       << "seen:     " << Describe(seen) << "\nexpected: " << Describe(expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EngineStreams, X11StreamTest,
-    ::testing::Values(StreamCase{"AbsoluteIntoBottomRightCorner",
-                                 Mode::Absolute,
-                                 {-9, -7},
-                                 {1, 1, 200, 0}},
-                      StreamCase{"AbsoluteMagnifiedWithDrag",
-                                 Mode::Absolute,
-                                 {301, 207},
-                                 {2, 3, 200, kTrue}},
-                      StreamCase{"RelativeWithDrag",
-                                 Mode::Relative,
-                                 {400, 300},
-                                 {2, 2, 200, kTrue}},
-                      StreamCase{"RelativeStopsWhereClippedAtTheEdge",
-                                 Mode::Relative,
-                                 {-5, -6},
-                                 {1, 2, 200, 0}},
-                      StreamCase{"AbsoluteThroughThePacer",
-                                 Mode::Absolute,
-                                 {640, 480},
-                                 {2, 2, 200, 0},
-                                 true},
-                      // Clicks back to back must not pile up behind it.
-                      StreamCase{"AbsoluteUnderAClickToFocusGrab",
-                                 Mode::Absolute,
-                                 {100, 100},
-                                 {1, 1, 200, 0},
-                                 false,
-                                 true}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EngineStreams, X11StreamTest, ::testing::Values(
+    StreamCase{"AbsoluteIntoBottomRightCorner", Mode::Absolute, {-9, -7}, {1, 1, 200, 0}},
+    StreamCase{"AbsoluteMagnifiedWithDrag", Mode::Absolute, {301, 207}, {2, 3, 200, kTrue}},
+    StreamCase{"RelativeWithDrag", Mode::Relative, {400, 300}, {2, 2, 200, kTrue}},
+    StreamCase{"RelativeStopsWhereClippedAtTheEdge", Mode::Relative, {-5, -6}, {1, 2, 200, 0}},
+    StreamCase{"AbsoluteThroughThePacer", Mode::Absolute, {640, 480}, {2, 2, 200, 0}, true},
+    // Clicks back to back must not pile up behind it.
+    StreamCase{"AbsoluteUnderAClickToFocusGrab", Mode::Absolute, {100, 100}, {1, 1, 200, 0},
+               false, true}),
     [](const auto& instance) { return instance.param.name; });
+// clang-format on
 
 // Reads the screen until nothing more is drawn after a read.
 bool Quietens(PlatformInput& desktop) {
@@ -217,12 +198,6 @@ TEST(X11DesktopTest, ReportsDrawingSinceTheLastReadAndReadsItBack) {
   }
 }
 
-// Runs xdotool on the test desktop; it injects through XTest like a real
-// keyboard, to whichever window has the focus.
-void Xdotool(const std::string& arguments) {
-  RunToSuccess({"sh", "-c", "xdotool " + arguments});
-}
-
 // The first state word other than 0 within 3 s: key events arrive
 // asynchronously.
 std::uint16_t FirstWord(PlatformInput& desktop, int key) {
@@ -238,8 +213,9 @@ class X11Rig : public ContractRig {
  public:
   PlatformInput& desktop() override { return *desktop_; }
   void Key(int virtual_key, bool down) override {
-    Xdotool(std::string(down ? "keydown " : "keyup ") +
-            (virtual_key == VK_F7 ? "F7" : "F8"));
+    // xdotool injects through XTest like a real keyboard, to whichever
+    // window has the focus.
+    Xdotool({down ? "keydown" : "keyup", virtual_key == VK_F7 ? "F7" : "F8"});
     std::this_thread::sleep_for(milliseconds(50));
   }
   NativeWindow GoneWindow() override { return 0x7FFFFFF; }
@@ -262,7 +238,7 @@ class X11HotKeyTest : public ::testing::Test {
     // Another window has the keyboard focus, as when the user draws into
     // a paint program.
     const Window other = client_.MakeWindow({50, 50, 200, 100}, 0xCCCCCC, true);
-    ASSERT_TRUE(client_.FocusAndWatchKeys(other));
+    client_.FocusAndWatchKeys(other);
     desktop_ = OpenNativeDesktop();
   }
 
@@ -284,18 +260,22 @@ class X11HotKeyTest : public ::testing::Test {
 // F7 and F8 reach Scrivlet only, whatever the lock keys, while other keys
 // still reach the focused window; only they are watched.
 TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
-  for (const std::string locks :
-       {"", "Caps_Lock", "Num_Lock", "Caps_Lock Num_Lock"}) {
-    SCOPED_TRACE("locks: " + locks);
+  for (const std::vector<std::string>& locks :
+       std::vector<std::vector<std::string>>{
+           {},
+           {"key", "Caps_Lock"},
+           {"key", "Num_Lock"},
+           {"key", "Caps_Lock", "Num_Lock"}}) {
+    SCOPED_TRACE(locks.size());
     // On for this round and off after it: a lock left on would reach the
     // tests after this one.
     const auto toggle = [&locks] {
       if (!locks.empty()) {
-        Xdotool("key " + locks);
+        Xdotool(locks);
       }
     };
     toggle();
-    Xdotool("key --delay 0 F7 F8 a");
+    Xdotool({"key", "--delay", "0", "F7", "F8", "a"});
     EXPECT_EQ(FirstWord(*desktop_, VK_F8), 0x0001);
     EXPECT_EQ(desktop_->GetAsyncKeyState(VK_F7), 0x0001);
     // The lock keys themselves reach the window; F7 and F8, sent before the
@@ -310,7 +290,7 @@ TEST_F(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
   // Taps between ticks are seen through the pacer too.
   desktop_.reset();
   std::unique_ptr<PlatformInput> paced = OpenDesktop();
-  Xdotool("key --delay 0 F7");
+  Xdotool({"key", "--delay", "0", "F7"});
   EXPECT_EQ(FirstWord(*paced, VK_F7), 0x0001);
 }
 
@@ -329,7 +309,7 @@ TEST(X11HotKeyGrabTest, AKeyReservedByAnotherProgramStillWorks) {
       << said;
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 
-  Xdotool("key --delay 0 F8");
+  Xdotool({"key", "--delay", "0", "F8"});
   EXPECT_EQ(FirstWord(*desktop, VK_F8), 0x0001);
 }
 
@@ -355,19 +335,31 @@ TEST(X11ZOrderTest, TopmostOnAndOffThroughTheWindowManagerAlsoBeforeShown) {
   EXPECT_TRUE(above_becomes(later, true));
 }
 
+// A server of its own, without a window manager; its display once it takes
+// clients.
+std::string StartXvfb(std::optional<ChildProcess>& server,
+                      std::vector<std::string> extra) {
+  extra.insert(extra.begin(), {"Xvfb", "-displayfd", "1", "-nolisten", "tcp"});
+  server.emplace(extra, ChildOptions{{}, false, true});
+  return ":" + server->ReadLine(std::chrono::seconds(20)).value_or("none");
+}
+
 TEST(X11OpenErrorTest, NamesWhatIsMissing) {
-  const BareXServer no_xtest({"-extension", "XTEST"});
-  const BareXServer plain({});
+  std::optional<ChildProcess> no_xtest;
+  std::optional<ChildProcess> plain;
+  const std::string no_xtest_display =
+      StartXvfb(no_xtest, {"-extension", "XTEST"});
+  const std::string plain_display = StartXvfb(plain, {});
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+  const std::string session = std::getenv("DISPLAY");
   struct Case {
     const char* display;
     std::string named;  // empty: opens
   };
-  ASSERT_NE(std::getenv("DISPLAY"), nullptr);
-  const std::string session = std::getenv("DISPLAY");
   for (const Case& c : {Case{nullptr, "DISPLAY is not set"},
                         Case{":987", "Cannot open the X display \":987\""},
-                        Case{no_xtest.display_name().c_str(), "XTEST"},
-                        Case{plain.display_name().c_str(), ""}}) {
+                        Case{no_xtest_display.c_str(), "XTEST"},
+                        Case{plain_display.c_str(), ""}}) {
     if (c.display != nullptr) {
       setenv("DISPLAY", c.display, 1);
     } else {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "child_process.h"
 #include "poll_for.h"
 #include "x_windows.h"
 
@@ -117,27 +118,16 @@ Window RecordingClient::MakeWindow(ScreenRect rect, unsigned long rgb,
 }
 
 void RecordingClient::MapAndWait(Window window) {
-  XMapRaised(display_, window);
-  const bool shown = WaitUntil([&] {
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display_, window, &attributes);
-    return attributes.map_state == IsViewable;
-  });
-  if (!shown) {
-    throw std::runtime_error("A test window was never shown");
-  }
+  XSync(display_, False);
+  const std::string id = std::to_string(window);
+  Xdotool({"windowmap", "--sync", id, "windowraise", id});
 }
 
-bool RecordingClient::FocusAndWatchKeys(Window window) {
+void RecordingClient::FocusAndWatchKeys(Window window) {
   XSelectInput(display_, window,
                KeyPressMask | KeyReleaseMask | StructureNotifyMask);
-  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
-  return WaitUntil([&] {
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(display_, &focus, &revert);
-    return focus == window;
-  });
+  XSync(display_, False);
+  Xdotool({"windowfocus", "--sync", std::to_string(window)});
 }
 
 std::vector<KeySym> RecordingClient::TakeKeyPresses() {

@@ -52,10 +52,10 @@ class RecordingClient {
   // Waits until the window is shown unless `map` is false.
   Window MakeWindow(ScreenRect rect, unsigned long rgb, bool managed,
                     bool map = true);
+  // Both throw std::runtime_error if xdotool does not see it done.
   void MapAndWait(Window window);
-  // Gives `window` the keyboard focus and records the keys pressed in it;
-  // false if it never gets the focus.
-  bool FocusAndWatchKeys(Window window);
+  // Gives `window` the keyboard focus and records the keys pressed in it.
+  void FocusAndWatchKeys(Window window);
   // The symbols of the keys pressed so far, after a round trip to the
   // server; the record is cleared.
   std::vector<KeySym> TakeKeyPresses();

@@ -6,12 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/open_desktop.h"
+#include "child_process.h"
 #include "engine/drawing_watch.h"
 #include "engine/plotter.h"
 #include "fake_picture.h"
@@ -90,26 +91,27 @@ TEST(X11PointerHeldTest, DotsHeldBackGoAgainOnceLetGo) {
   }
 }
 
-void Xrandr(const std::string& arguments) {
+void Xrandr(std::vector<std::string> arguments) {
   // Xvfb cannot set its one output to a smaller size: xrandr says so and
   // fails, but the screen has its new size.
-  (void)std::system(("xrandr " + arguments + " >/dev/null 2>&1").c_str());
+  arguments.insert(arguments.begin(), "xrandr");
+  (void)RunToEnd(arguments);
 }
 
 // Changed and set back at once, before the next dot: only the change
 // itself tells.
 TEST(X11ScreenResizedTest, StopsBeforeTheNextDotAndIsNotComplete) {
   const DesktopArea area = RecordingClient().ScreenArea();
-  const std::string restore = "--output screen --auto --fb " +
-                              std::to_string(area.width) + "x" +
-                              std::to_string(area.height);
+  const std::vector<std::string> restore = {
+      "--output", "screen", "--auto", "--fb",
+      std::to_string(area.width) + "x" + std::to_string(area.height)};
   struct Restore {
-    const std::string& arguments;
+    const std::vector<std::string>& arguments;
     ~Restore() { Xrandr(arguments); }
   } const restore_at_end{restore};
   const PaintingCover cover(kPressesBefore, [&](Display* /*display*/) {
-    Xrandr("--fb " + std::to_string(area.width - 80) + "x" +
-           std::to_string(area.height - 24));
+    Xrandr({"--fb", std::to_string(area.width - 80) + "x" +
+                        std::to_string(area.height - 24)});
     Xrandr(restore);
     return true;
   });

@@ -1,10 +1,5 @@
 #include "sway_stage.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -39,29 +34,11 @@ last-left-rgba=['0.0', '0.0', '0.0', '1.0']
 cursor-theme='scrivlet-transparent'
 )";
 
-// A socket file nobody listens on, as a crashed program of the session's
-// user leaves it.
-void LeaveStaleSocket(const std::string& path) {
-  // One a stopped program left already will do; it is made anew.
-  unlink(path.c_str());
-  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  path.copy(address.sun_path, sizeof address.sun_path - 1);
-  const int bound =
-      bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  close(fd);
-  if (bound != 0) {
-    throw std::runtime_error("cannot leave a stale socket at " + path);
-  }
-  GiveToSessionUser(path);
-}
-
 }  // namespace
 
 std::string ReachableExecutable(const std::string& path,
                                 const std::string& config_dir) {
-  if (RunCapturing(AsSessionUser({"test", "-x", path})).exit_code == 0) {
+  if (RunToEnd(AsSessionUser({"test", "-x", path})).exit_code == 0) {
     return path;
   }
   std::string copy = config_dir + "/scrivlet";
@@ -72,8 +49,6 @@ std::string ReachableExecutable(const std::string& path,
 SwayStage::SwayStage(const std::string& scrivlet)
     : config_dir_(MakeTempDir("scrivlet-config")),
       mouse_(OpenWaylandDesktop()) {
-  const std::string runtime = std::getenv("XDG_RUNTIME_DIR");
-  LeaveStaleSocket(runtime + "/scrivlet.sock");
   std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
   std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
   std::filesystem::permissions(config_dir_,
@@ -152,7 +127,7 @@ SwayStage::~SwayStage() {
 
 Finished SwayStage::Scrivlet(std::vector<std::string> arguments) const {
   arguments.insert(arguments.begin(), executable_);
-  return RunCapturing(AsSessionUser(std::move(arguments)));
+  return RunToEnd(AsSessionUser(std::move(arguments)));
 }
 
 void SwayStage::MoveTo(ScreenPoint to) const {

@@ -26,9 +26,8 @@ std::string ReachableExecutable(const std::string& path,
 
 class SwayStage {
  public:
-  // A stale command socket in the session's runtime directory, as a crash
-  // would leave it, `drawing` with a blank canvas, and scrivlet floating
-  // beside it, both run as the session's user.
+  // `drawing` with a blank canvas, and scrivlet floating beside it, both run
+  // as the session's user.
   explicit SwayStage(const std::string& scrivlet);
   SwayStage(const SwayStage&) = delete;
   SwayStage& operator=(const SwayStage&) = delete;

@@ -46,6 +46,20 @@ class Form1CoreTest : public ::testing::Test {
     core_.Timer1_Timer();
   }
 
+  // A file arrives over the small picture, with no message shown yet.
+  void BeforeAFile() {
+    core_.SetPicture(Dotted(4, 4));
+    decoder_.asked.clear();
+    view_.messages.clear();
+  }
+  // Then `message` (nullptr: none) was shown, and the picture is as wide.
+  void ExpectOutcome(const char* message, int width) const {
+    EXPECT_EQ(view_.messages, message == nullptr
+                                  ? std::vector<std::string>()
+                                  : std::vector<std::string>{message});
+    EXPECT_EQ(core_.ScaleWidth(), width);
+  }
+
   [[nodiscard]] std::size_t Count(std::uint32_t flag) const {
     return static_cast<std::size_t>(std::count_if(
         desktop_.events().begin(), desktop_.events().end(),
@@ -193,9 +207,7 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    core_.SetPicture(Dotted(4, 4));
-    decoder_.asked.clear();
-    view_.messages.clear();
+    BeforeAFile();
     EXPECT_EQ(core_.Picture1_OLEDragOver(c.copy_offered) == DropEffect::Copy,
               c.copy_offered);
     // Confirmed as a copy exactly when a file was taken, whole or not.
@@ -204,10 +216,7 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
     std::vector<std::string> asked;
     if (c.taken != nullptr) asked.push_back(NativePath(c.taken));
     EXPECT_EQ(decoder_.asked, asked);
-    std::vector<std::string> messages;
-    if (c.message != nullptr) messages.emplace_back(c.message);
-    EXPECT_EQ(view_.messages, messages);
-    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
+    ExpectOutcome(c.message, c.width_after);
   }
 }
 
@@ -331,20 +340,13 @@ TEST_F(Form1CoreTest, StylePageSetsTheStyleAndGreysDragInputForStrokes) {
 TEST_F(Form1CoreTest, PreviewReplacesWhatTheBoxShowsButNotWhatIsDrawn) {
   // Whether the view shows exactly the picture the plotters read.
   const auto shows_picture = [this] {
+    std::vector<std::uint32_t> picture;
     for (int y = 0; y < view_.shown_size.height; ++y) {
       for (int x = 0; x < view_.shown_size.width; ++x) {
-        const std::size_t at =
-            static_cast<std::size_t>(y) *
-                static_cast<std::size_t>(view_.shown_size.width) +
-            static_cast<std::size_t>(x);
-        const std::uint32_t argb = view_.shown_pixels[at];
-        if ((argb & 0xFFFFFFU) !=
-            (core_.GetPixel(x, y) == 0 ? 0U : 0xFFFFFFU)) {
-          return false;
-        }
+        picture.push_back(core_.GetPixel(x, y) == 0 ? kBlack : kWhite);
       }
     }
-    return true;
+    return view_.shown_pixels == picture;
   };
   ASSERT_TRUE(shows_picture());
   view_.checks[Control::Check3] = CheckValue::Checked;
@@ -394,80 +396,50 @@ TEST_F(Form1CoreTest, EstimateIsUnknownUntilADrawingEnds) {
 }
 
 TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
-  decoder_.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
-  decoder_.files[NativePath("/pics/text.txt")] = {{}, texts::kDropNotPicture};
-  enum class Way : std::uint8_t { Paste, Dialog };
+  const std::string a = NativePath("/pics/a.png");
+  const std::string text = NativePath("/pics/text.txt");
+  decoder_.files[a] = {Dotted(40, 12), {}};
+  decoder_.files[text] = {{}, texts::kDropNotPicture};
+  const auto files = [](DroppedItems items) {
+    return PastedData{std::move(items), {}};
+  };
+  const auto pasted = [](Picture p, const char* problem) {
+    return PastedData{{}, {std::move(p), problem}};
+  };
   struct Case {
     const char* what;
-    Way way;
-    PastedData clipboard;
+    std::optional<PastedData> clipboard;  // else the file dialog's answer
     std::optional<std::string> chosen;
     const char* message;  // nullptr: none
     int width_after;
   };
+  const std::string txt = "file:///pics/text.txt";
   const std::string web = "https://example.org/x.png";
-  const auto files = [](std::vector<std::string> uris,
-                        std::vector<std::string> paths) {
-    return PastedData{{std::move(uris), std::move(paths)}, {}};
-  };
-  const auto picture = [](Picture p, std::string problem) {
-    return PastedData{{}, {std::move(p), std::move(problem)}};
-  };
-  const std::string a = NativePath("/pics/a.png");
-  const std::string text = NativePath("/pics/text.txt");
   const char* const kNotPicture = texts::kDropNotPicture;
+  const char* const kBroken = texts::kDropBroken;
   const Case cases[] = {
-      {"pasted file", Way::Paste, files({}, {a}), {}, nullptr, 40},
-      {"pasted text file",
-       Way::Paste,
-       files({"file:///pics/text.txt"}, {}),
-       {},
-       kNotPicture,
-       30},
-      {"pasted web address",
-       Way::Paste,
-       files({web}, {}),
-       {},
-       texts::kDropNoFile,
-       30},
-      {"empty clipboard", Way::Paste, {}, {}, texts::kPasteNothing, 30},
-      {"pasted picture",
-       Way::Paste,
-       picture(Dotted(45, 3), ""),
-       {},
-       nullptr,
-       45},
-      {"pasted picture too wide",
-       Way::Paste,
-       picture(Dotted(32767, 1), ""),
-       {},
-       texts::kDropTooWide,
-       30},
-      {"pasted picture broken",
-       Way::Paste,
-       picture({}, texts::kDropBroken),
-       {},
-       texts::kDropBroken,
-       30},
-      {"chosen file", Way::Dialog, {}, a, nullptr, 40},
-      {"chosen text file", Way::Dialog, {}, text, kNotPicture, 30},
-      {"dialog cancelled", Way::Dialog, {}, std::nullopt, nullptr, 30},
+      {"pasted file", files({{}, {a}}), {}, nullptr, 40},
+      {"pasted text file", files({{txt}, {}}), {}, kNotPicture, 30},
+      {"pasted web address", files({{web}, {}}), {}, texts::kDropNoFile, 30},
+      {"empty clipboard", PastedData{}, {}, texts::kPasteNothing, 30},
+      {"pasted picture", pasted(Dotted(45, 3), ""), {}, nullptr, 45},
+      {"too wide", pasted(Dotted(32767, 1), ""), {}, texts::kDropTooWide, 30},
+      {"pasted broken", pasted({}, kBroken), {}, kBroken, 30},
+      {"chosen file", {}, a, nullptr, 40},
+      {"chosen text file", {}, text, kNotPicture, 30},
+      {"dialog cancelled", {}, {}, nullptr, 30},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    core_.SetPicture(Dotted(4, 4));
-    view_.messages.clear();
-    view_.clipboard = c.clipboard;
+    BeforeAFile();
+    view_.clipboard = c.clipboard.value_or(PastedData{});
     view_.chosen_file = c.chosen;
-    if (c.way == Way::Paste) {
+    if (c.clipboard) {
       core_.Form_Paste();
     } else {
       core_.Picture1_DblClick();
     }
-    std::vector<std::string> messages;
-    if (c.message != nullptr) messages.emplace_back(c.message);
-    EXPECT_EQ(view_.messages, messages);
-    EXPECT_EQ(core_.ScaleWidth(), c.width_after);
+    ExpectOutcome(c.message, c.width_after);
   }
 }
 

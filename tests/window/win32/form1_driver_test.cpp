@@ -12,8 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -25,6 +25,7 @@
 #include "window/core/form1_layout.h"
 #include "window/core/window_texts.h"
 #include "window/win32/message_window.h"
+#include "window/win32/win32_tab_pages.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -55,17 +56,6 @@ class Form1DriverTest : public ::testing::Test {
     return item;
   }
 
-  static std::string Text(HWND window) {
-    wchar_t text[512] = {};
-    ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return Utf8(text);
-  }
-
-  static void Type(Control box, const char* text) {
-    ::SendMessageW(Item(box), WM_SETTEXT, 0,
-                   reinterpret_cast<LPARAM>(Utf16(text).c_str()));
-  }
-
   static void ShowPage(int page) {
     ::SendMessageW(Item(Control::SSTab1), TCM_SETCURFOCUS, page, 0);
   }
@@ -74,7 +64,7 @@ class Form1DriverTest : public ::testing::Test {
   static std::string TakeMessage() {
     for (int i = 0; i < 100; ++i) {
       if (HWND box = WindowOf(kMessageWindowClass)) {
-        std::string text = Text(::GetDlgItem(box, kMessageTextId));
+        std::string text = TextOf(::GetDlgItem(box, kMessageTextId));
         ::SendMessageW(box, WM_CLOSE, 0, 0);
         return text;
       }
@@ -122,26 +112,8 @@ class Form1DriverTest : public ::testing::Test {
 PROCESS_INFORMATION Form1DriverTest::process_{};
 HWND Form1DriverTest::form_ = nullptr;
 
-// The page a control's container lies on; -1 for the tab control itself.
-int PageOf(layout::Container parent) {
-  switch (parent) {
-    case layout::Container::MainPage:
-      return 0;
-    case layout::Container::SettingsPage:
-    case layout::Container::Frame1:
-      return 1;
-    case layout::Container::StylePage:
-    case layout::Container::Frame2:
-    case layout::Container::Frame3:
-      return 2;
-    case layout::Container::Form:
-      break;
-  }
-  return -1;
-}
-
 TEST_F(Form1DriverTest, EveryControlHasItsIdAndPagesSwitch) {
-  EXPECT_EQ(Text(form_), texts::kCaption);
+  EXPECT_EQ(TextOf(form_), texts::kCaption);
   for (const ControlInfo& info : kControls) {
     EXPECT_NE(::GetDlgItem(form_, info.id), nullptr) << info.name;
   }
@@ -149,11 +121,9 @@ TEST_F(Form1DriverTest, EveryControlHasItsIdAndPagesSwitch) {
   for (const int page : {1, 0, 2, 1}) {
     ShowPage(page);
     for (const layout::Placement& place : layout::kPlacements) {
-      if (place.parent == layout::Container::Form) {
-        continue;
-      }
-      EXPECT_EQ(::IsWindowVisible(Item(place.control)) != FALSE,
-                PageOf(place.parent) == page)
+      EXPECT_EQ(
+          ::IsWindowVisible(Item(place.control)) != FALSE,
+          PageOf(place.parent) == page || place.control == Control::SSTab1)
           << Info(place.control).name << " on page " << page;
     }
   }
@@ -161,7 +131,7 @@ TEST_F(Form1DriverTest, EveryControlHasItsIdAndPagesSwitch) {
 
 TEST_F(Form1DriverTest, TabKeyFollowsTheFocusOrderAndTheTabsKeepTheirMargin) {
   ShowPage(1);
-  DWORD thread = ::GetWindowThreadProcessId(form_, nullptr);
+  const DWORD thread = ::GetWindowThreadProcessId(form_, nullptr);
   const auto focused = [thread] {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
@@ -170,12 +140,20 @@ TEST_F(Form1DriverTest, TabKeyFollowsTheFocusOrderAndTheTabsKeepTheirMargin) {
   };
   ::SendMessageW(form_, WM_NEXTDLGCTL,
                  reinterpret_cast<WPARAM>(Item(Control::SSTab1)), TRUE);
-  // The settings page's controls (of the options, the selected one), and
-  // round to the tabs.
-  for (const Control control :
-       {Control::Check2, Control::Check1, Control::Text4, Control::Text2,
-        Control::Text1, Control::Option1_0, Control::Command1,
-        Control::SSTab1}) {
+  // The shown page's controls in the shared order (of an option group, the
+  // selected button), then round to the tabs.
+  std::vector<Control> chain;
+  for (const Control control : kFocusOrder) {
+    HWND item = Item(control);
+    const bool option = std::string_view(Info(control).name).starts_with("Opt");
+    if (control != Control::SSTab1 && ::IsWindowVisible(item) != FALSE &&
+        (!option || ::SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED)) {
+      chain.push_back(control);
+    }
+  }
+  chain.push_back(Control::SSTab1);
+  ASSERT_GT(chain.size(), 4U);
+  for (const Control control : chain) {
     // A posted key waits behind sent messages: wait for the focus to move.
     HWND before = focused();
     ::PostMessageW(before, WM_KEYDOWN, VK_TAB, 0);
@@ -187,8 +165,9 @@ TEST_F(Form1DriverTest, TabKeyFollowsTheFocusOrderAndTheTabsKeepTheirMargin) {
         << "expected " << Info(control).name;
   }
 
-  // The resize rule: the tab control follows the window's size with equal
-  // margins on every side.
+  // The tab control follows the window's size with equal margins. (Wine
+  // scales a size set from another process by that process's DPI, so only
+  // the change and the margins are compared.)
   const auto tab_in_form = [] {
     RECT tab{};
     ::GetWindowRect(Item(Control::SSTab1), &tab);
@@ -204,8 +183,6 @@ TEST_F(Form1DriverTest, TabKeyFollowsTheFocusOrderAndTheTabsKeepTheirMargin) {
   RECT client{};
   ::GetClientRect(form_, &client);
   const RECT after = tab_in_form();
-  // (Wine scales a size set from another process by that process's DPI, so
-  // only the change and the margins are compared.)
   EXPECT_NE(after.right - after.left, before.right - before.left);
   EXPECT_NE(after.bottom - after.top, before.bottom - before.top);
   EXPECT_GT(after.left, 0);
@@ -215,41 +192,35 @@ TEST_F(Form1DriverTest, TabKeyFollowsTheFocusOrderAndTheTabsKeepTheirMargin) {
 
 TEST_F(Form1DriverTest, PresetsRewriteTheBoxesAndCheckBoxesClickAndGray) {
   ShowPage(1);
-  Type(Control::Text1, "7");
-  Type(Control::Text2, "9");
+  Type(Item(Control::Text1), "7");
+  Type(Item(Control::Text2), "9");
   for (const auto& [button, magnification] :
        {std::pair{Control::Option1_1, "2"},
         std::pair{Control::Option1_0, "1"}}) {
     ::SendMessageW(Item(button), BM_CLICK, 0, 0);
-    EXPECT_EQ(Text(Item(Control::Text1)), magnification);
-    EXPECT_EQ(Text(Item(Control::Text2)), "2");
+    EXPECT_EQ(TextOf(Item(Control::Text1)), magnification);
+    EXPECT_EQ(TextOf(Item(Control::Text2)), "2");
   }
 
+  // Clicked, or set to its third state as another program may.
   HWND check1 = Item(Control::Check1);
-  const auto click = [check1] { ::SendMessageW(check1, BM_CLICK, 0, 0); };
-  const auto gray = [check1] {
-    ::SendMessageW(check1, BM_SETCHECK, BST_INDETERMINATE, 0);
-  };
   const struct {
-    const char* step;
-    std::function<void()> act;
+    bool gray;
     LRESULT value;
     bool topmost;
-  } steps[] = {
-      {"click", click, BST_CHECKED, true},
-      {"gray", gray, BST_INDETERMINATE, false},  // grayed is not topmost
-      {"click a grayed box", click, BST_UNCHECKED, false},
-      {"click", click, BST_CHECKED, true},
-      {"click", click, BST_UNCHECKED, false},
-  };
+  } steps[] = {{false, BST_CHECKED, true},
+               {true, BST_INDETERMINATE, false},  // grayed is not topmost
+               {false, BST_UNCHECKED, false},     // a click clears the gray
+               {false, BST_CHECKED, true},
+               {false, BST_UNCHECKED, false}};
   for (const auto& step : steps) {
-    step.act();
+    ::SendMessageW(check1, step.gray ? BM_SETCHECK : BM_CLICK,
+                   step.gray ? BST_INDETERMINATE : 0, 0);
     Settle();
-    EXPECT_EQ(::SendMessageW(check1, BM_GETCHECK, 0, 0), step.value)
-        << step.step;
+    EXPECT_EQ(::SendMessageW(check1, BM_GETCHECK, 0, 0), step.value);
     EXPECT_EQ((::GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
               step.topmost)
-        << step.step;
+        << &step - steps;
   }
 }
 
@@ -258,18 +229,14 @@ TEST_F(Form1DriverTest, FilesDroppedFromAnXClientLoadOrSayWhy) {
   std::filesystem::remove_all(WindowsPath(dir));
   std::filesystem::create_directories(WindowsPath(dir));
   // A 600 x 200 white picture: larger than the box, which grows to it.
-  {
-    const art::IndexedImage white{
-        600,
-        200,
-        std::vector<std::uint8_t>(std::size_t{600} * 200, 0),
-        {{255, 255, 255}, {0, 0, 0}}};
-    const std::vector<std::uint8_t> gif =
-        art::EncodeGif89a(white, std::nullopt);
-    std::ofstream(WindowsPath(dir + "/large.gif"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(gif.data()),
-               static_cast<std::streamsize>(gif.size()));
-  }
+  const art::IndexedImage white{600,
+                                200,
+                                std::vector<std::uint8_t>(120000, 0),
+                                {{255, 255, 255}, {0, 0, 0}}};
+  const std::vector<std::uint8_t> gif = art::EncodeGif89a(white, std::nullopt);
+  std::ofstream(WindowsPath(dir + "/large.gif"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(gif.data()),
+             static_cast<std::streamsize>(gif.size()));
   std::ofstream(WindowsPath(dir + "/notes.png")) << "not a picture\n";
 
   const struct {
@@ -301,13 +268,9 @@ TEST_F(Form1DriverTest, StrokesGreyDragInputAndABadPasteSaysWhy) {
     EXPECT_EQ(::IsWindowEnabled(Item(Control::Check2)) != FALSE, drag_enabled);
   }
   // A DIB whose header announces 100 x 100 pixels that are not there.
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = 100;
-  header.biHeight = 100;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
+  // (Size, width, height, planes, bits, compression, then zeros.)
+  const BITMAPINFOHEADER header{
+      sizeof(BITMAPINFOHEADER), 100, 100, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(header) + 16);
   ASSERT_NE(block, nullptr);
   std::memcpy(::GlobalLock(block), &header, sizeof(header));

@@ -47,6 +47,18 @@ inline HWND WindowOf(DWORD process, const wchar_t* window_class) {
   return search.found;
 }
 
+// The text of a window, also of another process's (which GetWindowTextW
+// does not read), and typing into one.
+inline std::string TextOf(HWND window) {
+  wchar_t text[512] = {};
+  ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return Utf8(text);
+}
+inline void Type(HWND box, const std::string& text) {
+  ::SendMessageW(box, WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(Utf16(text).c_str()));
+}
+
 // Starts a program from its command line (false if it could not be
 // started); the caller closes started.hProcess.
 inline bool Start(std::wstring command, PROCESS_INFORMATION& started,
