@@ -3,8 +3,13 @@
 # plain X desktop (mtpaint), the composited one (mutter with mtpaint) and
 # the browser page (Firefox), the built-in sample at coarseness 1 drawn as
 # dots and as strokes, and a grey picture drawn as a threshold drawing and
-# dithered (Floyd-Steinberg, Bayer), with the seconds, the pixels inked and
-# stray, what the engine sent, and the tone error of the grey drawings.
+# dithered (Floyd-Steinberg, Bayer), and four flat shapes in colours a
+# little off four of the target's own swatches, drawn in black and in those
+# inks; with the seconds, the pixels inked and stray, what the engine sent,
+# the tone error of the grey drawings and, for the inks, the samples in a
+# wrong ink (in the error column; "inked" is then the share in the right
+# ink). A target without such swatches beside its canvas fails its colour
+# rows with a message.
 # Usage: scripts/bench-styles.sh [DESKTOP...]   (plain mutter firefox)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -28,7 +28,12 @@ inline std::string PacerNote(PlatformInput& desktop,
     return unpaced;
   }
   const PacingStats& stats = pacer->stats();
-  return std::to_string(stats.batches) + " batches, " +
+  const std::string inks =
+      stats.swatch_clicks == 0
+          ? ""
+          : std::to_string(stats.swatch_clicks) + " swatch clicks, " +
+                std::to_string(stats.wrong_ink) + " seen in another ink, ";
+  return inks + std::to_string(stats.batches) + " batches, " +
          std::to_string(stats.looks) + " looks, " +
          std::to_string(stats.repaired) + " repaired, " +
          std::to_string(stats.timed_out) + " timed out, " +

@@ -1,7 +1,8 @@
 // The drawing styles in a real target: the built-in sample drawn as dots
-// and as strokes, and a grey picture drawn as a threshold drawing and
-// dithered, each through pipelined delivery as Scrivlet draws. Run on an X
-// desktop (scripts/bench-styles.sh starts each desktop and calls this once
+// and as strokes, a grey picture drawn as a threshold drawing and
+// dithered, and four flat shapes drawn in black and in four of the
+// target's own inks, each through pipelined delivery as Scrivlet draws. Run on
+// an X desktop (scripts/bench-styles.sh starts each desktop and calls this once
 // per desktop):
 //
 //   styles_bench DESKTOP TARGET
@@ -24,8 +25,10 @@
 #include "dot_pattern.h"
 #include "engine/draw_plan.h"
 #include "engine/plotter.h"
+#include "ink_shapes.h"
 #include "paint_program.h"
 #include "platform/desktop.h"
+#include "poll_for.h"
 #include "settled_canvas.h"
 #include "stroke_ink.h"
 
@@ -63,12 +66,13 @@ class SamplePicture final : public PictureView {
 constexpr DitherStyle kThresholdOnly{};
 
 struct Drawing {
-  std::string picture;  // "sample" or "grey"
+  std::string picture;  // "sample", "grey" or "shapes"
   std::string style;
   bool strokes = false;
   DitherStyle dither = kThresholdOnly;
   std::int16_t threshold = 200;
   bool paced = true;  // through pipelined delivery, or back to back
+  bool inks = false;  // shapes: in the target's swatches, not black
 };
 
 // Coarseness 1, one pixel per sample: every dark pixel of the picture.
@@ -88,6 +92,10 @@ const std::vector<Drawing>& Drawings() {
        DitherStyle::FloydSteinberg, 255, false},
       {"grey", "Bayer, dots, back to back", false, DitherStyle::Bayer, 255,
        false},
+      // Shapes in four colours a little off four of the target's swatches:
+      // in black, then each in its nearest swatch's ink.
+      {"shapes", "black, dots", false},
+      {"shapes", "4 inks, dots", false, kThresholdOnly, 200, true, true},
   };
   return drawings;
 }
@@ -98,6 +106,7 @@ struct Result {
   int stray = 0;
   int expected = 0;
   double error = -1;  // blurred tone error, grey picture only
+  int wrong = 0;      // samples in a wrong ink, inks only
 };
 
 Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
@@ -106,10 +115,18 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
   const ScreenRect canvas = program.canvas();
   const SamplePicture sample;
   const testing::GreyPicture grey(79, 49);
-  const PictureView& picture = drawing.picture == "sample"
-                                   ? static_cast<const PictureView&>(sample)
-                                   : grey;
+  const InkList inks = drawing.picture == "shapes"
+                           ? testing::FindPrimarySwatches(program)
+                           : InkList{};
+  const testing::InkShapes shapes(inks);
+  const PictureView& picture =
+      drawing.picture == "sample" ? static_cast<const PictureView&>(sample)
+      : drawing.picture == "grey" ? static_cast<const PictureView&>(grey)
+                                  : shapes;
   DrawSettings settings{1, 1, drawing.threshold, kFalse};
+  if (drawing.inks) {
+    settings.Inks = inks;
+  }
   settings.Strokes = drawing.strokes;
   settings.Dither = drawing.dither;
   const ScreenPoint origin{canvas.left + 12, canvas.top + 12};
@@ -124,7 +141,7 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
                              "'s canvas");
   }
   const int sent = static_cast<int>(
-      PlanDrawing(picture, settings, settings.Threshold).plan.strokes.size());
+      PlanDrawing(picture, settings, settings.Threshold).Marks());
 
   Display* display = program.display();
   XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, origin.x,
@@ -142,6 +159,31 @@ Result Measure(const std::string& desktop_name, const PaintProgramKind& kind,
           .count();
   if (end != PlotEnd::Completed) {
     throw std::runtime_error("the drawing did not complete");
+  }
+  if (drawing.inks) {
+    testing::InkCheck colours;
+    testing::PollFor(
+        [&] {
+          colours = testing::CheckInks(program.Capture(area), inks, origin, 1,
+                                       program.paper());
+          return colours.right == colours.expected && colours.stray == 0;
+        },
+        std::chrono::seconds(5), std::chrono::milliseconds(100));
+    if (colours.right < colours.expected || colours.stray > 0) {
+      std::fprintf(stderr, "%s\n", testing::Describe(colours).c_str());
+    }
+    result.inked = 100.0 * colours.right / std::max(colours.expected, 1);
+    result.stray = colours.stray;
+    result.wrong = colours.wrong;
+    result.expected = colours.expected;
+    std::printf(
+        "| %-7s | %-11s | %-7s | %-36s | %6d | %7.2f | %7.2f%% | %5d | "
+        "%5d | %s\n",
+        desktop_name.c_str(), kind.name.c_str(), drawing.picture.c_str(),
+        drawing.style.c_str(), sent, result.seconds, result.inked, result.stray,
+        result.wrong, PacerNote(*desktop).c_str());
+    std::fflush(stdout);
+    return result;
   }
   const testing::CanvasCheck check = SettledCheck(program, area, ink);
   result.inked = 100.0 * check.landed / std::max(check.expected, 1);
@@ -188,6 +230,15 @@ int main(int argc, char** argv) {
       results.push_back(only != nullptr && name.find(only) == std::string::npos
                             ? Result{}
                             : Measure(argv[1], kind, drawing));
+    }
+    const Result& black = results[results.size() - 2];
+    const Result& colour = results.back();
+    if (colour.expected > 0 && black.expected > 0) {
+      std::printf(
+          "| %-7s | %-11s | **goals** | 4 inks: %.2f%% in the nearest ink, "
+          "%d wrong, %d stray; %+.2f s over black | | | | | |\n",
+          argv[1], kind.name.c_str(), colour.inked, colour.wrong, colour.stray,
+          colour.seconds - black.seconds);
     }
     if (only != nullptr) {
       return 0;

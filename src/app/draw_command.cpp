@@ -5,7 +5,9 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <sstream>
+#include <string>
 
 #include "app/draw_command_desktop.h"
 #include "app/draw_command_line.h"
@@ -87,15 +89,44 @@ class CommandHost final : public DrawHost {
   std::string problem_;
 };
 
-std::string Summary(const PacingStats& stats, double seconds) {
+std::string Summary(const PacingStats& stats, double seconds, bool colour) {
   std::ostringstream line;
   line.setf(std::ios::fixed);
   line.precision(2);
   line << "dots=" << stats.dots << " strokes=" << stats.strokes
        << " confirmed=" << stats.confirmed << " repaired=" << stats.repaired
-       << " unseen=" << stats.safe_paced + stats.timed_out
-       << " seconds=" << seconds;
+       << " unseen=" << stats.safe_paced + stats.timed_out;
+  if (colour) {
+    line << " swatch_clicks=" << stats.swatch_clicks
+         << " wrong_ink=" << stats.wrong_ink;
+  }
+  line << " seconds=" << seconds;
   return line.str();
+}
+
+// The inks of the request's swatches, each colour as given or as the
+// screen shows it there; nullopt after saying why not.
+std::optional<InkList> InksOf(const DrawRequest& request,
+                              PlatformInput& desktop) {
+  InkList inks;
+  bool unchecked = false;
+  for (const DrawRequest::Swatch& swatch : request.swatches) {
+    const std::optional<COLORREF> shown = desktop.ReadScreenPixel(swatch.at);
+    const std::optional<COLORREF> colour =
+        swatch.colour ? swatch.colour : shown;
+    if (!colour) {
+      Say("画面を読み取れないため、色見本 " + std::to_string(swatch.at.x) +
+          "," + std::to_string(swatch.at.y) +
+          " の色が分かりません(--swatch X,Y,RRGGBB で色を指定してください)");
+      return std::nullopt;
+    }
+    unchecked = unchecked || !shown;
+    inks.push_back({swatch.at, *colour});
+  }
+  if (unchecked) {
+    Say("この画面は読み取れないため、描いた色が合っているかは確かめません");
+  }
+  return inks;
 }
 
 // The picture as a drop would load it; empty after saying why not.
@@ -131,15 +162,21 @@ int Draw(const DrawRequest& request, const PictureView& picture) {
     Say(std::string(texts::kDesktopFailed) + "\n(" + error.what() + ")");
     return kDrawFailed;
   }
+  DrawSettings settings = SettingsFor(request);
+  if (const std::optional<InkList> inks = InksOf(request, *paced)) {
+    settings.Inks = *inks;
+  } else {
+    return kDrawFailed;
+  }
   DrawCommandDesktop desktop(*paced, request.at, abort_asked);
   CommandHost host(request.mode);
   const auto began = std::chrono::steady_clock::now();
-  const TickResult result =
-      DrawTriggerTick(desktop, picture, SettingsFor(request), host);
+  const TickResult result = DrawTriggerTick(desktop, picture, settings, host);
   const std::chrono::duration<double> took =
       std::chrono::steady_clock::now() - began;
   if (result != TickResult::Refused) {
-    std::cout << Summary(paced->stats(), took.count()) << std::endl;
+    std::cout << Summary(paced->stats(), took.count(), !settings.Inks.empty())
+              << std::endl;
   }
   switch (result) {
     case TickResult::Drawn:

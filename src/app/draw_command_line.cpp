@@ -11,10 +11,6 @@
 namespace scrivlet {
 namespace {
 
-// Options that belong to features still to come: named, so that a script
-// written for them fails clearly instead of drawing something else.
-constexpr std::string_view kNotYet[] = {"--swatch"};
-
 // A whole decimal number, sign allowed, nothing around it.
 template <typename Integer>
 std::optional<Integer> WholeNumber(std::string_view text) {
@@ -41,6 +37,24 @@ std::optional<ScreenPoint> Point(std::string_view text) {
   return ScreenPoint{*x, *y};
 }
 
+// X,Y or X,Y,RRGGBB (the colour in hex, red first, as web pages write it).
+std::optional<DrawRequest::Swatch> SwatchOf(std::string_view text) {
+  const std::size_t second = text.find(',', text.find(',') + 1);
+  const std::optional<ScreenPoint> at = Point(text.substr(0, second));
+  if (!at) return std::nullopt;
+  if (second == std::string_view::npos) return DrawRequest::Swatch{*at, {}};
+  const std::string_view hex = text.substr(second + 1);
+  std::uint32_t rgb = 0;
+  const auto [end, error] =
+      std::from_chars(hex.data(), hex.data() + hex.size(), rgb, 16);
+  if (hex.size() != 6 || error != std::errc() ||
+      end != hex.data() + hex.size()) {
+    return std::nullopt;
+  }
+  return DrawRequest::Swatch{
+      *at, ((rgb >> 16U) & 0xFFU) | (rgb & 0xFF00U) | ((rgb & 0xFFU) << 16U)};
+}
+
 std::int16_t Preset(const char* text) {
   // The presets are the window's box texts; they always convert.
   return TextToInteger(text).value_or(std::int16_t{0});
@@ -58,12 +72,6 @@ std::variant<DrawRequest, UsageError> ParseDrawCommandLine(
   bool have_picture = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string_view word = words[i];
-    for (const std::string_view not_yet : kNotYet) {
-      if (word == not_yet) {
-        return UsageError{std::string(word) +
-                          " はまだ使えません(not available yet)"};
-      }
-    }
     if (word == "--relative") {
       request.mode = CoordinateMode::Relative;
       continue;
@@ -75,7 +83,8 @@ std::variant<DrawRequest, UsageError> ParseDrawCommandLine(
       continue;
     }
     const bool takes_value = word == "--at" || word == "--magnification" ||
-                             word == "--coarseness" || word == "--threshold";
+                             word == "--coarseness" || word == "--threshold" ||
+                             word == "--swatch";
     if (takes_value) {
       if (i + 1 == words.size()) {
         return UsageError{std::string(word) + " に値がありません"};
@@ -86,6 +95,14 @@ std::variant<DrawRequest, UsageError> ParseDrawCommandLine(
       if (word == "--at") {
         request.at = Point(value);
         if (!request.at) return UsageError{bad + " (X,Y の整数で指定)"};
+        continue;
+      }
+      if (word == "--swatch") {
+        const auto swatch = SwatchOf(value);
+        if (!swatch) {
+          return UsageError{bad + " (X,Y か X,Y,RRGGBB で指定)"};
+        }
+        request.swatches.push_back(*swatch);
         continue;
       }
       const auto number = WholeNumber<std::int16_t>(value);
@@ -106,6 +123,11 @@ std::variant<DrawRequest, UsageError> ParseDrawCommandLine(
   }
   if (!have_picture) {
     return UsageError{"描く画像のファイルを指定してください"};
+  }
+  if (!request.swatches.empty() && request.mode == CoordinateMode::Relative) {
+    return UsageError{
+        "--swatch は絶対座標でのみ使えます(--relative と一緒に"
+        "は使えません)"};
   }
   return request;
 }
@@ -130,7 +152,7 @@ std::string DrawUsage() {
   return "使い方: scrivlet draw PICTURE [--at X,Y] [--relative] "
          "[--magnification N]\n"
          "                      [--coarseness N] [--threshold N] [--drag]\n"
-         "                      [--strokes] [--dither]\n"
+         "                      [--strokes] [--dither] [--swatch X,Y ...]\n"
          "  PICTURE を一度だけ描きます(F7 と同じ描き方)。F8 か "
          "scrivlet --abort で中止。\n"
          "  --at X,Y          始点(画面の座標)。省略時はマウスカーソルの位置\n"
@@ -141,7 +163,9 @@ std::string DrawUsage() {
          "  --drag            ドラッグ入力\n"
          "  --strokes         続いた黒を一本の線で描く\n"
          "  --dither          濃淡を点の密度で描く(誤差拡散)\n"
-         "  --swatch X,Y は今後の機能で、まだ使えません\n"
+         "  --swatch X,Y      "
+         "描く先の色見本の位置。その色で描く(繰り返して複数)\n"
+         "  --swatch X,Y,RRGGBB  色も指定(画面を読めない環境向け)\n"
          "終了コード: 0 描き終えた / 1 エラーか中止 / 2 使い方の誤り\n";
 }
 

@@ -26,6 +26,14 @@ struct DrawRequest {
   bool drag = false;
   bool strokes = false;  // runs of ink as strokes
   bool dither = false;   // Floyd-Steinberg ink
+  // --swatch: the target's swatches, in the order given; each colour is
+  // read from the screen at its point unless given.
+  struct Swatch {
+    ScreenPoint at;
+    std::optional<COLORREF> colour;
+    friend bool operator==(const Swatch&, const Swatch&) = default;
+  };
+  std::vector<Swatch> swatches;
 };
 
 // Why the command line cannot be used; printed above the usage text.

@@ -1,6 +1,7 @@
 #include "delivery/confirmation.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 #include <utility>
 
@@ -44,8 +45,29 @@ Mark LineMark(const DotInk& dot, std::size_t piece, const ScreenImage& before) {
 
 }  // namespace
 
+bool SameInk(COLORREF a, COLORREF b) {
+  // A 16-bit screen keeps 5 or 6 bits a channel: steps of 8 at most.
+  constexpr int kTolerance = 12;
+  for (unsigned shift = 0; shift < 24; shift += 8) {
+    const int channel_a = static_cast<int>((a >> shift) & 0xFFU);
+    const int channel_b = static_cast<int>((b >> shift) & 0xFFU);
+    if (std::abs(channel_a - channel_b) > kTolerance) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool PixelShows(const ExpectedPixel& pixel, std::optional<COLORREF> now) {
+  if (pixel.ink) {
+    return now && pixel.before && SameInk(*now, *pixel.ink);
+  }
   return now && pixel.before && *now != *pixel.before;
+}
+
+bool PixelInOtherInk(const ExpectedPixel& pixel, std::optional<COLORREF> now) {
+  return pixel.ink && now && pixel.before && *now != *pixel.before &&
+         !SameInk(*now, *pixel.ink);
 }
 
 std::optional<COLORREF> MarkShows(
@@ -63,7 +85,8 @@ std::optional<COLORREF> MarkShows(
 }
 
 std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
-                          const ScreenImage& before) {
+                          const ScreenImage& before,
+                          std::optional<COLORREF> ink) {
   std::vector<Mark> marks;
   for (std::size_t i = 0; i < batch.size(); ++i) {
     if (!batch[i].dot) {
@@ -76,6 +99,11 @@ std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
     } else if (dot.stroke) {
       marks.push_back(
           {{{*dot.stroke, before.At(*dot.stroke)}}, MarkKind::kStroke, i, {}});
+    }
+  }
+  for (Mark& mark : marks) {
+    for (ExpectedPixel& pixel : mark.pixels) {
+      pixel.ink = ink;
     }
   }
   return marks;
@@ -198,9 +226,26 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
     verdict.held = true;
     return verdict;
   }
+  // A pixel in another ink needs no waiting: the target drew it, with the
+  // wrong colour selected.
+  const auto other_ink = [&](const Mark& mark) {
+    return std::any_of(mark.pixels.begin(), mark.pixels.end(),
+                       [&](const ExpectedPixel& p) {
+                         return PixelInOtherInk(p, image.At(p.at));
+                       });
+  };
   for (std::size_t i = 0; i < marks_.size(); ++i) {
     Mark& mark = marks_[i];
     if (!undecided(mark)) {
+      continue;
+    }
+    if (mark.repairs < policy.max_repairs && other_ink(mark)) {
+      mark.wrong_ink = true;
+      verdict.wrong_ink = true;
+      if (std::find(verdict.repair.begin(), verdict.repair.end(), mark.piece) ==
+          verdict.repair.end()) {
+        verdict.repair.push_back(mark.piece);
+      }
       continue;
     }
     if (repair_due(mark)) {
@@ -266,7 +311,8 @@ BatchOutcome Confirmation::Outcome() const {
   for (const Mark& mark : marks_) {
     outcome.unexpected += mark.wait.expected ? 0 : 1;
     outcome.dots += mark.is_stroke() ? 0 : 1;
-    outcome.lost_dots += !mark.is_stroke() && mark.repairs > 0 ? 1 : 0;
+    outcome.lost_dots +=
+        !mark.is_stroke() && mark.repairs > 0 && !mark.wrong_ink ? 1 : 0;
     all_shown = all_shown && (mark.shown || !mark.wait.expected);
   }
   outcome.landed = strays_ == 0 && all_shown;

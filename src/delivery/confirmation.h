@@ -15,7 +15,10 @@
 // drawn when the button went up, a part under a window): a run longer than the
 // spacing is seen, each look stays cheap for a batch of 256 lines, and which
 // part to draw again is read from the look along the whole line. A pixel shows
-// when it no longer has its colour from before the batch.
+// when it no longer has its colour from before the batch; drawn in one of the
+// target's inks, only when it shows that ink. One that changed to another
+// colour is in the wrong ink (the target missed the swatch click): it is
+// drawn again at once, after the swatch is clicked again.
 
 #include <cstddef>
 #include <functional>
@@ -34,11 +37,22 @@ namespace scrivlet {
 struct ExpectedPixel {
   ScreenPoint at;
   std::optional<COLORREF> before;  // the screen there before the batch
+  std::optional<COLORREF> ink{};   // the ink it should show; none: any
 };
 
-// Whether `now` shows ink at `pixel`; an unreadable colour never does.
+// Whether two colours are the same ink: each channel within a few steps,
+// as a screen of fewer bits or a target's colour management shifts them.
+[[nodiscard]] bool SameInk(COLORREF a, COLORREF b);
+
+// Whether `now` shows ink at `pixel`, its own if it has one; an unreadable
+// colour never does.
 [[nodiscard]] bool PixelShows(const ExpectedPixel& pixel,
                               std::optional<COLORREF> now);
+
+// Whether `now` shows some other colour than `pixel`'s ink and its colour
+// before: ink, but not the one expected.
+[[nodiscard]] bool PixelInOtherInk(const ExpectedPixel& pixel,
+                                   std::optional<COLORREF> now);
 
 enum class MarkKind : std::uint8_t { kDot, kStroke };
 
@@ -58,6 +72,7 @@ struct Mark {
   bool given_up = false;
   int repairs = 0;
   bool resent_after_hold = false;  // sent again once the pointer was let go
+  bool wrong_ink = false;          // seen in another ink, and sent again
   int shown_look = 0;              // the look that first showed it, from 1
   PacingClock::TimePoint sent{};
   // A line's stroke: every pixel of it is aimed at, not only the checked.
@@ -73,9 +88,11 @@ struct Mark {
     const std::function<std::optional<COLORREF>(ScreenPoint)>& read);
 
 // The marks of a batch, over the screen `before` it: each dot, and the
-// stroke of a drag or a line after it. Their waits are the pacer's to set.
-[[nodiscard]] std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
-                                        const ScreenImage& before);
+// stroke of a drag or a line after it, all to show `ink` where given.
+// Their waits are the pacer's to set.
+[[nodiscard]] std::vector<Mark> MarksOf(
+    const std::vector<StreamPiece>& batch, const ScreenImage& before,
+    std::optional<COLORREF> ink = std::nullopt);
 
 // What one look decided.
 struct LookVerdict {
@@ -84,8 +101,9 @@ struct LookVerdict {
   std::vector<std::size_t> repair;  // pieces to send again, in order
   // Of those, lines whose press showed: only this part is drawn again.
   std::vector<std::pair<std::size_t, Segment>> parts;
-  bool dot_lost = false;              // a dot among them
-  bool stroke_lost = false;           // a stroke among them
+  bool dot_lost = false;              // a dot among them, lost
+  bool stroke_lost = false;           // a stroke among them, lost
+  bool wrong_ink = false;             // some go again for showing another ink
   std::vector<std::size_t> given_up;  // marks given up on at this look
   // A mark was due to go again or to be given up on while `held` said
   // another program held the pointer: nothing was decided.

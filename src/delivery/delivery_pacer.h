@@ -14,6 +14,12 @@
 // Ink anywhere else in the rectangle means the target is overrun. How many
 // dots go per batch and how fast is DeliveryTrust's to decide.
 //
+// In the target's own colours (InkChosen), each ink's swatch click goes
+// as it came, without a mark of its own; the dots after it are confirmed
+// only once they show that ink. Until one has, they go one at a time, so
+// that a lost swatch click costs one dot, not a batch: a dot in another ink
+// gets the swatch clicked again and is drawn again.
+//
 // Relative dots are sent again only after the pointer has been brought
 // back onto the dot, checked, and returned to where the stream left it; a
 // desktop whose relative moves are not exact pixels (pointer speed on
@@ -54,6 +60,7 @@ class DeliveryPacer final : public PlatformInput {
   void Flush() override;
   void DrawingStarted() override;
   void DrawingEnded() override;
+  void InkChosen(ScreenPoint swatch, COLORREF colour) override;
   InputDelivery SyntheticInputDelivery() override;
   bool DesktopChangedDuringDrawing() override;
   // Dots sent again after another program let go of the pointer that
@@ -62,6 +69,8 @@ class DeliveryPacer final : public PlatformInput {
 
  private:
   void Begin();
+  // Sends the swatch click the stream just completed, as it came.
+  void SendSwatchClick();
   void Deliver(bool all);
   void DeliverBatch(std::vector<StreamPiece> batch);
   // `lead_sent`: its moves before the click have gone already.
@@ -126,6 +135,14 @@ class DeliveryPacer final : public PlatformInput {
   // Dots given up on, in case they show late; bounded.
   std::vector<Mark> unseen_;
   int not_landed_ = 0;  // in this drawing (DotsNotLanded)
+  // The ink the dots now go in, and its swatch click (see InkChosen).
+  struct InkInUse {
+    COLORREF colour = 0;
+    std::vector<MouseEvent> click;
+    bool taken = false;  // a dot has shown it since the last swatch click
+  };
+  std::optional<InkInUse> ink_;
+  bool swatch_next_ = false;  // the next piece is the swatch click
 };
 
 }  // namespace scrivlet

@@ -55,6 +55,13 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
     const PacingClock::Duration repair_pace =
         trust_.Window() == 1 ? trust_.SafePace()
                              : std::max(trust_.Pace(), policy_.min_repair_pace);
+    if (verdict.wrong_ink && !aborted_ && ink_) {
+      // The target lost the swatch click: it goes again before the dots.
+      ink_->taken = false;
+      ++stats_.swatch_clicks;
+      SendAll(ink_->click);
+      Pause(repair_pace);
+    }
     for (const std::size_t piece : verdict.repair) {
       std::optional<Segment> part;
       for (const auto& [of, blank] : verdict.parts) {
@@ -100,6 +107,9 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
   for (const std::size_t i : verdict.shown) {
     const Mark& mark = confirmation.marks()[i];
     ++stats_.confirmed;
+    if (ink_) {
+      ink_->taken = true;
+    }
     // A held stroke went only once the target had drawn it: its time to
     // show counts from its press, or the target would look as fast as
     // one that paints as events come.
@@ -114,6 +124,9 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
     if (mark.given_up) {
       trust_.ShownLate(*mark.lead().before);
     }
+  }
+  for (const Mark& mark : confirmation.marks()) {
+    stats_.wrong_ink += mark.wrong_ink && mark.repairs == 0 ? 1 : 0;
   }
   if (verdict.new_strays > 0) {
     stats_.strays += verdict.new_strays;

@@ -42,17 +42,19 @@ struct PacingPolicy {
 
 // What became of the dots and drag strokes so far.
 struct PacingStats {
-  int dots = 0;        // clicks delivered
-  int strokes = 0;     // drag strokes onto a new pixel
-  int confirmed = 0;   // dots and strokes seen to land on the screen
-  int late = 0;        // of those, seen only after the confirm bound
-  int timed_out = 0;   // expected to show but did not within the bound
-  int safe_paced = 0;  // could not be seen, sent at the safe pace
-  int repaired = 0;    // sent again after later dots showed
-  int batches = 0;     // captures before sending
-  int looks = 0;       // captures while waiting
-  int strays = 0;      // pixels inked where no dot was aimed
-  int held = 0;        // waits while another program held the pointer
+  int dots = 0;           // clicks delivered
+  int strokes = 0;        // drag strokes onto a new pixel
+  int confirmed = 0;      // dots and strokes seen to land on the screen
+  int late = 0;           // of those, seen only after the confirm bound
+  int timed_out = 0;      // expected to show but did not within the bound
+  int safe_paced = 0;     // could not be seen, sent at the safe pace
+  int repaired = 0;       // sent again after later dots showed
+  int batches = 0;        // captures before sending
+  int looks = 0;          // captures while waiting
+  int strays = 0;         // pixels inked where no dot was aimed
+  int held = 0;           // waits while another program held the pointer
+  int wrong_ink = 0;      // dots seen in another ink, sent again
+  int swatch_clicks = 0;  // swatch clicks, those sent again among them
 
   friend bool operator==(const PacingStats&, const PacingStats&) = default;
 };

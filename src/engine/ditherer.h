@@ -1,9 +1,8 @@
 #pragma once
 
-// Turning the brightness of each sample into a tone the drawing can leave:
-// one of the inks or the paper. The tones are a palette of brightness levels
-// so that more inks than black can be diffused over later; today the
-// plotters use black on white.
+// Turning each sample into a tone the drawing can leave: one of the inks or
+// the paper. Black on white works on brightness alone; the target's own
+// inks (DrawSettings::Inks) are matched by colour.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,14 +27,19 @@ struct SampleColours {
 };
 
 // The tones a drawing can leave, each as the brightness it shows (0..255).
-// `paper` indexes the tone that is left undrawn.
+// `paper` indexes the tone that is left undrawn. With `colours` (one per
+// tone) tones are matched by colour instead of brightness.
 struct Palette {
   std::vector<double> tones;
   std::uint8_t paper = 0;
+  std::vector<COLORREF> colours{};
 };
 
 // Black ink (tone 0) on white paper (tone 1).
 Palette BlackOnWhite();
+
+// The inks as tones 0..n-1 in their order, white paper as tone n.
+Palette InksOnWhite(const InkList& inks);
 
 // The tone chosen for every sample, row by row, as an index into the
 // palette's tones.
@@ -55,9 +59,12 @@ struct ToneGrid {
 // brightness is above `limit` is paper. With DitherStyle::Off every other
 // sample takes the nearest ink; Floyd-Steinberg diffuses each sample's error
 // to its unvisited neighbours, rows alternating left-to-right and
-// right-to-left; Bayer compares against a 4 x 4 ordered pattern.
+// right-to-left; Bayer compares against a 4 x 4 ordered pattern. With
+// colours the nearest tone is the nearest in RGB, Floyd-Steinberg diffuses
+// each channel's error, and Bayer, whose pattern orders brightness only,
+// takes the nearest ink as Off does.
 // Throws std::invalid_argument for a palette without tones, with more than
-// 255 or whose paper is not one of them.
+// 255, whose paper is not one of them or whose colours do not match them.
 ToneGrid Dither(const SampleColours& samples, DitherStyle style,
                 const Palette& palette, double limit);
 

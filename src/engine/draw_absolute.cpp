@@ -10,6 +10,9 @@
 namespace scrivlet {
 PlotEnd DrawAbsolute(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings, DrawProgress* progress) {
+  if (!settings.Inks.empty()) {
+    return DrawAbsoluteInColour(desktop, picture, settings, progress);
+  }
   if (settings.Strokes) {
     return DrawAbsoluteStrokes(desktop, picture, settings, progress);
   }

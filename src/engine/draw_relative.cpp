@@ -23,6 +23,7 @@ std::int16_t NextColumn(std::int16_t x, std::int16_t step) {
 
 PlotEnd DrawRelative(PlatformInput& desktop, const PictureView& picture,
                      const DrawSettings& settings, DrawProgress* progress) {
+  if (!settings.Inks.empty()) throw ColourNeedsAbsoluteError();
   if (settings.Strokes) {
     return DrawRelativeStrokes(desktop, picture, settings, progress);
   }

@@ -5,6 +5,7 @@
 #include "engine/draw_plan.h"
 #include "engine/drawing_watch.h"
 #include "engine/left_button_guard.h"
+#include "engine/sample_grid.h"
 #include "engine/stroke_plotter.h"
 
 namespace scrivlet {
@@ -49,6 +50,7 @@ class LineWalk {
 PlotEnd DrawRelativeStrokes(PlatformInput& desktop, const PictureView& picture,
                             const DrawSettings& settings,
                             DrawProgress* progress) {
+  if (!settings.Inks.empty()) throw ColourNeedsAbsoluteError();
   ForgetEarlierAbort(desktop);
   const DrawPlan drawing =
       PlanDrawing(picture, settings, kRelativeDarknessLimit);

@@ -40,14 +40,27 @@ InkGrid InkOf(const ToneGrid& tones, std::uint8_t paper) {
   InkGrid grid{tones.columns, tones.rows,
                std::vector<std::uint8_t>(tones.tone.size(), 0)};
   for (std::size_t i = 0; i < tones.tone.size(); ++i) {
-    grid.ink[i] = tones.tone[i] != paper ? 1 : 0;
+    const std::uint8_t tone = tones.tone[i];
+    grid.ink[i] = tone == paper  ? 0
+                  : tone < paper ? static_cast<std::uint8_t>(tone + 1)
+                                 : tone;
   }
   return grid;
 }
 
+InkGrid OnlyInk(const InkGrid& grid, std::uint8_t number) {
+  InkGrid only{grid.columns, grid.rows,
+               std::vector<std::uint8_t>(grid.ink.size(), 0)};
+  for (std::size_t i = 0; i < grid.ink.size(); ++i) {
+    only.ink[i] = grid.ink[i] == number ? 1 : 0;
+  }
+  return only;
+}
+
 InkGrid BuildInkGrid(const PictureView& picture, const DrawSettings& settings,
                      double limit) {
-  const Palette palette = BlackOnWhite();
+  const Palette palette =
+      settings.Inks.empty() ? BlackOnWhite() : InksOnWhite(settings.Inks);
   return InkOf(
       Dither(ReadSamples(picture, settings), settings.Dither, palette, limit),
       palette.paper);

@@ -13,18 +13,24 @@
 
 namespace scrivlet {
 
-// One flag per sample, row by row: 1 where the sample gets ink.
+// One number per sample, row by row: 0 where the sample stays paper,
+// otherwise which ink it gets, from 1 (black alone is 1; with the target's
+// inks, n is DrawSettings::Inks[n - 1]).
 struct InkGrid {
   int columns = 0;
   int rows = 0;
   std::vector<std::uint8_t> ink;  // [row * columns + column]
 
-  // False outside the grid.
-  [[nodiscard]] bool At(int column, int row) const {
-    if (column < 0 || row < 0 || column >= columns || row >= rows) return false;
+  // 0 outside the grid.
+  [[nodiscard]] std::uint8_t InkAt(int column, int row) const {
+    if (column < 0 || row < 0 || column >= columns || row >= rows) return 0;
     return ink[static_cast<std::size_t>(row) *
                    static_cast<std::size_t>(columns) +
-               static_cast<std::size_t>(column)] != 0;
+               static_cast<std::size_t>(column)];
+  }
+  // Whether the sample gets any ink.
+  [[nodiscard]] bool At(int column, int row) const {
+    return InkAt(column, row) != 0;
   }
 };
 
@@ -40,10 +46,15 @@ inline constexpr std::int64_t kMaxGridSamples = std::int64_t{1} << 24;
 SampleColours ReadSamples(const PictureView& picture,
                           const DrawSettings& settings);
 
-// Every sample whose tone is not the paper.
+// Every sample whose tone is not the paper, numbered by its tone from 1,
+// the paper skipped.
 InkGrid InkOf(const ToneGrid& tones, std::uint8_t paper);
 
-// Black on white with settings.Dither; samples above `limit` are paper.
+// The samples of ink `number` alone, as ink 1.
+InkGrid OnlyInk(const InkGrid& grid, std::uint8_t number);
+
+// With settings.Dither, black on white, or settings.Inks on white where
+// there are any; samples above `limit` are paper.
 InkGrid BuildInkGrid(const PictureView& picture, const DrawSettings& settings,
                      double limit);
 

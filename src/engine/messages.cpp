@@ -2,6 +2,7 @@
 
 #include "engine/checked_math.h"
 #include "engine/drawing_watch.h"
+#include "engine/sample_grid.h"
 #include "platform/platform_input.h"
 
 namespace scrivlet {
@@ -21,7 +22,11 @@ std::string ThresholdNegativeMessage() {
 
 std::string DrawFailedMessage(const std::exception& error) {
   std::string summary;
-  if (dynamic_cast<const DesktopChangedError*>(&error) != nullptr) {
+  if (dynamic_cast<const ColourNeedsAbsoluteError*>(&error) != nullptr) {
+    summary =
+        "色を使う描画は絶対座標でのみできます"
+        "(設定ページで絶対座標を選ぶか、登録した色を外してください)";
+  } else if (dynamic_cast<const DesktopChangedError*>(&error) != nullptr) {
     summary =
         "描画中に画面の大きさが変わったため描画を中止しました"
         "(もう一度F7を押してください)";

@@ -18,6 +18,16 @@ class SettingsError : public DrawError {
   using DrawError::DrawError;
 };
 
+// Relative moves cannot reach a swatch at a known place on the screen (the
+// target may scale or capture them), so colour is drawn in absolute mode
+// only.
+class ColourNeedsAbsoluteError : public SettingsError {
+ public:
+  ColourNeedsAbsoluteError()
+      : SettingsError(
+            "drawing with the target's inks needs absolute coordinates") {}
+};
+
 struct GridEnds {
   std::int16_t column_end = 0;
   std::int16_t step = 0;

@@ -39,6 +39,9 @@ class ForwardingDesktop : public PlatformInput {
   }
   void DrawingStarted() override { inner_.DrawingStarted(); }
   void DrawingEnded() override { inner_.DrawingEnded(); }
+  void InkChosen(ScreenPoint swatch, COLORREF colour) override {
+    inner_.InkChosen(swatch, colour);
+  }
   InputDelivery SyntheticInputDelivery() override {
     return inner_.SyntheticInputDelivery();
   }

@@ -241,6 +241,11 @@ class PlatformInput {
   // in an error, so that delivery can tell one drawing from the next.
   virtual void DrawingStarted() {}
   virtual void DrawingEnded() {}
+  // A drawing in the target's own colours is about to click the swatch at
+  // `swatch` (screen pixels), which selects `colour` there; the dots that
+  // follow, up to the next call or the drawing's end, should show that
+  // colour. Delivery checks them by it; backends have nothing to do.
+  virtual void InkChosen(ScreenPoint /*swatch*/, COLORREF /*colour*/) {}
 
   // Whether the events sent now reach the windows. Asked when dots did not
   // show: a loss while another program holds the pointer is not the

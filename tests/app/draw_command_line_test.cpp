@@ -22,7 +22,10 @@ TEST(DrawCommandLine, RefusesBadUsage) {
       {"beyond 16 bits", {"a.png", "--magnification", "32768"}},
       {"a point without y", {"a.png", "--at", "12"}},
       {"a point with junk", {"a.png", "--at", "1,2,3"}},
-      {"colours to come", {"a.png", "--swatch", "1,2"}},
+      {"a swatch without y", {"a.png", "--swatch", "1"}},
+      {"a swatch colour not 6 hex digits", {"a.png", "--swatch", "1,2,fff"}},
+      {"a swatch colour not hex", {"a.png", "--swatch", "1,2,00ff0g"}},
+      {"swatches in relative mode", {"a.png", "--relative", "--swatch", "1,2"}},
   };
   for (const Case& c : cases) {
     const auto parsed = ParseDrawCommandLine(c.words);
@@ -50,6 +53,17 @@ TEST(DrawCommandLine, TakesEveryOptionInAnyOrder) {
   EXPECT_EQ(settings.DragInput, kTrue);
   EXPECT_TRUE(settings.Strokes);
   EXPECT_EQ(settings.Dither, DitherStyle::FloydSteinberg);
+}
+
+TEST(DrawCommandLine, SwatchesInTheOrderGivenWithTheirColoursIfGiven) {
+  const auto parsed = ParseDrawCommandLine(
+      {"p.png", "--swatch", "5,-6", "--swatch", "7,8,FF8000"});
+  const auto* request = std::get_if<DrawRequest>(&parsed);
+  ASSERT_NE(request, nullptr) << std::get<UsageError>(parsed).message;
+  // Red first in the text, red in the lowest byte of a COLORREF.
+  const std::vector<DrawRequest::Swatch> expected = {{{5, -6}, std::nullopt},
+                                                     {{7, 8}, 0x0080FFU}};
+  EXPECT_EQ(request->swatches, expected);
 }
 
 TEST(DrawCommandLine, LeftOutSettingsFollowTheChosenMode) {

@@ -81,6 +81,11 @@ class FakePaintTarget final : public PlatformInput {
   // Relative moves go this many times as far, rounded (pointer speed on
   // Windows); 1 moves exact pixels.
   double relative_scale = 1.0;
+  // Swatches: a press inside one selects its colour for what is painted
+  // next, and paints nothing; the swatch clicks listed (counted from 0)
+  // are lost.
+  std::vector<std::pair<ScreenRect, COLORREF>> swatches;
+  std::vector<int> lost_swatch_clicks;
   // Answers to the F8 queries, in order; 0 once they run out.
   std::vector<std::uint16_t> abort_key_words;
   // When the first of them that was not 0 was given.
@@ -125,7 +130,10 @@ class FakePaintTarget final : public PlatformInput {
         DrawLine(from);
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
+    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ && OnSwatch()) {
+      button_down_ = true;
+      last_press_ = time_.now;
+    } else if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
       button_down_ = true;
       const auto stall = stall_before_press.find(presses_++);
       const bool too_soon =
@@ -224,6 +232,25 @@ class FakePaintTarget final : public PlatformInput {
     return PacingClock::TimePoint(frames * frame);
   }
 
+  // Whether the pointer is on a swatch; its colour is taken unless the
+  // click is one to lose.
+  bool OnSwatch() {
+    const auto on =
+        std::find_if(swatches.begin(), swatches.end(), [&](const auto& swatch) {
+          const ScreenRect& r = swatch.first;
+          return pointer_.x >= r.left && pointer_.y >= r.top &&
+                 pointer_.x < r.left + r.width && pointer_.y < r.top + r.height;
+        });
+    if (on == swatches.end()) {
+      return false;
+    }
+    if (std::count(lost_swatch_clicks.begin(), lost_swatch_clicks.end(),
+                   swatch_clicks_++) == 0) {
+      colour_ = on->second;
+    }
+    return true;
+  }
+
   // Ink between the last dot and the pointer, as a program that draws a
   // line when it finds the button down at a later place.
   void SmearTo(ScreenPoint from) {
@@ -232,7 +259,7 @@ class FakePaintTarget final : public PlatformInput {
     for (int i = 1; i < steps; ++i) {
       const ScreenPoint at{from.x + (pointer_.x - from.x) * i / steps,
                            from.y + (pointer_.y - from.y) * i / steps};
-      painted_.try_emplace(Key(at), time_.now, kInk);
+      painted_.try_emplace(Key(at), time_.now, colour_);
     }
   }
 
@@ -265,7 +292,10 @@ class FakePaintTarget final : public PlatformInput {
     const PacingClock::TimePoint shows =
         std::max(handled, busy_until_) + *paint_latency;
     for (const ScreenPoint& at : pixels) {
-      if (painted_.try_emplace(Key(at), shows, kInk).second) {
+      // Paper, or another colour painted over.
+      auto [pixel, fresh] = painted_.try_emplace(Key(at), shows, colour_);
+      if (fresh || pixel->second.second != colour_) {
+        pixel->second = {shows, colour_};
         done.push_back(at);
       }
     }
@@ -287,6 +317,8 @@ class FakePaintTarget final : public PlatformInput {
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
   int presses_ = 0;
+  COLORREF colour_ = kInk;  // chosen by the last swatch click taken
+  int swatch_clicks_ = 0;
   PacingClock::TimePoint last_read_{};
   std::size_t abort_queries_ = 0;
 };

@@ -125,7 +125,7 @@ TEST_F(DrawCommandTest, RefusesBadCommandLinesAndPictures) {
   };
   const Case cases[] = {
       {{"draw", "a.png", "--colour"}, 2, "使い方"},
-      {{"draw", "a.png", "--swatch", "1,2"}, 2, "使い方"},
+      {{"draw", "a.png", "--swatch", "1"}, 2, "使い方"},
       {{"draw", files_.filePath("none.png").toStdString()},
        1,
        "ファイルが見つかりません"},

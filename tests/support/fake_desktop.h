@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/platform_input.h"
@@ -79,9 +80,14 @@ class FakeDesktop : public PlatformInput {
   void Flush() override {}
   void DrawingStarted() override { ++drawings_started; }
   void DrawingEnded() override { ++drawings_ended; }
+  void InkChosen(ScreenPoint /*swatch*/, COLORREF colour) override {
+    inks_chosen.emplace_back(events_.size(), colour);
+  }
 
   int drawings_started = 0;
   int drawings_ended = 0;
+  // Each InkChosen: the events recorded before it, and its colour.
+  std::vector<std::pair<std::size_t, COLORREF>> inks_chosen;
 
  private:
   DesktopArea bounds_;
