@@ -6,8 +6,8 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "fake_desktop.h"
@@ -62,107 +62,48 @@ struct Harness {
   Form1Core core;
 };
 
-// One step of a case: the button, F7 over a swatch (x, colour), F8, or a
-// click on the chip in that slot.
-struct Button {};
-struct F7 {
-  int x;
-  COLORREF colour;
-};
-struct F8 {};
-struct Chip {
-  std::size_t slot;
-};
-using Step = std::variant<Button, F7, F8, Chip>;
+// A colour's letter in the scripts below.
+COLORREF ColourOf(char letter) {
+  return letter == 'r' ? kRed : letter == 'g' ? kGreen : kBlue;
+}
 
 TEST(InkRegistrationTest, StateRecordsOnF7AndEndsOnF8OrTheButton) {
+  // Steps, one a character: B the register button; r, g, b F7 over a swatch
+  // of that colour, each at its own point; x F7 off the screen; 8 F8;
+  // 0..7 a click on the chip in that slot. `inks` in slot order after.
   struct Case {
-    const char* what;
+    const char* steps;
     bool readable;
-    std::vector<Step> steps;
-    std::vector<COLORREF> inks;  // in slot order afterwards
+    const char* inks;
     bool registering;
     const char* message;  // the last one shown; nullptr: none
     bool drew;            // F7 drew (outside the state) instead of recording
   };
   const Case cases[] = {
-      {"F7 records, F8 ends",
-       true,
-       {Button{}, F7{40, kRed}, F7{60, kBlue}, F8{}},
-       {kRed, kBlue},
-       false,
-       nullptr,
-       false},
-      {"the button ends",
-       true,
-       {Button{}, F7{40, kRed}, Button{}},
-       {kRed},
-       false,
-       nullptr,
-       false},
-      {"still registering",
-       true,
-       {Button{}, F7{40, kGreen}},
-       {kGreen},
-       true,
-       nullptr,
-       false},
-      {"F7 after F8 draws again",
-       true,
-       {Button{}, F7{40, kRed}, F8{}, F7{50, kBlue}},
-       {kRed},
-       false,
-       nullptr,
-       true},
-      {"no screen read: refused, F7 draws",
-       false,
-       {Button{}, F7{40, kRed}},
-       {},
-       false,
-       texts::kNoScreenRead,
-       true},
-      {"a colour twice",
-       true,
-       {Button{}, F7{40, kRed}, F7{70, kRed}},
-       {kRed},
-       true,
-       texts::kInkTwice,
-       false},
-      {"a point that cannot be read",
-       true,
-       {Button{}, F7{5000, kRed}},
-       {},
-       true,
-       texts::kInkUnreadable,
-       false},
-      {"a chip removes its ink",
-       true,
-       {Button{}, F7{40, kRed}, F7{50, kGreen}, F7{60, kBlue}, F8{}, Chip{1}},
-       {kRed, kBlue},
-       false,
-       nullptr,
-       false},
-      {"a chip while registering, an empty slot",
-       true,
-       {Button{}, F7{40, kRed}, Chip{0}, Chip{5}, F7{50, kBlue}},
-       {kBlue},
-       true,
-       nullptr,
-       false},
+      {"Brb8", true, "rb", false, nullptr, false},
+      {"BrB", true, "r", false, nullptr, false},
+      {"Bg", true, "g", true, nullptr, false},
+      {"Br8b", true, "r", false, nullptr, true},
+      {"Br", false, "", false, texts::kNoScreenRead, true},
+      {"Brr", true, "r", true, texts::kInkTwice, false},
+      {"Bx", true, "", true, texts::kInkUnreadable, false},
+      {"Brgb81", true, "rb", false, nullptr, false},
+      {"Br05b", true, "b", true, nullptr, false},
   };
   for (const Case& c : cases) {
     Harness h;
     h.desktop.readable = c.readable;
-    for (const Step& step : c.steps) {
-      if (std::holds_alternative<Button>(step)) {
+    int x = 40;
+    for (const char step : std::string_view(c.steps)) {
+      if (step == 'B') {
         h.desktop.SetCursor({10, 10});
         h.core.ControlEvent(Control::Command2);
-      } else if (const auto* f7 = std::get_if<F7>(&step)) {
-        h.PressF7Over(f7->x, f7->colour);
-      } else if (std::holds_alternative<F8>(step)) {
+      } else if (step == '8') {
         h.Press(VK_F8);
+      } else if (step >= '0' && step <= '7') {
+        h.core.ControlEvent(kInkChips.at(static_cast<std::size_t>(step - '0')));
       } else {
-        h.core.ControlEvent(kInkChips.at(std::get<Chip>(step).slot));
+        h.PressF7Over(step == 'x' ? 5000 : x++, ColourOf(step));
       }
     }
     std::vector<COLORREF> inks;
@@ -170,20 +111,24 @@ TEST(InkRegistrationTest, StateRecordsOnF7AndEndsOnF8OrTheButton) {
       inks.push_back(ink.colour);
       // Recorded where the pointer stood.
       EXPECT_EQ(h.desktop.swatches.at({ink.swatch.x, ink.swatch.y}), ink.colour)
-          << c.what;
+          << c.steps;
     }
-    EXPECT_EQ(inks, c.inks) << c.what;
+    std::vector<COLORREF> want;
+    for (const char letter : std::string_view(c.inks)) {
+      want.push_back(ColourOf(letter));
+    }
+    EXPECT_EQ(inks, want) << c.steps;
     for (std::size_t slot = 0; slot < kInkChips.size(); ++slot) {
       EXPECT_EQ(h.view.chips[kInkChips[slot]],
                 slot < inks.size() ? std::optional(inks[slot]) : std::nullopt)
-          << c.what << " slot " << slot;
+          << c.steps << " slot " << slot;
     }
-    EXPECT_EQ(h.core.registering(), c.registering) << c.what;
+    EXPECT_EQ(h.core.registering(), c.registering) << c.steps;
     EXPECT_EQ(h.view.messages.empty() ? "" : h.view.messages.back(),
               c.message != nullptr ? c.message : "")
-        << c.what;
+        << c.steps;
     // Registering never clicks into the target.
-    EXPECT_EQ(!h.desktop.events().empty(), c.drew) << c.what;
+    EXPECT_EQ(!h.desktop.events().empty(), c.drew) << c.steps;
   }
 }
 
