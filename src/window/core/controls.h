@@ -42,6 +42,16 @@ enum class Control : std::uint8_t {
   Option3_2,  // 組織的
   Check3,     // プレビュー
   Label7,     // the preview's count and time estimate
+  Command2,   // 色を登録: F7 then records a swatch of the target, F8 ends
+  Label8,     // the registered inks, or how to register them
+  InkChip_0,  // the registered inks as colour chips; a click removes one
+  InkChip_1,
+  InkChip_2,
+  InkChip_3,
+  InkChip_4,
+  InkChip_5,
+  InkChip_6,
+  InkChip_7,
 };
 
 struct ControlInfo {
@@ -53,7 +63,7 @@ struct ControlInfo {
   const char* text;
 };
 
-inline constexpr std::array<ControlInfo, 27> kControls{{
+inline constexpr std::array<ControlInfo, 37> kControls{{
     {Control::SSTab1, "SSTab1", 100, nullptr},
     {Control::Text3, "Text3", 101, nullptr},
     {Control::Label5, "Label5", 102, texts::kImageLabel},
@@ -81,6 +91,16 @@ inline constexpr std::array<ControlInfo, 27> kControls{{
     {Control::Option3_2, "Option3_2", 124, texts::kDitherOrdered},
     {Control::Check3, "Check3", 125, texts::kPreview},
     {Control::Label7, "Label7", 126, nullptr},
+    {Control::Command2, "Command2", 127, texts::kRegisterInks},
+    {Control::Label8, "Label8", 128, texts::kNoInks},
+    {Control::InkChip_0, "InkChip_0", 129, texts::kInkChipMark},
+    {Control::InkChip_1, "InkChip_1", 130, texts::kInkChipMark},
+    {Control::InkChip_2, "InkChip_2", 131, texts::kInkChipMark},
+    {Control::InkChip_3, "InkChip_3", 132, texts::kInkChipMark},
+    {Control::InkChip_4, "InkChip_4", 133, texts::kInkChipMark},
+    {Control::InkChip_5, "InkChip_5", 134, texts::kInkChipMark},
+    {Control::InkChip_6, "InkChip_6", 135, texts::kInkChipMark},
+    {Control::InkChip_7, "InkChip_7", 136, texts::kInkChipMark},
 }};
 
 // kControls is indexed by the enum's value.
@@ -100,13 +120,16 @@ constexpr std::optional<Control> ControlById(int id) {
 // The Tab key's order, one chain through all pages (the tab strip first and
 // last); a front end skips the controls of the pages not shown. An option
 // group is reached at its selected button only.
-inline constexpr std::array<Control, 17> kFocusOrder{
+inline constexpr std::array<Control, 26> kFocusOrder{
     Control::SSTab1,    Control::Text3,     Control::Picture1,
     Control::Check2,    Control::Check1,    Control::Text4,
     Control::Text2,     Control::Text1,     Control::Option1_1,
     Control::Option1_0, Control::Command1,  Control::Option2_0,
     Control::Option2_1, Control::Option3_0, Control::Option3_1,
-    Control::Option3_2, Control::Check3};
+    Control::Option3_2, Control::Check3,    Control::Command2,
+    Control::InkChip_0, Control::InkChip_1, Control::InkChip_2,
+    Control::InkChip_3, Control::InkChip_4, Control::InkChip_5,
+    Control::InkChip_6, Control::InkChip_7};
 
 // The option groups, each in index order: a front end selects the first
 // button of each at start and reports a newly selected one by its index.
@@ -114,6 +137,13 @@ inline constexpr std::array<Control, 2> kStyleOptions{Control::Option2_0,
                                                       Control::Option2_1};
 inline constexpr std::array<Control, 3> kDitherOptions{
     Control::Option3_0, Control::Option3_1, Control::Option3_2};
+
+// The chips of the registered inks, one a slot in registration order: as
+// many inks as fit on the page's one row.
+inline constexpr std::array<Control, 8> kInkChips{
+    Control::InkChip_0, Control::InkChip_1, Control::InkChip_2,
+    Control::InkChip_3, Control::InkChip_4, Control::InkChip_5,
+    Control::InkChip_6, Control::InkChip_7};
 
 // The window's timer: F7 is polled every 10 ms.
 inline constexpr int kTimer1IntervalMs = 10;

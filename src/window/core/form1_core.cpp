@@ -140,6 +140,7 @@ void Form1Core::Form_Load() {
     StoreConverted(Control::Text2, settings_.Coarseness);
     StoreConverted(Control::Text4, settings_.Threshold);
     view_.SetText(Control::Text3, UsageText());
+    ShowInks();
   });
 }
 
@@ -330,53 +331,14 @@ void Form1Core::Picture1_DblClick() {
   });
 }
 
-void Form1Core::ControlEvent(Control control) {
-  switch (control) {
-    case Control::Text1:
-      Text1_Change();
-      break;
-    case Control::Text2:
-      Text2_Change();
-      break;
-    case Control::Text4:
-      Text4_Change();
-      break;
-    case Control::Option1_0:
-      Option1_Click(0);
-      break;
-    case Control::Option1_1:
-      Option1_Click(1);
-      break;
-    case Control::Check1:
-      Check1_Click();
-      break;
-    case Control::Check2:
-      Check2_Click();
-      break;
-    case Control::Option2_0:
-    case Control::Option2_1:
-      Option2_Click(control == Control::Option2_0 ? 0 : 1);
-      break;
-    case Control::Option3_0:
-    case Control::Option3_1:
-    case Control::Option3_2:
-      Option3_Click(static_cast<std::int16_t>(
-          static_cast<int>(control) - static_cast<int>(Control::Option3_0)));
-      break;
-    case Control::Check3:
-      Check3_Click();
-      break;
-    case Control::Command1:
-      Command1_Click();
-      break;
-    default:
-      break;
-  }
-}
-
 void Form1Core::Timer1_Timer() {
   if (drawing_) {
     return;  // a tick that arrives while a drawing repaints the window
+  }
+  if (registering_) {
+    // F7 records a swatch now: no drawing starts.
+    Guarded([this] { RegisterTick(); });
+    return;
   }
   Guarded([this] { Tick(); });
   if (drawing_) {

@@ -62,6 +62,12 @@ class Form1Core : public DrawHost, public PictureView {
   void Option3_Click(std::int16_t index);  // 0 none, 1 diffusion, 2 ordered
   void Check3_Click();                     // the preview on or off
   void Command1_Click();                   // opens the home page
+  // 色を登録: while registering, F7 records the target's swatch under the
+  // pointer as an ink instead of drawing, and F8 or this button ends it.
+  // Refused, with a message, where the desktop cannot read the screen.
+  void Command2_Click();
+  void InkChip_Click(std::size_t slot);  // removes that ink
+  [[nodiscard]] bool registering() const { return registering_; }
   void Timer1_Timer();  // looks for F7 and draws when it is pressed
   // The change or click handler of `control`, as both views raise it: a
   // text box's change, a check box's or Command1's click, an option
@@ -105,6 +111,14 @@ class Form1Core : public DrawHost, public PictureView {
   void Refresh();
   void Tick();
   void Report(const char* what, const std::exception& error);
+  // The registering state's tick: F7 records a swatch, F8 ends the state.
+  void RegisterTick();
+  void RecordSwatch();
+  void EndRegistering();
+  // The colour the screen shows at `at`; nullopt where it cannot be read.
+  [[nodiscard]] std::optional<COLORREF> ReadSwatch(ScreenPoint at);
+  // The chips and Label8 as the registered inks and the state say.
+  void ShowInks();
   void BeginDrawing();
   // After a drawing that ran to its end: its dots or strokes a second.
   void MeasureRate();
@@ -130,6 +144,7 @@ class Form1Core : public DrawHost, public PictureView {
   bool close_requested_ = false;
   int shown_percent_ = -1;
   bool key_state_failed_ = false;
+  bool registering_ = false;
 };
 
 }  // namespace scrivlet

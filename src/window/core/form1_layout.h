@@ -49,6 +49,13 @@ inline constexpr TwipRect kFrame2{360, 480, 1815, 855};
 inline constexpr TwipRect kFrame3{2400, 480, 2175, 1095};
 inline constexpr TwipRect kCheck3{360, 1680, 1815, 255};
 inline constexpr TwipRect kLabel7{360, 2040, 6135, 495};
+inline constexpr TwipRect kCommand2{360, 2640, 1455, 375};
+inline constexpr TwipRect kLabel8{1920, 2640, 4575, 495};
+
+// The ink chips, one row under the register button.
+inline constexpr TwipRect InkChip(int slot) {
+  return {360 + 480 * slot, 3180, 420, 375};
+}
 
 // Inside Frame2 and Frame3: one button a row.
 inline constexpr TwipRect OptionRow(int row, int width) {
@@ -73,7 +80,7 @@ struct Placement {
 };
 
 // Every control's place, in creation order (parents before children).
-inline constexpr std::array<Placement, 27> kPlacements{{
+inline constexpr std::array<Placement, 37> kPlacements{{
     {Control::SSTab1, Container::Form, kSSTab1},
     {Control::Text3, Container::MainPage, kText3},
     {Control::Label5, Container::MainPage, kLabel5},
@@ -101,6 +108,16 @@ inline constexpr std::array<Placement, 27> kPlacements{{
     {Control::Option3_2, Container::Frame3, OptionRow(2, 1935)},
     {Control::Check3, Container::StylePage, kCheck3},
     {Control::Label7, Container::StylePage, kLabel7},
+    {Control::Command2, Container::StylePage, kCommand2},
+    {Control::Label8, Container::StylePage, kLabel8},
+    {Control::InkChip_0, Container::StylePage, InkChip(0)},
+    {Control::InkChip_1, Container::StylePage, InkChip(1)},
+    {Control::InkChip_2, Container::StylePage, InkChip(2)},
+    {Control::InkChip_3, Container::StylePage, InkChip(3)},
+    {Control::InkChip_4, Container::StylePage, InkChip(4)},
+    {Control::InkChip_5, Container::StylePage, InkChip(5)},
+    {Control::InkChip_6, Container::StylePage, InkChip(6)},
+    {Control::InkChip_7, Container::StylePage, InkChip(7)},
 }};
 
 // Picture1's sunken border, in pixels on every side.

@@ -17,7 +17,8 @@
 //   DropEffect the core returns (never "move"). Likewise a newly selected
 //   button of Option2/Option3 to Option2_Click/Option3_Click(index), a
 //   click on Check3 to Check3_Click, Ctrl+V in the window to Form_Paste and
-//   a double click on Picture1 to Picture1_DblClick.
+//   a double click on Picture1 to Picture1_DblClick; a click on Command2 or
+//   on an ink chip to ControlEvent.
 // - The core never throws out of a handler: it catches at every handler
 //   boundary and reports through ShowMessage. A view method may throw; the
 //   core treats that as any other failure of the handler that called it.
@@ -131,6 +132,10 @@ class Form1View {
 
   // Greys a control out (false) or gives it back to the user (true).
   virtual void SetEnabled(Control control, bool enabled) = 0;
+
+  // Shows an ink chip (one of kInkChips) filled with `colour` (0x00BBGGRR),
+  // or hides it for nullopt. Chips start hidden; the core shows them.
+  virtual void ShowInkChip(Control chip, std::optional<COLORREF> colour) = 0;
 
   // The clipboard's files and picture now.
   [[nodiscard]] virtual PastedData ReadClipboard() = 0;

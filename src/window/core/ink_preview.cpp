@@ -9,8 +9,33 @@
 namespace scrivlet {
 namespace {
 
-constexpr std::uint32_t kInk = 0xFF000000U;
+constexpr std::uint32_t kBlack = 0xFF000000U;
 constexpr std::uint32_t kPaper = 0xFFFFFFFFU;
+
+int Channel(COLORREF colour, unsigned shift) {
+  return static_cast<int>((colour >> shift) & 0xFFU);
+}
+
+// The ink a drawn sample of colour `sample` is drawn in: the registered ink
+// nearest in RGB. The one place the preview maps colours, until the
+// engine's plan names each stroke's ink.
+COLORREF MappedInk(COLORREF sample, const InkList& inks) {
+  const auto distance = [sample](const Ink& ink) {
+    int sum = 0;
+    for (const unsigned shift : {0U, 8U, 16U}) {
+      const int d = Channel(sample, shift) - Channel(ink.colour, shift);
+      sum += d * d;
+    }
+    return sum;
+  };
+  return std::ranges::min(inks, {}, distance).colour;
+}
+
+// 0x00BBGGRR as an opaque pixel of a Picture (0xAARRGGBB).
+std::uint32_t PixelOf(COLORREF colour) {
+  return 0xFF000000U | (colour & 0xFF00U) | ((colour & 0xFFU) << 16U) |
+         ((colour >> 16U) & 0xFFU);
+}
 
 std::string Filled(std::string text, std::string_view mark,
                    const std::string& value) {
@@ -40,13 +65,22 @@ InkPreview PreviewInk(const PictureView& picture, const DrawSettings& settings,
   shown.argb.assign(static_cast<std::size_t>(shown.width) *
                         static_cast<std::size_t>(shown.height),
                     kPaper);
-  const auto ink = [&shown](long long x, long long y) {
+  const long long step = plan.step;
+  // Each pixel takes the ink of the sample at or before it along its stroke.
+  const auto ink_at = [&](long long x, long long y) {
+    if (settings.Inks.empty()) return kBlack;
+    const auto sample = [step](long long at) {
+      return static_cast<std::int32_t>(at / step * step);
+    };
+    return PixelOf(
+        MappedInk(picture.GetPixel(sample(x), sample(y)), settings.Inks));
+  };
+  const auto ink = [&](long long x, long long y) {
     if (x >= 0 && y >= 0 && x < shown.width && y < shown.height) {
-      shown.argb[static_cast<std::size_t>(y * shown.width + x)] = kInk;
+      shown.argb[static_cast<std::size_t>(y * shown.width + x)] = ink_at(x, y);
     }
   };
   // A stroke lies along one column or row: every pixel between its ends.
-  const long long step = plan.step;
   for (const Stroke& stroke : plan.plan.strokes) {
     const long long x0 = stroke.first.column * step;
     const long long y0 = stroke.first.row * step;

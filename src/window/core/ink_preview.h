@@ -1,8 +1,8 @@
 #pragma once
 
-// What a drawing at the current settings will leave, drawn in black on white
-// at magnification 1 (each sample at its picture pixel), and how many dots
-// or strokes that takes.
+// What a drawing at the current settings will leave, drawn on white at
+// magnification 1 (each sample at its picture pixel): black, or each sample
+// in its registered ink. And how many dots or strokes that takes.
 
 #include <cstddef>
 #include <optional>

@@ -44,6 +44,21 @@ inline constexpr const char* kEstimateUnknown = "不明";
 inline constexpr const char* kSeconds = "約%1秒";
 inline constexpr const char* kMinutes = "約%1分%2秒";
 
+// The target's own inks on the 描き方 page; %1 is a number.
+inline constexpr const char* kRegisterInks = "色を登録";
+inline constexpr const char* kEndRegistering = "登録を終わる";
+inline constexpr const char* kNoInks = "登録した色: なし(黒で描きます)";
+inline constexpr const char* kInkCount =
+    "登録した色: %1色(色をクリックすると削除します)";
+inline constexpr const char* kRegistering =
+    "描く先の色見本の上にマウスを置いてF7で登録、F8で終わります";
+inline constexpr const char* kInkChipMark = "×";
+inline constexpr const char* kNoScreenRead =
+    "この環境では画面の色を読めないため、色を登録できません(黒で描きます)";
+inline constexpr const char* kInkUnreadable = "その場所の色を読めませんでした";
+inline constexpr const char* kInksFull = "登録できる色は%1色までです";
+inline constexpr const char* kInkTwice = "その色はもう登録されています";
+
 // Printed when there is no display to open the window on.
 inline constexpr const char* kNoDisplay =
     "画面(ディスプレイ)に接続できないので起動できません";

@@ -28,6 +28,7 @@
 #include "window/qt/caption_frame.h"
 #include "window/qt/fonts.h"
 #include "window/qt/grayable_check_box.h"
+#include "window/qt/ink_chip.h"
 #include "window/qt/mime_items.h"
 #include "window/qt/picture_box.h"
 #include "window/qt/tab_control.h"
@@ -123,6 +124,7 @@ QWidget* Form1::Create(Control control) {
     case Control::Frame1:
       return new CaptionFrame(text, nullptr);
     case Control::Command1:
+    case Control::Command2:
       return new QPushButton(text);
     case Control::Option1_0:
     case Control::Option1_1: {
@@ -172,7 +174,20 @@ QWidget* Form1::Create(Control control) {
     }
     case Control::Label6:
       return new QLabel(text);
-    case Control::Label7: {
+    case Control::InkChip_0:
+    case Control::InkChip_1:
+    case Control::InkChip_2:
+    case Control::InkChip_3:
+    case Control::InkChip_4:
+    case Control::InkChip_5:
+    case Control::InkChip_6:
+    case Control::InkChip_7: {
+      auto* chip = new InkChip(text);
+      chip->hide();
+      return chip;
+    }
+    case Control::Label7:
+    case Control::Label8: {
       auto* label = new QLabel(text);
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -255,8 +270,14 @@ void Form1::Connect() {
     connect(qobject_cast<QLineEdit*>(Widget(text)), &QLineEdit::textChanged,
             this, raise(text));
   }
-  connect(qobject_cast<QPushButton*>(Widget(Control::Command1)),
-          &QPushButton::clicked, this, raise(Control::Command1));
+  for (const Control button : {Control::Command1, Control::Command2}) {
+    connect(qobject_cast<QPushButton*>(Widget(button)), &QPushButton::clicked,
+            this, raise(button));
+  }
+  for (const Control chip : kInkChips) {
+    connect(qobject_cast<QPushButton*>(Widget(chip)), &QPushButton::clicked,
+            this, raise(chip));
+  }
   connect(timer1_, &QTimer::timeout, this, Forward(&Form1Core::Timer1_Timer));
   // Edit boxes keep Ctrl+V for their own text: they take the shortcut first.
   connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
@@ -355,6 +376,8 @@ void Form1::SetText(Control control, std::string_view text) {
     plain->setPlainText(Text(text));
   } else if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(Text(text));
+  } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    button->setText(Text(text));
   }
 }
 
@@ -446,6 +469,10 @@ void Form1::ShowPicture(const Picture& shown) {
 
 void Form1::SetEnabled(Control control, bool enabled) {
   Widget(control)->setEnabled(enabled);
+}
+
+void Form1::ShowInkChip(Control chip, std::optional<COLORREF> colour) {
+  qobject_cast<InkChip*>(Widget(chip))->SetColour(colour);
 }
 
 PastedData Form1::ReadClipboard() {

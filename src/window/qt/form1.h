@@ -69,6 +69,7 @@ class Form1 : public QWidget, public Form1View {
   void ProcessPendingPaint() override;
   void ShowPicture(const Picture& shown) override;
   void SetEnabled(Control control, bool enabled) override;
+  void ShowInkChip(Control chip, std::optional<COLORREF> colour) override;
   [[nodiscard]] PastedData ReadClipboard() override;
   [[nodiscard]] std::optional<std::string> AskForPictureFile() override;
   void Close() override;

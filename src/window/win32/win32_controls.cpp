@@ -45,7 +45,18 @@ Kind KindOf(Control control, const wchar_t* picture_class) {
     case Control::Frame3:
       return {L"BUTTON", kChild | BS_GROUPBOX, 0};
     case Control::Command1:
+    case Control::Command2:
       return {L"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0};
+    case Control::InkChip_0:
+    case Control::InkChip_1:
+    case Control::InkChip_2:
+    case Control::InkChip_3:
+    case Control::InkChip_4:
+    case Control::InkChip_5:
+    case Control::InkChip_6:
+    case Control::InkChip_7:
+      // Painted in the ink's colour (win32_ink_chips.h); hidden while empty.
+      return {L"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_OWNERDRAW, 0};
     case Control::Option1_0:
     case Control::Option2_1:
     case Control::Option3_1:
@@ -75,6 +86,7 @@ Kind KindOf(Control control, const wchar_t* picture_class) {
     case Control::Label5:
     case Control::Label6:
     case Control::Label7:
+    case Control::Label8:
       return {L"STATIC", kChild | SS_LEFT, 0};
   }
   return {L"STATIC", kChild, 0};

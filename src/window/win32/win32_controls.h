@@ -56,6 +56,13 @@ void PlaceControls(const ControlHandles& handles, int dpi, bool keep_picture);
          control == Control::Frame3;
 }
 
+// A push button, whose click is its event: the home page, the register
+// button and the ink chips.
+[[nodiscard]] constexpr bool IsPushButton(Control control) {
+  return control == Control::Command1 || control == Control::Command2 ||
+         (control >= Control::InkChip_0 && control <= Control::InkChip_7);
+}
+
 // A click on `button`, the option `control` of `group`: true when it made
 // another button of the group the selected one, whose index goes to
 // `selected`.

@@ -11,6 +11,7 @@
 #include "window/core/window_texts.h"
 #include "window/win32/wide_text.h"
 #include "window/win32/win32_check_box.h"
+#include "window/win32/win32_ink_chips.h"
 #include "window/win32/win32_picture_box.h"
 #include "window/win32/win32_tab_pages.h"
 #include "window/win32/windows_ui.h"
@@ -250,6 +251,9 @@ LRESULT Win32Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       ::SetBkColor(dc, page_colour_);
       return reinterpret_cast<LRESULT>(page_brush_);
     }
+    case WM_DRAWITEM:  // only the ink chips are owner-drawn
+      DrawInkChip(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
     case WM_PASTE:
       // Nothing is taken while a drawing runs, as with a drop.
       if (input_enabled_) {
@@ -322,12 +326,10 @@ void Win32Form1::OnCommand(int id, int code) {
         ClickCheckBox(Handle(*control));
       }
       break;
-    case Control::Command1:
-      if (code == BN_CLICKED) {
+    default:
+      if (code == BN_CLICKED && IsPushButton(*control)) {
         core_->ControlEvent(*control);
       }
-      break;
-    default:
       break;
   }
 }
@@ -476,6 +478,11 @@ void Win32Form1::ProcessPendingPaint() {
 
 void Win32Form1::ShowPicture(const Picture& shown) {
   ShowInPictureBox(Handle(Control::Picture1), picture_box_, shown);
+}
+
+void Win32Form1::ShowInkChip(Control chip, std::optional<COLORREF> colour) {
+  SetInkChip(Handle(chip), colour,
+             ::SendMessageW(Handle(Control::SSTab1), TCM_GETCURSEL, 0, 0) == 2);
 }
 
 void Win32Form1::Close() {

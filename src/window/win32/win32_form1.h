@@ -65,6 +65,7 @@ class Win32Form1 final : public Form1View {
   void SetEnabled(Control control, bool enabled) override {
     ::EnableWindow(Handle(control), enabled ? TRUE : FALSE);
   }
+  void ShowInkChip(Control chip, std::optional<COLORREF> colour) override;
   [[nodiscard]] PastedData ReadClipboard() override {
     return ReadClipboardWin32();
   }

@@ -1,11 +1,13 @@
 #include "window/win32/win32_tab_pages.h"
 
+#include <algorithm>
 #include <string>
 
 #include "window/core/form1_layout.h"
 #include "window/core/twips.h"
 #include "window/core/window_texts.h"
 #include "window/win32/wide_text.h"
+#include "window/win32/win32_ink_chips.h"
 
 namespace scrivlet {
 int PageOf(layout::Container parent) {
@@ -48,9 +50,12 @@ void SizeTabs(HWND tab, int dpi) {
 void ShowPage(const ControlHandles& handles, int page) {
   for (const layout::Placement& place : layout::kPlacements) {
     const int on = PageOf(place.parent);
+    HWND control = HandleOf(handles, place.control);
+    // An ink chip of an empty slot stays hidden.
+    const bool empty_chip = std::ranges::count(kInkChips, place.control) > 0 &&
+                            !InkChipFilled(control);
     if (on >= 0) {
-      ::ShowWindow(HandleOf(handles, place.control),
-                   on == page ? SW_SHOWNA : SW_HIDE);
+      ::ShowWindow(control, on == page && !empty_chip ? SW_SHOWNA : SW_HIDE);
     }
   }
   ::ShowWindow(HandleOf(handles, Control::SSTab1), SW_SHOWNA);

@@ -48,6 +48,7 @@ class FakeForm1View : public Form1View {
   PixelSize shown_size;
   std::vector<std::uint32_t> shown_pixels;
   std::map<Control, bool> control_enabled;  // only what the core switched
+  std::map<Control, std::optional<COLORREF>> chips;  // shown ink chips
   PastedData clipboard;
   std::optional<std::string> chosen_file;  // what the file dialog answers
   int closes = 0;
@@ -105,6 +106,9 @@ class FakeForm1View : public Form1View {
   }
   void SetEnabled(Control control, bool on) override {
     control_enabled[control] = on;
+  }
+  void ShowInkChip(Control chip, std::optional<COLORREF> colour) override {
+    chips[chip] = colour;
   }
   [[nodiscard]] PastedData ReadClipboard() override {
     Query();
