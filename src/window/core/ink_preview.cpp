@@ -12,25 +12,6 @@ namespace {
 constexpr std::uint32_t kBlack = 0xFF000000U;
 constexpr std::uint32_t kPaper = 0xFFFFFFFFU;
 
-int Channel(COLORREF colour, unsigned shift) {
-  return static_cast<int>((colour >> shift) & 0xFFU);
-}
-
-// The ink a drawn sample of colour `sample` is drawn in: the registered ink
-// nearest in RGB. The one place the preview maps colours, until the
-// engine's plan names each stroke's ink.
-COLORREF MappedInk(COLORREF sample, const InkList& inks) {
-  const auto distance = [sample](const Ink& ink) {
-    int sum = 0;
-    for (const unsigned shift : {0U, 8U, 16U}) {
-      const int d = Channel(sample, shift) - Channel(ink.colour, shift);
-      sum += d * d;
-    }
-    return sum;
-  };
-  return std::ranges::min(inks, {}, distance).colour;
-}
-
 // 0x00BBGGRR as an opaque pixel of a Picture (0xAARRGGBB).
 std::uint32_t PixelOf(COLORREF colour) {
   return 0xFF000000U | (colour & 0xFF00U) | ((colour & 0xFFU) << 16U) |
@@ -66,33 +47,27 @@ InkPreview PreviewInk(const PictureView& picture, const DrawSettings& settings,
                         static_cast<std::size_t>(shown.height),
                     kPaper);
   const long long step = plan.step;
-  // Each pixel takes the ink of the sample at or before it along its stroke.
-  const auto ink_at = [&](long long x, long long y) {
-    if (settings.Inks.empty()) return kBlack;
-    const auto sample = [step](long long at) {
-      return static_cast<std::int32_t>(at / step * step);
-    };
-    return PixelOf(
-        MappedInk(picture.GetPixel(sample(x), sample(y)), settings.Inks));
-  };
-  const auto ink = [&](long long x, long long y) {
-    if (x >= 0 && y >= 0 && x < shown.width && y < shown.height) {
-      shown.argb[static_cast<std::size_t>(y * shown.width + x)] = ink_at(x, y);
-    }
-  };
   // A stroke lies along one column or row: every pixel between its ends.
-  for (const Stroke& stroke : plan.plan.strokes) {
-    const long long x0 = stroke.first.column * step;
-    const long long y0 = stroke.first.row * step;
-    const long long x1 = stroke.last.column * step;
-    const long long y1 = stroke.last.row * step;
-    for (long long x = std::min(x0, x1); x <= std::max(x0, x1); ++x) {
-      for (long long y = std::min(y0, y1); y <= std::max(y0, y1); ++y) {
-        ink(x, y);
+  const auto draw = [&](const StrokePlan& strokes, std::uint32_t pixel) {
+    for (const Stroke& stroke : strokes.strokes) {
+      const long long x0 = stroke.first.column * step;
+      const long long y0 = stroke.first.row * step;
+      const long long x1 = stroke.last.column * step;
+      const long long y1 = stroke.last.row * step;
+      for (long long x = std::max(0LL, std::min(x0, x1));
+           x <= std::min<long long>(std::max(x0, x1), shown.width - 1); ++x) {
+        for (long long y = std::max(0LL, std::min(y0, y1));
+             y <= std::min<long long>(std::max(y0, y1), shown.height - 1);
+             ++y) {
+          shown.argb[static_cast<std::size_t>(y * shown.width + x)] = pixel;
+        }
       }
     }
-  }
-  preview.marks = plan.plan.strokes.size();
+  };
+  // Without inks the plan is black; with them, one pass per ink.
+  draw(plan.plan, kBlack);
+  for (const InkPass& pass : plan.passes) draw(pass.plan, PixelOf(pass.colour));
+  preview.marks = plan.Marks();
   return preview;
 }
 
