@@ -11,6 +11,7 @@
 // at the desktop's edges. Whether a desktop moves relative pointers that
 // way is for delivery to check (see DeliveryPacer).
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -50,6 +51,13 @@ struct StreamPiece {
   std::optional<DotInk> dot;
   ScreenPoint pointer_after;  // where the pointer is once all are sent
 };
+
+// The moves before a piece's click: all of a piece without a dot.
+[[nodiscard]] inline std::vector<MouseEvent> LeadOf(const StreamPiece& piece) {
+  const std::size_t click = piece.dot ? piece.dot->click.size() : 0;
+  return {piece.events.begin(),
+          piece.events.end() - static_cast<std::ptrdiff_t>(click)};
+}
 
 // The pixels of the straight line from `from` to `to`, both ends included,
 // as paint programs draw a one-pixel line between two motion events.
