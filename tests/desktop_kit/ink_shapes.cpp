@@ -77,8 +77,15 @@ InkList FindPrimarySwatches(const PaintProgram& program) {
   const ScreenRect canvas = program.canvas();
   Display* display = program.display();
   const std::int32_t width = DisplayWidth(display, DefaultScreen(display));
-  return FindSwatches(program.Capture({0, canvas.top, width, canvas.height}),
-                      PrimaryColours());
+  try {
+    return FindSwatches(program.Capture({0, canvas.top, width, canvas.height}),
+                        PrimaryColours());
+  } catch (const std::runtime_error&) {
+    // xpaint keeps its palette in a band between the menus and the canvas.
+    return FindSwatches(
+        program.Capture({0, 0, canvas.left + canvas.width, canvas.top}),
+        PrimaryColours());
+  }
 }
 
 InkShapes::InkShapes(const InkList& inks) {

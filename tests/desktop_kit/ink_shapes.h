@@ -26,8 +26,9 @@ InkList FindSwatches(const ScreenImage& image,
 class PaintProgram;
 
 // The swatches nearest PrimaryColours() in the screen's rows of the
-// program's canvas, where paint programs and drawing games keep their
-// palettes (beside the canvas, not among the toolbars' icons above it).
+// program's canvas, where most paint programs and drawing games keep their
+// palettes (beside the canvas, not among the toolbars' icons above it);
+// failing that, in the band above the canvas, where xpaint keeps its.
 InkList FindPrimarySwatches(const PaintProgram& program);
 
 // Four flat shapes on white, 120 x 60: a rectangle, a disc, a triangle and

@@ -1,9 +1,8 @@
-// End to end in colour: four of mtpaint's own swatches, found on the
+// End to end in colour: four of the program's own swatches, found on the
 // screen, and a picture of flat shapes in colours a little off them; every
 // dark sample must show its nearest ink, nothing in a wrong ink, nothing
-// stray. The plain desktop only. xpaint is left out: it shows each palette
-// cell as stripes of three colours, so no pixel of a swatch shows the colour
-// it paints.
+// stray. The plain desktop only; mtpaint keeps its palette beside the
+// canvas, xpaint above it.
 
 #include <gtest/gtest.h>
 
@@ -21,18 +20,15 @@
 namespace scrivlet::testing {
 namespace {
 
-TEST(ColourDrawing, EachDarkSampleShowsItsNearestInk) {
+class ColourDrawing : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ColourDrawing, EachDarkSampleShowsItsNearestInk) {
   if (std::string(SCRIVLET_E2E_DESKTOP) != "plain") {
     GTEST_SKIP() << "measured on the plain desktop only";
   }
-  const PaintProgramKind& kind = PaintPrograms().front();
-  ASSERT_EQ(kind.name, "mtpaint");
-  PaintProgram program(kind);
+  PaintProgram program(GetParam());
   const ScreenRect canvas = program.canvas();
-  // mtpaint keeps its palette left of the canvas.
-  const InkList inks =
-      FindSwatches(program.Capture({0, canvas.top, canvas.left, canvas.height}),
-                   PrimaryColours());
+  const InkList inks = FindPrimarySwatches(program);
   const InkShapes picture(inks);
   DrawSettings settings{2, 1, 200, kFalse};
   settings.Inks = inks;
@@ -63,11 +59,14 @@ TEST(ColourDrawing, EachDarkSampleShowsItsNearestInk) {
   EXPECT_EQ(check.right, check.expected) << Describe(check);
   EXPECT_EQ(check.wrong, 0) << Describe(check);
   EXPECT_EQ(check.stray, 0) << Describe(check);
-  std::cout << "mtpaint in colour: " << Describe(check)
+  std::cout << GetParam() << " in colour: " << Describe(check)
             << "; delivery: " << stats.dots << " dots, " << stats.swatch_clicks
             << " swatch clicks, " << stats.wrong_ink << " in another ink, "
             << stats.repaired << " repaired\n";
 }
+
+INSTANTIATE_TEST_SUITE_P(Plain, ColourDrawing,
+                         ::testing::Values("mtpaint", "xpaint"));
 
 }  // namespace
 }  // namespace scrivlet::testing
