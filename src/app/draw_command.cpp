@@ -180,6 +180,13 @@ int Draw(const DrawRequest& request, const PictureView& picture) {
   }
   switch (result) {
     case TickResult::Drawn:
+      // Ran to its end, but not every dot could be seen to land: a failure.
+      if (const int lost = paced->DotsNotLanded(); lost > 0) {
+        std::string text = texts::kDrawingIncomplete;
+        text.replace(text.find("%1"), 2, std::to_string(lost));
+        Say(text);
+        return kDrawFailed;
+      }
       return kDrawDone;
     case TickResult::Aborted:
       Say("描画を中止しました(F8)");

@@ -305,6 +305,12 @@ int Confirmation::NotLandedAfterHold() const {
       }));
 }
 
+int Confirmation::NotLandedInTheirInk() const {
+  return static_cast<int>(std::count_if(
+      marks_.begin(), marks_.end(),
+      [](const Mark& mark) { return mark.wrong_ink && !mark.shown; }));
+}
+
 BatchOutcome Confirmation::Outcome() const {
   BatchOutcome outcome;
   bool all_shown = true;

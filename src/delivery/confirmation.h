@@ -146,6 +146,9 @@ class Confirmation {
   void ResentAfterHold(PacingClock::TimePoint sent);
   // Marks sent again after a hold that were expected and never showed.
   [[nodiscard]] int NotLandedAfterHold() const;
+  // Marks given up on while they showed another ink: a swatch that does
+  // not select the colour registered for it.
+  [[nodiscard]] int NotLandedInTheirInk() const;
   // The piece's marks were sent again at `sent`.
   void Repaired(std::size_t piece, PacingClock::TimePoint sent);
   // The piece cannot be sent again (the pointer cannot be brought back

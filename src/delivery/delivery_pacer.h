@@ -64,7 +64,8 @@ class DeliveryPacer final : public PlatformInput {
   InputDelivery SyntheticInputDelivery() override;
   bool DesktopChangedDuringDrawing() override;
   // Dots sent again after another program let go of the pointer that
-  // still did not show (see delivery_pacer_holds.cpp).
+  // still did not show (see delivery_pacer_holds.cpp), and dots given up
+  // on in another ink than theirs.
   int DotsNotLanded() override { return not_landed_; }
 
  private:

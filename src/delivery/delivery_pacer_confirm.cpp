@@ -92,7 +92,8 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
       !ResendAfterHold(confirmation, batch)) {
     return;
   }
-  not_landed_ += confirmation.NotLandedAfterHold();
+  not_landed_ += confirmation.NotLandedAfterHold() +
+                 (aborted_ ? 0 : confirmation.NotLandedInTheirInk());
   const BatchOutcome outcome = confirmation.Outcome();
   stats_.safe_paced += outcome.unexpected;
   if (outcome.landed) {

@@ -173,5 +173,18 @@ TEST(ColourConfirmation, NothingIsDrawnAgainAfterF8) {
   EXPECT_NE(screen.ReadScreenPixel({20, 20}), kRed);
 }
 
+// A swatch that selects another colour than the one registered for it
+// never gives its ink: the drawing must not pass for complete.
+TEST(ColourConfirmation, AnInkThatNeverShowsIsNotLanded) {
+  FakeTime time;
+  auto target = std::make_unique<FakePaintTarget>(time);
+  FakePaintTarget& screen = *target;
+  screen.swatches = {{{595, 0, 10, 10}, kBlue}};
+  DeliveryPacer pacer(std::move(target), std::make_unique<FakeClock>(time));
+  Draw(pacer, {{{600, 5}, kRed, {{20, 20}, {22, 20}, {24, 20}}}});
+  EXPECT_GT(pacer.DotsNotLanded(), 0);
+  EXPECT_EQ(pacer.stats().wrong_ink, 1);
+}
+
 }  // namespace
 }  // namespace scrivlet::testing

@@ -71,7 +71,8 @@ inline constexpr const char* kDrawingCaption =
 // many.
 inline constexpr const char* kDrawingIncomplete =
     "描画は終わりましたが、%1ドットが描けませんでした"
-    "(ほかのプログラムがマウスを使っていたためです)";
+    "(ほかのプログラムがマウスを使っていたか、色見本が登録した色を"
+    "選ばなかったためです)";
 
 // Why a drop did not replace the picture.
 inline constexpr const char* kDropNoFile = "ファイルをドロップしてください";
