@@ -73,6 +73,7 @@ struct Mark {
   int repairs = 0;
   bool resent_after_hold = false;  // sent again once the pointer was let go
   bool wrong_ink = false;          // seen in another ink, and sent again
+  bool drawn_unshown = false;      // sent again though drawn, not yet shown
   int shown_look = 0;              // the look that first showed it, from 1
   PacingClock::TimePoint sent{};
   // A line's stroke: every pixel of it is aimed at, not only the checked.
@@ -136,11 +137,15 @@ class Confirmation {
   // long the target usually takes to show a dot sent alone. With `decide`
   // false (F8 seen) nothing is sent again or given up on. `held`, asked
   // only once a mark is due, says whether another program holds the
-  // pointer: its dots are not the target's loss.
+  // pointer: its dots are not the target's loss. `drawn`, asked only of a
+  // dot due to go again, says whether the target has drawn it already (a
+  // compositor shows it a frame or a stall later): it goes again, but not
+  // as a dot lost.
   LookVerdict Look(const ScreenImage& image, PacingClock::TimePoint seen,
                    const PacingPolicy& policy,
                    std::optional<PacingClock::Duration> typical, bool decide,
-                   const std::function<bool()>& held = {});
+                   const std::function<bool()>& held = {},
+                   const std::function<bool(const Mark&)>& drawn = {});
   // Every mark not yet shown was sent again at `sent`, after another
   // program let go of the pointer: the waits start afresh.
   void ResentAfterHold(PacingClock::TimePoint sent);

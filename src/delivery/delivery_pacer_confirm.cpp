@@ -37,9 +37,12 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
     ++stats_.looks;
     const PacingClock::TimePoint seen = clock_->Now();
     last_look = seen;
-    const LookVerdict verdict =
-        confirmation.Look(image, seen, policy_, trust_.TypicalLatency(),
-                          !aborted_, [this] { return InputHeld(); });
+    const LookVerdict verdict = confirmation.Look(
+        image, seen, policy_, trust_.TypicalLatency(), !aborted_,
+        [this] { return InputHeld(); },
+        [this](const Mark& mark) {
+          return PixelShows(mark.lead(), looks_.ReadDrawn(mark.lead().at));
+        });
     Heed(confirmation, verdict, image, seen);
     // Dots held back by another program's grab of the pointer go again
     // once it lets go (delivery_pacer_holds.cpp).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -63,6 +64,8 @@ struct ConfirmCase {
   std::optional<milliseconds> typical{};  // the target's time alone
   bool decide = true;                     // false: F8 seen
   std::vector<Mark> earlier{};            // given up in earlier batches
+  // Columns the target has drawn that the screen does not show yet.
+  std::vector<int> drawn{};
   friend void PrintTo(const ConfirmCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -71,17 +74,30 @@ class ConfirmationTest : public ::testing::TestWithParam<ConfirmCase> {};
 TEST_P(ConfirmationTest, DecidesFromEachLook) {
   const ConfirmCase& test = GetParam();
   Confirmation confirmation(test.marks, Strip({}), test.earlier, Time{});
+  const auto drawn = [&](const Mark& mark) {
+    return std::find(test.drawn.begin(), test.drawn.end(),
+                     mark.lead().at.x - kStrip.left) != test.drawn.end();
+  };
   LookVerdict verdict;
   for (const Seen& look : test.looks) {
     verdict = confirmation.Look(Strip(look.inked), Time{} + look.at, kPolicy,
-                                test.typical, test.decide);
+                                test.typical, test.decide, {}, drawn);
   }
   EXPECT_EQ(verdict.shown, test.shown);
   EXPECT_EQ(verdict.new_strays, test.new_strays);
   EXPECT_EQ(verdict.repair, test.repair);
   EXPECT_EQ(verdict.given_up, test.given_up);
   EXPECT_EQ(verdict.stroke_lost, test.stroke_lost);
-  EXPECT_EQ(verdict.dot_lost, !test.repair.empty() && !test.stroke_lost);
+  // A dot the target drew goes again, but was not lost.
+  const bool lost =
+      !test.repair.empty() && !test.stroke_lost && test.drawn.empty();
+  EXPECT_EQ(verdict.dot_lost, lost);
+  for (const std::size_t piece : verdict.repair) {
+    confirmation.Repaired(piece, Time{} + test.looks.back().at);
+  }
+  if (!test.stroke_lost) {
+    EXPECT_EQ(confirmation.Outcome().lost_dots, lost ? 1 : 0);
+  }
 }
 
 const milliseconds kFrame =
@@ -116,6 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
             .looks = {{{1}, milliseconds(1)}, {{1}, milliseconds(1) + kFrame}},
             .repair = {0}},
         ConfirmCase{
+            .name = "ADotDrawnButNotShownGoesAgainNotAsLost",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+            .looks = {{{1}, milliseconds(1)}, {{1}, milliseconds(1) + kFrame}},
+            .repair = {0},
+            .drawn = {0}},
+        ConfirmCase{
             .name = "NotWithinAFrameOfIt",
             .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
             .looks = {{{1}, milliseconds(2)}, {{1}, milliseconds(1) + kFrame}}},
@@ -137,6 +159,12 @@ INSTANTIATE_TEST_SUITE_P(
                     .looks = {{{}, milliseconds(40)}},
                     .repair = {0},
                     .typical = milliseconds(10)},
+        ConfirmCase{.name = "AlsoAloneWhenDrawnNotAsLost",
+                    .marks = {MarkOn({0}, 0)},
+                    .looks = {{{}, milliseconds(40)}},
+                    .repair = {0},
+                    .typical = milliseconds(10),
+                    .drawn = {0}},
         ConfirmCase{.name = "ADotUnseenForItsBoundIsGivenUp",
                     .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
                     .looks = {{{}, kBound}},
