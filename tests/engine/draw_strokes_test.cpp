@@ -129,26 +129,6 @@ TEST(DrawStrokes, F8DuringAStrokeStopsBeforeTheNextWithTheButtonUp) {
   }
 }
 
-TEST(DrawStrokes, RelativeStopsWhereAMoveIsClippedButNotAfterTheLastLine) {
-  // Magnification 2 from x = 1917: sample columns at 1917, 1919, 1921.
-  const struct {
-    std::vector<std::string> rows;
-    bool stops;
-  } cases[] = {{{"#.#"}, true}, {{"#"}, false}};
-  for (const auto& c : cases) {
-    FakeDesktop desktop({0, 0, 1920, 1080}, {1917, 100});
-    DrawSettings settings = Styled(true);
-    settings.Magnification = 2;
-    if (c.stops) {
-      EXPECT_THROW(DrawRelative(desktop, FakePicture(c.rows), settings),
-                   EdgeReachedError);
-    } else {
-      EXPECT_EQ(DrawRelative(desktop, FakePicture(c.rows), settings),
-                PlotEnd::Completed);
-    }
-  }
-}
-
 TEST(DrawStrokes, AGridTooLargeToHoldIsRefusedBeforeAnyEvent) {
   const FakePicture picture({"#"}, 5000, 5000);  // 5001 x 5001 samples
   for (const auto draw : {DrawAbsolute, DrawRelative}) {
