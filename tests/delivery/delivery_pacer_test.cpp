@@ -292,12 +292,18 @@ TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
 }
 
 TEST(DeliveryPacerTest, ADesktopErrorLeavesNoButtonDown) {
-  PacerRig rig;
-  rig.target().readable = false;
-  rig.target().fail_at_press = 1;
-  rig.pacer().DrawingStarted();
-  EXPECT_THROW(rig.Send(AbsoluteColumn({50, 50}, 5)), PlatformError);
-  EXPECT_FALSE(rig.target().button_down());
+  for (const bool swatch : {false, true}) {
+    SCOPED_TRACE(swatch ? "a swatch's click fails" : "a dot's click fails");
+    PacerRig rig;
+    rig.target().readable = false;
+    rig.target().fail_at_press = swatch ? 0 : 1;
+    rig.pacer().DrawingStarted();
+    if (swatch) {
+      rig.pacer().InkChosen({50, 50}, kInk);
+    }
+    EXPECT_THROW(rig.Send(AbsoluteColumn({50, 50}, 5)), PlatformError);
+    EXPECT_FALSE(rig.target().button_down());
+  }
 }
 
 // Lines into a target that reads the button only when it gets to the move

@@ -94,8 +94,9 @@ class FakePaintTarget final : public PlatformInput {
   std::vector<std::uint16_t> abort_key_words;
   // When the first of them that was not 0 was given.
   std::optional<PacingClock::TimePoint> abort_answered;
-  // The press (counted from 0) that fails with a PlatformError once the
-  // button went down, as a desktop whose injection breaks mid-click.
+  // The press (counted from 0, swatch clicks too) that fails with a
+  // PlatformError once the button went down, as a desktop whose injection
+  // breaks mid-click.
   std::optional<int> fail_at_press;
 
   [[nodiscard]] const std::vector<SentEvent>& events() const { return events_; }
@@ -138,14 +139,16 @@ class FakePaintTarget final : public PlatformInput {
         DrawLine(from);
       }
     }
+    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ &&
+        fail_at_press == any_presses_++) {
+      button_down_ = true;
+      throw PlatformError("injection failed");
+    }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ && OnSwatch()) {
       button_down_ = true;
       last_press_ = time_.now;
     } else if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
       button_down_ = true;
-      if (fail_at_press == presses_) {
-        throw PlatformError("injection failed");
-      }
       const auto stall = stall_before_press.find(presses_++);
       const bool too_soon =
           last_press_ && time_.now - *last_press_ < drop_within;
@@ -329,6 +332,7 @@ class FakePaintTarget final : public PlatformInput {
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
   int presses_ = 0;
+  int any_presses_ = 0;
   COLORREF colour_ = kInk;  // chosen by the last swatch click taken
   int swatch_clicks_ = 0;
   PacingClock::TimePoint last_read_{};
