@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/draw_plan.h"
-#include "engine/drawing_watch.h"
 #include "engine/plotter.h"
 #include "engine/sample_grid.h"
 #include "fake_desktop.h"
@@ -136,14 +134,6 @@ TEST(DrawStrokes, AGridTooLargeToHoldIsRefusedBeforeAnyEvent) {
     EXPECT_THROW(draw(desktop, picture, Styled(true), nullptr), SettingsError);
     EXPECT_TRUE(desktop.events().empty());
   }
-}
-
-TEST(PlanDrawing, CountsDotsOrStrokesForAPreview) {
-  const FakePicture picture({"###", "#.."});
-  EXPECT_EQ(PlanDrawing(picture, Styled(false), 200).plan.strokes.size(), 4U);
-  const DrawPlan strokes = PlanDrawing(picture, Styled(true), 200);
-  EXPECT_EQ(strokes.plan.strokes.size(), 2U);
-  EXPECT_EQ(strokes.columns * strokes.rows, 12);
 }
 
 }  // namespace
