@@ -5,6 +5,7 @@
 // client of its compositor, and what every Wayland route must do to it.
 // Shared by the tests of each route and the delivery benchmark's GNOME row.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct Click {
   // paints the pixel up and left of it.
   bool inside = true;
   friend bool operator==(const Click&, const Click&) = default;
+  friend void PrintTo(const Click& click, std::ostream* out) {
+    *out << (click.press ? "press " : "release ") << click.at.x << ","
+         << click.at.y << (click.inside ? "" : " not inside");
+  }
 };
 
 // A full-screen window, white or showing PatternAt, that prints its pid,
