@@ -30,7 +30,6 @@
 #include "platform/desktop.h"
 #include "poll_for.h"
 #include "settled_canvas.h"
-#include "stroke_ink.h"
 
 namespace scrivlet::bench {
 namespace {

@@ -1,9 +1,17 @@
 #include "dot_pattern.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "delivery/screen_looks.h"
+#include "engine/colour.h"
+#include "engine/draw_plan.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -11,6 +19,30 @@ namespace {
 constexpr COLORREF kBlack = 0x000000;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr std::size_t kExamples = 8;
+
+// A grid of brightness blurred by a 5 x 5 box, edges repeated.
+std::vector<double> Blurred(const std::vector<double>& light, int width,
+                            int height) {
+  std::vector<double> out(light.size());
+  const auto at = [width](int x, int y) {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+  };
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      double sum = 0;
+      for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+          const int sx = std::clamp(x + dx, 0, width - 1);
+          const int sy = std::clamp(y + dy, 0, height - 1);
+          sum += light[at(sx, sy)];
+        }
+      }
+      out[at(x, y)] = sum / 25;
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -72,21 +104,13 @@ std::vector<ScreenPoint> ExpectedDots(const PatternPicture& picture,
 
 ScreenRect BoundingRect(const std::vector<ScreenPoint>& points,
                         std::int32_t margin) {
-  if (points.empty()) {
-    return {};
-  }
-  std::int32_t left = points.front().x;
-  std::int32_t right = left;
-  std::int32_t top = points.front().y;
-  std::int32_t bottom = top;
+  std::optional<ScreenRect> box;
   for (const ScreenPoint& p : points) {
-    left = std::min(left, p.x);
-    right = std::max(right, p.x);
-    top = std::min(top, p.y);
-    bottom = std::max(bottom, p.y);
+    box = Including(box, p);
   }
-  return {left - margin, top - margin, right - left + 1 + 2 * margin,
-          bottom - top + 1 + 2 * margin};
+  return box ? ScreenRect{box->left - margin, box->top - margin,
+                          box->width + 2 * margin, box->height + 2 * margin}
+             : ScreenRect{};
 }
 
 CanvasCheck CheckCanvas(const ScreenImage& image,
@@ -118,10 +142,108 @@ CanvasCheck CheckCanvas(const ScreenImage& image,
   return check;
 }
 
+ScreenRect UniformAreaAround(const ScreenImage& image, ScreenPoint seed) {
+  const std::optional<COLORREF> colour = image.At(seed);
+  const auto same = [&](std::int32_t x, std::int32_t y) {
+    return colour && image.At({x, y}) == colour;
+  };
+  std::int32_t left = seed.x;
+  std::int32_t right = seed.x;
+  std::int32_t top = seed.y;
+  std::int32_t bottom = seed.y;
+  while (same(left - 1, seed.y)) --left;
+  while (same(right + 1, seed.y)) ++right;
+  while (same(seed.x, top - 1)) --top;
+  while (same(seed.x, bottom + 1)) ++bottom;
+  for (std::int32_t y = top; y <= bottom; ++y) {
+    for (std::int32_t x = left; x <= right; ++x) {
+      if (!same(x, y)) {
+        throw std::runtime_error("The canvas around the seed is not blank");
+      }
+    }
+  }
+  return {left, top, right - left + 1, bottom - top + 1};
+}
+
 bool Holds(const ScreenRect& outer, const ScreenRect& inner) {
   return inner.left >= outer.left && inner.top >= outer.top &&
          inner.left + inner.width <= outer.left + outer.width &&
          inner.top + inner.height <= outer.top + outer.height;
+}
+
+std::vector<ScreenPoint> ExpectedInk(const PictureView& picture,
+                                     const DrawSettings& settings,
+                                     PlotMode mode, ScreenPoint origin) {
+  const bool absolute = mode == PlotMode::Absolute;
+  const DrawPlan drawing =
+      PlanDrawing(picture, settings, DarknessLimit(settings, absolute));
+  const std::int32_t scale = settings.Magnification;
+  const auto place = [&](SamplePoint sample) {
+    if (absolute) {
+      return ScreenPoint{origin.x + sample.column * drawing.step * scale,
+                         origin.y + sample.row * drawing.step * scale};
+    }
+    return ScreenPoint{origin.x + sample.column * scale,
+                       origin.y + (sample.row + 1) * scale};
+  };
+  std::vector<ScreenPoint> ink;
+  for (const Stroke& stroke : drawing.plan.strokes) {
+    const ScreenPoint from = place(stroke.first);
+    const ScreenPoint to = place(stroke.last);
+    const int steps =
+        std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
+    for (int i = 0; i <= steps; ++i) {
+      ink.push_back(steps == 0
+                        ? from
+                        : ScreenPoint{from.x + (to.x - from.x) * i / steps,
+                                      from.y + (to.y - from.y) * i / steps});
+    }
+  }
+  return ink;
+}
+
+COLORREF GreyPicture::GetPixel(std::int32_t x, std::int32_t y) const {
+  if (x < 0 || y < 0 || x > width_ || y > height_) {
+    return kInvalidColour;
+  }
+  const double u = static_cast<double>(x) / width_;
+  const double v = static_cast<double>(y) / height_;
+  double light = v < 0.3 ? u : 1.0 - (v - 0.3) / 0.7 * 0.8;
+  // A ball in the lower right half, lit from its upper left.
+  const double cx = 0.7;
+  const double cy = 0.62;
+  const double r = 0.3;
+  const double dx = (u - cx) * width_ / height_;
+  const double dy = v - cy;
+  const double d = std::sqrt(dx * dx + dy * dy);
+  if (d < r) {
+    const double lit = std::hypot(dx + 0.12, dy + 0.12) / (2 * r);
+    light = std::clamp(1.0 - lit, 0.05, 0.95);
+  }
+  const auto grey = static_cast<COLORREF>(std::lround(255 * light));
+  return grey | (grey << 8) | (grey << 16);
+}
+
+double BlurredToneError(const PictureView& picture, const ScreenImage& image,
+                        ScreenPoint origin, COLORREF paper) {
+  const int width = static_cast<int>(picture.ScaleWidth()) + 1;
+  const int height = static_cast<int>(picture.ScaleHeight()) + 1;
+  std::vector<double> wanted;
+  std::vector<double> drawn;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      wanted.push_back(Brightness(picture.GetPixel(x, y)) / 255);
+      drawn.push_back(image.At({origin.x + x, origin.y + y}) == paper ? 1.0
+                                                                      : 0.0);
+    }
+  }
+  const std::vector<double> a = Blurred(wanted, width, height);
+  const std::vector<double> b = Blurred(drawn, width, height);
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    sum += std::abs(a[i] - b[i]);
+  }
+  return sum / static_cast<double>(a.size());
 }
 
 std::string Describe(const std::vector<ScreenPoint>& points) {
