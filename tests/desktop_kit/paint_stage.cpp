@@ -26,10 +26,10 @@ namespace {
 // A white 640 x 480 picture whose palette has black as entry 1.
 void WritePaper(const std::string& path) {
   std::ofstream paper(path);
-  paper << "/* XPM */\nstatic char *paper[] = {\"640 480 2 1\",\n"
-        << "\"  c #FFFFFF\", \". c #000000\",\n";
+  paper << "/* XPM */\nstatic char *paper[] = {\n\"640 480 2 1\",\n"
+        << "\"w c #FFFFFF\",\n\"k c #000000\",\n";
   for (int row = 0; row < 480; ++row) {
-    paper << '"' << std::string(640, ' ') << (row < 479 ? "\",\n" : "\"\n");
+    paper << '"' << std::string(640, 'w') << (row < 479 ? "\",\n" : "\"\n");
   }
   paper << "};\n";
 }
