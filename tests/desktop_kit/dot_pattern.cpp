@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "delivery/screen_looks.h"
-#include "engine/colour.h"
 #include "engine/draw_plan.h"
 
 namespace scrivlet::testing {
@@ -19,30 +18,6 @@ namespace {
 constexpr COLORREF kBlack = 0x000000;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr std::size_t kExamples = 8;
-
-// A grid of brightness blurred by a 5 x 5 box, edges repeated.
-std::vector<double> Blurred(const std::vector<double>& light, int width,
-                            int height) {
-  std::vector<double> out(light.size());
-  const auto at = [width](int x, int y) {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-           static_cast<std::size_t>(x);
-  };
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      double sum = 0;
-      for (int dy = -2; dy <= 2; ++dy) {
-        for (int dx = -2; dx <= 2; ++dx) {
-          const int sx = std::clamp(x + dx, 0, width - 1);
-          const int sy = std::clamp(y + dy, 0, height - 1);
-          sum += light[at(sx, sy)];
-        }
-      }
-      out[at(x, y)] = sum / 25;
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -222,28 +197,6 @@ COLORREF GreyPicture::GetPixel(std::int32_t x, std::int32_t y) const {
   }
   const auto grey = static_cast<COLORREF>(std::lround(255 * light));
   return grey | (grey << 8) | (grey << 16);
-}
-
-double BlurredToneError(const PictureView& picture, const ScreenImage& image,
-                        ScreenPoint origin, COLORREF paper) {
-  const int width = static_cast<int>(picture.ScaleWidth()) + 1;
-  const int height = static_cast<int>(picture.ScaleHeight()) + 1;
-  std::vector<double> wanted;
-  std::vector<double> drawn;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      wanted.push_back(Brightness(picture.GetPixel(x, y)) / 255);
-      drawn.push_back(image.At({origin.x + x, origin.y + y}) == paper ? 1.0
-                                                                      : 0.0);
-    }
-  }
-  const std::vector<double> a = Blurred(wanted, width, height);
-  const std::vector<double> b = Blurred(drawn, width, height);
-  double sum = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    sum += std::abs(a[i] - b[i]);
-  }
-  return sum / static_cast<double>(a.size());
 }
 
 std::string Describe(const std::vector<ScreenPoint>& points) {

@@ -2,8 +2,7 @@
 
 // Pictures for drawing into paint programs, the dots they must give, and the
 // comparison of a canvas with those dots; what a drawing in any style should
-// ink, from the engine's plan of it, and how well a drawing keeps the tones
-// of a grey picture.
+// ink, from the engine's plan of it, and a grey picture.
 
 #include <cstdint>
 #include <functional>
@@ -114,15 +113,6 @@ class GreyPicture final : public PictureView {
   std::int32_t width_;
   std::int32_t height_;
 };
-
-// How far a drawing's tones are from the picture's: the mean difference of
-// brightness (0..1) between the picture and the drawing captured in `image`
-// from `origin`, one screen pixel per picture pixel, both blurred by the same
-// 5 x 5 box, over the picture's area. The drawing is read as black where
-// it is not `paper` and white where it is, whatever colours the target
-// paints with (mtpaint's are red on black).
-double BlurredToneError(const PictureView& picture, const ScreenImage& image,
-                        ScreenPoint origin, COLORREF paper);
 
 // "(x,y) (x,y) ...", for failure messages.
 std::string Describe(const std::vector<ScreenPoint>& points);
