@@ -1,26 +1,18 @@
 // The whole program, end to end: the real scrivlet executable on the test
 // desktop, set up through its window with the pointer and the keyboard as a
 // user would, draws into mtpaint; the canvas must then show exactly the dots
-// that the picture and the settings ask for. `scrivlet draw`, as a script
-// runs it, draws a picture file once and reports what it sent; bad command
-// lines, bad pictures, a drawing already running and `scrivlet --abort` each
-// end it with their exit status.
+// that the picture and the settings ask for.
 
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -29,7 +21,7 @@
 #include "dot_pattern.h"
 #include "paint_program.h"
 #include "poll_for.h"
-#include "session/drawing_lock.h"
+#include "program_pictures.h"
 #include "window/core/form1_layout.h"
 #include "window/core/window_texts.h"
 #include "window_places.h"
@@ -49,9 +41,6 @@ constexpr ScreenPoint kWindowAt{1003, 260};
 constexpr std::int32_t kBoxWidth = 346;
 constexpr std::int32_t kBoxHeight = 93;
 constexpr milliseconds kDrawingTimeout{60000};
-
-// The grey level 0 (black) to 255 (white) of each pixel.
-using Shade = std::function<int(std::int32_t x, std::int32_t y)>;
 
 // Grey levels in diagonal bands: black, a grey of brightness 150 (dark at
 // the relative plotter's 200, light at a threshold of 100), and white.
@@ -89,30 +78,6 @@ class RuntimeDirectory : public ::testing::Environment {
 };
 [[maybe_unused]] ::testing::Environment* const kRuntimeDirectory =
     ::testing::AddGlobalTestEnvironment(new RuntimeDirectory);
-
-Shade Ink(const PatternPicture& picture) {
-  return [&picture](std::int32_t x, std::int32_t y) {
-    return picture.Dark(x, y) ? 0 : 255;
-  };
-}
-
-// Saves a grey PNG of `shade` in `dir` under a name of its own: its path.
-std::string SavePng(const QTemporaryDir& dir, std::int32_t width,
-                    std::int32_t height, const Shade& shade) {
-  static int saved = 0;
-  const QString path = dir.filePath(QString("picture%1.png").arg(++saved));
-  QImage image(width, height, QImage::Format_RGB32);
-  for (std::int32_t y = 0; y < height; ++y) {
-    for (std::int32_t x = 0; x < width; ++x) {
-      const int grey = shade(x, y);
-      image.setPixel(x, y, qRgb(grey, grey, grey));
-    }
-  }
-  if (!dir.isValid() || !image.save(path, "PNG")) {
-    throw std::runtime_error("Cannot save " + path.toStdString());
-  }
-  return path.toStdString();
-}
 
 // The real scrivlet executable, driven as a user drives it: xdotool moves
 // its window and the pointer, clicks, types and presses keys; the window is
@@ -452,156 +417,6 @@ TEST(ProgramWithoutADisplay, SaysSoAndExitsWithStatus1) {
     ASSERT_TRUE(status.has_value()) << "still running";
     EXPECT_EQ(*status, 1);
   }
-}
-
-std::string Slurp(const std::string& path) {
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// The draw command (or --abort) running, its output kept in files in `dir`;
-// its runtime directory is the tests' own private one.
-class Scrivlet {
- public:
-  Scrivlet(const QTemporaryDir& dir, const std::vector<std::string>& words)
-      : out_(dir.filePath("out").toStdString()),
-        err_(dir.filePath("err").toStdString()) {
-    std::vector<std::string> command = {
-        "sh", "-c", R"(exec "$0" "$@" >')" + out_ + "' 2>'" + err_ + "'",
-        SCRIVLET_EXECUTABLE};
-    command.insert(command.end(), words.begin(), words.end());
-    process_.emplace(command);
-  }
-  std::optional<int> WaitFor(milliseconds timeout) {
-    return process_->WaitFor(timeout);
-  }
-  [[nodiscard]] std::string out() const { return Slurp(out_); }
-  [[nodiscard]] std::string err() const { return Slurp(err_); }
-
- private:
-  std::string out_;
-  std::string err_;
-  std::optional<ChildProcess> process_;
-};
-
-class DrawCommandTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(files_.isValid()); }
-
-  // Runs to the end (at most a minute): the exit status.
-  int Run(const std::vector<std::string>& words) {
-    Scrivlet run(files_, words);
-    const std::optional<int> status = run.WaitFor(milliseconds(60000));
-    out_ = run.out();
-    err_ = run.err();
-    return status.value_or(-1);
-  }
-
-  std::string Png(const PatternPicture& picture) {
-    return SavePng(files_, static_cast<std::int32_t>(picture.ScaleWidth()),
-                   static_cast<std::int32_t>(picture.ScaleHeight()),
-                   Ink(picture));
-  }
-
-  void OpenPaint() { paint_.emplace("mtpaint"); }
-
-  std::string At(ScreenPoint point) const {
-    return std::to_string(point.x) + "," + std::to_string(point.y);
-  }
-
-  QTemporaryDir files_;
-  std::string out_;
-  std::string err_;
-  std::optional<PaintProgram> paint_;
-};
-
-// The summary's counts by name.
-int Count(const std::string& summary, const std::string& name) {
-  std::smatch found;
-  if (!std::regex_search(summary, found, std::regex(name + "=([0-9]+)"))) {
-    ADD_FAILURE() << "no " << name << " in: " << summary;
-    return -1;
-  }
-  return std::stoi(found[1]);
-}
-
-TEST_F(DrawCommandTest, RefusesBadCommandLinesAndPictures) {
-  std::ofstream(files_.filePath("text.png").toStdString()) << "not a picture";
-  struct Case {
-    std::vector<std::string> words;
-    int status;
-    const char* said;
-  };
-  const Case cases[] = {
-      {{"draw", "a.png", "--colour"}, 2, "使い方"},
-      {{"draw", "a.png", "--swatch", "1"}, 2, "使い方"},
-      {{"draw", files_.filePath("none.png").toStdString()},
-       1,
-       "ファイルが見つかりません"},
-      {{"draw", files_.filePath("text.png").toStdString()},
-       1,
-       "画像ファイルではありません"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.words.back());
-    EXPECT_EQ(Run(c.words), c.status);
-    EXPECT_NE(err_.find(c.said), std::string::npos) << err_;
-    EXPECT_EQ(out_, "");
-  }
-}
-
-TEST_F(DrawCommandTest, DrawsOnceAtTheStartPointAndCountsWhatLanded) {
-  OpenPaint();
-  const PatternPicture picture = MixedPicture(120, 40);
-  const ScreenPoint origin{paint_->canvas().left + 20,
-                           paint_->canvas().top + 20};
-  ASSERT_EQ(Run({"draw", Png(picture), "--at", At(origin)}), 0) << err_;
-
-  // The window's start-up settings: coarseness 2, magnification 1,
-  // threshold 200.
-  const std::vector<ScreenPoint> dots = ExpectedDots(
-      picture, DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
-  const CanvasCheck check = CheckCanvas(paint_->Capture(BoundingRect(dots, 4)),
-                                        dots, paint_->paper());
-  EXPECT_EQ(check.landed, check.expected)
-      << "missing: " << Describe(check.missing);
-  EXPECT_EQ(check.stray, 0) << "stray: " << Describe(check.strays);
-  EXPECT_EQ(Count(out_, "dots"), static_cast<int>(dots.size())) << out_;
-  EXPECT_EQ(Count(out_, "confirmed"), static_cast<int>(dots.size())) << out_;
-}
-
-TEST_F(DrawCommandTest, WaitsForNoOtherDrawingAndStopsOnAbort) {
-  OpenPaint();
-  const std::string path = Png(MixedPicture(300, 90));
-  const std::string at =
-      At({paint_->canvas().left + 20, paint_->canvas().top + 20});
-  {
-    // The window's drawing holds the same lock.
-    const std::unique_ptr<DrawingLock> window = DrawingLock::TryTake();
-    ASSERT_TRUE(window);
-    EXPECT_EQ(Run({"draw", path, "--at", at}), 1);
-    EXPECT_NE(err_.find(kDrawingElsewhere), std::string::npos) << err_;
-  }
-
-  Scrivlet drawing(files_, {"draw", path, "--at", at});
-  const ScreenRect first_dots{paint_->canvas().left + 20,
-                              paint_->canvas().top + 20, 8, 8};
-  ASSERT_TRUE(PollFor(
-      [&] {
-        return CheckCanvas(paint_->Capture(first_dots), {}, paint_->paper())
-                   .stray > 0;
-      },
-      milliseconds(20000)))
-      << "the drawing did not start";
-  EXPECT_EQ(Run({"--abort"}), 0) << err_;
-  ASSERT_EQ(drawing.WaitFor(milliseconds(5000)), 1) << drawing.err();
-  const std::string summary = drawing.out();
-  EXPECT_GT(Count(summary, "dots"), 0) << summary;
-  EXPECT_LT(Count(summary, "dots"), 3000) << "it was not stopped: " << summary;
-  EXPECT_FALSE(LeftButtonDown(paint_->display()))
-      << "the left button was left down";
 }
 
 }  // namespace
