@@ -1,7 +1,8 @@
 // A Wayland-native program for the tests on mutter: a full-screen white
 // window that prints its pid, then "ready" once shown, then every button
 // press and release with the pointer's position in its window, and paints
-// a black pixel where each press was, as a paint program does.
+// a black pixel where each press was and a line along each move while the
+// button is held, as a paint program does.
 
 #include <unistd.h>
 
@@ -11,7 +12,9 @@
 #include <QPoint>
 #include <QVector>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -29,7 +32,19 @@ class Recorder final : public QWidget {
   }
   void mousePressEvent(QMouseEvent* event) override {
     Say("press", event);
-    dots_.push_back(event->position().toPoint());
+    last_ = event->position().toPoint();
+    dots_.push_back(last_);
+    update();
+  }
+  // Qt reports moves only while a button is held.
+  void mouseMoveEvent(QMouseEvent* event) override {
+    const QPoint to = event->position().toPoint();
+    const int steps =
+        std::max(std::abs(to.x() - last_.x()), std::abs(to.y() - last_.y()));
+    for (int i = 1; i <= steps; ++i) {
+      dots_.push_back(last_ + (to - last_) * i / steps);
+    }
+    last_ = to;
     update();
   }
   void mouseReleaseEvent(QMouseEvent* event) override { Say("release", event); }
@@ -46,6 +61,7 @@ class Recorder final : public QWidget {
   }
   bool shown_ = false;
   QVector<QPoint> dots_;
+  QPoint last_;
 };
 
 }  // namespace

@@ -41,4 +41,11 @@ class ClickRecorder {
 // and drops what the clicks before it left. False if it never does.
 bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder);
 
+// Draws a small picture in the line style with the absolute plotter from
+// `corner`, through `desktop` (the pacer) into the full-screen recorder.
+// Empty if every line shows whole, nothing beside them, and every press had
+// its release; else what went wrong.
+std::string StrokeFaults(PlatformInput& desktop, ClickRecorder& recorder,
+                         ScreenPoint corner);
+
 }  // namespace scrivlet::testing

@@ -2,7 +2,7 @@
 // scripts/kdesession.sh with a desktop entry for this program): KWin grants
 // the fake input, the overlay finds the pointer, and clicks reach a
 // Wayland client on the pixels they were aimed at, and KWin's screenshots
-// read them back.
+// read them back; behind the pacer, dots and lines land whole.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 
 #include "absolute_aim.h"
 #include "delivery/delivery_pacer.h"
+#include "gnome_stage.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
 #include "wayland_session.h"
@@ -79,6 +80,15 @@ TEST(KwinRouteTest, PacerConfirmsEveryDot) {
             << " s, " << kDots / took.count() << " dots/s, " << stats.batches
             << " batches, " << stats.looks << " looks, " << stats.repaired
             << " sent again\n";
+}
+
+TEST(KwinRouteTest, PacerDrawsLinesWhole) {
+  UseWaylandSession(FixtureSessionFile());
+  ClickRecorder recorder;
+  ASSERT_EQ(recorder.ReadLine(20000), "ready");
+  DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
+  ASSERT_TRUE(WaitUntilFullScreen(pacer, recorder));
+  EXPECT_EQ(StrokeFaults(pacer, recorder, {200, 200}), "");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Where clicks land on headless sway: in a Qt program, which rounds the
-// pointer's fraction of a pixel where the recording surface cuts it off,
-// and on scaled, turned and second outputs, whose logical pixels are what
-// programs see.
+// pointer's fraction of a pixel where the recording surface cuts it off
+// (and the plotter's lines there), and on scaled, turned and second
+// outputs, whose logical pixels are what programs see.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "absolute_aim.h"
+#include "delivery/delivery_pacer.h"
 #include "gnome_stage.h"
 #include "platform/desktop_backends.h"
 #include "recording_surface.h"
@@ -61,6 +62,9 @@ TEST(WaylandAim, ClicksPaintTheAimedPixelInAQtProgram) {
           << "clicked at " << at.x << "," << at.y << ", pixel " << i;
     }
   }
+  // Lines too, behind the pacer: whole, and none joined to the one before.
+  DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
+  EXPECT_EQ(StrokeFaults(pacer, recorder, {200, 200}), "");
 }
 
 struct OutputCase {
