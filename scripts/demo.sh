@@ -18,7 +18,7 @@ fi
 cmake --build "$build_dir" -j "$(nproc)" \
   --target scrivlet scrivlet_paint_stage screen_grab >/dev/null
 program="$build_dir/src/app/scrivlet"
-stage="$build_dir/tests/desktop_kit/scrivlet_paint_stage"
+stage="$build_dir/scripts/screenshots/scrivlet_paint_stage"
 grab="$build_dir/scripts/screenshots/screen_grab"
 shot="$PWD/$build_dir/demo/scrivlet-demo.png"
 mkdir -p "$(dirname "$shot")"

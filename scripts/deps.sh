@@ -21,9 +21,10 @@ PKGS_BUILD=(cmake ninja-build g++ pkg-config git ccache
 # A virtual X desktop with a window manager and paint programs to draw into;
 # mutter and a session bus for the composited desktop (and PipeWire with
 # its session manager, for mutter's screen cast), Firefox ESR for the
-# browser page; Python's D-Bus binding for the fake of GNOME's services.
+# browser page; Python's D-Bus binding for the fake of GNOME's services;
+# xrandr to change the screen's size under a drawing.
 PKGS_DESKTOP=(xvfb xauth xdotool openbox mtpaint xpaint x11-apps x11-utils
-  mutter dbus pipewire wireplumber firefox-esr python3-dbus python3-gi)
+  x11-xserver-utils mutter dbus pipewire wireplumber firefox-esr python3-dbus python3-gi)
 # The Windows leg: cross compiler and Wine to run its tests, with the X
 # libraries Wine's display driver loads (only recommended by its packages);
 # NSIS and zip pack the installer and the portable zip.

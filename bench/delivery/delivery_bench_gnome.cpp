@@ -16,8 +16,8 @@
 #include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
-#include "gnome_stage.h"
 #include "platform/desktop_backends.h"
+#include "recorder_stage.h"
 
 namespace scrivlet::bench {
 namespace {

@@ -4,15 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "delivery/confirmation.h"
-#include "delivery/delivery_pacer.h"
 #include "fake_paint_target.h"
 
 namespace scrivlet::testing {
@@ -63,29 +59,16 @@ struct InkRun {
   std::vector<ScreenPoint> dots;
 };
 
-std::int32_t Normal(std::int32_t pixel, std::int32_t extent) {
-  return static_cast<std::int32_t>(std::nearbyint(pixel * 65535.0 / extent));
-}
-
-// Clicks at `at` as the absolute plotter sends them.
-void Click(PlatformInput& desktop, ScreenPoint at) {
-  const std::int32_t x = Normal(at.x, FakePaintTarget::kBounds.width);
-  const std::int32_t y = Normal(at.y, FakePaintTarget::kBounds.height);
-  desktop.mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-  desktop.mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, x, y);
-  desktop.mouse_event(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE, x, y);
-}
-
 // A drawing in two inks as the colour plotter sends it: InkChosen, the
-// swatch click, the ink's dots.
-void Draw(PlatformInput& desktop, const std::vector<InkRun>& runs) {
-  desktop.DrawingStarted();
+// swatch click, the ink's dots, each a click.
+void Draw(PacerRig& rig, const std::vector<InkRun>& runs) {
+  rig.pacer().DrawingStarted();
   for (const InkRun& run : runs) {
-    desktop.InkChosen(run.swatch, run.colour);
-    Click(desktop, run.swatch);
-    for (const ScreenPoint& dot : run.dots) Click(desktop, dot);
+    rig.pacer().InkChosen(run.swatch, run.colour);
+    rig.Send(AbsoluteColumn(run.swatch, 1));
+    for (const ScreenPoint& dot : run.dots) rig.Send(AbsoluteColumn(dot, 1));
   }
-  desktop.DrawingEnded();
+  rig.pacer().DrawingEnded();
 }
 
 struct DrawingCase {
@@ -132,14 +115,13 @@ TEST(ColourConfirmation, EveryDotEndsInItsOwnInk) {
                                     {{600, 25}, kBlue, blue_dots}};
   for (const DrawingCase& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeTime time;
-    auto target = std::make_unique<FakePaintTarget>(time);
-    FakePaintTarget& screen = *target;
+    PacerRig rig;
+    FakePaintTarget& screen = rig.target();
     screen.swatches = {{{595, 0, 10, 10}, kRed}, {{595, 20, 10, 10}, kBlue}};
     c.setup(screen);
-    DeliveryPacer pacer(std::move(target), std::make_unique<FakeClock>(time));
-    Draw(pacer, runs);
-    time.now += std::chrono::seconds(5);
+    Draw(rig, runs);
+    rig.Settle();
+    const PacingStats& stats = rig.pacer().stats();
     for (const InkRun& run : runs) {
       for (const ScreenPoint& dot : run.dots) {
         ASSERT_EQ(screen.ReadScreenPixel(dot), run.colour)
@@ -147,28 +129,26 @@ TEST(ColourConfirmation, EveryDotEndsInItsOwnInk) {
       }
     }
     EXPECT_EQ(screen.Painted().size(), red_dots.size() + blue_dots.size());
-    EXPECT_EQ(pacer.stats().swatch_clicks, c.swatch_clicks);
-    EXPECT_EQ(pacer.stats().wrong_ink > 0, c.some_wrong);
-    EXPECT_EQ(pacer.stats().timed_out, 0);
-    EXPECT_LE(pacer.stats().batches, c.max_batches);
+    EXPECT_EQ(stats.swatch_clicks, c.swatch_clicks);
+    EXPECT_EQ(stats.wrong_ink > 0, c.some_wrong);
+    EXPECT_EQ(stats.timed_out, 0);
+    EXPECT_LE(stats.batches, c.max_batches);
   }
 }
 
 TEST(ColourConfirmation, NothingIsDrawnAgainAfterF8) {
-  FakeTime time;
-  auto target = std::make_unique<FakePaintTarget>(time);
-  FakePaintTarget& screen = *target;
+  PacerRig rig;
+  FakePaintTarget& screen = rig.target();
   screen.swatches = {{{595, 0, 10, 10}, kRed}};
   screen.lost_swatch_clicks = {0};
   // F8 goes down while the first dot, in the wrong ink, is awaited.
   screen.paint_latency = milliseconds(30);
   screen.abort_key_words = {0};
   screen.abort_key_words.resize(100, kKeyDown);
-  DeliveryPacer pacer(std::move(target), std::make_unique<FakeClock>(time));
-  Draw(pacer, {{{600, 5}, kRed, {{20, 20}, {22, 20}}}});
-  time.now += std::chrono::seconds(5);
-  EXPECT_EQ(pacer.stats().swatch_clicks, 1);
-  EXPECT_EQ(pacer.stats().repaired, 0);
+  Draw(rig, {{{600, 5}, kRed, {{20, 20}, {22, 20}}}});
+  rig.Settle();
+  EXPECT_EQ(rig.pacer().stats().swatch_clicks, 1);
+  EXPECT_EQ(rig.pacer().stats().repaired, 0);
   EXPECT_EQ(screen.Painted().size(), 1U);  // in black, and left so
   EXPECT_NE(screen.ReadScreenPixel({20, 20}), kRed);
 }
@@ -176,14 +156,11 @@ TEST(ColourConfirmation, NothingIsDrawnAgainAfterF8) {
 // A swatch that selects another colour than the one registered for it
 // never gives its ink: the drawing must not pass for complete.
 TEST(ColourConfirmation, AnInkThatNeverShowsIsNotLanded) {
-  FakeTime time;
-  auto target = std::make_unique<FakePaintTarget>(time);
-  FakePaintTarget& screen = *target;
-  screen.swatches = {{{595, 0, 10, 10}, kBlue}};
-  DeliveryPacer pacer(std::move(target), std::make_unique<FakeClock>(time));
-  Draw(pacer, {{{600, 5}, kRed, {{20, 20}, {22, 20}, {24, 20}}}});
-  EXPECT_GT(pacer.DotsNotLanded(), 0);
-  EXPECT_EQ(pacer.stats().wrong_ink, 1);
+  PacerRig rig;
+  rig.target().swatches = {{{595, 0, 10, 10}, kBlue}};
+  Draw(rig, {{{600, 5}, kRed, {{20, 20}, {22, 20}, {24, 20}}}});
+  EXPECT_GT(rig.pacer().DotsNotLanded(), 0);
+  EXPECT_EQ(rig.pacer().stats().wrong_ink, 1);
 }
 
 }  // namespace

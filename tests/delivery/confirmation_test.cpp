@@ -174,8 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
 // A line along a row 40 pixels long: which part of it is drawn again.
 struct LineCase {
   std::string name;
-  std::vector<int> inked;  // columns of the row inked at the look
-  bool shown = false;      // the line's stroke showed whole
+  std::vector<std::pair<int, int>> inked;  // runs of columns inked at the look
+  bool shown = false;                      // the line's stroke showed whole
   int new_strays = 0;
   std::optional<std::pair<int, int>> part{};  // columns drawn again
   friend void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
@@ -200,8 +200,12 @@ TEST_P(LineConfirmationTest, DrawsAgainOnlyWhatIsBlank) {
   Confirmation confirmation(marks, row({}), {}, Time{});
   // The look after a first one that showed the press: a frame later.
   confirmation.Look(row({0}), Time{} + milliseconds(1), kPolicy, {}, true);
+  std::vector<int> inked;
+  for (const auto& [first, last] : test.inked) {
+    for (int col = first; col <= last; ++col) inked.push_back(col);
+  }
   const LookVerdict verdict = confirmation.Look(
-      row(test.inked), Time{} + milliseconds(1) + kFrame, kPolicy, {}, true);
+      row(inked), Time{} + milliseconds(1) + kFrame, kPolicy, {}, true);
   EXPECT_EQ(confirmation.marks()[1].shown, test.shown);
   EXPECT_EQ(verdict.new_strays, test.new_strays);
   EXPECT_EQ(verdict.repair.size(), test.part ? 1U : 0U);
@@ -214,33 +218,22 @@ TEST_P(LineConfirmationTest, DrawsAgainOnlyWhatIsBlank) {
   }
 }
 
-std::vector<int> Columns(int first, int last) {
-  std::vector<int> cols;
-  for (int col = first; col <= last; ++col) {
-    cols.push_back(col);
-  }
-  return cols;
-}
-
-std::vector<int> Joined(std::vector<int> a, const std::vector<int>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Lines, LineConfirmationTest,
     ::testing::Values(
         // Ink along all of it, none beside it: no stray.
-        LineCase{"AWholeLineShows", Columns(0, 39), true},
-        LineCase{"InkPastItsEndStrays", Columns(0, 41), true, 2},
+        LineCase{"AWholeLineShows", {{0, 39}}, true},
+        LineCase{"InkPastItsEndStrays", {{0, 41}}, true, 2},
         // The target stopped part way: from the first blank pixel on.
-        LineCase{"ALostTailGoesAgain", Columns(0, 17), false, 0,
-                 std::pair{18, 39}},
+        LineCase{"ALostTailGoesAgain", {{0, 17}}, false, 0, std::pair{18, 39}},
         // A gap between two checked pixels.
-        LineCase{"ALostMiddleGoesAgain", Joined(Columns(0, 9), Columns(25, 39)),
-                 false, 0, std::pair{10, 24}},
+        LineCase{"ALostMiddleGoesAgain",
+                 {{0, 9}, {25, 39}},
+                 false,
+                 0,
+                 std::pair{10, 24}},
         // Nothing but the press: the rest, not the press again.
-        LineCase{"OnlyThePressShowed", {0}, false, 0, std::pair{1, 39}}),
+        LineCase{"OnlyThePressShowed", {{0, 0}}, false, 0, std::pair{1, 39}}),
     [](const auto& instance) { return instance.param.name; });
 
 TEST(ConfirmationTest, ABatchLandsWhenEveryMarkShowedAndNothingStrayed) {
@@ -252,6 +245,10 @@ TEST(ConfirmationTest, ABatchLandsWhenEveryMarkShowedAndNothingStrayed) {
   strayed.Look(Strip({0, 3}), Time{}, kPolicy, {}, true);
   EXPECT_FALSE(strayed.Waiting());
   EXPECT_FALSE(strayed.Outcome().landed);
+  // One given up, unseen for its whole bound, did not land.
+  Confirmation lost({MarkOn({0}, 0)}, Strip({}), {}, Time{});
+  lost.Look(Strip({}), Time{} + kBound, kPolicy, {}, true);
+  EXPECT_FALSE(lost.Outcome().landed);
   // One that cannot be sent again is not waited for, nor a loss.
   Confirmation out_of_reach({MarkOn({0}, 0), MarkOn({1}, 1)}, Strip({}), {},
                             Time{});

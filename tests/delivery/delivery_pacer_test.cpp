@@ -3,55 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
-#include <memory>
 #include <ostream>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "engine_coordinate.h"
 #include "fake_paint_target.h"
 
 namespace scrivlet::testing {
 namespace {
 
-constexpr std::uint32_t kAbsMove = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-constexpr std::uint32_t kAbsDown = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-constexpr std::uint32_t kAbsUp = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-
-using Stream = std::vector<MouseEvent>;
-
 // Lines of this many pixels after the press, as the stroke plotters draw
 // runs of ink: press, one move down, release; 2 pixels between lines.
 constexpr int kLine = 8;
-
-// A column of absolute dots 2 pixels apart, as the absolute plotter sends
-// it, or of lines of `line` pixels.
-Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false,
-                      int line = 0) {
-  Stream events;
-  const auto y_of = [](int pixel) {
-    return EngineCoordinate(pixel, FakePaintTarget::kBounds.height);
-  };
-  for (int i = 0; i < count; ++i) {
-    const std::int32_t x =
-        EngineCoordinate(top.x, FakePaintTarget::kBounds.width);
-    const std::int32_t y = y_of(top.y + (2 + line) * i);
-    events.push_back({kAbsMove, x, y});
-    events.push_back({kAbsDown, x, y});
-    std::int32_t end = drag ? y + 1 : y;
-    if (line > 0) {
-      end = y_of(top.y + (2 + line) * i + line);
-    }
-    if (end != y) {
-      events.push_back({kAbsMove, x, end});
-    }
-    events.push_back({kAbsUp, x, end});
-  }
-  return events;
-}
 
 // The relative plotter's column from the pointer: dots 2 pixels apart, each
 // dragged one pixel down when `drag`, then back to the column's top; or
@@ -75,44 +40,6 @@ Stream RelativeColumn(int count, bool drag, int line = 0) {
   return events;
 }
 
-// The pacer in front of a fake target, both on one fake clock.
-class PacerRig {
- public:
-  explicit PacerRig(PacingPolicy policy = {}) {
-    auto target = std::make_unique<FakePaintTarget>(time_);
-    target_ = target.get();
-    pacer_ = std::make_unique<DeliveryPacer>(
-        std::move(target), std::make_unique<FakeClock>(time_), policy);
-  }
-
-  void Draw(const Stream& events) {
-    pacer_->DrawingStarted();
-    for (const MouseEvent& event : events) {
-      pacer_->mouse_event(event.flags, event.dx, event.dy);
-    }
-    pacer_->DrawingEnded();
-  }
-  // Lets whatever the target still owes show.
-  void Settle() { time_.now += std::chrono::seconds(5); }
-
-  FakePaintTarget& target() { return *target_; }
-  DeliveryPacer& pacer() { return *pacer_; }
-  PacingClock::TimePoint now() const { return time_.now; }
-
- private:
-  FakeTime time_;
-  FakePaintTarget* target_ = nullptr;
-  std::unique_ptr<DeliveryPacer> pacer_;
-};
-
-std::set<std::pair<int, int>> Painted(const FakePaintTarget& target) {
-  std::set<std::pair<int, int>> painted;
-  for (const ScreenPoint& at : target.Painted()) {
-    painted.insert({at.x, at.y});
-  }
-  return painted;
-}
-
 // What the stream paints sent straight into a target that loses nothing,
 // with the pointer at `start` and relative moves scaled as `like` scales.
 std::set<std::pair<int, int>> InkOf(const Stream& events, ScreenPoint start,
@@ -126,7 +53,7 @@ std::set<std::pair<int, int>> InkOf(const Stream& events, ScreenPoint start,
   for (const MouseEvent& event : events) {
     target.mouse_event(event.flags, event.dx, event.dy);
   }
-  return Painted(target);
+  return target.Painted();
 }
 
 struct TargetCase {
@@ -167,7 +94,7 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
   const auto took = rig.now() - began;
   rig.Settle();
 
-  const auto painted = Painted(rig.target());
+  const auto painted = rig.target().Painted();
   const auto ink = InkOf(events, start, rig.target());
   std::vector<std::pair<int, int>> missing;
   std::vector<std::pair<int, int>> stray;
@@ -283,7 +210,7 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   EXPECT_TRUE(rig.pacer().trust().Smeared());
   EXPECT_EQ(rig.pacer().trust().Window(), 1);
   // Once seen, nothing more strays: no more than the first batch's worth.
-  const auto painted = Painted(rig.target());
+  const auto painted = rig.target().Painted();
   const auto ink = InkOf(events, {}, rig.target());
   EXPECT_TRUE(
       std::includes(painted.begin(), painted.end(), ink.begin(), ink.end()));
@@ -365,40 +292,53 @@ TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
 }
 
 TEST(DeliveryPacerTest, ADesktopErrorLeavesNoButtonDown) {
-  class FailingTarget final : public PlatformInput {
-   public:
-    ScreenPoint GetCursorPos() override { return {}; }
-    void mouse_event(std::uint32_t flags, std::int32_t, std::int32_t) override {
-      if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && ++presses == 2) {
-        down = true;
-        throw PlatformError("injection failed");
+  for (const bool swatch : {false, true}) {
+    SCOPED_TRACE(swatch ? "a swatch's click fails" : "a dot's click fails");
+    PacerRig rig;
+    rig.target().readable = false;
+    rig.target().fail_at_press = swatch ? 0 : 1;
+    rig.pacer().DrawingStarted();
+    if (swatch) {
+      rig.pacer().InkChosen({50, 50}, kInk);
+    }
+    EXPECT_THROW(rig.Send(AbsoluteColumn({50, 50}, 5)), PlatformError);
+    EXPECT_FALSE(rig.target().button_down());
+  }
+}
+
+// Lines into a target that reads the button only when it gets to the move
+// (it loses a line whose release came first) behind a compositor that
+// shows its drawing a frame later: each line is held until the target has
+// drawn it, not until a frame shows it.
+TEST(DeliveryPacerTest, HeldLinesWaitForTheTargetNotTheFrame) {
+  constexpr int kLines = 60;
+  const microseconds frame = milliseconds(16);
+  for (const microseconds latency : {microseconds(800), microseconds(6000)}) {
+    SCOPED_TRACE(latency.count());
+    PacerRig rig;
+    rig.target().frame = frame;
+    rig.target().reports_changes = true;
+    rig.target().paint_latency = latency;
+    Stream row;  // vertical lines side by side
+    for (int i = 0; i < kLines; ++i) {
+      const Stream one = AbsoluteColumn({50 + 2 * i, 40}, 1, false, kLine);
+      row.insert(row.end(), one.begin(), one.end());
+    }
+    rig.Draw(row);
+    ASSERT_TRUE(rig.pacer().trust().HoldStrokes());
+    // Every line whole: none lost to a release that came too soon, none
+    // joined to the next.
+    for (int i = 0; i < kLines; ++i) {
+      for (int y = 40; y <= 40 + kLine; ++y) {
+        ASSERT_TRUE(rig.target().PaintedAt({50 + 2 * i, y}).has_value())
+            << "line " << i << " pixel " << y;
       }
-      down = (flags & MOUSEEVENTF_LEFTDOWN) != 0 ||
-             (down && (flags & MOUSEEVENTF_LEFTUP) == 0);
     }
-    std::uint16_t GetAsyncKeyState(int) override { return 0; }
-    DesktopArea DesktopBounds() override { return FakePaintTarget::kBounds; }
-    void SetWindowPos(NativeWindow, ZOrder) override {}
-    std::optional<COLORREF> ReadScreenPixel(ScreenPoint) override {
-      return std::nullopt;
-    }
-    void Flush() override {}
-    int presses = 0;
-    bool down = false;
-  };
-  auto target = std::make_unique<FailingTarget>();
-  FailingTarget& failing = *target;
-  FakeTime time;
-  DeliveryPacer pacer(std::move(target), std::make_unique<FakeClock>(time));
-  pacer.DrawingStarted();
-  EXPECT_THROW(
-      {
-        for (const MouseEvent& event : AbsoluteColumn({50, 50}, 5)) {
-          pacer.mouse_event(event.flags, event.dx, event.dy);
-        }
-      },
-      PlatformError);
-  EXPECT_FALSE(failing.down);
+    EXPECT_EQ(rig.pacer().stats().strays, 0);
+    // Held until its press and its end were shown, each line would wait
+    // for two frames.
+    EXPECT_LT(rig.now() - PacingClock::TimePoint{}, kLines * frame * 3 / 2);
+  }
 }
 
 TEST(DeliveryPacerTest, RefusesToRunWithoutADesktop) {

@@ -125,28 +125,5 @@ INSTANTIATE_TEST_SUITE_P(
                    0}),
     [](const auto& instance) { return instance.param.name; });
 
-// A line drawn again in part goes from one end of the part to the other,
-// onto exactly those pixels.
-TEST(DotStreamTest, APartOfALineIsALineOfItsOwn) {
-  for (const bool relative : {false, true}) {
-    DotStream stream;
-    stream.Reset(kBounds, {100, 100});
-    const ScreenPoint from{100, 107};
-    const ScreenPoint to{100, 111};
-    const DotInk line{{100, 102}, ScreenPoint{100, 130}, true, relative, {}};
-    if (relative) {
-      stream.Feed({MOUSEEVENTF_MOVE, 0, 7});
-    }
-    for (const MouseEvent& event : LinePartClick(line, from, to, kBounds)) {
-      stream.Feed(event);
-    }
-    ASSERT_EQ(stream.ready().size(), 1U);
-    const DotInk& part = *stream.ready().front().dot;
-    EXPECT_EQ(part.at, from);
-    EXPECT_EQ(part.stroke, to);
-    EXPECT_TRUE(part.line);
-  }
-}
-
 }  // namespace
 }  // namespace scrivlet

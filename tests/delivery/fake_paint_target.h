@@ -7,18 +7,22 @@
 // so is a stroke it has not drawn when the button goes up), drop clicks
 // that come too close together (browsers), smear (paint a line from the
 // last dot when overrun), and show what it painted only once per frame
-// (compositors). Times are fake, so nothing depends on the machine.
+// (compositors). Times are fake, so nothing depends on the machine. Then
+// the pacer in front of it, and the streams the plotters send.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
-#include "delivery/pacing_clock.h"
+#include "delivery/delivery_pacer.h"
+#include "engine_coordinate.h"
 #include "platform/absolute_mapping.h"
 #include "platform/platform_input.h"
 
@@ -90,13 +94,18 @@ class FakePaintTarget final : public PlatformInput {
   std::vector<std::uint16_t> abort_key_words;
   // When the first of them that was not 0 was given.
   std::optional<PacingClock::TimePoint> abort_answered;
+  // The press (counted from 0, swatch clicks too) that fails with a
+  // PlatformError once the button went down, as a desktop whose injection
+  // breaks mid-click.
+  std::optional<int> fail_at_press;
 
   [[nodiscard]] const std::vector<SentEvent>& events() const { return events_; }
+  [[nodiscard]] bool button_down() const { return button_down_; }
   // Every pixel painted so far, shown or not.
-  [[nodiscard]] std::vector<ScreenPoint> Painted() const {
-    std::vector<ScreenPoint> points;
+  [[nodiscard]] std::set<std::pair<int, int>> Painted() const {
+    std::set<std::pair<int, int>> points;
     for (const auto& [key, paint] : painted_) {
-      points.push_back({key.first, key.second});
+      points.insert(key);
     }
     return points;
   }
@@ -129,6 +138,11 @@ class FakePaintTarget final : public PlatformInput {
       if (button_down_ && pointer_ != from) {
         DrawLine(from);
       }
+    }
+    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ &&
+        fail_at_press == any_presses_++) {
+      button_down_ = true;
+      throw PlatformError("injection failed");
     }
     if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ && OnSwatch()) {
       button_down_ = true;
@@ -173,26 +187,11 @@ class FakePaintTarget final : public PlatformInput {
   DesktopArea DesktopBounds() override { return kBounds; }
   void SetWindowPos(NativeWindow /*window*/, ZOrder /*order*/) override {}
   std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
-    last_read_ = time_.now;
-    if (!readable) {
-      return std::nullopt;
-    }
-    const auto found = painted_.find(Key(at));
-    if (found != painted_.end() && ShowsAt(found->second.first) <= time_.now) {
-      return found->second.second;
-    }
-    return kPaper;
+    return Read(at, true);
   }
   // What the target has drawn, shown at a frame yet or not.
   std::optional<COLORREF> ReadDrawnPixel(ScreenPoint at) override {
-    last_read_ = time_.now;
-    const auto found = painted_.find(Key(at));
-    if (!readable) {
-      return std::nullopt;
-    }
-    return found != painted_.end() && found->second.first <= time_.now
-               ? found->second.second
-               : kPaper;
+    return Read(at, false);
   }
   void Flush() override {}
   bool ReportsScreenChanges() override { return reports_changes; }
@@ -203,11 +202,8 @@ class FakePaintTarget final : public PlatformInput {
     std::optional<PacingClock::TimePoint> next;
     for (const auto& [key, paint] : painted_) {
       const PacingClock::TimePoint shows = ShowsAt(paint.first);
-      const bool inside = key.first >= area.left && key.second >= area.top &&
-                          key.first < area.left + area.width &&
-                          key.second < area.top + area.height;
-      if (inside && shows > last_read_ && shows <= end &&
-          (!next || shows < *next)) {
+      if (Inside(area, {key.first, key.second}) && shows > last_read_ &&
+          shows <= end && (!next || shows < *next)) {
         next = shows;
       }
     }
@@ -220,6 +216,23 @@ class FakePaintTarget final : public PlatformInput {
  private:
   using PixelKey = std::pair<std::int32_t, std::int32_t>;
   static PixelKey Key(ScreenPoint at) { return {at.x, at.y}; }
+  static bool Inside(const ScreenRect& r, ScreenPoint at) {
+    return at.x >= r.left && at.y >= r.top && at.x < r.left + r.width &&
+           at.y < r.top + r.height;
+  }
+
+  std::optional<COLORREF> Read(ScreenPoint at, bool shown) {
+    last_read_ = time_.now;
+    if (!readable) {
+      return std::nullopt;
+    }
+    const auto found = painted_.find(Key(at));
+    if (found == painted_.end() || (shown ? ShowsAt(found->second.first)
+                                          : found->second.first) > time_.now) {
+      return kPaper;
+    }
+    return found->second.second;
+  }
 
   // When paint made at `painted` shows: at the next frame, if framed.
   [[nodiscard]] PacingClock::TimePoint ShowsAt(
@@ -235,12 +248,9 @@ class FakePaintTarget final : public PlatformInput {
   // Whether the pointer is on a swatch; its colour is taken unless the
   // click is one to lose.
   bool OnSwatch() {
-    const auto on =
-        std::find_if(swatches.begin(), swatches.end(), [&](const auto& swatch) {
-          const ScreenRect& r = swatch.first;
-          return pointer_.x >= r.left && pointer_.y >= r.top &&
-                 pointer_.x < r.left + r.width && pointer_.y < r.top + r.height;
-        });
+    const auto on = std::find_if(
+        swatches.begin(), swatches.end(),
+        [&](const auto& swatch) { return Inside(swatch.first, pointer_); });
     if (on == swatches.end()) {
       return false;
     }
@@ -251,32 +261,37 @@ class FakePaintTarget final : public PlatformInput {
     return true;
   }
 
+  // Pixels 1.. of the line from `from` to the pointer, less those from
+  // `first` to `last`.
+  [[nodiscard]] std::vector<ScreenPoint> LineTo(ScreenPoint from, int first,
+                                                int last) const {
+    const int steps =
+        std::max(std::abs(pointer_.x - from.x), std::abs(pointer_.y - from.y));
+    std::vector<ScreenPoint> pixels;
+    for (int i = 1; i <= steps; ++i) {
+      if (i < first || i > last) {
+        pixels.push_back({from.x + (pointer_.x - from.x) * i / steps,
+                          from.y + (pointer_.y - from.y) * i / steps});
+      }
+    }
+    return pixels;
+  }
+
   // Ink between the last dot and the pointer, as a program that draws a
   // line when it finds the button down at a later place.
   void SmearTo(ScreenPoint from) {
-    const int steps =
-        std::max(std::abs(pointer_.x - from.x), std::abs(pointer_.y - from.y));
-    for (int i = 1; i < steps; ++i) {
-      const ScreenPoint at{from.x + (pointer_.x - from.x) * i / steps,
-                           from.y + (pointer_.y - from.y) * i / steps};
-      painted_.try_emplace(Key(at), time_.now, colour_);
+    const std::vector<ScreenPoint> line = LineTo(from, 0, 0);
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {  // not the pointer's
+      painted_.try_emplace(Key(line[i]), time_.now, colour_);
     }
   }
 
   // The line from `from` to the pointer with the button held, less a gap.
   void DrawLine(ScreenPoint from) {
-    const int steps =
-        std::max(std::abs(pointer_.x - from.x), std::abs(pointer_.y - from.y));
     const auto gap = line_gaps.find(lines_++);
-    std::vector<ScreenPoint> pixels;
-    for (int i = 1; i <= steps; ++i) {
-      if (gap == line_gaps.end() || i < gap->second.first ||
-          i > gap->second.second) {
-        pixels.push_back({from.x + (pointer_.x - from.x) * i / steps,
-                          from.y + (pointer_.y - from.y) * i / steps});
-      }
-    }
-    for (const ScreenPoint& at : Paint(time_.now, pixels)) {
+    const auto [first, last] =
+        gap == line_gaps.end() ? std::pair{0, 0} : gap->second;
+    for (const ScreenPoint& at : Paint(time_.now, LineTo(from, first, last))) {
       stroke_.push_back(Key(at));
     }
   }
@@ -317,10 +332,77 @@ class FakePaintTarget final : public PlatformInput {
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
   int presses_ = 0;
+  int any_presses_ = 0;
   COLORREF colour_ = kInk;  // chosen by the last swatch click taken
   int swatch_clicks_ = 0;
   PacingClock::TimePoint last_read_{};
   std::size_t abort_queries_ = 0;
+};
+
+using Stream = std::vector<MouseEvent>;
+inline constexpr std::uint32_t kAbsMove =
+    MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+inline constexpr std::uint32_t kAbsDown =
+    MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+inline constexpr std::uint32_t kAbsUp =
+    MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+
+// A column of absolute dots 2 pixels apart, as the absolute plotter sends
+// it, each dragged one unit down when `drag`; or of lines of `line` pixels
+// down from each press. One dot is a click.
+inline Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false,
+                             int line = 0) {
+  Stream events;
+  const auto y_of = [](int pixel) {
+    return EngineCoordinate(pixel, FakePaintTarget::kBounds.height);
+  };
+  for (int i = 0; i < count; ++i) {
+    const std::int32_t x =
+        EngineCoordinate(top.x, FakePaintTarget::kBounds.width);
+    const std::int32_t y = y_of(top.y + (2 + line) * i);
+    const std::int32_t end = line > 0 ? y_of(top.y + (2 + line) * i + line)
+                             : drag   ? y + 1
+                                      : y;
+    events.insert(events.end(), {{kAbsMove, x, y}, {kAbsDown, x, y}});
+    if (end != y) {
+      events.push_back({kAbsMove, x, end});
+    }
+    events.push_back({kAbsUp, x, end});
+  }
+  return events;
+}
+
+// The pacer in front of a fake target, both on one fake clock.
+class PacerRig {
+ public:
+  explicit PacerRig(PacingPolicy policy = {}) {
+    auto target = std::make_unique<FakePaintTarget>(time_);
+    target_ = target.get();
+    pacer_ = std::make_unique<DeliveryPacer>(
+        std::move(target), std::make_unique<FakeClock>(time_), policy);
+  }
+
+  void Send(const Stream& events) {
+    for (const MouseEvent& event : events) {
+      pacer_->mouse_event(event.flags, event.dx, event.dy);
+    }
+  }
+  void Draw(const Stream& events) {
+    pacer_->DrawingStarted();
+    Send(events);
+    pacer_->DrawingEnded();
+  }
+  // Lets whatever the target still owes show.
+  void Settle() { time_.now += std::chrono::seconds(5); }
+
+  FakePaintTarget& target() { return *target_; }
+  DeliveryPacer& pacer() { return *pacer_; }
+  [[nodiscard]] PacingClock::TimePoint now() const { return time_.now; }
+
+ private:
+  FakeTime time_;
+  FakePaintTarget* target_ = nullptr;
+  std::unique_ptr<DeliveryPacer> pacer_;
 };
 
 }  // namespace scrivlet::testing

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstring>
@@ -23,16 +24,14 @@ std::vector<std::string> EnvironmentWith(
     const std::vector<std::string>& overrides) {
   std::vector<std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string inherited = *entry;
-    const std::string name = inherited.substr(0, inherited.find('=') + 1);
-    bool replaced = false;
-    for (const std::string& override : overrides) {
-      replaced = replaced || override.rfind(name, 0) == 0;
-    }
-    if (!replaced) {
-      environment.push_back(inherited);
-    }
+    environment.emplace_back(*entry);
   }
+  std::erase_if(environment, [&](const std::string& inherited) {
+    const std::string name = inherited.substr(0, inherited.find('=') + 1);
+    return std::any_of(
+        overrides.begin(), overrides.end(),
+        [&](const std::string& o) { return o.starts_with(name); });
+  });
   environment.insert(environment.end(), overrides.begin(), overrides.end());
   return environment;
 }

@@ -1,9 +1,16 @@
 #include "dot_pattern.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "delivery/screen_looks.h"
+#include "engine/draw_plan.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -72,21 +79,13 @@ std::vector<ScreenPoint> ExpectedDots(const PatternPicture& picture,
 
 ScreenRect BoundingRect(const std::vector<ScreenPoint>& points,
                         std::int32_t margin) {
-  if (points.empty()) {
-    return {};
-  }
-  std::int32_t left = points.front().x;
-  std::int32_t right = left;
-  std::int32_t top = points.front().y;
-  std::int32_t bottom = top;
+  std::optional<ScreenRect> box;
   for (const ScreenPoint& p : points) {
-    left = std::min(left, p.x);
-    right = std::max(right, p.x);
-    top = std::min(top, p.y);
-    bottom = std::max(bottom, p.y);
+    box = Including(box, p);
   }
-  return {left - margin, top - margin, right - left + 1 + 2 * margin,
-          bottom - top + 1 + 2 * margin};
+  return box ? ScreenRect{box->left - margin, box->top - margin,
+                          box->width + 2 * margin, box->height + 2 * margin}
+             : ScreenRect{};
 }
 
 CanvasCheck CheckCanvas(const ScreenImage& image,
@@ -118,10 +117,86 @@ CanvasCheck CheckCanvas(const ScreenImage& image,
   return check;
 }
 
+ScreenRect UniformAreaAround(const ScreenImage& image, ScreenPoint seed) {
+  const std::optional<COLORREF> colour = image.At(seed);
+  const auto same = [&](std::int32_t x, std::int32_t y) {
+    return colour && image.At({x, y}) == colour;
+  };
+  std::int32_t left = seed.x;
+  std::int32_t right = seed.x;
+  std::int32_t top = seed.y;
+  std::int32_t bottom = seed.y;
+  while (same(left - 1, seed.y)) --left;
+  while (same(right + 1, seed.y)) ++right;
+  while (same(seed.x, top - 1)) --top;
+  while (same(seed.x, bottom + 1)) ++bottom;
+  for (std::int32_t y = top; y <= bottom; ++y) {
+    for (std::int32_t x = left; x <= right; ++x) {
+      if (!same(x, y)) {
+        throw std::runtime_error("The canvas around the seed is not blank");
+      }
+    }
+  }
+  return {left, top, right - left + 1, bottom - top + 1};
+}
+
 bool Holds(const ScreenRect& outer, const ScreenRect& inner) {
   return inner.left >= outer.left && inner.top >= outer.top &&
          inner.left + inner.width <= outer.left + outer.width &&
          inner.top + inner.height <= outer.top + outer.height;
+}
+
+std::vector<ScreenPoint> ExpectedInk(const PictureView& picture,
+                                     const DrawSettings& settings,
+                                     PlotMode mode, ScreenPoint origin) {
+  const bool absolute = mode == PlotMode::Absolute;
+  const DrawPlan drawing =
+      PlanDrawing(picture, settings, DarknessLimit(settings, absolute));
+  const std::int32_t scale = settings.Magnification;
+  const auto place = [&](SamplePoint sample) {
+    if (absolute) {
+      return ScreenPoint{origin.x + sample.column * drawing.step * scale,
+                         origin.y + sample.row * drawing.step * scale};
+    }
+    return ScreenPoint{origin.x + sample.column * scale,
+                       origin.y + (sample.row + 1) * scale};
+  };
+  std::vector<ScreenPoint> ink;
+  for (const Stroke& stroke : drawing.plan.strokes) {
+    const ScreenPoint from = place(stroke.first);
+    const ScreenPoint to = place(stroke.last);
+    const int steps =
+        std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
+    for (int i = 0; i <= steps; ++i) {
+      ink.push_back(steps == 0
+                        ? from
+                        : ScreenPoint{from.x + (to.x - from.x) * i / steps,
+                                      from.y + (to.y - from.y) * i / steps});
+    }
+  }
+  return ink;
+}
+
+COLORREF GreyPicture::GetPixel(std::int32_t x, std::int32_t y) const {
+  if (x < 0 || y < 0 || x > width_ || y > height_) {
+    return kInvalidColour;
+  }
+  const double u = static_cast<double>(x) / width_;
+  const double v = static_cast<double>(y) / height_;
+  double light = v < 0.3 ? u : 1.0 - (v - 0.3) / 0.7 * 0.8;
+  // A ball in the lower right half, lit from its upper left.
+  const double cx = 0.7;
+  const double cy = 0.62;
+  const double r = 0.3;
+  const double dx = (u - cx) * width_ / height_;
+  const double dy = v - cy;
+  const double d = std::sqrt(dx * dx + dy * dy);
+  if (d < r) {
+    const double lit = std::hypot(dx + 0.12, dy + 0.12) / (2 * r);
+    light = std::clamp(1.0 - lit, 0.05, 0.95);
+  }
+  const auto grey = static_cast<COLORREF>(std::lround(255 * light));
+  return grey | (grey << 8) | (grey << 16);
 }
 
 std::string Describe(const std::vector<ScreenPoint>& points) {

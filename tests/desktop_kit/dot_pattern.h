@@ -1,7 +1,8 @@
 #pragma once
 
 // Pictures for drawing into paint programs, the dots they must give, and the
-// comparison of a canvas with those dots.
+// comparison of a canvas with those dots; what a drawing in any style should
+// ink, from the engine's plan of it, and a grey picture.
 
 #include <cstdint>
 #include <functional>
@@ -10,8 +11,8 @@
 
 #include "engine/draw_settings.h"
 #include "engine/picture_view.h"
+#include "platform/platform_input.h"
 #include "poll_for.h"
-#include "screen_capture.h"
 
 namespace scrivlet::testing {
 
@@ -66,6 +67,11 @@ struct CanvasCheck {
 CanvasCheck CheckCanvas(const ScreenImage& image,
                         const std::vector<ScreenPoint>& dots, COLORREF paper);
 
+// The largest rectangle of one colour around `seed` that a cross through the
+// seed spans, checked to be uniform all over: a paint program's blank canvas
+// as far as it is visible.
+ScreenRect UniformAreaAround(const ScreenImage& image, ScreenPoint seed);
+
 // Whether `inner` lies wholly inside `outer`.
 bool Holds(const ScreenRect& outer, const ScreenRect& inner);
 
@@ -84,6 +90,29 @@ CanvasCheck CheckWhenLanded(Capture capture,
       std::chrono::seconds(3), std::chrono::milliseconds(20));
   return check;
 }
+
+// Every pixel `settings` should ink when `picture` is drawn from `origin`:
+// each planned dot or stroke's samples placed as ExpectedDots places them,
+// a stroke's ends joined by the straight line between them.
+std::vector<ScreenPoint> ExpectedInk(const PictureView& picture,
+                                     const DrawSettings& settings,
+                                     PlotMode mode, ScreenPoint origin);
+
+// A photo-like grey picture: a left-to-right gradient, a top-to-bottom one
+// in a band below it, and a disc lit from the upper left.
+class GreyPicture final : public PictureView {
+ public:
+  GreyPicture(std::int32_t width, std::int32_t height)
+      : width_(width), height_(height) {}
+  [[nodiscard]] double ScaleWidth() const override { return width_; }
+  [[nodiscard]] double ScaleHeight() const override { return height_; }
+  [[nodiscard]] COLORREF GetPixel(std::int32_t x,
+                                  std::int32_t y) const override;
+
+ private:
+  std::int32_t width_;
+  std::int32_t height_;
+};
 
 // "(x,y) (x,y) ...", for failure messages.
 std::string Describe(const std::vector<ScreenPoint>& points);

@@ -1,6 +1,7 @@
 #include "ink_shapes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <limits>
 #include <optional>
@@ -34,14 +35,13 @@ bool Uniform(const ScreenImage& image, ScreenPoint at, COLORREF colour) {
   return true;
 }
 
-}  // namespace
+constexpr std::array<COLORREF, 4> kPrimaryColours{0x0000FF, 0x00FF00, 0xFF0000,
+                                                  0x00FFFF};
 
-std::vector<COLORREF> PrimaryColours() {
-  return {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF};
-}
-
+// For each of `wanted`, the swatch in `image` whose colour is nearest it, at
+// the block's middle; throws when one has none within a fair distance.
 InkList FindSwatches(const ScreenImage& image,
-                     const std::vector<COLORREF>& wanted) {
+                     const std::array<COLORREF, 4>& wanted) {
   InkList inks;
   for (const COLORREF colour : wanted) {
     std::optional<Ink> best;
@@ -73,18 +73,20 @@ InkList FindSwatches(const ScreenImage& image,
   return inks;
 }
 
+}  // namespace
+
 InkList FindPrimarySwatches(const PaintProgram& program) {
   const ScreenRect canvas = program.canvas();
   Display* display = program.display();
   const std::int32_t width = DisplayWidth(display, DefaultScreen(display));
   try {
     return FindSwatches(program.Capture({0, canvas.top, width, canvas.height}),
-                        PrimaryColours());
+                        kPrimaryColours);
   } catch (const std::runtime_error&) {
     // xpaint keeps its palette in a band between the menus and the canvas.
     return FindSwatches(
         program.Capture({0, 0, canvas.left + canvas.width, canvas.top}),
-        PrimaryColours());
+        kPrimaryColours);
   }
 }
 

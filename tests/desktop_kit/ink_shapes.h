@@ -14,18 +14,10 @@
 
 namespace scrivlet::testing {
 
-// Red, green, blue and yellow: four inks every palette has.
-std::vector<COLORREF> PrimaryColours();
-
-// For each of `wanted`, the swatch in `image` (a uniform block of at least
-// 9 x 5 pixels) whose colour is nearest it, at the block's middle. Throws
-// std::runtime_error when one has none within a fair distance.
-InkList FindSwatches(const ScreenImage& image,
-                     const std::vector<COLORREF>& wanted);
-
 class PaintProgram;
 
-// The swatches nearest PrimaryColours() in the screen's rows of the
+// The swatches (uniform blocks of at least 9 x 5 pixels) nearest red, green,
+// blue and yellow, four inks every palette has, in the screen's rows of the
 // program's canvas, where most paint programs and drawing games keep their
 // palettes (beside the canvas, not among the toolbars' icons above it);
 // failing that, in the band above the canvas, where xpaint keeps its.

@@ -13,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "dot_pattern.h"
 #include "poll_for.h"
 #include "x_windows.h"
 
@@ -55,6 +56,22 @@ int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
 }
 
 }  // namespace
+
+ScreenImage PaintProgram::Capture(ScreenRect rect) const {
+  XImage* image =
+      XGetImage(display_, DefaultRootWindow(display_), rect.left, rect.top,
+                static_cast<unsigned>(rect.width),
+                static_cast<unsigned>(rect.height), AllPlanes, ZPixmap);
+  if (image == nullptr) {
+    throw std::runtime_error("Cannot read the screen back");
+  }
+  ScreenImage shot = ImageOf(rect, [&](ScreenPoint at) {
+    return ColourOfXrgb(static_cast<std::uint32_t>(
+        XGetPixel(image, at.x - rect.left, at.y - rect.top)));
+  });
+  XDestroyImage(image);
+  return shot;
+}
 
 const std::vector<PaintProgramKind>& PaintPrograms() {
   static const std::vector<PaintProgramKind> programs = {
@@ -238,7 +255,7 @@ void PaintProgram::FindBlankCanvas() {
         const ScreenPoint origin = RootPosition(display_, canvas_window_);
         const ScreenRect window{origin.x, origin.y, attributes.width,
                                 attributes.height};
-        const ScreenImage image = CaptureScreen(display_, window);
+        const ScreenImage image = Capture(window);
         const ScreenPoint centre{origin.x + attributes.width / 2,
                                  origin.y + attributes.height / 2};
         ScreenRect area;

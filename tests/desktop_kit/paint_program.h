@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "screen_capture.h"
+#include "platform/platform_input.h"
 
 namespace scrivlet::testing {
 
@@ -54,9 +54,8 @@ class PaintProgram {
   [[nodiscard]] const ScreenRect& canvas() const { return canvas_; }
   [[nodiscard]] COLORREF paper() const { return paper_; }
 
-  [[nodiscard]] ScreenImage Capture(ScreenRect rect) const {
-    return CaptureScreen(display_, rect);
-  }
+  // Reads `rect` of the screen (24-bit TrueColor screens).
+  [[nodiscard]] ScreenImage Capture(ScreenRect rect) const;
 
  private:
   void Launch();

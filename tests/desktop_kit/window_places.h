@@ -2,8 +2,11 @@
 
 // Where a user clicks on the program's window, from its inner area's origin
 // and width at 96 DPI: the centre of a control given its stored place in
-// twips inside its containers (outermost first), and the centre of a tab.
+// twips inside its containers (outermost first), and the centre of a tab;
+// and how far a drawing is, by its caption.
 
+#include <regex>
+#include <string>
 #include <vector>
 
 #include "platform/platform_input.h"
@@ -37,6 +40,14 @@ inline ScreenPoint TabCentre(ScreenPoint inner_origin, int inner_width,
               (2 * index + 1) * width / (2 * layout::kTabsPerRow),
           inner_origin.y + TwipsToPixels(tabs.top, kPlainDpi) +
               TwipsToPixels(layout::kTabHeight, kPlainDpi) / 2};
+}
+
+// The percentage a drawing caption shows ("... 42%)"), or -1.
+inline int CaptionProgress(const std::string& caption) {
+  std::smatch match;
+  return std::regex_search(caption, match, std::regex(R"((\d+)%[^%]*$)"))
+             ? std::stoi(match[1])
+             : -1;
 }
 
 }  // namespace scrivlet::testing

@@ -1,9 +1,11 @@
 // End to end: the real plotters, through pipelined delivery and the X11
 // backend, draw into real targets at their default settings; the canvas
 // must then show every dot (and every drag stroke) and nothing else, also
-// while busy processes compete for the CPU. One binary per test desktop:
-// SCRIVLET_E2E_DESKTOP names the one it is built for (plain: openbox with
-// the paint programs and the browser page; mutter: the composited one).
+// while busy processes compete for the CPU. In colour, with four of the
+// program's own swatches found on the screen, every dark sample must show
+// its nearest ink. One binary per test desktop: SCRIVLET_E2E_DESKTOP names
+// the one it is built for (plain: openbox with the paint programs and the
+// browser page; mutter: the composited one).
 
 #include <gtest/gtest.h>
 
@@ -17,9 +19,9 @@
 #include "delivery/delivery_pacer.h"
 #include "dot_pattern.h"
 #include "engine/plotter.h"
+#include "ink_shapes.h"
 #include "paint_program.h"
 #include "platform/desktop.h"
-#include "stroke_ink.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -52,6 +54,29 @@ class CpuLoad {
  private:
   std::vector<std::unique_ptr<ChildProcess>> busy_;
 };
+
+struct Drawn {
+  PlotEnd end = PlotEnd::Aborted;
+  PacingStats stats;
+};
+
+// Draws `picture` from `origin` into the program through delivery and the
+// desktop's backend, with `busy_processes` competing for the CPU meanwhile.
+Drawn Draw(const PaintProgram& program, ScreenPoint origin,
+           const PictureView& picture, const DrawSettings& settings,
+           PlotMode mode, int busy_processes = 0) {
+  std::unique_ptr<PlatformInput> desktop = OpenDesktop();
+  XWarpPointer(program.display(), None, DefaultRootWindow(program.display()), 0,
+               0, 0, 0, origin.x, origin.y);
+  XSync(program.display(), False);
+  const CpuLoad load(busy_processes);
+  desktop->DrawingStarted();
+  const PlotEnd end = mode == PlotMode::Absolute
+                          ? DrawAbsolute(*desktop, picture, settings)
+                          : DrawRelative(*desktop, picture, settings);
+  desktop->DrawingEnded();
+  return {end, dynamic_cast<DeliveryPacer&>(*desktop).stats()};
+}
 
 class PaintProgramTest : public ::testing::TestWithParam<PaintCase> {};
 
@@ -91,21 +116,10 @@ TEST_P(PaintProgramTest, EveryDotLandsAndNothingElse) {
   ASSERT_TRUE(Holds(canvas, checked))
       << "the drawing does not fit the canvas in view";
 
-  std::unique_ptr<PlatformInput> desktop = OpenDesktop();
-  XWarpPointer(program.display(), None, DefaultRootWindow(program.display()), 0,
-               0, 0, 0, origin.x, origin.y);
-  XSync(program.display(), False);
-  PlotEnd end = PlotEnd::Aborted;
-  {
-    const CpuLoad load(test.busy_processes);
-    desktop->DrawingStarted();
-    end = test.mode == PlotMode::Absolute
-              ? DrawAbsolute(*desktop, picture, settings)
-              : DrawRelative(*desktop, picture, settings);
-    desktop->DrawingEnded();
-  }
-  ASSERT_EQ(end, PlotEnd::Completed);
-  const PacingStats stats = dynamic_cast<DeliveryPacer&>(*desktop).stats();
+  const Drawn drawn =
+      Draw(program, origin, picture, settings, test.mode, test.busy_processes);
+  ASSERT_EQ(drawn.end, PlotEnd::Completed);
+  const PacingStats& stats = drawn.stats;
 
   const CanvasCheck check =
       CheckWhenLanded([&](ScreenRect area) { return program.Capture(area); },
@@ -178,6 +192,47 @@ INSTANTIATE_TEST_SUITE_P(DefaultSettings, PaintProgramTest,
                          [](const auto& instance) {
                            return instance.param.name;
                          });
+
+class ColourDrawing : public ::testing::TestWithParam<std::string> {};
+
+// mtpaint keeps its palette beside the canvas, xpaint above it.
+TEST_P(ColourDrawing, EachDarkSampleShowsItsNearestInk) {
+  if (std::string(SCRIVLET_E2E_DESKTOP) != "plain") {
+    GTEST_SKIP() << "measured on the plain desktop only";
+  }
+  PaintProgram program(GetParam());
+  const InkList inks = FindPrimarySwatches(program);
+  DrawSettings settings{2, 1, 200, kFalse};
+  settings.Inks = inks;
+  const ScreenPoint origin{program.canvas().left + 12,
+                           program.canvas().top + 12};
+  const ScreenRect area{origin.x - 6, origin.y - 6, 132, 72};
+  ASSERT_TRUE(Holds(program.canvas(), area));
+  const Drawn drawn =
+      Draw(program, origin, InkShapes(inks), settings, PlotMode::Absolute);
+  ASSERT_EQ(drawn.end, PlotEnd::Completed);
+
+  InkCheck check;
+  PollFor(
+      [&] {
+        check =
+            CheckInks(program.Capture(area), inks, origin, 2, program.paper());
+        return check.right == check.expected && check.stray == 0;
+      },
+      std::chrono::seconds(5), std::chrono::milliseconds(50));
+  EXPECT_GT(check.expected, 500);
+  EXPECT_EQ(check.right, check.expected) << Describe(check);
+  EXPECT_EQ(check.wrong, 0) << Describe(check);
+  EXPECT_EQ(check.stray, 0) << Describe(check);
+  std::cout << GetParam() << " in colour: " << Describe(check)
+            << "; delivery: " << drawn.stats.dots << " dots, "
+            << drawn.stats.swatch_clicks << " swatch clicks, "
+            << drawn.stats.wrong_ink << " in another ink, "
+            << drawn.stats.repaired << " repaired\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Plain, ColourDrawing,
+                         ::testing::Values("mtpaint", "xpaint"));
 
 }  // namespace
 }  // namespace scrivlet::testing

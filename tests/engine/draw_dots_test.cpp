@@ -193,6 +193,7 @@ TEST(DrawRelative, StopsWhenAMoveIsClippedAtTheScreensEdge) {
     std::vector<std::string> rows;
     bool stops;
     std::size_t events;
+    bool strokes = false;
   };
   // Magnification 2 on a 1920 x 1080 desktop.
   const Case cases[] = {
@@ -200,17 +201,20 @@ TEST(DrawRelative, StopsWhenAMoveIsClippedAtTheScreensEdge) {
       {"column ends on the last row", {100, 1073}, {"#", "#", "#"}, false, 11},
       {"next column lies off the right", {1917, 100}, {"##."}, true, 8},
       {"last column ends on the right edge", {1917, 100}, {"#"}, false, 5},
+      // Sample columns at 1917, 1919, 1921.
+      {"lines: next one off the right", {1917, 100}, {"#.#"}, true, 5, true},
+      {"lines: last one on the right", {1917, 100}, {"#"}, false, 5, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeDesktop desktop({0, 0, 1920, 1080}, c.cursor);
     const FakePicture picture(c.rows);
+    DrawSettings settings = Settings(1, 2);
+    settings.Strokes = c.strokes;
     if (c.stops) {
-      EXPECT_THROW(DrawRelative(desktop, picture, Settings(1, 2)),
-                   EdgeReachedError);
+      EXPECT_THROW(DrawRelative(desktop, picture, settings), EdgeReachedError);
     } else {
-      EXPECT_EQ(DrawRelative(desktop, picture, Settings(1, 2)),
-                PlotEnd::Completed);
+      EXPECT_EQ(DrawRelative(desktop, picture, settings), PlotEnd::Completed);
     }
     EXPECT_EQ(desktop.events().size(), c.events);
   }

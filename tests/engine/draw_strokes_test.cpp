@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/draw_plan.h"
-#include "engine/drawing_watch.h"
 #include "engine/plotter.h"
 #include "engine/sample_grid.h"
 #include "fake_desktop.h"
@@ -129,26 +127,6 @@ TEST(DrawStrokes, F8DuringAStrokeStopsBeforeTheNextWithTheButtonUp) {
   }
 }
 
-TEST(DrawStrokes, RelativeStopsWhereAMoveIsClippedButNotAfterTheLastLine) {
-  // Magnification 2 from x = 1917: sample columns at 1917, 1919, 1921.
-  const struct {
-    std::vector<std::string> rows;
-    bool stops;
-  } cases[] = {{{"#.#"}, true}, {{"#"}, false}};
-  for (const auto& c : cases) {
-    FakeDesktop desktop({0, 0, 1920, 1080}, {1917, 100});
-    DrawSettings settings = Styled(true);
-    settings.Magnification = 2;
-    if (c.stops) {
-      EXPECT_THROW(DrawRelative(desktop, FakePicture(c.rows), settings),
-                   EdgeReachedError);
-    } else {
-      EXPECT_EQ(DrawRelative(desktop, FakePicture(c.rows), settings),
-                PlotEnd::Completed);
-    }
-  }
-}
-
 TEST(DrawStrokes, AGridTooLargeToHoldIsRefusedBeforeAnyEvent) {
   const FakePicture picture({"#"}, 5000, 5000);  // 5001 x 5001 samples
   for (const auto draw : {DrawAbsolute, DrawRelative}) {
@@ -156,14 +134,6 @@ TEST(DrawStrokes, AGridTooLargeToHoldIsRefusedBeforeAnyEvent) {
     EXPECT_THROW(draw(desktop, picture, Styled(true), nullptr), SettingsError);
     EXPECT_TRUE(desktop.events().empty());
   }
-}
-
-TEST(PlanDrawing, CountsDotsOrStrokesForAPreview) {
-  const FakePicture picture({"###", "#.."});
-  EXPECT_EQ(PlanDrawing(picture, Styled(false), 200).plan.strokes.size(), 4U);
-  const DrawPlan strokes = PlanDrawing(picture, Styled(true), 200);
-  EXPECT_EQ(strokes.plan.strokes.size(), 2U);
-  EXPECT_EQ(strokes.columns * strokes.rows, 12);
 }
 
 }  // namespace

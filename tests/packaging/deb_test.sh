@@ -79,13 +79,6 @@ size=$(od -An -tx1 -j16 -N8 /usr/share/icons/hicolor/32x32/apps/scrivlet.png | t
 
 /usr/bin/scrivlet </dev/null >"$work/program.log" 2>&1 &
 program_pid=$!
-window=
-for _ in $(seq 200); do
-  kill -0 "$program_pid" 2>/dev/null ||
-    { cat "$work/program.log" >&2; fail "the installed program ended at start"; }
-  window=$(xdotool search --onlyvisible --pid "$program_pid" --name 'Scrivlet' 2>/dev/null | head -1) || true
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "the installed program showed no window"
+window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$program_pid" --name Scrivlet | head -1) ||
+  { cat "$work/program.log" >&2; fail "the installed program showed no window"; }
 echo "installed $(basename "$deb"); /usr/bin/scrivlet showed \"$(xdotool getwindowname "$window")\""

@@ -1,31 +1,39 @@
 // The whole program, end to end: the real scrivlet executable on the test
 // desktop, set up through its window with the pointer and the keyboard as a
 // user would, draws into mtpaint; the canvas must then show exactly the dots
-// that the picture and the settings ask for.
+// that the picture and the settings ask for. `scrivlet draw`, as a script
+// runs it, draws a picture file once and reports what it sent; bad command
+// lines, bad pictures, a drawing already running and `scrivlet --abort` each
+// end it with their exit status.
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "dot_pattern.h"
 #include "paint_program.h"
-#include "scrivlet_program.h"
+#include "poll_for.h"
+#include "session/drawing_lock.h"
 #include "window/core/form1_layout.h"
+#include "window/core/window_texts.h"
+#include "window_places.h"
 #include "x_windows.h"
-#include "xdnd_drop.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -88,36 +96,177 @@ Shade Ink(const PatternPicture& picture) {
   };
 }
 
+// Saves a grey PNG of `shade` in `dir` under a name of its own: its path.
+std::string SavePng(const QTemporaryDir& dir, std::int32_t width,
+                    std::int32_t height, const Shade& shade) {
+  static int saved = 0;
+  const QString path = dir.filePath(QString("picture%1.png").arg(++saved));
+  QImage image(width, height, QImage::Format_RGB32);
+  for (std::int32_t y = 0; y < height; ++y) {
+    for (std::int32_t x = 0; x < width; ++x) {
+      const int grey = shade(x, y);
+      image.setPixel(x, y, qRgb(grey, grey, grey));
+    }
+  }
+  if (!dir.isValid() || !image.save(path, "PNG")) {
+    throw std::runtime_error("Cannot save " + path.toStdString());
+  }
+  return path.toStdString();
+}
+
+// The real scrivlet executable, driven as a user drives it: xdotool moves
+// its window and the pointer, clicks, types and presses keys; the window is
+// watched through its caption. Stopped by process id.
+class ScrivletProgram {
+ public:
+  // Starts it and waits for its window, then moves the window so that its
+  // inner area starts at `inner_origin`.
+  explicit ScrivletProgram(ScreenPoint inner_origin)
+      : process_(std::vector<std::string>{SCRIVLET_EXECUTABLE}) {
+    if (!display_) {
+      throw std::runtime_error("Cannot open the X display");
+    }
+    caption_atom_ = XInternAtom(display(), "_NET_WM_NAME", False);
+    std::vector<Window> found;
+    if (!PollFor(
+            [&] {
+              if (process_.HasExited()) {
+                throw std::runtime_error("scrivlet ended before its window");
+              }
+              found = FindWindows({"--pid", std::to_string(process_.pid())});
+              return !found.empty();
+            },
+            milliseconds(20000), milliseconds(50))) {
+      throw std::runtime_error("scrivlet showed no window");
+    }
+    window_ = found.front();
+    PollFor([&] { return Caption() == texts::kCaption; }, milliseconds(2000));
+    XSelectInput(display(), window_, PropertyChangeMask);
+    // Window managers differ in whether a move places the frame or the
+    // inner area there; aim again by what the first move did.
+    ScreenPoint asked = inner_origin;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      Xdotool({"windowmove", std::to_string(window_), std::to_string(asked.x),
+               std::to_string(asked.y)});
+      if (PollFor([&] { return InnerOrigin() == inner_origin; },
+                  milliseconds(1000))) {
+        return;
+      }
+      const ScreenPoint at = InnerOrigin();
+      asked = {asked.x + inner_origin.x - at.x,
+               asked.y + inner_origin.y - at.y};
+    }
+    throw std::runtime_error("The window manager did not move the window");
+  }
+
+  [[nodiscard]] Display* display() const { return display_.get(); }
+  // The centre of a control (window_places.h), and of tab `index`.
+  [[nodiscard]] ScreenPoint CentreOf(const std::vector<TwipRect>& path) const {
+    return ControlCentre(InnerOrigin(), path);
+  }
+  [[nodiscard]] ScreenPoint TabCentre(int index) const {
+    XWindowAttributes inner{};
+    XGetWindowAttributes(display(), window_, &inner);
+    return testing::TabCentre(InnerOrigin(), inner.width, index);
+  }
+
+  void Click(ScreenPoint at) const {
+    Xdotool({"mousemove", std::to_string(at.x), std::to_string(at.y), "click",
+             "1"});
+  }
+  // Clicks into a text box, selects its text and types over it.
+  void TypeInto(ScreenPoint box, const std::string& text) const {
+    Xdotool({"mousemove", std::to_string(box.x), std::to_string(box.y), "click",
+             "1", "key", "ctrl+a", "type", "--delay", "20", text});
+  }
+  // Puts the pointer at `at` and presses F7 there, held long enough for the
+  // 10 ms polling timer to see it, then watches the caption until the
+  // drawing is over: false if it is not within `timeout`.
+  bool DrawAt(ScreenPoint at, milliseconds timeout) {
+    CountCaptionChanges();
+    caption_changes_ = 0;
+    Xdotool({"mousemove", std::to_string(at.x), std::to_string(at.y), "keydown",
+             "F7", "sleep", "0.1", "keyup", "F7"});
+    return WaitForCaptionReturn(timeout);
+  }
+  // After DrawAt's press: waits until the caption shows at least `percent`.
+  [[nodiscard]] bool WaitForProgress(int percent, milliseconds timeout) const {
+    return PollFor([&] { return CaptionProgress(Caption()) >= percent; },
+                   timeout);
+  }
+  // Taps F8 (down and straight up again), then watches the caption until
+  // the drawing is over: false if it is not within `timeout`.
+  bool TapF8UntilStopped(milliseconds timeout) {
+    Xdotool({"key", "F8"});
+    return WaitForCaptionReturn(timeout);
+  }
+  // Sends `signal` and waits up to `timeout` for the end: the exit status,
+  // or nullopt if it still runs.
+  std::optional<int> EndWith(int signal, milliseconds timeout) {
+    if (::kill(process_.pid(), signal) != 0) {
+      throw std::runtime_error("Cannot signal scrivlet");
+    }
+    return process_.WaitFor(timeout);
+  }
+
+ private:
+  [[nodiscard]] ScreenPoint InnerOrigin() const {
+    return RootPosition(display(), window_);
+  }
+  [[nodiscard]] std::string Caption() const {
+    return TextProperty(display(), window_, caption_atom_);
+  }
+  void CountCaptionChanges() {
+    XSync(display(), False);
+    while (XPending(display()) > 0) {
+      XEvent event{};
+      XNextEvent(display(), &event);
+      if (event.type == PropertyNotify &&
+          event.xproperty.atom == caption_atom_) {
+        ++caption_changes_;
+      }
+    }
+  }
+  // The caption changes only while a drawing runs: once it has changed, the
+  // plain caption means the drawing is over.
+  bool WaitForCaptionReturn(milliseconds timeout) {
+    return PollFor(
+        [&] {
+          CountCaptionChanges();
+          return caption_changes_ > 0 && Caption() == texts::kCaption;
+        },
+        timeout);
+  }
+
+  std::unique_ptr<Display, decltype(&XCloseDisplay)> display_{
+      XOpenDisplay(nullptr), XCloseDisplay};
+  ChildProcess process_;
+  Window window_ = 0;
+  Atom caption_atom_ = None;
+  int caption_changes_ = 0;
+};
+
 // A paint program and the program beside it, with a folder for pictures.
 class ProgramTest : public ::testing::Test {
  protected:
   // Starts mtpaint, then the program beside it.
   void Open() {
     paint_ = std::make_unique<PaintProgram>("mtpaint");
-    program_ =
-        std::make_unique<ScrivletProgram>(SCRIVLET_EXECUTABLE, kWindowAt);
+    program_ = std::make_unique<ScrivletProgram>(kWindowAt);
   }
 
   // Writes a PNG of `shade` and drops it onto Picture1 as a file manager
   // would.
   void DropPicture(std::int32_t width, std::int32_t height,
                    const Shade& shade) {
-    ASSERT_TRUE(pictures_.isValid());
-    const QString path =
-        pictures_.filePath(QString("picture%1.png").arg(++pictures_made_));
-    QImage image(width, height, QImage::Format_RGB32);
-    for (std::int32_t y = 0; y < height; ++y) {
-      for (std::int32_t x = 0; x < width; ++x) {
-        const int grey = shade(x, y);
-        image.setPixel(x, y, qRgb(grey, grey, grey));
-      }
-    }
-    ASSERT_TRUE(image.save(path, "PNG"));
+    const std::string path = SavePng(pictures_, width, height, shade);
     program_->Click(program_->TabCentre(0));
-    ASSERT_TRUE(
-        DropUris(program_->display(), program_->window(),
-                 program_->CentreOf({layout::kSSTab1, layout::kPicture1}),
-                 {QUrl::fromLocalFile(path).toEncoded().toStdString()}));
+    const ScreenPoint box =
+        program_->CentreOf({layout::kSSTab1, layout::kPicture1});
+    const Finished drop = RunToEnd(
+        {SCRIVLET_XDND_DROP, std::to_string(box.x), std::to_string(box.y),
+         pictures_.filePath("drop").toStdString(), path});
+    ASSERT_EQ(drop.exit_code, 0) << drop.output;
   }
 
   ScreenPoint Box(const TwipRect& control) const {
@@ -145,7 +294,6 @@ class ProgramTest : public ::testing::Test {
 
   const PatternPicture mixed_ = MixedPicture(300, 90);
   QTemporaryDir pictures_;
-  int pictures_made_ = 0;
   std::unique_ptr<PaintProgram> paint_;
   std::unique_ptr<ScrivletProgram> program_;
 };
@@ -304,6 +452,156 @@ TEST(ProgramWithoutADisplay, SaysSoAndExitsWithStatus1) {
     ASSERT_TRUE(status.has_value()) << "still running";
     EXPECT_EQ(*status, 1);
   }
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream file(path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The draw command (or --abort) running, its output kept in files in `dir`;
+// its runtime directory is the tests' own private one.
+class Scrivlet {
+ public:
+  Scrivlet(const QTemporaryDir& dir, const std::vector<std::string>& words)
+      : out_(dir.filePath("out").toStdString()),
+        err_(dir.filePath("err").toStdString()) {
+    std::vector<std::string> command = {
+        "sh", "-c", R"(exec "$0" "$@" >')" + out_ + "' 2>'" + err_ + "'",
+        SCRIVLET_EXECUTABLE};
+    command.insert(command.end(), words.begin(), words.end());
+    process_.emplace(command);
+  }
+  std::optional<int> WaitFor(milliseconds timeout) {
+    return process_->WaitFor(timeout);
+  }
+  [[nodiscard]] std::string out() const { return Slurp(out_); }
+  [[nodiscard]] std::string err() const { return Slurp(err_); }
+
+ private:
+  std::string out_;
+  std::string err_;
+  std::optional<ChildProcess> process_;
+};
+
+class DrawCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(files_.isValid()); }
+
+  // Runs to the end (at most a minute): the exit status.
+  int Run(const std::vector<std::string>& words) {
+    Scrivlet run(files_, words);
+    const std::optional<int> status = run.WaitFor(milliseconds(60000));
+    out_ = run.out();
+    err_ = run.err();
+    return status.value_or(-1);
+  }
+
+  std::string Png(const PatternPicture& picture) {
+    return SavePng(files_, static_cast<std::int32_t>(picture.ScaleWidth()),
+                   static_cast<std::int32_t>(picture.ScaleHeight()),
+                   Ink(picture));
+  }
+
+  void OpenPaint() { paint_.emplace("mtpaint"); }
+
+  std::string At(ScreenPoint point) const {
+    return std::to_string(point.x) + "," + std::to_string(point.y);
+  }
+
+  QTemporaryDir files_;
+  std::string out_;
+  std::string err_;
+  std::optional<PaintProgram> paint_;
+};
+
+// The summary's counts by name.
+int Count(const std::string& summary, const std::string& name) {
+  std::smatch found;
+  if (!std::regex_search(summary, found, std::regex(name + "=([0-9]+)"))) {
+    ADD_FAILURE() << "no " << name << " in: " << summary;
+    return -1;
+  }
+  return std::stoi(found[1]);
+}
+
+TEST_F(DrawCommandTest, RefusesBadCommandLinesAndPictures) {
+  std::ofstream(files_.filePath("text.png").toStdString()) << "not a picture";
+  struct Case {
+    std::vector<std::string> words;
+    int status;
+    const char* said;
+  };
+  const Case cases[] = {
+      {{"draw", "a.png", "--colour"}, 2, "使い方"},
+      {{"draw", "a.png", "--swatch", "1"}, 2, "使い方"},
+      {{"draw", files_.filePath("none.png").toStdString()},
+       1,
+       "ファイルが見つかりません"},
+      {{"draw", files_.filePath("text.png").toStdString()},
+       1,
+       "画像ファイルではありません"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words.back());
+    EXPECT_EQ(Run(c.words), c.status);
+    EXPECT_NE(err_.find(c.said), std::string::npos) << err_;
+    EXPECT_EQ(out_, "");
+  }
+}
+
+TEST_F(DrawCommandTest, DrawsOnceAtTheStartPointAndCountsWhatLanded) {
+  OpenPaint();
+  const PatternPicture picture = MixedPicture(120, 40);
+  const ScreenPoint origin{paint_->canvas().left + 20,
+                           paint_->canvas().top + 20};
+  ASSERT_EQ(Run({"draw", Png(picture), "--at", At(origin)}), 0) << err_;
+
+  // The window's start-up settings: coarseness 2, magnification 1,
+  // threshold 200.
+  const std::vector<ScreenPoint> dots = ExpectedDots(
+      picture, DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
+  const CanvasCheck check = CheckCanvas(paint_->Capture(BoundingRect(dots, 4)),
+                                        dots, paint_->paper());
+  EXPECT_EQ(check.landed, check.expected)
+      << "missing: " << Describe(check.missing);
+  EXPECT_EQ(check.stray, 0) << "stray: " << Describe(check.strays);
+  EXPECT_EQ(Count(out_, "dots"), static_cast<int>(dots.size())) << out_;
+  EXPECT_EQ(Count(out_, "confirmed"), static_cast<int>(dots.size())) << out_;
+}
+
+TEST_F(DrawCommandTest, WaitsForNoOtherDrawingAndStopsOnAbort) {
+  OpenPaint();
+  const std::string path = Png(MixedPicture(300, 90));
+  const std::string at =
+      At({paint_->canvas().left + 20, paint_->canvas().top + 20});
+  {
+    // The window's drawing holds the same lock.
+    const std::unique_ptr<DrawingLock> window = DrawingLock::TryTake();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(Run({"draw", path, "--at", at}), 1);
+    EXPECT_NE(err_.find(kDrawingElsewhere), std::string::npos) << err_;
+  }
+
+  Scrivlet drawing(files_, {"draw", path, "--at", at});
+  const ScreenRect first_dots{paint_->canvas().left + 20,
+                              paint_->canvas().top + 20, 8, 8};
+  ASSERT_TRUE(PollFor(
+      [&] {
+        return CheckCanvas(paint_->Capture(first_dots), {}, paint_->paper())
+                   .stray > 0;
+      },
+      milliseconds(20000)))
+      << "the drawing did not start";
+  EXPECT_EQ(Run({"--abort"}), 0) << err_;
+  ASSERT_EQ(drawing.WaitFor(milliseconds(5000)), 1) << drawing.err();
+  const std::string summary = drawing.out();
+  EXPECT_GT(Count(summary, "dots"), 0) << summary;
+  EXPECT_LT(Count(summary, "dots"), 3000) << "it was not stopped: " << summary;
+  EXPECT_FALSE(LeftButtonDown(paint_->display()))
+      << "the left button was left down";
 }
 
 }  // namespace

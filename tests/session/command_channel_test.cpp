@@ -2,6 +2,8 @@
 // would (no key stays pressed), bad messages are answered and change
 // nothing, the socket is private, a stale one is replaced, a second start
 // hands over to the first, and a start that cannot be the only one refuses.
+// One drawing at a time: while the drawing lock is held (by a draw command),
+// the window's drawing ends before its first event.
 
 #include "session/command_channel.h"
 
@@ -28,6 +30,7 @@
 
 #include "fake_desktop.h"
 #include "session/command_input.h"
+#include "session/drawing_lock.h"
 #include "session/instance_claim.h"
 
 namespace scrivlet {
@@ -365,6 +368,23 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
     fs::remove(dir_ + "/scrivlet.lock");
   }
   close(other_program);
+}
+
+TEST_F(ChannelTest, TheWindowDrawsOnlyWhileNoOtherDrawingHoldsTheLock) {
+  auto fake = std::make_unique<testing::FakeDesktop>();
+  testing::FakeDesktop& inner = *fake;
+  DrawingLockDesktop window(std::move(fake));
+  {
+    const std::unique_ptr<DrawingLock> command = DrawingLock::TryTake();
+    ASSERT_TRUE(command);
+    EXPECT_THROW(window.DrawingStarted(), PlatformError);
+    EXPECT_EQ(inner.drawings_started, 0);
+  }
+  window.DrawingStarted();
+  EXPECT_EQ(inner.drawings_started, 1);
+  EXPECT_EQ(DrawingLock::TryTake(), nullptr) << "the window's drawing holds it";
+  window.DrawingEnded();
+  EXPECT_NE(DrawingLock::TryTake(), nullptr);
 }
 
 }  // namespace

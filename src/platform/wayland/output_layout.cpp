@@ -26,18 +26,6 @@ DesktopArea Enclosing(const std::vector<DesktopArea>& areas) {
           static_cast<std::int32_t>(bottom - top)};
 }
 
-std::uint32_t InvertTransform(std::uint32_t transform) {
-  // Only a plain quarter turn has another turn as its inverse; flips and
-  // half turns undo themselves.
-  constexpr std::uint32_t kQuarter = 1;
-  constexpr std::uint32_t kHalf = 2;
-  constexpr std::uint32_t kFlipped = 4;
-  if ((transform & kQuarter) != 0 && (transform & kFlipped) == 0) {
-    return transform ^ kHalf;
-  }
-  return transform;
-}
-
 ScreenPoint TransformPixel(ScreenPoint at, std::uint32_t transform,
                            std::int32_t width, std::int32_t height) {
   const std::int32_t x = at.x;

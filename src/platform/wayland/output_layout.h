@@ -17,9 +17,6 @@ namespace scrivlet {
 // The smallest area that holds every one of `areas`; empty for none.
 DesktopArea Enclosing(const std::vector<DesktopArea>& areas);
 
-// The transform that undoes `transform`.
-std::uint32_t InvertTransform(std::uint32_t transform);
-
 // Where pixel `at` of a width x height image goes once the image is
 // transformed, as wlroots transforms boxes.
 ScreenPoint TransformPixel(ScreenPoint at, std::uint32_t transform,

@@ -1,6 +1,6 @@
 // Reading a copied frame: each pixel format's channel order, a frame the
 // compositor stored upside down, and pixels that were never captured. A
-// scaled output's frame is read on sway (wayland_outputs_test).
+// scaled output's frame is read on sway (desktop_wayland_test).
 
 #include "platform/shm_frame.h"
 

@@ -4,7 +4,6 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <sstream>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -15,15 +14,11 @@
 
 namespace scrivlet::testing {
 
-std::string Describe(const std::vector<PointerRecord>& records) {
-  std::ostringstream out;
-  for (const PointerRecord& record : records) {
-    out << (record.kind == PointerKind::Motion  ? "motion"
-            : record.kind == PointerKind::Press ? "press"
-                                                : "release")
-        << "(" << record.at.x << "," << record.at.y << ") ";
-  }
-  return out.str();
+void PrintTo(const PointerRecord& record, std::ostream* out) {
+  *out << (record.kind == PointerKind::Motion  ? "motion"
+           : record.kind == PointerKind::Press ? "press"
+                                               : "release")
+       << "(" << record.at.x << "," << record.at.y << ")";
 }
 
 RecordingClient::RecordingClient() : display_(XOpenDisplay(nullptr)) {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ struct PointerRecord {
   friend bool operator==(const PointerRecord&, const PointerRecord&) = default;
 };
 
-std::string Describe(const std::vector<PointerRecord>& records);
+void PrintTo(const PointerRecord& record, std::ostream* out);
 
 class RecordingClient {
  public:

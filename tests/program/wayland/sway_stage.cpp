@@ -1,11 +1,15 @@
 #include "sway_stage.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <utility>
 
 #include "absolute_aim.h"
+#include "dot_pattern.h"
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
 #include "wayland_session.h"
@@ -34,7 +38,35 @@ last-left-rgba=['0.0', '0.0', '0.0', '1.0']
 cursor-theme='scrivlet-transparent'
 )";
 
+std::optional<SwayWindow> FindIn(const QJsonObject& node, const QString& id) {
+  if (node.value("app_id").toString() == id) {
+    const QJsonObject rect = node.value("rect").toObject();
+    return SwayWindow{
+        node.value("name").toString().toStdString(),
+        {rect.value("x").toInt(), rect.value("y").toInt()},
+        {rect.value("width").toInt(), rect.value("height").toInt()}};
+  }
+  for (const char* list : {"nodes", "floating_nodes"}) {
+    for (const QJsonValue child : node.value(list).toArray()) {
+      if (auto found = FindIn(child.toObject(), id)) {
+        return found;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<SwayWindow> FindSwayWindow(const std::string& app_id) {
+  const Finished tree = RunToEnd({"swaymsg", "-r", "-t", "get_tree"});
+  if (tree.exit_code != 0) {
+    return std::nullopt;
+  }
+  return FindIn(
+      QJsonDocument::fromJson(QByteArray::fromStdString(tree.output)).object(),
+      QString::fromStdString(app_id));
+}
 
 std::string ReachableExecutable(const std::string& path,
                                 const std::string& config_dir) {

@@ -2,8 +2,10 @@
 
 // The whole program on headless sway: the paint program `drawing` and
 // scrivlet started as a user would start them, their windows found through
-// sway's IPC, the pointer moved and clicked by a virtual pointer of the
-// test's own, keys pressed with wtype, commands given with scrivlet itself.
+// sway's IPC (swaymsg), the pointer moved and clicked by a virtual pointer of
+// the test's own, keys pressed with wtype, commands given with scrivlet
+// itself. Apart from the X11 parts of the kit: Qt's JSON and Xlib's macros
+// do not mix.
 
 #include <chrono>
 #include <memory>
@@ -13,11 +15,18 @@
 
 #include "child_process.h"
 #include "platform/platform_input.h"
-#include "screen_capture.h"
-#include "sway_tree.h"
 #include "window/core/twips.h"
 
 namespace scrivlet::testing {
+
+struct SwayWindow {
+  std::string title;
+  ScreenPoint origin;
+  ScreenPoint size;
+};
+
+// The window whose app_id is `app_id`, if sway shows one.
+std::optional<SwayWindow> FindSwayWindow(const std::string& app_id);
 
 // `path`, or a copy of it in `dir` when the session's user cannot run it
 // there (a build tree below a private home).

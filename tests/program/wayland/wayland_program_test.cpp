@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iterator>
 #include <ostream>
-#include <regex>
 #include <string>
 
 #include "child_process.h"
@@ -20,6 +19,8 @@
 #include "sway_stage.h"
 #include "wayland_session.h"
 #include "window/core/form1_layout.h"
+#include "window/core/window_texts.h"
+#include "window_places.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -27,7 +28,6 @@ namespace {
 using std::chrono::milliseconds;
 namespace layout = scrivlet::layout;
 
-constexpr const char* kIdleCaption = "Scrivlet - 手書き入力";
 // The window's defaults but a coarser step: a ninth of the dots, each
 // confirmed on the screen, keeps the test within its time on a busy machine.
 constexpr DrawSettings kSettings{6, 1, 200, kFalse};
@@ -42,14 +42,6 @@ PatternPicture Sample() {
             const QRgb pixel = image.pixel(x, y);
             return (qRed(pixel) + qGreen(pixel) + qBlue(pixel)) / 3 <= 200;
           }};
-}
-
-// The percentage the caption shows while drawing ("... 42%"), or -1.
-int Progress(const std::string& caption) {
-  std::smatch match;
-  return std::regex_search(caption, match, std::regex(R"((\d+)%[^%]*$)"))
-             ? std::stoi(match[1])
-             : -1;
 }
 
 enum class Trigger : std::uint8_t { Command, SwayBinding };
@@ -96,8 +88,9 @@ class WaylandStageTest : public ::testing::Test {
   }
 
   bool WaitForCaption(bool idle) const {
-    return PollFor([&] { return (stage_->Caption() == kIdleCaption) == idle; },
-                   kDrawingTimeout, milliseconds(50));
+    return PollFor(
+        [&] { return (stage_->Caption() == texts::kCaption) == idle; },
+        kDrawingTimeout, milliseconds(50));
   }
 
   CanvasCheck Check(const std::vector<ScreenPoint>& dots) const {
@@ -157,14 +150,14 @@ TEST_F(WaylandStageTest, AbortStopsTheDrawingWithNoButtonLeftDown) {
   stage_->MoveTo(origin);
   Press(Trigger::Command, "F7");
   ASSERT_TRUE(WaitForCaption(false));
-  ASSERT_TRUE(PollFor([&] { return Progress(stage_->Caption()) >= 5; },
+  ASSERT_TRUE(PollFor([&] { return CaptionProgress(stage_->Caption()) >= 5; },
                       kDrawingTimeout, milliseconds(50)));
   // A start while drawing is ignored, as F7 would be.
   const Finished again = stage_->Scrivlet({"--start"});
   EXPECT_NE(again.output.find("無視"), std::string::npos) << again.output;
   Press(Trigger::Command, "F8");
   // Stopped at once, not run to its end.
-  EXPECT_TRUE(PollFor([&] { return stage_->Caption() == kIdleCaption; },
+  EXPECT_TRUE(PollFor([&] { return stage_->Caption() == texts::kCaption; },
                       milliseconds(3000), milliseconds(50)));
   ASSERT_TRUE(WaitForCaption(true));
   const auto dots =
@@ -193,7 +186,7 @@ TEST(WaylandCompositorDeath, ProgramExitsCleanlyWhenItDiesMidDrawing) {
   ASSERT_TRUE(PollFor(
       [&] {
         const auto window = FindSwayWindow("scrivlet");
-        return window && Progress(window->title) >= 0;
+        return window && CaptionProgress(window->title) >= 0;
       },
       milliseconds(20000), milliseconds(50)));
   sway.Kill();

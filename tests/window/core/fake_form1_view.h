@@ -8,8 +8,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "fake_desktop.h"
 #include "window/core/form1_core.h"
 #include "window/core/form1_view.h"
 
@@ -151,6 +153,37 @@ class FakeDecoder : public PictureDecoder {
     if (found == files.end()) return {{}, texts::kDropNotFound};
     return found->second;
   }
+};
+
+// A picture of `width` x `height` with a dark dot every third pixel.
+inline Picture Dotted(int width, int height) {
+  Picture picture{width, height, {}};
+  for (int i = 0; i < width * height; ++i) {
+    picture.argb.push_back(i % 3 == 0 ? 0xFF000000U : 0xFFFFFFFFU);
+  }
+  return picture;
+}
+
+// A core in front of the fakes, loaded as at start-up over `picture`, with
+// the box's stored inner size of 30 x 12.
+template <typename Desktop = FakeDesktop>
+struct CoreRig {
+  explicit CoreRig(Picture picture = Dotted(24, 10))
+      : core(view, desktop, decoder, {30, 12}) {
+    view.core = &core;
+    core.SetPicture(std::move(picture));
+    core.Form_Load();
+  }
+  // A fresh press of `key` seen at the window's next tick.
+  void Press(int key) {
+    desktop.AnswerNextQuery(key, kFreshKeyPress);
+    core.Timer1_Timer();
+  }
+
+  FakeForm1View view;
+  Desktop desktop;
+  FakeDecoder decoder;
+  Form1Core core;
 };
 
 }  // namespace scrivlet::testing

@@ -24,52 +24,27 @@ constexpr std::uint32_t kBlack = 0xFF000000U;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFU;
 constexpr PixelSize kStoredInner{30, 12};
 
-// A picture of `width` x `height` with a dark dot every third pixel.
-Picture Dotted(int width, int height) {
-  Picture picture{width, height, {}};
-  for (int i = 0; i < width * height; ++i) {
-    picture.argb.push_back(i % 3 == 0 ? kBlack : kWhite);
-  }
-  return picture;
-}
-
-class Form1CoreTest : public ::testing::Test {
+class Form1CoreTest : public ::testing::Test, public CoreRig<> {
  protected:
-  Form1CoreTest() : core_(view_, desktop_, decoder_, kStoredInner) {
-    view_.core = &core_;
-    core_.SetPicture(Dotted(24, 10));
-    core_.Form_Load();
-  }
-
-  void PressF7AndTick() {
-    desktop_.ScriptKey(VK_F7, desktop_.key_queries(VK_F7), kFreshKeyPress);
-    core_.Timer1_Timer();
-  }
-
   // A file arrives over the small picture, with no message shown yet.
   void BeforeAFile() {
-    core_.SetPicture(Dotted(4, 4));
-    decoder_.asked.clear();
-    view_.messages.clear();
+    core.SetPicture(Dotted(4, 4));
+    decoder.asked.clear();
+    view.messages.clear();
   }
   // Then `message` (nullptr: none) was shown, and the picture is as wide.
   void ExpectOutcome(const char* message, int width) const {
-    EXPECT_EQ(view_.messages, message == nullptr
-                                  ? std::vector<std::string>()
-                                  : std::vector<std::string>{message});
-    EXPECT_EQ(core_.ScaleWidth(), width);
+    EXPECT_EQ(view.messages, message == nullptr
+                                 ? std::vector<std::string>()
+                                 : std::vector<std::string>{message});
+    EXPECT_EQ(core.ScaleWidth(), width);
   }
 
   [[nodiscard]] std::size_t Count(std::uint32_t flag) const {
     return static_cast<std::size_t>(std::count_if(
-        desktop_.events().begin(), desktop_.events().end(),
+        desktop.events().begin(), desktop.events().end(),
         [flag](const MouseEventRecord& e) { return (e.flags & flag) != 0; }));
   }
-
-  FakeForm1View view_;
-  FakeDesktop desktop_;
-  FakeDecoder decoder_;
-  Form1Core core_;
 };
 
 TEST(Form1CoreSettingsTest, FollowTheBoxesPresetsAndCheckValues) {
@@ -101,17 +76,12 @@ TEST(Form1CoreSettingsTest, FollowTheBoxesPresetsAndCheckValues) {
     return std::array{s.Coarseness, s.Magnification, s.Threshold, s.DragInput};
   };
   for (const Case& c : cases) {
-    FakeForm1View view;
-    FakeDesktop desktop;
-    FakeDecoder decoder;
-    Form1Core core(view, desktop, decoder, kStoredInner);
-    view.core = &core;
-    core.Form_Load();
-    if (c.typed != nullptr) view.SetText(c.box, c.typed);
-    if (c.preset >= 0) core.Option1_Click(c.preset);
-    view.checks[Control::Check2] = c.drag;
-    core.Check2_Click();
-    EXPECT_EQ(fields(core.settings()), fields(c.want)) << c.what;
+    CoreRig rig;
+    if (c.typed != nullptr) rig.view.SetText(c.box, c.typed);
+    if (c.preset >= 0) rig.core.Option1_Click(c.preset);
+    rig.view.checks[Control::Check2] = c.drag;
+    rig.core.Check2_Click();
+    EXPECT_EQ(fields(rig.core.settings()), fields(c.want)) << c.what;
   }
 }
 
@@ -120,20 +90,20 @@ TEST_F(Form1CoreTest, OnlyAPlainTickMakesTheWindowTopmost) {
        {std::pair{CheckValue::Checked, ZOrder::Topmost},
         std::pair{CheckValue::Grayed, ZOrder::NotTopmost},
         std::pair{CheckValue::Unchecked, ZOrder::NotTopmost}}) {
-    view_.checks[Control::Check1] = value;
-    core_.Check1_Click();
-    EXPECT_EQ(desktop_.window_pos_calls().back(),
+    view.checks[Control::Check1] = value;
+    core.Check1_Click();
+    EXPECT_EQ(desktop.window_pos_calls().back(),
               (WindowPosRecord{0x4242, order}));
   }
 }
 
 TEST_F(Form1CoreTest, HomePageOpensOrSaysItCouldNot) {
   for (const bool opens : {true, false}) {
-    view_.open_url_result = opens;
-    view_.messages.clear();
-    core_.Command1_Click();
-    EXPECT_EQ(view_.opened.back(), kHomePageUrl);
-    EXPECT_EQ(view_.messages.empty(), opens);
+    view.open_url_result = opens;
+    view.messages.clear();
+    core.Command1_Click();
+    EXPECT_EQ(view.opened.back(), kHomePageUrl);
+    EXPECT_EQ(view.messages.empty(), opens);
   }
 }
 
@@ -146,24 +116,24 @@ TEST_F(Form1CoreTest, ResizeKeepsTheTabControlInsideTheMargins) {
   for (const Case& c : {Case{{470, 304}, {96, 96}, {8, 8, 454, 288}},
                         Case{{705, 456}, {144, 144}, {12, 12, 681, 432}},
                         Case{{10, 30}, {96, 96}, {8, 8, 0, 14}}}) {
-    view_.inner = c.inner;
-    view_.dpi = c.dpi;
-    core_.Form_Resize();
-    EXPECT_EQ(view_.tab_geometry.back(), c.want) << c.inner.width;
+    view.inner = c.inner;
+    view.dpi = c.dpi;
+    core.Form_Resize();
+    EXPECT_EQ(view.tab_geometry.back(), c.want) << c.inner.width;
   }
 }
 
 TEST_F(Form1CoreTest, PictureBoxGrowsToALargerPictureAndReadsOverWhite) {
-  EXPECT_EQ(core_.ScaleWidth(), kStoredInner.width);
-  EXPECT_EQ(core_.ScaleHeight(), kStoredInner.height);
+  EXPECT_EQ(core.ScaleWidth(), kStoredInner.width);
+  EXPECT_EQ(core.ScaleHeight(), kStoredInner.height);
 
   Picture large = Dotted(50, 20);
   large.argb[1] = 0x00000000U;  // transparent black
   large.argb[2] = 0x80FF0000U;  // half-transparent red
-  core_.SetPicture(large);
-  EXPECT_EQ(core_.ScaleWidth(), 50);
-  EXPECT_EQ(core_.ScaleHeight(), 20);
-  EXPECT_EQ(view_.shown_size, (PixelSize{50, 20}));
+  core.SetPicture(large);
+  EXPECT_EQ(core.ScaleWidth(), 50);
+  EXPECT_EQ(core.ScaleHeight(), 20);
+  EXPECT_EQ(view.shown_size, (PixelSize{50, 20}));
   struct Read {
     std::int32_t x, y;
     COLORREF want;  // 0x00BBGGRR
@@ -171,18 +141,18 @@ TEST_F(Form1CoreTest, PictureBoxGrowsToALargerPictureAndReadsOverWhite) {
   for (const Read& r :
        {Read{0, 0, 0x000000}, Read{1, 0, 0xFFFFFF}, Read{2, 0, 0x7F7FFF},
         Read{50, 0, kInvalidColour}, Read{0, -1, kInvalidColour}}) {
-    EXPECT_EQ(core_.GetPixel(r.x, r.y), r.want) << r.x << "," << r.y;
+    EXPECT_EQ(core.GetPixel(r.x, r.y), r.want) << r.x << "," << r.y;
   }
 
-  core_.SetPicture(Dotted(4, 4));
-  EXPECT_EQ(core_.ScaleWidth(), kStoredInner.width);
-  EXPECT_EQ(core_.GetPixel(10, 10), 0xFFFFFFU);  // beyond the picture
+  core.SetPicture(Dotted(4, 4));
+  EXPECT_EQ(core.ScaleWidth(), kStoredInner.width);
+  EXPECT_EQ(core.GetPixel(10, 10), 0xFFFFFFU);  // beyond the picture
 }
 
 TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
-  decoder_.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
-  decoder_.files[NativePath("/pics/\xff\xfe.png")] = {Dotted(41, 12), {}};
-  decoder_.files[NativePath("/pics/bad.png")] = {{}, texts::kDropBroken};
+  decoder.files[NativePath("/pics/a.png")] = {Dotted(40, 12), {}};
+  decoder.files[NativePath("/pics/\xff\xfe.png")] = {Dotted(41, 12), {}};
+  decoder.files[NativePath("/pics/bad.png")] = {{}, texts::kDropBroken};
   const std::string a = "file:///pics/a.png";
   const std::string bad = "file:///pics/bad.png";
   const std::string web = "https://example.org/x.png";
@@ -208,14 +178,14 @@ TEST_F(Form1CoreTest, DropsTakeTheFirstLocalFileAsACopyOnly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     BeforeAFile();
-    EXPECT_EQ(core_.Picture1_OLEDragOver(c.copy_offered) == DropEffect::Copy,
+    EXPECT_EQ(core.Picture1_OLEDragOver(c.copy_offered) == DropEffect::Copy,
               c.copy_offered);
     // Confirmed as a copy exactly when a file was taken, whole or not.
-    EXPECT_EQ(core_.Picture1_OLEDragDrop(c.items, c.copy_offered),
+    EXPECT_EQ(core.Picture1_OLEDragDrop(c.items, c.copy_offered),
               c.taken == nullptr ? DropEffect::None : DropEffect::Copy);
     std::vector<std::string> asked;
     if (c.taken != nullptr) asked.push_back(NativePath(c.taken));
-    EXPECT_EQ(decoder_.asked, asked);
+    EXPECT_EQ(decoder.asked, asked);
     ExpectOutcome(c.message, c.width_after);
   }
 }
@@ -229,61 +199,61 @@ TEST_F(Form1CoreTest, F7DrawsWithProgressAndNoInputThenPollsOn) {
   };
   for (const Case& c : {Case{0, "1", true, false}, Case{1, "1", false, false},
                         Case{0, "0", false, true}}) {
-    desktop_.ClearEvents();
-    view_.captions.clear();
-    view_.input_enabled.clear();
-    view_.messages.clear();
-    view_.option = c.option;
-    view_.SetText(Control::Text2, c.coarseness);
+    desktop.ClearEvents();
+    view.captions.clear();
+    view.input_enabled.clear();
+    view.messages.clear();
+    view.option = c.option;
+    view.SetText(Control::Text2, c.coarseness);
     bool input_off_while_drawing = false;
-    view_.on_paint = [&] {
-      input_off_while_drawing = !view_.input_enabled.back();
+    view.on_paint = [&] {
+      input_off_while_drawing = !view.input_enabled.back();
     };
-    PressF7AndTick();
+    Press(VK_F7);
 
     EXPECT_EQ(Count(MOUSEEVENTF_LEFTDOWN) == 0, c.refused) << c.option;
     EXPECT_EQ(Count(MOUSEEVENTF_ABSOLUTE) > 0, c.absolute_moves) << c.option;
-    EXPECT_EQ(view_.messages.size(), c.refused ? 1U : 0U) << c.option;
+    EXPECT_EQ(view.messages.size(), c.refused ? 1U : 0U) << c.option;
     EXPECT_EQ(input_off_while_drawing, !c.refused);
-    EXPECT_EQ(view_.input_enabled, (std::vector<bool>{false, true}));
-    ASSERT_FALSE(view_.captions.empty());
-    EXPECT_EQ(view_.captions.back(), texts::kCaption);
+    EXPECT_EQ(view.input_enabled, (std::vector<bool>{false, true}));
+    ASSERT_FALSE(view.captions.empty());
+    EXPECT_EQ(view.captions.back(), texts::kCaption);
     if (!c.refused) {
-      EXPECT_NE(view_.captions[view_.captions.size() - 2].find("100%"),
+      EXPECT_NE(view.captions[view.captions.size() - 2].find("100%"),
                 std::string::npos);
     }
-    EXPECT_TRUE(view_.timer_enabled);
-    EXPECT_FALSE(core_.drawing());
+    EXPECT_TRUE(view.timer_enabled);
+    EXPECT_FALSE(core.drawing());
   }
 }
 
 TEST_F(Form1CoreTest, ClosingMidDrawingStopsItWithTheButtonUpThenCloses) {
-  EXPECT_TRUE(core_.Form_QueryUnload());  // idle: closes at once
-  EXPECT_EQ(view_.closes, 0);
+  EXPECT_TRUE(core.Form_QueryUnload());  // idle: closes at once
+  EXPECT_EQ(view.closes, 0);
 
   for (const CheckValue drag : {CheckValue::Unchecked, CheckValue::Checked}) {
-    view_.checks[Control::Check2] = drag;
-    core_.Check2_Click();
-    view_.closes = 0;
-    view_.paints = 0;
-    view_.on_paint = [this] {
-      if (view_.paints == 2) {
-        EXPECT_FALSE(core_.Form_QueryUnload());
-        EXPECT_FALSE(desktop_.left_button_down());
+    view.checks[Control::Check2] = drag;
+    core.Check2_Click();
+    view.closes = 0;
+    view.paints = 0;
+    view.on_paint = [this] {
+      if (view.paints == 2) {
+        EXPECT_FALSE(core.Form_QueryUnload());
+        EXPECT_FALSE(desktop.left_button_down());
       }
       // A drop meanwhile is refused, not taken.
-      EXPECT_EQ(core_.Picture1_OLEDragOver(true), DropEffect::None);
-      EXPECT_EQ(core_.Picture1_OLEDragDrop({{"file:///pics/a.png"}, {}}, true),
+      EXPECT_EQ(core.Picture1_OLEDragOver(true), DropEffect::None);
+      EXPECT_EQ(core.Picture1_OLEDragDrop({{"file:///pics/a.png"}, {}}, true),
                 DropEffect::None);
     };
-    PressF7AndTick();
-    EXPECT_EQ(view_.paints, 2);
-    EXPECT_FALSE(desktop_.left_button_down());
-    EXPECT_EQ(view_.closes, 1);
-    EXPECT_TRUE(decoder_.asked.empty());
-    view_.on_paint = nullptr;
-    PressF7AndTick();  // the abort does not outlive its drawing
-    EXPECT_GT(view_.paints, 2 + 2);
+    Press(VK_F7);
+    EXPECT_EQ(view.paints, 2);
+    EXPECT_FALSE(desktop.left_button_down());
+    EXPECT_EQ(view.closes, 1);
+    EXPECT_TRUE(decoder.asked.empty());
+    view.on_paint = nullptr;
+    Press(VK_F7);  // the abort does not outlive its drawing
+    EXPECT_GT(view.paints, 2 + 2);
   }
 }
 
@@ -308,13 +278,13 @@ TEST_F(Form1CoreTest, NoExceptionLeavesAHandler) {
        true},
   };
   for (const Case& c : cases) {
-    view_.messages.clear();
-    decoder_.out_of_memory = c.in_decoder;
-    view_.on_query =
+    view.messages.clear();
+    decoder.out_of_memory = c.in_decoder;
+    view.on_query =
         c.in_decoder ? std::function<void()>() : [] { throw std::bad_alloc(); };
-    EXPECT_NO_THROW(c.call(core_)) << c.handler;
-    ASSERT_EQ(view_.messages.size(), 1U) << c.handler;
-    EXPECT_EQ(view_.messages[0].rfind(texts::kOutOfMemory, 0), 0U) << c.handler;
+    EXPECT_NO_THROW(c.call(core)) << c.handler;
+    ASSERT_EQ(view.messages.size(), 1U) << c.handler;
+    EXPECT_EQ(view.messages[0].rfind(texts::kOutOfMemory, 0), 0U) << c.handler;
   }
 }
 
@@ -329,11 +299,11 @@ TEST_F(Form1CoreTest, StylePageSetsTheStyleAndGreysDragInputForStrokes) {
                         Case{0, 2, false, DitherStyle::Bayer},
                         Case{1, 0, true, DitherStyle::Off},
                         Case{0, 0, false, DitherStyle::Off}}) {
-    core_.Option2_Click(c.style);
-    core_.Option3_Click(c.dither);
-    EXPECT_EQ(core_.settings().Strokes, c.strokes) << c.style;
-    EXPECT_EQ(core_.settings().Dither, c.want) << c.dither;
-    EXPECT_EQ(view_.control_enabled.at(Control::Check2), !c.strokes) << c.style;
+    core.Option2_Click(c.style);
+    core.Option3_Click(c.dither);
+    EXPECT_EQ(core.settings().Strokes, c.strokes) << c.style;
+    EXPECT_EQ(core.settings().Dither, c.want) << c.dither;
+    EXPECT_EQ(view.control_enabled.at(Control::Check2), !c.strokes) << c.style;
   }
 }
 
@@ -341,56 +311,56 @@ TEST_F(Form1CoreTest, PreviewReplacesWhatTheBoxShowsButNotWhatIsDrawn) {
   // Whether the view shows exactly the picture the plotters read.
   const auto shows_picture = [this] {
     std::vector<std::uint32_t> picture;
-    for (int y = 0; y < view_.shown_size.height; ++y) {
-      for (int x = 0; x < view_.shown_size.width; ++x) {
-        picture.push_back(core_.GetPixel(x, y) == 0 ? kBlack : kWhite);
+    for (int y = 0; y < view.shown_size.height; ++y) {
+      for (int x = 0; x < view.shown_size.width; ++x) {
+        picture.push_back(core.GetPixel(x, y) == 0 ? kBlack : kWhite);
       }
     }
-    return view_.shown_pixels == picture;
+    return view.shown_pixels == picture;
   };
   ASSERT_TRUE(shows_picture());
-  view_.checks[Control::Check3] = CheckValue::Checked;
-  core_.Check3_Click();
+  view.checks[Control::Check3] = CheckValue::Checked;
+  core.Check3_Click();
   // Coarseness 2 samples even columns only: the dark column 3 is left out
   // of the preview, yet the plotters still read it dark.
   EXPECT_FALSE(shows_picture());
-  EXPECT_EQ(view_.shown_pixels[3], 0xFFFFFFFFU);
-  EXPECT_EQ(core_.GetPixel(3, 0), 0U);
-  EXPECT_EQ(view_.shown_size, (PixelSize{30, 12}));
+  EXPECT_EQ(view.shown_pixels[3], 0xFFFFFFFFU);
+  EXPECT_EQ(core.GetPixel(3, 0), 0U);
+  EXPECT_EQ(view.shown_size, (PixelSize{30, 12}));
   // Columns 0, 6, 12, 18 on rows 0, 2, ..., 8.
-  EXPECT_EQ(view_.texts[Control::Label7].rfind("点の数: 20 ", 0), 0U);
+  EXPECT_EQ(view.texts[Control::Label7].rfind("点の数: 20 ", 0), 0U);
   // As strokes: each column of samples is one run, drawn unbroken.
-  core_.Option2_Click(1);
-  EXPECT_EQ(view_.texts[Control::Label7].rfind("線の数: 4 ", 0), 0U);
-  EXPECT_EQ(view_.shown_pixels[30], 0xFF000000U);  // (0, 1), between samples
-  core_.Option2_Click(0);
-  EXPECT_EQ(view_.shown_pixels[30], 0xFFFFFFFFU);
+  core.Option2_Click(1);
+  EXPECT_EQ(view.texts[Control::Label7].rfind("線の数: 4 ", 0), 0U);
+  EXPECT_EQ(view.shown_pixels[30], 0xFF000000U);  // (0, 1), between samples
+  core.Option2_Click(0);
+  EXPECT_EQ(view.shown_pixels[30], 0xFFFFFFFFU);
   // Every dark pixel is a sample at coarseness 1: the preview is the picture.
-  view_.SetText(Control::Text2, "1");
+  view.SetText(Control::Text2, "1");
   EXPECT_TRUE(shows_picture());
-  view_.SetText(Control::Text2, "-2");  // samples nothing, as a drawing
-  EXPECT_EQ(view_.texts[Control::Label7].rfind("点の数: 0 ", 0), 0U);
-  view_.SetText(Control::Text2, "0");
+  view.SetText(Control::Text2, "-2");  // samples nothing, as a drawing
+  EXPECT_EQ(view.texts[Control::Label7].rfind("点の数: 0 ", 0), 0U);
+  view.SetText(Control::Text2, "0");
   EXPECT_TRUE(shows_picture());
-  EXPECT_NE(view_.texts[Control::Label7], "");  // why nothing would be drawn
-  view_.SetText(Control::Text2, "2");
-  view_.checks[Control::Check3] = CheckValue::Unchecked;
-  core_.Check3_Click();
+  EXPECT_NE(view.texts[Control::Label7], "");  // why nothing would be drawn
+  view.SetText(Control::Text2, "2");
+  view.checks[Control::Check3] = CheckValue::Unchecked;
+  core.Check3_Click();
   EXPECT_TRUE(shows_picture());
-  EXPECT_EQ(view_.texts[Control::Label7], "");
+  EXPECT_EQ(view.texts[Control::Label7], "");
 }
 
 TEST_F(Form1CoreTest, EstimateIsUnknownUntilADrawingEnds) {
   double now = 0;
-  core_.SetClock([&now] { return now += 0.5; });
-  view_.checks[Control::Check3] = CheckValue::Checked;
-  core_.Check3_Click();
-  const std::string& label = view_.texts[Control::Label7];
+  core.SetClock([&now] { return now += 0.5; });
+  view.checks[Control::Check3] = CheckValue::Checked;
+  core.Check3_Click();
+  const std::string& label = view.texts[Control::Label7];
   EXPECT_NE(label.find(texts::kEstimateUnknown), std::string::npos) << label;
-  PressF7AndTick();
+  Press(VK_F7);
   // 20 dots in 0.5 s: 40 a second, so the same 20 take half a second.
   EXPECT_NE(label.find("約1秒"), std::string::npos) << label;
-  view_.SetText(Control::Text2, "1");  // 80 dots
+  view.SetText(Control::Text2, "1");  // 80 dots
   EXPECT_NE(label.find("点の数: 80  予想時間: 約2秒"), std::string::npos)
       << label;
 }
@@ -398,8 +368,8 @@ TEST_F(Form1CoreTest, EstimateIsUnknownUntilADrawingEnds) {
 TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
   const std::string a = NativePath("/pics/a.png");
   const std::string text = NativePath("/pics/text.txt");
-  decoder_.files[a] = {Dotted(40, 12), {}};
-  decoder_.files[text] = {{}, texts::kDropNotPicture};
+  decoder.files[a] = {Dotted(40, 12), {}};
+  decoder.files[text] = {{}, texts::kDropNotPicture};
   const auto files = [](DroppedItems items) {
     return PastedData{std::move(items), {}};
   };
@@ -432,12 +402,12 @@ TEST_F(Form1CoreTest, PasteAndFileDialogGoThroughTheDropChecks) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     BeforeAFile();
-    view_.clipboard = c.clipboard.value_or(PastedData{});
-    view_.chosen_file = c.chosen;
+    view.clipboard = c.clipboard.value_or(PastedData{});
+    view.chosen_file = c.chosen;
     if (c.clipboard) {
-      core_.Form_Paste();
+      core.Form_Paste();
     } else {
-      core_.Picture1_DblClick();
+      core.Picture1_DblClick();
     }
     ExpectOutcome(c.message, c.width_after);
   }

@@ -37,29 +37,13 @@ class ScreenDesktop : public FakeDesktop {
   }
 };
 
-struct Harness {
-  Harness() : core(view, desktop, decoder, {30, 12}) {
-    view.core = &core;
-    Picture dots{24, 10, std::vector<std::uint32_t>(240, 0xFFFFFFFFU)};
-    dots.argb[0] = 0xFF000000U;
-    core.SetPicture(std::move(dots));
-    core.Form_Load();
-  }
-  void Press(int key) {
-    desktop.AnswerNextQuery(key, kFreshKeyPress);
-    core.Timer1_Timer();
-  }
+struct Harness : CoreRig<ScreenDesktop> {
   // F7 with the pointer on a swatch of `colour` at (x, 10).
   void PressF7Over(int x, COLORREF colour) {
     desktop.swatches[{x, 10}] = colour;
     desktop.SetCursor({x, 10});
     Press(VK_F7);
   }
-
-  FakeForm1View view;
-  ScreenDesktop desktop;
-  FakeDecoder decoder;
-  Form1Core core;
 };
 
 // A colour's letter in the scripts below.

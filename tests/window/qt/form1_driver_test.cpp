@@ -1,7 +1,8 @@
 // The Qt front end drives the shared behaviour: every control exists under
 // its shared name, events reach the core's handlers, drops are taken as
 // copies (also of files whose names are not UTF-8), one message box at a
-// time, the focus chain, fonts that fit, and a close request mid-drawing.
+// time, the focus chain, fonts that fit, a close request mid-drawing, and
+// the controls for the target's inks.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -31,11 +33,22 @@
 #include "fake_desktop.h"
 #include "window/core/window_texts.h"
 #include "window/qt/form1.h"
+#include "window/qt/ink_chip.h"
 #include "window/qt/picture_box.h"
 #include "window/qt/tab_control.h"
 
 namespace scrivlet::testing {
 namespace {
+
+constexpr COLORREF kSwatch = 0x336699U;
+
+// A screen of one colour, for registering inks.
+class SwatchDesktop : public FakeDesktop {
+ public:
+  std::optional<COLORREF> ReadScreenPixel(ScreenPoint /*at*/) override {
+    return kSwatch;
+  }
+};
 
 class Form1DriverTest : public ::testing::Test {
  protected:
@@ -84,7 +97,7 @@ class Form1DriverTest : public ::testing::Test {
   }
 
   QString chosen_file_;  // what the file dialog answers
-  FakeDesktop desktop_;
+  SwatchDesktop desktop_;
   std::unique_ptr<Form1> form_;
 };
 
@@ -241,6 +254,30 @@ TEST_F(Form1DriverTest, StrokesGreyDragInputAndPasteAndDoubleClickLoad) {
   chosen_file_ = QDir::tempPath();
   QTest::mouseDClick(Find<PictureBox>("Picture1"), Qt::LeftButton);
   EXPECT_EQ(Messages(), std::vector<std::string>{texts::kDropFolder});
+}
+
+// The register button enters and leaves the state, F7 shows a chip in the
+// read colour, a click on the chip removes the ink.
+TEST_F(Form1DriverTest, RegisterButtonAndChipsWork) {
+  form_->show();
+  auto* button = Find<QPushButton>("Command2");
+  auto* chip = Find<InkChip>("InkChip_0");
+  ASSERT_TRUE(button != nullptr && chip != nullptr);
+  EXPECT_TRUE(chip->isHidden());
+
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_TRUE(form_->core().registering());
+  EXPECT_EQ(button->text().toStdString(), texts::kEndRegistering);
+  PressF7AndTick();
+  EXPECT_FALSE(chip->isHidden());
+  EXPECT_EQ(chip->colour(), kSwatch);
+  EXPECT_TRUE(desktop_.events().empty());  // nothing was clicked
+
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_FALSE(form_->core().registering());
+  chip->click();
+  EXPECT_TRUE(chip->isHidden());
+  EXPECT_TRUE(form_->core().settings().Inks.empty());
 }
 
 }  // namespace

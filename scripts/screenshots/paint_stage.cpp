@@ -9,12 +9,11 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <csignal>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -24,33 +23,15 @@
 
 namespace {
 
-// A 640 x 480 BMP of palette entry 0 (white) with entry 1 black.
+// A white 640 x 480 picture whose palette has black as entry 1.
 void WritePaper(const std::string& path) {
-  constexpr std::uint32_t kWidth = 640;
-  constexpr std::uint32_t kHeight = 480;
-  constexpr std::uint32_t kPaletteBytes = 256 * 4;
-  constexpr std::uint32_t kPixelsAt = 14 + 40 + kPaletteBytes;
-  std::vector<std::uint8_t> bytes(kPixelsAt + kWidth * kHeight, 0);
-  const auto put32 = [&bytes](std::size_t at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-      bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, static_cast<std::uint32_t>(bytes.size()));
-  put32(10, kPixelsAt);
-  put32(14, 40);
-  put32(18, kWidth);
-  put32(22, kHeight);
-  bytes[26] = 1;  // planes
-  bytes[28] = 8;  // bits a pixel
-  put32(46, 2);   // colours used
-  // Entry 0 white, entry 1 black (blue, green, red, 0).
-  bytes[54] = bytes[55] = bytes[56] = 255;
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  std::ofstream paper(path);
+  paper << "/* XPM */\nstatic char *paper[] = {\n\"640 480 2 1\",\n"
+        << "\"w c #FFFFFF\",\n\"k c #000000\",\n";
+  for (int row = 0; row < 480; ++row) {
+    paper << '"' << std::string(640, 'w') << (row < 479 ? "\",\n" : "\"\n");
+  }
+  paper << "};\n";
 }
 
 }  // namespace
@@ -67,11 +48,9 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   const std::string name = argc > 1 ? argv[1] : "mtpaint";
-  std::string paper = "/tmp/blank-paper-" + std::to_string(getpid()) + ".bmp";
-  if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != 0) {
-    paper =
-        std::string(tmp) + "/blank-paper-" + std::to_string(getpid()) + ".bmp";
-  }
+  const std::string paper =
+      std::filesystem::temp_directory_path() /
+      ("blank-paper-" + std::to_string(getpid()) + ".xpm");
   for (auto kind : PaintPrograms()) {
     if (kind.name != name) {
       continue;
