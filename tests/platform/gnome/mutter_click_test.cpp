@@ -2,7 +2,7 @@
 // monitor of 1280x800, scripts/gnomesession.sh): what every Wayland route
 // must do (CheckRoute), reading back through the screen cast, and the
 // plotter's dots land where the pointer another session moved stands,
-// each confirmed in the screen cast.
+// each confirmed in the screen cast, and so do its lines.
 
 #include <gtest/gtest.h>
 
@@ -96,6 +96,9 @@ TEST(MutterClicks, ThePlotterLandsAtTheAimedPixels) {
   // A dot pressed twice is one the pacer sent again: its press had not
   // shown yet, or was lost.
   EXPECT_LE(presses, static_cast<int>(want.size()) + pacer->stats().repaired);
+
+  // The line style, below the dots.
+  EXPECT_EQ(testing::StrokeFaults(*desktop, recorder, {200, 200}), "");
 }
 
 }  // namespace

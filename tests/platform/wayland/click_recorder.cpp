@@ -1,8 +1,9 @@
 // A Wayland-native program for the tests on every Wayland desktop: a
 // full-screen window that prints its pid, then "ready" once shown, then
 // every button press and release with the pointer's position in its
-// window, and paints a black pixel where each press was, as a paint
-// program does. It is white, or with --pattern shows PatternAt.
+// window, and paints a black pixel where each press was and a line along
+// each move with the button held, as a paint program does. It is white, or with
+// --pattern shows PatternAt.
 
 #include <unistd.h>
 
@@ -15,7 +16,9 @@
 #include <QRect>
 #include <QStringList>
 #include <QVector>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "pattern_at.h"
 
@@ -56,7 +59,22 @@ class Recorder final : public QRasterWindow {
   }
   void mousePressEvent(QMouseEvent* event) override {
     Say("press", event);
-    dots_.push_back(event->position().toPoint());  // rounded, as Qt does
+    last_ = event->position().toPoint();  // rounded, as Qt does
+    dots_.push_back(last_);
+    update();
+  }
+  // A window hears every move, held or not; only held ones draw.
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (!event->buttons().testFlag(Qt::LeftButton)) {
+      return;
+    }
+    const QPoint to = event->position().toPoint();
+    const int steps =
+        std::max(std::abs(to.x() - last_.x()), std::abs(to.y() - last_.y()));
+    for (int i = 1; i <= steps; ++i) {
+      dots_.push_back(last_ + (to - last_) * i / steps);
+    }
+    last_ = to;
     update();
   }
   void mouseReleaseEvent(QMouseEvent* event) override { Say("release", event); }
@@ -75,6 +93,7 @@ class Recorder final : public QRasterWindow {
   bool shown_ = false;
   QImage picture_;
   QVector<QPoint> dots_;
+  QPoint last_;
 };
 
 }  // namespace

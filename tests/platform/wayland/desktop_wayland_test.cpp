@@ -1,7 +1,7 @@
 // The wlroots route on headless sway: what every route must do
-// (CheckRoute); clicks on scaled, turned and second outputs, whose logical
-// pixels are what programs see; and a compositor that dies while events
-// are being sent.
+// (CheckRoute), lines behind the pacer; clicks on scaled, turned and second
+// outputs, whose logical pixels are what programs see; and a compositor that
+// dies while events are being sent.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "delivery/delivery_pacer.h"
 #include "platform/desktop.h"
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
@@ -23,6 +24,17 @@ namespace {
 TEST(WaylandDesktopTest, MovesClicksAndReadBackOnTheSessionsOutput) {
   UseWaylandSession(FixtureSessionFile());
   CheckRoute(*OpenWaylandDesktop(), false);
+}
+
+// Qt rounds the pointer's position, so lines a quarter pixel in land on
+// the pixels aimed at, as the dots do.
+TEST(WaylandDesktopTest, PacerDrawsLinesWhole) {
+  UseWaylandSession(FixtureSessionFile());
+  ClickRecorder recorder;
+  ASSERT_EQ(recorder.ReadLine(20000), "ready");
+  DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
+  ASSERT_TRUE(WaitUntilFullScreen(pacer, recorder));
+  EXPECT_EQ(StrokeFaults(pacer, recorder, {200, 200}), "");
 }
 
 // One private sway of 640x480, changed from row to row.

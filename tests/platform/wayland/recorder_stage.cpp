@@ -9,6 +9,11 @@
 #include <optional>
 #include <thread>
 
+#include "dot_pattern.h"
+#include "engine/plotter.h"
+#include "fake_picture.h"
+#include "poll_for.h"
+
 namespace scrivlet::testing {
 namespace {
 
@@ -164,6 +169,51 @@ void CheckRoute(PlatformInput& desktop, bool whole_pixels) {
     }
   }
   EXPECT_EQ(desktop.ReadScreenPixel({37, 23}), PatternAt(37, 23));
+}
+
+std::string StrokeFaults(PlatformInput& desktop, ClickRecorder& recorder,
+                         ScreenPoint corner) {
+  // Runs along the rows: a long one, dots, a run to the picture's edge.
+  const FakePicture picture({"####.#", "#.....", "#.####"});
+  DrawSettings settings{1, 5, 200, kFalse};
+  settings.Strokes = true;
+  MoveTo(desktop, corner);
+  // The pointer is read from the screen, which shows it a frame later.
+  PollFor(
+      [&] {
+        try {
+          return desktop.GetCursorPos() == corner;
+        } catch (const PlatformError&) {
+          return false;
+        }
+      },
+      std::chrono::seconds(5), std::chrono::milliseconds(20));
+  desktop.DrawingStarted();
+  DrawAbsolute(desktop, picture, settings);
+  desktop.DrawingEnded();
+  const CanvasCheck ink = CheckWhenLanded(
+      [&](ScreenRect rect) { return desktop.CaptureScreenRegion(rect); },
+      ExpectedInk(picture, settings, PlotMode::Absolute, corner), 0xFFFFFF, 4);
+  int held = 0;
+  for (std::string line = recorder.ReadLine(); !line.empty();
+       line = recorder.ReadLine(500)) {
+    held += line.starts_with("press")     ? 1
+            : line.starts_with("release") ? -1
+                                          : 0;
+    if (held != 0 && held != 1) {
+      return "two presses or releases in a row";
+    }
+  }
+  if (held != 0) {
+    return "the button was left down";
+  }
+  if (ink.landed != ink.expected) {
+    return "missing: " + Describe(ink.missing);
+  }
+  if (ink.stray != 0) {
+    return "stray: " + Describe(ink.strays);
+  }
+  return "";
 }
 
 }  // namespace scrivlet::testing

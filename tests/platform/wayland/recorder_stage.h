@@ -32,7 +32,7 @@ struct Click {
 
 // A full-screen window, white or showing PatternAt, that prints its pid,
 // "ready" once shown, then each press and release, and paints a black
-// pixel at each press.
+// pixel at each press and a line along each move with the button held.
 class ClickRecorder {
  public:
   explicit ClickRecorder(bool pattern = false);
@@ -70,5 +70,12 @@ ScreenImage ReadOnceInked(PlatformInput& desktop, ScreenRect around,
 // compositor hands programs whole-pixel positions (KWin, mutter), so where
 // inside the pixel is not checked.
 void CheckRoute(PlatformInput& desktop, bool whole_pixels);
+
+// Draws a small picture in the line style with the absolute plotter from
+// `corner`, through `desktop` (the pacer) into a white recorder. Empty if
+// every line shows whole, nothing beside them, and every press had its
+// release; else what went wrong.
+std::string StrokeFaults(PlatformInput& desktop, ClickRecorder& recorder,
+                         ScreenPoint corner);
 
 }  // namespace scrivlet::testing

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <utility>
@@ -27,8 +29,10 @@ using Clock = std::chrono::steady_clock;
 using Pixel = std::pair<int, int>;
 
 // A paint program reduced to what the test needs: a black pixel wherever
-// the left button goes down or moves while down, painted at once so that
-// Scrivlet's pacer sees each dot land.
+// the left button goes down or moves while down, and a line from where it
+// went down to where it comes up, as a line tool draws; painted at once so
+// that Scrivlet's pacer sees each dot and line land. Not along the moves:
+// Wine marks a move as held when the next press is on its way.
 class Canvas {
  public:
   explicit Canvas(RECT place) : area(place) {
@@ -87,13 +91,15 @@ class Canvas {
       if (message == WM_LBUTTONDOWN) {
         ++canvas->downs;
         canvas->button_down = true;
-        canvas->Paint(window, at);
+        canvas->Paint(window, at, at);
+        canvas->pressed_ = at;
       } else if (message == WM_MOUSEMOVE) {
         canvas->entered = true;
-        if ((wparam & MK_LBUTTON) != 0) canvas->Paint(window, at);
+        if ((wparam & MK_LBUTTON) != 0) canvas->Paint(window, at, at);
       } else if (message == WM_LBUTTONUP) {
         ++canvas->ups;
         canvas->button_down = false;
+        canvas->Paint(window, canvas->pressed_, at);
       } else if (message == WM_MOUSEACTIVATE) {
         return MA_NOACTIVATE;
       }
@@ -101,17 +107,39 @@ class Canvas {
     return ::DefWindowProcW(window, message, wparam, lparam);
   }
 
-  void Paint(HWND window, POINT at) {
+  void Paint(HWND window, POINT from, POINT to) {
     HDC dc = ::GetDC(window);
-    ::SetPixel(dc, at.x, at.y, RGB(0, 0, 0));
+    const LONG steps =
+        std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
+    for (LONG i = 0; i <= steps; ++i) {
+      POINT at = from;
+      if (steps != 0) {
+        at.x += (to.x - from.x) * i / steps;
+        at.y += (to.y - from.y) * i / steps;
+      }
+      ::SetPixel(dc, at.x, at.y, RGB(0, 0, 0));
+      ::ClientToScreen(window, &at);
+      painted.insert({at.x, at.y});
+    }
     ::ReleaseDC(window, dc);
-    POINT screen = at;
-    ::ClientToScreen(window, &screen);
-    painted.insert({screen.x, screen.y});
   }
 
   HWND handle_ = nullptr;
+  POINT pressed_{};
 };
+
+// The dots with the pixels between each two `gap` apart along a row (or a
+// column) inked too: what strokes along that axis paint.
+std::set<Pixel> Joined(const std::set<Pixel>& dots, int gap, bool rows) {
+  std::set<Pixel> ink = dots;
+  for (const auto& [x, y] : dots) {
+    if (!dots.contains(rows ? Pixel{x + gap, y} : Pixel{x, y + gap})) continue;
+    for (int i = 1; i < gap; ++i) {
+      ink.insert(rows ? Pixel{x + i, y} : Pixel{x, y + i});
+    }
+  }
+  return ink;
+}
 
 // Holds a key down for 0.15 s, as a user does, while the canvas works.
 // Injected inside Wine: Wine passes an X key press only to a focused window
@@ -187,11 +215,12 @@ class ProgramDrawsTest : public ::testing::Test {
   }
 
   // Where the sample's dots belong with the window's settings, from the
-  // pointer at kOrigin, worked out here rather than by the engine's plotter:
+  // pointer at `origin`, worked out here rather than by the engine's plotter:
   // every step-th pixel along both axes whose brightness is not above the
   // threshold (the box, as large as the sample, is white beyond it, and so
   // are the sample's transparent pixels).
-  [[nodiscard]] std::set<Pixel> ExpectedDots() const {
+  [[nodiscard]] std::set<Pixel> ExpectedDots(
+      ScreenPoint origin = kOrigin) const {
     const Picture sample =
         WicPictureDecoder()
             .Decode(Utf8(WindowsPath(SCRIVLET_SAMPLE).wstring()))
@@ -207,7 +236,7 @@ class ProgramDrawsTest : public ::testing::Test {
         const auto sum = static_cast<int>(
             (argb >> 16U & 0xFFU) + (argb >> 8U & 0xFFU) + (argb & 0xFFU));
         if ((argb >> 24U) != 0 && sum <= limit) {
-          dots.insert({kOrigin.x + x * scale, kOrigin.y + y * scale});
+          dots.insert({origin.x + x * scale, origin.y + y * scale});
         }
       }
     }
@@ -252,6 +281,23 @@ TEST_F(ProgramDrawsTest, DrawCommandDrawsBesideTheWindow) {
   Canvas::Pump(100ms);
   EXPECT_EQ(canvas_.painted, dots);
   EXPECT_EQ(canvas_.ups, canvas_.downs);
+
+  // Below them as strokes: one press, move and release for each run of dots
+  // along the rows or the columns, and never a line from one to the next.
+  canvas_.painted.clear();
+  canvas_.downs = canvas_.ups = 0;
+  const std::set<Pixel> samples = ExpectedDots({40, 200});
+  EXPECT_EQ(
+      run(L"draw \"" + sample + L"\" --coarseness 4 --at 40,200 --strokes"),
+      0U);
+  Canvas::Pump(100ms);
+  const int gap = Number(Control::Text1) * Number(Control::Text2);
+  const std::set<Pixel> rows = Joined(samples, gap, true);
+  const std::set<Pixel> columns = Joined(samples, gap, false);
+  const std::set<Pixel>& ink = canvas_.painted == rows ? rows : columns;
+  EXPECT_EQ(canvas_.painted, ink) << "neither rows nor columns";
+  EXPECT_EQ(canvas_.ups, canvas_.downs);
+  EXPECT_FALSE(canvas_.button_down);
 }
 
 TEST_F(ProgramDrawsTest, F8StopsADrawingMidwayWithNoButtonLeftDown) {
