@@ -142,6 +142,7 @@ class DeliveryTrust {
   // A dot sent alone was drawn by the target while the screen did not
   // show it yet: a compositor stands between them.
   void DrawnBeforeShown() { drawn_late_ = true; }
+  [[nodiscard]] bool DrawnLate() const { return drawn_late_; }
   // A new drawing, perhaps elsewhere: failures of colours that have taken
   // ink are forgotten; a colour that never took ink stays suspect.
   void NewDrawing();
