@@ -37,7 +37,8 @@ inline std::string PacerNote(PlatformInput& desktop,
          std::to_string(stats.looks) + " looks, " +
          std::to_string(stats.repaired) + " repaired, " +
          std::to_string(stats.timed_out) + " timed out, " +
-         std::to_string(stats.strays) + " strays seen";
+         std::to_string(stats.strays) + " strays seen" +
+         (pacer->trust().DrawnLate() ? ", drawn before shown" : "");
 }
 
 }  // namespace scrivlet::bench

@@ -33,6 +33,14 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
     if (!AwaitLook(rect, look, last_look)) {
       return;
     }
+    // A dot alone that the target has drawn while the screen does not show
+    // it yet tells a compositor (a shorter probe). What was drawn is read
+    // first: a dot drawn between the two reads then shows in both.
+    const Mark& first = confirmation.marks().front();
+    std::optional<COLORREF> drawn;
+    if (confirmation.Alone() && trust_.WantsDrawnLate() && !first.shown) {
+      drawn = looks_.ReadDrawn(first.lead().at);
+    }
     const ScreenImage image = looks_.Look(rect, confirmation.Alone());
     ++stats_.looks;
     const PacingClock::TimePoint seen = clock_->Now();
@@ -43,6 +51,9 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
         [this](const Mark& mark) {
           return PixelShows(mark.lead(), looks_.ReadDrawn(mark.lead().at));
         });
+    if (drawn && !first.shown && PixelShows(first.lead(), drawn)) {
+      trust_.DrawnBeforeShown();
+    }
     Heed(confirmation, verdict, image, seen);
     // Dots held back by another program's grab of the pointer go again
     // once it lets go (delivery_pacer_holds.cpp).

@@ -11,6 +11,11 @@ constexpr std::size_t kMaxColours = 4096;
 
 }  // namespace
 
+int ProbeDots(const DeliveryPolicy& policy, bool drawn_late) {
+  return drawn_late ? std::min(policy.probe_dots, policy.probe_dots_drawn_late)
+                    : policy.probe_dots;
+}
+
 DeliveryTrust::DeliveryTrust(const DeliveryPolicy& policy)
     : policy_(policy), miss_allowance_(policy.misses_before_safe_pace) {}
 
@@ -80,7 +85,13 @@ void DeliveryTrust::ShownLate(COLORREF before) {
 }
 
 bool DeliveryTrust::Pipelines() const {
-  return !smeared_ && !drops_overlapping_ && alone_shown_ >= policy_.probe_dots;
+  return !smeared_ && !drops_overlapping_ &&
+         alone_shown_ >= ProbeDots(policy_, drawn_late_);
+}
+
+bool DeliveryTrust::WantsDrawnLate() const {
+  return !drawn_late_ && alone_shown_ < policy_.probe_dots &&
+         ProbeDots(policy_, true) < policy_.probe_dots;
 }
 
 bool DeliveryTrust::PaintsAsEventsCome() const {

@@ -25,6 +25,9 @@
 //   browser) gets many dots per frame. Such a fast target that loses a
 //   click among others drops what comes while it is busy: one dot at a time
 //   from then on.
+//   A target whose dot sent alone was seen drawn but not yet on the screen
+//   (a compositor shows it at its next frame) needs fewer dots alone: see
+//   ProbeDots.
 // - How long to wait for a dot depends on its screen colour: see WaitFor.
 
 #include <cstdint>
@@ -61,6 +64,10 @@ struct DeliveryPolicy {
   // come: faster than any frame.
   int probe_dots = 16;
   PacingClock::Duration frame_like_latency = std::chrono::milliseconds(4);
+  // Dots sent alone before the window may grow where the screen shows a
+  // dot only after the target has drawn it (a compositor): every dot there
+  // waits a frame, and the full probe took up to half a drawing's time.
+  int probe_dots_drawn_late = 4;
   // Dots in a row that did not show before the pacer stops trusting the
   // target to show them and keeps to the safe pace.
   int misses_before_safe_pace = 3;
@@ -77,6 +84,12 @@ struct DotWait {
   PacingClock::Duration bound{};
   bool expected = false;
 };
+
+// How many dots sent alone must show before more than one goes at a time,
+// given whether one was seen drawn by the target before the screen showed
+// it. Only that tells a compositor from a target that is merely slow: a
+// browser shows its first dots late too, and a paint program under load.
+[[nodiscard]] int ProbeDots(const DeliveryPolicy& policy, bool drawn_late);
 
 class DeliveryTrust {
  public:
@@ -96,6 +109,8 @@ class DeliveryTrust {
   [[nodiscard]] bool Pipelines() const;
   // Whether the target showed a dot sent alone faster than any frame.
   [[nodiscard]] bool PaintsAsEventsCome() const;
+  // Whether a dot drawn but not yet shown would still shorten the probe.
+  [[nodiscard]] bool WantsDrawnLate() const;
   // Whether strokes must be drawn before the button goes up (StrokeLost).
   [[nodiscard]] bool HoldStrokes() const { return hold_strokes_; }
 
@@ -124,6 +139,10 @@ class DeliveryTrust {
   void StrokeLost() { hold_strokes_ = true; }
   // Ink showed where no dot was aimed.
   void InkStrayed();
+  // A dot sent alone was drawn by the target while the screen did not
+  // show it yet: a compositor stands between them.
+  void DrawnBeforeShown() { drawn_late_ = true; }
+  [[nodiscard]] bool DrawnLate() const { return drawn_late_; }
   // A new drawing, perhaps elsewhere: failures of colours that have taken
   // ink are forgotten; a colour that never took ink stays suspect.
   void NewDrawing();
@@ -142,6 +161,7 @@ class DeliveryTrust {
   // Paints as events come, yet lost a click sent with others.
   bool drops_overlapping_ = false;
   bool hold_strokes_ = false;
+  bool drawn_late_ = false;      // see DrawnBeforeShown
   std::optional<COLORREF> ink_;  // the colour the target last painted
   std::optional<PacingClock::Duration> typical_latency_;
   int alone_shown_ = 0;

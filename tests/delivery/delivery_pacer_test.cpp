@@ -124,13 +124,14 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, PacerTargetTest,
     ::testing::Values(
         TargetCase{"FastPaintProgram", [](FakePaintTarget&) {}},
-        // Shows a dot a frame later: many dots per frame, not one.
+        // Shows a dot a frame later: many dots per frame, not one, and
+        // after a short probe, since it shows drawn dots late.
         TargetCase{"Compositor",
                    [](FakePaintTarget& target) {
                      target.fragile = false;
                      target.frame = milliseconds(16);
                    },
-                   false, false, milliseconds(2)},
+                   false, false, microseconds(1500)},
         // Loses a click 1 ms after the previous one: sent again.
         TargetCase{"BrowserDroppingClicks",
                    [](FakePaintTarget& target) {

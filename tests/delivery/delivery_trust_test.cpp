@@ -36,18 +36,32 @@ TEST_P(DeliveryWindowTest, FollowsWhatTheScreenShowed) {
   EXPECT_EQ(trust.Pace() == trust.SafePace(), GetParam().safe_pace);
 }
 
-// Dots shown alone, each after `latency`.
-void Probe(DeliveryTrust& trust, milliseconds latency) {
-  for (int i = 0; i < trust.policy().probe_dots; ++i) {
+// `dots` shown alone, each after `latency`.
+void Alone(DeliveryTrust& trust, int dots, milliseconds latency) {
+  for (int i = 0; i < dots; ++i) {
     trust.Shown(kPaper, kInk, latency, true);
+  }
+}
+
+void Probe(DeliveryTrust& trust, milliseconds latency) {
+  Alone(trust, trust.policy().probe_dots, latency);
+}
+
+void Batches(DeliveryTrust& trust, int batches) {
+  for (int i = 0; i < batches; ++i) {
+    trust.BatchLanded(trust.Window(), 0);
   }
 }
 
 void Clean(DeliveryTrust& trust, int batches) {
   Probe(trust, milliseconds(16));
-  for (int i = 0; i < batches; ++i) {
-    trust.BatchLanded(trust.Window(), 0);
-  }
+  Batches(trust, batches);
+}
+
+// The short probe's dots, a frame late each, then two clean batches.
+void ShortProbe(DeliveryTrust& trust) {
+  Alone(trust, trust.policy().probe_dots_drawn_late, milliseconds(16));
+  Batches(trust, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,6 +89,15 @@ INSTANTIATE_TEST_SUITE_P(
                      trust.BatchLanded(1, 0);
                    },
                    1},
+        // A compositor: the target drew a dot the screen showed later.
+        WindowCase{"DrawnDotsShownLateNeedOnlyAShortProbe",
+                   [](DeliveryTrust& trust) {
+                     trust.DrawnBeforeShown();
+                     ShortProbe(trust);
+                   },
+                   4},
+        // A browser shows its first dots late as well, and gets all of it.
+        WindowCase{"DotsMerelyShownLateGetTheWholeProbe", ShortProbe, 1},
         WindowCase{"DoublesPerCleanBatchUpToTheMost",
                    [](DeliveryTrust& trust) { Clean(trust, 6); }, 16},
         // A batch cut short (the end of a drawing) proves nothing more.
