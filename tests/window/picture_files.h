@@ -5,6 +5,7 @@
 // files that are no picture; and GIF headers that claim sizes their data
 // does not have.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -74,8 +75,11 @@ inline std::vector<LoadCase> LoadCases(
         {name + "_cut_after_its_header", cut(whole, 30), texts::kDropBroken});
   }
   const std::string text = "GIF is a format\n";
-  Bytes png_over_garbage{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  png_over_garbage.resize(300, 0x5A);
+  // Filled first, the signature copied over: g++ 12 at -O3 warns falsely
+  // of an out-of-bounds move when an 8-byte vector is resized.
+  const Bytes signature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes png_over_garbage(300, 0x5A);
+  std::copy(signature.begin(), signature.end(), png_over_garbage.begin());
   cases.insert(cases.end(),
                {{"zero_bytes", {}, texts::kDropNotPicture, "empty.bmp"},
                 {"text_named_gif", Bytes(text.begin(), text.end()),
