@@ -32,8 +32,6 @@ class ChildProcess {
                         const ChildOptions& options = {});
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
-  ChildProcess(ChildProcess&&) = delete;
-  ChildProcess& operator=(ChildProcess&&) = delete;
   ~ChildProcess();
 
   // The process id, or -1 once the process has ended and been reaped.

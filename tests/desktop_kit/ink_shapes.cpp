@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "delivery/confirmation.h"
+#include "dot_pattern.h"
 #include "paint_program.h"
 
 namespace scrivlet::testing {
@@ -121,19 +122,14 @@ COLORREF InkShapes::GetPixel(std::int32_t x, std::int32_t y) const {
 InkCheck CheckInks(const ScreenImage& image, const InkList& inks,
                    ScreenPoint origin, std::int16_t step, COLORREF paper) {
   InkCheck check;
-  std::vector<bool> aimed(image.pixels.size(), false);
+  std::vector<ScreenPoint> aimed;
   for (std::int32_t y = 0; y < 60; y += step) {
     for (std::int32_t x = 0; x < 120; x += step) {
       const int shape = InkShapes::ShapeAt(x, y);
       if (shape < 0) continue;
       const ScreenPoint at{origin.x + x, origin.y + y};
+      aimed.push_back(at);
       const std::optional<COLORREF> now = image.At(at);
-      const std::size_t index =
-          static_cast<std::size_t>(at.y - image.area.top) *
-              static_cast<std::size_t>(image.area.width) +
-          static_cast<std::size_t>(at.x - image.area.left);
-      aimed.at(index) = true;
-      ++check.expected;
       if (now && SameInk(*now, inks[static_cast<std::size_t>(shape)].colour)) {
         ++check.right;
         continue;
@@ -142,9 +138,8 @@ InkCheck CheckInks(const ScreenImage& image, const InkList& inks,
       if (check.missed.size() < 8) check.missed.push_back(at);
     }
   }
-  for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-    check.stray += !aimed[i] && image.pixels[i] != paper ? 1 : 0;
-  }
+  check.expected = static_cast<int>(aimed.size());
+  check.stray = CheckCanvas(image, aimed, paper).stray;
   return check;
 }
 
@@ -152,11 +147,8 @@ std::string Describe(const InkCheck& check) {
   std::string text = std::to_string(check.right) + " of " +
                      std::to_string(check.expected) + " in their ink, " +
                      std::to_string(check.wrong) + " wrong, " +
-                     std::to_string(check.stray) + " stray";
-  for (const ScreenPoint& at : check.missed) {
-    text += " (" + std::to_string(at.x) + "," + std::to_string(at.y) + ")";
-  }
-  return text;
+                     std::to_string(check.stray) + " stray ";
+  return text + Describe(check.missed);
 }
 
 }  // namespace scrivlet::testing

@@ -131,7 +131,9 @@ PaintProgram::PaintProgram(PaintProgramKind kind)
     FindBlankCanvas();
     // Once the canvas shows: a program that opens a picture at start picks
     // its default tool again when the picture has loaded.
-    PickPaintTool();
+    for (const std::string& key : kind_.tool_keys) {
+      Xdotool({"key", key});
+    }
   } catch (...) {
     Stop();
     throw;
@@ -237,12 +239,6 @@ void PaintProgram::Arrange() {
   }
   // The keyboard focus goes to the paint program, as when a user clicks it.
   Xdotool({"windowfocus", canvas});
-}
-
-void PaintProgram::PickPaintTool() {
-  for (const std::string& key : kind_.tool_keys) {
-    Xdotool({"key", key});
-  }
 }
 
 void PaintProgram::FindBlankCanvas() {

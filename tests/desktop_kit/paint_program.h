@@ -45,8 +45,6 @@ class PaintProgram {
   explicit PaintProgram(const std::string& name);
   PaintProgram(const PaintProgram&) = delete;
   PaintProgram& operator=(const PaintProgram&) = delete;
-  PaintProgram(PaintProgram&&) = delete;
-  PaintProgram& operator=(PaintProgram&&) = delete;
   ~PaintProgram();
 
   [[nodiscard]] Display* display() const { return display_; }
@@ -61,7 +59,6 @@ class PaintProgram {
   void Launch();
   Window WaitForWindow(const std::string& title_prefix);
   void Arrange();
-  void PickPaintTool();
   void FindBlankCanvas();
   void Stop();
 

@@ -68,8 +68,6 @@ class DragSource {
   }
   DragSource(const DragSource&) = delete;
   DragSource& operator=(const DragSource&) = delete;
-  DragSource(DragSource&&) = delete;
-  DragSource& operator=(DragSource&&) = delete;
   ~DragSource() {
     XDestroyWindow(display_, window_);
     XSync(display_, False);
