@@ -101,7 +101,6 @@ int Count(const std::string& summary, const std::string& name) {
 }
 
 TEST_F(DrawCommandTest, RefusesBadCommandLinesAndPictures) {
-  std::ofstream(files_.filePath("text.png").toStdString()) << "not a picture";
   struct Case {
     std::vector<std::string> words;
     int status;
@@ -109,13 +108,9 @@ TEST_F(DrawCommandTest, RefusesBadCommandLinesAndPictures) {
   };
   const Case cases[] = {
       {{"draw", "a.png", "--colour"}, 2, "使い方"},
-      {{"draw", "a.png", "--swatch", "1"}, 2, "使い方"},
       {{"draw", files_.filePath("none.png").toStdString()},
        1,
        "ファイルが見つかりません"},
-      {{"draw", files_.filePath("text.png").toStdString()},
-       1,
-       "画像ファイルではありません"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.words.back());

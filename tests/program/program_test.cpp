@@ -42,8 +42,8 @@ constexpr std::int32_t kBoxWidth = 346;
 constexpr std::int32_t kBoxHeight = 93;
 constexpr milliseconds kDrawingTimeout{60000};
 
-// Grey levels in diagonal bands: black, a grey of brightness 150 (dark at
-// the relative plotter's 200, light at a threshold of 100), and white.
+// Grey levels in diagonal bands: black, a grey of brightness 150 (light at
+// a threshold of 100, dark at the default 200), and white.
 int Bands(std::int32_t x, std::int32_t y) {
   switch ((x + y) / 5 % 3) {
     case 0:
@@ -263,75 +263,27 @@ class ProgramTest : public ::testing::Test {
   std::unique_ptr<ScrivletProgram> program_;
 };
 
-struct SettingsCase {
-  const char* name;
-  bool relative_drag;  // click 相対座標 and tick ドラッグ入力
-  std::vector<std::pair<TwipRect, std::string>> typed;
-  DrawSettings settings;  // what the window should then hold
-
-  friend void PrintTo(const SettingsCase& c, std::ostream* os) {
-    *os << c.name;
-  }
-};
-
-class SettingsTest : public ProgramTest,
-                     public ::testing::WithParamInterface<SettingsCase> {};
-
-TEST_P(SettingsTest, TheDrawingFollowsTheWindow) {
-  const SettingsCase& test = GetParam();
+TEST_F(ProgramTest, TheDrawingFollowsTheBoxesTypedIn) {
   Open();
   constexpr std::int32_t kWidth = 60;
   constexpr std::int32_t kHeight = 30;
   DropPicture(kWidth, kHeight, Bands);
-
   ShowSettings();
-  if (test.relative_drag) {
-    program_->Click(Box(layout::kOption1Relative));
-    program_->Click(Box(layout::kCheck2));
-  }
-  for (const auto& [box, text] : test.typed) {
-    program_->TypeInto(Box(box), text);
-  }
+  program_->TypeInto(Box(layout::kText1), "2");
+  program_->TypeInto(Box(layout::kText2), "3");
+  program_->TypeInto(Box(layout::kText4), "100");
 
-  const PlotMode mode =
-      test.relative_drag ? PlotMode::Relative : PlotMode::Absolute;
-  // The relative plotter's limit is fixed; the threshold box is for the
-  // absolute one only.
-  const int limit = test.relative_drag ? 200 : test.settings.Threshold;
   const ScreenPoint origin = CanvasPoint(20, 20);
-  const std::vector<ScreenPoint> dots = ExpectedDots(
-      InBox(kWidth, kHeight, Bands, limit), test.settings, mode, origin);
+  const std::vector<ScreenPoint> dots =
+      ExpectedDots(InBox(kWidth, kHeight, Bands, 100),
+                   DrawSettings{3, 2, 100, kFalse}, PlotMode::Absolute, origin);
   EXPECT_GT(dots.size(), 50U);
-  // In relative mode the one-unit drag inks the pixel below each dot too.
-  std::vector<ScreenPoint> ink = dots;
-  if (test.relative_drag) {
-    for (const ScreenPoint& dot : dots) {
-      ink.push_back({dot.x, dot.y + 1});
-    }
-  }
-
   ASSERT_TRUE(program_->DrawAt(origin, kDrawingTimeout))
       << "the caption never came back";
-  ExpectDrawn(ink);
+  ExpectDrawn(dots);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Program, SettingsTest,
-    ::testing::Values(SettingsCase{"TypedIntoTheBoxes",
-                                   false,
-                                   {{layout::kText1, "2"},
-                                    {layout::kText2, "3"},
-                                    {layout::kText4, "100"}},
-                                   DrawSettings{3, 2, 100, kFalse}},
-                      SettingsCase{"RelativePresetWithDragInput",
-                                   true,
-                                   {{layout::kText4, "100"}},
-                                   DrawSettings{2, 2, 100, kTrue}}),
-    [](const auto& instance) { return std::string(instance.param.name); });
-
-TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
-  // mtpaint hides its palette on F8, which would move the canvas under the
-  // second drawing; F8 is Scrivlet's own and must not reach it.
+TEST_F(ProgramTest, F8StopsALongDrawingWithTheButtonUp) {
   Open();
   DropPicture(300, 90, Ink(mixed_));
   ASSERT_FALSE(HasFailure());
@@ -360,16 +312,6 @@ TEST_F(ProgramTest, F8StopsALongDrawingAndF7DrawsAgain) {
   ASSERT_NE(first_gap, dots.end()) << "the drawing was not stopped";
   EXPECT_EQ(std::find_if(first_gap, dots.end(), inked), dots.end())
       << "dots were drawn after the stop";
-
-  // A coarser second drawing below the first one.
-  ShowSettings();
-  program_->TypeInto(Box(layout::kText2), "6");
-  const ScreenPoint again = CanvasPoint(20, 130);
-  const std::vector<ScreenPoint> next =
-      ExpectedDots(InBox(300, 90, Ink(mixed_), 0),
-                   DrawSettings{6, 1, 200, kFalse}, PlotMode::Absolute, again);
-  ASSERT_TRUE(program_->DrawAt(again, kDrawingTimeout));
-  ExpectDrawn(next);
 }
 
 TEST_F(ProgramTest, ASignalEndsTheProgramWithTheButtonUp) {
