@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ranges>
 #include <set>
 #include <utility>
 #include <vector>
@@ -62,7 +63,8 @@ class FakePaintTarget final : public PlatformInput {
   // How the target reacts to a press: paints after `latency`, or never.
   std::optional<microseconds> paint_latency = microseconds(800);
   // Extra time the target is busy before it handles its n-th press
-  // (counted from 0): a stall under CPU load, a slow repaint.
+  // (counted from 0, swatch clicks too): a stall under CPU load, a slow
+  // repaint.
   std::map<int, microseconds> stall_before_press;
   // Loses presses and strokes that come while it is busy (see above).
   bool fragile = true;
@@ -103,20 +105,8 @@ class FakePaintTarget final : public PlatformInput {
   [[nodiscard]] bool button_down() const { return button_down_; }
   // Every pixel painted so far, shown or not.
   [[nodiscard]] std::set<std::pair<int, int>> Painted() const {
-    std::set<std::pair<int, int>> points;
-    for (const auto& [key, paint] : painted_) {
-      points.insert(key);
-    }
-    return points;
-  }
-  // When the press at `at` became visible, if it did.
-  [[nodiscard]] std::optional<PacingClock::TimePoint> PaintedAt(
-      ScreenPoint at) const {
-    const auto found = painted_.find(Key(at));
-    if (found == painted_.end()) {
-      return std::nullopt;
-    }
-    return found->second.first;
+    const auto keys = std::views::keys(painted_);
+    return {keys.begin(), keys.end()};
   }
 
   ScreenPoint GetCursorPos() override { return pointer_; }
@@ -139,27 +129,21 @@ class FakePaintTarget final : public PlatformInput {
         DrawLine(from);
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ &&
-        fail_at_press == any_presses_++) {
+    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
       button_down_ = true;
-      throw PlatformError("injection failed");
-    }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ && OnSwatch()) {
-      button_down_ = true;
-      last_press_ = time_.now;
-    } else if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
-      button_down_ = true;
-      const auto stall = stall_before_press.find(presses_++);
+      const int press = presses_++;
+      if (fail_at_press == press) {
+        throw PlatformError("injection failed");
+      }
       const bool too_soon =
           last_press_ && time_.now - *last_press_ < drop_within;
       last_press_ = time_.now;
-      if (smears && busy_until_ > time_.now && last_dot_) {
+      const bool on_swatch = OnSwatch();  // paints nothing
+      if (!on_swatch && smears && busy_until_ > time_.now && last_dot_) {
         SmearTo(*last_dot_);
       }
-      if ((!fragile || busy_until_ <= time_.now) && !too_soon) {
-        Paint(time_.now + (stall != stall_before_press.end() ? stall->second
-                                                             : microseconds(0)),
-              {pointer_});
+      if (!on_swatch && (!fragile || busy_until_ <= time_.now) && !too_soon) {
+        Paint(time_.now + stall_before_press[press], {pointer_});
       }
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
@@ -332,7 +316,6 @@ class FakePaintTarget final : public PlatformInput {
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
   int presses_ = 0;
-  int any_presses_ = 0;
   COLORREF colour_ = kInk;  // chosen by the last swatch click taken
   int swatch_clicks_ = 0;
   PacingClock::TimePoint last_read_{};
