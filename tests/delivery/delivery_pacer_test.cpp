@@ -43,7 +43,7 @@ Stream RelativeColumn(int count, bool drag, int line = 0) {
 // with the pointer at `start` and relative moves scaled as `like` scales.
 std::set<std::pair<int, int>> InkOf(const Stream& events, ScreenPoint start,
                                     const FakePaintTarget& like) {
-  FakeTime time;
+  PacingClock::TimePoint time{};
   FakePaintTarget target(time);
   target.fragile = false;
   target.relative_scale = like.relative_scale;
@@ -77,16 +77,13 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
   if (test.relative) {
     rig.target().mouse_event(kAbsMove, EngineCoordinate(start.x, 640),
                              EngineCoordinate(start.y, 480));
-    for (int column = 0; column < 8; ++column) {
-      const Stream one = RelativeColumn(40, test.drag, test.line);
-      events.insert(events.end(), one.begin(), one.end());
-    }
-  } else {
-    for (int column = 0; column < 8; ++column) {
-      const Stream one = AbsoluteColumn({start.x + 2 * column, start.y + 2}, 40,
-                                        test.drag, test.line);
-      events.insert(events.end(), one.begin(), one.end());
-    }
+  }
+  for (int column = 0; column < 8; ++column) {
+    const Stream one = test.relative
+                           ? RelativeColumn(40, test.drag, test.line)
+                           : AbsoluteColumn({start.x + 2 * column, start.y + 2},
+                                            40, test.drag, test.line);
+    events.insert(events.end(), one.begin(), one.end());
   }
   const PacingClock::TimePoint began = rig.now();
   rig.Draw(events);
@@ -321,7 +318,7 @@ TEST(DeliveryPacerTest, HeldLinesWaitForTheTargetNotTheFrame) {
 }
 
 TEST(DeliveryPacerTest, RefusesToRunWithoutADesktop) {
-  FakeTime time;
+  PacingClock::TimePoint time{};
   EXPECT_THROW(DeliveryPacer(nullptr, std::make_unique<FakeClock>(time)),
                PlatformError);
 }
