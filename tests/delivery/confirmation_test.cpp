@@ -106,10 +106,6 @@ const milliseconds kFrame =
 INSTANTIATE_TEST_SUITE_P(
     Looks, ConfirmationTest,
     ::testing::Values(
-        ConfirmCase{.name = "InkOnAMarkShowsIt",
-                    .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
-                    .looks = {{{0}, milliseconds(1)}},
-                    .shown = {0}},
         ConfirmCase{
             .name = "AMarkShowsOnceAllItsPixelsDo",
             .marks = {MarkOn({0, 1}, 0)},
