@@ -131,19 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
             "FastPaintProgramReportingDrawing",
             [](FakePaintTarget& target) { target.reports_changes = true; },
             false, false, microseconds(900)},
-        TargetCase{"BrowserReportingDrawing",
-                   [](FakePaintTarget& target) {
-                     target.reports_changes = true;
-                     target.fragile = false;
-                     target.frame = milliseconds(16);
-                     target.drop_within = milliseconds(1);
-                   },
-                   false, false, milliseconds(8)},
-        TargetCase{"StallingPaintProgramReportingDrawing",
-                   [](FakePaintTarget& target) {
-                     target.reports_changes = true;
-                     target.stall_before_press = {{5, milliseconds(900)}};
-                   }},
         TargetCase{"StallingPaintProgram",
                    [](FakePaintTarget& target) {
                      target.stall_before_press = {{5, milliseconds(900)},
