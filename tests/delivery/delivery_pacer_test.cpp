@@ -226,9 +226,7 @@ TEST(DeliveryPacerTest, TheEnginesF8StopsWhatIsHeld) {
   rig.target().abort_key_words = {kFreshKeyPress};
   const std::size_t before = rig.target().events().size();
   rig.pacer().DrawingStarted();
-  for (const MouseEvent& event : AbsoluteColumn({70, 50}, 3)) {
-    rig.pacer().mouse_event(event.flags, event.dx, event.dy);
-  }
+  rig.Send(AbsoluteColumn({70, 50}, 3));
   EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8), kFreshKeyPress);
   rig.pacer().mouse_event(kAbsMove, 0, 0);
   rig.pacer().DrawingEnded();
