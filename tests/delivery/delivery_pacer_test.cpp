@@ -59,7 +59,7 @@ struct TargetCase {
   std::string name;
   std::function<void(FakePaintTarget&)> setup;
   bool relative = false;
-  bool drag = false;
+  bool drag = false;  // relative only
   // At most this much fake time per dot: catches one dot per frame.
   microseconds per_dot{0};
   int line = 0;  // lines of this many pixels instead of dots
@@ -82,7 +82,7 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
     const Stream one = test.relative
                            ? RelativeColumn(40, test.drag, test.line)
                            : AbsoluteColumn({start.x + 2 * column, start.y + 2},
-                                            40, test.drag, test.line);
+                                            40, test.line);
     events.insert(events.end(), one.begin(), one.end());
   }
   const PacingClock::TimePoint began = rig.now();
@@ -242,14 +242,14 @@ TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
     PacerRig rig;
     rig.target().fragile = mid_line;
     rig.target().frame = mid_line ? microseconds(0) : milliseconds(16);
-    rig.Draw(AbsoluteColumn({50, 50}, 40, false, kLine));
+    rig.Draw(AbsoluteColumn({50, 50}, 40, kLine));
     ASSERT_EQ(rig.pacer().trust().HoldStrokes(), mid_line);
     if (mid_line) {
       rig.target().paint_latency.reset();
     }
     rig.target().event_time = milliseconds(2);
     rig.target().abort_key_words = {0, 0, 0, kFreshKeyPress};
-    rig.Draw(AbsoluteColumn({70, 50}, 40, false, kLine));
+    rig.Draw(AbsoluteColumn({70, 50}, 40, kLine));
     ASSERT_TRUE(rig.target().abort_answered.has_value());
     const SentEvent& last = rig.target().events().back();
     EXPECT_LE(last.at - *rig.target().abort_answered, milliseconds(100));
@@ -287,7 +287,7 @@ TEST(DeliveryPacerTest, HeldLinesWaitForTheTargetNotTheFrame) {
     rig.target().paint_latency = latency;
     Stream row;  // vertical lines side by side
     for (int i = 0; i < kLines; ++i) {
-      const Stream one = AbsoluteColumn({50 + 2 * i, 40}, 1, false, kLine);
+      const Stream one = AbsoluteColumn({50 + 2 * i, 40}, 1, kLine);
       row.insert(row.end(), one.begin(), one.end());
     }
     rig.Draw(row);

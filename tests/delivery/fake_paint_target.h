@@ -326,21 +326,18 @@ inline constexpr std::uint32_t kAbsUp =
     MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
 
 // A column of absolute dots 2 pixels apart, as the absolute plotter sends
-// it, each dragged one unit down when `drag`; or of lines of `line` pixels
-// down from each press. One dot is a click.
-inline Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false,
-                             int line = 0) {
+// it; or of lines of `line` pixels down from each press. One dot is a
+// click.
+inline Stream AbsoluteColumn(ScreenPoint top, int count, int line = 0) {
   Stream events;
+  const std::int32_t x =
+      EngineCoordinate(top.x, FakePaintTarget::kBounds.width);
   const auto y_of = [](int pixel) {
     return EngineCoordinate(pixel, FakePaintTarget::kBounds.height);
   };
   for (int i = 0; i < count; ++i) {
-    const std::int32_t x =
-        EngineCoordinate(top.x, FakePaintTarget::kBounds.width);
     const std::int32_t y = y_of(top.y + (2 + line) * i);
-    const std::int32_t end = line > 0 ? y_of(top.y + (2 + line) * i + line)
-                             : drag   ? y + 1
-                                      : y;
+    const std::int32_t end = y_of(top.y + (2 + line) * i + line);
     events.insert(events.end(), {{kAbsMove, x, y}, {kAbsDown, x, y}});
     if (end != y) {
       events.push_back({kAbsMove, x, end});
