@@ -17,7 +17,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ranges>
 #include <set>
 #include <utility>
 #include <vector>
@@ -101,8 +100,11 @@ class FakePaintTarget final : public PlatformInput {
   [[nodiscard]] bool button_down() const { return button_down_; }
   // Every pixel painted so far, shown or not.
   [[nodiscard]] std::set<std::pair<int, int>> Painted() const {
-    const auto keys = std::views::keys(painted_);
-    return {keys.begin(), keys.end()};
+    std::set<std::pair<int, int>> points;
+    for (const auto& [key, paint] : painted_) {
+      points.insert(key);
+    }
+    return points;
   }
 
   ScreenPoint GetCursorPos() override { return pointer_; }
