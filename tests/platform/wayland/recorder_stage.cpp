@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "dot_pattern.h"
@@ -41,8 +42,13 @@ ClickRecorder::ClickRecorder(bool pattern)
     : process_({"/bin/sh", "-c",
                 "QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER +
                     std::string(pattern ? " --pattern" : "")},
-               {{}, false, true}) {
-  ReadLine();  // its pid, which the process is already known by
+               {{}, false, true}) {}
+
+ClickRecorder::ClickRecorder(PlatformInput& desktop, bool pattern)
+    : ClickRecorder(pattern) {
+  if (ReadLine(20000) != "ready" || !WaitUntilFullScreen(desktop, *this)) {
+    throw std::runtime_error("the click recorder never covered the screen");
+  }
 }
 
 std::string ClickRecorder::ReadLine(int timeout_ms) {
@@ -79,11 +85,26 @@ bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder) {
          line = recorder.ReadLine(250)) {
       const auto click = ParseClick(line);
       if (click && !click->press && click->at == probe) {
+        // A click slower than the wait has had another sent after it.
+        while (!recorder.ReadLine(500).empty()) {
+        }
         return true;
       }
     }
   }
   return false;
+}
+
+bool PointerShowsAt(PlatformInput& desktop, ScreenPoint at) {
+  return PollFor(
+      [&] {
+        try {
+          return desktop.GetCursorPos() == at;
+        } catch (const PlatformError&) {
+          return false;  // not shown yet
+        }
+      },
+      std::chrono::seconds(5), std::chrono::milliseconds(20));
 }
 
 ScreenImage ReadOnceInked(PlatformInput& desktop, ScreenRect around,
@@ -97,10 +118,7 @@ ScreenImage ReadOnceInked(PlatformInput& desktop, ScreenRect around,
 }
 
 void CheckRoute(PlatformInput& desktop, bool whole_pixels) {
-  ClickRecorder recorder(true);
-  ASSERT_EQ(recorder.ReadLine(20000), "ready");
-  ASSERT_TRUE(WaitUntilFullScreen(desktop, recorder))
-      << "the recorder's window never covered the screen";
+  ClickRecorder recorder(desktop, true);
   const DesktopArea area = desktop.DesktopBounds();
   ASSERT_GT(area.width, 210);
   struct Step {
@@ -178,16 +196,7 @@ std::string StrokeFaults(PlatformInput& desktop, ClickRecorder& recorder,
   DrawSettings settings{1, 5, 200, kFalse};
   settings.Strokes = true;
   MoveTo(desktop, corner);
-  // The pointer is read from the screen, which shows it a frame later.
-  PollFor(
-      [&] {
-        try {
-          return desktop.GetCursorPos() == corner;
-        } catch (const PlatformError&) {
-          return false;
-        }
-      },
-      std::chrono::seconds(5), std::chrono::milliseconds(20));
+  PointerShowsAt(desktop, corner);
   desktop.DrawingStarted();
   DrawAbsolute(desktop, picture, settings);
   desktop.DrawingEnded();

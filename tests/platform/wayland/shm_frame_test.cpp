@@ -1,6 +1,7 @@
-// Reading a copied frame: each pixel format's channel order, a frame the
-// compositor stored upside down, and pixels that were never captured. A
-// scaled output's frame is read on sway (desktop_wayland_test).
+// Reading a copied frame: each pixel format's channel order, and pixels that
+// were never captured. Frames stored upside down are read in
+// output_geometry_test, a scaled output's frame on sway
+// (desktop_wayland_test).
 
 #include "platform/shm_frame.h"
 
@@ -15,34 +16,31 @@ namespace {
 // A 2x2 frame whose little-endian words are given row by row.
 struct Words {
   std::array<std::uint32_t, 4> words;
-  ShmFrame Frame(std::uint32_t format, bool inverted) const {
+  ShmFrame Frame(std::uint32_t format) const {
     return {format,      2,
             2,           8,
-            inverted,    reinterpret_cast<const std::uint8_t*>(words.data()),
+            false,       reinterpret_cast<const std::uint8_t*>(words.data()),
             sizeof words};
   }
 };
 
-TEST(ShmFrame, ChannelOrderAndOrientation) {
+TEST(ShmFrame, ChannelOrder) {
   const Words top_left_red{{0x00FF0000, 0, 0x000000FF, 0}};
   struct Case {
     const char* name;
     std::uint32_t format;
-    bool inverted;
     COLORREF top_left;
     COLORREF bottom_left;
   };
   const std::array cases{
-      Case{"XRGB", 1, false, 0x0000FF, 0xFF0000},
-      Case{"ARGB", 0, false, 0x0000FF, 0xFF0000},
-      Case{"XBGR", 0x34324258, false, 0xFF0000, 0x0000FF},
-      Case{"ABGR keeps no alpha", 0x34324241, false, 0xFF0000, 0x0000FF},
-      Case{"XRGB upside down", 1, true, 0xFF0000, 0x0000FF},
+      Case{"XRGB", 1, 0x0000FF, 0xFF0000},
+      Case{"ARGB", 0, 0x0000FF, 0xFF0000},
+      Case{"XBGR", 0x34324258, 0xFF0000, 0x0000FF},
+      Case{"ABGR keeps no alpha", 0x34324241, 0xFF0000, 0x0000FF},
   };
   for (const Case& c : cases) {
-    const ScreenImage image =
-        ToScreenImage(top_left_red.Frame(c.format, c.inverted), {10, 20, 2, 2},
-                      {10, 20, 2, 2});
+    const ScreenImage image = ToScreenImage(top_left_red.Frame(c.format),
+                                            {10, 20, 2, 2}, {10, 20, 2, 2});
     EXPECT_EQ(image.At({10, 20}), c.top_left) << c.name;
     EXPECT_EQ(image.At({10, 21}), c.bottom_left) << c.name;
   }
@@ -57,13 +55,13 @@ TEST(ShmFrame, UncapturedUnreadableOrShortFramesGiveNoColour) {
     ScreenPoint probe;
     bool readable;
   };
-  ShmFrame short_frame = words.Frame(1, false);
+  ShmFrame short_frame = words.Frame(1);
   short_frame.size = 8;  // claims two rows, holds one
   // clang-format off
   const std::array cases{
-      Case{"inside", words.Frame(1, false), {0, 0, 2, 2}, {1, 1}, true},
-      Case{"left of the capture", words.Frame(1, false), {1, 0, 1, 2}, {0, 0}, false},
-      Case{"unknown format", words.Frame(0x3231564E, false), {0, 0, 2, 2}, {0, 0}, false},
+      Case{"inside", words.Frame(1), {0, 0, 2, 2}, {1, 1}, true},
+      Case{"left of the capture", words.Frame(1), {1, 0, 1, 2}, {0, 0}, false},
+      Case{"unknown format", words.Frame(0x3231564E), {0, 0, 2, 2}, {0, 0}, false},
       Case{"past a short frame's end", short_frame, {0, 0, 2, 2}, {0, 1}, false},
   };
   // clang-format on

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "child_process.h"
-#include "poll_for.h"
 #include "x_windows.h"
 
 namespace scrivlet::testing {
@@ -94,17 +93,6 @@ Window RecordingClient::MakeWindow(ScreenRect rect, unsigned long rgb,
       CopyFromParent, InputOutput, CopyFromParent,
       CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
   windows_.push_back(window);
-  if (managed) {
-    // Ask the window manager to keep the requested place.
-    XSizeHints hints{};
-    hints.flags = USPosition | USSize;
-    hints.x = rect.left;
-    hints.y = rect.top;
-    hints.width = rect.width;
-    hints.height = rect.height;
-    XSetWMNormalHints(display_, window, &hints);
-    XStoreName(display_, window, "scrivlet test window");
-  }
   if (map) {
     MapAndWait(window);
   }
@@ -144,16 +132,6 @@ void RecordingClient::WarpPointer(ScreenPoint to) {
   XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, to.x,
                to.y);
   XSync(display_, False);
-}
-
-bool RecordingClient::WaitUntil(const std::function<bool()>& condition,
-                                std::chrono::milliseconds timeout) {
-  return PollFor(
-      [&] {
-        XSync(display_, False);
-        return condition();
-      },
-      timeout);
 }
 
 }  // namespace scrivlet::testing

@@ -7,8 +7,6 @@
 
 #include <X11/Xlib.h>
 
-#include <chrono>
-#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -48,8 +46,8 @@ class RecordingClient {
   // record is cleared.
   std::vector<PointerRecord> TakePointerEvents();
 
-  // A plain window filled with one colour (0xRRGGBB). Managed windows get a
-  // frame from the window manager; unmanaged ones stay exactly at `rect`.
+  // A plain window filled with one colour (0xRRGGBB). Managed windows are
+  // placed by the window manager; unmanaged ones stay exactly at `rect`.
   // Waits until the window is shown unless `map` is false.
   Window MakeWindow(ScreenRect rect, unsigned long rgb, bool managed,
                     bool map = true);
@@ -60,15 +58,10 @@ class RecordingClient {
   // The symbols of the keys pressed so far, after a round trip to the
   // server; the record is cleared.
   std::vector<KeySym> TakeKeyPresses();
+  // Asks the server each time.
   [[nodiscard]] bool HasWmState(Window window, const char* state_name);
 
   void WarpPointer(ScreenPoint to);
-
-  // Polls `condition` (after a round trip each time) until it holds or
-  // `timeout` passes; returns whether it held.
-  bool WaitUntil(
-      const std::function<bool()>& condition,
-      std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
 
  private:
   void Drain();

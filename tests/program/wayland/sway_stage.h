@@ -45,7 +45,6 @@ class SwayStage {
   ~SwayStage();
 
   [[nodiscard]] const ScreenRect& Canvas() const { return canvas_; }
-  [[nodiscard]] ChildProcess& Program() const { return *scrivlet_; }
   [[nodiscard]] const std::string& Executable() const { return executable_; }
   // Runs scrivlet with these arguments, as the session's user, to its end.
   [[nodiscard]] Finished Scrivlet(std::vector<std::string> arguments) const;
