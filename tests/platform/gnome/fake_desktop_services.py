@@ -101,12 +101,9 @@ def main():
             def after():
                 signal(STREAM, "org.gnome.Mutter.ScreenCast.Stream",
                        "PipeWireStreamAdded", "u", dbus.UInt32(42))
-        elif name == "RemoteDesktop.Session.NotifyPointerMotionAbsolute":
-            record += f" {args[1]:g} {args[2]:g}"
-        elif name == "RemoteDesktop.Session.NotifyPointerMotionRelative":
-            record += f" {args[0]:g} {args[1]:g}"
-        elif name.startswith("RemoteDesktop.Session.NotifyPointerMotion") or name in (
-                "RemoteDesktop.Session.Stop", "Session.Close"):
+        elif name.startswith("RemoteDesktop.Session.NotifyPointerMotion"):
+            record += f" {args[-2]:g} {args[-1]:g}"  # after the stream, if named
+        elif name in ("RemoteDesktop.Session.Stop", "Session.Close"):
             pass
         elif name == "DisplayConfig.GetCurrentState":
             reply += DISPLAY_STATE

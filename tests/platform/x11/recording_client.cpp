@@ -13,11 +13,10 @@
 
 namespace scrivlet::testing {
 
-void PrintTo(const PointerRecord& record, std::ostream* out) {
-  *out << (record.kind == PointerKind::Motion  ? "motion"
-           : record.kind == PointerKind::Press ? "press"
-                                               : "release")
-       << "(" << record.at.x << "," << record.at.y << ")";
+std::string PointerRecord(const char* kind, ScreenPoint at) {
+  std::string record(kind);
+  record.append(" ").append(std::to_string(at.x)).append(",");
+  return record.append(std::to_string(at.y));
 }
 
 RecordingClient::RecordingClient() : display_(XOpenDisplay(nullptr)) {
@@ -50,7 +49,7 @@ void RecordingClient::CoverScreen() {
   records_.clear();
 }
 
-std::vector<PointerRecord> RecordingClient::TakePointerEvents() {
+std::vector<std::string> RecordingClient::TakePointerEvents() {
   XSync(display_, False);
   Drain();
   return std::exchange(records_, {});
@@ -62,14 +61,14 @@ void RecordingClient::Drain() {
     XNextEvent(display_, &event);
     switch (event.type) {
       case MotionNotify:
-        records_.push_back({PointerKind::Motion,
-                            {event.xmotion.x_root, event.xmotion.y_root}});
+        records_.push_back(PointerRecord(
+            "motion", {event.xmotion.x_root, event.xmotion.y_root}));
         break;
       case ButtonPress:
       case ButtonRelease:
-        records_.push_back({event.type == ButtonPress ? PointerKind::Press
-                                                      : PointerKind::Release,
-                            {event.xbutton.x_root, event.xbutton.y_root}});
+        records_.push_back(
+            PointerRecord(event.type == ButtonPress ? "press" : "release",
+                          {event.xbutton.x_root, event.xbutton.y_root}));
         break;
       case KeyPress:
         key_presses_.push_back(XLookupKeysym(&event.xkey, 0));

@@ -83,10 +83,6 @@ SwayStage::SwayStage(const std::string& scrivlet)
       mouse_(OpenWaylandDesktop()) {
   std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
   std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
-  std::filesystem::permissions(config_dir_,
-                               std::filesystem::perms::owner_all |
-                                   std::filesystem::perms::others_exec |
-                                   std::filesystem::perms::group_exec);
   executable_ = ReachableExecutable(scrivlet, config_dir_);
   GiveToSessionUser(config_dir_);
 
