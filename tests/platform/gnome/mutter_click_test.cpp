@@ -6,14 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "app/open_desktop.h"
-#include "dot_pattern.h"
 #include "delivery/delivery_pacer.h"
+#include "dot_pattern.h"
 #include "engine/plotter.h"
 #include "fake_picture.h"
 #include "platform/desktop.h"
@@ -59,12 +59,9 @@ TEST(MutterClicks, ThePlotterLandsAtTheAimedPixels) {
   desktop->DrawingEnded();
   std::set<std::pair<int, int>> pressed;
   int presses = 0;
-  for (std::string line = recorder.ReadLine(); !line.empty();
-       line = recorder.ReadLine(500)) {
-    int x = 0;
-    int y = 0;
-    if (std::sscanf(line.c_str(), "press %d %d", &x, &y) == 2) {
-      pressed.emplace(x, y);
+  for (const testing::Click& click : recorder.Clicks(SIZE_MAX, 1000)) {
+    if (click.press) {
+      pressed.emplace(click.at.x, click.at.y);
       ++presses;
     }
   }

@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -56,11 +57,10 @@ std::string ClickRecorder::ReadLine(int timeout_ms) {
       .value_or(std::string());
 }
 
-std::vector<Click> ClickRecorder::Clicks(std::size_t count) {
+std::vector<Click> ClickRecorder::Clicks(std::size_t count, int timeout_ms) {
   std::vector<Click> clicks;
   while (clicks.size() < count) {
-    // A compositor that has just started, on a busy machine, may take long.
-    const std::string line = ReadLine(20000);
+    const std::string line = ReadLine(timeout_ms);
     if (line.empty()) {
       break;
     }
@@ -81,13 +81,10 @@ bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder) {
     // Taken by the compositor before the wait starts: a click still in
     // flight would land after the one this returns on.
     desktop.Flush();
-    for (std::string line = recorder.ReadLine(250); !line.empty();
-         line = recorder.ReadLine(250)) {
-      const auto click = ParseClick(line);
-      if (click && !click->press && click->at == probe) {
+    for (const Click& click : recorder.Clicks(SIZE_MAX, 250)) {
+      if (!click.press && click.at == probe) {
         // A click slower than the wait has had another sent after it.
-        while (!recorder.ReadLine(500).empty()) {
-        }
+        recorder.Clicks(SIZE_MAX, 500);
         return true;
       }
     }
@@ -204,11 +201,8 @@ std::string StrokeFaults(PlatformInput& desktop, ClickRecorder& recorder,
       [&](ScreenRect rect) { return desktop.CaptureScreenRegion(rect); },
       ExpectedInk(picture, settings, PlotMode::Absolute, corner), 0xFFFFFF, 4);
   int held = 0;
-  for (std::string line = recorder.ReadLine(); !line.empty();
-       line = recorder.ReadLine(500)) {
-    held += line.starts_with("press")     ? 1
-            : line.starts_with("release") ? -1
-                                          : 0;
+  for (const Click& click : recorder.Clicks(SIZE_MAX, 500)) {
+    held += click.press ? 1 : -1;
     if (held != 0 && held != 1) {
       return "two presses or releases in a row";
     }

@@ -47,8 +47,10 @@ class ClickRecorder {
 
   // The next line it prints; empty after `timeout_ms` without one.
   std::string ReadLine(int timeout_ms = 5000);
-  // The next `count` presses and releases; fewer after 20 s without one.
-  std::vector<Click> Clicks(std::size_t count);
+  // The next `count` presses and releases; fewer after `timeout_ms`
+  // without one (a compositor just started, on a busy machine, may take
+  // long).
+  std::vector<Click> Clicks(std::size_t count, int timeout_ms = 20000);
 
  private:
   ChildProcess process_;

@@ -1,17 +1,19 @@
-// The screen cast's frames: colours read out of each byte order the stream
-// may negotiate, a region cut out of padded rows and partly off the frame,
-// and the primary monitor's logical pixels and its stream's pixels, for
-// scaled and turned monitors; each worked by hand.
-
-#include "platform/gnome/monitor_frames.h"
+// What GNOME's screen cast shows: colours read out of each byte order the
+// stream may negotiate, a region cut out of padded rows and partly off the
+// frame, the primary monitor's logical pixels and its stream's pixels for
+// scaled and turned monitors, and its lagging cursor against the moves
+// Scrivlet made itself; each worked by hand.
 
 #include <gtest/gtest.h>
 #include <spa/param/video/raw.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "platform/gnome/cast_frame.h"
+#include "platform/gnome/monitor_frames.h"
+#include "platform/gnome/pointer_follower.h"
 
 namespace scrivlet {
 namespace {
@@ -96,6 +98,54 @@ TEST(MonitorFrames, ALogicalReadSamplesEachPixelsCentre) {
   ASSERT_EQ(logical.area, (ScreenRect{1, 1, 2, 2}));
   EXPECT_EQ(logical.pixels,
             (std::vector<std::optional<COLORREF>>{22, 23, 32, 33}));
+}
+
+TEST(PointerFollower, OwnMovesHoldUntilTheStreamCatchesUpOrTheUserMoves) {
+  using Shown = PointerFollower::Shown;
+  using std::chrono::milliseconds;
+  const auto t0 = PointerFollower::Clock::time_point{} + milliseconds(10'000);
+  const Shown old{{5, 5}, 3};
+  const std::optional<Shown> none;
+  const std::optional<ScreenPoint> nowhere;
+  const auto to = [&](ScreenPoint p) {
+    return [=](PointerFollower& f) { f.MovedTo(p, old, t0); };
+  };
+  const auto by = [&](std::int32_t dx, std::optional<Shown> from) {
+    return [=](PointerFollower& f) {
+      f.MovedBy(dx, 3, {0, 0, 1280, 800}, from, t0);
+    };
+  };
+  struct Case {
+    const char* name;
+    std::function<void(PointerFollower&)> moves;
+    std::optional<Shown> shown;  // at t0 + 100 ms
+    std::optional<Shown> later;  // at t0 + 100 ms + the stream's lag
+    std::optional<ScreenPoint> first;
+    std::optional<ScreenPoint> then;
+  };
+  // clang-format off
+  const std::array cases{
+      Case{"nothing shown yet", {}, none, none, nowhere, nowhere},
+      Case{"the stream alone", {}, old, old, ScreenPoint{5, 5}, ScreenPoint{5, 5}},
+      Case{"own move, stream silent", to({100, 90}), old, old, ScreenPoint{100, 90}, ScreenPoint{100, 90}},
+      Case{"own move, a stale frame in flight, then the user moves", to({100, 90}),
+           Shown{{5, 5}, 4}, Shown{{7, 7}, 5}, ScreenPoint{100, 90}, ScreenPoint{7, 7}},
+      Case{"relative from the stream's place, stopped at the edges", by(-10, old), old, old,
+           ScreenPoint{0, 8}, ScreenPoint{0, 8}},
+      Case{"relative without a known start", by(4, none), none, none, nowhere, nowhere},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    PointerFollower follower;
+    if (c.moves) {
+      c.moves(follower);
+    }
+    const auto at = t0 + milliseconds(100);
+    EXPECT_EQ(follower.Position(c.shown, at), c.first) << c.name;
+    EXPECT_EQ(follower.Position(c.later, at + PointerFollower::kStreamLag),
+              c.then)
+        << c.name;
+  }
 }
 
 }  // namespace
