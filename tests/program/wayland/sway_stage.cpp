@@ -13,6 +13,7 @@
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
 #include "wayland_session.h"
+#include "window/core/form1_layout.h"
 #include "window_places.h"
 
 namespace scrivlet::testing {
@@ -170,13 +171,10 @@ void SwayStage::Click(ScreenPoint at) const {
   mouse_->Flush();
 }
 
-ScreenPoint SwayStage::ControlCentre(
-    const std::vector<TwipRect>& containers_and_control) const {
-  return testing::ControlCentre(window_.origin, containers_and_control);
-}
-
-ScreenPoint SwayStage::TabCentre(int index) const {
-  return testing::TabCentre(window_.origin, window_.size.x, index);
+void SwayStage::ClickSetting(const TwipRect& place) const {
+  Click(TabCentre(window_.origin, window_.size.x, 1));
+  Click(
+      ControlCentre(window_.origin, {layout::kSSTab1, layout::kFrame1, place}));
 }
 
 std::string SwayStage::Caption() const {
