@@ -1,15 +1,12 @@
 #include "recording_client.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "child_process.h"
-#include "x_windows.h"
 
 namespace scrivlet::testing {
 
@@ -116,15 +113,6 @@ std::vector<KeySym> RecordingClient::TakeKeyPresses() {
   XSync(display_, False);
   Drain();
   return std::exchange(key_presses_, {});
-}
-
-bool RecordingClient::HasWmState(Window window, const char* state_name) {
-  const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
-  const Atom wanted = XInternAtom(display_, state_name, False);
-  const std::vector<long> states =
-      LongsProperty(display_, window, state, XA_ATOM, 1024);
-  return std::find(states.begin(), states.end(), static_cast<long>(wanted)) !=
-         states.end();
 }
 
 void RecordingClient::WarpPointer(ScreenPoint to) {

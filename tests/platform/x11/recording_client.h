@@ -51,8 +51,6 @@ class RecordingClient {
   // The symbols of the keys pressed so far, after a round trip to the
   // server; the record is cleared.
   std::vector<KeySym> TakeKeyPresses();
-  // Asks the server each time.
-  [[nodiscard]] bool HasWmState(Window window, const char* state_name);
 
   void WarpPointer(ScreenPoint to);
 
