@@ -131,7 +131,8 @@ TEST_P(X11StreamTest, EveryEventArrivesAtTheAimedPixel) {
 
   std::unique_ptr<PlatformInput> desktop =
       test.paced ? OpenDesktop() : OpenNativeDesktop();
-  recorder.WarpPointer(origin);
+  Xdotool({"mousemove", "--sync", std::to_string(origin.x),
+           std::to_string(origin.y)});
   (void)recorder.TakePointerEvents();
   ASSERT_EQ(desktop->GetCursorPos(), origin);
   EXPECT_EQ(draw(*desktop), outcome);

@@ -115,10 +115,4 @@ std::vector<KeySym> RecordingClient::TakeKeyPresses() {
   return std::exchange(key_presses_, {});
 }
 
-void RecordingClient::WarpPointer(ScreenPoint to) {
-  XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, to.x,
-               to.y);
-  XSync(display_, False);
-}
-
 }  // namespace scrivlet::testing

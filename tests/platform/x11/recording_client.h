@@ -52,8 +52,6 @@ class RecordingClient {
   // server; the record is cleared.
   std::vector<KeySym> TakeKeyPresses();
 
-  void WarpPointer(ScreenPoint to);
-
  private:
   void Drain();
 

@@ -33,8 +33,8 @@ constexpr int kPressesBefore = 40;
 // One drawing, bracketed as the draw trigger does; what it ended with.
 std::string Draw(PlatformInput& desktop) {
   const FakePicture picture(kSide, kSide, 0x000000);
-  RecordingClient pointer;
-  pointer.WarpPointer(kOrigin);
+  Xdotool({"mousemove", "--sync", std::to_string(kOrigin.x),
+           std::to_string(kOrigin.y)});
   desktop.DrawingStarted();
   std::string outcome;
   try {
