@@ -213,8 +213,11 @@ TEST_F(Form1DriverTest, PresetsRewriteTheBoxesAndCheckBoxesClickAndGray) {
     EXPECT_EQ(TextOf(Item(Control::Text2)), "2");
   }
 
-  // Clicked, or set to its third state as another program may.
+  // Clicked, or set to its third state as another program may; the window
+  // changes its band in place.
   HWND check1 = Item(Control::Check1);
+  RECT before{};
+  ::GetWindowRect(form_, &before);
   const struct {
     bool gray;
     LRESULT value;
@@ -233,6 +236,9 @@ TEST_F(Form1DriverTest, PresetsRewriteTheBoxesAndCheckBoxesClickAndGray) {
               step.topmost)
         << &step - steps;
   }
+  RECT after{};
+  ::GetWindowRect(form_, &after);
+  EXPECT_TRUE(::EqualRect(&before, &after));
 }
 
 TEST_F(Form1DriverTest, FilesDroppedFromAnXClientLoadOrSayWhy) {
