@@ -21,12 +21,6 @@
 #include "platform/desktop.h"
 #include "platform/win32/win32_api.h"
 
-namespace scrivlet {
-void PrintTo(const ScreenPoint& point, std::ostream* out) {
-  *out << "(" << point.x << ", " << point.y << ")";
-}
-}  // namespace scrivlet
-
 namespace scrivlet::testing {
 namespace {
 

@@ -47,10 +47,6 @@ class Form1DriverTest : public ::testing::Test {
     EXPECT_TRUE(CloseProgram(process_, form_)) << "the program did not close";
   }
 
-  static HWND WindowOf(const wchar_t* window_class) {
-    return testing::WindowOf(process_.dwProcessId, window_class);
-  }
-
   static HWND Item(Control control) {
     HWND item = ::GetDlgItem(form_, Info(control).id);
     EXPECT_NE(item, nullptr) << Info(control).name;
@@ -64,7 +60,7 @@ class Form1DriverTest : public ::testing::Test {
   // The message box's text once it shows, closing it; empty if none shows.
   static std::string TakeMessage() {
     for (int i = 0; i < 100; ++i) {
-      if (HWND box = WindowOf(kMessageWindowClass)) {
+      if (HWND box = WindowOf(process_.dwProcessId, kMessageWindowClass)) {
         std::string text = TextOf(::GetDlgItem(box, kMessageTextId));
         ::SendMessageW(box, WM_CLOSE, 0, 0);
         return text;
