@@ -227,6 +227,7 @@ TEST_F(Form1DriverTest, StrokesGreyDragInputAndPasteAndDoubleClickLoad) {
   EXPECT_EQ(Messages(), std::vector<std::string>{texts::kDropNotFound});
   chosen_file_ = QDir::tempPath();
   QTest::mouseDClick(Find<PictureBox>("Picture1"), Qt::LeftButton);
+  // The second problem takes the first one's box: one box at a time.
   EXPECT_EQ(Messages(), std::vector<std::string>{texts::kDropFolder});
 }
 

@@ -29,7 +29,7 @@ namespace {
 
 // The stripes in `format`, written by Qt from the GIF, which it cannot write.
 Bytes Encoded(const char* format) {
-  const Bytes gif = StripesGif();
+  Bytes gif = StripesGif();
   if (QByteArray(format) == "GIF") return gif;
   QByteArray bytes;
   QBuffer buffer(&bytes);
