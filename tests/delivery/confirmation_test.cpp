@@ -106,10 +106,6 @@ const milliseconds kFrame =
 INSTANTIATE_TEST_SUITE_P(
     Looks, ConfirmationTest,
     ::testing::Values(
-        ConfirmCase{.name = "InkOnAMarkShowsIt",
-                    .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
-                    .looks = {{{0}, milliseconds(1)}},
-                    .shown = {0}},
         ConfirmCase{
             .name = "AMarkShowsOnceAllItsPixelsDo",
             .marks = {MarkOn({0, 1}, 0)},
@@ -159,12 +155,6 @@ INSTANTIATE_TEST_SUITE_P(
                     .looks = {{{}, milliseconds(40)}},
                     .repair = {0},
                     .typical = milliseconds(10)},
-        ConfirmCase{.name = "AlsoAloneWhenDrawnNotAsLost",
-                    .marks = {MarkOn({0}, 0)},
-                    .looks = {{{}, milliseconds(40)}},
-                    .repair = {0},
-                    .typical = milliseconds(10),
-                    .drawn = {0}},
         ConfirmCase{.name = "ADotUnseenForItsBoundIsGivenUp",
                     .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
                     .looks = {{{}, kBound}},

@@ -83,12 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                      Clean(trust, 3);
                    },
                    1},
-        WindowCase{"GrowsOnlyOnceDotsSentAloneShowed",
-                   [](DeliveryTrust& trust) {
-                     trust.BatchLanded(1, 0);
-                     trust.BatchLanded(1, 0);
-                   },
-                   1},
         // A compositor: the target drew a dot the screen showed later.
         WindowCase{"DrawnDotsShownLateNeedOnlyAShortProbe",
                    [](DeliveryTrust& trust) {

@@ -71,14 +71,8 @@ constexpr std::int32_t kY40 = 5461;
 INSTANTIATE_TEST_SUITE_P(
     EngineStreams, DotStreamTest,
     ::testing::Values(
-        // The move onto an absolute dot is repeated with its click.
-        StreamCase{"AbsoluteDot",
-                   {{kAbsMove, kX50, kY40},
-                    {kDown | MOUSEEVENTF_ABSOLUTE, kX50, kY40},
-                    {kUp | MOUSEEVENTF_ABSOLUTE, kX50, kY40}},
-                   {{{50, 40}, std::nullopt, false, 3}},
-                   1},
-        // One unit of 0..65535 stays on the pixel: no stroke.
+        // The move onto an absolute dot is repeated with its click; one
+        // unit of 0..65535 stays on the pixel: no stroke.
         StreamCase{"AbsoluteDragStaysOnItsPixel",
                    {{kAbsMove, kX50, kY40},
                     {kDown | MOUSEEVENTF_ABSOLUTE, kX50, kY40},

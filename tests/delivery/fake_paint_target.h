@@ -31,18 +31,14 @@ namespace scrivlet::testing {
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
-struct FakeTime {
-  PacingClock::TimePoint now{};
-};
-
 class FakeClock final : public PacingClock {
  public:
-  explicit FakeClock(FakeTime& time) : time_(time) {}
-  TimePoint Now() override { return time_.now; }
-  void SleepFor(Duration duration) override { time_.now += duration; }
+  explicit FakeClock(TimePoint& now) : now_(now) {}
+  TimePoint Now() override { return now_; }
+  void SleepFor(Duration duration) override { now_ += duration; }
 
  private:
-  FakeTime& time_;
+  TimePoint& now_;
 };
 
 inline constexpr COLORREF kPaper = 0xFFFFFF;
@@ -57,12 +53,13 @@ struct SentEvent {
 
 class FakePaintTarget final : public PlatformInput {
  public:
-  explicit FakePaintTarget(FakeTime& time) : time_(time) {}
+  explicit FakePaintTarget(PacingClock::TimePoint& now) : now_(now) {}
 
   // How the target reacts to a press: paints after `latency`, or never.
   std::optional<microseconds> paint_latency = microseconds(800);
   // Extra time the target is busy before it handles its n-th press
-  // (counted from 0): a stall under CPU load, a slow repaint.
+  // (counted from 0, swatch clicks too): a stall under CPU load, a slow
+  // repaint.
   std::map<int, microseconds> stall_before_press;
   // Loses presses and strokes that come while it is busy (see above).
   bool fragile = true;
@@ -109,21 +106,12 @@ class FakePaintTarget final : public PlatformInput {
     }
     return points;
   }
-  // When the press at `at` became visible, if it did.
-  [[nodiscard]] std::optional<PacingClock::TimePoint> PaintedAt(
-      ScreenPoint at) const {
-    const auto found = painted_.find(Key(at));
-    if (found == painted_.end()) {
-      return std::nullopt;
-    }
-    return found->second.first;
-  }
 
   ScreenPoint GetCursorPos() override { return pointer_; }
   void mouse_event(std::uint32_t flags, std::int32_t dx,
                    std::int32_t dy) override {
-    events_.push_back({flags, dx, dy, time_.now});
-    time_.now += event_time;
+    events_.push_back({flags, dx, dy, now_});
+    now_ += event_time;
     const ScreenPoint from = pointer_;
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
       if ((flags & MOUSEEVENTF_ABSOLUTE) != 0) {
@@ -139,27 +127,20 @@ class FakePaintTarget final : public PlatformInput {
         DrawLine(from);
       }
     }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ &&
-        fail_at_press == any_presses_++) {
+    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
       button_down_ = true;
-      throw PlatformError("injection failed");
-    }
-    if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_ && OnSwatch()) {
-      button_down_ = true;
-      last_press_ = time_.now;
-    } else if ((flags & MOUSEEVENTF_LEFTDOWN) != 0 && !button_down_) {
-      button_down_ = true;
-      const auto stall = stall_before_press.find(presses_++);
-      const bool too_soon =
-          last_press_ && time_.now - *last_press_ < drop_within;
-      last_press_ = time_.now;
-      if (smears && busy_until_ > time_.now && last_dot_) {
+      const int press = presses_++;
+      if (fail_at_press == press) {
+        throw PlatformError("injection failed");
+      }
+      const bool too_soon = last_press_ && now_ - *last_press_ < drop_within;
+      last_press_ = now_;
+      const bool on_swatch = OnSwatch();  // paints nothing
+      if (!on_swatch && smears && busy_until_ > now_ && last_dot_) {
         SmearTo(*last_dot_);
       }
-      if ((!fragile || busy_until_ <= time_.now) && !too_soon) {
-        Paint(time_.now + (stall != stall_before_press.end() ? stall->second
-                                                             : microseconds(0)),
-              {pointer_});
+      if (!on_swatch && (!fragile || busy_until_ <= now_) && !too_soon) {
+        Paint(now_ + stall_before_press[press], {pointer_});
       }
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
@@ -167,7 +148,7 @@ class FakePaintTarget final : public PlatformInput {
       // A stroke not drawn yet is lost: the target looks for the pointer
       // when it gets to the move, and finds the button up.
       for (const PixelKey& key : stroke_) {
-        if (fragile && painted_.at(key).first > time_.now) {
+        if (fragile && painted_.at(key).first > now_) {
           painted_.erase(key);
         }
       }
@@ -180,7 +161,7 @@ class FakePaintTarget final : public PlatformInput {
     }
     const std::uint16_t word = abort_key_words[abort_queries_++];
     if (word != 0 && !abort_answered) {
-      abort_answered = time_.now;
+      abort_answered = now_;
     }
     return word;
   }
@@ -198,7 +179,7 @@ class FakePaintTarget final : public PlatformInput {
   // Passes the fake time up to the moment paint first shows in `area`
   // after the last read, or by the whole timeout.
   bool WaitForScreenChange(ScreenRect area, microseconds timeout) override {
-    const PacingClock::TimePoint end = time_.now + timeout;
+    const PacingClock::TimePoint end = now_ + timeout;
     std::optional<PacingClock::TimePoint> next;
     for (const auto& [key, paint] : painted_) {
       const PacingClock::TimePoint shows = ShowsAt(paint.first);
@@ -207,7 +188,7 @@ class FakePaintTarget final : public PlatformInput {
         next = shows;
       }
     }
-    time_.now = next ? std::max(time_.now, *next) : end;
+    now_ = next ? std::max(now_, *next) : end;
     return next.has_value();
   }
 
@@ -222,13 +203,13 @@ class FakePaintTarget final : public PlatformInput {
   }
 
   std::optional<COLORREF> Read(ScreenPoint at, bool shown) {
-    last_read_ = time_.now;
+    last_read_ = now_;
     if (!readable) {
       return std::nullopt;
     }
     const auto found = painted_.find(Key(at));
-    if (found == painted_.end() || (shown ? ShowsAt(found->second.first)
-                                          : found->second.first) > time_.now) {
+    if (found == painted_.end() ||
+        (shown ? ShowsAt(found->second.first) : found->second.first) > now_) {
       return kPaper;
     }
     return found->second.second;
@@ -282,7 +263,7 @@ class FakePaintTarget final : public PlatformInput {
   void SmearTo(ScreenPoint from) {
     const std::vector<ScreenPoint> line = LineTo(from, 0, 0);
     for (std::size_t i = 0; i + 1 < line.size(); ++i) {  // not the pointer's
-      painted_.try_emplace(Key(line[i]), time_.now, colour_);
+      painted_.try_emplace(Key(line[i]), now_, colour_);
     }
   }
 
@@ -291,7 +272,7 @@ class FakePaintTarget final : public PlatformInput {
     const auto gap = line_gaps.find(lines_++);
     const auto [first, last] =
         gap == line_gaps.end() ? std::pair{0, 0} : gap->second;
-    for (const ScreenPoint& at : Paint(time_.now, LineTo(from, first, last))) {
+    for (const ScreenPoint& at : Paint(now_, LineTo(from, first, last))) {
       stroke_.push_back(Key(at));
     }
   }
@@ -321,7 +302,7 @@ class FakePaintTarget final : public PlatformInput {
     return done;
   }
 
-  FakeTime& time_;
+  PacingClock::TimePoint& now_;
   ScreenPoint pointer_{};
   bool button_down_ = false;
   std::vector<SentEvent> events_;
@@ -332,7 +313,6 @@ class FakePaintTarget final : public PlatformInput {
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
   int presses_ = 0;
-  int any_presses_ = 0;
   COLORREF colour_ = kInk;  // chosen by the last swatch click taken
   int swatch_clicks_ = 0;
   PacingClock::TimePoint last_read_{};
@@ -348,21 +328,18 @@ inline constexpr std::uint32_t kAbsUp =
     MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
 
 // A column of absolute dots 2 pixels apart, as the absolute plotter sends
-// it, each dragged one unit down when `drag`; or of lines of `line` pixels
-// down from each press. One dot is a click.
-inline Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false,
-                             int line = 0) {
+// it; or of lines of `line` pixels down from each press. One dot is a
+// click.
+inline Stream AbsoluteColumn(ScreenPoint top, int count, int line = 0) {
   Stream events;
+  const std::int32_t x =
+      EngineCoordinate(top.x, FakePaintTarget::kBounds.width);
   const auto y_of = [](int pixel) {
     return EngineCoordinate(pixel, FakePaintTarget::kBounds.height);
   };
   for (int i = 0; i < count; ++i) {
-    const std::int32_t x =
-        EngineCoordinate(top.x, FakePaintTarget::kBounds.width);
     const std::int32_t y = y_of(top.y + (2 + line) * i);
-    const std::int32_t end = line > 0 ? y_of(top.y + (2 + line) * i + line)
-                             : drag   ? y + 1
-                                      : y;
+    const std::int32_t end = y_of(top.y + (2 + line) * i + line);
     events.insert(events.end(), {{kAbsMove, x, y}, {kAbsDown, x, y}});
     if (end != y) {
       events.push_back({kAbsMove, x, end});
@@ -376,10 +353,10 @@ inline Stream AbsoluteColumn(ScreenPoint top, int count, bool drag = false,
 class PacerRig {
  public:
   explicit PacerRig(PacingPolicy policy = {}) {
-    auto target = std::make_unique<FakePaintTarget>(time_);
+    auto target = std::make_unique<FakePaintTarget>(now_);
     target_ = target.get();
     pacer_ = std::make_unique<DeliveryPacer>(
-        std::move(target), std::make_unique<FakeClock>(time_), policy);
+        std::move(target), std::make_unique<FakeClock>(now_), policy);
   }
 
   void Send(const Stream& events) {
@@ -393,14 +370,14 @@ class PacerRig {
     pacer_->DrawingEnded();
   }
   // Lets whatever the target still owes show.
-  void Settle() { time_.now += std::chrono::seconds(5); }
+  void Settle() { now_ += std::chrono::seconds(5); }
 
   FakePaintTarget& target() { return *target_; }
   DeliveryPacer& pacer() { return *pacer_; }
-  [[nodiscard]] PacingClock::TimePoint now() const { return time_.now; }
+  [[nodiscard]] PacingClock::TimePoint now() const { return now_; }
 
  private:
-  FakeTime time_;
+  PacingClock::TimePoint now_{};
   FakePaintTarget* target_ = nullptr;
   std::unique_ptr<DeliveryPacer> pacer_;
 };

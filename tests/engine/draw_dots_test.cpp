@@ -62,7 +62,6 @@ TEST(DrawAbsolute, GridEndsAreInclusiveAndOutsideReadsWhite) {
   };
   // A white 10 x 4 box: columns 0,2,..,10 and rows 0,2,4 with step 2.
   const Case cases[] = {
-      {"white is light at 200", 2, 200, 0},
       {"white is dark at 255, box edge included", 2, 255, 18},
       {"step 3 reaches 9 and 3", 3, 255, 8},
       {"negative step with positive end draws nothing", -2, 255, 0},
@@ -85,7 +84,6 @@ TEST(DrawAbsolute, SendsNoDotOffTheDesktop) {
   };
   // A dark 3 x 3 picture on a 1920 x 1080 desktop.
   const Case cases[] = {
-      {"all on the desktop", {100, 100}, 5, 9},
       {"last column and row past the right and bottom", {1910, 1070}, 5, 4},
       {"exactly on the last pixel", {1909, 1069}, 5, 9},
       {"negative magnification past the left and top", {5, 5}, -5, 4},

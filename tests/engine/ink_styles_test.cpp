@@ -7,6 +7,7 @@
 
 #include "engine/ditherer.h"
 #include "engine/stroke_planner.h"
+#include "mouse_events.h"
 
 namespace scrivlet::testing {
 namespace {
@@ -72,22 +73,6 @@ SampleColours Greys(const std::vector<std::vector<int>>& rows) {
     for (const int v : row) grid.colour.push_back(v * 0x010101U);
   }
   return grid;
-}
-
-// '#' the first tone, '.' the paper, other tones as their index.
-std::vector<std::string> Text(const ToneGrid& tones, const Palette& palette) {
-  std::vector<std::string> rows;
-  for (int r = 0; r < tones.rows; ++r) {
-    std::string row;
-    for (int c = 0; c < tones.columns; ++c) {
-      const int t = tones.At(c, r);
-      row += t == palette.paper ? '.'
-             : t == 0           ? '#'
-                                : static_cast<char>('0' + t);
-    }
-    rows.push_back(row);
-  }
-  return rows;
 }
 
 TEST(Dither, ChoosesTonesAsWorkedByHand) {

@@ -1,10 +1,13 @@
 #pragma once
 
 // Short names for the events the plotters send, so expected streams read
-// like the drawing they describe, and for the settings they draw with.
+// like the drawing they describe, for the settings they draw with, and the
+// tones a ditherer chose drawn in text.
 
+#include <string>
 #include <vector>
 
+#include "engine/ditherer.h"
 #include "engine/draw_settings.h"
 #include "fake_desktop.h"
 
@@ -33,6 +36,23 @@ inline MouseEventRecord RelMove(std::int32_t dx, std::int32_t dy) {
 }
 inline MouseEventRecord RelDown() { return {MOUSEEVENTF_LEFTDOWN, 0, 0}; }
 inline MouseEventRecord RelUp() { return {MOUSEEVENTF_LEFTUP, 0, 0}; }
+
+// '#' the first tone, '.' the paper, other tones as their index.
+inline std::vector<std::string> Text(const ToneGrid& tones,
+                                     const Palette& palette) {
+  std::vector<std::string> rows;
+  for (int r = 0; r < tones.rows; ++r) {
+    std::string row;
+    for (int c = 0; c < tones.columns; ++c) {
+      const int t = tones.At(c, r);
+      row += t == palette.paper ? '.'
+             : t == 0           ? '#'
+                                : static_cast<char>('0' + t);
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
 
 inline std::ostream& operator<<(std::ostream& out,
                                 const MouseEventRecord& event) {

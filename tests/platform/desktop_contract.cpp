@@ -53,8 +53,6 @@ TEST_P(DesktopContractTest, KeyStateWordsFollowTheKeyboard) {
     std::vector<Step> steps;
   } cases[] = {
       {"tap between two queries", {{Down}, {Up}, {Query, 0x0001}, {Query, 0}}},
-      {"press, hold, release",
-       {{Down}, {Query, 0x8001}, {Query, 0x8000}, {Up}, {Query, 0}}},
       {"the keyboard's repeat is no new press",
        {{Down},
         {Query, 0x8001},

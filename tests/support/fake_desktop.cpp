@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <utility>
 
 namespace scrivlet::testing {
 
@@ -12,24 +11,6 @@ FakeDesktop::FakeDesktop(DesktopArea bounds, ScreenPoint cursor)
 
 FakeDesktop::~FakeDesktop() {
   EXPECT_FALSE(left_down_) << "the left button was left down";
-}
-
-void FakeDesktop::ScriptKey(int virtual_key, std::size_t query_index,
-                            std::uint16_t word) {
-  key_script_[virtual_key][query_index] = word;
-}
-
-void FakeDesktop::FailEventAt(std::size_t event_index) {
-  fail_at_ = event_index;
-}
-
-void FakeDesktop::AfterEvent(std::size_t event_index,
-                             std::function<void()> action) {
-  after_event_[event_index] = std::move(action);
-}
-
-void FakeDesktop::AnswerNextQuery(int virtual_key, std::uint16_t word) {
-  next_answer_[virtual_key] = word;
 }
 
 std::size_t FakeDesktop::key_queries(int virtual_key) const {
@@ -56,19 +37,9 @@ void FakeDesktop::mouse_event(std::uint32_t flags, std::int32_t dx,
 }
 
 std::uint16_t FakeDesktop::GetAsyncKeyState(int virtual_key) {
-  const std::size_t index = key_queries_[virtual_key]++;
-  const auto next = next_answer_.find(virtual_key);
-  if (next != next_answer_.end()) {
-    const std::uint16_t word = next->second;
-    next_answer_.erase(next);
-    return word;
-  }
-  const auto script = key_script_.find(virtual_key);
-  if (script != key_script_.end()) {
-    const auto word = script->second.find(index);
-    if (word != script->second.end()) return word->second;
-  }
-  return 0;
+  const auto word =
+      key_script_.find({virtual_key, key_queries_[virtual_key]++});
+  return word == key_script_.end() ? 0 : word->second;
 }
 
 void FakeDesktop::SetWindowPos(NativeWindow window, ZOrder order) {

@@ -36,24 +36,26 @@ class FakeDesktop : public PlatformInput {
  public:
   explicit FakeDesktop(DesktopArea bounds = {0, 0, 1920, 1080},
                        ScreenPoint cursor = {100, 100});
-  FakeDesktop(const FakeDesktop&) = delete;
-  FakeDesktop& operator=(const FakeDesktop&) = delete;
-  FakeDesktop(FakeDesktop&&) = delete;
-  FakeDesktop& operator=(FakeDesktop&&) = delete;
   // Fails the running test if the left button is still down.
   ~FakeDesktop() override;
 
   // The n-th query (counted from 0) of `virtual_key` answers `word`; queries
   // not scripted answer 0.
-  void ScriptKey(int virtual_key, std::size_t query_index, std::uint16_t word);
+  void ScriptKey(int virtual_key, std::size_t query_index, std::uint16_t word) {
+    key_script_[{virtual_key, query_index}] = word;
+  }
   // The event with this index (counted from 0) throws PlatformError instead
   // of being recorded.
-  void FailEventAt(std::size_t event_index);
+  void FailEventAt(std::size_t event_index) { fail_at_ = event_index; }
   // Runs `action` right after the event with this index has been recorded:
   // a key press or a screen change at that moment of a drawing.
-  void AfterEvent(std::size_t event_index, std::function<void()> action);
+  void AfterEvent(std::size_t event_index, std::function<void()> action) {
+    after_event_[event_index] = std::move(action);
+  }
   // The next query of `virtual_key` answers `word`, once.
-  void AnswerNextQuery(int virtual_key, std::uint16_t word);
+  void AnswerNextQuery(int virtual_key, std::uint16_t word) {
+    ScriptKey(virtual_key, key_queries(virtual_key), word);
+  }
   void SetCursor(ScreenPoint cursor) { cursor_ = cursor; }
   void SetBounds(DesktopArea bounds) { bounds_ = bounds; }
 
@@ -94,11 +96,10 @@ class FakeDesktop : public PlatformInput {
   ScreenPoint cursor_;
   std::vector<MouseEventRecord> events_;
   std::vector<WindowPosRecord> window_pos_calls_;
-  std::map<int, std::map<std::size_t, std::uint16_t>> key_script_;
+  std::map<std::pair<int, std::size_t>, std::uint16_t> key_script_;
   std::map<int, std::size_t> key_queries_;
   std::optional<std::size_t> fail_at_;
   std::map<std::size_t, std::function<void()>> after_event_;
-  std::map<int, std::uint16_t> next_answer_;
   std::size_t event_count_ = 0;
   bool left_down_ = false;
 };

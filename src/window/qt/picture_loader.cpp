@@ -3,10 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QList>
-#include <QMimeData>
 #include <QSize>
-#include <QUrl>
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -129,14 +126,6 @@ PictureLoad Load(const QString& path) {
 }
 
 }  // namespace
-
-QString FirstDroppedFile(const QMimeData& data) {
-  const QList<QUrl> urls = data.urls();
-  if (urls.isEmpty() || !urls.front().isLocalFile()) {
-    return {};
-  }
-  return urls.front().toLocalFile();
-}
 
 PictureLoad LoadPictureFile(const QString& path) {
   // Nothing may leave a drop handler: out of memory is a message too.

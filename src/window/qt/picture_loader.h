@@ -8,8 +8,6 @@
 
 #include "window/core/picture_limits.h"
 
-class QMimeData;
-
 namespace scrivlet {
 
 // Exactly one of the two is set.
@@ -17,10 +15,6 @@ struct PictureLoad {
   QImage picture;
   QString problem;
 };
-
-// The local path of the first file in a drop, or empty when the drop carries
-// no local file.
-QString FirstDroppedFile(const QMimeData& data);
 
 // Loads a picture in any format Qt reads, judged by content, not by name.
 // Takes regular files only and never waits on one (a FIFO is refused).

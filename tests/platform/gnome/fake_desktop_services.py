@@ -11,6 +11,7 @@ degrees.
 """
 
 import argparse
+import re
 
 import dbus
 import dbus.lowlevel as low
@@ -21,23 +22,20 @@ PORTAL = "/org/freedesktop/portal/desktop"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
 SHORTCUTS_SESSION = dbus.ObjectPath(PORTAL + "/session/1_1/fake")
 STREAM = "/org/gnome/Mutter/ScreenCast/Stream/u1"
-PREFIXES = ("org.gnome.Mutter.", "org.freedesktop.portal.", "org.freedesktop.DBus.")
+PREFIX = re.compile(r"^org\.(gnome\.Mutter|freedesktop\.portal|freedesktop\.DBus)\.")
 
 
-def mode(size, current, preferred=False):
-    width, height = (int(n) for n in size.split("x"))
-    properties = {"is-current": current}
-    if preferred:
-        properties["is-preferred"] = True
-    return (size, width, height, 60.0, 1.0, [1.0], properties)
+def mode(width, height, flag):
+    """A mode that is current or preferred, as `flag` says."""
+    return (f"{width}x{height}", width, height, 60.0, 1.0, [1.0], {flag: True})
 
 
 WIDE = ("DP-1", "Fake", "Wide", "1")
 SMALL = ("Virtual-1", "Fake", "Small", "2")
 DISPLAY_STATE = (
     "ua((ssss)a(siiddada{sv})a{sv})a(iiduba(ssss)a{sv})a{sv}", 1,
-    [(WIDE, [mode("1920x1080", True)], {}),
-     (SMALL, [mode("1280x800", True), mode("1920x1200", False, True)], {})],
+    [(WIDE, [mode(1920, 1080, "is-current")], {}),
+     (SMALL, [mode(1280, 800, "is-current"), mode(1920, 1200, "is-preferred")], {})],
     # DP-1 left, the primary Virtual-1 right of it.
     [(0, 0, 1.0, 0, False, [WIDE], {}), (1920, 0, 2.0, 1, True, [SMALL], {})],
     {"layout-mode": dbus.UInt32(1)})
@@ -70,11 +68,7 @@ def main():
 
     def answer(call):
         args = call.get_args_list()
-        name = call.get_interface() or ""
-        for prefix in PREFIXES:
-            if name.startswith(prefix):
-                name = name[len(prefix):]
-        name += "." + call.get_member()
+        name = PREFIX.sub("", call.get_interface() or "") + "." + call.get_member()
         if name == "org.scrivlet.Fake.Activate":
             signal(PORTAL, SHORTCUTS, "Activated", "osta{sv}", SHORTCUTS_SESSION, args[0], 0, {})
             return
@@ -107,12 +101,9 @@ def main():
             def after():
                 signal(STREAM, "org.gnome.Mutter.ScreenCast.Stream",
                        "PipeWireStreamAdded", "u", dbus.UInt32(42))
-        elif name == "RemoteDesktop.Session.NotifyPointerMotionAbsolute":
-            record += f" {args[1]:g} {args[2]:g}"
-        elif name == "RemoteDesktop.Session.NotifyPointerMotionRelative":
-            record += f" {args[0]:g} {args[1]:g}"
-        elif name.startswith("RemoteDesktop.Session.NotifyPointerMotion") or name in (
-                "RemoteDesktop.Session.Stop", "Session.Close"):
+        elif name.startswith("RemoteDesktop.Session.NotifyPointerMotion"):
+            record += f" {args[-2]:g} {args[-1]:g}"  # after the stream, if named
+        elif name in ("RemoteDesktop.Session.Stop", "Session.Close"):
             pass
         elif name == "DisplayConfig.GetCurrentState":
             reply += DISPLAY_STATE

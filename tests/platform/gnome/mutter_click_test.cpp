@@ -6,16 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
+#include <cstdint>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
-#include <vector>
 
 #include "app/open_desktop.h"
 #include "delivery/delivery_pacer.h"
+#include "dot_pattern.h"
 #include "engine/plotter.h"
 #include "fake_picture.h"
 #include "platform/desktop.h"
@@ -35,11 +33,8 @@ TEST(MutterClicks, TheRouteLandsAndReadsBack) {
 }
 
 TEST(MutterClicks, ThePlotterLandsAtTheAimedPixels) {
-  Recorder recorder;
-  ASSERT_EQ(recorder.ReadLine(), "ready");
   const auto hand = OpenGnomeRemoteDesktop();
-  ASSERT_TRUE(testing::WaitUntilFullScreen(*hand, recorder))
-      << "the recorder's window never covered the screen";
+  Recorder recorder(*hand);
 
   // The whole absolute plotter, behind the delivery pacer as the program
   // runs it, draws every dark sample at its place from where the user put
@@ -51,40 +46,22 @@ TEST(MutterClicks, ThePlotterLandsAtTheAimedPixels) {
   // left.
   testing::MoveTo(*hand, corner);
   const auto desktop = OpenDesktop();
-  for (int tries = 0; tries < 100; ++tries) {
-    try {
-      if (desktop->GetCursorPos() == corner) {
-        break;
-      }
-    } catch (const PlatformError&) {
-      // Not shown yet: mutter sends the cursor with its next frame.
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  const std::vector<std::string> rows{"#.#.#", ".#..#", "#####"};
-  const testing::FakePicture picture(rows);
-  constexpr std::int16_t kSpacing = 4;
+  testing::PointerShowsAt(*desktop, corner);
+  const testing::FakePicture picture({"#.#.#", ".#..#", "#####"});
+  const DrawSettings settings{1, 4, 200, kFalse};
   std::set<std::pair<int, int>> want;
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    for (std::size_t col = 0; col < rows[row].size(); ++col) {
-      if (rows[row][col] == '#') {
-        want.emplace(corner.x + static_cast<int>(col) * kSpacing,
-                     corner.y + static_cast<int>(row) * kSpacing);
-      }
-    }
+  for (const ScreenPoint dot : testing::ExpectedInk(
+           picture, settings, testing::PlotMode::Absolute, corner)) {
+    want.emplace(dot.x, dot.y);
   }
   desktop->DrawingStarted();
-  DrawAbsolute(*desktop, picture, DrawSettings{1, kSpacing, 200, kFalse},
-               nullptr);
+  DrawAbsolute(*desktop, picture, settings, nullptr);
   desktop->DrawingEnded();
   std::set<std::pair<int, int>> pressed;
   int presses = 0;
-  for (std::string line = recorder.ReadLine(); !line.empty();
-       line = recorder.ReadLine(500)) {
-    int x = 0;
-    int y = 0;
-    if (std::sscanf(line.c_str(), "press %d %d", &x, &y) == 2) {
-      pressed.emplace(x, y);
+  for (const testing::Click& click : recorder.Clicks(SIZE_MAX, 1000)) {
+    if (click.press) {
+      pressed.emplace(click.at.x, click.at.y);
       ++presses;
     }
   }

@@ -13,10 +13,10 @@
 #include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "fake_desktop.h"
 #include "fake_desktop_services.h"
+#include "poll_for.h"
 #include "session/command_input.h"
 
 namespace scrivlet {
@@ -24,15 +24,16 @@ namespace {
 
 using testing::FakeDesktopServices;
 
-// Polls until `done` holds, for at most ~2 s: the fake answers from its
+// Polls until `done` holds, for at most 2 s: the fake answers from its
 // own thread.
 template <typename Done>
 bool PollUntil(ShortcutPortal& portal, Done done) {
-  for (int tries = 0; tries < 200 && !done(); ++tries) {
-    portal.Poll([](Command) {});
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return done();
+  return testing::PollFor(
+      [&] {
+        portal.Poll([](Command) {});
+        return done();
+      },
+      std::chrono::seconds(2), std::chrono::milliseconds(10));
 }
 
 TEST(ShortcutPortalTest, AnActivationPressesTheKeyLikeACommand) {
@@ -54,10 +55,9 @@ TEST(ShortcutPortalTest, AnActivationPressesTheKeyLikeACommand) {
   for (const Case& c : cases) {
     fake.Activate(c.shortcut);
     std::uint16_t word = 0;
-    for (int tries = 0; tries < 200 && word == 0; ++tries) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      word = input.GetAsyncKeyState(c.polled);
-    }
+    testing::PollFor(
+        [&] { return (word = input.GetAsyncKeyState(c.polled)) != 0; },
+        std::chrono::seconds(2), std::chrono::milliseconds(10));
     EXPECT_EQ(word, kFreshKeyPress) << c.shortcut;
     // A tap, as from the command channel: the release needs no signal.
     EXPECT_EQ(input.GetAsyncKeyState(c.polled), 0) << c.shortcut;

@@ -1,11 +1,9 @@
 // A Wayland-native program for the tests on every Wayland desktop: a
-// full-screen window that prints its pid, then "ready" once shown, then
+// full-screen window that prints "ready" once shown, then
 // every button press and release with the pointer's position in its
 // window, and paints a black pixel where each press was and a line along
 // each move with the button held, as a paint program does. It is white, or with
 // --pattern shows PatternAt.
-
-#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -99,8 +97,6 @@ class Recorder final : public QRasterWindow {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::printf("pid %d\n", static_cast<int>(getpid()));
-  std::fflush(stdout);
   const QGuiApplication app(argc, argv);
   Recorder recorder(QGuiApplication::arguments().contains("--pattern"));
   recorder.showFullScreen();

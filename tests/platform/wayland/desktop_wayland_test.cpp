@@ -30,10 +30,8 @@ TEST(WaylandDesktopTest, MovesClicksAndReadBackOnTheSessionsOutput) {
 // the pixels aimed at, as the dots do.
 TEST(WaylandDesktopTest, PacerDrawsLinesWhole) {
   UseWaylandSession(FixtureSessionFile());
-  ClickRecorder recorder;
-  ASSERT_EQ(recorder.ReadLine(20000), "ready");
   DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
-  ASSERT_TRUE(WaitUntilFullScreen(pacer, recorder));
+  ClickRecorder recorder(pacer);
   EXPECT_EQ(StrokeFaults(pacer, recorder, {200, 200}), "");
 }
 

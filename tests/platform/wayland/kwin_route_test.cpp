@@ -27,9 +27,7 @@ TEST(KwinRouteTest, MovesClicksAndReadBack) {
 // than sent at the safe pace; prints the rate for the delivery figures.
 TEST(KwinRouteTest, PacerConfirmsEveryDot) {
   UseWaylandSession(FixtureSessionFile());
-  ClickRecorder recorder;
-  ASSERT_EQ(recorder.ReadLine(20000), "ready");
-  ASSERT_TRUE(WaitUntilFullScreen(*OpenWaylandDesktop(), recorder));
+  ClickRecorder recorder(*OpenWaylandDesktop());
   DeliveryPacer pacer(OpenWaylandDesktop(), MakeSteadyPacingClock());
   constexpr int kDots = 300;
   const auto start = std::chrono::steady_clock::now();

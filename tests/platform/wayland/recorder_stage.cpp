@@ -5,8 +5,10 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "dot_pattern.h"
@@ -41,8 +43,13 @@ ClickRecorder::ClickRecorder(bool pattern)
     : process_({"/bin/sh", "-c",
                 "QT_QPA_PLATFORM=wayland exec " SCRIVLET_CLICK_RECORDER +
                     std::string(pattern ? " --pattern" : "")},
-               {{}, false, true}) {
-  ReadLine();  // its pid, which the process is already known by
+               {{}, false, true}) {}
+
+ClickRecorder::ClickRecorder(PlatformInput& desktop, bool pattern)
+    : ClickRecorder(pattern) {
+  if (ReadLine(20000) != "ready" || !WaitUntilFullScreen(desktop, *this)) {
+    throw std::runtime_error("the click recorder never covered the screen");
+  }
 }
 
 std::string ClickRecorder::ReadLine(int timeout_ms) {
@@ -50,11 +57,10 @@ std::string ClickRecorder::ReadLine(int timeout_ms) {
       .value_or(std::string());
 }
 
-std::vector<Click> ClickRecorder::Clicks(std::size_t count) {
+std::vector<Click> ClickRecorder::Clicks(std::size_t count, int timeout_ms) {
   std::vector<Click> clicks;
   while (clicks.size() < count) {
-    // A compositor that has just started, on a busy machine, may take long.
-    const std::string line = ReadLine(20000);
+    const std::string line = ReadLine(timeout_ms);
     if (line.empty()) {
       break;
     }
@@ -75,15 +81,27 @@ bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder) {
     // Taken by the compositor before the wait starts: a click still in
     // flight would land after the one this returns on.
     desktop.Flush();
-    for (std::string line = recorder.ReadLine(250); !line.empty();
-         line = recorder.ReadLine(250)) {
-      const auto click = ParseClick(line);
-      if (click && !click->press && click->at == probe) {
+    for (const Click& click : recorder.Clicks(SIZE_MAX, 250)) {
+      if (!click.press && click.at == probe) {
+        // A click slower than the wait has had another sent after it.
+        recorder.Clicks(SIZE_MAX, 500);
         return true;
       }
     }
   }
   return false;
+}
+
+bool PointerShowsAt(PlatformInput& desktop, ScreenPoint at) {
+  return PollFor(
+      [&] {
+        try {
+          return desktop.GetCursorPos() == at;
+        } catch (const PlatformError&) {
+          return false;  // not shown yet
+        }
+      },
+      std::chrono::seconds(5), std::chrono::milliseconds(20));
 }
 
 ScreenImage ReadOnceInked(PlatformInput& desktop, ScreenRect around,
@@ -97,10 +115,7 @@ ScreenImage ReadOnceInked(PlatformInput& desktop, ScreenRect around,
 }
 
 void CheckRoute(PlatformInput& desktop, bool whole_pixels) {
-  ClickRecorder recorder(true);
-  ASSERT_EQ(recorder.ReadLine(20000), "ready");
-  ASSERT_TRUE(WaitUntilFullScreen(desktop, recorder))
-      << "the recorder's window never covered the screen";
+  ClickRecorder recorder(desktop, true);
   const DesktopArea area = desktop.DesktopBounds();
   ASSERT_GT(area.width, 210);
   struct Step {
@@ -178,16 +193,7 @@ std::string StrokeFaults(PlatformInput& desktop, ClickRecorder& recorder,
   DrawSettings settings{1, 5, 200, kFalse};
   settings.Strokes = true;
   MoveTo(desktop, corner);
-  // The pointer is read from the screen, which shows it a frame later.
-  PollFor(
-      [&] {
-        try {
-          return desktop.GetCursorPos() == corner;
-        } catch (const PlatformError&) {
-          return false;
-        }
-      },
-      std::chrono::seconds(5), std::chrono::milliseconds(20));
+  PointerShowsAt(desktop, corner);
   desktop.DrawingStarted();
   DrawAbsolute(desktop, picture, settings);
   desktop.DrawingEnded();
@@ -195,11 +201,8 @@ std::string StrokeFaults(PlatformInput& desktop, ClickRecorder& recorder,
       [&](ScreenRect rect) { return desktop.CaptureScreenRegion(rect); },
       ExpectedInk(picture, settings, PlotMode::Absolute, corner), 0xFFFFFF, 4);
   int held = 0;
-  for (std::string line = recorder.ReadLine(); !line.empty();
-       line = recorder.ReadLine(500)) {
-    held += line.starts_with("press")     ? 1
-            : line.starts_with("release") ? -1
-                                          : 0;
+  for (const Click& click : recorder.Clicks(SIZE_MAX, 500)) {
+    held += click.press ? 1 : -1;
     if (held != 0 && held != 1) {
       return "two presses or releases in a row";
     }

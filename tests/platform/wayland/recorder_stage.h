@@ -30,12 +30,15 @@ struct Click {
   }
 };
 
-// A full-screen window, white or showing PatternAt, that prints its pid,
-// "ready" once shown, then each press and release, and paints a black
+// A full-screen window, white or showing PatternAt, that prints "ready"
+// once shown, then each press and release, and paints a black
 // pixel at each press and a line along each move with the button held.
 class ClickRecorder {
  public:
   explicit ClickRecorder(bool pattern = false);
+  // Also waits until the window covers `desktop`'s screen
+  // (WaitUntilFullScreen); throws std::runtime_error if it never does.
+  explicit ClickRecorder(PlatformInput& desktop, bool pattern = false);
   ClickRecorder(const ClickRecorder&) = delete;
   ClickRecorder& operator=(const ClickRecorder&) = delete;
   ClickRecorder(ClickRecorder&&) = delete;
@@ -44,8 +47,10 @@ class ClickRecorder {
 
   // The next line it prints; empty after `timeout_ms` without one.
   std::string ReadLine(int timeout_ms = 5000);
-  // The next `count` presses and releases; fewer after 20 s without one.
-  std::vector<Click> Clicks(std::size_t count);
+  // The next `count` presses and releases; fewer after `timeout_ms`
+  // without one (a compositor just started, on a busy machine, may take
+  // long).
+  std::vector<Click> Clicks(std::size_t count, int timeout_ms = 20000);
 
  private:
   ChildProcess process_;
@@ -56,6 +61,10 @@ class ClickRecorder {
 // the window, and drops what the clicks before it left. False if it never
 // does.
 bool WaitUntilFullScreen(PlatformInput& desktop, ClickRecorder& recorder);
+
+// Whether the pointer shows at `at` within 5 s: the screen shows it a
+// frame after it moved.
+bool PointerShowsAt(PlatformInput& desktop, ScreenPoint at);
 
 // `around` read back once its pixel `inked` shows black, or after 5 s: the
 // recorder paints a moment after the press.

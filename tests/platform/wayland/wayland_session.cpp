@@ -75,13 +75,7 @@ void GiveToSessionUser(const std::string& path) {
   if (uid == nullptr || *uid == '\0' || gid == nullptr) {
     return;
   }
-  if (std::filesystem::is_directory(path)) {
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(path)) {
-      lchown(entry.path().c_str(), std::stoul(uid), std::stoul(gid));
-    }
-  }
-  lchown(path.c_str(), std::stoul(uid), std::stoul(gid));
+  RunToSuccess({"chown", "-R", std::string(uid) + ":" + gid, path});
 }
 
 std::string FixtureSessionFile() {

@@ -1,26 +1,52 @@
 // The real Win32 backend against the desktop it runs on (Wine on a virtual X
 // server here): where the pointer lands, which messages a window receives,
-// z-order, the key state and screen read-back.
+// the key state and screen read-back.
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "canvas.h"
 #include "desktop_contract.h"
 #include "engine_coordinate.h"
 #include "platform/desktop.h"
 #include "platform/win32/win32_api.h"
-#include "pointer_settings.h"
-#include "test_window.h"
 
 namespace scrivlet::testing {
 namespace {
+
+using namespace std::chrono_literals;
+
+// Sets the acceleration of relative motion (SPI_SETMOUSE: two thresholds and
+// a level, all 0 for none) for the guard's lifetime.
+class AccelerationGuard {
+ public:
+  explicit AccelerationGuard(std::array<int, 3> wanted) {
+    if (::SystemParametersInfoW(SPI_GETMOUSE, 0, saved_.data(), 0) == FALSE ||
+        ::SystemParametersInfoW(SPI_SETMOUSE, 0, wanted.data(), 0) == FALSE) {
+      throw std::runtime_error("SystemParametersInfoW(SPI_SETMOUSE) failed");
+    }
+  }
+  AccelerationGuard(const AccelerationGuard&) = delete;
+  AccelerationGuard& operator=(const AccelerationGuard&) = delete;
+  AccelerationGuard(AccelerationGuard&&) = delete;
+  AccelerationGuard& operator=(AccelerationGuard&&) = delete;
+  ~AccelerationGuard() {
+    ::SystemParametersInfoW(SPI_SETMOUSE, 0, saved_.data(), 0);
+  }
+
+ private:
+  std::array<int, 3> saved_{};
+};
 
 ScreenPoint Centre(const DesktopArea& area) {
   return {area.left + area.width / 2, area.top + area.height / 2};
@@ -102,14 +128,13 @@ TEST(Win32DpiTest, ADesktopOpenedOnAnUnawareThreadWorksInPhysicalPixels) {
 TEST_F(Win32DesktopTest, RelativeMovesGoThroughThePointerSettings) {
   struct Case {
     const char* name;
-    int acceleration[3];  // SPI_SETMOUSE: threshold 1, threshold 2, level
-    ScreenPoint moved;    // after moves of (7, -3) and (0, 11) mouse units
+    std::array<int, 3> acceleration;  // threshold 1, threshold 2, level
+    ScreenPoint moved;  // after moves of (7, -3) and (0, 11) mouse units
   };
   for (const Case& c : {Case{"no acceleration", {0, 0, 0}, {7, 8}},
                         Case{"doubling", {6, 10, 1}, {14, 19}}}) {
     SCOPED_TRACE(c.name);
-    const MouseAccelerationGuard acceleration(
-        c.acceleration[0], c.acceleration[1], c.acceleration[2]);
+    const AccelerationGuard acceleration(c.acceleration);
     const ScreenPoint start = Centre(area_);
     MoveTo(start);
     desktop_->mouse_event(MOUSEEVENTF_MOVE, 7, -3);
@@ -120,48 +145,33 @@ TEST_F(Win32DesktopTest, RelativeMovesGoThroughThePointerSettings) {
   }
 }
 
+// Absolute flag, but no move: the coordinates are ignored, also when a
+// relative move has put the pointer there since the last absolute one.
 TEST_F(Win32DesktopTest, ButtonWithoutMovePressesWhereThePointerStands) {
-  const DesktopArea area = MiddleArea(60, 60);
-  TestWindow target(area, RGB(255, 255, 255));
-  const ScreenPoint spot{area.left + 10, area.top + 50};
-  MoveTo(spot);
-  // Absolute flag, but no move: the coordinates must be ignored.
-  desktop_->mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, 0, 0);
-  desktop_->mouse_event(MOUSEEVENTF_LEFTUP, 65535, 65535);
-  desktop_->Flush();
-  EXPECT_EQ(target.WaitForButtons(2),
-            (std::vector<ButtonMessage>{{ButtonMessage::Kind::Down, spot},
-                                        {ButtonMessage::Kind::Up, spot}}));
-}
-
-TEST_F(Win32DesktopTest, TopmostIsSetAndClearedInPlace) {
-  TestWindow target(MiddleArea(50, 40), RGB(255, 255, 255));
-  const auto topmost = [&target] {
-    return (::GetWindowLongPtrW(target.handle(), GWL_EXSTYLE) &
-            WS_EX_TOPMOST) != 0;
-  };
-  RECT before{};
-  ::GetWindowRect(target.handle(), &before);
-  const auto handle = reinterpret_cast<NativeWindow>(target.handle());
-
-  desktop_->SetWindowPos(handle, ZOrder::Topmost);
-  EXPECT_TRUE(topmost());
-  desktop_->SetWindowPos(handle, ZOrder::NotTopmost);
-  EXPECT_FALSE(topmost());
-
-  RECT after{};
-  ::GetWindowRect(target.handle(), &after);
-  EXPECT_TRUE(::EqualRect(&before, &after));
+  const AccelerationGuard no_acceleration({0, 0, 0});
+  for (const int relative : {0, 4}) {
+    const DesktopArea area = MiddleArea(60, 60);
+    Canvas target(area);
+    const ScreenPoint spot{area.left + 10, area.top + 50};
+    MoveTo({spot.x - relative, spot.y});
+    if (relative != 0) desktop_->mouse_event(MOUSEEVENTF_MOVE, relative, 0);
+    desktop_->mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE, 0, 0);
+    desktop_->mouse_event(MOUSEEVENTF_LEFTUP, 65535, 65535);
+    desktop_->Flush();
+    EXPECT_TRUE(Canvas::PumpUntil([&] { return target.ups > 0; }, 2s));
+    EXPECT_EQ(target.painted, (std::set<Pixel>{{spot.x, spot.y}})) << relative;
+    EXPECT_EQ(target.downs, 1);
+  }
 }
 
 TEST_F(Win32DesktopTest, ScreenReadBackSeesAWindowsColourAlsoByRegion) {
   const DesktopArea area = MiddleArea(40, 30);
-  const TestWindow target(area, RGB(0x12, 0x34, 0x56));
+  const Canvas target(area, RGB(0x12, 0x34, 0x56));
   // The X server shows the window's paint a moment later.
   const ScreenPoint inside{area.left + 20, area.top + 15};
   std::optional<COLORREF> colour;
   for (int attempt = 0; attempt < 100 && colour != 0x563412U; ++attempt) {
-    PumpMessages(std::chrono::milliseconds(10));
+    Canvas::Pump(10ms);
     colour = desktop_->ReadScreenPixel(inside);
   }
   EXPECT_EQ(colour, std::optional<COLORREF>(0x563412U));
@@ -198,8 +208,7 @@ class Win32Rig : public ContractRig {
     const DesktopArea area = desktop_->DesktopBounds();
     HWND gone = nullptr;
     {
-      const TestWindow window({area.left + 10, area.top + 10, 20, 20},
-                              RGB(255, 255, 255));
+      const Canvas window({area.left + 10, area.top + 10, 20, 20});
       gone = window.handle();
     }
     return reinterpret_cast<NativeWindow>(gone);

@@ -6,6 +6,7 @@
 // replays it to the window, a moment later.
 
 #include <chrono>
+#include <memory>
 #include <stop_token>
 #include <thread>
 
@@ -23,13 +24,13 @@ class ClickToFocusGrab {
   ClickToFocusGrab& operator=(const ClickToFocusGrab&) = delete;
   ClickToFocusGrab(ClickToFocusGrab&&) = delete;
   ClickToFocusGrab& operator=(ClickToFocusGrab&&) = delete;
-  ~ClickToFocusGrab();
+  ~ClickToFocusGrab() = default;  // the replayer stops before the display
 
  private:
   void ReplayPresses(const std::stop_token& stop);
 
   // Used only by the replaying thread once it runs.
-  Display* display_;
+  std::unique_ptr<Display, int (*)(Display*)> display_;
   std::chrono::microseconds reaction_;
   std::jthread replayer_;
 };

@@ -15,19 +15,13 @@ PaintingCover::PaintingCover(int after_presses,
                                /*managed=*/false);
   XSelectInput(display, window_, ButtonPressMask);
   XSelectInput(display, DefaultRootWindow(display), StructureNotifyMask);
-  gc_ = XCreateGC(display, window_, 0, nullptr);
   XSync(display, False);
   thread_ = std::jthread([this](const std::stop_token& stop) { Run(stop); });
 }
 
-PaintingCover::~PaintingCover() {
-  thread_.request_stop();
-  thread_.join();
-  XFreeGC(client_.display(), gc_);
-}
-
 void PaintingCover::Run(const std::stop_token& stop) {
   Display* display = client_.display();
+  GC gc = XCreateGC(display, window_, 0, nullptr);
   int presses = 0;
   bool resized = false;
   bool painting = true;
@@ -44,7 +38,7 @@ void PaintingCover::Run(const std::stop_token& stop) {
       }
       after_resize_ += resized ? 1 : 0;
       if (painting) {
-        XDrawPoint(display, window_, gc_, event.xbutton.x, event.xbutton.y);
+        XDrawPoint(display, window_, gc, event.xbutton.x, event.xbutton.y);
         XFlush(display);
       }
       if (++presses == after_presses_ && interlude_) {
@@ -53,6 +47,7 @@ void PaintingCover::Run(const std::stop_token& stop) {
     }
     std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
+  XFreeGC(display, gc);
 }
 
 }  // namespace scrivlet::testing

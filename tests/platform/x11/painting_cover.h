@@ -26,7 +26,7 @@ class PaintingCover {
   PaintingCover& operator=(const PaintingCover&) = delete;
   PaintingCover(PaintingCover&&) = delete;
   PaintingCover& operator=(PaintingCover&&) = delete;
-  ~PaintingCover();
+  ~PaintingCover() = default;  // the thread stops before the connection
 
   // Presses that came after the root window changed size.
   [[nodiscard]] int presses_after_resize() const { return after_resize_; }
@@ -36,7 +36,6 @@ class PaintingCover {
 
   RecordingClient client_;
   Window window_ = 0;
-  GC gc_ = nullptr;
   int after_presses_;
   std::function<bool(Display*)> interlude_;
   std::atomic<int> after_resize_{0};

@@ -1,24 +1,19 @@
 #include "recording_client.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "child_process.h"
-#include "poll_for.h"
-#include "x_windows.h"
 
 namespace scrivlet::testing {
 
-void PrintTo(const PointerRecord& record, std::ostream* out) {
-  *out << (record.kind == PointerKind::Motion  ? "motion"
-           : record.kind == PointerKind::Press ? "press"
-                                               : "release")
-       << "(" << record.at.x << "," << record.at.y << ")";
+std::string PointerRecord(const char* kind, ScreenPoint at) {
+  std::string record(kind);
+  record.append(" ").append(std::to_string(at.x)).append(",");
+  return record.append(std::to_string(at.y));
 }
 
 RecordingClient::RecordingClient() : display_(XOpenDisplay(nullptr)) {
@@ -51,7 +46,7 @@ void RecordingClient::CoverScreen() {
   records_.clear();
 }
 
-std::vector<PointerRecord> RecordingClient::TakePointerEvents() {
+std::vector<std::string> RecordingClient::TakePointerEvents() {
   XSync(display_, False);
   Drain();
   return std::exchange(records_, {});
@@ -63,14 +58,14 @@ void RecordingClient::Drain() {
     XNextEvent(display_, &event);
     switch (event.type) {
       case MotionNotify:
-        records_.push_back({PointerKind::Motion,
-                            {event.xmotion.x_root, event.xmotion.y_root}});
+        records_.push_back(PointerRecord(
+            "motion", {event.xmotion.x_root, event.xmotion.y_root}));
         break;
       case ButtonPress:
       case ButtonRelease:
-        records_.push_back({event.type == ButtonPress ? PointerKind::Press
-                                                      : PointerKind::Release,
-                            {event.xbutton.x_root, event.xbutton.y_root}});
+        records_.push_back(
+            PointerRecord(event.type == ButtonPress ? "press" : "release",
+                          {event.xbutton.x_root, event.xbutton.y_root}));
         break;
       case KeyPress:
         key_presses_.push_back(XLookupKeysym(&event.xkey, 0));
@@ -94,17 +89,6 @@ Window RecordingClient::MakeWindow(ScreenRect rect, unsigned long rgb,
       CopyFromParent, InputOutput, CopyFromParent,
       CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
   windows_.push_back(window);
-  if (managed) {
-    // Ask the window manager to keep the requested place.
-    XSizeHints hints{};
-    hints.flags = USPosition | USSize;
-    hints.x = rect.left;
-    hints.y = rect.top;
-    hints.width = rect.width;
-    hints.height = rect.height;
-    XSetWMNormalHints(display_, window, &hints);
-    XStoreName(display_, window, "scrivlet test window");
-  }
   if (map) {
     MapAndWait(window);
   }
@@ -129,31 +113,6 @@ std::vector<KeySym> RecordingClient::TakeKeyPresses() {
   XSync(display_, False);
   Drain();
   return std::exchange(key_presses_, {});
-}
-
-bool RecordingClient::HasWmState(Window window, const char* state_name) {
-  const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
-  const Atom wanted = XInternAtom(display_, state_name, False);
-  const std::vector<long> states =
-      LongsProperty(display_, window, state, XA_ATOM, 1024);
-  return std::find(states.begin(), states.end(), static_cast<long>(wanted)) !=
-         states.end();
-}
-
-void RecordingClient::WarpPointer(ScreenPoint to) {
-  XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, to.x,
-               to.y);
-  XSync(display_, False);
-}
-
-bool RecordingClient::WaitUntil(const std::function<bool()>& condition,
-                                std::chrono::milliseconds timeout) {
-  return PollFor(
-      [&] {
-        XSync(display_, False);
-        return condition();
-      },
-      timeout);
 }
 
 }  // namespace scrivlet::testing

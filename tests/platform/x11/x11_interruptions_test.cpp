@@ -13,6 +13,7 @@
 
 #include "app/open_desktop.h"
 #include "child_process.h"
+#include "dot_pattern.h"
 #include "engine/drawing_watch.h"
 #include "engine/plotter.h"
 #include "fake_picture.h"
@@ -32,8 +33,8 @@ constexpr int kPressesBefore = 40;
 // One drawing, bracketed as the draw trigger does; what it ended with.
 std::string Draw(PlatformInput& desktop) {
   const FakePicture picture(kSide, kSide, 0x000000);
-  RecordingClient pointer;
-  pointer.WarpPointer(kOrigin);
+  Xdotool({"mousemove", "--sync", std::to_string(kOrigin.x),
+           std::to_string(kOrigin.y)});
   desktop.DrawingStarted();
   std::string outcome;
   try {
@@ -49,15 +50,11 @@ std::string Draw(PlatformInput& desktop) {
 
 // The dots of the square that do not show.
 int Blank(PlatformInput& desktop) {
-  const ScreenImage shot =
-      desktop.CaptureScreenRegion({kOrigin.x, kOrigin.y, kSide, kSide});
-  int blank = 0;
-  for (std::int32_t y = 0; y < kSide; y += 2) {
-    for (std::int32_t x = 0; x < kSide; x += 2) {
-      blank += shot.At({kOrigin.x + x, kOrigin.y + y}) == COLORREF{0} ? 0 : 1;
-    }
-  }
-  return blank;
+  const std::vector<ScreenPoint> dots = ExpectedDots(
+      SolidPicture(kSide, kSide), kEveryOther, PlotMode::Absolute, kOrigin);
+  const CanvasCheck check = CheckCanvas(
+      desktop.CaptureScreenRegion(BoundingRect(dots, 0)), dots, 0xFFFFFF);
+  return check.expected - check.landed;
 }
 
 // Held for longer than delivery waits for a busy target: every dot sent

@@ -13,6 +13,7 @@
 #include "platform/desktop_backends.h"
 #include "poll_for.h"
 #include "wayland_session.h"
+#include "window/core/form1_layout.h"
 #include "window_places.h"
 
 namespace scrivlet::testing {
@@ -83,10 +84,6 @@ SwayStage::SwayStage(const std::string& scrivlet)
       mouse_(OpenWaylandDesktop()) {
   std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
   std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
-  std::filesystem::permissions(config_dir_,
-                               std::filesystem::perms::owner_all |
-                                   std::filesystem::perms::others_exec |
-                                   std::filesystem::perms::group_exec);
   executable_ = ReachableExecutable(scrivlet, config_dir_);
   GiveToSessionUser(config_dir_);
 
@@ -174,13 +171,10 @@ void SwayStage::Click(ScreenPoint at) const {
   mouse_->Flush();
 }
 
-ScreenPoint SwayStage::ControlCentre(
-    const std::vector<TwipRect>& containers_and_control) const {
-  return testing::ControlCentre(window_.origin, containers_and_control);
-}
-
-ScreenPoint SwayStage::TabCentre(int index) const {
-  return testing::TabCentre(window_.origin, window_.size.x, index);
+void SwayStage::ClickSetting(const TwipRect& place) const {
+  Click(TabCentre(window_.origin, window_.size.x, 1));
+  Click(
+      ControlCentre(window_.origin, {layout::kSSTab1, layout::kFrame1, place}));
 }
 
 std::string SwayStage::Caption() const {

@@ -45,18 +45,15 @@ class SwayStage {
   ~SwayStage();
 
   [[nodiscard]] const ScreenRect& Canvas() const { return canvas_; }
-  [[nodiscard]] ChildProcess& Program() const { return *scrivlet_; }
   [[nodiscard]] const std::string& Executable() const { return executable_; }
   // Runs scrivlet with these arguments, as the session's user, to its end.
   [[nodiscard]] Finished Scrivlet(std::vector<std::string> arguments) const;
 
   void MoveTo(ScreenPoint to) const;
   void Click(ScreenPoint at) const;
-  // The screen point of a control of scrivlet's window, given its place in
-  // twips inside its containers (outermost first), as at 96 DPI.
-  [[nodiscard]] ScreenPoint ControlCentre(
-      const std::vector<TwipRect>& containers_and_control) const;
-  [[nodiscard]] ScreenPoint TabCentre(int index) const;
+  // Clicks the settings tab, then the control at `place` on it (in twips
+  // inside the settings frame, as at 96 DPI).
+  void ClickSetting(const TwipRect& place) const;
   // scrivlet's caption now.
   [[nodiscard]] std::string Caption() const;
   // Reads the screen through the test's own connection.

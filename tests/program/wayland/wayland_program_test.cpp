@@ -68,9 +68,7 @@ class WaylandStageTest : public ::testing::Test {
 
   // Types the coarseness into its box on the settings tab, as a user would.
   void UseSettings() const {
-    stage_->Click(stage_->TabCentre(1));
-    stage_->Click(stage_->ControlCentre(
-        {layout::kSSTab1, layout::kFrame1, layout::kText2}));
+    stage_->ClickSetting(layout::kText2);
     ASSERT_EQ(RunToEnd({"wtype", "-k", "End", "-k", "BackSpace", "-k",
                         "BackSpace", "-k", "BackSpace", "6"})
                   .exit_code,
@@ -112,9 +110,7 @@ TEST_P(WaylandProgramTest, EveryDotOfTheSampleLandsAndNothingElse) {
   DrawSettings settings = kSettings;
   if (c.mode == PlotMode::Relative) {
     // Choosing relative mode sets its own magnification, 2.
-    stage_->Click(stage_->TabCentre(1));
-    stage_->Click(stage_->ControlCentre(
-        {layout::kSSTab1, layout::kFrame1, layout::kOption1Relative}));
+    stage_->ClickSetting(layout::kOption1Relative);
     settings.Magnification = 2;
   }
   UseSettings();

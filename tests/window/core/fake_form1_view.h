@@ -164,6 +164,20 @@ inline Picture Dotted(int width, int height) {
   return picture;
 }
 
+// A desktop whose screen shows `swatches` on white, or cannot be read.
+class ScreenDesktop : public FakeDesktop {
+ public:
+  bool readable = true;
+  std::map<std::pair<int, int>, COLORREF> swatches;
+
+  std::optional<COLORREF> ReadScreenPixel(ScreenPoint at) override {
+    // Off the 1920 x 1080 screen nothing is read, even where readable.
+    if (!readable || at.x >= 1920) return std::nullopt;
+    const auto found = swatches.find({at.x, at.y});
+    return found == swatches.end() ? COLORREF{0xFFFFFF} : found->second;
+  }
+};
+
 // A core in front of the fakes, loaded as at start-up over `picture`, with
 // the box's stored inner size of 30 x 12.
 template <typename Desktop = FakeDesktop>

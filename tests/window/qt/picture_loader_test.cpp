@@ -17,7 +17,6 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <fstream>
-#include <functional>
 #include <future>
 #include <string>
 #include <vector>
@@ -28,19 +27,16 @@
 namespace scrivlet::testing {
 namespace {
 
+// The stripes in `format`, written by Qt from the GIF, which it cannot write.
 Bytes Encoded(const char* format) {
-  if (QByteArray(format) == "GIF") return StripesGif();  // Qt cannot write it
-  QImage image(kStripesWidth, kStripesHeight, QImage::Format_RGB32);
-  for (int y = 0; y < kStripesHeight; ++y) {
-    for (int x = 0; x < kStripesWidth; ++x) {
-      image.setPixel(x, y,
-                     StripeDark(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
-    }
-  }
+  Bytes gif = StripesGif();
+  if (QByteArray(format) == "GIF") return gif;
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  EXPECT_TRUE(image.save(&buffer, format)) << format;
+  EXPECT_TRUE(QImage::fromData(gif.data(), static_cast<int>(gif.size()))
+                  .save(&buffer, format))
+      << format;
   return {bytes.begin(), bytes.end()};
 }
 
@@ -101,39 +97,21 @@ TEST_P(PictureLoaderTest, LoadsWholeOrSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(Files, PictureLoaderTest, ::testing::ValuesIn(Cases()),
                          [](const auto& test) { return test.param.what; });
 
-// Loads on another thread, so that a load that blocks fails the test instead
-// of hanging it; `release` then unblocks it.
-PictureLoad LoadWithin(const QString& path,
-                       const std::function<void()>& release) {
-  auto load =
-      std::async(std::launch::async, [path] { return LoadPictureFile(path); });
-  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-    ADD_FAILURE() << "the load blocked";
-    release();
-  }
-  return load.get();
-}
-
-TEST(PictureLoaderSpecialFiles, AreRefusedWithoutWaiting) {
+TEST(PictureLoaderSpecialFiles, AFifoIsRefusedWithoutWaiting) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString fifo = dir.filePath("f.png");
-  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-  const struct {
-    QString path;
-    const char* problem;
-  } cases[] = {
-      {fifo, texts::kDropNotRegular},
-      {dir.path(), texts::kDropFolder},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path.toStdString());
-    const PictureLoad load = LoadWithin(c.path, [&c] {
-      ::close(
-          ::open(QFile::encodeName(c.path).constData(), O_WRONLY | O_NONBLOCK));
-    });
-    EXPECT_EQ(load.problem.toStdString(), c.problem);
+  const QByteArray name = QFile::encodeName(fifo);
+  ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+  // Loaded on another thread, so that a load that blocks fails the test
+  // instead of hanging it; a writer then unblocks it.
+  auto load =
+      std::async(std::launch::async, [&fifo] { return LoadPictureFile(fifo); });
+  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "the load blocked";
+    ::close(::open(name.constData(), O_WRONLY | O_NONBLOCK));
   }
+  EXPECT_EQ(load.get().problem.toStdString(), texts::kDropNotRegular);
 }
 
 // The bytes this process has read through read() and its kin so far.
@@ -155,7 +133,6 @@ TEST(PictureLoaderLargeFiles, LoadWithinTheLimitsAndAreNotReadWhole) {
     qint64 appended;  // bytes of zeros after the picture, a sparse tail
   };
   const Case cases[] = {
-      {"5800 x 5800, 8 bits a channel", QImage::Format_RGB32, 5800, 0},
       {"4500 x 4500, 16 bits a channel", QImage::Format_RGBX64, 4500, 0},
       {"a small JPEG with 3 GiB after it", QImage::Format_RGB32, 64,
        qint64{3} << 30},

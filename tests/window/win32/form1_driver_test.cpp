@@ -47,10 +47,6 @@ class Form1DriverTest : public ::testing::Test {
     EXPECT_TRUE(CloseProgram(process_, form_)) << "the program did not close";
   }
 
-  static HWND WindowOf(const wchar_t* window_class) {
-    return testing::WindowOf(process_.dwProcessId, window_class);
-  }
-
   static HWND Item(Control control) {
     HWND item = ::GetDlgItem(form_, Info(control).id);
     EXPECT_NE(item, nullptr) << Info(control).name;
@@ -64,7 +60,7 @@ class Form1DriverTest : public ::testing::Test {
   // The message box's text once it shows, closing it; empty if none shows.
   static std::string TakeMessage() {
     for (int i = 0; i < 100; ++i) {
-      if (HWND box = WindowOf(kMessageWindowClass)) {
+      if (HWND box = WindowOf(process_.dwProcessId, kMessageWindowClass)) {
         std::string text = TextOf(::GetDlgItem(box, kMessageTextId));
         ::SendMessageW(box, WM_CLOSE, 0, 0);
         return text;
@@ -213,8 +209,11 @@ TEST_F(Form1DriverTest, PresetsRewriteTheBoxesAndCheckBoxesClickAndGray) {
     EXPECT_EQ(TextOf(Item(Control::Text2)), "2");
   }
 
-  // Clicked, or set to its third state as another program may.
+  // Clicked, or set to its third state as another program may; the window
+  // changes its band in place.
   HWND check1 = Item(Control::Check1);
+  RECT before{};
+  ::GetWindowRect(form_, &before);
   const struct {
     bool gray;
     LRESULT value;
@@ -233,6 +232,9 @@ TEST_F(Form1DriverTest, PresetsRewriteTheBoxesAndCheckBoxesClickAndGray) {
               step.topmost)
         << &step - steps;
   }
+  RECT after{};
+  ::GetWindowRect(form_, &after);
+  EXPECT_TRUE(::EqualRect(&before, &after));
 }
 
 TEST_F(Form1DriverTest, FilesDroppedFromAnXClientLoadOrSayWhy) {

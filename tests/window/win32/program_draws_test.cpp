@@ -8,14 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <set>
 #include <string>
-#include <utility>
 
+#include "canvas.h"
 #include "started_program.h"
 #include "window/core/controls.h"
 #include "window/core/window_texts.h"
@@ -25,108 +23,6 @@ namespace scrivlet::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-using Pixel = std::pair<int, int>;
-
-// A paint program reduced to what the test needs: a black pixel wherever
-// the left button goes down or moves while down, and a line from where it
-// went down to where it comes up, as a line tool draws; painted at once so
-// that Scrivlet's pacer sees each dot and line land. Not along the moves:
-// Wine marks a move as held when the next press is on its way.
-class Canvas {
- public:
-  explicit Canvas(RECT place) : area(place) {
-    WNDCLASSW type{};
-    type.lpfnWndProc = &Procedure;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-    type.lpszClassName = L"ScrivletTestCanvas";
-    ::RegisterClassW(&type);
-    // Clicks on it leave the keyboard focus where it was, as with F7 and F8
-    // on Windows, which count whichever window has the focus.
-    handle_ = ::CreateWindowExW(
-        WS_EX_TOPMOST | WS_EX_NOACTIVATE, type.lpszClassName, L"", WS_POPUP,
-        place.left, place.top, place.right - place.left,
-        place.bottom - place.top, nullptr, nullptr, type.hInstance, this);
-    ::ShowWindow(handle_, SW_SHOWNOACTIVATE);
-    ::UpdateWindow(handle_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-  Canvas(Canvas&&) = delete;
-  Canvas& operator=(Canvas&&) = delete;
-  ~Canvas() { ::DestroyWindow(handle_); }
-
-  // Handles this thread's messages for `duration`.
-  static void Pump(std::chrono::milliseconds duration) {
-    for (const auto until = Clock::now() + duration; Clock::now() < until;) {
-      MSG message{};
-      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-        ::DispatchMessageW(&message);
-      }
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-    }
-  }
-
-  RECT area;                // on the screen
-  std::set<Pixel> painted;  // screen pixels
-  int downs = 0;
-  int ups = 0;
-  bool button_down = false;
-  bool entered = false;  // the pointer has been seen over it
-
- private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam,
-                                    LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-      const auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-      ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* canvas =
-        reinterpret_cast<Canvas*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (canvas != nullptr) {
-      const POINT at{static_cast<std::int16_t>(LOWORD(lparam)),
-                     static_cast<std::int16_t>(HIWORD(lparam))};
-      if (message == WM_LBUTTONDOWN) {
-        ++canvas->downs;
-        canvas->button_down = true;
-        canvas->Paint(window, at, at);
-        canvas->pressed_ = at;
-      } else if (message == WM_MOUSEMOVE) {
-        canvas->entered = true;
-        if ((wparam & MK_LBUTTON) != 0) canvas->Paint(window, at, at);
-      } else if (message == WM_LBUTTONUP) {
-        ++canvas->ups;
-        canvas->button_down = false;
-        canvas->Paint(window, canvas->pressed_, at);
-      } else if (message == WM_MOUSEACTIVATE) {
-        return MA_NOACTIVATE;
-      }
-    }
-    return ::DefWindowProcW(window, message, wparam, lparam);
-  }
-
-  void Paint(HWND window, POINT from, POINT to) {
-    HDC dc = ::GetDC(window);
-    const LONG steps =
-        std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
-    for (LONG i = 0; i <= steps; ++i) {
-      POINT at = from;
-      if (steps != 0) {
-        at.x += (to.x - from.x) * i / steps;
-        at.y += (to.y - from.y) * i / steps;
-      }
-      ::SetPixel(dc, at.x, at.y, RGB(0, 0, 0));
-      ::ClientToScreen(window, &at);
-      painted.insert({at.x, at.y});
-    }
-    ::ReleaseDC(window, dc);
-  }
-
-  HWND handle_ = nullptr;
-  POINT pressed_{};
-};
 
 // The dots with the pixels between each two `gap` apart along a row (or a
 // column) inked too: what strokes along that axis paint.
@@ -166,7 +62,7 @@ class ProgramDrawsTest : public ::testing::Test {
     // the key state to the X server's own, which would release a key this
     // test holds: the entry is handled before any key is pressed.
     ::SetCursorPos(kOrigin.x, kOrigin.y);
-    ASSERT_TRUE(PumpUntil([&] { return canvas_.entered; }, 5s));
+    ASSERT_TRUE(Canvas::PumpUntil([&] { return canvas_.entered; }, 5s));
     // The program opens beside the canvas, where no dot falls and away from
     // the pointer: a Wine window that appears under the pointer reports the
     // pointer's place late, as a move of its own, in the middle of a drawing.
@@ -180,7 +76,8 @@ class ProgramDrawsTest : public ::testing::Test {
     ASSERT_NE(form_, nullptr) << "the window did not appear";
     RECT placed{};
     ::GetWindowRect(form_, &placed);
-    ASSERT_GE(placed.left, canvas_.area.right) << "over the canvas";
+    ASSERT_GE(placed.left, canvas_.area.left + canvas_.area.width)
+        << "over the canvas";
     // Every fourth pixel: a few hundred dots.
     Type(Item(Control::Text2), "4");
   }
@@ -202,16 +99,6 @@ class ProgramDrawsTest : public ::testing::Test {
     wchar_t text[256] = {};
     ::GetWindowTextW(form_, text, 256);
     return Utf8(text) != texts::kCaption;
-  }
-
-  // Works the canvas until `done` holds or `timeout` has passed.
-  template <typename Done>
-  bool PumpUntil(Done done, std::chrono::seconds timeout) {
-    for (const auto until = Clock::now() + timeout; Clock::now() < until;) {
-      Canvas::Pump(10ms);
-      if (done()) return true;
-    }
-    return false;
   }
 
   // Where the sample's dots belong with the window's settings, from the
@@ -246,15 +133,17 @@ class ProgramDrawsTest : public ::testing::Test {
   static constexpr ScreenPoint kOrigin{40, 40};
   PROCESS_INFORMATION process_{};
   HWND form_ = nullptr;
-  Canvas canvas_{RECT{20, 20, 620, 420}};
+  Canvas canvas_{DesktopArea{20, 20, 600, 400}};
 };
 
 TEST_F(ProgramDrawsTest, F7DrawsEveryDotOfTheSampleAndNothingElse) {
   const std::set<Pixel> dots = ExpectedDots();
   ASSERT_GT(dots.size(), 100U);
   HoldKey(VK_F7);
-  ASSERT_TRUE(PumpUntil([&] { return Drawing(); }, 5s)) << "F7 did nothing";
-  ASSERT_TRUE(PumpUntil([&] { return !Drawing(); }, 90s)) << "never ended";
+  ASSERT_TRUE(Canvas::PumpUntil([&] { return Drawing(); }, 5s))
+      << "F7 did nothing";
+  ASSERT_TRUE(Canvas::PumpUntil([&] { return !Drawing(); }, 90s))
+      << "never ended";
   Canvas::Pump(100ms);
   EXPECT_EQ(canvas_.painted, dots);
   EXPECT_EQ(canvas_.downs, static_cast<int>(dots.size()));
@@ -262,10 +151,10 @@ TEST_F(ProgramDrawsTest, F7DrawsEveryDotOfTheSampleAndNothingElse) {
 }
 
 TEST_F(ProgramDrawsTest, DrawCommandDrawsBesideTheWindow) {
-  const auto run = [this](const std::wstring& arguments) -> DWORD {
+  const auto run = [](const std::wstring& arguments) -> DWORD {
     PROCESS_INFORMATION command{};
     EXPECT_TRUE(StartProgram(command, {}, arguments));
-    EXPECT_TRUE(PumpUntil(
+    EXPECT_TRUE(Canvas::PumpUntil(
         [&] { return ::WaitForSingleObject(command.hProcess, 0) == 0; }, 90s));
     DWORD status = 0;
     ::GetExitCodeProcess(command.hProcess, &status);
@@ -306,10 +195,10 @@ TEST_F(ProgramDrawsTest, F8StopsADrawingMidwayWithNoButtonLeftDown) {
   Type(Item(Control::Text2), "2");
   const std::size_t dots = ExpectedDots().size();
   HoldKey(VK_F7);
-  ASSERT_TRUE(PumpUntil([&] { return canvas_.downs >= 20; }, 20s))
+  ASSERT_TRUE(Canvas::PumpUntil([&] { return canvas_.downs >= 20; }, 20s))
       << "F7 did not draw";
   HoldKey(VK_F8);
-  ASSERT_TRUE(PumpUntil([&] { return !Drawing(); }, 10s))
+  ASSERT_TRUE(Canvas::PumpUntil([&] { return !Drawing(); }, 10s))
       << "F8 did not stop the drawing";
   Canvas::Pump(200ms);
   EXPECT_LT(static_cast<std::size_t>(canvas_.downs), dots / 2)

@@ -106,18 +106,10 @@ Bytes EncodeWithWic(const Format& format) {
   return bytes;
 }
 
-// COM for writing the files, on the thread that lists the cases.
-struct ComScopeForCases {
-  ComScopeForCases() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~ComScopeForCases() { ::CoUninitialize(); }
-  ComScopeForCases(const ComScopeForCases&) = delete;
-  ComScopeForCases& operator=(const ComScopeForCases&) = delete;
-  ComScopeForCases(ComScopeForCases&&) = delete;
-  ComScopeForCases& operator=(ComScopeForCases&&) = delete;
-};
-
 std::vector<LoadCase> Cases() {
-  const ComScopeForCases com;
+  // COM for writing the files, on the thread that lists the cases, for the
+  // life of the test program.
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::vector<std::pair<std::string, Bytes>> wholes{{"GIF", StripesGif()}};
   const Format formats[] = {
       {"PNG_RGBA", GUID_ContainerFormatPng, GUID_WICPixelFormat32bppBGRA, 32, 1,
