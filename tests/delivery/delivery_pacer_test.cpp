@@ -196,25 +196,30 @@ TEST(DeliveryPacerTest, AnUnreadableScreenGetsTheSafePace) {
   EXPECT_LT(rig.now() - began, 20 * (safe_pace + safe_pace / 2));
 }
 
+// Also where the wait is for the desktop's report of drawing.
 TEST(DeliveryPacerTest, F8SeenWhileWaitingStopsEverythingAndIsHandedOn) {
-  PacerRig rig;
-  rig.target().paint_latency.reset();  // a stalled target: a long wait
-  rig.target().abort_key_words = {0, 0, kFreshKeyPress};
-  rig.Draw(AbsoluteColumn({50, 50}, 30));
-  const std::vector<SentEvent>& sent = rig.target().events();
-  // The first dot went; the wait for it saw F8 and nothing followed.
-  ASSERT_FALSE(sent.empty());
-  EXPECT_LE(sent.size(), 3U);
-  EXPECT_EQ(sent.back().flags & MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTUP);
-  // Long before the wait for the dot would have ended.
-  EXPECT_LT(sent.back().at.time_since_epoch(),
-            PacingPolicy{}.trust.confirm_timeout);
-  EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8) & kKeyPressedSinceLastQuery,
-            kKeyPressedSinceLastQuery);
-  // The next drawing is delivered again.
-  rig.target().paint_latency = microseconds(800);
-  rig.Draw(AbsoluteColumn({60, 50}, 3));
-  EXPECT_EQ(rig.target().Painted().count({60, 54}), 1U);
+  for (const bool reports : {false, true}) {
+    SCOPED_TRACE(reports ? "reported drawing" : "looks on a timer");
+    PacerRig rig;
+    rig.target().reports_changes = reports;
+    rig.target().paint_latency.reset();  // a stalled target: a long wait
+    rig.target().abort_key_words = {0, 0, kFreshKeyPress};
+    rig.Draw(AbsoluteColumn({50, 50}, 30));
+    const std::vector<SentEvent>& sent = rig.target().events();
+    // The first dot went; the wait for it saw F8 and nothing followed.
+    ASSERT_FALSE(sent.empty());
+    EXPECT_LE(sent.size(), 3U);
+    EXPECT_EQ(sent.back().flags & MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTUP);
+    // Within a tenth of a second, long before the wait would have ended.
+    ASSERT_TRUE(rig.target().abort_answered.has_value());
+    EXPECT_LE(rig.now() - *rig.target().abort_answered, milliseconds(100));
+    EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8) & kKeyPressedSinceLastQuery,
+              kKeyPressedSinceLastQuery);
+    // The next drawing is delivered again.
+    rig.target().paint_latency = microseconds(800);
+    rig.Draw(AbsoluteColumn({60, 50}, 3));
+    EXPECT_EQ(rig.target().Painted().count({60, 54}), 1U);
+  }
 }
 
 TEST(DeliveryPacerTest, TheEnginesF8StopsWhatIsHeld) {
