@@ -107,7 +107,8 @@ class DeliveryTrust {
   [[nodiscard]] bool Smeared() const { return smeared_; }
   // Whether more than one dot may be in flight (see above).
   [[nodiscard]] bool Pipelines() const;
-  // Whether the target showed a dot sent alone faster than any frame.
+  // Whether the target showed a dot sent alone faster than any frame, with
+  // no compositor seen between it and the screen.
   [[nodiscard]] bool PaintsAsEventsCome() const;
   // Whether a dot drawn but not yet shown would still shorten the probe.
   [[nodiscard]] bool WantsDrawnLate() const;

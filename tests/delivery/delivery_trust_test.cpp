@@ -90,6 +90,15 @@ INSTANTIATE_TEST_SUITE_P(
                      ShortProbe(trust);
                    },
                    4},
+        WindowCase{"ACompositorsDotShownJustBeforeAFrameIsNoFastTarget",
+                   [](DeliveryTrust& trust) {
+                     trust.DrawnBeforeShown();
+                     Alone(trust, 1, milliseconds(1));
+                     ShortProbe(trust);
+                     trust.DotLost();
+                     Batches(trust, 3);
+                   },
+                   16},
         // A browser shows its first dots late as well, and gets all of it.
         WindowCase{"DotsMerelyShownLateGetTheWholeProbe", ShortProbe, 1},
         WindowCase{"DoublesPerCleanBatchUpToTheMost",
