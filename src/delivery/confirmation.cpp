@@ -250,6 +250,23 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
       continue;
     }
     if (repair_due(mark)) {
+      // A dot the target has drawn, which the compositor has yet to show,
+      // was not lost: a loaded compositor shows frames late, and sending
+      // such dots again only costs the time of sending them. They get two
+      // of the target's usual times to show; then they go again all the
+      // same (measured on mutter: some show only once their pixel is drawn
+      // again), not counted as lost, or they would slow every dot after.
+      if (!mark.is_stroke() && !mark.line && drawn) {
+        if (!mark.drawn_at && drawn(mark)) {
+          mark.drawn_at = seen;
+        }
+        const PacingClock::Duration grace =
+            2 * std::max(policy.repair_after,
+                         typical.value_or(PacingClock::Duration{}));
+        if (mark.drawn_at && seen - *mark.drawn_at < grace) {
+          continue;
+        }
+      }
       if (std::find(verdict.repair.begin(), verdict.repair.end(), mark.piece) ==
           verdict.repair.end()) {
         verdict.repair.push_back(mark.piece);
@@ -259,13 +276,7 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
           }
         }
       }
-      // A dot the target has drawn, which the compositor has yet to show,
-      // was not lost: it goes again all the same (measured on mutter: some
-      // such dots show only once their pixel is drawn again), but counted
-      // as lost it would slow every dot after it.
-      mark.drawn_unshown =
-          mark.drawn_unshown ||
-          (!mark.is_stroke() && !mark.line && drawn && drawn(mark));
+      mark.drawn_unshown = mark.drawn_unshown || mark.drawn_at.has_value();
       verdict.stroke_lost = verdict.stroke_lost || mark.is_stroke();
       verdict.dot_lost =
           verdict.dot_lost || (!mark.is_stroke() && !mark.drawn_unshown);
@@ -283,6 +294,7 @@ void Confirmation::Repaired(std::size_t piece, PacingClock::TimePoint sent) {
   for (Mark& mark : marks_) {
     if (mark.piece == piece) {
       mark.sent = sent;
+      mark.drawn_at.reset();
       ++mark.repairs;
     }
   }

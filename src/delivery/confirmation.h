@@ -74,7 +74,10 @@ struct Mark {
   bool resent_after_hold = false;  // sent again once the pointer was let go
   bool wrong_ink = false;          // seen in another ink, and sent again
   bool drawn_unshown = false;      // sent again though drawn, not yet shown
-  int shown_look = 0;              // the look that first showed it, from 1
+  // When the target was first seen to have drawn it, not yet shown, since
+  // it was last sent.
+  std::optional<PacingClock::TimePoint> drawn_at{};
+  int shown_look = 0;  // the look that first showed it, from 1
   PacingClock::TimePoint sent{};
   // A line's stroke: every pixel of it is aimed at, not only the checked.
   std::optional<Segment> line{};
