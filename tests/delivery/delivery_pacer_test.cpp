@@ -139,10 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"RelativeDots", [](FakePaintTarget&) {}, true},
         TargetCase{"RelativeDragIntoAFragileTarget", [](FakePaintTarget&) {},
                    true, true},
-        // Pointer speed: each dot is found where the pointer went.
+        // Pointer speed: each dot is found where the pointer went, and
+        // is looked for there, not waited for where it was aimed.
         TargetCase{"RelativeDragSpedUp",
                    [](FakePaintTarget& target) { target.relative_scale = 1.5; },
-                   true, true},
+                   true, true, milliseconds(3)},
         // Strokes: a line per press, confirmed along its pixels.
         TargetCase{"LinesIntoACompositor",
                    [](FakePaintTarget& target) {
