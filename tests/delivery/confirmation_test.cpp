@@ -145,10 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
                     .repair = {0},
                     .stroke_lost = true},
         // A browser draws the stroke a frame after its dot.
-        ConfirmCase{.name = "AStrokeBlankAFrameAfterItsDotIsWaitedFor",
-                    .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke)},
-                    .looks = {{{0}, milliseconds(1)},
-                              {{0}, milliseconds(1) + kFrame}}},
+        ConfirmCase{
+            .name = "AStrokeBlankAFrameAfterItsDotIsWaitedFor",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke)},
+            .looks = {{{0}, milliseconds(1)}, {{0}, milliseconds(1) + kFrame}}},
         ConfirmCase{
             .name = "NotAfterF8",
             .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
