@@ -152,6 +152,11 @@ INSTANTIATE_TEST_SUITE_P(
                               {{0, 2}, milliseconds(1) + kFrame}},
                     .repair = {0},
                     .stroke_lost = true},
+        // A browser draws the stroke a frame after its dot.
+        ConfirmCase{
+            .name = "AStrokeBlankAFrameAfterItsDotIsWaitedFor",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke)},
+            .looks = {{{0}, milliseconds(1)}, {{0}, milliseconds(1) + kFrame}}},
         ConfirmCase{
             .name = "NotAfterF8",
             .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
@@ -196,14 +201,14 @@ TEST_P(LineConfirmationTest, DrawsAgainOnlyWhatIsBlank) {
     mark.wait = {kBound, true};
   }
   Confirmation confirmation(marks, row({}), {}, Time{});
-  // The look after a first one that showed the press: a frame later.
+  // The look after a first one that showed the press: two frames later.
   confirmation.Look(row({0}), Time{} + milliseconds(1), kPolicy, {}, true);
   std::vector<int> inked;
   for (const auto& [first, last] : test.inked) {
     for (int col = first; col <= last; ++col) inked.push_back(col);
   }
   const LookVerdict verdict = confirmation.Look(
-      row(inked), Time{} + milliseconds(1) + kFrame, kPolicy, {}, true);
+      row(inked), Time{} + milliseconds(1) + 2 * kFrame, kPolicy, {}, true);
   EXPECT_EQ(confirmation.marks()[1].shown, test.shown);
   EXPECT_EQ(verdict.new_strays, test.new_strays);
   EXPECT_EQ(verdict.repair.size(), test.part ? 1U : 0U);

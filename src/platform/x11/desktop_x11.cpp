@@ -30,8 +30,10 @@ namespace {
 
 constexpr unsigned int kLeftButton = 1;
 // How long a release may wait for a window manager's grab to let go; one
-// that never does (a stuck grab) must not stop the drawing.
-constexpr std::chrono::milliseconds kReleaseTakenTimeout{50};
+// that never does (a stuck grab) must not stop the drawing. Not shorter:
+// openbox on a loaded machine took up to 170 ms, and once a wait runs out
+// the clicks after it go into its freezes (see AwaitReleaseTaken).
+constexpr std::chrono::milliseconds kReleaseTakenTimeout{1000};
 
 struct DisplayCloser {
   void operator()(Display* display) const { XCloseDisplay(display); }
@@ -272,7 +274,10 @@ class X11Desktop final : public PlatformInput {
   // over would take the server's time from the window manager. A button
   // held down by someone else (the user's own mouse) never reads up: after
   // one wait has run out, the next ones only look, until the button reads
-  // up again.
+  // up again. That is why the wait is long: with 50 ms, openbox under load
+  // outlasted one wait, and the strokes after it went into its freezes;
+  // the browser got each line's held move at a later line's end (two
+  // lines joined) and its presses at later places (lines lost).
   void AwaitReleaseTaken() {
     Display* display = display_.get();
     const auto give_up = std::chrono::steady_clock::now() +
