@@ -234,14 +234,14 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
       last_lead = std::move(lead);
       if (hold) {
         held_from_[i] = clock_->Now();
-        SendHeld(*piece.dot, before);
+        SendHeld(*piece.dot, before, trust_.HoldStrokeEnds());
       } else {
         SendAll(piece.dot->click);
       }
     } else if (hold) {
       SendAll(LeadOf(piece));
       held_from_[i] = clock_->Now();
-      SendHeld(*piece.dot, before);
+      SendHeld(*piece.dot, before, trust_.HoldStrokeEnds());
     } else {
       SendAll(piece.events);
     }
@@ -295,9 +295,10 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
 // move, not that the screen shows it: the pixel is read from what the
 // target drew, which a compositor shows only a frame later. The line
 // itself is confirmed on the screen with its batch.
-void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before) {
+void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before,
+                             bool whole) {
   for (const MouseEvent& event : dot.click) {
-    if ((event.flags & MOUSEEVENTF_LEFTUP) != 0 && dot.stroke) {
+    if ((event.flags & MOUSEEVENTF_LEFTUP) != 0 && dot.stroke && whole) {
       const std::optional<COLORREF> under = before.At(*dot.stroke);
       WaitShown(*dot.stroke, under, trust_.WaitFor(under).bound, true);
     }

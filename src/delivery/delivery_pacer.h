@@ -85,7 +85,8 @@ class DeliveryPacer final : public PlatformInput {
   // Sends a piece again, or only `part` of its line.
   bool Repair(const StreamPiece& piece,
               const std::optional<Segment>& part = std::nullopt);
-  void SendHeld(const DotInk& dot, const ScreenImage& before);
+  // A stroke held until its press is drawn, and its end too when `whole`.
+  void SendHeld(const DotInk& dot, const ScreenImage& before, bool whole);
   // Waits until a look at `area` is due: at `due`, or sooner once the
   // desktop reports drawing there. False once F8 has been seen.
   bool AwaitLook(ScreenRect area, PacingClock::TimePoint due,

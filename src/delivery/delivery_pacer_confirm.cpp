@@ -185,7 +185,7 @@ bool DeliveryPacer::Repair(const StreamPiece& piece,
   if (trust_.HoldStrokes() && dot.stroke) {
     const ScreenImage before = looks_.Capture(
         Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
-    SendHeld(dot, before);
+    SendHeld(dot, before, trust_.HoldStrokeEnds());
   } else {
     SendAll(dot.click);
   }

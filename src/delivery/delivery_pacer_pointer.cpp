@@ -34,7 +34,8 @@ void DeliveryPacer::DeliverOneFound(StreamPiece piece, bool lead_sent) {
     rect = Including(rect, *dot.stroke);
   }
   const ScreenImage before = looks_.Capture(rect);
-  SendHeld(dot, before);
+  // A dot found alone is not repaired: its stroke is held whole.
+  SendHeld(dot, before, true);
   ++stats_.dots;
   const DotWait wait = trust_.WaitFor(before.At(dot.at));
   if (!wait.expected) {

@@ -112,8 +112,11 @@ class DeliveryTrust {
   [[nodiscard]] bool PaintsAsEventsCome() const;
   // Whether a dot drawn but not yet shown would still shorten the probe.
   [[nodiscard]] bool WantsDrawnLate() const;
-  // Whether strokes must be drawn before the button goes up (StrokeLost).
+  // Whether a stroke's press must be drawn before the pointer moves on
+  // with the button held (StrokeLost).
   [[nodiscard]] bool HoldStrokes() const { return hold_strokes_; }
+  // Whether a held stroke must also be drawn before the button goes up.
+  [[nodiscard]] bool HoldStrokeEnds() const { return hold_stroke_ends_; }
 
   // Over a colour that has taken ink: up to the stall bound. Over one not
   // seen before: the same, until a dot of this drawing failed to show;
@@ -136,8 +139,14 @@ class DeliveryTrust {
   // that paints as events come, this ends the batches there (see above).
   void DotLost();
   // A drag stroke did not show although its dot did: the target looks for
-  // the button only when it gets to the move.
-  void StrokeLost() { hold_strokes_ = true; }
+  // the button only when it gets to the move. At first only the press is
+  // waited for before the move: mtpaint needs no more, and its lines then
+  // take half the time (benchmarks.md). A stroke lost again, perhaps one
+  // already held that way, has its end waited for before the release too.
+  void StrokeLost() {
+    hold_stroke_ends_ = hold_strokes_;
+    hold_strokes_ = true;
+  }
   // Ink showed where no dot was aimed.
   void InkStrayed();
   // A dot sent alone was drawn by the target while the screen did not
@@ -162,6 +171,7 @@ class DeliveryTrust {
   // Paints as events come, yet lost a click sent with others.
   bool drops_overlapping_ = false;
   bool hold_strokes_ = false;
+  bool hold_stroke_ends_ = false;
   bool drawn_late_ = false;      // see DrawnBeforeShown
   std::optional<COLORREF> ink_;  // the colour the target last painted
   std::optional<PacingClock::Duration> typical_latency_;

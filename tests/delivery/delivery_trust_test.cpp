@@ -142,6 +142,16 @@ INSTANTIATE_TEST_SUITE_P(
                    1, true}),
     [](const auto& instance) { return instance.param.name; });
 
+// A stroke lost has its press held; one lost again, its end as well.
+TEST(DeliveryTrustTest, StrokesLostHoldThePressThenTheEnd) {
+  DeliveryTrust trust{DeliveryPolicy{}};
+  trust.StrokeLost();
+  EXPECT_TRUE(trust.HoldStrokes());
+  EXPECT_FALSE(trust.HoldStrokeEnds());
+  trust.StrokeLost();
+  EXPECT_TRUE(trust.HoldStrokeEnds());
+}
+
 // Off the canvas, dots over the paper's colour never show: after a few
 // misses in a row the rest are sent at the safe pace, and once it fell back
 // one miss is enough until dots have shown for a while.
