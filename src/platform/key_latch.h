@@ -17,6 +17,7 @@ class KeyLatch {
   void Press() {
     if (!down_) {
       pressed_since_query_ = true;
+      ++presses_;
     }
     down_ = true;
   }
@@ -40,6 +41,10 @@ class KeyLatch {
     }
   }
 
+  // Presses so far, for a wait that must end at a new one without taking
+  // the press from the next query.
+  [[nodiscard]] int Presses() const { return presses_; }
+
   // The state word; clears the pressed-since-last-query bit.
   std::uint16_t Query() {
     const auto word = static_cast<std::uint16_t>(
@@ -52,6 +57,7 @@ class KeyLatch {
  private:
   bool down_ = false;
   bool pressed_since_query_ = false;
+  int presses_ = 0;
 };
 
 }  // namespace scrivlet

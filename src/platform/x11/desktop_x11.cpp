@@ -283,6 +283,9 @@ class X11Desktop final : public PlatformInput {
     const auto give_up = std::chrono::steady_clock::now() +
                          (release_wait_ran_out_ ? std::chrono::milliseconds(0)
                                                 : kReleaseTakenTimeout);
+    // F8 must still stop a drawing within a tenth of a second: a press of
+    // it ends the wait, and the pacer sends nothing more.
+    const int f8_presses = keys_.Presses(VK_F8);
     for (;;) {
       if ((QueryPointer().buttons & Button1Mask) == 0) {
         release_wait_ran_out_ = false;
@@ -298,6 +301,9 @@ class X11Desktop final : public PlatformInput {
         ppoll(&connection, 1, &wait, nullptr);
       }
       PumpEvents();
+      if (keys_.Presses(VK_F8) != f8_presses) {
+        return;
+      }
     }
   }
 

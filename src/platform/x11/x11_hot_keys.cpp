@@ -115,6 +115,10 @@ std::uint16_t X11HotKeys::Query(int virtual_key) {
   return Watched(virtual_key).latch.Query();
 }
 
+int X11HotKeys::Presses(int virtual_key) {
+  return Watched(virtual_key).latch.Presses();
+}
+
 void X11HotKeys::Watch(int virtual_key) {
   WatchedKey key;
   key.virtual_key = virtual_key;

@@ -35,6 +35,8 @@ class X11HotKeys {
   // GetAsyncKeyState's word for F7 or F8; throws PlatformError for another
   // key.
   std::uint16_t Query(int virtual_key);
+  // Presses of F7 or F8 seen so far (KeyLatch::Presses).
+  [[nodiscard]] int Presses(int virtual_key);
 
  private:
   struct WatchedKey {

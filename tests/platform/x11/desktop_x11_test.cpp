@@ -282,6 +282,24 @@ TEST(X11HotKeyTest, HotKeysDoNotReachTheFocusedWindowInAnyLockState) {
   EXPECT_EQ(FirstWord(*paced, VK_F7), 0x0001);
 }
 
+// A window manager that holds a release back keeps the click waiting, but
+// F8 ends the wait, and the press is still there for the pacer to see.
+TEST(X11HotKeyTest, F8EndsTheWaitForAReleaseHeldBack) {
+  RecordingClient recorder;
+  recorder.CoverScreen();
+  ClickToFocusGrab grab(recorder.cover(), milliseconds(900));
+  std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
+  desktop->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  std::jthread f8([] {
+    std::this_thread::sleep_for(milliseconds(100));
+    Xdotool({"key", "F8"});
+  });
+  const auto start = std::chrono::steady_clock::now();
+  desktop->mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(600));
+  EXPECT_NE(FirstWord(*desktop, VK_F8) & 0x0001, 0);
+}
+
 // Another program's grab leaves that key shared, said once; it still works.
 TEST(X11HotKeyGrabTest, AKeyReservedByAnotherProgramStillWorks) {
   RecordingClient holder;
