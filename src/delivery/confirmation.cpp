@@ -191,14 +191,15 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
   // Nothing new for as long as the first dot took, and twice as long at
   // each repair: a stalled target shows nothing either, and must not be
   // given its dots again and again meanwhile.
-  // A stroke waits twice as long: a browser draws the press at once and
-  // the move at its next frame, so the stroke shows a frame after its dot
-  // (measured in Firefox: every line's move handled, yet the line blank
-  // 20 ms after its press showed, taken for lost and every line held).
+  // A stroke waits four times as long: a browser draws the press at once
+  // and the move at its next frame, so the stroke shows a frame after its
+  // dot (measured in Firefox: every line's move handled, yet the line
+  // blank 20 ms after its press showed, and the first line of a drawing
+  // still blank 40 ms after it; each taken for lost, and every line held).
   const auto quiet_for = [&](const Mark& mark) {
     return settled && seen - progress_at_ >=
                           std::max(policy.repair_after, progress_at_ - start_) *
-                              (1 << mark.repairs) * (mark.is_stroke() ? 2 : 1);
+                              (1 << mark.repairs) * (mark.is_stroke() ? 4 : 1);
   };
   // A dot sent alone that has not shown in several times the target's
   // usual time was dropped or is stalled; sent again, a click on the same
@@ -208,18 +209,25 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
            seen - mark.sent >= std::max(policy.repair_after, 4 * *typical) *
                                    (1 << mark.repairs);
   };
+  // A stroke is told lost by a later stroke shown, not by a later dot: a
+  // browser draws each press at once and each move at its next frame, so
+  // the next line's dot shows before this line does.
   std::optional<std::size_t> last_shown;
+  std::optional<std::size_t> last_stroke_shown;
   for (const Mark& mark : marks_) {
     if (mark.shown && mark.shown_look < looks_) {
       last_shown = mark.piece;
+      last_stroke_shown = mark.is_stroke() ? mark.piece : last_stroke_shown;
     }
   }
   const auto undecided = [&](const Mark& mark) {
     return !mark.shown && !mark.given_up && mark.wait.expected && decide;
   };
   const auto repair_due = [&](const Mark& mark) {
-    return ((settled && last_shown &&
-             (*last_shown > mark.piece || quiet_for(mark))) ||
+    const std::optional<std::size_t>& later =
+        mark.is_stroke() ? last_stroke_shown : last_shown;
+    return ((settled && ((later && *later > mark.piece) ||
+                         (last_shown && quiet_for(mark)))) ||
             alone_overdue(mark)) &&
            mark.repairs < policy.max_repairs;
   };

@@ -145,18 +145,21 @@ INSTANTIATE_TEST_SUITE_P(
             .name = "NotWithinAFrameOfIt",
             .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
             .looks = {{{1}, milliseconds(2)}, {{1}, milliseconds(1) + kFrame}}},
-        ConfirmCase{.name = "AStrokeLostGoesAgainWithItsDot",
+        ConfirmCase{
+            .name = "AStrokeLostGoesAgainWithItsDot",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke),
+                      MarkOn({2}, 1), MarkOn({3}, 1, MarkKind::kStroke)},
+            .looks = {{{0, 2, 3}, milliseconds(1)},
+                      {{0, 2, 3}, milliseconds(1) + kFrame}},
+            .repair = {0},
+            .stroke_lost = true},
+        // A browser draws the stroke a frame after its dot, and after the
+        // next line's dot.
+        ConfirmCase{.name = "AStrokeBlankAFrameAfterItsDotIsWaitedFor",
                     .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke),
                               MarkOn({2}, 1)},
                     .looks = {{{0, 2}, milliseconds(1)},
-                              {{0, 2}, milliseconds(1) + kFrame}},
-                    .repair = {0},
-                    .stroke_lost = true},
-        // A browser draws the stroke a frame after its dot.
-        ConfirmCase{
-            .name = "AStrokeBlankAFrameAfterItsDotIsWaitedFor",
-            .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke)},
-            .looks = {{{0}, milliseconds(1)}, {{0}, milliseconds(1) + kFrame}}},
+                              {{0, 2}, milliseconds(1) + 3 * kFrame}}},
         ConfirmCase{
             .name = "NotAfterF8",
             .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
@@ -201,14 +204,14 @@ TEST_P(LineConfirmationTest, DrawsAgainOnlyWhatIsBlank) {
     mark.wait = {kBound, true};
   }
   Confirmation confirmation(marks, row({}), {}, Time{});
-  // The look after a first one that showed the press: two frames later.
+  // The look after a first one that showed the press: four frames later.
   confirmation.Look(row({0}), Time{} + milliseconds(1), kPolicy, {}, true);
   std::vector<int> inked;
   for (const auto& [first, last] : test.inked) {
     for (int col = first; col <= last; ++col) inked.push_back(col);
   }
   const LookVerdict verdict = confirmation.Look(
-      row(inked), Time{} + milliseconds(1) + 2 * kFrame, kPolicy, {}, true);
+      row(inked), Time{} + milliseconds(1) + 4 * kFrame, kPolicy, {}, true);
   EXPECT_EQ(confirmation.marks()[1].shown, test.shown);
   EXPECT_EQ(verdict.new_strays, test.new_strays);
   EXPECT_EQ(verdict.repair.size(), test.part ? 1U : 0U);
