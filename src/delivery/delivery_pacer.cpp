@@ -42,6 +42,7 @@ void DeliveryPacer::Begin() {
   sent_pointer_ = stream_.pointer();
   reports_changes_ = target_->ReportsScreenChanges();
   looks_.set_reports_changes(reports_changes_);
+  reports_drawn_ = target_->ReportsDrawnChanges();
   begun_ = true;
 }
 

@@ -88,9 +88,10 @@ class DeliveryPacer final : public PlatformInput {
   // A stroke held until its press is drawn, and its end too when `whole`.
   void SendHeld(const DotInk& dot, const ScreenImage& before, bool whole);
   // Waits until a look at `area` is due: at `due`, or sooner once the
-  // desktop reports drawing there. False once F8 has been seen.
+  // desktop reports drawing there (`drawn`: the target's own drawing at
+  // the area's corner, see ReadDrawnPixel). False once F8 has been seen.
   bool AwaitLook(ScreenRect area, PacingClock::TimePoint due,
-                 PacingClock::TimePoint last_look);
+                 PacingClock::TimePoint last_look, bool drawn = false);
   // Waits until the dot at `at` shows; or, `drawn`, until the target has
   // drawn it, shown yet or not (see SendHeld).
   bool WaitShown(ScreenPoint at, std::optional<COLORREF> before,
@@ -122,6 +123,8 @@ class DeliveryPacer final : public PlatformInput {
   bool begun_ = false;
   // The desktop reports drawing (see PlatformInput::ReportsScreenChanges).
   bool reports_changes_ = false;
+  // And what the target itself draws (ReportsDrawnChanges).
+  bool reports_drawn_ = false;
   // Where the pointer is after everything sent so far, as the stream says.
   ScreenPoint sent_pointer_;
   // The desktop's relative moves are not exact pixels: dots are found

@@ -193,8 +193,8 @@ bool DeliveryPacer::Repair(const StreamPiece& piece,
 }
 
 bool DeliveryPacer::AwaitLook(ScreenRect area, PacingClock::TimePoint due,
-                              PacingClock::TimePoint last_look) {
-  if (!reports_changes_) {
+                              PacingClock::TimePoint last_look, bool drawn) {
+  if (!(drawn ? reports_drawn_ : reports_changes_)) {
     const PacingClock::TimePoint now = clock_->Now();
     return due <= now || Pause(due - now);
   }
@@ -206,12 +206,14 @@ bool DeliveryPacer::AwaitLook(ScreenRect area, PacingClock::TimePoint due,
     if (now >= due) {
       return true;
     }
-    if (target_->WaitForScreenChange(
-            area, std::min(due - now, policy_.abort_check_interval))) {
-      const PacingClock::TimePoint drawn = clock_->Now();
+    const PacingClock::Duration wait =
+        std::min(due - now, policy_.abort_check_interval);
+    if (drawn ? target_->WaitForDrawnChange({area.left, area.top}, wait)
+              : target_->WaitForScreenChange(area, wait)) {
+      const PacingClock::TimePoint changed = clock_->Now();
       const PacingClock::TimePoint earliest = last_look + policy_.min_look_gap;
-      if (drawn < earliest) {
-        clock_->SleepFor(earliest - drawn);
+      if (changed < earliest) {
+        clock_->SleepFor(earliest - changed);
       }
       return true;
     }
@@ -234,11 +236,14 @@ bool DeliveryPacer::WaitShown(ScreenPoint at, std::optional<COLORREF> before,
     if (!before || waited >= bound) {
       return false;
     }
-    // What a target draws is reported only once a compositor shows it, a
-    // frame later: drawn pixels are looked at on the timer as well.
+    // The screen's reports come only once a compositor shows the target's
+    // drawing, a frame later: drawn pixels wait for reports of the
+    // target's own drawing, or are looked at on the timer.
+    const bool reported = drawn ? reports_drawn_ : reports_changes_;
     const PacingClock::TimePoint due =
-        now + LookInterval(waited, reports_changes_ && !drawn, policy_);
-    if (!AwaitLook({at.x, at.y, 1, 1}, std::min(due, start + bound), now)) {
+        now + LookInterval(waited, reported, policy_);
+    if (!AwaitLook({at.x, at.y, 1, 1}, std::min(due, start + bound), now,
+                   drawn)) {
       return false;
     }
   }

@@ -37,6 +37,14 @@ class ForwardingDesktop : public PlatformInput {
                            std::chrono::microseconds timeout) override {
     return inner_.WaitForScreenChange(area, timeout);
   }
+  std::optional<COLORREF> ReadDrawnPixel(ScreenPoint at) override {
+    return inner_.ReadDrawnPixel(at);
+  }
+  bool ReportsDrawnChanges() override { return inner_.ReportsDrawnChanges(); }
+  bool WaitForDrawnChange(ScreenPoint at,
+                          std::chrono::microseconds timeout) override {
+    return inner_.WaitForDrawnChange(at, timeout);
+  }
   void DrawingStarted() override { inner_.DrawingStarted(); }
   void DrawingEnded() override { inner_.DrawingEnded(); }
   void InkChosen(ScreenPoint swatch, COLORREF colour) override {

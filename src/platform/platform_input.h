@@ -237,6 +237,16 @@ class PlatformInput {
     return true;
   }
 
+  // The same for what ReadDrawnPixel reads at `at`: whether the desktop
+  // tells when the window there draws, before any compositor shows it,
+  // and the wait for that since the last ReadDrawnPixel.
+  virtual bool ReportsDrawnChanges() { return false; }
+  virtual bool WaitForDrawnChange(ScreenPoint /*at*/,
+                                  std::chrono::microseconds timeout) {
+    std::this_thread::sleep_for(timeout);
+    return true;
+  }
+
   // The draw trigger brackets every drawing with these, also one that ends
   // in an error, so that delivery can tell one drawing from the next.
   virtual void DrawingStarted() {}

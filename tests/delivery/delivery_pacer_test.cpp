@@ -303,8 +303,10 @@ TEST(DeliveryPacerTest, HeldLinesWaitForTheTargetNotTheFrame) {
     EXPECT_EQ(rig.target().Painted(), InkOf(row, {}, rig.target()));
     EXPECT_EQ(rig.pacer().stats().strays, 0);
     // Held until its press and its end were shown, each line would wait
-    // for two frames.
+    // for two frames; and each is read again once the target has drawn,
+    // not on a timer.
     EXPECT_LT(rig.now() - PacingClock::TimePoint{}, kLines * frame * 3 / 2);
+    EXPECT_LT(rig.pacer().stats().looks, 5 * kLines);
   }
 }
 

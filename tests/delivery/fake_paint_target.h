@@ -71,7 +71,8 @@ class FakePaintTarget final : public PlatformInput {
   microseconds drop_within{0};
   // A press that comes while busy paints a line from the last dot to it.
   bool smears = false;
-  // Tells WaitForScreenChange when something shows, as DAMAGE does on X11.
+  // Tells WaitForScreenChange when something shows, and WaitForDrawnChange
+  // when it is drawn, as DAMAGE on the root and on a window do on X11.
   bool reports_changes = false;
   // How long sending one event takes (a window manager's grab, a slow
   // input path).
@@ -176,13 +177,25 @@ class FakePaintTarget final : public PlatformInput {
   }
   void Flush() override {}
   bool ReportsScreenChanges() override { return reports_changes; }
-  // Passes the fake time up to the moment paint first shows in `area`
-  // after the last read, or by the whole timeout.
+  bool ReportsDrawnChanges() override { return reports_changes; }
   bool WaitForScreenChange(ScreenRect area, microseconds timeout) override {
+    return WaitForPaint(area, timeout, true);
+  }
+  bool WaitForDrawnChange(ScreenPoint at, microseconds timeout) override {
+    return WaitForPaint({at.x, at.y, 1, 1}, timeout, false);
+  }
+
+  static constexpr DesktopArea kBounds{0, 0, 640, 480};
+
+ private:
+  // Passes the fake time up to the moment paint first shows (or is drawn)
+  // in `area` after the last read, or by the whole timeout.
+  bool WaitForPaint(ScreenRect area, microseconds timeout, bool shown) {
     const PacingClock::TimePoint end = now_ + timeout;
     std::optional<PacingClock::TimePoint> next;
     for (const auto& [key, paint] : painted_) {
-      const PacingClock::TimePoint shows = ShowsAt(paint.first);
+      const PacingClock::TimePoint shows =
+          shown ? ShowsAt(paint.first) : paint.first;
       if (Inside(area, {key.first, key.second}) && shows > last_read_ &&
           shows <= end && (!next || shows < *next)) {
         next = shows;
@@ -192,9 +205,6 @@ class FakePaintTarget final : public PlatformInput {
     return next.has_value();
   }
 
-  static constexpr DesktopArea kBounds{0, 0, 640, 480};
-
- private:
   using PixelKey = std::pair<std::int32_t, std::int32_t>;
   static PixelKey Key(ScreenPoint at) { return {at.x, at.y}; }
   static bool Inside(const ScreenRect& r, ScreenPoint at) {

@@ -220,12 +220,27 @@ class X11Desktop final : public PlatformInput {
   // DAMAGE says that something was drawn, not where: any drawing counts.
   bool WaitForScreenChange(ScreenRect /*area*/,
                            std::chrono::microseconds timeout) override {
+    return WaitForDamage([this] { return screen_.drawn_since_read(); },
+                         timeout);
+  }
+
+  bool ReportsDrawnChanges() override { return screen_.reports_changes(); }
+
+  bool WaitForDrawnChange(ScreenPoint at,
+                          std::chrono::microseconds timeout) override {
+    return WaitForDamage([this, at] { return screen_.drawn_since_read(at); },
+                         timeout);
+  }
+
+ private:
+  template <typename Drawn>
+  bool WaitForDamage(const Drawn& drawn, std::chrono::microseconds timeout) {
     Display* display = display_.get();
     XFlush(display);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
       PumpEvents();
-      if (screen_.drawn_since_read()) {
+      if (drawn()) {
         return true;
       }
       const auto left = deadline - std::chrono::steady_clock::now();
@@ -243,7 +258,6 @@ class X11Desktop final : public PlatformInput {
     }
   }
 
- private:
   struct PointerState {
     ScreenPoint at;
     unsigned int buttons = 0;  // the core button and modifier mask

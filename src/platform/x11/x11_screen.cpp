@@ -86,6 +86,11 @@ std::optional<COLORREF> X11Screen::ReadDrawn(ScreenPoint at,
   // walk down to it costs a round trip per level, and a held stroke reads
   // its pixels several times.
   if (drawn_window_ && Contains(drawn_window_->area, at)) {
+    if (drawn_damage_ != 0) {
+      XDamageSubtract(display_, drawn_damage_, None, None);
+      drawn_damaged_ = false;
+      drawn_fresh_serial_ = NextRequest(display_);
+    }
     if (const auto colour = ReadWindowPixel(drawn_window_->window,
                                             at.x - drawn_window_->area.left,
                                             at.y - drawn_window_->area.top)) {
@@ -142,6 +147,7 @@ std::optional<COLORREF> X11Screen::ReadDrawn(ScreenPoint at,
           found.window,
           {at.x - found.x, at.y - found.y, static_cast<std::int32_t>(width),
            static_cast<std::int32_t>(height)}};
+      WatchDrawn(found.window);
     }
     return colour;
   }
@@ -204,8 +210,50 @@ bool X11Screen::Handle(const XEvent& event) {
   if (damage_ == 0 || event.type != damage_event_base_ + XDamageNotify) {
     return false;
   }
-  damaged_ = damaged_ || event.xany.serial >= fresh_serial_;
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): Xlib's way
+  const auto& notify = reinterpret_cast<const XDamageNotifyEvent&>(event);
+  if (notify.damage == damage_) {
+    damaged_ = damaged_ || event.xany.serial >= fresh_serial_;
+  } else if (drawn_damage_ != 0 && notify.damage == drawn_damage_) {
+    drawn_damaged_ = drawn_damaged_ || event.xany.serial >= drawn_fresh_serial_;
+  }
   return true;
+}
+
+bool X11Screen::drawn_since_read(ScreenPoint at) const {
+  return drawn_damage_ == 0 || !drawn_window_ ||
+         drawn_window_->window != watched_ ||
+         !Contains(drawn_window_->area, at) || drawn_damaged_;
+}
+
+// The pixels read were read after the window was found, before it was
+// watched: what it drew in between is not known, so it counts as drawn.
+void X11Screen::WatchDrawn(Window window) {
+  if (damage_ == 0 || window == watched_) {
+    return;
+  }
+  StopWatching();
+  drawn_damage_ = XDamageCreate(display_, window, XDamageReportNonEmpty);
+  watched_ = window;
+  drawn_damaged_ = true;
+  // A window gone meanwhile: its damage is gone with it, and the error
+  // must not be taken for another request's.
+  errors_.SyncAndClear();
+}
+
+void X11Screen::ForgetWindows() {
+  drawn_window_.reset();
+  StopWatching();
+}
+
+void X11Screen::StopWatching() {
+  if (drawn_damage_ != 0) {
+    // Already gone with its window, perhaps: that error is dropped.
+    XDamageDestroy(display_, drawn_damage_);
+    errors_.SyncAndClear();
+  }
+  drawn_damage_ = 0;
+  watched_ = None;
 }
 
 // Forgets the drawing reported so far, just before a read of the screen

@@ -34,13 +34,21 @@ class X11Screen {
   [[nodiscard]] bool drawn_since_read() const {
     return damage_ == 0 || damaged_;
   }
+  // The window ReadDrawn reads at `at` may have drawn since it was last
+  // read there: DAMAGE on that window, which reports the window's own
+  // drawing, under a compositor a frame before the screen shows it. True
+  // where that cannot be told (no such window known yet).
+  [[nodiscard]] bool drawn_since_read(ScreenPoint at) const;
   // Takes a DAMAGE event; false for every other event.
   bool Handle(const XEvent& event);
   // A new drawing looks for the windows under its pixels afresh.
-  void ForgetWindows() { drawn_window_.reset(); }
+  void ForgetWindows();
 
  private:
   void RearmDamage();
+  // Watches `window` for drawing in place of the window watched before.
+  void WatchDrawn(Window window);
+  void StopWatching();
   // One pixel of a window, in its coordinates; nullopt where it has none
   // (input only, gone) or they are not in the screen's format.
   std::optional<COLORREF> ReadWindowPixel(Window window, int x, int y);
@@ -55,6 +63,13 @@ class X11Screen {
     ScreenRect area;
   };
   std::optional<DrawnWindow> drawn_window_;
+  // DAMAGE on the window ReadDrawn read last, and like the root's: its
+  // window, whether it reported drawing since the read, and the read's
+  // serial.
+  Damage drawn_damage_ = 0;
+  Window watched_ = None;
+  bool drawn_damaged_ = false;
+  unsigned long drawn_fresh_serial_ = 0;
   Damage damage_ = 0;
   int damage_event_base_ = 0;
   // Something was drawn since the last read of the screen.

@@ -179,12 +179,24 @@ TEST(X11DesktopTest, ReportsDrawingSinceTheLastReadAndReadsItBack) {
   std::unique_ptr<PlatformInput> desktop = OpenNativeDesktop();
   ASSERT_TRUE(desktop->ReportsScreenChanges());
   EXPECT_TRUE(Quietens(*desktop));
-  client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
+  const Window window = client.MakeWindow({200, 150, 20, 10}, 0x336699, false);
   EXPECT_TRUE(
       desktop->WaitForScreenChange({210, 155, 1, 1}, milliseconds(2000)));
   EXPECT_TRUE(Quietens(*desktop));
   EXPECT_EQ(desktop->ReadScreenPixel({205, 155}), COLORREF{0x996633});
   EXPECT_EQ(desktop->ReadScreenPixel({219, 159}), COLORREF{0x996633});
+  // The window's own drawing is reported, not another's elsewhere.
+  ASSERT_TRUE(desktop->ReportsDrawnChanges());
+  for (int read = 0; read < 2; ++read) {
+    EXPECT_EQ(desktop->ReadDrawnPixel({205, 155}), COLORREF{0x996633});
+  }
+  client.MakeWindow({300, 150, 20, 10}, 0x112233, false);
+  EXPECT_FALSE(desktop->WaitForDrawnChange({205, 155}, milliseconds(100)));
+  XSetWindowBackground(client.display(), window, 0x445566);
+  XClearWindow(client.display(), window);
+  XFlush(client.display());
+  EXPECT_TRUE(desktop->WaitForDrawnChange({205, 155}, milliseconds(2000)));
+  EXPECT_EQ(desktop->ReadDrawnPixel({205, 155}), COLORREF{0x665544});
   const DesktopArea area = client.ScreenArea();
   // Across the window's edges, off each edge of the screen, wholly off it.
   for (const ScreenRect rect :
