@@ -82,6 +82,10 @@ class DeliveryPacer final : public PlatformInput {
   // Counts and tells trust what one look decided.
   void Heed(const Confirmation& confirmation, const LookVerdict& verdict,
             const ScreenImage& image, PacingClock::TimePoint seen);
+  // Every stroke the verdict sends again has been drawn by the target,
+  // shown yet or not.
+  bool LostStrokesDrawn(const Confirmation& confirmation,
+                        const LookVerdict& verdict);
   // Sends a piece again, or only `part` of its line.
   bool Repair(const StreamPiece& piece,
               const std::optional<Segment>& part = std::nullopt);

@@ -161,9 +161,28 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
   if (verdict.dot_lost) {
     trust_.DotLost();
   }
-  if (verdict.stroke_lost) {
+  if (verdict.stroke_lost && !LostStrokesDrawn(confirmation, verdict)) {
     trust_.StrokeLost();
   }
+}
+
+// A stroke the target has drawn whole was not lost, though the screen does
+// not show it yet: mutter now and then shows the last lines of a batch
+// only once something else is drawn. It goes again all the same, but it
+// does not make every later line wait for its end as well.
+bool DeliveryPacer::LostStrokesDrawn(const Confirmation& confirmation,
+                                     const LookVerdict& verdict) {
+  return std::all_of(
+      confirmation.marks().begin(), confirmation.marks().end(),
+      [&](const Mark& mark) {
+        const bool lost =
+            mark.is_stroke() && !mark.shown && !mark.given_up &&
+            std::find(verdict.repair.begin(), verdict.repair.end(),
+                      mark.piece) != verdict.repair.end();
+        return !lost || MarkShows(mark, [this](ScreenPoint at) {
+                          return looks_.ReadDrawn(at);
+                        }).has_value();
+      });
 }
 
 bool DeliveryPacer::Repair(const StreamPiece& piece,

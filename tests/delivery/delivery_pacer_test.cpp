@@ -310,6 +310,22 @@ TEST(DeliveryPacerTest, HeldLinesWaitForTheTargetNotTheFrame) {
   }
 }
 
+// mutter now and then shows a line it has drawn only once it is drawn
+// again: the line goes again, but it was not lost, and the lines after it
+// are not held.
+TEST(DeliveryPacerTest, ALineDrawnButNotShownIsNotLost) {
+  PacerRig rig;
+  rig.target().fragile = false;
+  rig.target().frame = milliseconds(16);
+  rig.target().reports_changes = true;
+  rig.target().unshown_lines = {3};
+  const Stream column = AbsoluteColumn({50, 40}, 20, kLine);
+  rig.Draw(column);
+  EXPECT_EQ(rig.target().Painted(), InkOf(column, {}, rig.target()));
+  EXPECT_GT(rig.pacer().stats().repaired, 0);
+  EXPECT_FALSE(rig.pacer().trust().HoldStrokes());
+}
+
 TEST(DeliveryPacerTest, RefusesToRunWithoutADesktop) {
   PacingClock::TimePoint time{};
   EXPECT_THROW(DeliveryPacer(nullptr, std::make_unique<FakeClock>(time)),

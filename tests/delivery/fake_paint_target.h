@@ -80,6 +80,9 @@ class FakePaintTarget final : public PlatformInput {
   // Pixels `first`..`last` (from 1 after the press) that the n-th line
   // (counted from 0) leaves blank, as a target that loses part of one.
   std::map<int, std::pair<int, int>> line_gaps;
+  // Lines (counted as above) drawn whole that the screen shows only once
+  // they are drawn again, as mutter now and then does.
+  std::set<int> unshown_lines;
   // Relative moves go this many times as far, rounded (pointer speed on
   // Windows); 1 moves exact pixels.
   double relative_scale = 1.0;
@@ -197,6 +200,7 @@ class FakePaintTarget final : public PlatformInput {
       const PacingClock::TimePoint shows =
           shown ? ShowsAt(paint.first) : paint.first;
       if (Inside(area, {key.first, key.second}) && shows > last_read_ &&
+          !(shown && unshown_.count(key) > 0) &&
           shows <= end && (!next || shows < *next)) {
         next = shows;
       }
@@ -218,7 +222,7 @@ class FakePaintTarget final : public PlatformInput {
       return std::nullopt;
     }
     const auto found = painted_.find(Key(at));
-    if (found == painted_.end() ||
+    if (found == painted_.end() || (shown && unshown_.count(Key(at)) > 0) ||
         (shown ? ShowsAt(found->second.first) : found->second.first) > now_) {
       return kPaper;
     }
@@ -279,11 +283,19 @@ class FakePaintTarget final : public PlatformInput {
 
   // The line from `from` to the pointer with the button held, less a gap.
   void DrawLine(ScreenPoint from) {
+    const bool unshown = unshown_lines.count(lines_) > 0;
     const auto gap = line_gaps.find(lines_++);
     const auto [first, last] =
         gap == line_gaps.end() ? std::pair{0, 0} : gap->second;
-    for (const ScreenPoint& at : Paint(now_, LineTo(from, first, last))) {
+    const std::vector<ScreenPoint> line = LineTo(from, first, last);
+    for (const ScreenPoint& at : line) {
+      unshown_.erase(Key(at));
+    }
+    for (const ScreenPoint& at : Paint(now_, line)) {
       stroke_.push_back(Key(at));
+      if (unshown) {
+        unshown_.insert(Key(at));
+      }
     }
   }
 
@@ -319,6 +331,7 @@ class FakePaintTarget final : public PlatformInput {
   std::map<PixelKey, std::pair<PacingClock::TimePoint, COLORREF>> painted_;
   std::vector<PixelKey> stroke_;  // the line of the held button
   int lines_ = 0;
+  std::set<PixelKey> unshown_;  // see unshown_lines
   PacingClock::TimePoint busy_until_{};
   std::optional<PacingClock::TimePoint> last_press_;
   std::optional<ScreenPoint> last_dot_;
