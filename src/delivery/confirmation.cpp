@@ -196,10 +196,17 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
   // dot (measured in Firefox: every line's move handled, yet the line
   // blank 20 ms after its press showed, and the first line of a drawing
   // still blank 40 ms after it; each taken for lost, and every line held).
+  // Not a stroke the target has drawn already, which only a compositor has
+  // yet to show (mutter shows some of a batch's last lines only once they
+  // are drawn again): that one waits as long as a dot.
+  const auto quiet_time = [&](const Mark& mark) {
+    return std::max(policy.repair_after, progress_at_ - start_) *
+           (1 << mark.repairs);
+  };
   const auto quiet_for = [&](const Mark& mark) {
-    return settled && seen - progress_at_ >=
-                          std::max(policy.repair_after, progress_at_ - start_) *
-                              (1 << mark.repairs) * (mark.is_stroke() ? 4 : 1);
+    return settled &&
+           seen - progress_at_ >=
+               quiet_time(mark) * (mark.is_stroke() && !mark.drawn_at ? 4 : 1);
   };
   // A dot sent alone that has not shown in several times the target's
   // usual time was dropped or is stalled; sent again, a click on the same
@@ -223,6 +230,15 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
   const auto undecided = [&](const Mark& mark) {
     return !mark.shown && !mark.given_up && mark.wait.expected && decide;
   };
+  // Asked only of strokes after the last one shown: the others go again
+  // anyway.
+  for (Mark& mark : marks_) {
+    if (mark.is_stroke() && undecided(mark) && !mark.drawn_at && drawn &&
+        settled && !(last_stroke_shown && *last_stroke_shown > mark.piece) &&
+        seen - progress_at_ >= quiet_time(mark) && drawn(mark)) {
+      mark.drawn_at = seen;
+    }
+  }
   const auto repair_due = [&](const Mark& mark) {
     const std::optional<std::size_t>& later =
         mark.is_stroke() ? last_stroke_shown : last_shown;

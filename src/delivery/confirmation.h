@@ -141,9 +141,10 @@ class Confirmation {
   // false (F8 seen) nothing is sent again or given up on. `held`, asked
   // only once a mark is due, says whether another program holds the
   // pointer: its dots are not the target's loss. `drawn`, asked only of a
-  // dot due to go again, says whether the target has drawn it already (a
-  // compositor shows it a frame or a stall later): it goes again, but not
-  // as a dot lost.
+  // dot due to go again or a stroke blank for the quiet time, says whether
+  // the target has drawn it already (a compositor shows it a frame or a
+  // stall later): it goes again, but not as a dot lost, and such a stroke
+  // waits no longer than a dot.
   LookVerdict Look(const ScreenImage& image, PacingClock::TimePoint seen,
                    const PacingPolicy& policy,
                    std::optional<PacingClock::Duration> typical, bool decide,

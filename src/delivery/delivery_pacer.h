@@ -86,6 +86,8 @@ class DeliveryPacer final : public PlatformInput {
   // shown yet or not.
   bool LostStrokesDrawn(const Confirmation& confirmation,
                         const LookVerdict& verdict);
+  // Every pixel of the mark drawn by the target, shown yet or not.
+  bool StrokeDrawn(const Mark& mark);
   // Sends a piece again, or only `part` of its line.
   bool Repair(const StreamPiece& piece,
               const std::optional<Segment>& part = std::nullopt);

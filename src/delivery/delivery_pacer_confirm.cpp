@@ -49,7 +49,9 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
         image, seen, policy_, trust_.TypicalLatency(), !aborted_,
         [this] { return InputHeld(); },
         [this](const Mark& mark) {
-          return PixelShows(mark.lead(), looks_.ReadDrawn(mark.lead().at));
+          return mark.is_stroke() ? StrokeDrawn(mark)
+                                  : PixelShows(mark.lead(),
+                                               looks_.ReadDrawn(mark.lead().at));
         });
     if (drawn && !first.shown && PixelShows(first.lead(), drawn)) {
       trust_.DrawnBeforeShown();
@@ -179,10 +181,14 @@ bool DeliveryPacer::LostStrokesDrawn(const Confirmation& confirmation,
             mark.is_stroke() && !mark.shown && !mark.given_up &&
             std::find(verdict.repair.begin(), verdict.repair.end(),
                       mark.piece) != verdict.repair.end();
-        return !lost || MarkShows(mark, [this](ScreenPoint at) {
-                          return looks_.ReadDrawn(at);
-                        }).has_value();
+        return !lost || StrokeDrawn(mark);
       });
+}
+
+bool DeliveryPacer::StrokeDrawn(const Mark& mark) {
+  return MarkShows(mark, [this](ScreenPoint at) {
+           return looks_.ReadDrawn(at);
+         }).has_value();
 }
 
 bool DeliveryPacer::Repair(const StreamPiece& piece,
