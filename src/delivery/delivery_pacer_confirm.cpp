@@ -49,9 +49,10 @@ void DeliveryPacer::Confirm(Confirmation& confirmation,
         image, seen, policy_, trust_.TypicalLatency(), !aborted_,
         [this] { return InputHeld(); },
         [this](const Mark& mark) {
-          return mark.is_stroke() ? StrokeDrawn(mark)
-                                  : PixelShows(mark.lead(),
-                                               looks_.ReadDrawn(mark.lead().at));
+          return mark.is_stroke()
+                     ? StrokeDrawn(mark)
+                     : PixelShows(mark.lead(),
+                                  looks_.ReadDrawn(mark.lead().at));
         });
     if (drawn && !first.shown && PixelShows(first.lead(), drawn)) {
       trust_.DrawnBeforeShown();
@@ -174,21 +175,21 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
 // does not make every later line wait for its end as well.
 bool DeliveryPacer::LostStrokesDrawn(const Confirmation& confirmation,
                                      const LookVerdict& verdict) {
-  return std::all_of(
-      confirmation.marks().begin(), confirmation.marks().end(),
-      [&](const Mark& mark) {
-        const bool lost =
-            mark.is_stroke() && !mark.shown && !mark.given_up &&
-            std::find(verdict.repair.begin(), verdict.repair.end(),
-                      mark.piece) != verdict.repair.end();
-        return !lost || StrokeDrawn(mark);
-      });
+  return std::all_of(confirmation.marks().begin(), confirmation.marks().end(),
+                     [&](const Mark& mark) {
+                       const bool lost =
+                           mark.is_stroke() && !mark.shown && !mark.given_up &&
+                           std::find(verdict.repair.begin(),
+                                     verdict.repair.end(),
+                                     mark.piece) != verdict.repair.end();
+                       return !lost || StrokeDrawn(mark);
+                     });
 }
 
 bool DeliveryPacer::StrokeDrawn(const Mark& mark) {
-  return MarkShows(mark, [this](ScreenPoint at) {
-           return looks_.ReadDrawn(at);
-         }).has_value();
+  return MarkShows(mark,
+                   [this](ScreenPoint at) { return looks_.ReadDrawn(at); })
+      .has_value();
 }
 
 bool DeliveryPacer::Repair(const StreamPiece& piece,

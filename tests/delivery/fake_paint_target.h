@@ -200,8 +200,8 @@ class FakePaintTarget final : public PlatformInput {
       const PacingClock::TimePoint shows =
           shown ? ShowsAt(paint.first) : paint.first;
       if (Inside(area, {key.first, key.second}) && shows > last_read_ &&
-          !(shown && unshown_.count(key) > 0) &&
-          shows <= end && (!next || shows < *next)) {
+          !(shown && unshown_.contains(key)) && shows <= end &&
+          (!next || shows < *next)) {
         next = shows;
       }
     }
@@ -222,7 +222,7 @@ class FakePaintTarget final : public PlatformInput {
       return std::nullopt;
     }
     const auto found = painted_.find(Key(at));
-    if (found == painted_.end() || (shown && unshown_.count(Key(at)) > 0) ||
+    if (found == painted_.end() || (shown && unshown_.contains(Key(at))) ||
         (shown ? ShowsAt(found->second.first) : found->second.first) > now_) {
       return kPaper;
     }
@@ -283,7 +283,7 @@ class FakePaintTarget final : public PlatformInput {
 
   // The line from `from` to the pointer with the button held, less a gap.
   void DrawLine(ScreenPoint from) {
-    const bool unshown = unshown_lines.count(lines_) > 0;
+    const bool unshown = unshown_lines.contains(lines_);
     const auto gap = line_gaps.find(lines_++);
     const auto [first, last] =
         gap == line_gaps.end() ? std::pair{0, 0} : gap->second;
