@@ -42,6 +42,13 @@ void DeliveryPacer::Begin() {
   sent_pointer_ = stream_.pointer();
   reports_changes_ = target_->ReportsScreenChanges();
   taken_shows_late_ = target_->TakenInputShowsLate();
+  if (taken_shows_late_) {
+    // A compositor stands between the target and the screen, as a dot seen
+    // drawn before it showed tells elsewhere: every dot alone waits for its
+    // frame, so the shorter probe; and one shown fast was only sent just
+    // before a frame.
+    trust_.DrawnBeforeShown();
+  }
   looks_.set_reports_changes(reports_changes_);
   begun_ = true;
 }

@@ -204,6 +204,7 @@ TEST(DeliveryPacerTest, DotsTakenAndShownLateAreWaitedFor) {
     EXPECT_EQ(rig.target().Painted(), InkOf(events, {}, rig.target()));
     EXPECT_EQ(rig.pacer().stats().repaired > 0, drops);
     EXPECT_EQ(rig.pacer().trust().Pace().count() > 0, drops);
+    EXPECT_TRUE(rig.pacer().trust().DrawnLate());  // the shorter probe
   }
 }
 
