@@ -239,11 +239,14 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
       mark.drawn_at = seen;
     }
   }
-  const auto repair_due = [&](const Mark& mark) {
+  const auto shown_after = [&](const Mark& mark) {
     const std::optional<std::size_t>& later =
         mark.is_stroke() ? last_stroke_shown : last_shown;
-    return ((settled && ((later && *later > mark.piece) ||
-                         (last_shown && quiet_for(mark)))) ||
+    return later && *later > mark.piece;
+  };
+  const auto repair_due = [&](const Mark& mark) {
+    return ((settled &&
+             (shown_after(mark) || (last_shown && quiet_for(mark)))) ||
             alone_overdue(mark)) &&
            mark.repairs < policy.max_repairs;
   };
@@ -284,14 +287,25 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
       // of the target's usual times to show; then they go again all the
       // same (measured on mutter: some show only once their pixel is drawn
       // again), not counted as lost, or they would slow every dot after.
-      if (!mark.is_stroke() && !mark.line && drawn) {
-        if (!mark.drawn_at && drawn(mark)) {
+      // Where the desktop has taken the dot and shows it late (GNOME's
+      // screen cast under load: a tenth of a second and more after the
+      // target drew), a dot with no later one shown may be on its way too,
+      // and gets the same time. Nothing says the target drew
+      // it: if it goes again it was lost, so that a target that drops dots
+      // is still slowed; so was one behind a later dot shown.
+      if (!mark.is_stroke() && !mark.line) {
+        if (drawn && !mark.drawn_at && drawn(mark)) {
           mark.drawn_at = seen;
+        }
+        if (taken_shows_late_ && !mark.behind_at && !shown_after(mark)) {
+          mark.behind_at = seen;
         }
         const PacingClock::Duration grace =
             2 * std::max(policy.repair_after,
                          typical.value_or(PacingClock::Duration{}));
-        if (mark.drawn_at && seen - *mark.drawn_at < grace) {
+        const std::optional<PacingClock::TimePoint> since =
+            mark.drawn_at ? mark.drawn_at : mark.behind_at;
+        if (since && seen - *since < grace) {
           continue;
         }
       }
@@ -323,6 +337,7 @@ void Confirmation::Repaired(std::size_t piece, PacingClock::TimePoint sent) {
     if (mark.piece == piece) {
       mark.sent = sent;
       mark.drawn_at.reset();
+      mark.behind_at.reset();
       ++mark.repairs;
     }
   }

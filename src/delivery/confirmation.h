@@ -77,6 +77,9 @@ struct Mark {
   // When the target was first seen to have drawn it, not yet shown, since
   // it was last sent.
   std::optional<PacingClock::TimePoint> drawn_at{};
+  // When it was first due to go again with no later mark shown, on a
+  // desktop that shows taken input late, since it was last sent.
+  std::optional<PacingClock::TimePoint> behind_at{};
   int shown_look = 0;  // the look that first showed it, from 1
   PacingClock::TimePoint sent{};
   // A line's stroke: every pixel of it is aimed at, not only the checked.
@@ -150,6 +153,9 @@ class Confirmation {
                    std::optional<PacingClock::Duration> typical, bool decide,
                    const std::function<bool()>& held = {},
                    const std::function<bool(const Mark&)>& drawn = {});
+  // The desktop takes every event before a look and shows what the target
+  // drew of them late (PlatformInput::TakenInputShowsLate).
+  void set_taken_shows_late(bool late) { taken_shows_late_ = late; }
   // Every mark not yet shown was sent again at `sent`, after another
   // program let go of the pointer: the waits start afresh.
   void ResentAfterHold(PacingClock::TimePoint sent);
@@ -175,6 +181,7 @@ class Confirmation {
   int looks_ = 0;
   int progress_look_ = 0;  // the last look that showed a new mark
   PacingClock::TimePoint progress_at_;
+  bool taken_shows_late_ = false;
 };
 
 // The part of `line` still blank in `now` (its colour from `before`), from

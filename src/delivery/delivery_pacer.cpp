@@ -41,6 +41,14 @@ void DeliveryPacer::Begin() {
   stream_.Reset(target_->DesktopBounds(), target_->GetCursorPos());
   sent_pointer_ = stream_.pointer();
   reports_changes_ = target_->ReportsScreenChanges();
+  taken_shows_late_ = target_->TakenInputShowsLate();
+  if (taken_shows_late_) {
+    // A compositor stands between the target and the screen, as a dot seen
+    // drawn before it showed tells elsewhere: every dot alone waits for its
+    // frame, so the shorter probe; and one shown fast was only sent just
+    // before a frame.
+    trust_.DrawnBeforeShown();
+  }
   looks_.set_reports_changes(reports_changes_);
   reports_drawn_ = target_->ReportsDrawnChanges();
   begun_ = true;
@@ -285,6 +293,7 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
   }
   Confirmation confirmation(std::move(marks), std::move(before), unseen_,
                             clock_->Now());
+  confirmation.set_taken_shows_late(taken_shows_late_);
   Confirm(confirmation, batch, *rect);
   // The first of the rest has had its lead moves.
   for (std::size_t i = 0; i < rest.size() && !aborted_; ++i) {

@@ -131,6 +131,8 @@ class DeliveryPacer final : public PlatformInput {
   bool reports_changes_ = false;
   // And what the target itself draws (ReportsDrawnChanges).
   bool reports_drawn_ = false;
+  // It shows taken input late (PlatformInput::TakenInputShowsLate).
+  bool taken_shows_late_ = false;
   // Where the pointer is after everything sent so far, as the stream says.
   ScreenPoint sent_pointer_;
   // The desktop's relative moves are not exact pixels: dots are found

@@ -211,6 +211,13 @@ class PlatformInput {
     return ReadScreenPixel(at);
   }
 
+  // Whether a read of the screen comes only once the desktop has taken
+  // every event sent before it, while what the target draws shows only in a
+  // later frame of the compositor's, which may come long after under load,
+  // and cannot be read before it does (ReadDrawnPixel reads the screen):
+  // GNOME's screen cast. A dot taken and not yet shown may be on its way.
+  virtual bool TakenInputShowsLate() { return false; }
+
   // The colours of a whole rectangle at once, so that many dots in flight
   // are confirmed by one read of the screen. This default reads pixel by
   // pixel; backends override it with one capture of the region.

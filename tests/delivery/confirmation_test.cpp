@@ -66,6 +66,7 @@ struct ConfirmCase {
   std::vector<Mark> earlier{};            // given up in earlier batches
   // Columns the target has drawn that the screen does not show yet.
   std::vector<int> drawn{};
+  bool taken_late = false;  // by a desktop that shows taken input late
   friend void PrintTo(const ConfirmCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -74,6 +75,7 @@ class ConfirmationTest : public ::testing::TestWithParam<ConfirmCase> {};
 TEST_P(ConfirmationTest, DecidesFromEachLook) {
   const ConfirmCase& test = GetParam();
   Confirmation confirmation(test.marks, Strip({}), test.earlier, Time{});
+  confirmation.set_taken_shows_late(test.taken_late);
   const auto drawn = [&](const Mark& mark) {
     return std::find(test.drawn.begin(), test.drawn.end(),
                      mark.lead().at.x - kStrip.left) != test.drawn.end();
@@ -141,6 +143,27 @@ INSTANTIATE_TEST_SUITE_P(
                               {{1}, milliseconds(1) + 3 * kFrame}},
                     .repair = {0},
                     .drawn = {0}},
+        // Taken by a desktop whose screen shows it late, none after it
+        // shown: waited for as if drawn, then lost.
+        ConfirmCase{.name = "ADotTakenNotShownWaitsLikeADrawnOne",
+                    .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+                    .looks = {{{0}, milliseconds(1)},
+                              {{0}, milliseconds(1) + kFrame},
+                              {{0}, milliseconds(1) + 2 * kFrame}},
+                    .taken_late = true},
+        ConfirmCase{.name = "ThenItGoesAgainAsLost",
+                    .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+                    .looks = {{{0}, milliseconds(1)},
+                              {{0}, milliseconds(1) + kFrame},
+                              {{0}, milliseconds(1) + 3 * kFrame}},
+                    .repair = {1},
+                    .taken_late = true},
+        ConfirmCase{
+            .name = "ButBehindALaterDotShownAtOnce",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},
+            .looks = {{{1}, milliseconds(1)}, {{1}, milliseconds(1) + kFrame}},
+            .repair = {0},
+            .taken_late = true},
         ConfirmCase{
             .name = "NotWithinAFrameOfIt",
             .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},

@@ -186,6 +186,28 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   EXPECT_LE(painted.size() - ink.size(), 4U);
 }
 
+// Behind a screen that shows taken input late (GNOME's cast), a target
+// stalled mid-batch is waited for, not sent its dots again; one that drops
+// clicks is still slowed.
+TEST(DeliveryPacerTest, DotsTakenAndShownLateAreWaitedFor) {
+  for (const bool drops : {false, true}) {
+    SCOPED_TRACE(drops ? "drops clicks" : "stalls");
+    PacerRig rig;
+    rig.target().fragile = false;
+    rig.target().frame = milliseconds(16);
+    rig.target().shows_taken_late = true;
+    rig.target().stall_before_press = {{40, milliseconds(50)}};
+    rig.target().drop_within = drops ? milliseconds(1) : microseconds(0);
+    const Stream events = AbsoluteColumn({50, 50}, 120);
+    rig.Draw(events);
+    rig.Settle();
+    EXPECT_EQ(rig.target().Painted(), InkOf(events, {}, rig.target()));
+    EXPECT_EQ(rig.pacer().stats().repaired > 0, drops);
+    EXPECT_EQ(rig.pacer().trust().Pace().count() > 0, drops);
+    EXPECT_TRUE(rig.pacer().trust().DrawnLate());  // the shorter probe
+  }
+}
+
 TEST(DeliveryPacerTest, AnUnreadableScreenGetsTheSafePace) {
   PacerRig rig;
   rig.target().readable = false;

@@ -74,6 +74,8 @@ class FakePaintTarget final : public PlatformInput {
   // Tells WaitForScreenChange when something shows, and WaitForDrawnChange
   // when it is drawn, as DAMAGE on the root and on a window do on X11.
   bool reports_changes = false;
+  // Shows taken input late, and what it drew cannot be read before (GNOME).
+  bool shows_taken_late = false;
   // How long sending one event takes (a window manager's grab, a slow
   // input path).
   microseconds event_time{0};
@@ -176,8 +178,9 @@ class FakePaintTarget final : public PlatformInput {
   }
   // What the target has drawn, shown at a frame yet or not.
   std::optional<COLORREF> ReadDrawnPixel(ScreenPoint at) override {
-    return Read(at, false);
+    return Read(at, shows_taken_late);
   }
+  bool TakenInputShowsLate() override { return shows_taken_late; }
   void Flush() override {}
   bool ReportsScreenChanges() override { return reports_changes; }
   bool ReportsDrawnChanges() override { return reports_changes; }

@@ -161,6 +161,10 @@ class GnomeRemoteDesktop final : public PlatformInput {
     return CaptureScreenRegion({at.x, at.y, 1, 1}).At(at);
   }
 
+  // Each capture takes every answer first: mutter has taken the events,
+  // and its next frames show what the target drew of them.
+  bool TakenInputShowsLate() override { return cast_ != nullptr; }
+
   // The latest frame, once mutter has sent one after our latest event or
   // has sent none for a while. Unread where no frame ever came: the
   // delivery pacer then sends at its fixed safe pace.
