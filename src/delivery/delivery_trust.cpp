@@ -71,6 +71,8 @@ void DeliveryTrust::Missed(COLORREF before) {
   drawing_missed_ = true;
   RecordOf(before).failed = true;
   seen_in_a_row_ = 0;
+  window_before_missed_ = std::max(window_before_missed_, window_);
+  ++missing_;
   window_ = 1;
   if (++misses_in_a_row_ >= miss_allowance_) {
     miss_allowance_ = 1;
@@ -82,6 +84,12 @@ void DeliveryTrust::ShownLate(COLORREF before) {
   colour.took_ink = true;
   colour.failed = false;
   misses_in_a_row_ = 0;
+  // A stall, not a loss: once every dot given up has shown, the window
+  // is what it was.
+  if (missing_ > 0 && --missing_ == 0) {
+    window_ = Pipelines() ? std::max(window_, window_before_missed_) : window_;
+    window_before_missed_ = 1;
+  }
 }
 
 bool DeliveryTrust::Pipelines() const {

@@ -15,6 +15,8 @@
 // - Ink where no dot was aimed means the target is being overrun (it paints
 //   a line from one dot to the next): one dot at a time and the safe pace
 //   from then on, for this target.
+// - A dot given up on that shows after all was only late: once none given
+//   up is still missing, the window is what it was before.
 // - The window grows only after some dots sent alone have shown, so that
 //   the target's own time per dot is known. A target that shows a dot
 //   within a few milliseconds paints as events come (a paint program on an
@@ -168,6 +170,9 @@ class DeliveryTrust {
   int window_ = 1;
   PacingClock::Duration pace_{};
   bool smeared_ = false;
+  // The window before the dots given up that are still missing.
+  int window_before_missed_ = 1;
+  int missing_ = 0;
   // Paints as events come, yet lost a click sent with others.
   bool drops_overlapping_ = false;
   bool hold_strokes_ = false;

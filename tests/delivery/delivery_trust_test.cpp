@@ -130,6 +130,22 @@ INSTANTIATE_TEST_SUITE_P(
                      }
                    },
                    1, true},
+        // A dot given up on that showed after all: the target was busy.
+        WindowCase{"ADotShownLateGivesTheWindowBack",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.Missed(kPaper);
+                     trust.ShownLate(kPaper);
+                   },
+                   8},
+        WindowCase{"NotWhileAnotherIsStillMissing",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.Missed(kPaper);
+                     trust.Missed(kPaper);
+                     trust.ShownLate(kPaper);
+                   },
+                   1},
         // Overrun: one dot at a time, at the safe pace, for good.
         WindowCase{"StrayInkKeepsItToOneForGood",
                    [](DeliveryTrust& trust) {
