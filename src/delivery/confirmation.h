@@ -102,6 +102,9 @@ struct Mark {
 struct LookVerdict {
   std::vector<std::size_t> shown;   // marks first seen at this look
   int new_strays = 0;               // pixels newly inked where none aimed
+  // Some stray touches a pixel where ink was aimed: a line from a dot,
+  // not something passing across the rectangle.
+  bool strays_beside_marks = false;
   std::vector<std::size_t> repair;  // pieces to send again, in order
   // Of those, lines whose press showed: only this part is drawn again.
   std::vector<std::pair<std::size_t, Segment>> parts;

@@ -93,7 +93,7 @@ void DeliveryTrust::ShownLate(COLORREF before) {
 }
 
 bool DeliveryTrust::Pipelines() const {
-  return !smeared_ && !drops_overlapping_ &&
+  return !smeared_ && !drops_overlapping_ && calm_left_ == 0 &&
          alone_shown_ >= ProbeDots(policy_, drawn_late_);
 }
 
@@ -112,6 +112,9 @@ bool DeliveryTrust::PaintsAsEventsCome() const {
 }
 
 void DeliveryTrust::BatchLanded(int dots, int lost) {
+  if (calm_left_ > 0 && lost == 0 && --calm_left_ == 0) {
+    pace_ = pace_before_apart_;
+  }
   if (!Pipelines()) {
     return;
   }
@@ -134,6 +137,16 @@ void DeliveryTrust::DotLost() {
 
 void DeliveryTrust::InkStrayed() {
   smeared_ = true;
+  window_ = 1;
+  pace_ = SafePace();
+}
+
+void DeliveryTrust::InkApart() {
+  if (calm_left_ == 0) {
+    pace_before_apart_ = pace_;
+  }
+  calm_run_ = calm_run_ > 0 ? 2 * calm_run_ : policy_.calm_batches;
+  calm_left_ = calm_run_;
   window_ = 1;
   pace_ = SafePace();
 }

@@ -186,6 +186,27 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   EXPECT_LE(painted.size() - ink.size(), 4U);
 }
 
+// A pixel inked apart from every dot is no line from one: after a run of
+// clean batches the window grows again.
+TEST(DeliveryPacerTest, InkApartFromTheDotsSlowsItOnlyForAWhile) {
+  PacerRig rig;
+  rig.target().fragile = false;
+  rig.target().frame = milliseconds(16);
+  rig.target().speck_at_press = 60;
+  // Two columns 4 pixels apart, a dot of each in turn.
+  const Stream left = AbsoluteColumn({50, 50}, 150);
+  const Stream right = AbsoluteColumn({54, 50}, 150);
+  Stream events;
+  for (std::size_t i = 0; i < left.size(); i += 3) {
+    events.insert(events.end(), left.begin() + i, left.begin() + i + 3);
+    events.insert(events.end(), right.begin() + i, right.begin() + i + 3);
+  }
+  rig.Draw(events);
+  EXPECT_EQ(rig.pacer().stats().strays, 1);
+  EXPECT_FALSE(rig.pacer().trust().Smeared());
+  EXPECT_GT(rig.pacer().trust().Window(), 1);
+}
+
 TEST(DeliveryPacerTest, AnUnreadableScreenGetsTheSafePace) {
   PacerRig rig;
   rig.target().readable = false;

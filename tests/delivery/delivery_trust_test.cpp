@@ -146,6 +146,24 @@ INSTANTIATE_TEST_SUITE_P(
                      trust.ShownLate(kPaper);
                    },
                    1},
+        // Ink apart from every dot: one at a time until a run lands clean,
+        // twice as long a run each time.
+        WindowCase{"InkApartHoldsItForARunOnly",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.InkApart();
+                     Batches(trust, trust.policy().calm_batches + 1);
+                   },
+                   4},
+        WindowCase{"InkApartAgainNeedsTwiceTheRun",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.InkApart();
+                     Batches(trust, trust.policy().calm_batches);
+                     trust.InkApart();
+                     Batches(trust, 2 * trust.policy().calm_batches - 1);
+                   },
+                   1, true},
         // Overrun: one dot at a time, at the safe pace, for good.
         WindowCase{"StrayInkKeepsItToOneForGood",
                    [](DeliveryTrust& trust) {
