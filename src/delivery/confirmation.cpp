@@ -193,7 +193,8 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
     strays_ = strays_now;
     for (std::size_t i = 0; i < aimed_.size(); ++i) {
       verdict.strays_beside_marks =
-          verdict.strays_beside_marks || (strays_at(i) && NextToAimed(aimed_, before_.area, i));
+          verdict.strays_beside_marks ||
+          (strays_at(i) && NextToAimed(aimed_, before_.area, i));
     }
   }
 

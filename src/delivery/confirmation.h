@@ -102,9 +102,6 @@ struct Mark {
 struct LookVerdict {
   std::vector<std::size_t> shown;   // marks first seen at this look
   int new_strays = 0;               // pixels newly inked where none aimed
-  // Some stray touches a pixel where ink was aimed: a line from a dot,
-  // not something passing across the rectangle.
-  bool strays_beside_marks = false;
   std::vector<std::size_t> repair;  // pieces to send again, in order
   // Of those, lines whose press showed: only this part is drawn again.
   std::vector<std::pair<std::size_t, Segment>> parts;
@@ -115,6 +112,9 @@ struct LookVerdict {
   // A mark was due to go again or to be given up on while `held` said
   // another program held the pointer: nothing was decided.
   bool held = false;
+  // Some stray touches a pixel where ink was aimed: a line from a dot,
+  // not something passing across the rectangle.
+  bool strays_beside_marks = false;
 };
 
 // What became of the batch once nothing is awaited any more.

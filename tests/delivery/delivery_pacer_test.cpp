@@ -197,9 +197,10 @@ TEST(DeliveryPacerTest, InkApartFromTheDotsSlowsItOnlyForAWhile) {
   const Stream left = AbsoluteColumn({50, 50}, 150);
   const Stream right = AbsoluteColumn({54, 50}, 150);
   Stream events;
-  for (std::size_t i = 0; i < left.size(); i += 3) {
-    events.insert(events.end(), left.begin() + i, left.begin() + i + 3);
-    events.insert(events.end(), right.begin() + i, right.begin() + i + 3);
+  for (auto l = left.begin(), r = right.begin(); l != left.end();
+       l += 3, r += 3) {
+    events.insert(events.end(), l, l + 3);
+    events.insert(events.end(), r, r + 3);
   }
   rig.Draw(events);
   EXPECT_EQ(rig.pacer().stats().strays, 1);
