@@ -137,6 +137,7 @@ void DeliveryTrust::DotLost() {
 
 void DeliveryTrust::InkStrayed() {
   smeared_ = true;
+  calm_left_ = 0;  // for good, whatever strayed apart before
   window_ = 1;
   pace_ = SafePace();
 }

@@ -15,9 +15,10 @@
 // - Ink where no dot was aimed, beside a dot, means the target is being
 //   overrun (it paints a line from one dot to the next): one dot at a time
 //   and the safe pace from then on, for this target. Ink away from every
-//   dot is no such line (under load a look can catch a frame half drawn):
-//   one dot at a time as well, but only until a run of batches has landed
-//   clean, a run twice as long each time it happens again.
+//   dot is no such line (under load, on mutter, a look once caught a pixel
+//   there that the drawing's end showed as a dot): one dot at a time as
+//   well, but only until a run of batches has landed clean, a run twice
+//   as long each time it happens again.
 // - A dot given up on that shows after all was only late: once none given
 //   up is still missing, the window is what it was before.
 // - The window grows only after some dots sent alone have shown, so that

@@ -119,7 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
             .looks = {{{3}, milliseconds(1)}, {{0, 3, 4}, milliseconds(2)}},
             .shown = {0},
             .new_strays = 1},
-        // A line from a dot, not ink passing by.
         ConfirmCase{.name = "InkBesideADotStraysFromIt",
                     .marks = {MarkOn({0}, 0)},
                     .looks = {{{0, 1}, milliseconds(1)}},

@@ -186,14 +186,13 @@ TEST(DeliveryPacerTest, AnOverrunTargetIsKeptToOneDotInFlight) {
   EXPECT_LE(painted.size() - ink.size(), 4U);
 }
 
-// A pixel inked apart from every dot is no line from one: after a run of
-// clean batches the window grows again.
+// A pixel inked apart from two columns of dots is no line from a dot: after
+// a run of clean batches the window grows again.
 TEST(DeliveryPacerTest, InkApartFromTheDotsSlowsItOnlyForAWhile) {
   PacerRig rig;
   rig.target().fragile = false;
   rig.target().frame = milliseconds(16);
   rig.target().speck_at_press = 60;
-  // Two columns 4 pixels apart, a dot of each in turn.
   const Stream left = AbsoluteColumn({50, 50}, 150);
   const Stream right = AbsoluteColumn({54, 50}, 150);
   Stream events;

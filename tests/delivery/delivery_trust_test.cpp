@@ -146,8 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                      trust.ShownLate(kPaper);
                    },
                    1},
-        // Ink apart from every dot: one at a time until a run lands clean,
-        // twice as long a run each time.
+        // Ink apart from every dot: one at a time for a run, longer each time.
         WindowCase{"InkApartHoldsItForARunOnly",
                    [](DeliveryTrust& trust) {
                      Clean(trust, 3);
@@ -162,6 +161,13 @@ INSTANTIATE_TEST_SUITE_P(
                      Batches(trust, trust.policy().calm_batches);
                      trust.InkApart();
                      Batches(trust, 2 * trust.policy().calm_batches - 1);
+                   },
+                   1, true},
+        WindowCase{"ALineAfterInkApartStillKeepsItForGood",
+                   [](DeliveryTrust& trust) {
+                     trust.InkApart();
+                     trust.InkStrayed();
+                     Batches(trust, 2 * trust.policy().calm_batches);
                    },
                    1, true},
         // Overrun: one dot at a time, at the safe pace, for good.
