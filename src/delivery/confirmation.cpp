@@ -18,6 +18,23 @@ std::optional<std::size_t> IndexIn(const ScreenRect& rect, ScreenPoint at) {
          static_cast<std::size_t>(at.x - rect.left);
 }
 
+// Whether a pixel of `area` touches one where ink was aimed, diagonals too.
+bool NextToAimed(const std::vector<bool>& aimed, const ScreenRect& area,
+                 std::size_t i) {
+  const auto width = static_cast<std::size_t>(area.width);
+  const ScreenPoint at{area.left + static_cast<std::int32_t>(i % width),
+                       area.top + static_cast<std::int32_t>(i / width)};
+  for (std::int32_t dy = -1; dy <= 1; ++dy) {
+    for (std::int32_t dx = -1; dx <= 1; ++dx) {
+      const auto near = IndexIn(area, {at.x + dx, at.y + dy});
+      if (near && aimed[*near]) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 // A line's stroke is checked every k-th pixel, k chosen so that with its
 // end and the press a line has at most eight checked pixels.
 constexpr std::size_t kLineChecks = 6;
@@ -165,14 +182,20 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
     }
   }
   int strays_now = 0;
+  const auto strays_at = [&](std::size_t i) {
+    return !aimed_[i] && PixelShows({{}, before_.pixels[i]}, image.pixels[i]);
+  };
   for (std::size_t i = 0; i < aimed_.size(); ++i) {
-    strays_now +=
-        !aimed_[i] && PixelShows({{}, before_.pixels[i]}, image.pixels[i]) ? 1
-                                                                           : 0;
+    strays_now += strays_at(i) ? 1 : 0;
   }
   if (strays_now > strays_) {
     verdict.new_strays = strays_now - strays_;
     strays_ = strays_now;
+    for (std::size_t i = 0; i < aimed_.size(); ++i) {
+      verdict.strays_beside_marks =
+          verdict.strays_beside_marks ||
+          (strays_at(i) && NextToAimed(aimed_, before_.area, i));
+    }
   }
 
   // A dot still blank while a later one shows, or while the others have

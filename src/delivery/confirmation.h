@@ -115,6 +115,9 @@ struct LookVerdict {
   // A mark was due to go again or to be given up on while `held` said
   // another program held the pointer: nothing was decided.
   bool held = false;
+  // Some stray touches a pixel where ink was aimed: a line from a dot,
+  // not something passing across the rectangle.
+  bool strays_beside_marks = false;
 };
 
 // What became of the batch once nothing is awaited any more.

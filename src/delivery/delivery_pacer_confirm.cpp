@@ -148,7 +148,11 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
   }
   if (verdict.new_strays > 0) {
     stats_.strays += verdict.new_strays;
-    trust_.InkStrayed();
+    if (verdict.strays_beside_marks) {
+      trust_.InkStrayed();
+    } else {
+      trust_.InkApart();
+    }
   }
   for (const std::size_t i : verdict.given_up) {
     const Mark& mark = confirmation.marks()[i];

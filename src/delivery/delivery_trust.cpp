@@ -71,6 +71,8 @@ void DeliveryTrust::Missed(COLORREF before) {
   drawing_missed_ = true;
   RecordOf(before).failed = true;
   seen_in_a_row_ = 0;
+  window_before_missed_ = std::max(window_before_missed_, window_);
+  ++missing_;
   window_ = 1;
   if (++misses_in_a_row_ >= miss_allowance_) {
     miss_allowance_ = 1;
@@ -82,10 +84,16 @@ void DeliveryTrust::ShownLate(COLORREF before) {
   colour.took_ink = true;
   colour.failed = false;
   misses_in_a_row_ = 0;
+  // A stall, not a loss: once every dot given up has shown, the window
+  // is what it was.
+  if (missing_ > 0 && --missing_ == 0) {
+    window_ = Pipelines() ? std::max(window_, window_before_missed_) : window_;
+    window_before_missed_ = 1;
+  }
 }
 
 bool DeliveryTrust::Pipelines() const {
-  return !smeared_ && !drops_overlapping_ &&
+  return !smeared_ && !drops_overlapping_ && calm_left_ == 0 &&
          alone_shown_ >= ProbeDots(policy_, drawn_late_);
 }
 
@@ -104,6 +112,9 @@ bool DeliveryTrust::PaintsAsEventsCome() const {
 }
 
 void DeliveryTrust::BatchLanded(int dots, int lost) {
+  if (calm_left_ > 0 && lost == 0 && --calm_left_ == 0) {
+    pace_ = pace_before_apart_;
+  }
   if (!Pipelines()) {
     return;
   }
@@ -126,6 +137,17 @@ void DeliveryTrust::DotLost() {
 
 void DeliveryTrust::InkStrayed() {
   smeared_ = true;
+  calm_left_ = 0;  // for good, whatever strayed apart before
+  window_ = 1;
+  pace_ = SafePace();
+}
+
+void DeliveryTrust::InkApart() {
+  if (calm_left_ == 0) {
+    pace_before_apart_ = pace_;
+  }
+  calm_run_ = calm_run_ > 0 ? 2 * calm_run_ : policy_.calm_batches;
+  calm_left_ = calm_run_;
   window_ = 1;
   pace_ = SafePace();
 }

@@ -12,9 +12,15 @@
 //   close together. A batch that lost more than half its dots also halves
 //   the window. Repairs are cheap (they go in batches too), so a target
 //   that drops some clicks still gets large batches.
-// - Ink where no dot was aimed means the target is being overrun (it paints
-//   a line from one dot to the next): one dot at a time and the safe pace
-//   from then on, for this target.
+// - Ink where no dot was aimed, beside a dot, means the target is being
+//   overrun (it paints a line from one dot to the next): one dot at a time
+//   and the safe pace from then on, for this target. Ink away from every
+//   dot is no such line (under load, on mutter, a look once caught a pixel
+//   there that the drawing's end showed as a dot): one dot at a time as
+//   well, but only until a run of batches has landed clean, a run twice
+//   as long each time it happens again.
+// - A dot given up on that shows after all was only late: once none given
+//   up is still missing, the window is what it was before.
 // - The window grows only after some dots sent alone have shown, so that
 //   the target's own time per dot is known. A target that shows a dot
 //   within a few milliseconds paints as events come (a paint program on an
@@ -75,6 +81,9 @@ struct DeliveryPolicy {
   // this many dots in a row, so that a drawing running off the canvas in
   // every column does not wait out several timeouts per column.
   int dots_to_regain_patience = 100;
+  // Batches that must land with no dot lost after ink away from every dot
+  // before the window grows again; twice as many each time after.
+  int calm_batches = 16;
 };
 
 // How long to wait for a dot, and whether it is expected to show (one that
@@ -147,8 +156,10 @@ class DeliveryTrust {
     hold_stroke_ends_ = hold_strokes_;
     hold_strokes_ = true;
   }
-  // Ink showed where no dot was aimed.
+  // Ink showed where no dot was aimed, beside a dot.
   void InkStrayed();
+  // Ink showed where no dot was aimed, away from every dot.
+  void InkApart();
   // A dot sent alone was drawn by the target while the screen did not
   // show it yet: a compositor stands between them.
   void DrawnBeforeShown() { drawn_late_ = true; }
@@ -168,6 +179,14 @@ class DeliveryTrust {
   int window_ = 1;
   PacingClock::Duration pace_{};
   bool smeared_ = false;
+  // Since ink showed apart: the run of clean batches it needs, and what
+  // is left of it.
+  int calm_run_ = 0;
+  int calm_left_ = 0;
+  PacingClock::Duration pace_before_apart_{};
+  // The window before the dots given up that are still missing.
+  int window_before_missed_ = 1;
+  int missing_ = 0;
   // Paints as events come, yet lost a click sent with others.
   bool drops_overlapping_ = false;
   bool hold_strokes_ = false;

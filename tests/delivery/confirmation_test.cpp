@@ -58,6 +58,7 @@ struct ConfirmCase {
   // What the last look decided.
   std::vector<std::size_t> shown{};
   int new_strays = 0;
+  bool strays_beside_marks = false;
   std::vector<std::size_t> repair{};
   std::vector<std::size_t> given_up{};
   bool stroke_lost = false;
@@ -87,6 +88,7 @@ TEST_P(ConfirmationTest, DecidesFromEachLook) {
   }
   EXPECT_EQ(verdict.shown, test.shown);
   EXPECT_EQ(verdict.new_strays, test.new_strays);
+  EXPECT_EQ(verdict.strays_beside_marks, test.strays_beside_marks);
   EXPECT_EQ(verdict.repair, test.repair);
   EXPECT_EQ(verdict.given_up, test.given_up);
   EXPECT_EQ(verdict.stroke_lost, test.stroke_lost);
@@ -119,6 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
             .looks = {{{3}, milliseconds(1)}, {{0, 3, 4}, milliseconds(2)}},
             .shown = {0},
             .new_strays = 1},
+        ConfirmCase{.name = "InkBesideADotStraysFromIt",
+                    .marks = {MarkOn({0}, 0)},
+                    .looks = {{{0, 1}, milliseconds(1)}},
+                    .shown = {0},
+                    .new_strays = 1,
+                    .strays_beside_marks = true},
         ConfirmCase{.name = "InkOfADotGivenUpEarlierIsNoStray",
                     .marks = {MarkOn({0}, 0)},
                     .looks = {{{4}, milliseconds(1)}},

@@ -208,6 +208,27 @@ TEST(DeliveryPacerTest, DotsTakenAndShownLateAreWaitedFor) {
   }
 }
 
+// A pixel inked apart from two columns of dots is no line from a dot: after
+// a run of clean batches the window grows again.
+TEST(DeliveryPacerTest, InkApartFromTheDotsSlowsItOnlyForAWhile) {
+  PacerRig rig;
+  rig.target().fragile = false;
+  rig.target().frame = milliseconds(16);
+  rig.target().speck_at_press = 60;
+  const Stream left = AbsoluteColumn({50, 50}, 150);
+  const Stream right = AbsoluteColumn({54, 50}, 150);
+  Stream events;
+  for (auto l = left.begin(), r = right.begin(); l != left.end();
+       l += 3, r += 3) {
+    events.insert(events.end(), l, l + 3);
+    events.insert(events.end(), r, r + 3);
+  }
+  rig.Draw(events);
+  EXPECT_EQ(rig.pacer().stats().strays, 1);
+  EXPECT_FALSE(rig.pacer().trust().Smeared());
+  EXPECT_GT(rig.pacer().trust().Window(), 1);
+}
+
 TEST(DeliveryPacerTest, AnUnreadableScreenGetsTheSafePace) {
   PacerRig rig;
   rig.target().readable = false;

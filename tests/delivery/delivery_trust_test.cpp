@@ -130,6 +130,46 @@ INSTANTIATE_TEST_SUITE_P(
                      }
                    },
                    1, true},
+        // A dot given up on that showed after all: the target was busy.
+        WindowCase{"ADotShownLateGivesTheWindowBack",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.Missed(kPaper);
+                     trust.ShownLate(kPaper);
+                   },
+                   8},
+        WindowCase{"NotWhileAnotherIsStillMissing",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.Missed(kPaper);
+                     trust.Missed(kPaper);
+                     trust.ShownLate(kPaper);
+                   },
+                   1},
+        // Ink apart from every dot: one at a time for a run, longer each time.
+        WindowCase{"InkApartHoldsItForARunOnly",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.InkApart();
+                     Batches(trust, trust.policy().calm_batches + 1);
+                   },
+                   4},
+        WindowCase{"InkApartAgainNeedsTwiceTheRun",
+                   [](DeliveryTrust& trust) {
+                     Clean(trust, 3);
+                     trust.InkApart();
+                     Batches(trust, trust.policy().calm_batches);
+                     trust.InkApart();
+                     Batches(trust, 2 * trust.policy().calm_batches - 1);
+                   },
+                   1, true},
+        WindowCase{"ALineAfterInkApartStillKeepsItForGood",
+                   [](DeliveryTrust& trust) {
+                     trust.InkApart();
+                     trust.InkStrayed();
+                     Batches(trust, 2 * trust.policy().calm_batches);
+                   },
+                   1, true},
         // Overrun: one dot at a time, at the safe pace, for good.
         WindowCase{"StrayInkKeepsItToOneForGood",
                    [](DeliveryTrust& trust) {

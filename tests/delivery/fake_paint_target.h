@@ -71,6 +71,9 @@ class FakePaintTarget final : public PlatformInput {
   microseconds drop_within{0};
   // A press that comes while busy paints a line from the last dot to it.
   bool smears = false;
+  // At this press (counted from 0) a pixel two to the right of the pointer
+  // is painted too, apart from the dot (a frame caught half drawn).
+  std::optional<int> speck_at_press;
   // Tells WaitForScreenChange when something shows, and WaitForDrawnChange
   // when it is drawn, as DAMAGE on the root and on a window do on X11.
   bool reports_changes = false;
@@ -147,6 +150,9 @@ class FakePaintTarget final : public PlatformInput {
       }
       if (!on_swatch && (!fragile || busy_until_ <= now_) && !too_soon) {
         Paint(now_ + stall_before_press[press], {pointer_});
+      }
+      if (speck_at_press == press) {
+        Paint(now_, {{pointer_.x + 2, pointer_.y}});
       }
     }
     if ((flags & MOUSEEVENTF_LEFTUP) != 0 && button_down_) {
