@@ -223,11 +223,25 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
   const auto undecided = [&](const Mark& mark) {
     return !mark.shown && !mark.given_up && mark.wait.expected && decide;
   };
-  const auto repair_due = [&](const Mark& mark) {
+  // A stroke whose press has not shown says nothing of strokes: the target
+  // has not even drawn the press (a browser under load stalls for a
+  // quarter of a second). It goes again with its press, by the dot's rules.
+  const auto press_awaited = [&](const Mark& stroke) {
+    return std::any_of(marks_.begin(), marks_.end(), [&](const Mark& m) {
+      return m.piece == stroke.piece && !m.is_stroke() && m.wait.expected &&
+             !m.shown && !m.given_up;
+    });
+  };
+  const auto later_shown = [&](const Mark& mark) {
     const std::optional<std::size_t>& later =
         mark.is_stroke() ? last_stroke_shown : last_shown;
-    return ((settled && ((later && *later > mark.piece) ||
-                         (last_shown && quiet_for(mark)))) ||
+    return settled && later && *later > mark.piece;
+  };
+  const auto repair_due = [&](const Mark& mark) {
+    if (mark.is_stroke() && press_awaited(mark)) {
+      return false;
+    }
+    return (later_shown(mark) || (settled && last_shown && quiet_for(mark)) ||
             alone_overdue(mark)) &&
            mark.repairs < policy.max_repairs;
   };
@@ -289,7 +303,12 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
         }
       }
       mark.drawn_unshown = mark.drawn_unshown || mark.drawn_at.has_value();
-      verdict.stroke_lost = verdict.stroke_lost || mark.is_stroke();
+      if (mark.is_stroke()) {
+        // Only a later stroke shown tells that this one was lost; time
+        // alone cannot tell it from a late one.
+        verdict.stroke_lost = verdict.stroke_lost || later_shown(mark);
+        verdict.stroke_overdue = verdict.stroke_overdue || !later_shown(mark);
+      }
       verdict.dot_lost =
           verdict.dot_lost || (!mark.is_stroke() && !mark.drawn_unshown);
       continue;

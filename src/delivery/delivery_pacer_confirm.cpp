@@ -163,6 +163,8 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
   }
   if (verdict.stroke_lost) {
     trust_.StrokeLost();
+  } else if (verdict.stroke_overdue) {
+    trust_.StrokeOverdue();
   }
 }
 
