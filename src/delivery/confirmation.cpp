@@ -262,12 +262,24 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
       mark.drawn_at = seen;
     }
   }
+  // A stroke whose press has not shown says nothing of strokes: the target
+  // has not even drawn the press (a browser under load stalls for a
+  // quarter of a second). It goes again with its press, by the dot's rules.
+  const auto press_awaited = [&](const Mark& stroke) {
+    return std::any_of(marks_.begin(), marks_.end(), [&](const Mark& m) {
+      return m.piece == stroke.piece && !m.is_stroke() && m.wait.expected &&
+             !m.shown && !m.given_up;
+    });
+  };
   const auto shown_after = [&](const Mark& mark) {
     const std::optional<std::size_t>& later =
         mark.is_stroke() ? last_stroke_shown : last_shown;
     return later && *later > mark.piece;
   };
   const auto repair_due = [&](const Mark& mark) {
+    if (mark.is_stroke() && press_awaited(mark)) {
+      return false;
+    }
     return ((settled &&
              (shown_after(mark) || (last_shown && quiet_for(mark)))) ||
             alone_overdue(mark)) &&
@@ -342,7 +354,14 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
         }
       }
       mark.drawn_unshown = mark.drawn_unshown || mark.drawn_at.has_value();
-      verdict.stroke_lost = verdict.stroke_lost || mark.is_stroke();
+      if (mark.is_stroke()) {
+        // Only a later stroke shown tells that this one was lost; time
+        // alone cannot tell it from a late one.
+        verdict.stroke_lost =
+            verdict.stroke_lost || (settled && shown_after(mark));
+        verdict.stroke_overdue =
+            verdict.stroke_overdue || !(settled && shown_after(mark));
+      }
       verdict.dot_lost =
           verdict.dot_lost || (!mark.is_stroke() && !mark.drawn_unshown);
       continue;

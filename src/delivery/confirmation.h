@@ -108,8 +108,11 @@ struct LookVerdict {
   std::vector<std::size_t> repair;  // pieces to send again, in order
   // Of those, lines whose press showed: only this part is drawn again.
   std::vector<std::pair<std::size_t, Segment>> parts;
-  bool dot_lost = false;              // a dot among them, lost
-  bool stroke_lost = false;           // a stroke among them, lost
+  bool dot_lost = false;     // a dot among them, lost
+  bool stroke_lost = false;  // a stroke among them, lost
+  // A stroke among them still blank long after its press showed, with no
+  // later stroke shown: lost, or only late.
+  bool stroke_overdue = false;
   bool wrong_ink = false;             // some go again for showing another ink
   std::vector<std::size_t> given_up;  // marks given up on at this look
   // A mark was due to go again or to be given up on while `held` said

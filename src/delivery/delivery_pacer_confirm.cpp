@@ -168,8 +168,13 @@ void DeliveryPacer::Heed(const Confirmation& confirmation,
   if (verdict.dot_lost) {
     trust_.DotLost();
   }
-  if (verdict.stroke_lost && !LostStrokesDrawn(confirmation, verdict)) {
-    trust_.StrokeLost();
+  if ((verdict.stroke_lost || verdict.stroke_overdue) &&
+      !LostStrokesDrawn(confirmation, verdict)) {
+    if (verdict.stroke_lost) {
+      trust_.StrokeLost();
+    } else {
+      trust_.StrokeOverdue();
+    }
   }
 }
 

@@ -62,6 +62,7 @@ struct ConfirmCase {
   std::vector<std::size_t> repair{};
   std::vector<std::size_t> given_up{};
   bool stroke_lost = false;
+  bool stroke_overdue = false;
   std::optional<milliseconds> typical{};  // the target's time alone
   bool decide = true;                     // false: F8 seen
   std::vector<Mark> earlier{};            // given up in earlier batches
@@ -92,14 +93,15 @@ TEST_P(ConfirmationTest, DecidesFromEachLook) {
   EXPECT_EQ(verdict.repair, test.repair);
   EXPECT_EQ(verdict.given_up, test.given_up);
   EXPECT_EQ(verdict.stroke_lost, test.stroke_lost);
+  EXPECT_EQ(verdict.stroke_overdue, test.stroke_overdue);
   // A dot the target drew goes again, but was not lost.
-  const bool lost =
-      !test.repair.empty() && !test.stroke_lost && test.drawn.empty();
+  const bool stroke = test.stroke_lost || test.stroke_overdue;
+  const bool lost = !test.repair.empty() && !stroke && test.drawn.empty();
   EXPECT_EQ(verdict.dot_lost, lost);
   for (const std::size_t piece : verdict.repair) {
     confirmation.Repaired(piece, Time{} + test.looks.back().at);
   }
-  if (!test.stroke_lost) {
+  if (!stroke) {
     EXPECT_EQ(confirmation.Outcome().lost_dots, lost ? 1 : 0);
   }
 }
@@ -191,6 +193,21 @@ INSTANTIATE_TEST_SUITE_P(
                               MarkOn({2}, 1)},
                     .looks = {{{0, 2}, milliseconds(1)},
                               {{0, 2}, milliseconds(1) + 3 * kFrame}}},
+        // Blank long after its press, no later line shown: lost or late.
+        ConfirmCase{
+            .name = "AStrokeBlankLongAfterItsPressIsOverdue",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke)},
+            .looks = {{{0}, milliseconds(1)},
+                      {{0}, milliseconds(1) + 4 * kFrame}},
+            .repair = {0},
+            .stroke_overdue = true},
+        // A stall, not a stroke lost: it goes again with its press.
+        ConfirmCase{
+            .name = "AStrokeWhosePressIsBlankIsNoStrokeLost",
+            .marks = {MarkOn({0}, 0), MarkOn({1}, 0, MarkKind::kStroke)},
+            .looks = {{{}, milliseconds(40)}},
+            .repair = {0},
+            .typical = milliseconds(10)},
         ConfirmCase{
             .name = "NotAfterF8",
             .marks = {MarkOn({0}, 0), MarkOn({1}, 1)},

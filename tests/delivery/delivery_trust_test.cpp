@@ -182,10 +182,13 @@ INSTANTIATE_TEST_SUITE_P(
                    1, true}),
     [](const auto& instance) { return instance.param.name; });
 
-// A stroke lost has its press held; one lost again, its end as well.
+// A stroke lost has its press held; one lost again, its end as well. One
+// only overdue may be late: the second counts.
 TEST(DeliveryTrustTest, StrokesLostHoldThePressThenTheEnd) {
   DeliveryTrust trust{DeliveryPolicy{}};
-  trust.StrokeLost();
+  trust.StrokeOverdue();
+  EXPECT_FALSE(trust.HoldStrokes());
+  trust.StrokeOverdue();
   EXPECT_TRUE(trust.HoldStrokes());
   EXPECT_FALSE(trust.HoldStrokeEnds());
   trust.StrokeLost();
