@@ -84,7 +84,7 @@ SwayStage::SwayStage(const std::string& scrivlet)
       mouse_(OpenWaylandDesktop()),
       // A keyboard on the seat all along, as on a real desktop: else there is
       // one only while wtype types, and a busy program asks for it too late.
-      keyboard_({"wtype", "-s", "86400000"}, {{}, true, {}}) {
+      keyboard_({"wtype", "-s", "3600000"}, {{}, true, {}}) {
   std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
   std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
   executable_ = ReachableExecutable(scrivlet, config_dir_);
