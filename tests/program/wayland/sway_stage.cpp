@@ -81,7 +81,10 @@ std::string ReachableExecutable(const std::string& path,
 
 SwayStage::SwayStage(const std::string& scrivlet)
     : config_dir_(MakeTempDir("scrivlet-config")),
-      mouse_(OpenWaylandDesktop()) {
+      mouse_(OpenWaylandDesktop()),
+      // A keyboard on the seat all along, as on a real desktop: else there is
+      // one only while wtype types, and a busy program asks for it too late.
+      keyboard_({"wtype", "-s", "3600000"}, {{}, true, {}}) {
   std::filesystem::create_directories(config_dir_ + "/glib-2.0/settings");
   std::ofstream(config_dir_ + "/glib-2.0/settings/keyfile") << kDrawingSettings;
   executable_ = ReachableExecutable(scrivlet, config_dir_);
@@ -97,11 +100,13 @@ SwayStage::SwayStage(const std::string& scrivlet)
   std::optional<SwayWindow> paint;
   if (!PollFor(
           [&] {
-            return (paint = FindSwayWindow("com.github.maoschanz.drawing"))
-                .has_value();
+            paint = FindSwayWindow("com.github.maoschanz.drawing");
+            return paint &&
+                   RunToEnd({"swaymsg", "-t", "get_inputs"})
+                           .output.find("keyboard") != std::string::npos;
           },
           milliseconds(20000), milliseconds(100))) {
-    throw std::runtime_error("drawing's window did not appear");
+    throw std::runtime_error("drawing's window or wtype's keyboard is missing");
   }
   scrivlet_ = std::make_unique<ChildProcess>(
       AsSessionUser({executable_}),

@@ -63,6 +63,7 @@ class SwayStage {
   std::string config_dir_;
   std::string executable_;
   std::unique_ptr<PlatformInput> mouse_;
+  ChildProcess keyboard_;
   std::unique_ptr<ChildProcess> paint_;
   std::unique_ptr<ChildProcess> scrivlet_;
   ScreenRect canvas_;
