@@ -372,8 +372,8 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
       // for a tenth of a second and more. It goes again, but counted lost
       // it would slow every later line, and one such in a batch of two kept
       // a whole drawing to one line at a time (49 s against 6).
-      mark.stalled = mark.stalled || (mark.line_press &&
-                                      !(settled && shown_after(mark)));
+      mark.stalled =
+          mark.stalled || (mark.line_press && !(settled && shown_after(mark)));
       if (mark.is_stroke()) {
         // Only a later stroke shown tells that this one was lost; time
         // alone cannot tell it from a late one.
