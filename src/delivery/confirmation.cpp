@@ -112,6 +112,7 @@ std::vector<Mark> MarksOf(const std::vector<StreamPiece>& batch,
     const DotInk& dot = *batch[i].dot;
     marks.push_back({{{dot.at, before.At(dot.at)}}, MarkKind::kDot, i, {}});
     if (dot.line) {
+      marks.back().line_press = true;
       marks.push_back(LineMark(dot, i, before));
     } else if (dot.stroke) {
       marks.push_back(
@@ -219,6 +220,9 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
   // dot (measured in Firefox: every line's move handled, yet the line
   // blank 20 ms after its press showed, and the first line of a drawing
   // still blank 40 ms after it; each taken for lost, and every line held).
+  // So does a line's press with nothing newer shown: it goes again with its
+  // line, and Firefox under load shows a batch's lines 40 ms and more apart
+  // (each press sent again after 20 ms, its line again with it).
   // Not a stroke the target has drawn already, which only a compositor has
   // yet to show (mutter shows some of a batch's last lines only once they
   // are drawn again): that one waits as long as a dot.
@@ -229,7 +233,10 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
   const auto quiet_for = [&](const Mark& mark) {
     return settled &&
            seen - progress_at_ >=
-               quiet_time(mark) * (mark.is_stroke() && !mark.drawn_at ? 4 : 1);
+               quiet_time(mark) *
+                   ((mark.is_stroke() || mark.line_press) && !mark.drawn_at
+                        ? 4
+                        : 1);
   };
   // A dot sent alone that has not shown in several times the target's
   // usual time was dropped or is stalled; sent again, a click on the same
@@ -285,9 +292,15 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
             alone_overdue(mark)) &&
            mark.repairs < policy.max_repairs;
   };
+  // The bound is for a target fallen silent: one still showing the batch's
+  // marks is working through them (Firefox under load took over 2 s for a
+  // batch of 256 lines, and every line after was no longer looked for).
+  const auto timed_out = [&](const Mark& mark) {
+    return seen - std::max(mark.sent, progress_at_) >= mark.wait.bound;
+  };
   const bool due =
       std::any_of(marks_.begin(), marks_.end(), [&](const Mark& m) {
-        return undecided(m) && (repair_due(m) || seen - m.sent >= m.wait.bound);
+        return undecided(m) && (repair_due(m) || timed_out(m));
       });
   if (due && held && held()) {
     verdict.held = true;
@@ -354,6 +367,13 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
         }
       }
       mark.drawn_unshown = mark.drawn_unshown || mark.drawn_at.has_value();
+      // A line's press blank with nothing newer shown is a stall, not a
+      // click dropped among others: Firefox under load shows nothing at all
+      // for a tenth of a second and more. It goes again, but counted lost
+      // it would slow every later line, and one such in a batch of two kept
+      // a whole drawing to one line at a time (49 s against 6).
+      mark.stalled =
+          mark.stalled || (mark.line_press && !(settled && shown_after(mark)));
       if (mark.is_stroke()) {
         // Only a later stroke shown tells that this one was lost; time
         // alone cannot tell it from a late one.
@@ -363,10 +383,11 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
             verdict.stroke_overdue || !(settled && shown_after(mark));
       }
       verdict.dot_lost =
-          verdict.dot_lost || (!mark.is_stroke() && !mark.drawn_unshown);
+          verdict.dot_lost ||
+          (!mark.is_stroke() && !mark.drawn_unshown && !mark.stalled);
       continue;
     }
-    if (seen - mark.sent >= mark.wait.bound) {
+    if (timed_out(mark)) {
       mark.given_up = true;
       verdict.given_up.push_back(i);
     }
@@ -424,7 +445,8 @@ BatchOutcome Confirmation::Outcome() const {
     outcome.unexpected += mark.wait.expected ? 0 : 1;
     outcome.dots += mark.is_stroke() ? 0 : 1;
     outcome.lost_dots += !mark.is_stroke() && mark.repairs > 0 &&
-                                 !mark.wrong_ink && !mark.drawn_unshown
+                                 !mark.wrong_ink && !mark.drawn_unshown &&
+                                 !mark.stalled
                              ? 1
                              : 0;
     all_shown = all_shown && (mark.shown || !mark.wait.expected);

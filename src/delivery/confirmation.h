@@ -74,6 +74,8 @@ struct Mark {
   bool resent_after_hold = false;  // sent again once the pointer was let go
   bool wrong_ink = false;          // seen in another ink, and sent again
   bool drawn_unshown = false;      // sent again though drawn, not yet shown
+  bool line_press = false;         // the dot of a line's press
+  bool stalled = false;  // a line's press sent again with nothing newer shown
   // When the target was first seen to have drawn it, not yet shown, since
   // it was last sent.
   std::optional<PacingClock::TimePoint> drawn_at{};

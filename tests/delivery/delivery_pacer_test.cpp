@@ -377,6 +377,26 @@ TEST(DeliveryPacerTest, ALineDrawnButNotShownIsNotLost) {
   EXPECT_LT(took[2] - took[0], 8 * PacingPolicy{}.repair_after);
 }
 
+// A browser under load: a second's stall sends lines again, not slowing the
+// rest; 40 ms a line (over a dot's quiet time and the stall bound) goes once.
+TEST(DeliveryPacerTest, LinesIntoABusyBrowserAreLateNotLost) {
+  for (const bool stall : {true, false}) {
+    SCOPED_TRACE(stall ? "a stall" : "a slow batch");
+    PacerRig rig;
+    rig.target().fragile = false;
+    rig.target().event_time = milliseconds(1);
+    rig.target().paint_latency = milliseconds(stall ? 3 : 40);
+    rig.target().stall_before_press = {{60, milliseconds(stall ? 1000 : 0)}};
+    const Stream column = AbsoluteColumn({50, 20}, 110, 2);
+    rig.Draw(column);
+    EXPECT_EQ(rig.target().Painted(), InkOf(column, {}, rig.target()));
+    EXPECT_EQ(rig.pacer().stats().repaired > 0, stall);
+    EXPECT_EQ(rig.pacer().stats().timed_out, 0);
+    EXPECT_EQ(rig.pacer().trust().Pace().count(), 0);
+    EXPECT_GT(rig.pacer().trust().Window(), 1);
+  }
+}
+
 TEST(DeliveryPacerTest, RefusesToRunWithoutADesktop) {
   PacingClock::TimePoint time{};
   EXPECT_THROW(DeliveryPacer(nullptr, std::make_unique<FakeClock>(time)),
