@@ -367,20 +367,18 @@ LookVerdict Confirmation::Look(const ScreenImage& image,
         }
       }
       mark.drawn_unshown = mark.drawn_unshown || mark.drawn_at.has_value();
+      const bool newer_shown = settled && shown_after(mark);
       // A line's press blank with nothing newer shown is a stall, not a
       // click dropped among others: Firefox under load shows nothing at all
       // for a tenth of a second and more. It goes again, but counted lost
       // it would slow every later line, and one such in a batch of two kept
       // a whole drawing to one line at a time (49 s against 6).
-      mark.stalled =
-          mark.stalled || (mark.line_press && !(settled && shown_after(mark)));
+      mark.stalled = mark.stalled || (mark.line_press && !newer_shown);
       if (mark.is_stroke()) {
         // Only a later stroke shown tells that this one was lost; time
         // alone cannot tell it from a late one.
-        verdict.stroke_lost =
-            verdict.stroke_lost || (settled && shown_after(mark));
-        verdict.stroke_overdue =
-            verdict.stroke_overdue || !(settled && shown_after(mark));
+        verdict.stroke_lost = verdict.stroke_lost || newer_shown;
+        verdict.stroke_overdue = verdict.stroke_overdue || !newer_shown;
       }
       verdict.dot_lost =
           verdict.dot_lost ||
