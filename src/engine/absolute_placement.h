@@ -59,7 +59,6 @@ struct Ends {
 };
 
 // The stroke cut to its samples on the desktop; none when it misses it.
-std::optional<Ends> OnDesktopPart(const Stroke& stroke, StrokeAxis axis,
-                                  const Placement& place);
+std::optional<Ends> OnDesktopPart(const Stroke& stroke, const Placement& place);
 
 }  // namespace scrivlet

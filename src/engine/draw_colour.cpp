@@ -73,7 +73,7 @@ PlotEnd DrawAbsoluteInColour(PlatformInput& desktop, const PictureView& picture,
              LineOf(plan.strokes[next], plan.axis) == line;
            ++next) {
         const std::optional<Ends> ends =
-            OnDesktopPart(plan.strokes[next], plan.axis, place);
+            OnDesktopPart(plan.strokes[next], place);
         if (!ends) continue;
         if (AbortRequested(desktop)) return PlotEnd::Aborted;
         const PixelPoint from = place.Normal(ends->first);

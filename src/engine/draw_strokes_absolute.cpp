@@ -11,8 +11,9 @@
 namespace scrivlet {
 // The stroke cut to its samples on the desktop; none when it misses it.
 // Pixels grow steadily along a stroke, so the samples on it are one run.
-std::optional<Ends> OnDesktopPart(const Stroke& stroke, StrokeAxis axis,
+std::optional<Ends> OnDesktopPart(const Stroke& stroke,
                                   const Placement& place) {
+  const bool down = stroke.first.column == stroke.last.column;
   std::optional<SamplePoint> first;
   SamplePoint last;
   SamplePoint at = stroke.first;
@@ -22,7 +23,7 @@ std::optional<Ends> OnDesktopPart(const Stroke& stroke, StrokeAxis axis,
       last = at;
     }
     if (at == stroke.last) break;
-    ++(axis == StrokeAxis::Columns ? at.row : at.column);
+    ++(down ? at.row : at.column);
   }
   if (!first) return std::nullopt;
   return Ends{place.At(*first), place.At(last), *first == last};
@@ -51,8 +52,7 @@ PlotEnd DrawAbsoluteStrokes(PlatformInput& desktop, const PictureView& picture,
     for (; next < plan.strokes.size() &&
            LineOf(plan.strokes[next], plan.axis) == line;
          ++next) {
-      const std::optional<Ends> ends =
-          OnDesktopPart(plan.strokes[next], plan.axis, place);
+      const std::optional<Ends> ends = OnDesktopPart(plan.strokes[next], place);
       if (!ends) continue;
       if (AbortRequested(desktop)) return PlotEnd::Aborted;
       const PixelPoint from = place.Normal(ends->first);

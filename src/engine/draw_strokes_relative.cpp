@@ -26,18 +26,22 @@ class LineWalk {
   LineWalk(StrokeAxis axis, std::int16_t magnification)
       : columns_(axis == StrokeAxis::Columns), step_(magnification) {}
 
-  // Sample `along` on the line, from the line's start.
-  [[nodiscard]] Offset Sample(int along) const {
-    const auto at = static_cast<std::int16_t>(along);
-    if (columns_) return {0, CheckedMul16(CheckedAdd16(at, 1), step_)};
-    return {CheckedMul16(at, step_), step_};
+  // `sample` from the start of line `line`; a stroke across the lines
+  // reaches past its own.
+  [[nodiscard]] Offset Sample(int line, SamplePoint sample) const {
+    const auto l = static_cast<std::int16_t>(line);
+    const auto c = static_cast<std::int16_t>(sample.column);
+    const auto r = static_cast<std::int16_t>(sample.row);
+    if (columns_) {
+      return {CheckedMul16(CheckedSub16(c, l), step_),
+              CheckedMul16(CheckedAdd16(r, 1), step_)};
+    }
+    return {CheckedMul16(c, step_),
+            CheckedMul16(CheckedAdd16(CheckedSub16(r, l), 1), step_)};
   }
   // The next line's start, from this line's start.
   [[nodiscard]] Offset NextLine() const {
     return columns_ ? Offset{step_, 0} : Offset{0, step_};
-  }
-  [[nodiscard]] int Along(SamplePoint sample) const {
-    return columns_ ? sample.row : sample.column;
   }
 
  private:
@@ -79,9 +83,9 @@ PlotEnd DrawRelativeStrokes(PlatformInput& desktop, const PictureView& picture,
       const Stroke& stroke = plan.strokes[next];
       // Checked with the button up, so a stop here leaves it up.
       if (AbortRequested(desktop)) return PlotEnd::Aborted;
-      move_to(walk.Sample(walk.Along(stroke.first)), true);
+      move_to(walk.Sample(line, stroke.first), true);
       button.Press(MOUSEEVENTF_LEFTDOWN, 0, 0);
-      if (!stroke.dot()) move_to(walk.Sample(walk.Along(stroke.last)), true);
+      if (!stroke.dot()) move_to(walk.Sample(line, stroke.last), true);
       button.Release(MOUSEEVENTF_LEFTUP, 0, 0);
     }
     // After the last line nothing is drawn where the move leads.

@@ -1,6 +1,11 @@
 #include "engine/stroke_planner.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "engine/stroke_cover.h"
 
 namespace scrivlet {
 namespace {
@@ -49,6 +54,20 @@ StrokePlan PlanStrokes(const InkGrid& ink) {
   const std::size_t across = CountRuns(ink, StrokeAxis::Rows);
   StrokePlan plan;
   plan.axis = across < down ? StrokeAxis::Rows : StrokeAxis::Columns;
+  std::vector<Stroke> mixed = CoverStrokes(ink, plan.axis);
+  if (mixed.size() < std::min(across, down)) {
+    // Walked line by line like the others: by the line each starts on.
+    const auto key = [axis = plan.axis](const Stroke& stroke) {
+      const int along =
+          axis == StrokeAxis::Columns ? stroke.first.row : stroke.first.column;
+      return std::pair{LineOf(stroke, axis), along};
+    };
+    std::sort(
+        mixed.begin(), mixed.end(),
+        [&key](const Stroke& a, const Stroke& b) { return key(a) < key(b); });
+    plan.strokes = std::move(mixed);
+    return plan;
+  }
   plan.strokes.reserve(plan.axis == StrokeAxis::Rows ? across : down);
   ForEachRun(ink, plan.axis, [&plan](int line, int start, int end) {
     plan.strokes.push_back(

@@ -1,7 +1,8 @@
 #pragma once
 
 // Planning strokes: each run of consecutive ink samples along a column or a
-// row becomes one press-move-release.
+// row becomes one press-move-release; where runs of both directions take
+// fewer strokes, some go down and some across.
 
 #include <cstdint>
 #include <vector>
@@ -29,16 +30,20 @@ struct Stroke {
 
 struct StrokePlan {
   StrokeAxis axis = StrokeAxis::Columns;
-  std::vector<Stroke> strokes;  // line by line, each line in walking order
+  // Line by line of `axis`, each line in walking order. Strokes across
+  // `axis` start on the line of their first sample.
+  std::vector<Stroke> strokes;
 };
 
-// The column or row a stroke lies on, whichever the axis walks.
+// The column or row of `axis` a stroke starts on.
 inline int LineOf(const Stroke& stroke, StrokeAxis axis) {
   return axis == StrokeAxis::Columns ? stroke.first.column : stroke.first.row;
 }
 
-// Walks columns or rows, whichever gives fewer strokes; on a tie columns,
-// the order the dot plotters walk.
+// Walks columns or rows, whichever has fewer runs, on a tie columns, the
+// order the dot plotters walk. Runs of both directions replace those when
+// they take fewer strokes (see CoverStrokes); no two strokes share a
+// sample.
 StrokePlan PlanStrokes(const InkGrid& ink);
 
 }  // namespace scrivlet

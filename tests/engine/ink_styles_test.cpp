@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -56,12 +57,50 @@ TEST(PlanStrokes, OneStrokePerRunAlongTheAxisWithFewerRuns) {
        {"##.##", ".....", "#.###"},
        StrokeAxis::Rows,
        {S(0, 0, 1, 0), S(3, 0, 4, 0), S(0, 2, 0, 2), S(2, 2, 4, 2)}},
+      // 5 runs either way; the column whole and the row in two, as the
+      // crossing is inside both: 3.
+      {"a plus: both directions",
+       {"..#..", "..#..", "#####", "..#..", "..#.."},
+       StrokeAxis::Columns,
+       {S(0, 2, 1, 2), S(2, 0, 2, 4), S(3, 2, 4, 2)}},
+      // 3 across, 4 down; the bar takes the first column run from the
+      // upright, so only a matching that can undo that finds 2.
+      {"an L upside down: both directions",
+       {"####", "#...", "#..."},
+       StrokeAxis::Rows,
+       {S(0, 0, 3, 0), S(0, 1, 0, 2)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const StrokePlan plan = PlanStrokes(Ink(c.rows));
     EXPECT_EQ(plan.axis, c.axis);
     EXPECT_EQ(plan.strokes, c.strokes);
+  }
+}
+
+// Random grids, many with strokes of both directions: every ink sample in
+// exactly one stroke.
+TEST(PlanStrokes, StrokesOfBothDirectionsInkEachSampleOnce) {
+  unsigned seed = 7;
+  for (int grid = 0; grid < 40; ++grid) {
+    InkGrid ink{9 + grid % 7, 6 + grid % 5, {}};
+    for (int i = 0; i < ink.columns * ink.rows; ++i) {
+      seed = seed * 1103515245U + 12345U;
+      ink.ink.push_back((seed >> 16U) % 10U < 3U + grid % 6 ? 1 : 0);
+    }
+    const StrokePlan plan = PlanStrokes(ink);
+    std::vector<int> inked(ink.ink.size(), 0);
+    for (const Stroke& s : plan.strokes) {
+      ASSERT_TRUE(s.first.column == s.last.column || s.first.row == s.last.row);
+      for (int c = s.first.column; c <= s.last.column; ++c) {
+        for (int r = s.first.row; r <= s.last.row; ++r) {
+          ++inked[static_cast<std::size_t>(r) * ink.columns + c];
+        }
+      }
+    }
+    for (std::size_t i = 0; i < inked.size(); ++i) {
+      ASSERT_EQ(inked[i], ink.ink[i]) << "grid " << grid << " sample " << i;
+    }
   }
 }
 
