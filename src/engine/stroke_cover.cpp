@@ -14,50 +14,56 @@ struct RowRun {
   int row = 0;
   int first = 0;  // columns, both included
   int last = 0;
+  std::size_t edge = 0;  // its first sample's place among the ink samples
 };
 
-enum Owner : std::uint8_t { kPaper, kAcross, kDown };
+enum Owner : std::uint8_t { kAcross, kDown };
 
 // The ink as a bipartite graph: one vertex per row run, one per column run,
-// and one edge per ink sample between the two runs through it.
+// and one edge per ink sample between the two runs through it. Held per ink
+// sample, not per sample of the grid: most of a big grid is paper.
 class RunGraph {
  public:
-  explicit RunGraph(const InkGrid& ink) : ink_(ink) {
-    down_.assign(Samples(), kNone);
-    for (int column = 0; column < ink.columns; ++column) {
-      for (int row = 0; row < ink.rows; ++row) {
-        if (!ink.At(column, row)) continue;
-        down_[Index(column, row)] =
-            ink.At(column, row - 1) ? down_[Index(column, row - 1)] : downs_++;
-      }
+  // One pass in memory order: a column run is numbered where it starts.
+  explicit RunGraph(const InkGrid& ink) {
+    // Sized first: growing them costs more than the pass itself.
+    std::size_t samples = 0;
+    std::size_t runs = 0;
+    for (std::size_t i = 0; i < ink.ink.size(); ++i) {
+      const bool on = ink.ink[i] != 0;
+      const bool starts =
+          i % static_cast<std::size_t>(ink.columns) == 0 || ink.ink[i - 1] == 0;
+      samples += on ? 1U : 0U;
+      runs += on && starts ? 1U : 0U;
     }
+    edges_.reserve(samples);
+    across_.reserve(runs);
+    std::vector<std::int32_t> open(static_cast<std::size_t>(ink.columns),
+                                   kNone);  // the column run above, if any
     for (int row = 0; row < ink.rows; ++row) {
       for (int column = 0; column < ink.columns; ++column) {
-        if (!ink.At(column, row)) continue;
+        std::int32_t& above = open[static_cast<std::size_t>(column)];
+        if (!ink.At(column, row)) {
+          above = kNone;
+          continue;
+        }
+        if (above == kNone) above = downs_++;
         if (ink.At(column - 1, row)) {
           across_.back().last = column;
         } else {
-          across_.push_back({row, column, column});
+          across_.push_back({row, column, column, edges_.size()});
         }
+        edges_.push_back(above);
       }
     }
   }
 
-  [[nodiscard]] std::size_t Index(int column, int row) const {
-    return static_cast<std::size_t>(row) *
-               static_cast<std::size_t>(ink_.columns) +
-           static_cast<std::size_t>(column);
-  }
-  [[nodiscard]] std::size_t Samples() const {
-    return static_cast<std::size_t>(ink_.columns) *
-           static_cast<std::size_t>(ink_.rows);
-  }
-  [[nodiscard]] std::int32_t Down(int column, int row) const {
-    return down_[Index(column, row)];
+  // The column run through sample `column` of row run `run`.
+  [[nodiscard]] std::int32_t Down(const RowRun& run, int column) const {
+    return edges_[run.edge + static_cast<std::size_t>(column - run.first)];
   }
 
-  const InkGrid& ink_;
-  std::vector<std::int32_t> down_;  // per sample, its column run
+  std::vector<std::int32_t> edges_;  // per ink sample, its column run
   std::int32_t downs_ = 0;
   std::vector<RowRun> across_;
 };
@@ -66,7 +72,8 @@ class RunGraph {
 // overflow the stack.
 class Matching {
  public:
-  explicit Matching(const RunGraph& graph)
+  // Stops early once it has `enough` pairs: the cover is then no smaller.
+  Matching(const RunGraph& graph, std::size_t enough)
       : graph_(graph),
         across_(graph.across_.size(), kNone),
         down_(static_cast<std::size_t>(graph.downs_), kNone),
@@ -76,11 +83,14 @@ class Matching {
     for (std::size_t u = 0; u < across_.size(); ++u) {
       const RowRun& run = graph_.across_[u];
       for (int c = run.first; c <= run.last && across_[u] == kNone; ++c) {
-        const std::int32_t v = graph_.Down(c, run.row);
-        if (down_[Slot(v)] == kNone) Pair(static_cast<std::int32_t>(u), v);
+        const std::int32_t v = graph_.Down(run, c);
+        if (down_[Slot(v)] == kNone) {
+          Pair(static_cast<std::int32_t>(u), v);
+          ++pairs_;
+        }
       }
     }
-    while (Layer()) {
+    while (pairs_ < enough && Layer()) {
       for (std::size_t u = 0; u < across_.size(); ++u) {
         next_[u] = graph_.across_[u].first;
       }
@@ -89,6 +99,8 @@ class Matching {
       }
     }
   }
+
+  [[nodiscard]] std::size_t pairs() const { return pairs_; }
 
   // König: the runs reached from unmatched row runs along alternating
   // paths; the cover is the row runs not reached and the column runs
@@ -106,7 +118,7 @@ class Matching {
     for (std::size_t at = 0; at < queue.size(); ++at) {
       const RowRun& run = graph_.across_[Slot(queue[at])];
       for (int c = run.first; c <= run.last; ++c) {
-        const std::int32_t v = graph_.Down(c, run.row);
+        const std::int32_t v = graph_.Down(run, c);
         if (reached_down[Slot(v)]) continue;
         reached_down[Slot(v)] = true;
         const std::int32_t w = down_[Slot(v)];  // matched: the matching is
@@ -131,6 +143,12 @@ class Matching {
     across_[Slot(u)] = v;
     down_[Slot(v)] = u;
   }
+  // One more pair: the path's row runs each take the next column run.
+  void Flip(const std::vector<std::int32_t>& path,
+            const std::vector<std::int32_t>& via) {
+    for (std::size_t i = 0; i < path.size(); ++i) Pair(path[i], via[i]);
+    ++pairs_;
+  }
 
   // Layers row runs by their distance from an unmatched one; whether an
   // unmatched column run can be reached at all.
@@ -145,7 +163,7 @@ class Matching {
       const std::int32_t u = queue[at];
       const RowRun& run = graph_.across_[Slot(u)];
       for (int c = run.first; c <= run.last; ++c) {
-        const std::int32_t w = down_[Slot(graph_.Down(c, run.row))];
+        const std::int32_t w = down_[Slot(graph_.Down(run, c))];
         if (w == kNone) {
           open = true;
         } else if (layer_[Slot(w)] == kFar) {
@@ -173,11 +191,11 @@ class Matching {
         if (!via.empty()) via.pop_back();
         continue;
       }
-      const std::int32_t v = graph_.Down(next_[Slot(u)]++, run.row);
+      const std::int32_t v = graph_.Down(run, next_[Slot(u)]++);
       const std::int32_t w = down_[Slot(v)];
       if (w == kNone) {
         via.push_back(v);
-        for (std::size_t i = 0; i < path.size(); ++i) Pair(path[i], via[i]);
+        Flip(path, via);
         return;
       }
       if (layer_[Slot(w)] == layer_[Slot(u)] + 1) {
@@ -194,6 +212,7 @@ class Matching {
   std::vector<int> next_;  // the next column each row run tries
   std::vector<std::int32_t> path_;
   std::vector<std::int32_t> via_;
+  std::size_t pairs_ = 0;
 };
 
 // A sample that both chosen runs cover goes to the one it lies inside, so
@@ -208,44 +227,43 @@ Owner Shared(const InkGrid& ink, int column, int row, StrokeAxis axis) {
 
 }  // namespace
 
-std::vector<Stroke> CoverStrokes(const InkGrid& ink, StrokeAxis axis) {
+std::vector<Stroke> CoverStrokes(const InkGrid& ink, StrokeAxis axis,
+                                 std::size_t fewer_than) {
   const RunGraph graph(ink);
+  // As many runs cover the ink as the most pairs of runs that share no
+  // run; past `fewer_than` pairs there is no gain to look for.
+  const Matching matching(graph, fewer_than);
+  if (matching.pairs() >= fewer_than) return {};
   std::vector<bool> across;
   std::vector<bool> down;
-  Matching(graph).Cover(across, down);
-
-  std::vector<Owner> owner(graph.Samples(), kPaper);
-  for (std::size_t u = 0; u < graph.across_.size(); ++u) {
-    const RowRun& run = graph.across_[u];
-    for (int c = run.first; c <= run.last; ++c) {
-      const bool by_down =
-          down[static_cast<std::size_t>(graph.Down(c, run.row))];
-      owner[graph.Index(c, run.row)] = across[u] && by_down
-                                           ? Shared(ink, c, run.row, axis)
-                                       : across[u] ? kAcross
-                                                   : kDown;
-    }
-  }
-  const auto owned = [&](int column, int row, Owner who) {
-    return column >= 0 && row >= 0 && column < ink.columns && row < ink.rows &&
-           owner[graph.Index(column, row)] == who;
-  };
+  matching.Cover(across, down);
 
   std::vector<Stroke> strokes;
-  for (int row = 0; row < ink.rows; ++row) {
-    for (int c = 0; c < ink.columns; ++c) {
-      if (!owned(c, row, kAcross) || owned(c - 1, row, kAcross)) continue;
-      int last = c;
-      while (owned(last + 1, row, kAcross)) ++last;
-      strokes.push_back({{c, row}, {last, row}});
-    }
-  }
-  for (int column = 0; column < ink.columns; ++column) {
-    for (int r = 0; r < ink.rows; ++r) {
-      if (!owned(column, r, kDown) || owned(column, r - 1, kDown)) continue;
-      int last = r;
-      while (owned(column, last + 1, kDown)) ++last;
-      strokes.push_back({{column, r}, {column, last}});
+  // Column pieces grow row by row: the piece each column has open.
+  std::vector<std::size_t> open(static_cast<std::size_t>(ink.columns),
+                                std::numeric_limits<std::size_t>::max());
+  for (std::size_t u = 0; u < graph.across_.size(); ++u) {
+    const RowRun& run = graph.across_[u];
+    bool piece = false;  // a row piece open in this run
+    for (int c = run.first; c <= run.last; ++c) {
+      const bool by_down = down[static_cast<std::size_t>(graph.Down(run, c))];
+      const Owner who = across[u] && by_down ? Shared(ink, c, run.row, axis)
+                        : across[u]          ? kAcross
+                                             : kDown;
+      if (who == kAcross && piece) {
+        strokes.back().last.column = c;
+      } else if (who == kAcross) {
+        strokes.push_back({{c, run.row}, {c, run.row}});
+      } else {
+        std::size_t& at = open[static_cast<std::size_t>(c)];
+        if (at < strokes.size() && strokes[at].last.row == run.row - 1) {
+          strokes[at].last.row = run.row;
+        } else {
+          at = strokes.size();
+          strokes.push_back({{c, run.row}, {c, run.row}});
+        }
+      }
+      piece = who == kAcross;
     }
   }
   return strokes;

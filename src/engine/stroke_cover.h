@@ -4,6 +4,7 @@
 // parts, some runs down and some across take fewer strokes than either
 // direction alone.
 
+#include <cstddef>
 #include <vector>
 
 #include "engine/ink_grid.h"
@@ -17,7 +18,9 @@ namespace scrivlet {
 // König's theorem (a minimum vertex cover is a maximum matching between
 // each sample's column run and its row run); a sample both chosen runs
 // cover goes to the run it would otherwise split, else to `axis`'s run.
-// In no particular order.
-std::vector<Stroke> CoverStrokes(const InkGrid& ink, StrokeAxis axis);
+// In no particular order; none where they cannot be fewer than
+// `fewer_than`.
+std::vector<Stroke> CoverStrokes(const InkGrid& ink, StrokeAxis axis,
+                                 std::size_t fewer_than);
 
 }  // namespace scrivlet

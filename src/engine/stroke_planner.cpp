@@ -54,8 +54,9 @@ StrokePlan PlanStrokes(const InkGrid& ink) {
   const std::size_t across = CountRuns(ink, StrokeAxis::Rows);
   StrokePlan plan;
   plan.axis = across < down ? StrokeAxis::Rows : StrokeAxis::Columns;
-  std::vector<Stroke> mixed = CoverStrokes(ink, plan.axis);
-  if (mixed.size() < std::min(across, down)) {
+  const std::size_t fewest = std::min(across, down);
+  std::vector<Stroke> mixed = CoverStrokes(ink, plan.axis, fewest);
+  if (!mixed.empty() && mixed.size() < fewest) {
     // Walked line by line like the others: by the line each starts on.
     const auto key = [axis = plan.axis](const Stroke& stroke) {
       const int along =
