@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "dot_pattern.h"
+#include "input_mark.h"
 #include "paint_program.h"
 #include "poll_for.h"
 #include "program_pictures.h"
@@ -130,9 +131,15 @@ class ScrivletProgram {
     return ControlCentre(InnerOrigin(), path);
   }
   [[nodiscard]] ScreenPoint TabCentre(int index) const {
+    return testing::TabCentre(InnerOrigin(), InnerWidth(), index);
+  }
+  [[nodiscard]] ScreenPoint InnerOrigin() const {
+    return RootPosition(display(), window_);
+  }
+  [[nodiscard]] int InnerWidth() const {
     XWindowAttributes inner{};
     XGetWindowAttributes(display(), window_, &inner);
-    return testing::TabCentre(InnerOrigin(), inner.width, index);
+    return inner.width;
   }
 
   void Click(ScreenPoint at) const {
@@ -175,9 +182,6 @@ class ScrivletProgram {
   }
 
  private:
-  [[nodiscard]] ScreenPoint InnerOrigin() const {
-    return RootPosition(display(), window_);
-  }
   [[nodiscard]] std::string Caption() const {
     return TextProperty(display(), window_, caption_atom_);
   }
@@ -218,6 +222,10 @@ class ProgramTest : public ::testing::Test {
   void Open() {
     paint_ = std::make_unique<PaintProgram>("mtpaint");
     program_ = std::make_unique<ScrivletProgram>(kWindowAt);
+    mark_ = std::make_unique<InputMark>(
+        program_->InnerOrigin(), program_->InnerWidth(),
+        [this](ScreenPoint at) { program_->Click(at); },
+        [this](ScreenRect area) { return paint_->Capture(area); });
   }
 
   // Writes a PNG of `shade` and drops it onto Picture1 as a file manager
@@ -261,6 +269,7 @@ class ProgramTest : public ::testing::Test {
   QTemporaryDir pictures_;
   std::unique_ptr<PaintProgram> paint_;
   std::unique_ptr<ScrivletProgram> program_;
+  std::unique_ptr<InputMark> mark_;
 };
 
 TEST_F(ProgramTest, TheDrawingFollowsTheBoxesTypedIn) {
@@ -272,6 +281,7 @@ TEST_F(ProgramTest, TheDrawingFollowsTheBoxesTypedIn) {
   program_->TypeInto(Box(layout::kText1), "2");
   program_->TypeInto(Box(layout::kText2), "3");
   program_->TypeInto(Box(layout::kText4), "100");
+  mark_->Wait();  // F7 reaches the program another way than the keys
 
   const ScreenPoint origin = CanvasPoint(20, 20);
   const std::vector<ScreenPoint> dots =
@@ -333,6 +343,7 @@ TEST_F(ProgramTest, ASignalEndsTheProgramWithTheButtonUp) {
       DropPicture(300, 90, [](std::int32_t, std::int32_t) { return 0; });
       ShowSettings();
       program_->Click(Box(layout::kCheck2));
+      mark_->Wait();
       program_->DrawAt(CanvasPoint(20, 20), milliseconds(0));
       ASSERT_TRUE(program_->WaitForProgress(10, kDrawingTimeout));
     }
