@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -15,7 +14,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "dot_pattern.h"
@@ -166,12 +164,6 @@ class ScrivletProgram {
     return PollFor([&] { return CaptionProgress(Caption()) >= percent; },
                    timeout);
   }
-  // Taps F8 (down and straight up again), then watches the caption until
-  // the drawing is over: false if it is not within `timeout`.
-  bool TapF8UntilStopped(milliseconds timeout) {
-    Xdotool({"key", "F8"});
-    return WaitForCaptionReturn(timeout);
-  }
   // Sends `signal` and waits up to `timeout` for the end: the exit status,
   // or nullopt if it still runs.
   std::optional<int> EndWith(int signal, milliseconds timeout) {
@@ -265,7 +257,6 @@ class ProgramTest : public ::testing::Test {
     EXPECT_EQ(check.stray, 0) << "stray, first few: " << Describe(check.strays);
   }
 
-  const PatternPicture mixed_ = MixedPicture(300, 90);
   QTemporaryDir pictures_;
   std::unique_ptr<PaintProgram> paint_;
   std::unique_ptr<ScrivletProgram> program_;
@@ -291,37 +282,6 @@ TEST_F(ProgramTest, TheDrawingFollowsTheBoxesTypedIn) {
   ASSERT_TRUE(program_->DrawAt(origin, kDrawingTimeout))
       << "the caption never came back";
   ExpectDrawn(dots);
-}
-
-TEST_F(ProgramTest, F8StopsALongDrawingWithTheButtonUp) {
-  Open();
-  DropPicture(300, 90, Ink(mixed_));
-  ASSERT_FALSE(HasFailure());
-  const ScreenPoint origin = CanvasPoint(20, 20);
-  program_->DrawAt(origin, milliseconds(0));
-  ASSERT_TRUE(program_->WaitForProgress(20, kDrawingTimeout));
-  const std::vector<ScreenPoint> dots =
-      ExpectedDots(InBox(300, 90, Ink(mixed_), 0),
-                   DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
-  ASSERT_TRUE(program_->TapF8UntilStopped(milliseconds(10000)))
-      << "F8 did not stop the drawing";
-
-  EXPECT_FALSE(LeftButtonDown(program_->display()))
-      << "the left button was left down";
-
-  // The dots in drawing order up to the tap were drawn, then nothing, even
-  // in mid-column.
-  std::this_thread::sleep_for(milliseconds(500));
-  const ScreenImage canvas = paint_->Capture(BoundingRect(dots, 4));
-  EXPECT_EQ(CheckCanvas(canvas, dots, paint_->paper()).stray, 0);
-  const auto inked = [&](const ScreenPoint& dot) {
-    return canvas.At(dot) != paint_->paper();
-  };
-  const auto first_gap = std::find_if_not(dots.begin(), dots.end(), inked);
-  ASSERT_NE(first_gap, dots.begin()) << "nothing was drawn";
-  ASSERT_NE(first_gap, dots.end()) << "the drawing was not stopped";
-  EXPECT_EQ(std::find_if(first_gap, dots.end(), inked), dots.end())
-      << "dots were drawn after the stop";
 }
 
 TEST_F(ProgramTest, ASignalEndsTheProgramWithTheButtonUp) {
