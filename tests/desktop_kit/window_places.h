@@ -1,9 +1,9 @@
 #pragma once
 
 // Where a user clicks on the program's window, from its inner area's origin
-// and width at 96 DPI: the centre of a control given its stored place in
-// twips inside its containers (outermost first), and the centre of a tab;
-// and how far a drawing is, by its caption.
+// and width at 96 DPI: the place and centre of a control given its stored
+// place in twips inside its containers (outermost first), and the centre of
+// a tab; and how far a drawing is, by its caption.
 
 #include <regex>
 #include <string>
@@ -17,15 +17,21 @@ namespace scrivlet::testing {
 
 inline constexpr double kPlainDpi = 96.0;
 
-inline ScreenPoint ControlCentre(ScreenPoint inner_origin,
-                                 const std::vector<TwipRect>& path) {
+inline ScreenRect ControlRect(ScreenPoint inner_origin,
+                              const std::vector<TwipRect>& path) {
   ScreenPoint at = inner_origin;
   for (const TwipRect& rect : path) {
     at.x += TwipsToPixels(rect.left, kPlainDpi);
     at.y += TwipsToPixels(rect.top, kPlainDpi);
   }
-  return {at.x + TwipsToPixels(path.back().width, kPlainDpi) / 2,
-          at.y + TwipsToPixels(path.back().height, kPlainDpi) / 2};
+  return {at.x, at.y, TwipsToPixels(path.back().width, kPlainDpi),
+          TwipsToPixels(path.back().height, kPlainDpi)};
+}
+
+inline ScreenPoint ControlCentre(ScreenPoint inner_origin,
+                                 const std::vector<TwipRect>& path) {
+  const ScreenRect rect = ControlRect(inner_origin, path);
+  return {rect.left + rect.width / 2, rect.top + rect.height / 2};
 }
 
 // Equal tabs share the tab control's width in one row.

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -15,10 +14,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "dot_pattern.h"
+#include "input_mark.h"
 #include "paint_program.h"
 #include "poll_for.h"
 #include "program_pictures.h"
@@ -130,9 +129,15 @@ class ScrivletProgram {
     return ControlCentre(InnerOrigin(), path);
   }
   [[nodiscard]] ScreenPoint TabCentre(int index) const {
+    return testing::TabCentre(InnerOrigin(), InnerWidth(), index);
+  }
+  [[nodiscard]] ScreenPoint InnerOrigin() const {
+    return RootPosition(display(), window_);
+  }
+  [[nodiscard]] int InnerWidth() const {
     XWindowAttributes inner{};
     XGetWindowAttributes(display(), window_, &inner);
-    return testing::TabCentre(InnerOrigin(), inner.width, index);
+    return inner.width;
   }
 
   void Click(ScreenPoint at) const {
@@ -159,12 +164,6 @@ class ScrivletProgram {
     return PollFor([&] { return CaptionProgress(Caption()) >= percent; },
                    timeout);
   }
-  // Taps F8 (down and straight up again), then watches the caption until
-  // the drawing is over: false if it is not within `timeout`.
-  bool TapF8UntilStopped(milliseconds timeout) {
-    Xdotool({"key", "F8"});
-    return WaitForCaptionReturn(timeout);
-  }
   // Sends `signal` and waits up to `timeout` for the end: the exit status,
   // or nullopt if it still runs.
   std::optional<int> EndWith(int signal, milliseconds timeout) {
@@ -175,9 +174,6 @@ class ScrivletProgram {
   }
 
  private:
-  [[nodiscard]] ScreenPoint InnerOrigin() const {
-    return RootPosition(display(), window_);
-  }
   [[nodiscard]] std::string Caption() const {
     return TextProperty(display(), window_, caption_atom_);
   }
@@ -218,6 +214,10 @@ class ProgramTest : public ::testing::Test {
   void Open() {
     paint_ = std::make_unique<PaintProgram>("mtpaint");
     program_ = std::make_unique<ScrivletProgram>(kWindowAt);
+    mark_ = std::make_unique<InputMark>(
+        program_->InnerOrigin(), program_->InnerWidth(),
+        [this](ScreenPoint at) { program_->Click(at); },
+        [this](ScreenRect area) { return paint_->Capture(area); });
   }
 
   // Writes a PNG of `shade` and drops it onto Picture1 as a file manager
@@ -257,10 +257,10 @@ class ProgramTest : public ::testing::Test {
     EXPECT_EQ(check.stray, 0) << "stray, first few: " << Describe(check.strays);
   }
 
-  const PatternPicture mixed_ = MixedPicture(300, 90);
   QTemporaryDir pictures_;
   std::unique_ptr<PaintProgram> paint_;
   std::unique_ptr<ScrivletProgram> program_;
+  std::unique_ptr<InputMark> mark_;
 };
 
 TEST_F(ProgramTest, TheDrawingFollowsTheBoxesTypedIn) {
@@ -272,6 +272,7 @@ TEST_F(ProgramTest, TheDrawingFollowsTheBoxesTypedIn) {
   program_->TypeInto(Box(layout::kText1), "2");
   program_->TypeInto(Box(layout::kText2), "3");
   program_->TypeInto(Box(layout::kText4), "100");
+  mark_->Wait();  // F7 reaches the program another way than the keys
 
   const ScreenPoint origin = CanvasPoint(20, 20);
   const std::vector<ScreenPoint> dots =
@@ -281,37 +282,6 @@ TEST_F(ProgramTest, TheDrawingFollowsTheBoxesTypedIn) {
   ASSERT_TRUE(program_->DrawAt(origin, kDrawingTimeout))
       << "the caption never came back";
   ExpectDrawn(dots);
-}
-
-TEST_F(ProgramTest, F8StopsALongDrawingWithTheButtonUp) {
-  Open();
-  DropPicture(300, 90, Ink(mixed_));
-  ASSERT_FALSE(HasFailure());
-  const ScreenPoint origin = CanvasPoint(20, 20);
-  program_->DrawAt(origin, milliseconds(0));
-  ASSERT_TRUE(program_->WaitForProgress(20, kDrawingTimeout));
-  const std::vector<ScreenPoint> dots =
-      ExpectedDots(InBox(300, 90, Ink(mixed_), 0),
-                   DrawSettings{2, 1, 200, kFalse}, PlotMode::Absolute, origin);
-  ASSERT_TRUE(program_->TapF8UntilStopped(milliseconds(10000)))
-      << "F8 did not stop the drawing";
-
-  EXPECT_FALSE(LeftButtonDown(program_->display()))
-      << "the left button was left down";
-
-  // The dots in drawing order up to the tap were drawn, then nothing, even
-  // in mid-column.
-  std::this_thread::sleep_for(milliseconds(500));
-  const ScreenImage canvas = paint_->Capture(BoundingRect(dots, 4));
-  EXPECT_EQ(CheckCanvas(canvas, dots, paint_->paper()).stray, 0);
-  const auto inked = [&](const ScreenPoint& dot) {
-    return canvas.At(dot) != paint_->paper();
-  };
-  const auto first_gap = std::find_if_not(dots.begin(), dots.end(), inked);
-  ASSERT_NE(first_gap, dots.begin()) << "nothing was drawn";
-  ASSERT_NE(first_gap, dots.end()) << "the drawing was not stopped";
-  EXPECT_EQ(std::find_if(first_gap, dots.end(), inked), dots.end())
-      << "dots were drawn after the stop";
 }
 
 TEST_F(ProgramTest, ASignalEndsTheProgramWithTheButtonUp) {
@@ -333,6 +303,7 @@ TEST_F(ProgramTest, ASignalEndsTheProgramWithTheButtonUp) {
       DropPicture(300, 90, [](std::int32_t, std::int32_t) { return 0; });
       ShowSettings();
       program_->Click(Box(layout::kCheck2));
+      mark_->Wait();
       program_->DrawAt(CanvasPoint(20, 20), milliseconds(0));
       ASSERT_TRUE(program_->WaitForProgress(10, kDrawingTimeout));
     }

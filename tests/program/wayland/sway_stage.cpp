@@ -149,6 +149,9 @@ SwayStage::SwayStage(const std::string& scrivlet)
           milliseconds(20000), milliseconds(300))) {
     throw std::runtime_error("drawing's canvas did not show");
   }
+  mark_ = std::make_unique<InputMark>(
+      window_.origin, window_.size.x, [this](ScreenPoint at) { Click(at); },
+      [this](ScreenRect area) { return Capture(area); });
 }
 
 SwayStage::~SwayStage() {

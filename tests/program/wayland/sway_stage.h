@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "input_mark.h"
 #include "platform/platform_input.h"
 #include "window/core/twips.h"
 
@@ -54,6 +55,8 @@ class SwayStage {
   // Clicks the settings tab, then the control at `place` on it (in twips
   // inside the settings frame, as at 96 DPI).
   void ClickSetting(const TwipRect& place) const;
+  // Returns once the window has handled every key and click sent before.
+  void WaitForInputHandled() const { mark_->Wait(); }
   // scrivlet's caption now.
   [[nodiscard]] std::string Caption() const;
   // Reads the screen through the test's own connection.
@@ -68,6 +71,7 @@ class SwayStage {
   std::unique_ptr<ChildProcess> scrivlet_;
   ScreenRect canvas_;
   SwayWindow window_;
+  std::unique_ptr<InputMark> mark_;
 };
 
 }  // namespace scrivlet::testing

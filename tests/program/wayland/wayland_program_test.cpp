@@ -73,6 +73,7 @@ class WaylandStageTest : public ::testing::Test {
                         "BackSpace", "-k", "BackSpace", "6"})
                   .exit_code,
               0);
+    stage_->WaitForInputHandled();
   }
 
   void Press(Trigger trigger, const char* key) const {
