@@ -306,7 +306,7 @@ void DeliveryPacer::DeliverBatch(std::vector<StreamPiece> batch) {
 // target drew, which a compositor shows only a frame later. The line
 // itself is confirmed on the screen with its batch.
 void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before,
-                             bool whole) {
+                             bool whole, bool test) {
   for (const MouseEvent& event : dot.click) {
     if ((event.flags & MOUSEEVENTF_LEFTUP) != 0 && dot.stroke && whole) {
       const std::optional<COLORREF> under = before.At(*dot.stroke);
@@ -320,7 +320,12 @@ void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before,
       // The press must have been drawn before the pointer moves on with
       // the button held, or the target draws from wherever the pointer is.
       const std::optional<COLORREF> under = before.At(dot.at);
-      WaitShown(dot.at, under, trust_.WaitFor(under).bound, true);
+      if (WaitShown(dot.at, under, trust_.WaitFor(under).bound, true) && test) {
+        // A target takes a line's move whole: drawn, the line's start
+        // and end show together.
+        trust_.StrokeTested(PixelShows({*dot.stroke, before.At(*dot.stroke)},
+                                       looks_.ReadDrawn(*dot.stroke)));
+      }
     }
     Send(event);
   }

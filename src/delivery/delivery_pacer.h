@@ -91,8 +91,11 @@ class DeliveryPacer final : public PlatformInput {
   // Sends a piece again, or only `part` of its line.
   bool Repair(const StreamPiece& piece,
               const std::optional<Segment>& part = std::nullopt);
-  // A stroke held until its press is drawn, and its end too when `whole`.
-  void SendHeld(const DotInk& dot, const ScreenImage& before, bool whole);
+  // A stroke held until its press is drawn, and its end too when `whole`;
+  // with `test`, the part of an overdue line, which tells trust whether
+  // that line was lost (DeliveryTrust::StrokeTested).
+  void SendHeld(const DotInk& dot, const ScreenImage& before, bool whole,
+                bool test = false);
   // Waits until a look at `area` is due: at `due`, or sooner once the
   // desktop reports drawing there (`drawn`: the target's own drawing at
   // the area's corner, see ReadDrawnPixel). False once F8 has been seen.

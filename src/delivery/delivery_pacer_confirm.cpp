@@ -217,10 +217,14 @@ bool DeliveryPacer::Repair(const StreamPiece& piece,
       return false;
     }
   }
-  if (trust_.HoldStrokes() && dot.stroke) {
+  // The blank part of an overdue line goes held: its press lands on a
+  // pixel of that line, so once it is drawn the line's end says whether
+  // the target took it late or not at all.
+  const bool test = part && trust_.TestsStrokes();
+  if ((trust_.HoldStrokes() || test) && dot.stroke) {
     const ScreenImage before = looks_.Capture(
         Including(ScreenRect{dot.at.x, dot.at.y, 1, 1}, *dot.stroke));
-    SendHeld(dot, before, trust_.HoldStrokeEnds());
+    SendHeld(dot, before, trust_.HoldStrokeEnds(), test);
   } else {
     SendAll(dot.click);
   }

@@ -167,6 +167,23 @@ class DeliveryTrust {
     }
     stroke_overdue_ = true;
   }
+  // Whether a line sent again goes held, to tell lost from late: one was
+  // overdue, and lines are not held yet.
+  [[nodiscard]] bool TestsStrokes() const {
+    return stroke_overdue_ && !hold_strokes_;
+  }
+  // The press of an overdue line's blank part was drawn, before its move
+  // went: a target that had not drawn the line by then took a later press
+  // without that line's move (mtpaint: lost, found without waiting for a
+  // second overdue line); one that had was only late, and that overdue
+  // line no longer counts.
+  void StrokeTested(bool line_drawn) {
+    if (line_drawn) {
+      stroke_overdue_ = false;
+    } else {
+      StrokeLost();
+    }
+  }
   // Ink showed where no dot was aimed, beside a dot.
   void InkStrayed();
   // Ink showed where no dot was aimed, away from every dot.

@@ -88,6 +88,9 @@ class FakePaintTarget final : public PlatformInput {
   // Lines (counted as above) drawn whole that the screen shows only once
   // they are drawn again, as mutter now and then does.
   std::set<int> unshown_lines;
+  // Time the target takes before it draws the n-th line (counted as
+  // above), its press drawn: a browser that gets to a move late.
+  std::map<int, microseconds> late_lines;
   // Relative moves go this many times as far, rounded (pointer speed on
   // Windows); 1 moves exact pixels.
   double relative_scale = 1.0;
@@ -293,6 +296,7 @@ class FakePaintTarget final : public PlatformInput {
   // The line from `from` to the pointer with the button held, less a gap.
   void DrawLine(ScreenPoint from) {
     const bool unshown = unshown_lines.contains(lines_);
+    const microseconds late = late_lines[lines_];
     const auto gap = line_gaps.find(lines_++);
     const auto [first, last] =
         gap == line_gaps.end() ? std::pair{0, 0} : gap->second;
@@ -300,7 +304,7 @@ class FakePaintTarget final : public PlatformInput {
     for (const ScreenPoint& at : line) {
       unshown_.erase(Key(at));
     }
-    for (const ScreenPoint& at : Paint(now_, line)) {
+    for (const ScreenPoint& at : Paint(now_ + late, line)) {
       stroke_.push_back(Key(at));
       if (unshown) {
         unshown_.insert(Key(at));
