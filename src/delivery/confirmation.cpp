@@ -60,10 +60,11 @@ Mark LineMark(const DotInk& dot, std::size_t piece, const ScreenImage& before) {
   return mark;
 }
 
-// Whether every pixel of a line's stroke that had the press's colour before
-// shows: checked pixels alone miss a single one left blank between two of
-// them (mtpaint under mutter now and then leaves the one after the press).
-// Read only once a line's checks all show, so once a line as a rule.
+// Whether every pixel of a line's stroke after its press (a mark of its own)
+// that had the press's colour before shows: checked pixels alone miss a single
+// one left blank between two of them (mtpaint under mutter now and then leaves
+// the one after the press). Read only once a line's checks all show, so once a
+// line as a rule.
 bool LineWhole(const Mark& mark, const ScreenImage& before,
                const ScreenImage& now) {
   if (!mark.line) {
@@ -73,7 +74,7 @@ bool LineWhole(const Mark& mark, const ScreenImage& before,
   const std::optional<COLORREF> ink = mark.pixels.front().ink;
   const std::vector<ScreenPoint> pixels =
       LinePixels(mark.line->from, mark.line->to);
-  return std::all_of(pixels.begin(), pixels.end(), [&](ScreenPoint at) {
+  return std::all_of(pixels.begin() + 1, pixels.end(), [&](ScreenPoint at) {
     const std::optional<COLORREF> under = before.At(at);
     return under != paper || PixelShows({at, under, ink}, now.At(at));
   });
