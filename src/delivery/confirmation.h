@@ -14,9 +14,11 @@
 // line of one motion event whole or loses a run of it (the part it had not
 // drawn when the button went up, a part under a window): a run longer than the
 // spacing is seen, each look stays cheap for a batch of 256 lines, and which
-// part to draw again is read from the look along the whole line. A pixel shows
-// when it no longer has its colour from before the batch; drawn in one of the
-// target's inks, only when it shows that ink. One that changed to another
+// part to draw again is read from the look along the whole line. Once its
+// checks show, a line is read whole before it counts as shown: a target
+// also leaves a single pixel blank between two checks now and then. A pixel
+// shows when it no longer has its colour from before the batch; drawn in one of
+// the target's inks, only when it shows that ink. One that changed to another
 // colour is in the wrong ink (the target missed the swatch click): it is
 // drawn again at once, after the swatch is clicked again.
 

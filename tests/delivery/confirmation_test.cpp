@@ -286,6 +286,12 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  0,
                  std::pair{10, 24}},
+        // One pixel blank between the press and the first check.
+        LineCase{"ALostPixelGoesAgain",
+                 {{0, 0}, {2, 39}},
+                 false,
+                 0,
+                 std::pair{1, 1}},
         // Nothing but the press: the rest, not the press again.
         LineCase{"OnlyThePressShowed", {{0, 0}}, false, 0, std::pair{1, 39}}),
     [](const auto& instance) { return instance.param.name; });

@@ -153,6 +153,7 @@ class FakePaintTarget final : public PlatformInput {
       }
       if (!on_swatch && (!fragile || busy_until_ <= now_) && !too_soon) {
         Paint(now_ + stall_before_press[press], {pointer_});
+        unshown_.erase(Key(pointer_));  // drawn again, it shows
       }
       if (speck_at_press == press) {
         Paint(now_, {{pointer_.x + 2, pointer_.y}});
