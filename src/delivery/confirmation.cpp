@@ -60,16 +60,12 @@ Mark LineMark(const DotInk& dot, std::size_t piece, const ScreenImage& before) {
   return mark;
 }
 
-// Whether every pixel of a line's stroke after its press (a mark of its own)
-// that had the press's colour before shows: checked pixels alone miss a single
-// one left blank between two of them (mtpaint under mutter now and then leaves
-// the one after the press). Read only once a line's checks all show, so once a
-// line as a rule.
+// Whether every paper pixel of a line after its press shows: the checks miss
+// one left blank between two (mtpaint under mutter, after the press). Read
+// once the checks all show, so once a line as a rule.
 bool LineWhole(const Mark& mark, const ScreenImage& before,
                const ScreenImage& now) {
-  if (!mark.line) {
-    return true;
-  }
+  if (!mark.line) return true;
   const std::optional<COLORREF> paper = before.At(mark.line->from);
   const std::optional<COLORREF> ink = mark.pixels.front().ink;
   const std::vector<ScreenPoint> pixels =
