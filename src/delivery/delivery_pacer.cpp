@@ -312,10 +312,6 @@ void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before,
       const std::optional<COLORREF> under = before.At(*dot.stroke);
       WaitShown(*dot.stroke, under, trust_.WaitFor(under).bound, true);
     }
-    if (aborted_ && button_down_) {
-      Send({MOUSEEVENTF_LEFTUP, 0, 0});
-      return;
-    }
     if ((event.flags & MOUSEEVENTF_MOVE) != 0 && button_down_) {
       // The press must have been drawn before the pointer moves on with
       // the button held, or the target draws from wherever the pointer is.
@@ -326,6 +322,13 @@ void DeliveryPacer::SendHeld(const DotInk& dot, const ScreenImage& before,
         trust_.StrokeTested(PixelShows({*dot.stroke, before.At(*dot.stroke)},
                                        looks_.ReadDrawn(*dot.stroke)));
       }
+    }
+    // F8 during a wait: the line's move would draw it after all.
+    if (aborted_) {
+      if (button_down_) {
+        Send({MOUSEEVENTF_LEFTUP, 0, 0});
+      }
+      return;
     }
     Send(event);
   }

@@ -303,6 +303,12 @@ TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
     const SentEvent& last = rig.target().events().back();
     EXPECT_LE(last.at - *rig.target().abort_answered, milliseconds(100));
     EXPECT_EQ(last.flags & MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTUP);
+    // Nothing more is drawn: a held line's move after F8 would finish it.
+    const std::vector<SentEvent>& events = rig.target().events();
+    for (std::size_t i = rig.target().events_before_abort; i < events.size();
+         ++i) {
+      EXPECT_EQ(events[i].flags, MOUSEEVENTF_LEFTUP) << "event " << i;
+    }
   }
 }
 

@@ -103,6 +103,8 @@ class FakePaintTarget final : public PlatformInput {
   std::vector<std::uint16_t> abort_key_words;
   // When the first of them that was not 0 was given.
   std::optional<PacingClock::TimePoint> abort_answered;
+  // How many events had been sent by then.
+  std::size_t events_before_abort = 0;
   // The press (counted from 0, swatch clicks too) that fails with a
   // PlatformError once the button went down, as a desktop whose injection
   // breaks mid-click.
@@ -178,6 +180,7 @@ class FakePaintTarget final : public PlatformInput {
     const std::uint16_t word = abort_key_words[abort_queries_++];
     if (word != 0 && !abort_answered) {
       abort_answered = now_;
+      events_before_abort = events_.size();
     }
     return word;
   }
