@@ -401,8 +401,9 @@ std::uint16_t DeliveryPacer::GetAsyncKeyState(int virtual_key) {
     if (std::exchange(abort_pressed_latch_, false)) {
       word |= kKeyPressedSinceLastQuery;
     }
-    if (word == kFreshKeyPress && begun_) {
-      // The engine stops here: what it has queued is not sent.
+    if ((word & kKeyPressedSinceLastQuery) != 0 && begun_) {
+      // The engine stops here, also at a tap already let go: what it has
+      // queued is not sent.
       Drop();
     }
   }
