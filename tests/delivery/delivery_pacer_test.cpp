@@ -286,22 +286,33 @@ TEST(DeliveryPacerTest, TheEnginesF8StopsWhatIsHeld) {
 }
 
 // F8 stops a drawing of lines within 100 ms, with the button up: while a
-// batch goes out slowly, and mid-line, while a target that lost a line
-// before (and so gets each line held until its press shows) stalls.
+// batch goes out slowly; mid-line, while a target that lost a line
+// before (and so gets each line held until its press shows) stalls; and
+// while a relative line's blank part goes again held, its press stalled
+// (the pointer is not brought back either).
 TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
-  for (const bool mid_line : {false, true}) {
-    SCOPED_TRACE(mid_line ? "mid-line" : "slow batch");
+  for (const int when : {0, 1, 2}) {
+    SCOPED_TRACE(when);
+    const bool mid_line = when == 1;
     PacerRig rig;
-    rig.target().fragile = mid_line;
-    rig.target().frame = mid_line ? microseconds(0) : milliseconds(16);
-    rig.Draw(AbsoluteColumn({50, 50}, 40, kLine));
-    ASSERT_EQ(rig.pacer().trust().HoldStrokes(), mid_line);
-    if (mid_line) {
-      rig.target().paint_latency.reset();
+    if (when == 2) {
+      rig.target().line_gaps = {{3, {2, 6}}};
+      rig.target().stall_before_press = {{4, milliseconds(1500)}};
+      rig.target().abort_key_words.assign(60, 0);  // well into that stall
+      rig.target().abort_key_words.push_back(kFreshKeyPress);
+      rig.Draw(RelativeColumn(10, false, kLine));
+    } else {
+      rig.target().fragile = mid_line;
+      rig.target().frame = mid_line ? microseconds(0) : milliseconds(16);
+      rig.Draw(AbsoluteColumn({50, 50}, 40, kLine));
+      ASSERT_EQ(rig.pacer().trust().HoldStrokes(), mid_line);
+      if (mid_line) {
+        rig.target().paint_latency.reset();
+      }
+      rig.target().event_time = milliseconds(2);
+      rig.target().abort_key_words = {0, 0, 0, kFreshKeyPress};
+      rig.Draw(AbsoluteColumn({70, 50}, 40, kLine));
     }
-    rig.target().event_time = milliseconds(2);
-    rig.target().abort_key_words = {0, 0, 0, kFreshKeyPress};
-    rig.Draw(AbsoluteColumn({70, 50}, 40, kLine));
     ASSERT_TRUE(rig.target().abort_answered.has_value());
     const SentEvent& last = rig.target().events().back();
     EXPECT_LE(last.at - *rig.target().abort_answered, milliseconds(100));
