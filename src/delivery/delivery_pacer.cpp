@@ -56,6 +56,13 @@ void DeliveryPacer::Begin() {
 
 ScreenPoint DeliveryPacer::GetCursorPos() {
   Deliver(true);
+  if (begun_ && !aborted_ && stream_.button_down()) {
+    // A press waits for its release, its moves unsent: the desktop's pointer
+    // is still behind them. Where they lead, clipped at the edges as the
+    // desktop clips, is what the engine checks a move against (a line run
+    // into the screen's edge).
+    return stream_.pointer();
+  }
   return target_->GetCursorPos();
 }
 

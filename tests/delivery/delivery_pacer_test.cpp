@@ -326,6 +326,21 @@ TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
   }
 }
 
+// The engine checks each relative move against the pointer, and a line's
+// move waits with its press for the release: asked meanwhile, the pacer
+// answers where the line leads, clipped at the edge as the desktop clips it.
+TEST(DeliveryPacerTest, ThePointerMidLineIsWhereTheLineLeads) {
+  PacerRig rig;
+  rig.pacer().DrawingStarted();
+  rig.Send({{kAbsMove, EngineCoordinate(100, 640), EngineCoordinate(470, 480)},
+            {MOUSEEVENTF_LEFTDOWN, 0, 0},
+            {MOUSEEVENTF_MOVE, 0, 16}});
+  EXPECT_EQ(rig.pacer().GetCursorPos(), (ScreenPoint{100, 479}));
+  rig.pacer().mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  rig.pacer().DrawingEnded();
+  EXPECT_EQ(rig.target().GetCursorPos(), (ScreenPoint{100, 479}));
+}
+
 TEST(DeliveryPacerTest, ADesktopErrorLeavesNoButtonDown) {
   for (const bool swatch : {false, true}) {
     SCOPED_TRACE(swatch ? "a swatch's click fails" : "a dot's click fails");
