@@ -40,6 +40,11 @@ TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
     }
     throw;
   }
+  if (end == PlotEnd::Aborted) {
+    // The stop may have been answered by a layer in front of delivery (the
+    // window closing): what delivery holds goes no further either.
+    desktop.DrawingAborted();
+  }
   desktop.DrawingEnded();
   return end == PlotEnd::Completed ? TickResult::Drawn : TickResult::Aborted;
 }

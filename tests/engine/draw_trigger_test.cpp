@@ -142,6 +142,7 @@ TEST(DrawTrigger, ReportsWhyADrawingEndedEarlyAndTheNextF7DrawsAgain) {
     EXPECT_FALSE(desktop.left_button_down());
     EXPECT_EQ(desktop.drawings_started, 1);
     EXPECT_EQ(desktop.drawings_ended, 1);
+    EXPECT_EQ(desktop.drawings_aborted, c.says == nullptr ? 1 : 0);
 
     desktop.SetBounds({0, 0, 1920, 1080});
     desktop.SetCursor({100, 100});

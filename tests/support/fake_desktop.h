@@ -82,12 +82,14 @@ class FakeDesktop : public PlatformInput {
   void Flush() override {}
   void DrawingStarted() override { ++drawings_started; }
   void DrawingEnded() override { ++drawings_ended; }
+  void DrawingAborted() override { ++drawings_aborted; }
   void InkChosen(ScreenPoint /*swatch*/, COLORREF colour) override {
     inks_chosen.emplace_back(events_.size(), colour);
   }
 
   int drawings_started = 0;
   int drawings_ended = 0;
+  int drawings_aborted = 0;
   // Each InkChosen: the events recorded before it, and its colour.
   std::vector<std::pair<std::size_t, COLORREF>> inks_chosen;
 
