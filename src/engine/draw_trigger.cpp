@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "engine/drawing_watch.h"
 #include "engine/messages.h"
 
 namespace scrivlet {
@@ -30,9 +31,17 @@ TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
   desktop.DrawingStarted();
   PlotEnd end = PlotEnd::Aborted;
   try {
+    const DesktopArea area = desktop.DesktopBounds();
     end = host.SelectedMode() == CoordinateMode::Absolute
               ? DrawAbsolute(desktop, picture, settings, &host)
               : DrawRelative(desktop, picture, settings, &host);
+    if (end == PlotEnd::Completed) {
+      // Delivery may still hold the last dots, and F8 or a change of the
+      // desktop stops them too: the drawing is whole only once they went.
+      desktop.Flush();
+      end = AbortRequested(desktop) ? PlotEnd::Aborted : end;
+      RequireSameDesktop(desktop, area);
+    }
   } catch (...) {
     try {
       desktop.DrawingEnded();
