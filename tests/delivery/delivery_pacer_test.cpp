@@ -100,6 +100,7 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
   // Nothing of the stream is lost or reordered: with the repairs (whole
   // clicks sent again) taken out, the target got the engine's events.
   EXPECT_EQ(stats.dots, 320);
+  EXPECT_EQ(stats.strokes, test.drag || test.line > 0 ? 320 : 0);
   if (stats.repaired == 0) {
     ASSERT_EQ(rig.target().events().size(),
               events.size() + (test.relative ? 1 : 0));
