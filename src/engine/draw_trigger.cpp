@@ -24,6 +24,15 @@ class TimerPause {
   DrawHost& host_;
 };
 
+// Ends a drawing the plotter left with an error, which wins over any here.
+void EndAfterError(PlatformInput& desktop, bool drop_held) {
+  try {
+    if (drop_held) desktop.DrawingAborted();
+    desktop.DrawingEnded();
+  } catch (...) {  // NOLINT(bugprone-empty-catch): the plotter's error wins
+  }
+}
+
 TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
                       const DrawSettings& settings, DrawHost& host) {
   // The desktop is told where each drawing starts and ends, however it
@@ -42,11 +51,12 @@ TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
       end = AbortRequested(desktop) ? PlotEnd::Aborted : end;
       RequireSameDesktop(desktop, area);
     }
+  } catch (const DesktopChangedError&) {
+    // What delivery still holds was placed for the desktop before the change.
+    EndAfterError(desktop, true);
+    throw;
   } catch (...) {
-    try {
-      desktop.DrawingEnded();
-    } catch (...) {  // NOLINT(bugprone-empty-catch): the plotter's error wins
-    }
+    EndAfterError(desktop, false);
     throw;
   }
   if (end == PlotEnd::Aborted) {

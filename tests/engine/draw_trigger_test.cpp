@@ -151,7 +151,10 @@ TEST(DrawTrigger, ReportsWhyADrawingEndedEarlyAndTheNextF7DrawsAgain) {
     EXPECT_FALSE(desktop.left_button_down());
     EXPECT_EQ(desktop.drawings_started, 1);
     EXPECT_EQ(desktop.drawings_ended, 1);
-    EXPECT_EQ(desktop.drawings_aborted, c.says == nullptr ? 1 : 0);
+    // Stopped, or the desktop changed: delivery drops what it holds.
+    const bool resized =
+        c.says != nullptr && c.says == std::string("画面の大きさ");
+    EXPECT_EQ(desktop.drawings_aborted, c.says == nullptr || resized ? 1 : 0);
 
     desktop.SetBounds({0, 0, 1920, 1080});
     desktop.SetCursor({100, 100});
