@@ -56,6 +56,13 @@ void DeliveryPacer::Begin() {
 
 ScreenPoint DeliveryPacer::GetCursorPos() {
   Deliver(true);
+  if (begun_ && !aborted_ && stream_.button_down()) {
+    // A press waits for its release, its moves unsent: the desktop's pointer
+    // is still behind them. Where they lead, clipped at the edges as the
+    // desktop clips, is what the engine checks a move against (a line run
+    // into the screen's edge).
+    return stream_.pointer();
+  }
   return target_->GetCursorPos();
 }
 
@@ -401,8 +408,9 @@ std::uint16_t DeliveryPacer::GetAsyncKeyState(int virtual_key) {
     if (std::exchange(abort_pressed_latch_, false)) {
       word |= kKeyPressedSinceLastQuery;
     }
-    if (word == kFreshKeyPress && begun_) {
-      // The engine stops here: what it has queued is not sent.
+    if ((word & kKeyPressedSinceLastQuery) != 0 && begun_) {
+      // The engine stops here, also at a tap already let go: what it has
+      // queued is not sent.
       Drop();
     }
   }

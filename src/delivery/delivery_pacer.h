@@ -60,6 +60,7 @@ class DeliveryPacer final : public PlatformInput {
   void Flush() override;
   void DrawingStarted() override;
   void DrawingEnded() override;
+  void DrawingAborted() override { Drop(); }
   void InkChosen(ScreenPoint swatch, COLORREF colour) override;
   InputDelivery SyntheticInputDelivery() override;
   bool DesktopChangedDuringDrawing() override;

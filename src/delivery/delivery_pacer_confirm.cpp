@@ -228,7 +228,8 @@ bool DeliveryPacer::Repair(const StreamPiece& piece,
   } else {
     SendAll(dot.click);
   }
-  return !dot.relative || MovePointerTo(sent_pointer_);
+  // After F8 (seen while a held part waited) the pointer stays put.
+  return !dot.relative || aborted_ || MovePointerTo(sent_pointer_);
 }
 
 bool DeliveryPacer::AwaitLook(ScreenRect area, PacingClock::TimePoint due,

@@ -37,6 +37,7 @@ void DeliveryPacer::DeliverOneFound(StreamPiece piece, bool lead_sent) {
   // A dot found alone is not repaired: its stroke is held whole.
   SendHeld(dot, before, true);
   ++stats_.dots;
+  stats_.strokes += dot.stroke ? 1 : 0;
   const DotWait wait = trust_.WaitFor(before.At(dot.at));
   if (!wait.expected) {
     ++stats_.safe_paced;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "engine/drawing_watch.h"
 #include "engine/messages.h"
 
 namespace scrivlet {
@@ -23,6 +24,15 @@ class TimerPause {
   DrawHost& host_;
 };
 
+// Ends a drawing the plotter left with an error, which wins over any here.
+void EndAfterError(PlatformInput& desktop, bool drop_held) {
+  try {
+    if (drop_held) desktop.DrawingAborted();
+    desktop.DrawingEnded();
+  } catch (...) {  // NOLINT(bugprone-empty-catch): the plotter's error wins
+  }
+}
+
 TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
                       const DrawSettings& settings, DrawHost& host) {
   // The desktop is told where each drawing starts and ends, however it
@@ -30,15 +40,29 @@ TickResult RunPlotter(PlatformInput& desktop, const PictureView& picture,
   desktop.DrawingStarted();
   PlotEnd end = PlotEnd::Aborted;
   try {
+    const DesktopArea area = desktop.DesktopBounds();
     end = host.SelectedMode() == CoordinateMode::Absolute
               ? DrawAbsolute(desktop, picture, settings, &host)
               : DrawRelative(desktop, picture, settings, &host);
-  } catch (...) {
-    try {
-      desktop.DrawingEnded();
-    } catch (...) {  // NOLINT(bugprone-empty-catch): the plotter's error wins
+    if (end == PlotEnd::Completed) {
+      // Delivery may still hold the last dots, and F8 or a change of the
+      // desktop stops them too: the drawing is whole only once they went.
+      desktop.Flush();
+      end = AbortRequested(desktop) ? PlotEnd::Aborted : end;
+      RequireSameDesktop(desktop, area);
     }
+  } catch (const DesktopChangedError&) {
+    // What delivery still holds was placed for the desktop before the change.
+    EndAfterError(desktop, true);
     throw;
+  } catch (...) {
+    EndAfterError(desktop, false);
+    throw;
+  }
+  if (end == PlotEnd::Aborted) {
+    // The stop may have been answered by a layer in front of delivery (the
+    // window closing): what delivery holds goes no further either.
+    desktop.DrawingAborted();
   }
   desktop.DrawingEnded();
   return end == PlotEnd::Completed ? TickResult::Drawn : TickResult::Aborted;

@@ -47,6 +47,7 @@ class ForwardingDesktop : public PlatformInput {
   }
   void DrawingStarted() override { inner_.DrawingStarted(); }
   void DrawingEnded() override { inner_.DrawingEnded(); }
+  void DrawingAborted() override { inner_.DrawingAborted(); }
   void InkChosen(ScreenPoint swatch, COLORREF colour) override {
     inner_.InkChosen(swatch, colour);
   }

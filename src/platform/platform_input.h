@@ -258,6 +258,10 @@ class PlatformInput {
   // in an error, so that delivery can tell one drawing from the next.
   virtual void DrawingStarted() {}
   virtual void DrawingEnded() {}
+  // Told before DrawingEnded when the drawing stopped short (F8, also one
+  // a layer in front answered, the window closing, the program ending) or
+  // its desktop changed: what delivery still holds of it is not sent.
+  virtual void DrawingAborted() {}
   // A drawing in the target's own colours is about to click the swatch at
   // `swatch` (screen pixels), which selects `colour` there; the dots that
   // follow, up to the next call or the drawing's end, should show that

@@ -100,6 +100,7 @@ TEST_P(PacerTargetTest, EveryDotLandsAndNothingElse) {
   // Nothing of the stream is lost or reordered: with the repairs (whole
   // clicks sent again) taken out, the target got the engine's events.
   EXPECT_EQ(stats.dots, 320);
+  EXPECT_EQ(stats.strokes, test.drag || test.line > 0 ? 320 : 0);
   if (stats.repaired == 0) {
     ASSERT_EQ(rig.target().events().size(),
               events.size() + (test.relative ? 1 : 0));
@@ -266,39 +267,59 @@ TEST(DeliveryPacerTest, F8SeenWhileWaitingStopsEverythingAndIsHandedOn) {
   }
 }
 
+// Also a tap already let go when the engine asks: it stops the engine too;
+// and an F8 that a layer in front answered (0 here: the pacer is only told
+// the drawing was stopped).
 TEST(DeliveryPacerTest, TheEnginesF8StopsWhatIsHeld) {
-  PacerRig rig;
-  rig.target().frame = milliseconds(16);
-  rig.target().fragile = false;
-  // The window has grown: a batch's worth is held when the engine stops.
-  rig.Draw(AbsoluteColumn({50, 50}, 40));
-  rig.target().abort_key_words = {kFreshKeyPress};
-  const std::size_t before = rig.target().events().size();
-  rig.pacer().DrawingStarted();
-  rig.Send(AbsoluteColumn({70, 50}, 3));
-  EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8), kFreshKeyPress);
-  rig.pacer().mouse_event(kAbsMove, 0, 0);
-  rig.pacer().DrawingEnded();
-  EXPECT_EQ(rig.target().events().size(), before);
+  for (const std::uint16_t word :
+       {kFreshKeyPress, kKeyPressedSinceLastQuery, std::uint16_t{0}}) {
+    PacerRig rig;
+    rig.target().frame = milliseconds(16);
+    rig.target().fragile = false;
+    // The window has grown: a batch's worth is held when the engine stops.
+    rig.Draw(AbsoluteColumn({50, 50}, 40));
+    rig.target().abort_key_words = {word};
+    const std::size_t before = rig.target().events().size();
+    rig.pacer().DrawingStarted();
+    rig.Send(AbsoluteColumn({70, 50}, 3));
+    EXPECT_EQ(rig.pacer().GetAsyncKeyState(VK_F8), word);
+    rig.pacer().mouse_event(kAbsMove, 0, 0);
+    if (word == 0) {
+      rig.pacer().DrawingAborted();
+    }
+    rig.pacer().DrawingEnded();
+    EXPECT_EQ(rig.target().events().size(), before) << word;
+  }
 }
 
 // F8 stops a drawing of lines within 100 ms, with the button up: while a
-// batch goes out slowly, and mid-line, while a target that lost a line
-// before (and so gets each line held until its press shows) stalls.
+// batch goes out slowly; mid-line, while a target that lost a line
+// before (and so gets each line held until its press shows) stalls; and
+// while a relative line's blank part goes again held, its press stalled
+// (the pointer is not brought back either).
 TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
-  for (const bool mid_line : {false, true}) {
-    SCOPED_TRACE(mid_line ? "mid-line" : "slow batch");
+  for (const int when : {0, 1, 2}) {
+    SCOPED_TRACE(when);
+    const bool mid_line = when == 1;
     PacerRig rig;
-    rig.target().fragile = mid_line;
-    rig.target().frame = mid_line ? microseconds(0) : milliseconds(16);
-    rig.Draw(AbsoluteColumn({50, 50}, 40, kLine));
-    ASSERT_EQ(rig.pacer().trust().HoldStrokes(), mid_line);
-    if (mid_line) {
-      rig.target().paint_latency.reset();
+    if (when == 2) {
+      rig.target().line_gaps = {{3, {2, 6}}};
+      rig.target().stall_before_press = {{4, milliseconds(1500)}};
+      rig.target().abort_key_words.assign(60, 0);  // well into that stall
+      rig.target().abort_key_words.push_back(kFreshKeyPress);
+      rig.Draw(RelativeColumn(10, false, kLine));
+    } else {
+      rig.target().fragile = mid_line;
+      rig.target().frame = mid_line ? microseconds(0) : milliseconds(16);
+      rig.Draw(AbsoluteColumn({50, 50}, 40, kLine));
+      ASSERT_EQ(rig.pacer().trust().HoldStrokes(), mid_line);
+      if (mid_line) {
+        rig.target().paint_latency.reset();
+      }
+      rig.target().event_time = milliseconds(2);
+      rig.target().abort_key_words = {0, 0, 0, kFreshKeyPress};
+      rig.Draw(AbsoluteColumn({70, 50}, 40, kLine));
     }
-    rig.target().event_time = milliseconds(2);
-    rig.target().abort_key_words = {0, 0, 0, kFreshKeyPress};
-    rig.Draw(AbsoluteColumn({70, 50}, 40, kLine));
     ASSERT_TRUE(rig.target().abort_answered.has_value());
     const SentEvent& last = rig.target().events().back();
     EXPECT_LE(last.at - *rig.target().abort_answered, milliseconds(100));
@@ -310,6 +331,21 @@ TEST(DeliveryPacerTest, F8StopsLinesWithinATenthOfASecond) {
       EXPECT_EQ(events[i].flags, MOUSEEVENTF_LEFTUP) << "event " << i;
     }
   }
+}
+
+// The engine checks each relative move against the pointer, and a line's
+// move waits with its press for the release: asked meanwhile, the pacer
+// answers where the line leads, clipped at the edge as the desktop clips it.
+TEST(DeliveryPacerTest, ThePointerMidLineIsWhereTheLineLeads) {
+  PacerRig rig;
+  rig.pacer().DrawingStarted();
+  rig.Send({{kAbsMove, EngineCoordinate(100, 640), EngineCoordinate(470, 480)},
+            {MOUSEEVENTF_LEFTDOWN, 0, 0},
+            {MOUSEEVENTF_MOVE, 0, 16}});
+  EXPECT_EQ(rig.pacer().GetCursorPos(), (ScreenPoint{100, 479}));
+  rig.pacer().mouse_event(MOUSEEVENTF_LEFTUP, 0, 0);
+  rig.pacer().DrawingEnded();
+  EXPECT_EQ(rig.target().GetCursorPos(), (ScreenPoint{100, 479}));
 }
 
 TEST(DeliveryPacerTest, ADesktopErrorLeavesNoButtonDown) {

@@ -117,8 +117,17 @@ TEST(DrawTrigger, ReportsWhyADrawingEndedEarlyAndTheNextF7DrawsAgain) {
     desktop.AfterEvent(2,
                        [&desktop] { desktop.AnswerNextQuery(VK_F8, 0x8001); });
   };
+  // While delivery sends the last dots, after the plotter's own checks.
+  const auto late_f8 = [](FakeDesktop& desktop) {
+    desktop.on_flush = [&desktop] { desktop.AnswerNextQuery(VK_F8, 0x0001); };
+  };
+  const auto late_resize = [](FakeDesktop& desktop) {
+    desktop.on_flush = [&desktop] { desktop.SetBounds({0, 0, 8, 8}); };
+  };
   const Case cases[] = {
       {"16-bit overflow", kAbsolute, kHuge, {}, none, "あふれ"},
+      {"F8 at the end", kRelative, kDefaults, {}, late_f8, nullptr},
+      {"resized at the end", kAbsolute, kOne, {}, late_resize, "画面の大きさ"},
       {"desktop failure", kRelative, kDefaults, {}, fail, "マウス"},
       {"desktop resized", kAbsolute, kOne, {}, resize, "画面の大きさ"},
       {"pointer at the edge", kRelative, kOne, {0, 1079}, none, "画面の端"},
@@ -142,10 +151,15 @@ TEST(DrawTrigger, ReportsWhyADrawingEndedEarlyAndTheNextF7DrawsAgain) {
     EXPECT_FALSE(desktop.left_button_down());
     EXPECT_EQ(desktop.drawings_started, 1);
     EXPECT_EQ(desktop.drawings_ended, 1);
+    // Stopped, or the desktop changed: delivery drops what it holds.
+    const bool resized =
+        c.says != nullptr && c.says == std::string("画面の大きさ");
+    EXPECT_EQ(desktop.drawings_aborted, c.says == nullptr || resized ? 1 : 0);
 
     desktop.SetBounds({0, 0, 1920, 1080});
     desktop.SetCursor({100, 100});
     desktop.ClearEvents();
+    desktop.on_flush = nullptr;
     EXPECT_EQ(DrawTriggerTick(desktop, picture, kDefaults, host),
               TickResult::Drawn);
     EXPECT_FALSE(desktop.events().empty());

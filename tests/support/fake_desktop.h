@@ -79,15 +79,21 @@ class FakeDesktop : public PlatformInput {
   std::optional<COLORREF> ReadScreenPixel(ScreenPoint /*at*/) override {
     return std::nullopt;
   }
-  void Flush() override {}
+  void Flush() override {
+    if (on_flush) on_flush();
+  }
   void DrawingStarted() override { ++drawings_started; }
   void DrawingEnded() override { ++drawings_ended; }
+  void DrawingAborted() override { ++drawings_aborted; }
   void InkChosen(ScreenPoint /*swatch*/, COLORREF colour) override {
     inks_chosen.emplace_back(events_.size(), colour);
   }
 
   int drawings_started = 0;
   int drawings_ended = 0;
+  int drawings_aborted = 0;
+  // Runs at each Flush: where delivery sends the last dots it held.
+  std::function<void()> on_flush;
   // Each InkChosen: the events recorded before it, and its colour.
   std::vector<std::pair<std::size_t, COLORREF>> inks_chosen;
 
