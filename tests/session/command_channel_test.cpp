@@ -377,6 +377,12 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
 }
 
 TEST_F(ChannelTest, TheWindowDrawsOnlyWhileNoOtherDrawingHoldsTheLock) {
+  // Another user's runtime directory (sudo -E) gets no lock file of ours,
+  // which would keep that user's own draw commands out.
+  ASSERT_EQ(chown(dir_.c_str(), kOtherUser, 0), 0);
+  EXPECT_THROW(DrawingLock::TryTake(), PlatformError);
+  EXPECT_TRUE(fs::is_empty(dir_));
+  ASSERT_EQ(chown(dir_.c_str(), 0, 0), 0);
   auto fake = std::make_unique<testing::FakeDesktop>();
   testing::FakeDesktop& inner = *fake;
   DrawingLockDesktop window(std::move(fake));
