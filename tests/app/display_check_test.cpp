@@ -1,6 +1,5 @@
 // The display check before Qt starts: a list of platforms counts as Qt
-// tries it, one after another, and a platform that needs no display needs
-// none.
+// tries it, in turn; a platform that needs no display needs none.
 
 #include "app/display_check.h"
 

@@ -152,9 +152,8 @@ TEST_F(ChannelTest, MessagesReachTheKeysAndBadOnesChangeNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes.substr(0, 20) +
                  (c.form_drawing ? " (window draws)" : "") +
-                 (c.registering       ? " (registering)"
-                  : c.polled == VK_F8 ? " (drawing)"
-                                      : ""));
+                 (c.polled == VK_F8 ? " (F8 polled)" : "") +
+                 (c.registering ? " (registering)" : ""));
     auto server = CommandServer::Listen(path_);
     ASSERT_NE(server, nullptr);
     CommandInput input(std::make_unique<testing::FakeDesktop>(),
@@ -377,8 +376,7 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
 }
 
 TEST_F(ChannelTest, TheWindowDrawsOnlyWhileNoOtherDrawingHoldsTheLock) {
-  // Another user's runtime directory (sudo -E) gets no lock file of ours,
-  // which would keep that user's own draw commands out.
+  // Another user's runtime directory (sudo -E) gets no lock file of ours.
   ASSERT_EQ(chown(dir_.c_str(), kOtherUser, 0), 0);
   EXPECT_THROW(DrawingLock::TryTake(), PlatformError);
   EXPECT_TRUE(fs::is_empty(dir_));
