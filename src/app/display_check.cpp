@@ -1,5 +1,6 @@
 #include "app/display_check.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
@@ -60,11 +61,23 @@ std::string MissingDisplay() {
 #ifdef _WIN32
   return {};
 #else
-  const std::string_view platform = Environment("QT_QPA_PLATFORM");
-  const bool wants_x = platform.empty() || platform.starts_with("xcb");
-  const bool wants_wayland =
-      platform.empty() || platform.starts_with("wayland");
-  if (!wants_x && !wants_wayland) return {};  // offscreen and the like
+  // Qt tries each platform of a list ("wayland;xcb") until one starts.
+  std::string_view platforms = Environment("QT_QPA_PLATFORM");
+  bool wants_x = false;
+  bool wants_wayland = false;
+  while (!platforms.empty()) {
+    const std::size_t end = std::min(platforms.find(';'), platforms.size());
+    const std::string_view platform = platforms.substr(0, end);
+    platforms.remove_prefix(std::min(end + 1, platforms.size()));
+    if (platform.starts_with("xcb")) {
+      wants_x = true;
+    } else if (platform.starts_with("wayland")) {
+      wants_wayland = true;
+    } else if (!platform.empty()) {
+      return {};  // offscreen and the like
+    }
+  }
+  if (!wants_x && !wants_wayland) wants_x = wants_wayland = true;
 
   const std::string_view x_display = Environment("DISPLAY");
   const std::string_view wayland_display = Environment("WAYLAND_DISPLAY");

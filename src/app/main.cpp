@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
         form.raise();
         form.activateWindow();
       },
-      [&form] { return form.core().drawing(); });
+      [&form] { return form.core().drawing(); },
+      [&form] { return form.core().registering(); });
   form.show();
   return QApplication::exec();
 }

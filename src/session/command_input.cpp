@@ -24,12 +24,19 @@ CommandInput::CommandInput(std::unique_ptr<PlatformInput> desktop,
 
 std::uint16_t CommandInput::GetAsyncKeyState(int virtual_key) {
   const std::uint16_t word = desktop_->GetAsyncKeyState(virtual_key);
-  // Only a running drawing polls F8 (the plotters, between dots); the
-  // idle window polls F7. The window, where it says so, knows for certain.
-  const bool drawing = virtual_key == VK_F8 || (drawing_ && drawing_());
+  // Only a running drawing polls F8 (the plotters, between dots); the idle
+  // window polls F7, and both while registering inks, where F8 ends the
+  // state. The window, where it says so, knows for certain.
+  const bool registering = registering_ && registering_();
+  const bool drawing =
+      (virtual_key == VK_F8 && !registering) || (drawing_ && drawing_());
+  const auto apply = [&](Command command) {
+    return keys_.Apply(
+        command, command == Command::Abort ? drawing || registering : drawing);
+  };
   if (server_) {
     server_->Serve([&](Command command) {
-      const Answer answer = keys_.Apply(command, drawing);
+      const Answer answer = apply(command);
       if (answer == Answer::Raised && raise_) {
         raise_();
       }
@@ -37,7 +44,7 @@ std::uint16_t CommandInput::GetAsyncKeyState(int virtual_key) {
     });
   }
   if (shortcuts_) {
-    shortcuts_->Poll([&](Command command) { keys_.Apply(command, drawing); });
+    shortcuts_->Poll([&](Command command) { apply(command); });
   }
   return word | keys_.Query(virtual_key);
 }

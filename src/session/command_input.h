@@ -31,11 +31,13 @@ class CommandInput final : public ForwardingDesktop {
         shortcuts_(std::move(shortcuts)) {}
 
   // What a second start of the program asks for: the window brought
-  // forward, unless `drawing` says that a drawing runs.
-  void OnRaise(std::function<void()> raise,
-               std::function<bool()> drawing = {}) {
+  // forward, unless `drawing` says that a drawing runs. `registering` says
+  // when the window takes F7 and F8 for its inks.
+  void OnRaise(std::function<void()> raise, std::function<bool()> drawing = {},
+               std::function<bool()> registering = {}) {
     raise_ = std::move(raise);
     drawing_ = std::move(drawing);
+    registering_ = std::move(registering);
   }
 
   std::uint16_t GetAsyncKeyState(int virtual_key) override;
@@ -47,6 +49,7 @@ class CommandInput final : public ForwardingDesktop {
   CommandKeys keys_;
   std::function<void()> raise_;
   std::function<bool()> drawing_;
+  std::function<bool()> registering_;
 };
 
 }  // namespace scrivlet

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "session/channel_lock.h"
 #include "session/command_channel.h"
 
 namespace scrivlet {
@@ -15,6 +16,9 @@ namespace scrivlet {
 std::unique_ptr<DrawingLock> DrawingLock::TryTake() {
   // Beside the command channel, in the same private place.
   const std::string channel = CommandChannelPath();
+  // Not in another user's directory (sudo -E): a lock file of ours there
+  // would keep that user's own drawings out.
+  CheckChannelPlace(channel);
   const std::string path =
       channel.substr(0, channel.rfind('/')) + "/scrivlet-drawing.lock";
   // The file only carries the lock; it is never written nor removed, so

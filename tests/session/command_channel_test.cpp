@@ -131,6 +131,7 @@ TEST_F(ChannelTest, MessagesReachTheKeysAndBadOnesChangeNothing) {
     int polled;         // F7: the idle window; F8: a drawing
     bool form_drawing;  // what the window says
     std::string answer;
+    bool registering = false;  // inks: F7 records a swatch, F8 ends it
   };
   const std::array cases{
       Case{"start\n", VK_F7, false, "started\n"},
@@ -144,19 +145,25 @@ TEST_F(ChannelTest, MessagesReachTheKeysAndBadOnesChangeNothing) {
       Case{"start\nabort\n", VK_F8, false, "bad-message\n"},
       Case{std::string(200, 's') + "\n", VK_F7, false, "bad-message\n"},
       Case{std::string("\0start\n", 7), VK_F7, false, "bad-message\n"},
+      // Registering polls F8 too, yet no drawing runs; both keys count.
+      Case{"start\n", VK_F8, false, "started\n", true},
+      Case{"abort\n", VK_F7, false, "aborted\n", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes.substr(0, 20) +
                  (c.form_drawing ? " (window draws)" : "") +
-                 (c.polled == VK_F8 ? " (drawing)" : ""));
+                 (c.polled == VK_F8 ? " (F8 polled)" : "") +
+                 (c.registering ? " (registering)" : ""));
     auto server = CommandServer::Listen(path_);
     ASSERT_NE(server, nullptr);
     CommandInput input(std::make_unique<testing::FakeDesktop>(),
                        std::move(server));
     bool raised = false;
-    input.OnRaise([&] { raised = true; }, [&] { return c.form_drawing; });
+    input.OnRaise([&] { raised = true; }, [&] { return c.form_drawing; },
+                  [&] { return c.registering; });
     std::uint16_t seen = 0;
     EXPECT_EQ(Exchange(path_, c.bytes, input, c.polled, &seen), c.answer);
+    seen |= input.GetAsyncKeyState(VK_F7) | input.GetAsyncKeyState(VK_F8);
     // Only a command carried out taps its key, and none stays pressed.
     const bool tapped = c.answer == "started\n" || c.answer == "aborted\n";
     EXPECT_EQ(seen, tapped ? kFreshKeyPress : 0);
@@ -369,6 +376,11 @@ TEST_F(ChannelTest, StartsThatCannotBeTheOnlyOneRefuse) {
 }
 
 TEST_F(ChannelTest, TheWindowDrawsOnlyWhileNoOtherDrawingHoldsTheLock) {
+  // Another user's runtime directory (sudo -E) gets no lock file of ours.
+  ASSERT_EQ(chown(dir_.c_str(), kOtherUser, 0), 0);
+  EXPECT_THROW(DrawingLock::TryTake(), PlatformError);
+  EXPECT_TRUE(fs::is_empty(dir_));
+  ASSERT_EQ(chown(dir_.c_str(), 0, 0), 0);
   auto fake = std::make_unique<testing::FakeDesktop>();
   testing::FakeDesktop& inner = *fake;
   DrawingLockDesktop window(std::move(fake));

@@ -4,6 +4,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "window/core/window_texts.h"
 #include "window/qt/qt_picture_decoder.h"
 
 namespace scrivlet {
@@ -31,6 +32,10 @@ PastedData PastedOf(const QMimeData& data) {
   pasted.items = ItemsOf(data);
   if (pasted.items.uris.empty() && data.hasImage()) {
     pasted.picture.picture = ToPicture(qvariant_cast<QImage>(data.imageData()));
+    // Offered but not decoded: broken, as the same picture dropped would be.
+    if (pasted.picture.picture.empty()) {
+      pasted.picture.problem = texts::kDropBroken;
+    }
   }
   return pasted;
 }

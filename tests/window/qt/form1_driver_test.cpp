@@ -225,6 +225,12 @@ TEST_F(Form1DriverTest, StrokesGreyDragInputAndPasteAndDoubleClickLoad) {
   tabs->tabBar()->setFocus();
   QTest::keyClick(tabs->tabBar(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(Messages(), std::vector<std::string>{texts::kDropNotFound});
+  // A picture offered that does not decode is broken, not absent.
+  mime = new QMimeData;
+  mime->setData(QStringLiteral("application/x-qt-image"), "not a picture");
+  QGuiApplication::clipboard()->setMimeData(mime);
+  QTest::keyClick(tabs->tabBar(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Messages(), std::vector<std::string>{texts::kDropBroken});
   chosen_file_ = QDir::tempPath();
   QTest::mouseDClick(Find<PictureBox>("Picture1"), Qt::LeftButton);
   // The second problem takes the first one's box: one box at a time.
